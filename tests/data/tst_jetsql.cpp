@@ -1,0 +1,8 @@
+#include <QTest>
+
+class Placeholder : public QObject {
+    Q_OBJECT
+};
+
+QTEST_MAIN(Placeholder)
+#include "tst_jetsql.moc"
