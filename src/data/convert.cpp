@@ -1,1 +1,374 @@
-// placeholder
+#include "data/convert.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace kl {
+
+namespace {
+
+// A finite decimal number: value = 0.d1 d2 d3 ... * 10^point, i.e. the first `point` digits are
+// the integer part. `digits` has no leading or trailing zeros and is empty for zero.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    int point = 0;
+};
+
+void trimZeros(Decimal& d) {
+    const auto first = d.digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        d.digits.clear();
+        d.point = 0;
+        return;
+    }
+    d.digits.erase(0, first);
+    d.point -= int(first);
+    d.digits.erase(d.digits.find_last_not_of('0') + 1);
+}
+
+// The value with `significant` significant digits (correctly rounded from its binary value).
+// Non-finite values are taken as zero: they never come from a typed or stored figure.
+Decimal toDecimal(double value, int significant) {
+    Decimal d;
+    if (!std::isfinite(value) || value == 0) return d;
+    d.negative = std::signbit(value);
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+                                   std::chars_format::scientific, significant - 1);
+    const std::string s(buf, res.ptr);  // "d.ddddde+XX"
+    const auto e = s.find('e');
+    for (std::size_t i = 0; i < e; ++i) {
+        if (s[i] != '.') d.digits += s[i];
+    }
+    d.point = std::stoi(s.substr(e + 1)) + 1;
+    trimZeros(d);
+    return d;
+}
+
+Decimal currencyDecimal(std::int64_t units) {
+    Decimal d;
+    d.negative = units < 0;
+    // Unsigned magnitude so that the smallest int64 has one too.
+    const std::uint64_t magnitude = d.negative ? 0 - std::uint64_t(units) : std::uint64_t(units);
+    d.digits = std::to_string(magnitude);
+    d.point = int(d.digits.size()) - 4;
+    trimZeros(d);
+    return d;
+}
+
+enum class Rounding { HalfAwayFromZero, HalfToEven };
+
+// The magnitude of `d` rounded to `decimals` decimal places, as a count of 10^-decimals written
+// in decimal digits without leading zeros ("" for zero).
+std::string roundedUnits(const Decimal& d, int decimals, Rounding mode) {
+    const int keep = d.point + decimals;  // digits at or above the last kept place
+    const int size = int(d.digits.size());
+    if (keep >= size)
+        return d.digits.empty() ? std::string() : d.digits + std::string(keep - size, '0');
+    if (keep < 0) return {};  // below half of the last place
+
+    std::string units = d.digits.substr(0, keep);
+    const char next = d.digits[keep];
+    const bool exactHalf = next == '5' && keep + 1 == size;  // digits carry no trailing zeros
+    bool up;
+    if (mode == Rounding::HalfAwayFromZero) {
+        up = next >= '5';
+    } else {
+        const bool lastOdd = !units.empty() && (units.back() - '0') % 2 == 1;
+        up = next > '5' || (next == '5' && (!exactHalf || lastOdd));
+    }
+    if (up) {
+        int i = int(units.size()) - 1;
+        while (i >= 0 && units[i] == '9')
+            units[i--] = '0';
+        if (i < 0) {
+            units.insert(units.begin(), '1');
+        } else {
+            ++units[i];
+        }
+    }
+    const auto first = units.find_first_not_of('0');
+    return first == std::string::npos ? std::string() : units.substr(first);
+}
+
+// Fixed-point text of a count of 10^-decimals with at least `minInteger` integer digits.
+QString fixedText(bool negative, std::string units, int decimals, int minInteger) {
+    if (units.empty()) negative = false;  // no "-0,00"
+    const int minSize = decimals + minInteger;
+    if (int(units.size()) < minSize) units.insert(0, std::size_t(minSize - int(units.size())), '0');
+    const std::size_t integerDigits = units.size() - std::size_t(decimals);
+    std::string out = negative ? "-" : "";
+    out += units.substr(0, integerDigits);
+    if (decimals > 0) out += ',' + units.substr(integerDigits);
+    return QString::fromLatin1(out.data(), qsizetype(out.size()));
+}
+
+Decimal decimalOf(double value, Precision precision) {
+    switch (precision) {
+        case Precision::Single:
+            return toDecimal(toSingle(value), 7);
+        case Precision::Currency:
+            return currencyDecimal(Currency::fromDouble(value).units);
+        case Precision::Double:
+            break;
+    }
+    return toDecimal(value, 15);
+}
+
+// Shortest text of `d` (at most `significant` digits already): fixed form while the decimal
+// exponent is between -5 and significant, otherwise "d,dddE+XX".
+QString generalText(const Decimal& d, int significant) {
+    if (d.digits.empty()) return QStringLiteral("0");
+    std::string out = d.negative ? "-" : "";
+    const int exponent = d.point - 1;
+    const int size = int(d.digits.size());
+    if (exponent >= significant || exponent < -4) {
+        out += d.digits[0];
+        if (size > 1) out += ',' + d.digits.substr(1);
+        out += exponent < 0 ? "E-" : "E+";
+        const std::string e = std::to_string(std::abs(exponent));
+        if (e.size() < 2) out += '0';
+        out += e;
+    } else if (d.point <= 0) {
+        out += "0," + std::string(-d.point, '0') + d.digits;
+    } else if (d.point >= size) {
+        out += d.digits + std::string(d.point - size, '0');
+    } else {
+        out += d.digits.substr(0, d.point) + ',' + d.digits.substr(d.point);
+    }
+    return QString::fromLatin1(out.data(), qsizetype(out.size()));
+}
+
+double toDouble(bool negative, const std::string& units, int decimals) {
+    if (units.empty()) return 0.0;
+    const std::string s = (negative ? "-" : "") + units + "e" + std::to_string(-decimals);
+    double v = 0;
+    std::from_chars(s.data(), s.data() + s.size(), v);
+    return v;
+}
+
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+}  // namespace
+
+// ---- Number to text -------------------------------------------------------------------------
+
+QString format00(double value, Precision precision) {
+    const Decimal d = decimalOf(value, precision);
+    return fixedText(d.negative, roundedUnits(d, 2, Rounding::HalfAwayFromZero), 2, 1);
+}
+
+QString formatHash00(double value, Precision precision) {
+    const Decimal d = decimalOf(value, precision);
+    return fixedText(d.negative, roundedUnits(d, 2, Rounding::HalfAwayFromZero), 2, 0);
+}
+
+QString formatEntry(double value, Precision precision) {
+    return leadingZero(formatHash00(value, precision));
+}
+
+QString leadingZero(const QString& text) {
+    if (text.startsWith(QLatin1Char(','))) return QLatin1Char('0') + text;
+    if (text.startsWith(QLatin1String("-,")) || text.startsWith(QLatin1String("+,"))) {
+        return text.left(1) + QLatin1Char('0') + text.mid(1);
+    }
+    return text;
+}
+
+QString singleText(float value) {
+    return generalText(toDecimal(value, 7), 7);
+}
+
+QString doubleText(double value) {
+    return generalText(toDecimal(value, 15), 15);
+}
+
+QString currencyText(double value) {
+    return Currency::fromDouble(value).text();
+}
+
+// ---- Text to number -------------------------------------------------------------------------
+
+std::optional<double> parseNumber(const QString& text) {
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    std::string ascii;
+    if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) {
+        if (t[i] == QLatin1Char('-')) ascii += '-';
+        ++i;
+    }
+    int mantissaDigits = 0;
+    int integerDigits = 0;
+    bool separator = false;
+    for (; i < n; ++i) {
+        const QChar c = t[i];
+        if (isAsciiDigit(c)) {
+            ascii += char(c.unicode());
+            ++mantissaDigits;
+            if (!separator) ++integerDigits;
+        } else if ((c == QLatin1Char(',') || c == QLatin1Char('.')) && !separator) {
+            ascii += '.';
+            separator = true;
+        } else {
+            break;
+        }
+    }
+    if (mantissaDigits == 0) return std::nullopt;
+    int exponent = 0;
+    if (i < n && (t[i] == QLatin1Char('E') || t[i] == QLatin1Char('e'))) {
+        ascii += 'e';
+        ++i;
+        if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) {
+            if (t[i] == QLatin1Char('-')) ascii += '-';
+            ++i;
+        }
+        int exponentDigits = 0;
+        for (; i < n && isAsciiDigit(t[i]); ++i) {
+            ascii += char(t[i].unicode());
+            if (exponent < 100000) exponent = exponent * 10 + t[i].digitValue();
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0) return std::nullopt;
+        if (ascii.find("e-") != std::string::npos) exponent = -exponent;
+    }
+    if (i != n) return std::nullopt;
+
+    double value = 0;
+    const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Too large is unreadable; too small is zero.
+        if (integerDigits + exponent > 0) return std::nullopt;
+        return ascii[0] == '-' ? -0.0 : 0.0;
+    }
+    if (res.ec != std::errc() || res.ptr != ascii.data() + ascii.size()) return std::nullopt;
+    return value;
+}
+
+double numberOrZero(const QString& text) {
+    return parseNumber(text).value_or(0.0);
+}
+
+// ---- Rounding -------------------------------------------------------------------------------
+
+float toSingle(double value) {
+    constexpr double max = std::numeric_limits<float>::max();
+    if (value > max) return std::numeric_limits<float>::infinity();
+    if (value < -max) return -std::numeric_limits<float>::infinity();
+    return float(value);
+}
+
+float round2Single(double value, Precision precision) {
+    const Decimal d = decimalOf(value, precision);
+    return toSingle(toDouble(d.negative, roundedUnits(d, 2, Rounding::HalfAwayFromZero), 2));
+}
+
+double roundHalfAway(double value, int decimals) {
+    if (!std::isfinite(value)) return value;
+    const Decimal d = toDecimal(value, 15);
+    return toDouble(d.negative, roundedUnits(d, decimals, Rounding::HalfAwayFromZero), decimals);
+}
+
+bool integerPartTooLong(const QString& text) {
+    const auto value = parseNumber(text);
+    return value && std::fabs(*value) >= 100000.0;
+}
+
+// ---- Currency -------------------------------------------------------------------------------
+
+Currency Currency::fromDouble(double value) {
+    const Decimal d = toDecimal(value, 15);
+    const std::string units = roundedUnits(d, 4, Rounding::HalfToEven);
+    // Beyond the range of the count of 1/10000 the value is held at the nearest end.
+    constexpr auto max = std::numeric_limits<std::int64_t>::max();
+    constexpr auto min = std::numeric_limits<std::int64_t>::min();
+    if (units.size() > 18) return {d.negative ? min : max};
+    std::int64_t count = 0;
+    std::from_chars(units.data(), units.data() + units.size(), count);
+    return {d.negative ? -count : count};
+}
+
+std::optional<Currency> Currency::fromText(const QString& text) {
+    const auto value = parseNumber(text);
+    if (!value || std::fabs(*value) >= 9.2e14) return std::nullopt;
+    return fromDouble(*value);
+}
+
+QString Currency::text() const {
+    const Decimal d = currencyDecimal(units);
+    QString text = fixedText(d.negative, roundedUnits(d, 4, Rounding::HalfToEven), 4, 1);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char(','))) text.chop(1);
+    return text;
+}
+
+Currency Currency::operator*(Currency o) const {
+    // The exact product has eight decimals; 128 bits hold it for every pair of operands.
+    const __int128 product = __int128(units) * o.units;
+    const bool negative = product < 0;
+    const unsigned __int128 magnitude = negative ? -(unsigned __int128)product : product;
+    unsigned __int128 q = magnitude / 10000;
+    const unsigned __int128 r = magnitude % 10000;
+    if (r > 5000 || (r == 5000 && q % 2 == 1)) ++q;
+    const __int128 result = negative ? -__int128(q) : __int128(q);
+    return {std::int64_t(result)};
+}
+
+// ---- Dates ----------------------------------------------------------------------------------
+
+QString dateText(const QDate& date) {
+    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+}
+
+QString dateTextShort(const QDate& date) {
+    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yy")) : QString();
+}
+
+QString dateLiteral(const QDate& date) {
+    return date.isValid() ? date.toString(QStringLiteral("#yyyy/MM/dd#")) : QString();
+}
+
+std::optional<QDate> parseDate(const QString& text) {
+    static const QRegularExpression dotted(
+        QStringLiteral("^([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4}|[0-9]{2})\\.?$"));
+    static const QRegularExpression iso(
+        QStringLiteral("^([0-9]{4})([-/])([0-9]{1,2})\\2([0-9]{1,2})$"));
+    const QString t = text.trimmed();
+    int year = 0, month = 0, day = 0;
+    if (const auto m = dotted.match(t); m.hasMatch()) {
+        day = m.captured(1).toInt();
+        month = m.captured(2).toInt();
+        year = m.captured(3).toInt();
+        if (m.capturedLength(3) == 2) year += year >= 30 ? 1900 : 2000;
+    } else if (const auto m = iso.match(t); m.hasMatch()) {
+        year = m.captured(1).toInt();
+        month = m.captured(3).toInt();
+        day = m.captured(4).toInt();
+    } else {
+        return std::nullopt;
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid()) return std::nullopt;
+    return date;
+}
+
+// ---- Fixed-width text -----------------------------------------------------------------------
+
+QString padRight(const QString& text, int width) {
+    return text.leftJustified(std::max(width, 0), QLatin1Char(' '), true);
+}
+
+QString padLeft(const QString& text, int width) {
+    return text.rightJustified(std::max(width, 0), QLatin1Char(' '), false);
+}
+
+}  // namespace kl

@@ -27,7 +27,9 @@ enum class Precision {
 // Pattern "0.00": at least one integer digit, exactly two decimals rounded half away from zero,
 // decimal comma, no grouping. 2.675 -> "2,68", 0.5 -> "0,50", -0.004 -> "0,00", -1.5 -> "-1,50".
 // The value is first reduced to the significant digits of its precision, so that a single
-// 2.675f (stored as 2.67499995...) formats as "2,68" as the clerk expects.
+// 2.675f (stored as 2.67499995...) formats as "2,68" as the clerk expects; a Currency value is
+// first rounded to its four decimals. Infinities and NaN (never a typed or stored figure) are
+// formatted as 0 by every function of this module.
 QString format00(double value, Precision precision = Precision::Double);
 
 // Pattern "#.00": as "0.00" but without an integer digit when the integer part is zero:
@@ -35,10 +37,11 @@ QString format00(double value, Precision precision = Precision::Double);
 QString formatHash00(double value, Precision precision = Precision::Double);
 
 // The rule of every numeric entry field: format with "#.00" and put a "0" in front of a leading
-// comma (",50" -> "0,50", "-,50" stays as the sign rule of "#.00" gives it, see the tests).
+// comma (",50" -> "0,50", "-,50" -> "-0,50"). The result always equals format00.
 QString formatEntry(double value, Precision precision = Precision::Double);
 
-// Puts "0" in front of text that begins with a comma (",50" -> "0,50"); other text unchanged.
+// Puts "0" in front of a comma that begins the text, after a sign if there is one
+// (",50" -> "0,50", "-,50" -> "-0,50"); other text unchanged.
 QString leadingZero(const QString& text);
 
 // Default text form of a single-precision value: at most 7 significant digits, decimal comma,
@@ -51,14 +54,15 @@ QString singleText(float value);
 QString doubleText(double value);
 
 // Default text form of a currency value: up to four decimals, trailing zeros dropped:
-// 12.5 -> "12,5", 3 -> "3", 0.0001 -> "0,0001".
+// 12.5 -> "12,5", 3 -> "3", 0.0001 -> "0,0001". The value is first rounded as Currency::fromDouble.
 QString currencyText(double value);
 
 // ---- Text to number -------------------------------------------------------------------------
 
 // Reads a number typed or stored with the decimal comma. Accepts surrounding blanks, a leading
 // sign, digits with at most one comma (a point is accepted in its place), and an exponent
-// ("1,5E+07"). Returns nothing for empty text, a lone comma, letters, or several separators.
+// ("1,5E+07"). Returns nothing for empty text, a lone comma, letters, or several separators,
+// and for a value beyond the range of a double; a value too small for a double reads as 0.
 std::optional<double> parseNumber(const QString& text);
 
 // As parseNumber, but an empty or unreadable text gives 0 (how the entry windows compute an
@@ -67,12 +71,14 @@ double numberOrZero(const QString& text);
 
 // ---- Rounding -------------------------------------------------------------------------------
 
-// Nearest single-precision value.
+// Nearest single-precision value; magnitudes beyond the largest single give an infinity.
 float toSingle(double value);
 
 // The two-decimal rounding of the stock rules: the value formatted with exactly two decimals
-// (half away from zero) and read back as a single-precision value.
-float round2Single(double value);
+// (half away from zero, as format00 with the same precision) and read back as a single-precision
+// value. The values rounded are stock quantities and amounts, singles, so by default the value is
+// taken with a single's seven significant digits: 2.675f -> 2.68f, 37.0 / 14 -> 2.64f.
+float round2Single(double value, Precision precision = Precision::Single);
 
 // Rounds to `decimals` decimal places, half away from zero, working on the decimal digits of the
 // value (15 significant digits) so that 2.675 -> 2.68 and 1.005 -> 1.01.
@@ -89,11 +95,15 @@ bool integerPartTooLong(const QString& text);
 struct Currency {
     std::int64_t units = 0;  // value * 10000
 
-    // Rounds to four decimals half to even, as the money conversion of the books always has.
+    // Rounds to four decimals half to even, as the money conversion of the books always has,
+    // working on the value's 15 significant digits (2.00005 -> 2.0000, 2.00015 -> 2.0002).
+    // Values beyond the range (about 9.2E+14) are held at the nearest end.
     static Currency fromDouble(double value);
+    // parseNumber then fromDouble; nothing for unreadable text or a value out of range.
     static std::optional<Currency> fromText(const QString& text);
     double toDouble() const { return double(units) / 10000.0; }
-    QString text() const { return currencyText(toDouble()); }
+    // currencyText of the value, written from the units themselves (exact beyond 15 digits).
+    QString text() const;
 
     Currency operator+(Currency o) const { return {units + o.units}; }
     Currency operator-(Currency o) const { return {units - o.units}; }
@@ -105,7 +115,8 @@ struct Currency {
 
 // ---- Dates ----------------------------------------------------------------------------------
 
-// "dd.MM.yyyy": the short date form fixed at start-up, used in fields and statements.
+// "dd.MM.yyyy": the short date form fixed at start-up, used in fields and statements. These three
+// give empty text for a null or invalid date.
 QString dateText(const QDate& date);
 
 // "dd.mm.yy": the short form of the document summaries.

@@ -1,1 +1,684 @@
-// placeholder
+#include "data/database.h"
+
+#include "data/convert.h"
+#include "data/jetfunctions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cmath>
+#include <map>
+#include <optional>
+#include <unistd.h>
+
+namespace kl {
+
+namespace {
+
+// Stamped into every database the program creates ("KNJL"); a file without it is not ours.
+constexpr int kApplicationId = 0x4B4E4A4C;
+constexpr size_t kStatementCacheSize = 256;
+
+QString fileName(const QString& path) { return QFileInfo(path).fileName(); }
+
+DbError notOurs(const QString& path) {
+    return DbError(DbErrorCode::NotOurDatabase,
+                   QStringLiteral("Datoteka %1 nije baza podataka ovog programa (stari ili nepoznat "
+                                  "format, ili je datoteka oštećena). Datoteka nije mijenjana.")
+                       .arg(fileName(path)));
+}
+
+// Reads the header of a file without letting SQLite near it: a file that is not an SQLite
+// database stamped with our application id is not ours.
+void checkOurs(const QString& path) {
+    QFileInfo fi(path);
+    if (!fi.exists())
+        throw DbError(DbErrorCode::FileNotFound,
+                      QStringLiteral("Datoteka baze podataka %1 ne postoji.").arg(fileName(path)));
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw DbError(DbErrorCode::CannotOpen,
+                      QStringLiteral("Datoteku baze podataka %1 nije moguće otvoriti (nema prava "
+                                     "čitanja).")
+                          .arg(fileName(path)));
+    const QByteArray h = f.read(100);
+    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0"))) throw notOurs(path);
+    const auto b = reinterpret_cast<const unsigned char*>(h.constData());
+    const int appId = int((quint32(b[68]) << 24) | (quint32(b[69]) << 16) | (quint32(b[70]) << 8) | b[71]);
+    if (appId != kApplicationId) throw notOurs(path);
+}
+
+}  // namespace
+
+struct DatabaseImpl {
+    sqlite3* db = nullptr;
+    QString path;
+    std::map<QString, std::shared_ptr<const jet::Translation>> translations;
+    std::map<QString, sqlite3_stmt*> statements;
+    std::map<QString, std::optional<std::vector<jet::Column>>> columns;
+    int savepoints = 0;
+
+    ~DatabaseImpl() {
+        clearStatements();
+        if (db) sqlite3_close_v2(db);
+    }
+    void clearStatements() {
+        for (auto& [sql, stmt] : statements) sqlite3_finalize(stmt);
+        statements.clear();
+    }
+    void schemaChanged() {
+        translations.clear();
+        columns.clear();
+    }
+
+    [[noreturn]] void fail(int rc) const;
+    void exec(const char* sql) const {
+        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) fail(rc);
+    }
+    const std::vector<jet::Column>* tableColumns(const QString& schema, const QString& table);
+    std::shared_ptr<const jet::Translation> translation(const QString& schema, const QString& sql);
+    sqlite3_stmt* statement(const QString& sql);
+};
+
+void DatabaseImpl::fail(int rc) const {
+    const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+    const QString file = fileName(path);
+    switch (rc & 0xFF) {
+        case SQLITE_FULL:
+            throw DbError(DbErrorCode::DiskFull,
+                          QStringLiteral("Na disku nema dovoljno mjesta za bazu %1. Promjena nije "
+                                         "spremljena.")
+                              .arg(file));
+        case SQLITE_READONLY:
+            throw DbError(DbErrorCode::ReadOnly,
+                          QStringLiteral("Baza %1 se ne može mijenjati: datoteka ili mapa nije "
+                                         "dopuštena za pisanje. Promjena nije spremljena.")
+                              .arg(file));
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            throw DbError(DbErrorCode::Locked,
+                          QStringLiteral("Bazu %1 trenutno koristi drugi program. Pokušajte "
+                                         "ponovno.")
+                              .arg(file));
+        case SQLITE_IOERR:
+            throw DbError(DbErrorCode::IoError,
+                          QStringLiteral("Greška pri čitanju ili pisanju baze %1 (%2).").arg(file, msg));
+        case SQLITE_CORRUPT:
+            throw DbError(DbErrorCode::Corrupt, QStringLiteral("Baza %1 je oštećena.").arg(file));
+        case SQLITE_NOTADB:
+            throw notOurs(path);
+        case SQLITE_CANTOPEN:
+            throw DbError(DbErrorCode::CannotOpen,
+                          QStringLiteral("Bazu %1 nije moguće otvoriti.").arg(file));
+        case SQLITE_CONSTRAINT:
+            if (msg.contains(QLatin1String("kl_len:"))) {
+                const QStringList parts = msg.mid(msg.indexOf(QLatin1String("kl_len:"))).split(':');
+                throw DbError(DbErrorCode::TextTooLong,
+                              QStringLiteral("Tekst je predug za polje %1 (najviše %2 znakova).")
+                                  .arg(parts.value(1), parts.value(2)));
+            }
+            break;
+        case SQLITE_MISMATCH:
+            throw DbError(DbErrorCode::TypeMismatch,
+                          QStringLiteral("Vrijednost ne odgovara vrsti polja (%1).").arg(msg));
+        default:
+            break;
+    }
+    if (msg.startsWith(QLatin1String("no such table")))
+        throw DbError(DbErrorCode::NoSuchTable,
+                      QStringLiteral("Tablica %1 ne postoji u bazi %2.").arg(msg.section(':', 1).trimmed(), file));
+    if (msg.startsWith(QLatin1String("no such column")))
+        throw DbError(DbErrorCode::NoSuchColumn,
+                      QStringLiteral("Stupac %1 ne postoji.").arg(msg.section(':', 1).trimmed()));
+    if (msg.contains(QLatin1String("already exists")))
+        throw DbError(DbErrorCode::TableExists, QStringLiteral("Tablica već postoji (%1).").arg(msg));
+    if (msg.contains(QLatin1String("syntax error")))
+        throw DbError(DbErrorCode::SyntaxError, QStringLiteral("Naredba nije ispravna (%1).").arg(msg));
+    throw DbError(DbErrorCode::Generic, QStringLiteral("Greška baze %1: %2").arg(file, msg));
+}
+
+const std::vector<jet::Column>* DatabaseImpl::tableColumns(const QString& schema, const QString& table) {
+    const QString key = schema.toLower() + QLatin1Char('.') + table.toLower();
+    auto it = columns.find(key);
+    if (it == columns.end()) {
+        std::optional<std::vector<jet::Column>> cols;
+        sqlite3_stmt* st = nullptr;
+        const char* q = "SELECT name, type FROM pragma_table_info(?1, ?2)";
+        if (sqlite3_prepare_v2(db, q, -1, &st, nullptr) == SQLITE_OK) {
+            const QByteArray t = table.toUtf8();
+            const QByteArray s = (schema.isEmpty() ? QStringLiteral("main") : schema).toUtf8();
+            sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                if (!cols) cols.emplace();
+                cols->push_back(jet::columnFromDeclared(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)))));
+            }
+        }
+        sqlite3_finalize(st);
+        it = columns.emplace(key, std::move(cols)).first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
+std::shared_ptr<const jet::Translation> DatabaseImpl::translation(const QString& schema,
+                                                                  const QString& sql) {
+    const QString key = schema + QChar(0) + sql;
+    auto it = translations.find(key);
+    if (it != translations.end()) return it->second;
+    try {
+        auto t = std::make_shared<const jet::Translation>(jet::translate(
+            sql,
+            [this](const QString& s, const QString& table) { return tableColumns(s, table); },
+            schema));
+        if (translations.size() >= kStatementCacheSize) translations.clear();
+        translations.emplace(key, t);
+        return t;
+    } catch (const jet::SqlError& e) {
+        throw DbError(DbErrorCode::SyntaxError,
+                      QStringLiteral("Naredba nije ispravna: %1.\n%2").arg(e.message(), sql));
+    }
+}
+
+sqlite3_stmt* DatabaseImpl::statement(const QString& sql) {
+    auto it = statements.find(sql);
+    if (it != statements.end()) return it->second;
+    if (statements.size() >= kStatementCacheSize) clearStatements();
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const int rc = sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(rc);
+    }
+    statements.emplace(sql, st);
+    return st;
+}
+
+// ---- Value conversion -----------------------------------------------------------------------
+
+namespace {
+
+bool isIntegerVariant(const QVariant& v) {
+    switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Bool:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The default text form of a value bound into a text column or compared as text.
+QString textOf(const QVariant& v) {
+    if (isIntegerVariant(v)) return QString::number(v.toLongLong());
+    switch (v.typeId()) {
+        case QMetaType::Float: return singleText(v.toFloat());
+        case QMetaType::Double: return doubleText(v.toDouble());
+        case QMetaType::QDate: return dateText(v.toDate());
+        case QMetaType::QDateTime: return dateText(v.toDateTime().date());
+        default: return v.toString();
+    }
+}
+
+[[noreturn]] void mismatch(const QVariant& v, const jet::Column& c, const char* what) {
+    throw DbError(DbErrorCode::TypeMismatch,
+                  QStringLiteral("Vrijednost \"%1\" nije %2 (polje %3).")
+                      .arg(textOf(v), QString::fromUtf8(what), c.name));
+}
+
+double numberOf(const QVariant& v, const jet::Column& c) {
+    if (isIntegerVariant(v)) return double(v.toLongLong());
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) return v.toDouble();
+    if (v.typeId() == QMetaType::QString) {
+        if (auto n = parseNumber(v.toString()); n && std::isfinite(*n)) return *n;
+    }
+    mismatch(v, c, "broj");
+}
+
+using Bound = std::variant<std::monostate, qint64, double, QByteArray>;
+
+Bound convert(const QVariant& v, const jet::Column& c) {
+    if (!v.isValid() || v.isNull()) return std::monostate{};
+    switch (c.type) {
+        case jet::ColType::Text: {
+            const QString s = textOf(v);
+            if (c.length > 0 && s.size() > c.length)
+                throw DbError(DbErrorCode::TextTooLong,
+                              QStringLiteral("Tekst \"%1\" je predug za polje %2 (najviše %3 "
+                                             "znakova, upisano %4).")
+                                  .arg(s, c.name)
+                                  .arg(c.length)
+                                  .arg(s.size()));
+            return s.toUtf8();
+        }
+        case jet::ColType::Single: {
+            const double d = numberOf(v, c);
+            if (std::fabs(d) > 3.4e38) mismatch(v, c, "broj u dopuštenom rasponu");
+            return double(toSingle(d));
+        }
+        case jet::ColType::Double: return numberOf(v, c);
+        case jet::ColType::Currency: {
+            if (v.typeId() == QMetaType::QString) {
+                if (auto cur = Currency::fromText(v.toString())) return cur->toDouble();
+                mismatch(v, c, "iznos");
+            }
+            const double d = numberOf(v, c);
+            if (std::fabs(d) > 9.2e14) mismatch(v, c, "iznos u dopuštenom rasponu");
+            return Currency::fromDouble(d).toDouble();
+        }
+        case jet::ColType::Long:
+        case jet::ColType::Counter: {
+            if (isIntegerVariant(v)) return qint64(v.toLongLong());
+            const double d = numberOf(v, c);
+            if (d != std::floor(d) || std::fabs(d) > 2147483647.0) mismatch(v, c, "cijeli broj");
+            return qint64(d);
+        }
+        case jet::ColType::Date: {
+            QDate d;
+            if (v.typeId() == QMetaType::QDate) d = v.toDate();
+            else if (v.typeId() == QMetaType::QDateTime) d = v.toDateTime().date();
+            else if (v.typeId() == QMetaType::QString) d = parseDate(v.toString()).value_or(QDate());
+            if (!d.isValid()) mismatch(v, c, "datum");
+            return d.toString(Qt::ISODate).toUtf8();
+        }
+        case jet::ColType::Unknown:
+            break;
+    }
+    if (isIntegerVariant(v)) return qint64(v.toLongLong());
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) return v.toDouble();
+    if (v.typeId() == QMetaType::QDate) return v.toDate().toString(Qt::ISODate).toUtf8();
+    return v.toString().toUtf8();
+}
+
+void bindValue(sqlite3_stmt* st, int index, const Bound& b) {
+    if (std::holds_alternative<qint64>(b)) sqlite3_bind_int64(st, index, std::get<qint64>(b));
+    else if (std::holds_alternative<double>(b)) sqlite3_bind_double(st, index, std::get<double>(b));
+    else if (std::holds_alternative<QByteArray>(b)) {
+        const QByteArray& s = std::get<QByteArray>(b);
+        sqlite3_bind_text(st, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+    } else sqlite3_bind_null(st, index);
+}
+
+QVariant readColumn(sqlite3_stmt* st, int i, jet::ColType type) {
+    switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL: return QVariant();
+        case SQLITE_INTEGER:
+            if (type == jet::ColType::Single || type == jet::ColType::Double || type == jet::ColType::Currency)
+                return double(sqlite3_column_int64(st, i));
+            return qlonglong(sqlite3_column_int64(st, i));
+        case SQLITE_FLOAT: return sqlite3_column_double(st, i);
+        default: {
+            const QString s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                                sqlite3_column_bytes(st, i));
+            if (type == jet::ColType::Date) {
+                const QDate d = QDate::fromString(s, Qt::ISODate);
+                if (d.isValid()) return d;
+            }
+            return s;
+        }
+    }
+}
+
+}  // namespace
+
+QString valueText(const QVariant& value, jet::ColType type) {
+    if (!value.isValid() || value.isNull()) return QString();
+    switch (type) {
+        case jet::ColType::Single: return singleText(toSingle(value.toDouble()));
+        case jet::ColType::Currency: return currencyText(value.toDouble());
+        case jet::ColType::Double: return doubleText(value.toDouble());
+        default: break;
+    }
+    return textOf(value);
+}
+
+// ---- Recordset ------------------------------------------------------------------------------
+
+void Recordset::moveFirst() {
+    if (rows_ == 0)
+        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    pos_ = 0;
+}
+
+void Recordset::moveLast() {
+    if (rows_ == 0)
+        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    pos_ = rows_ - 1;
+}
+
+void Recordset::moveNext() {
+    if (eof())
+        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    ++pos_;
+}
+
+void Recordset::movePrevious() {
+    if (bof())
+        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    --pos_;
+}
+
+void Recordset::requireCurrent() const {
+    if (eof() || bof())
+        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    if (!deleted_.empty() && deleted_[size_t(pos_)])
+        throw DbError(3167, QStringLiteral("Zapis je obrisan."));
+}
+
+int Recordset::column(const QString& field) const {
+    for (int i = 0; i < names_.size(); ++i)
+        if (names_[i].compare(field, Qt::CaseInsensitive) == 0) return i;
+    throw DbError(DbErrorCode::ItemNotFound,
+                  QStringLiteral("Polje %1 ne postoji u rezultatu upita.").arg(field));
+}
+
+QVariant Recordset::value(int c) const {
+    requireCurrent();
+    if (c < 0 || c >= names_.size())
+        throw DbError(DbErrorCode::ItemNotFound, QStringLiteral("Polje %1 ne postoji.").arg(c));
+    return cells_[size_t(pos_) * size_t(names_.size()) + size_t(c)];
+}
+
+QVariant Recordset::value(const QString& field) const {
+    const int c = column(field);
+    return value(c);
+}
+
+QString Recordset::text(const QString& field) const {
+    const int c = column(field);
+    return valueText(value(c), types_[size_t(c)]);
+}
+
+double Recordset::number(const QString& field) const {
+    const QVariant v = value(field);
+    if (v.typeId() == QMetaType::QString) return numberOrZero(v.toString());
+    return v.toDouble();
+}
+
+void Recordset::deleteCurrent() {
+    requireCurrent();
+    if (table_.isEmpty() || !db_)
+        throw DbError(DbErrorCode::Generic,
+                      QStringLiteral("Iz ovog upita nije moguće brisati zapise."));
+    sqlite3_stmt* st = db_->statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_));
+    sqlite3_bind_int64(st, 1, rowids_[size_t(pos_)]);
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE) db_->fail(rc);
+    if (deleted_.empty()) deleted_.assign(size_t(rows_), false);
+    deleted_[size_t(pos_)] = true;
+}
+
+void Recordset::close() { *this = Recordset(); }
+
+// ---- Database -------------------------------------------------------------------------------
+
+Database::~Database() = default;
+Database::Database(Database&&) noexcept = default;
+Database& Database::operator=(Database&&) noexcept = default;
+
+QString Database::path() const { return d_ ? d_->path : QString(); }
+sqlite3* Database::handle() const { return d_ ? d_->db : nullptr; }
+void Database::close() { d_.reset(); }
+
+Database Database::open(const QString& path) {
+    checkOurs(path);
+    auto impl = std::make_shared<DatabaseImpl>();
+    impl->path = path;
+    const QByteArray p = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(p.constData(), &impl->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK) impl->fail(rc);
+    sqlite3_extended_result_codes(impl->db, 1);
+    rc = registerJetFunctions(impl->db);
+    if (rc != SQLITE_OK) impl->fail(rc);
+    sqlite3_busy_timeout(impl->db, 3000);
+    impl->exec("PRAGMA synchronous=FULL");
+    Database db;
+    db.d_ = std::move(impl);
+    return db;
+}
+
+Database Database::create(const QString& path) {
+    const QFileInfo fi(path);
+    if (fi.exists() || fi.isSymLink())
+        throw DbError(DbErrorCode::DatabaseExists,
+                      QStringLiteral("Baza podataka %1 već postoji.").arg(fi.fileName()));
+    const QFileInfo dir(fi.absolutePath());
+    if (!dir.isDir())
+        throw DbError(DbErrorCode::CannotOpen,
+                      QStringLiteral("Mapa %1 ne postoji.").arg(QDir::toNativeSeparators(dir.filePath())));
+    if (!dir.isWritable())
+        throw DbError(DbErrorCode::ReadOnly,
+                      QStringLiteral("U mapu %1 nije dopušteno pisati; baza %2 se ne može stvoriti.")
+                          .arg(QDir::toNativeSeparators(dir.filePath()), fi.fileName()));
+
+    // The new file is made whole under a temporary name and then linked into place, which fails
+    // if anything appeared there meanwhile: an existing file is never replaced, and a crash
+    // never leaves a half-made file under the real name.
+    const QString tmp = path + QStringLiteral(".nova-%1").arg(::getpid());
+    QFile::remove(tmp);
+    {
+        sqlite3* raw = nullptr;
+        const QByteArray t = QFile::encodeName(tmp);
+        int rc = sqlite3_open_v2(t.constData(), &raw,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+        const QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=0;").arg(kApplicationId);
+        if (rc == SQLITE_OK) rc = sqlite3_exec(raw, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(raw, "BEGIN; CREATE TABLE kl_init(x); DROP TABLE kl_init; COMMIT;",
+                              nullptr, nullptr, nullptr);
+        DatabaseImpl guard;
+        guard.db = raw;
+        guard.path = path;
+        if (rc != SQLITE_OK) {
+            QFile::remove(tmp);
+            guard.fail(rc);
+        }
+    }
+    if (::link(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
+        const int err = errno;
+        if (err == EEXIST) {
+            QFile::remove(tmp);
+            throw DbError(DbErrorCode::DatabaseExists,
+                          QStringLiteral("Baza podataka %1 već postoji.").arg(fi.fileName()));
+        }
+        // File systems without hard links: a rename after a last look.
+        if (QFileInfo::exists(path) || !QFile::rename(tmp, path)) {
+            QFile::remove(tmp);
+            throw DbError(err == ENOSPC ? DbErrorCode::DiskFull : DbErrorCode::CannotOpen,
+                          QStringLiteral("Bazu podataka %1 nije moguće stvoriti.").arg(fi.fileName()));
+        }
+    } else {
+        QFile::remove(tmp);
+    }
+    return open(path);
+}
+
+void Database::run(const QString& schema, const QString& sql, const QVariantList& params,
+                   Recordset* rs) {
+    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
+    const auto tr = d_->translation(schema, sql);
+    if (int(params.size()) != tr->params)
+        throw DbError(DbErrorCode::Generic,
+                      QStringLiteral("Naredba traži %1 vrijednosti, zadano je %2.\n%3")
+                          .arg(tr->params)
+                          .arg(params.size())
+                          .arg(sql));
+    if (rs && tr->kind != jet::StatementKind::Select)
+        throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
+
+    // Values of the bindSlots, converted to their targets; then the form of each site.
+    std::vector<Bound> values(tr->bindSlots.size());
+    for (size_t i = 0; i < tr->bindSlots.size(); ++i) {
+        const jet::Slot& s = tr->bindSlots[i];
+        values[i] = convert(s.param >= 0 ? params[s.param] : s.literal, s.target);
+    }
+    quint64 fast = 0;
+    for (size_t n = 0; n < tr->sites.size() && n < 64; ++n) {
+        const jet::Site& site = tr->sites[n];
+        const Bound& b = values[size_t(site.slot)];
+        if (!std::holds_alternative<QByteArray>(b)) continue;
+        const QString text = QString::fromUtf8(std::get<QByteArray>(b));
+        qint64 id = 0;
+        if (site.kind == jet::Site::LikeNoWildcard) {
+            if (!jet::hasWildcard(text)) fast |= quint64(1) << n;
+        } else if (jet::isIntegerText(text, &id)) {
+            fast |= quint64(1) << n;
+            values[size_t(site.slot)] = id;
+        }
+    }
+
+    sqlite3_stmt* st = d_->statement(jet::render(*tr, fast));
+    for (size_t i = 0; i < values.size(); ++i) bindValue(st, int(i) + 1, values[i]);
+
+    struct Reset {
+        sqlite3_stmt* st;
+        ~Reset() {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        }
+    } reset{st};
+
+    if (rs) {
+        const int skip = tr->rowidTable.isEmpty() ? 0 : 1;
+        const int n = sqlite3_column_count(st);
+        Recordset r;
+        r.db_ = d_;
+        r.table_ = tr->rowidTable;
+        for (int c = skip; c < n; ++c) {
+            r.names_ << QString::fromUtf8(sqlite3_column_name(st, c));
+            const char* decl = sqlite3_column_decltype(st, c);
+            r.types_.push_back(decl ? jet::columnFromDeclared(QString(), QString::fromUtf8(decl)).type
+                                    : jet::ColType::Unknown);
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (skip) r.rowids_.push_back(sqlite3_column_int64(st, 0));
+            for (int c = skip; c < n; ++c) r.cells_.push_back(readColumn(st, c, r.types_[size_t(c - skip)]));
+            ++r.rows_;
+        }
+        if (rc != SQLITE_DONE) d_->fail(rc);
+        *rs = std::move(r);
+    } else {
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) d_->fail(rc);
+    }
+    if (tr->changesSchema) d_->schemaChanged();
+}
+
+void Database::execute(const QString& sql, const QVariantList& params) { run({}, sql, params, nullptr); }
+
+Recordset Database::openRecordset(const QString& sql, const QVariantList& params) {
+    Recordset rs;
+    run({}, sql, params, &rs);
+    return rs;
+}
+
+void Database::executeIn(const QString& schema, const QString& sql, const QVariantList& params) {
+    run(schema, sql, params, nullptr);
+}
+
+Recordset Database::openRecordsetIn(const QString& schema, const QString& sql,
+                                    const QVariantList& params) {
+    Recordset rs;
+    run(schema, sql, params, &rs);
+    return rs;
+}
+
+int Database::changes() const { return d_ ? sqlite3_changes(d_->db) : 0; }
+qint64 Database::lastInsertId() const { return d_ ? sqlite3_last_insert_rowid(d_->db) : 0; }
+
+void Database::attach(const QString& path, const QString& schema) {
+    checkOurs(path);
+    sqlite3_stmt* st = nullptr;
+    const QString sql = QStringLiteral("ATTACH DATABASE ?1 AS \"%1\"").arg(QString(schema).replace('"', QString()));
+    const QByteArray q = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(d_->db, q.constData(), int(q.size()), &st, nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray p = QFile::encodeName(path);
+        sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) d_->fail(rc);
+    d_->schemaChanged();
+}
+
+void Database::detach(const QString& schema) {
+    d_->clearStatements();
+    const QString sql = QStringLiteral("DETACH DATABASE \"%1\"").arg(QString(schema).replace('"', QString()));
+    d_->exec(sql.toUtf8().constData());
+    d_->schemaChanged();
+}
+
+void Database::begin() { d_->exec("BEGIN IMMEDIATE"); }
+void Database::commit() { d_->exec("COMMIT"); }
+void Database::rollback() {
+    if (inTransaction()) d_->exec("ROLLBACK");
+}
+bool Database::inTransaction() const { return d_ && !sqlite3_get_autocommit(d_->db); }
+
+int Database::userVersion() const {
+    Database* self = const_cast<Database*>(this);
+    sqlite3_stmt* st = self->d_->statement(QStringLiteral("PRAGMA user_version"));
+    int v = 0;
+    if (sqlite3_step(st) == SQLITE_ROW) v = sqlite3_column_int(st, 0);
+    sqlite3_reset(st);
+    return v;
+}
+
+void Database::setUserVersion(int version) {
+    d_->exec(QStringLiteral("PRAGMA user_version=%1").arg(version).toUtf8().constData());
+}
+
+bool Database::hasTable(const QString& table, const QString& schema) const {
+    return d_ && d_->tableColumns(schema, table) != nullptr;
+}
+
+// ---- Transaction ----------------------------------------------------------------------------
+
+Transaction::Transaction(Database& db) : db_(db) {
+    if (db.inTransaction()) {
+        savepoint_ = QStringLiteral("kl_sp%1").arg(++db.d_->savepoints);
+        db.d_->exec(QStringLiteral("SAVEPOINT %1").arg(savepoint_).toUtf8().constData());
+    } else {
+        db.begin();
+    }
+}
+
+void Transaction::commit() {
+    if (savepoint_.isEmpty()) db_.commit();
+    else db_.d_->exec(QStringLiteral("RELEASE %1").arg(savepoint_).toUtf8().constData());
+    done_ = true;
+}
+
+Transaction::~Transaction() {
+    if (done_ || !db_.isOpen()) return;
+    // A failed statement may already have ended the transaction; nothing more to undo then.
+    if (!db_.inTransaction()) return;
+    const QString sql = savepoint_.isEmpty()
+                            ? QStringLiteral("ROLLBACK")
+                            : QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint_);
+    sqlite3_exec(db_.handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+}
+
+}  // namespace kl

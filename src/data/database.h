@@ -1,1 +1,163 @@
 #pragma once
+// The database engine of the books: one SQLite file per database, spoken to in the windows' own
+// SQL dialect (see jetsql.h) with every value bound.
+//
+// The operations are the ones the windows have always relied on: create a database (error 3204
+// when the file exists), open it, execute a statement, open a recordset (EOF/BOF, move first,
+// next, last; error 3021 on an empty one; read a field by name; delete the current row), close.
+// Each failure is a DbError with a number and a Croatian description for the message box.
+//
+// Values are converted into the type of the column they are stored into or compared with, the
+// way the books always converted them: text with a decimal comma into single and currency
+// columns, "dd.MM.yyyy" into date columns (stored as ISO text so ranges compare), numbers into
+// text columns by their default text form. Text longer than its column is refused, never cut.
+// single columns keep single precision and currency columns four decimals.
+//
+// A file that exists but is not one of our databases is reported and never written to.
+
+#include "data/dberror.h"
+#include "data/jetsql.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include <memory>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+
+namespace kl {
+
+class Database;
+struct DatabaseImpl;
+
+// The rows of one select, read whole when it is opened. The current row starts at the first row;
+// on an empty result EOF and BOF are both true.
+class Recordset {
+public:
+    Recordset() = default;
+
+    bool eof() const { return rows_ == 0 || pos_ >= rows_; }
+    bool bof() const { return rows_ == 0 || pos_ < 0; }
+    int recordCount() const { return rows_; }
+
+    void moveFirst();  // DbError 3021 when there is no row
+    void moveLast();   // DbError 3021 when there is no row
+    void moveNext();
+    void movePrevious();
+
+    // The current row's value of a field (names compare case-insensitively):
+    // text -> QString, counter/long -> qlonglong, single/double/currency -> double,
+    // date -> QDate, Null -> an invalid QVariant. DbError 3021 without a current row,
+    // 3265 for an unknown field.
+    QVariant value(const QString& field) const;
+    QVariant value(int column) const;
+    // The default text form of the value: "12", "12,5", "05.12.2026", "" for Null.
+    QString text(const QString& field) const;
+    // The value as a number (0 for Null or text that is not a number).
+    double number(const QString& field) const;
+
+    int fieldCount() const { return int(names_.size()); }
+    QString fieldName(int column) const { return names_.value(column); }
+
+    // Removes the current row from its table (only for a select over one table).
+    void deleteCurrent();
+    void close();
+
+private:
+    friend class Database;
+    int column(const QString& field) const;
+    void requireCurrent() const;
+
+    std::shared_ptr<DatabaseImpl> db_;
+    QString table_;  // quoted, qualified table for deleteCurrent
+    QStringList names_;
+    std::vector<jet::ColType> types_;
+    std::vector<QVariant> cells_;   // rows_ * names_.size()
+    std::vector<qint64> rowids_;    // one per row when table_ is set
+    std::vector<bool> deleted_;
+    int rows_ = 0;
+    int pos_ = 0;
+};
+
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(Database&&) noexcept;
+    Database& operator=(Database&&) noexcept;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // A new, empty database of ours; DbError 3204 when anything already exists at `path`.
+    static Database create(const QString& path);
+    // An existing database of ours; DbError 3024 when missing, 3343 when not ours.
+    static Database open(const QString& path);
+
+    bool isOpen() const { return bool(d_); }
+    QString path() const;
+
+    // Runs one statement that returns no rows. `params` fill the '?' placeholders in order.
+    void execute(const QString& sql, const QVariantList& params = {});
+    // Runs one select and returns its rows.
+    Recordset openRecordset(const QString& sql, const QVariantList& params = {});
+
+    // The same on an attached database: every table of the statement is taken from `schema`.
+    void executeIn(const QString& schema, const QString& sql, const QVariantList& params = {});
+    Recordset openRecordsetIn(const QString& schema, const QString& sql,
+                              const QVariantList& params = {});
+
+    // Rows changed by the last statement and the rowid of the last insert.
+    int changes() const;
+    qint64 lastInsertId() const;
+
+    // Attaches another database of ours under `schema`; its statements then commit together
+    // with this one's inside one transaction.
+    void attach(const QString& path, const QString& schema);
+    void detach(const QString& schema);
+
+    // Transactions; prefer the Transaction guard below.
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    // The version stamp of the file's schema (0 while a creation has not completed).
+    int userVersion() const;
+    void setUserVersion(int version);
+    bool hasTable(const QString& table, const QString& schema = {}) const;
+    // The low-level handle, for the few tools that need SQLite directly (backup, checks).
+    sqlite3* handle() const;
+
+    void close();
+
+private:
+    friend class Transaction;
+    void run(const QString& schema, const QString& sql, const QVariantList& params, Recordset* rs);
+    std::shared_ptr<DatabaseImpl> d_;
+};
+
+// Commits when commit() is called; rolls back when it goes out of scope without it (an error
+// thrown in between). Nested guards become savepoints of the outer transaction.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& db_;
+    QString savepoint_;
+    bool done_ = false;
+};
+
+// The text form of a value read from a column of the given type (the form `text()` gives).
+QString valueText(const QVariant& value, jet::ColType type);
+
+}  // namespace kl

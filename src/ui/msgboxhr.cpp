@@ -1,1 +1,233 @@
-// placeholder
+#include "msgboxhr.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace kl {
+
+namespace {
+
+MsgBoxResponder& responder() {
+    static MsgBoxResponder r;
+    return r;
+}
+
+// One button set: its result codes left to right.
+QList<int> resultsFor(int style) {
+    using namespace MsgResult;
+    // The order of the tests matters: 5 before 4 before 3 ... and a style of 6 or 7 falls into
+    // the first set whose bits it contains.
+    if ((style & 5) == 5) return {Retry, Cancel};
+    if ((style & 4) == 4) return {Yes, No};
+    if ((style & 3) == 3) return {Yes, No, Cancel};
+    if ((style & 2) == 2) return {Abort, Retry, Ignore};
+    if ((style & 1) == 1) return {Ok, Cancel};
+    return {Ok};
+}
+
+QString hrCaption(int code) {
+    switch (code) {
+        case MsgResult::Ok:
+            return QStringLiteral("U redu");
+        case MsgResult::Cancel:
+            return QStringLiteral("Odustani");
+        case MsgResult::Abort:
+            return QStringLiteral("Prekini");
+        case MsgResult::Retry:
+            return QStringLiteral("Ponovi");
+        case MsgResult::Ignore:
+            return QStringLiteral("Zanemari");
+        case MsgResult::Yes:
+            return QStringLiteral("Da");
+        case MsgResult::No:
+            return QStringLiteral("Ne");
+    }
+    return {};
+}
+
+QString plainCaption(int code) {
+    switch (code) {
+        case MsgResult::Ok:
+            return QStringLiteral("OK");
+        case MsgResult::Cancel:
+            return QStringLiteral("Cancel");
+        case MsgResult::Abort:
+            return QStringLiteral("Abort");
+        case MsgResult::Retry:
+            return QStringLiteral("Retry");
+        case MsgResult::Ignore:
+            return QStringLiteral("Ignore");
+        case MsgResult::Yes:
+            return QStringLiteral("Yes");
+        case MsgResult::No:
+            return QStringLiteral("No");
+    }
+    return {};
+}
+
+// 256 selects the second button, 512 the third; anything else (or a button the set does not
+// have) the first.
+int defaultIndexFor(int style, int buttonCount) {
+    int index = 0;
+    switch (style & (MsgStyle::DefaultButton2 | MsgStyle::DefaultButton3)) {
+        case MsgStyle::DefaultButton2:
+            index = 1;
+            break;
+        case MsgStyle::DefaultButton3:
+            index = 2;
+            break;
+    }
+    return index < buttonCount ? index : 0;
+}
+
+// The code returned when the box is closed with Esc or its close button: Cancel where there is
+// one, No for Yes/No, OK for a single OK, Abort for Abort/Retry/Ignore.
+int escapeResultFor(const QList<int>& results) {
+    if (results.contains(MsgResult::Cancel)) return MsgResult::Cancel;
+    if (results.contains(MsgResult::No)) return MsgResult::No;
+    if (results.contains(MsgResult::Abort)) return MsgResult::Abort;
+    return results.value(0, MsgResult::Ok);
+}
+
+QStyle::StandardPixmap iconFor(int style, bool* hasIcon) {
+    *hasIcon = true;
+    switch (style & 0x70) {
+        case MsgStyle::Critical:
+            return QStyle::SP_MessageBoxCritical;
+        case MsgStyle::Question:
+            return QStyle::SP_MessageBoxQuestion;
+        case MsgStyle::Exclamation:
+            return QStyle::SP_MessageBoxWarning;
+        case MsgStyle::Information:
+            return QStyle::SP_MessageBoxInformation;
+    }
+    *hasIcon = false;
+    return QStyle::SP_CustomBase;
+}
+
+MsgBoxShown describe(const QString& prompt, int style, const QString& title, bool plain) {
+    MsgBoxShown box;
+    box.prompt = prompt;
+    box.style = style;
+    box.title = title.isEmpty() ? applicationTitle() : title;
+    box.results = resultsFor(style);
+    for (int code : box.results)
+        box.buttons << (plain ? plainCaption(code) : hrCaption(code));
+    box.defaultButton = defaultIndexFor(style, int(box.results.size()));
+    box.plain = plain;
+    return box;
+}
+
+// The dialog itself: icon and prompt above, the buttons in a row below, always in the order of
+// the set (the platform's button order is not applied). done() is called with the result code.
+class MsgDialog : public QDialog {
+  public:
+    MsgDialog(const MsgBoxShown& box, QWidget* parent)
+        : QDialog(parent), escapeResult_(escapeResultFor(box.results)) {
+        setObjectName(QStringLiteral("msgboxhr"));
+        setWindowTitle(box.title);
+        setModal(true);
+
+        auto* textRow = new QHBoxLayout;
+        bool hasIcon = false;
+        const QStyle::StandardPixmap sp = iconFor(box.style, &hasIcon);
+        if (hasIcon) {
+            auto* icon = new QLabel(this);
+            icon->setObjectName(QStringLiteral("msgicon"));
+            const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+            icon->setPixmap(style()->standardIcon(sp, nullptr, this).pixmap(size, size));
+            icon->setAlignment(Qt::AlignTop);
+            textRow->addWidget(icon);
+            textRow->addSpacing(12);
+        }
+        auto* text = new QLabel(this);
+        text->setObjectName(QStringLiteral("msgprompt"));
+        text->setTextFormat(Qt::PlainText);
+        text->setText(box.prompt);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // Long lines wrap at a readable width; short prompts keep their natural size.
+        constexpr int kMaxTextWidth = 480;
+        int widest = 0;
+        for (const QString& line : box.prompt.split(QLatin1Char('\n')))
+            widest = qMax(widest, text->fontMetrics().horizontalAdvance(line));
+        if (widest > kMaxTextWidth) {
+            text->setWordWrap(true);
+            text->setFixedWidth(kMaxTextWidth);
+        }
+        textRow->addWidget(text, 1);
+
+        auto* buttonRow = new QHBoxLayout;
+        buttonRow->addStretch(1);
+        for (int i = 0; i < box.results.size(); ++i) {
+            auto* button = new QPushButton(box.buttons.value(i), this);
+            button->setObjectName(QStringLiteral("msgbutton%1").arg(i));
+            const int code = box.results.at(i);
+            connect(button, &QPushButton::clicked, this, [this, code] { done(code); });
+            buttonRow->addWidget(button);
+            if (i == box.defaultButton) {
+                button->setDefault(true);
+                button->setFocus(Qt::OtherFocusReason);
+            }
+        }
+        buttonRow->addStretch(1);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        layout->addLayout(textRow);
+        layout->addSpacing(8);
+        layout->addLayout(buttonRow);
+    }
+
+    // Esc and the close box come here.
+    void reject() override { done(escapeResult_); }
+
+  private:
+    int escapeResult_;
+};
+
+int show(const QString& prompt, int style, const QString& title, bool plain) {
+    const MsgBoxShown box = describe(prompt, style, title, plain);
+    if (responder()) return responder()(box);
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        qWarning("message box without a GUI: %s", qPrintable(prompt));
+        return box.results.value(box.defaultButton, MsgResult::Ok);
+    }
+    QWidget* parent = QApplication::activeModalWidget();
+    if (!parent) parent = QApplication::activeWindow();
+    MsgDialog dialog(box, parent);
+    const int code = dialog.exec();
+    return code > 0 ? code : escapeResultFor(box.results);
+}
+
+}  // namespace
+
+QString applicationTitle() {
+    return QStringLiteral("Knjige Lumen");
+}
+
+QStringList msgBoxCaptions(int style) {
+    return describe(QString(), style, QString(), false).buttons;
+}
+
+QList<int> msgBoxResults(int style) {
+    return resultsFor(style);
+}
+
+int MsgBoxHr(const QString& prompt, int style, const QString& title) {
+    return show(prompt, style, title, false);
+}
+
+int plainMsgBox(const QString& prompt, int style, const QString& title) {
+    return show(prompt, style, title, true);
+}
+
+void setMsgBoxResponder(MsgBoxResponder r) {
+    responder() = std::move(r);
+}
+
+}  // namespace kl

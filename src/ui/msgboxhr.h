@@ -54,18 +54,23 @@ struct MsgBoxShown {
     bool plain = false;  // shown with the platform's own captions (plainMsgBox)
 };
 
-// Button captions and their result codes for a style word, left to right.
+// Button captions and their result codes for a style word, left to right. The sets are tested
+// in the order 5, 4, 3, 2, 1 (style AND n = n), so 6 gives Yes/No and 7 Retry/Cancel; the icon
+// and default-button bits never change the set.
 QStringList msgBoxCaptions(int style);
 QList<int> msgBoxResults(int style);
 
-// Shows the message box and returns the code of the button pressed. Closing the box with Esc or
-// its close button returns Cancel where the box has a Cancel button, otherwise the code of the
-// only/last sensible button (OK for a single OK, No for Yes/No).
+// Shows the message box and returns the code of the button pressed. The buttons stand left to
+// right in the order of msgBoxCaptions, whatever the platform's habit. Closing the box with Esc or
+// its close button returns Cancel where the box has a Cancel button, otherwise OK for a single OK,
+// No for Yes/No and Abort for Abort/Retry/Ignore. The prompt is plain text; "\n" starts a new line.
+// The dialog is named "msgboxhr", its buttons "msgbutton0".."msgbutton2", the prompt "msgprompt".
 int MsgBoxHr(const QString& prompt, int style = MsgStyle::OkOnly, const QString& title = QString());
 
 // The platform's plain message box (English button captions "OK", "Cancel", "Yes", "No"), used
 // for the few messages that are not localised.
-int plainMsgBox(const QString& prompt, int style = MsgStyle::OkOnly, const QString& title = QString());
+int plainMsgBox(const QString& prompt, int style = MsgStyle::OkOnly,
+                const QString& title = QString());
 
 // Test seam: while a responder is set, no dialog is shown; the responder receives each box and
 // returns the code of the button to press. Pass an empty function to restore the real dialog.

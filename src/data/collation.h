@@ -1,0 +1,20 @@
+#pragma once
+// Text order of the books: case-insensitive, with the Croatian letters where a Croatian reader
+// looks for them (C, Č, Ć, D, Đ, ... S, Š, ... Z, Ž). Used by the database for comparisons and
+// "order by" on text columns, and by the lists of the windows when a column heading is clicked.
+
+#include <QString>
+#include <QStringView>
+
+namespace kl {
+
+// <0, 0 or >0. Letters that differ only in case compare equal ("abc" == "ABC").
+int compareText(QStringView a, QStringView b);
+
+// The same on UTF-8 bytes (the database's own form), without building QStrings.
+int compareTextUtf8(const char* a, int lenA, const char* b, int lenB);
+
+// Case-folded form for equality tests and hashing: equal keys <=> compareText == 0.
+QString foldText(QStringView text);
+
+}  // namespace kl
