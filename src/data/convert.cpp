@@ -290,9 +290,10 @@ Currency Currency::fromDouble(double value) {
     // Beyond the range of the count of 1/10000 the value is held at the nearest end.
     constexpr auto max = std::numeric_limits<std::int64_t>::max();
     constexpr auto min = std::numeric_limits<std::int64_t>::min();
-    if (units.size() > 18) return {d.negative ? min : max};
     std::int64_t count = 0;
-    std::from_chars(units.data(), units.data() + units.size(), count);
+    if (units.empty()) return {0};
+    const auto [end, ec] = std::from_chars(units.data(), units.data() + units.size(), count);
+    if (ec != std::errc() || end != units.data() + units.size()) return {d.negative ? min : max};
     return {d.negative ? -count : count};
 }
 

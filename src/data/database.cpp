@@ -243,7 +243,10 @@ QString textOf(const QVariant& v) {
 
 double numberOf(const QVariant& v, const jet::Column& c) {
     if (isIntegerVariant(v)) return double(v.toLongLong());
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) return v.toDouble();
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
+        if (std::isfinite(v.toDouble())) return v.toDouble();
+        mismatch(v, c, "konačan broj");
+    }
     if (v.typeId() == QMetaType::QString) {
         if (auto n = parseNumber(v.toString()); n && std::isfinite(*n)) return *n;
     }

@@ -1,6 +1,8 @@
 #include "testenv.h"
 
 #include "data/appcontext.h"
+#include "data/database.h"
+#include "data/schema.h"
 
 namespace kl::test {
 
@@ -13,6 +15,61 @@ TempProgramFolder::TempProgramFolder() : previousFolder_(context().programFolder
 TempProgramFolder::~TempProgramFolder() {
     context().programFolder = previousFolder_;
     context().reset();
+}
+
+void createMaster() { schema::ensureMasterDatabase(context().masterPath()); }
+
+int addCompany(const QString& name) {
+    createMaster();
+    Database db = Database::open(context().masterPath());
+    db.execute(QStringLiteral("insert into svetvrtke(ime,mb,sifradj,to,ziroracun,posta,mjesto,ulica,"
+                              "telefon,kontakt)values(?,'-','-','T','-','-','-','-','-','-')"),
+               {name});
+    return int(db.lastInsertId());
+}
+
+int addBook(int companyId, const QString& name, const QString& kind, const QString& address) {
+    createMaster();
+    Database db = Database::open(context().masterPath());
+    db.execute(QStringLiteral("insert into otvoreneknjige(idtvrtke,nazivknjige,vrstaknjige,adresa)"
+                              "values(?,?,?,?)"),
+               {QString::number(companyId), name, kind, address});
+    const int id = int(db.lastInsertId());
+    schema::ensureBookDatabase(bookPath(kind, id), kind);
+    return id;
+}
+
+QString bookPath(const QString& kind, int id) {
+    return context().bookPath(bookFileName(kind, QString::number(id)));
+}
+
+int addArticle(const QString& path, const QString& code, const QString& name, double stock,
+               double value, double average, const QString& unit, double minimum,
+               const QString& barcode) {
+    Database db = Database::open(path);
+    db.execute(QStringLiteral("insert into artikli(sifra,barkod,naziv,jedmjere,minkolicina,stanje,"
+                              "vrijednost,proscijena)values(?,?,?,?,?,?,?,?)"),
+               {code, barcode, name, unit, minimum, stock, value, average});
+    return int(db.lastInsertId());
+}
+
+int addPartner(const QString& path, const QString& kind, const QString& name) {
+    Database db = Database::open(path);
+    db.execute(QStringLiteral("insert into kd(kd,ime,mb,ziroracun,mjesto,ulica,telefon,kontakt)"
+                              "values(?,?,'-','-','-','-','-','-')"),
+               {kind, name});
+    return int(db.lastInsertId());
+}
+
+int addDocumentType(const QString& path, const QString& name) {
+    Database db = Database::open(path);
+    db.execute(QStringLiteral("insert into dokumenti(dokument)values(?)"), {name});
+    return int(db.lastInsertId());
+}
+
+int rowCount(const QString& path, const QString& table) {
+    Database db = Database::open(path);
+    return db.openRecordset(QStringLiteral("select * from ") + table).recordCount();
 }
 
 }  // namespace kl::test

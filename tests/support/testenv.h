@@ -27,6 +27,30 @@ private:
     QString previousFolder_;
 };
 
+// ---- Databases with rows ---------------------------------------------------------------------
+// Each helper writes through the program's own schema code and engine, with bound values.
+
+// Creates tvrtke.mdb in the current program folder (if missing).
+void createMaster();
+// Adds a company (all other fields "-") and returns its id.
+int addCompany(const QString& name);
+// Registers a book of `kind` for the company, creates its database file and returns the book id.
+int addBook(int companyId, const QString& name, const QString& kind,
+            const QString& address = QStringLiteral("-"));
+// Full path of the book file of book `id` of `kind`.
+QString bookPath(const QString& kind, int id);
+// Adds an article to a warehouse book file and returns its id.
+int addArticle(const QString& bookPath, const QString& code, const QString& name,
+               double stock = 0, double value = 0, double average = 0,
+               const QString& unit = QStringLiteral("kom"), double minimum = 0,
+               const QString& barcode = QString());
+// Adds a partner ("k", "d" or "s") to a warehouse book file and returns its id.
+int addPartner(const QString& bookPath, const QString& kind, const QString& name);
+// Adds a supplier document type to a warehouse book file and returns its id.
+int addDocumentType(const QString& bookPath, const QString& name);
+// Number of rows of `table` in a database file.
+int rowCount(const QString& path, const QString& table);
+
 // Finds the child control `name` of `parent` (searching recursively) and fails the test if it
 // is missing or of another type.
 template <typename T>
