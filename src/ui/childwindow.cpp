@@ -1,1 +1,169 @@
-// placeholder
+#include "ui/childwindow.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QShortcut>
+#include <QTextBrowser>
+
+namespace kl {
+
+ChildWindow::ChildWindow(QWidget* parent) : QWidget(parent) {
+    setFixedSize(FixedWidth, FixedHeight);
+
+    helpBox_ = new QTextBrowser(this);
+    helpBox_->setObjectName(QStringLiteral("txtpomoc"));
+    helpBox_->setReadOnly(true);
+    helpBox_->setOpenLinks(false);
+    helpBox_->hide();
+
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(esc, &QShortcut::activated, this, &QWidget::close);
+
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(f1, &QShortcut::activated, this, &ChildWindow::toggleHelpMode);
+}
+
+QMdiSubWindow* ChildWindow::showInMdiArea(QMdiArea* area) {
+    QMdiSubWindow* sub =
+        area->addSubWindow(this, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                     Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    watchSubWindow();
+    sub->show();
+    return sub;
+}
+
+QMdiSubWindow* ChildWindow::mdiSubWindow() const {
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+void ChildWindow::setCaption(const QString& caption) {
+    if (helpMode_)
+        normalCaption_ = caption;
+    else
+        setWindowTitle(caption);
+}
+
+QString ChildWindow::caption() const {
+    return helpMode_ ? normalCaption_ : windowTitle();
+}
+
+void ChildWindow::setHelpText(const QString& text) {
+    if (Qt::mightBeRichText(text))
+        helpBox_->setHtml(text);
+    else
+        helpBox_->setPlainText(text);
+}
+
+QList<QWidget*> ChildWindow::helpHiddenControls() const {
+    QList<QWidget*> controls;
+    for (QObject* child : children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && w != helpBox_ && !w->isWindow()) controls.append(w);
+    }
+    return controls;
+}
+
+void ChildWindow::setHelpMode(bool on) {
+    if (on == helpMode_) return;
+    if (on) {
+        normalCaption_ = windowTitle();
+        QWidget* focus = focusWidget();
+        focusBeforeHelp_ = (focus && isAncestorOf(focus)) ? focus : nullptr;
+
+        hiddenForHelp_.clear();
+        for (QWidget* w : helpHiddenControls()) {
+            if (w && w != helpBox_ && !w->isHidden()) hiddenForHelp_.append(w);
+        }
+        // Controls first: the control with the focus is hidden before the focus moves, so the
+        // move is not taken for the clerk leaving it.
+        for (const QPointer<QWidget>& w : std::as_const(hiddenForHelp_))
+            w->hide();
+        helpBox_->setGeometry(rect());
+        helpBox_->raise();
+        helpBox_->show();
+        helpBox_->setFocus(Qt::OtherFocusReason);
+        helpMode_ = true;
+        setWindowTitle(helpCaption_);
+    } else {
+        for (const QPointer<QWidget>& w : std::as_const(hiddenForHelp_)) {
+            if (w) w->show();
+        }
+        hiddenForHelp_.clear();
+        // Focus back before the help box goes, so it does not wander through other controls.
+        if (focusBeforeHelp_ && focusBeforeHelp_->isVisibleTo(this) &&
+            focusBeforeHelp_->isEnabled())
+            focusBeforeHelp_->setFocus(Qt::OtherFocusReason);
+        focusBeforeHelp_ = nullptr;
+        helpBox_->hide();
+        helpMode_ = false;
+        setWindowTitle(normalCaption_);
+    }
+    helpModeChanged(helpMode_);
+}
+
+void ChildWindow::closeEvent(QCloseEvent* event) {
+    if (!queryClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Closed from inside (Esc, a button): the subwindow goes with it. Closed by the subwindow's
+    // close box: the subwindow is already closing and this does nothing.
+    if (QMdiSubWindow* sub = mdiSubWindow(); sub && !sub->isHidden()) sub->close();
+    if (!closedEmitted_) {
+        closedEmitted_ = true;
+        emit closed();
+    }
+}
+
+void ChildWindow::showEvent(QShowEvent* event) {
+    closedEmitted_ = false;
+    QWidget::showEvent(event);
+}
+
+bool ChildWindow::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange) watchSubWindow();
+    return QWidget::event(event);
+}
+
+bool ChildWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedSub_) {
+        switch (event->type()) {
+            case QEvent::Show:
+            case QEvent::Resize:
+            case QEvent::ContentsRectChange:
+            case QEvent::StyleChange:
+                fixSubWindowSize();
+                break;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ChildWindow::watchSubWindow() {
+    QMdiSubWindow* sub = mdiSubWindow();
+    if (sub == watchedSub_) return;
+    if (watchedSub_) watchedSub_->removeEventFilter(this);
+    watchedSub_ = sub;
+    if (sub) {
+        sub->installEventFilter(this);
+        fixSubWindowSize();
+    }
+}
+
+// The subwindow's frame (title bar and borders) is its contents margins; the window sits in
+// its contents rectangle.
+void ChildWindow::fixSubWindowSize() {
+    if (!watchedSub_ || watchedSub_->isMinimized()) return;
+    const QSize wanted = QSize(FixedWidth, FixedHeight).grownBy(watchedSub_->contentsMargins());
+    if (watchedSub_->minimumSize() != wanted || watchedSub_->maximumSize() != wanted)
+        watchedSub_->setFixedSize(wanted);
+}
+
+}  // namespace kl

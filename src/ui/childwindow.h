@@ -1,1 +1,111 @@
 #pragma once
+// Base class of the program's child windows (company list, articles, receipts, reports, ...).
+//
+// A child window is shown inside the main window's MDI area (showInMdiArea, or any
+// QMdiSubWindow holding it) and also works as a top-level widget. It gives every window:
+//
+//  * Fixed size 800 x 520: the widget has a fixed size, and the MDI subwindow that holds it is
+//    fixed to that size plus its frame whenever it is shown or resized, so neither the clerk
+//    dragging the frame nor code resizing the subwindow can change it. showInMdiArea offers
+//    only the close box (no minimise/maximise, which a fixed frame cannot honour).
+//
+//  * Esc anywhere in the window closes it (a window shortcut, so it works from every control
+//    that does not use Esc itself, e.g. an open combo box list). Esc, a button calling close()
+//    and the close box of the window or of its subwindow all take the same path: queryClose()
+//    decides, closed() is emitted, and a holding subwindow closes with the window.
+//
+//  * F1 toggles help mode. The window owns a hidden read-only rich-text box (objectName
+//    "txtpomoc") filled with setHelpText(). Entering help mode hides the controls returned by
+//    helpHiddenControls() that are visible, shows the help box over the whole window and sets
+//    the caption to helpCaption(). Leaving hides the help box, shows exactly the controls it
+//    hid (enabled state is never touched), gives the focus back to the control that had it and
+//    restores the caption. Set the normal caption with setCaption(): in help mode it is kept and
+//    shown when help mode ends (setWindowTitle() in help mode would replace the help caption).
+//
+// The shortcuts work while the keyboard focus is inside the window, which is always the case
+// for a window that has at least one focusable control.
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QTextBrowser;
+
+namespace kl {
+
+class ChildWindow : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int FixedWidth = 800;
+    static constexpr int FixedHeight = 520;
+
+    // Help captions: entry windows (the default) and search windows.
+    static QString entryHelpCaption() { return QStringLiteral("F1 vrati se u mod unosa!"); }
+    static QString searchHelpCaption() { return QStringLiteral("F1 vrati se u mod pretrage!"); }
+
+    explicit ChildWindow(QWidget* parent = nullptr);
+
+    // Puts the window into a new subwindow of `area` (title bar with close box only, deleted
+    // when closed together with this window) and shows it. Returns the subwindow.
+    QMdiSubWindow* showInMdiArea(QMdiArea* area);
+
+    // The subwindow holding this window, or null when it is a top-level widget.
+    QMdiSubWindow* mdiSubWindow() const;
+
+    // The normal caption of the window: shown now, or when help mode ends.
+    void setCaption(const QString& caption);
+    QString caption() const;
+
+    // ---- Help mode ----
+    // Rich text (HTML) or plain text.
+    void setHelpText(const QString& text);
+    QTextBrowser* helpBox() const { return helpBox_; }
+    void setHelpCaption(const QString& caption) { helpCaption_ = caption; }
+    QString helpCaption() const { return helpCaption_; }
+    bool isHelpMode() const { return helpMode_; }
+    void setHelpMode(bool on);
+    void toggleHelpMode() { setHelpMode(!helpMode_); }
+
+    QSize sizeHint() const override { return {FixedWidth, FixedHeight}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+  signals:
+    // The window has been closed for good (queryClose agreed). The main window re-enables its
+    // menus on it.
+    void closed();
+
+  protected:
+    // Asked before the window closes, whatever closes it. Return false to keep it open (a
+    // window with unsaved entries asks Yes/No/Cancel here). Default: true.
+    virtual bool queryClose() { return true; }
+
+    // The controls hidden in help mode; only those of them that are visible are hidden, and
+    // exactly those are shown again. Default: the direct child widgets (the help box and child
+    // dialogs excluded). A window that hides only one frame returns just that frame.
+    virtual QList<QWidget*> helpHiddenControls() const;
+
+    // Called after help mode has been entered or left, with the new mode.
+    virtual void helpModeChanged(bool helpMode) { Q_UNUSED(helpMode); }
+
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void watchSubWindow();
+    void fixSubWindowSize();
+
+    QTextBrowser* helpBox_ = nullptr;
+    QString helpCaption_ = entryHelpCaption();
+    bool helpMode_ = false;
+    QString normalCaption_;  // caption to restore when help mode ends
+    QList<QPointer<QWidget>> hiddenForHelp_;
+    QPointer<QWidget> focusBeforeHelp_;
+    QPointer<QMdiSubWindow> watchedSub_;  // subwindow whose size is kept fixed
+    bool closedEmitted_ = false;
+};
+
+}  // namespace kl

@@ -1,1 +1,319 @@
-// placeholder
+#include "ui/reportlist.h"
+
+#include "data/collation.h"
+
+#include <QHeaderView>
+
+#include <algorithm>
+#include <numeric>
+
+namespace kl {
+
+// ---- ReportListModel ------------------------------------------------------------------------
+
+void ReportListModel::setColumns(const QList<ReportColumn>& columns) {
+    beginResetModel();
+    columns_ = columns;
+    rows_.clear();
+    endResetModel();
+}
+
+int ReportListModel::appendColumn(const ReportColumn& column) {
+    const int at = int(columns_.size());
+    beginInsertColumns({}, at, at);
+    columns_.append(column);
+    endInsertColumns();
+    return at;
+}
+
+// Row changes are reported as removals and insertions, never as a reset: a reset would also
+// reset the heading (column widths the clerk has dragged, hidden columns).
+void ReportListModel::clear() {
+    if (rows_.empty()) return;
+    beginRemoveRows({}, 0, count() - 1);
+    rows_.clear();
+    endRemoveRows();
+}
+
+int ReportListModel::addRow(const QStringList& row) {
+    const int at = count();
+    beginInsertRows({}, at, at);
+    rows_.push_back(row);
+    endInsertRows();
+    return at;
+}
+
+void ReportListModel::setRows(std::vector<QStringList>&& rows) {
+    clear();
+    if (rows.empty()) return;
+    beginInsertRows({}, 0, int(rows.size()) - 1);
+    rows_ = std::move(rows);
+    endInsertRows();
+}
+
+void ReportListModel::removeRowAt(int row) {
+    if (row < 0 || row >= count()) return;
+    beginRemoveRows({}, row, row);
+    rows_.erase(rows_.begin() + row);
+    endRemoveRows();
+}
+
+const QString& ReportListModel::text(int row, int column) const {
+    static const QString empty;
+    if (row < 0 || row >= count()) return empty;
+    const QStringList& texts = rows_[size_t(row)];
+    return column >= 0 && column < texts.size() ? texts.at(column) : empty;
+}
+
+void ReportListModel::setText(int row, int column, const QString& text) {
+    if (row < 0 || row >= count() || column < 0) return;
+    QStringList& texts = rows_[size_t(row)];
+    while (texts.size() <= column)
+        texts.append(QString());
+    texts[column] = text;
+    const QModelIndex cell = index(row, column);
+    emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+void ReportListModel::sortRows(int column, Qt::SortOrder order) {
+    const int n = count();
+    std::vector<int> sequence(static_cast<size_t>(n), 0);
+    std::iota(sequence.begin(), sequence.end(), 0);
+    if (order == Qt::AscendingOrder) {
+        std::stable_sort(sequence.begin(), sequence.end(), [&](int a, int b) {
+            return compareText(text(a, column), text(b, column)) < 0;
+        });
+    } else {
+        std::stable_sort(sequence.begin(), sequence.end(), [&](int a, int b) {
+            return compareText(text(b, column), text(a, column)) < 0;
+        });
+    }
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<QStringList> sorted;
+    sorted.reserve(size_t(n));
+    std::vector<int> newPosition(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        sorted.push_back(std::move(rows_[size_t(sequence[size_t(i)])]));
+        newPosition[size_t(sequence[size_t(i)])] = i;
+    }
+    rows_.swap(sorted);
+    // The current row and the selection follow their rows.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& i : from)
+        to.append(index(newPosition[size_t(i.row())], i.column()));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int ReportListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+int ReportListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QVariant ReportListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+            return text(index.row(), index.column());
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(columns_.value(index.column()).alignment | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
+QVariant ReportListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columns_.size()) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+            return columns_.at(section).title;
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(columns_.at(section).alignment | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags ReportListModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
+}
+
+// ---- ReportList -----------------------------------------------------------------------------
+
+ReportList::ReportList(QWidget* parent) : QTreeView(parent), model_(new ReportListModel(this)) {
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);  // heading clicks are handled below
+
+    QHeaderView* heading = header();
+    heading->setStretchLastSection(false);
+    heading->setSectionsMovable(false);
+    heading->setSectionsClickable(true);
+    heading->setSortIndicatorShown(false);
+    connect(heading, &QHeaderView::sectionClicked, this, &ReportList::headingClicked);
+
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) emit rowClicked(index.row());
+    });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) emit rowDoubleClicked(index.row());
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                emit currentRowChanged(current.isValid() ? current.row() : -1);
+            });
+}
+
+void ReportList::setColumns(const QList<ReportColumn>& columns) {
+    dropSort();
+    model_->setColumns(columns);
+    for (int c = 0; c < columnCount(); ++c)
+        applyColumnLayout(c);
+}
+
+void ReportList::addColumn(const QString& title, int width, Qt::Alignment alignment) {
+    const int at = model_->appendColumn({title, width, alignment});
+    applyColumnLayout(at);
+}
+
+void ReportList::applyColumnLayout(int column) {
+    const ReportColumn& c = model_->columns().at(column);
+    setColumnHidden(column, c.width <= 0);
+    if (c.width > 0) setColumnWidth(column, c.width);
+}
+
+void ReportList::clear() {
+    dropSort();
+    model_->clear();
+}
+
+int ReportList::addRow(const QStringList& texts) {
+    return model_->addRow(texts);
+}
+
+void ReportList::setRows(std::vector<QStringList>&& rows) {
+    dropSort();
+    model_->setRows(std::move(rows));
+}
+
+QString ReportList::text(int row, int column) const {
+    return model_->text(row, column);
+}
+
+void ReportList::setText(int row, int column, const QString& text) {
+    model_->setText(row, column, text);
+}
+
+QStringList ReportList::rowTexts(int row) const {
+    return row >= 0 && row < rowCount() ? model_->rowTexts(row) : QStringList();
+}
+
+void ReportList::removeRow(int row) {
+    model_->removeRowAt(row);
+}
+
+int ReportList::findRow(const QString& text, int column) const {
+    for (int r = 0; r < rowCount(); ++r) {
+        if (model_->text(r, column) == text) return r;
+    }
+    return -1;
+}
+
+int ReportList::currentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void ReportList::setCurrentRow(int row) {
+    if (row < 0 || row >= rowCount()) {
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+        return;
+    }
+    const QModelIndex index = model_->index(row, 0);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+void ReportList::setMultiSelection(bool multi) {
+    setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                           : QAbstractItemView::SingleSelection);
+}
+
+bool ReportList::isMultiSelection() const {
+    return selectionMode() == QAbstractItemView::ExtendedSelection;
+}
+
+QList<int> ReportList::selectedRows() const {
+    QList<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.append(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+bool ReportList::isRowSelected(int row) const {
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (row >= range.top() && row <= range.bottom()) return true;
+    }
+    return false;
+}
+
+void ReportList::setRowSelected(int row, bool selected) {
+    if (row < 0 || row >= rowCount()) return;
+    QItemSelectionModel::SelectionFlags how = QItemSelectionModel::Rows;
+    if (!selected)
+        how |= QItemSelectionModel::Deselect;
+    else if (isMultiSelection())
+        how |= QItemSelectionModel::Select;
+    else
+        how |= QItemSelectionModel::ClearAndSelect;
+    selectionModel()->select(model_->index(row, 0), how);
+}
+
+void ReportList::sortRows(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= columnCount()) return;
+    model_->sortRows(column, order);
+    sortColumn_ = column;
+    sortOrder_ = order;
+    header()->setSortIndicator(column, order);
+    header()->setSortIndicatorShown(true);
+}
+
+void ReportList::headingClicked(int column) {
+    if (!headerSorting_) return;
+    const bool reverse = column == sortColumn_ && sortOrder_ == Qt::AscendingOrder;
+    sortRows(column, reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void ReportList::dropSort() {
+    sortColumn_ = -1;
+    sortOrder_ = Qt::AscendingOrder;
+    header()->setSortIndicatorShown(false);
+}
+
+void ReportList::useFixedPitchFont(int pointSize) {
+    QFont font(QStringLiteral("Courier New"), pointSize);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    setFont(font);
+}
+
+}  // namespace kl

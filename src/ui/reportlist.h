@@ -1,1 +1,138 @@
 #pragma once
+// The report-style list of the windows: columns with a heading, a width in pixels and an
+// alignment; rows of texts (the item text and its sub-items); whole-row selection, no editing.
+//
+// Rows are addressed by their position as shown: after a heading click has sorted the list,
+// text(0, c) is the first row on screen. A column given width 0 is hidden and typically holds
+// the row's id (read with text(row, column), never shown).
+//
+// Sorting: a click on a column heading sorts by that column ascending, a second click on the
+// same heading descending, a third ascending again; a click on another heading starts
+// ascending. Texts compare with kl::compareText (case-insensitive, Croatian letter order), equal
+// texts keep their order (the sort is stable). The current row and the selection follow their
+// rows. Filling the list again (clear, setRows) drops the sort: rows are shown as given.
+//
+// Built on a table model of its own and uniform row heights: filling and sorting 100 000 rows
+// takes a fraction of a second. Fill large lists with setRows, not row by row.
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QTreeView>
+
+#include <vector>
+
+namespace kl {
+
+struct ReportColumn {
+    QString title;
+    int width = 100;  // pixels; 0 hides the column
+    Qt::Alignment alignment = Qt::AlignLeft;
+};
+
+// The list's data; used through ReportList.
+class ReportListModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setColumns(const QList<ReportColumn>& columns);
+    // Returns the new column's position.
+    int appendColumn(const ReportColumn& column);
+    const QList<ReportColumn>& columns() const { return columns_; }
+
+    void clear();
+    int addRow(const QStringList& row);
+    void setRows(std::vector<QStringList>&& rows);
+    void removeRowAt(int row);
+    const QString& text(int row, int column) const;
+    void setText(int row, int column, const QString& text);
+    const QStringList& rowTexts(int row) const { return rows_[size_t(row)]; }
+    int count() const { return int(rows_.size()); }
+
+    // Stable sort by the texts of `column`.
+    void sortRows(int column, Qt::SortOrder order);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  private:
+    QList<ReportColumn> columns_;
+    std::vector<QStringList> rows_;
+};
+
+class ReportList : public QTreeView {
+    Q_OBJECT
+  public:
+    explicit ReportList(QWidget* parent = nullptr);
+
+    // ---- Columns ----
+    // Replaces the columns (and removes every row).
+    void setColumns(const QList<ReportColumn>& columns);
+    // Adds a column at the end (rows keep their texts; a row shorter than the columns shows
+    // empty cells).
+    void addColumn(const QString& title, int width, Qt::Alignment alignment = Qt::AlignLeft);
+    int columnCount() const { return int(model_->columns().size()); }
+
+    // ---- Rows ----
+    void clear();
+    // Appends a row; returns its position.
+    int addRow(const QStringList& texts);
+    // Replaces all rows at once (the fast way to fill a list).
+    void setRows(std::vector<QStringList>&& rows);
+    int rowCount() const { return model_->count(); }
+    // The text of a cell; empty for a cell the row has no text for or a position out of range.
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString& text);
+    QStringList rowTexts(int row) const;
+    void removeRow(int row);
+    // The first row whose `column` text equals `text` exactly, or -1.
+    int findRow(const QString& text, int column = 0) const;
+
+    // ---- Current row and selection ----
+    // -1 when there is none.
+    int currentRow() const;
+    // Makes `row` current, selects it (alone) and scrolls to it; -1 clears both.
+    void setCurrentRow(int row);
+    // Extended selection (Ctrl/Shift + click) when true, one row at a time otherwise (default).
+    void setMultiSelection(bool multi);
+    bool isMultiSelection() const;
+    // Selected rows in ascending order.
+    QList<int> selectedRows() const;
+    bool isRowSelected(int row) const;
+    void setRowSelected(int row, bool selected);
+
+    // ---- Sorting ----
+    // Sorts as a heading click does, and shows the sort indicator.
+    void sortRows(int column, Qt::SortOrder order);
+    // The column of the last sort, or -1 when the rows are in the order given.
+    int sortColumn() const { return sortColumn_; }
+    Qt::SortOrder sortOrder() const { return sortOrder_; }
+    // Heading clicks sort (default true).
+    void setHeaderSorting(bool on) { headerSorting_ = on; }
+
+    // The fixed-pitch font of the lists that line up figures ("Courier New", a monospace
+    // font where it is missing).
+    void useFixedPitchFont(int pointSize = 9);
+
+  signals:
+    void rowClicked(int row);
+    void rowDoubleClicked(int row);
+    // The current row changed (-1: none).
+    void currentRowChanged(int row);
+
+  private:
+    void headingClicked(int column);
+    void applyColumnLayout(int column);
+    void dropSort();
+
+    ReportListModel* model_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    bool headerSorting_ = true;
+};
+
+}  // namespace kl
