@@ -6,13 +6,18 @@
 
 namespace kl {
 
-QString AppContext::companyIdText() const { return doubleText(currentCompanyId); }
+QString AppContext::companyIdText() const {
+    return doubleText(currentCompanyId);
+}
 
-QString AppContext::masterPath() const { return QDir(programFolder).filePath(kMasterFileName); }
+QString AppContext::masterPath() const {
+    return QDir(programFolder).filePath(kMasterFileName);
+}
 
 QString AppContext::bookPath(const QString& bookFile) const {
     QString name = bookFile;
-    while (name.startsWith(QLatin1Char('\\')) || name.startsWith(QLatin1Char('/'))) name.remove(0, 1);
+    while (name.startsWith(QLatin1Char('\\')) || name.startsWith(QLatin1Char('/')))
+        name.remove(0, 1);
     return QDir(programFolder).filePath(name);
 }
 

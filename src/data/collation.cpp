@@ -15,12 +15,23 @@ char32_t weight(char32_t c) {
         return c;
     }
     switch (c) {
-        case 0x010C: case 0x010D: return 0x1000 + ('c' - 'a') * 10 + 1;  // Č č
-        case 0x0106: case 0x0107: return 0x1000 + ('c' - 'a') * 10 + 2;  // Ć ć
-        case 0x0110: case 0x0111: return 0x1000 + ('d' - 'a') * 10 + 2;  // Đ đ
-        case 0x0160: case 0x0161: return 0x1000 + ('s' - 'a') * 10 + 1;  // Š š
-        case 0x017D: case 0x017E: return 0x1000 + ('z' - 'a') * 10 + 1;  // Ž ž
-        default: break;
+        case 0x010C:
+        case 0x010D:
+            return 0x1000 + ('c' - 'a') * 10 + 1;  // Č č
+        case 0x0106:
+        case 0x0107:
+            return 0x1000 + ('c' - 'a') * 10 + 2;  // Ć ć
+        case 0x0110:
+        case 0x0111:
+            return 0x1000 + ('d' - 'a') * 10 + 2;  // Đ đ
+        case 0x0160:
+        case 0x0161:
+            return 0x1000 + ('s' - 'a') * 10 + 1;  // Š š
+        case 0x017D:
+        case 0x017E:
+            return 0x1000 + ('z' - 'a') * 10 + 1;  // Ž ž
+        default:
+            break;
     }
     return 0x2000 + QChar::toCaseFolded(c);
 }
@@ -31,10 +42,17 @@ char32_t nextUtf8(const unsigned char*& p, const unsigned char* end) {
     if (b < 0x80) return b;
     int extra = 0;
     char32_t c = 0;
-    if ((b & 0xE0) == 0xC0) { extra = 1; c = b & 0x1F; }
-    else if ((b & 0xF0) == 0xE0) { extra = 2; c = b & 0x0F; }
-    else if ((b & 0xF8) == 0xF0) { extra = 3; c = b & 0x07; }
-    else return b;
+    if ((b & 0xE0) == 0xC0) {
+        extra = 1;
+        c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        extra = 2;
+        c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        extra = 3;
+        c = b & 0x07;
+    } else
+        return b;
     if (end - p < extra) return b;
     for (int i = 0; i < extra; ++i) {
         if ((p[i] & 0xC0) != 0x80) return b;
@@ -50,8 +68,10 @@ int compareText(QStringView a, QStringView b) {
     qsizetype i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         char32_t ca = a[i].unicode(), cb = b[j].unicode();
-        if (QChar::isHighSurrogate(ca) && i + 1 < a.size()) ca = QChar::surrogateToUcs4(a[i], a[i + 1]), ++i;
-        if (QChar::isHighSurrogate(cb) && j + 1 < b.size()) cb = QChar::surrogateToUcs4(b[j], b[j + 1]), ++j;
+        if (QChar::isHighSurrogate(ca) && i + 1 < a.size())
+            ca = QChar::surrogateToUcs4(a[i], a[i + 1]), ++i;
+        if (QChar::isHighSurrogate(cb) && j + 1 < b.size())
+            cb = QChar::surrogateToUcs4(b[j], b[j + 1]), ++j;
         ++i, ++j;
         if (ca == cb) continue;
         const char32_t wa = weight(ca), wb = weight(cb);
@@ -78,6 +98,8 @@ int compareTextUtf8(const char* a, int lenA, const char* b, int lenB) {
     return 0;
 }
 
-QString foldText(QStringView text) { return text.toString().toCaseFolded(); }
+QString foldText(QStringView text) {
+    return text.toString().toCaseFolded();
+}
 
 }  // namespace kl

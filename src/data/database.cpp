@@ -9,11 +9,11 @@
 
 #include <sqlite3.h>
 
+#include <unistd.h>
 #include <cerrno>
 #include <cmath>
 #include <map>
 #include <optional>
-#include <unistd.h>
 
 namespace kl {
 
@@ -23,13 +23,16 @@ namespace {
 constexpr int kApplicationId = 0x4B4E4A4C;
 constexpr size_t kStatementCacheSize = 256;
 
-QString fileName(const QString& path) { return QFileInfo(path).fileName(); }
+QString fileName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
 
 DbError notOurs(const QString& path) {
-    return DbError(DbErrorCode::NotOurDatabase,
-                   QStringLiteral("Datoteka %1 nije baza podataka ovog programa (stari ili nepoznat "
-                                  "format, ili je datoteka oštećena). Datoteka nije mijenjana.")
-                       .arg(fileName(path)));
+    return DbError(
+        DbErrorCode::NotOurDatabase,
+        QStringLiteral("Datoteka %1 nije baza podataka ovog programa (stari ili nepoznat "
+                       "format, ili je datoteka oštećena). Datoteka nije mijenjana.")
+            .arg(fileName(path)));
 }
 
 // Reads the header of a file without letting SQLite near it: a file that is not an SQLite
@@ -46,9 +49,11 @@ void checkOurs(const QString& path) {
                                      "čitanja).")
                           .arg(fileName(path)));
     const QByteArray h = f.read(100);
-    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0"))) throw notOurs(path);
+    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        throw notOurs(path);
     const auto b = reinterpret_cast<const unsigned char*>(h.constData());
-    const int appId = int((quint32(b[68]) << 24) | (quint32(b[69]) << 16) | (quint32(b[70]) << 8) | b[71]);
+    const int appId =
+        int((quint32(b[68]) << 24) | (quint32(b[69]) << 16) | (quint32(b[70]) << 8) | b[71]);
     if (appId != kApplicationId) throw notOurs(path);
 }
 
@@ -67,7 +72,8 @@ struct DatabaseImpl {
         if (db) sqlite3_close_v2(db);
     }
     void clearStatements() {
-        for (auto& [sql, stmt] : statements) sqlite3_finalize(stmt);
+        for (auto& [sql, stmt] : statements)
+            sqlite3_finalize(stmt);
         statements.clear();
     }
     void schemaChanged() {
@@ -106,8 +112,9 @@ void DatabaseImpl::fail(int rc) const {
                                          "ponovno.")
                               .arg(file));
         case SQLITE_IOERR:
-            throw DbError(DbErrorCode::IoError,
-                          QStringLiteral("Greška pri čitanju ili pisanju baze %1 (%2).").arg(file, msg));
+            throw DbError(
+                DbErrorCode::IoError,
+                QStringLiteral("Greška pri čitanju ili pisanju baze %1 (%2).").arg(file, msg));
         case SQLITE_CORRUPT:
             throw DbError(DbErrorCode::Corrupt, QStringLiteral("Baza %1 je oštećena.").arg(file));
         case SQLITE_NOTADB:
@@ -130,19 +137,22 @@ void DatabaseImpl::fail(int rc) const {
             break;
     }
     if (msg.startsWith(QLatin1String("no such table")))
-        throw DbError(DbErrorCode::NoSuchTable,
-                      QStringLiteral("Tablica %1 ne postoji u bazi %2.").arg(msg.section(':', 1).trimmed(), file));
+        throw DbError(DbErrorCode::NoSuchTable, QStringLiteral("Tablica %1 ne postoji u bazi %2.")
+                                                    .arg(msg.section(':', 1).trimmed(), file));
     if (msg.startsWith(QLatin1String("no such column")))
         throw DbError(DbErrorCode::NoSuchColumn,
                       QStringLiteral("Stupac %1 ne postoji.").arg(msg.section(':', 1).trimmed()));
     if (msg.contains(QLatin1String("already exists")))
-        throw DbError(DbErrorCode::TableExists, QStringLiteral("Tablica već postoji (%1).").arg(msg));
+        throw DbError(DbErrorCode::TableExists,
+                      QStringLiteral("Tablica već postoji (%1).").arg(msg));
     if (msg.contains(QLatin1String("syntax error")))
-        throw DbError(DbErrorCode::SyntaxError, QStringLiteral("Naredba nije ispravna (%1).").arg(msg));
+        throw DbError(DbErrorCode::SyntaxError,
+                      QStringLiteral("Naredba nije ispravna (%1).").arg(msg));
     throw DbError(DbErrorCode::Generic, QStringLiteral("Greška baze %1: %2").arg(file, msg));
 }
 
-const std::vector<jet::Column>* DatabaseImpl::tableColumns(const QString& schema, const QString& table) {
+const std::vector<jet::Column>* DatabaseImpl::tableColumns(const QString& schema,
+                                                           const QString& table) {
     const QString key = schema.toLower() + QLatin1Char('.') + table.toLower();
     auto it = columns.find(key);
     if (it == columns.end()) {
@@ -174,8 +184,7 @@ std::shared_ptr<const jet::Translation> DatabaseImpl::translation(const QString&
     if (it != translations.end()) return it->second;
     try {
         auto t = std::make_shared<const jet::Translation>(jet::translate(
-            sql,
-            [this](const QString& s, const QString& table) { return tableColumns(s, table); },
+            sql, [this](const QString& s, const QString& table) { return tableColumns(s, table); },
             schema));
         if (translations.size() >= kStatementCacheSize) translations.clear();
         translations.emplace(key, t);
@@ -227,18 +236,22 @@ bool isIntegerVariant(const QVariant& v) {
 QString textOf(const QVariant& v) {
     if (isIntegerVariant(v)) return QString::number(v.toLongLong());
     switch (v.typeId()) {
-        case QMetaType::Float: return singleText(v.toFloat());
-        case QMetaType::Double: return doubleText(v.toDouble());
-        case QMetaType::QDate: return dateText(v.toDate());
-        case QMetaType::QDateTime: return dateText(v.toDateTime().date());
-        default: return v.toString();
+        case QMetaType::Float:
+            return singleText(v.toFloat());
+        case QMetaType::Double:
+            return doubleText(v.toDouble());
+        case QMetaType::QDate:
+            return dateText(v.toDate());
+        case QMetaType::QDateTime:
+            return dateText(v.toDateTime().date());
+        default:
+            return v.toString();
     }
 }
 
 [[noreturn]] void mismatch(const QVariant& v, const jet::Column& c, const char* what) {
-    throw DbError(DbErrorCode::TypeMismatch,
-                  QStringLiteral("Vrijednost \"%1\" nije %2 (polje %3).")
-                      .arg(textOf(v), QString::fromUtf8(what), c.name));
+    throw DbError(DbErrorCode::TypeMismatch, QStringLiteral("Vrijednost \"%1\" nije %2 (polje %3).")
+                                                 .arg(textOf(v), QString::fromUtf8(what), c.name));
 }
 
 double numberOf(const QVariant& v, const jet::Column& c) {
@@ -274,7 +287,8 @@ Bound convert(const QVariant& v, const jet::Column& c) {
             if (std::fabs(d) > 3.4e38) mismatch(v, c, "broj u dopuštenom rasponu");
             return double(toSingle(d));
         }
-        case jet::ColType::Double: return numberOf(v, c);
+        case jet::ColType::Double:
+            return numberOf(v, c);
         case jet::ColType::Currency: {
             if (v.typeId() == QMetaType::QString) {
                 if (auto cur = Currency::fromText(v.toString())) return cur->toDouble();
@@ -293,9 +307,12 @@ Bound convert(const QVariant& v, const jet::Column& c) {
         }
         case jet::ColType::Date: {
             QDate d;
-            if (v.typeId() == QMetaType::QDate) d = v.toDate();
-            else if (v.typeId() == QMetaType::QDateTime) d = v.toDateTime().date();
-            else if (v.typeId() == QMetaType::QString) d = parseDate(v.toString()).value_or(QDate());
+            if (v.typeId() == QMetaType::QDate)
+                d = v.toDate();
+            else if (v.typeId() == QMetaType::QDateTime)
+                d = v.toDateTime().date();
+            else if (v.typeId() == QMetaType::QString)
+                d = parseDate(v.toString()).value_or(QDate());
             if (!d.isValid()) mismatch(v, c, "datum");
             return d.toString(Qt::ISODate).toUtf8();
         }
@@ -309,25 +326,32 @@ Bound convert(const QVariant& v, const jet::Column& c) {
 }
 
 void bindValue(sqlite3_stmt* st, int index, const Bound& b) {
-    if (std::holds_alternative<qint64>(b)) sqlite3_bind_int64(st, index, std::get<qint64>(b));
-    else if (std::holds_alternative<double>(b)) sqlite3_bind_double(st, index, std::get<double>(b));
+    if (std::holds_alternative<qint64>(b))
+        sqlite3_bind_int64(st, index, std::get<qint64>(b));
+    else if (std::holds_alternative<double>(b))
+        sqlite3_bind_double(st, index, std::get<double>(b));
     else if (std::holds_alternative<QByteArray>(b)) {
         const QByteArray& s = std::get<QByteArray>(b);
         sqlite3_bind_text(st, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
-    } else sqlite3_bind_null(st, index);
+    } else
+        sqlite3_bind_null(st, index);
 }
 
 QVariant readColumn(sqlite3_stmt* st, int i, jet::ColType type) {
     switch (sqlite3_column_type(st, i)) {
-        case SQLITE_NULL: return QVariant();
+        case SQLITE_NULL:
+            return QVariant();
         case SQLITE_INTEGER:
-            if (type == jet::ColType::Single || type == jet::ColType::Double || type == jet::ColType::Currency)
+            if (type == jet::ColType::Single || type == jet::ColType::Double ||
+                type == jet::ColType::Currency)
                 return double(sqlite3_column_int64(st, i));
             return qlonglong(sqlite3_column_int64(st, i));
-        case SQLITE_FLOAT: return sqlite3_column_double(st, i);
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(st, i);
         default: {
-            const QString s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                                sqlite3_column_bytes(st, i));
+            const QString s =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                  sqlite3_column_bytes(st, i));
             if (type == jet::ColType::Date) {
                 const QDate d = QDate::fromString(s, Qt::ISODate);
                 if (d.isValid()) return d;
@@ -342,10 +366,14 @@ QVariant readColumn(sqlite3_stmt* st, int i, jet::ColType type) {
 QString valueText(const QVariant& value, jet::ColType type) {
     if (!value.isValid() || value.isNull()) return QString();
     switch (type) {
-        case jet::ColType::Single: return singleText(toSingle(value.toDouble()));
-        case jet::ColType::Currency: return currencyText(value.toDouble());
-        case jet::ColType::Double: return doubleText(value.toDouble());
-        default: break;
+        case jet::ColType::Single:
+            return singleText(toSingle(value.toDouble()));
+        case jet::ColType::Currency:
+            return currencyText(value.toDouble());
+        case jet::ColType::Double:
+            return doubleText(value.toDouble());
+        default:
+            break;
     }
     return textOf(value);
 }
@@ -428,7 +456,9 @@ void Recordset::deleteCurrent() {
     deleted_[size_t(pos_)] = true;
 }
 
-void Recordset::close() { *this = Recordset(); }
+void Recordset::close() {
+    *this = Recordset();
+}
 
 // ---- Database -------------------------------------------------------------------------------
 
@@ -436,9 +466,15 @@ Database::~Database() = default;
 Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 
-QString Database::path() const { return d_ ? d_->path : QString(); }
-sqlite3* Database::handle() const { return d_ ? d_->db : nullptr; }
-void Database::close() { d_.reset(); }
+QString Database::path() const {
+    return d_ ? d_->path : QString();
+}
+sqlite3* Database::handle() const {
+    return d_ ? d_->db : nullptr;
+}
+void Database::close() {
+    d_.reset();
+}
 
 Database Database::open(const QString& path) {
     checkOurs(path);
@@ -465,12 +501,14 @@ Database Database::create(const QString& path) {
                       QStringLiteral("Baza podataka %1 već postoji.").arg(fi.fileName()));
     const QFileInfo dir(fi.absolutePath());
     if (!dir.isDir())
-        throw DbError(DbErrorCode::CannotOpen,
-                      QStringLiteral("Mapa %1 ne postoji.").arg(QDir::toNativeSeparators(dir.filePath())));
+        throw DbError(
+            DbErrorCode::CannotOpen,
+            QStringLiteral("Mapa %1 ne postoji.").arg(QDir::toNativeSeparators(dir.filePath())));
     if (!dir.isWritable())
-        throw DbError(DbErrorCode::ReadOnly,
-                      QStringLiteral("U mapu %1 nije dopušteno pisati; baza %2 se ne može stvoriti.")
-                          .arg(QDir::toNativeSeparators(dir.filePath()), fi.fileName()));
+        throw DbError(
+            DbErrorCode::ReadOnly,
+            QStringLiteral("U mapu %1 nije dopušteno pisati; baza %2 se ne može stvoriti.")
+                .arg(QDir::toNativeSeparators(dir.filePath()), fi.fileName()));
 
     // The new file is made whole under a temporary name and then linked into place, which fails
     // if anything appeared there meanwhile: an existing file is never replaced, and a crash
@@ -481,9 +519,12 @@ Database Database::create(const QString& path) {
         sqlite3* raw = nullptr;
         const QByteArray t = QFile::encodeName(tmp);
         int rc = sqlite3_open_v2(t.constData(), &raw,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-        const QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=0;").arg(kApplicationId);
-        if (rc == SQLITE_OK) rc = sqlite3_exec(raw, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
+        const QString sql =
+            QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=0;").arg(kApplicationId);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(raw, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(raw, "BEGIN; CREATE TABLE kl_init(x); DROP TABLE kl_init; COMMIT;",
                               nullptr, nullptr, nullptr);
@@ -505,8 +546,9 @@ Database Database::create(const QString& path) {
         // File systems without hard links: a rename after a last look.
         if (QFileInfo::exists(path) || !QFile::rename(tmp, path)) {
             QFile::remove(tmp);
-            throw DbError(err == ENOSPC ? DbErrorCode::DiskFull : DbErrorCode::CannotOpen,
-                          QStringLiteral("Bazu podataka %1 nije moguće stvoriti.").arg(fi.fileName()));
+            throw DbError(
+                err == ENOSPC ? DbErrorCode::DiskFull : DbErrorCode::CannotOpen,
+                QStringLiteral("Bazu podataka %1 nije moguće stvoriti.").arg(fi.fileName()));
         }
     } else {
         QFile::remove(tmp);
@@ -549,7 +591,8 @@ void Database::run(const QString& schema, const QString& sql, const QVariantList
     }
 
     sqlite3_stmt* st = d_->statement(jet::render(*tr, fast));
-    for (size_t i = 0; i < values.size(); ++i) bindValue(st, int(i) + 1, values[i]);
+    for (size_t i = 0; i < values.size(); ++i)
+        bindValue(st, int(i) + 1, values[i]);
 
     struct Reset {
         sqlite3_stmt* st;
@@ -568,13 +611,15 @@ void Database::run(const QString& schema, const QString& sql, const QVariantList
         for (int c = skip; c < n; ++c) {
             r.names_ << QString::fromUtf8(sqlite3_column_name(st, c));
             const char* decl = sqlite3_column_decltype(st, c);
-            r.types_.push_back(decl ? jet::columnFromDeclared(QString(), QString::fromUtf8(decl)).type
-                                    : jet::ColType::Unknown);
+            r.types_.push_back(
+                decl ? jet::columnFromDeclared(QString(), QString::fromUtf8(decl)).type
+                     : jet::ColType::Unknown);
         }
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             if (skip) r.rowids_.push_back(sqlite3_column_int64(st, 0));
-            for (int c = skip; c < n; ++c) r.cells_.push_back(readColumn(st, c, r.types_[size_t(c - skip)]));
+            for (int c = skip; c < n; ++c)
+                r.cells_.push_back(readColumn(st, c, r.types_[size_t(c - skip)]));
             ++r.rows_;
         }
         if (rc != SQLITE_DONE) d_->fail(rc);
@@ -588,7 +633,9 @@ void Database::run(const QString& schema, const QString& sql, const QVariantList
     if (tr->changesSchema) d_->schemaChanged();
 }
 
-void Database::execute(const QString& sql, const QVariantList& params) { run({}, sql, params, nullptr); }
+void Database::execute(const QString& sql, const QVariantList& params) {
+    run({}, sql, params, nullptr);
+}
 
 Recordset Database::openRecordset(const QString& sql, const QVariantList& params) {
     Recordset rs;
@@ -607,13 +654,18 @@ Recordset Database::openRecordsetIn(const QString& schema, const QString& sql,
     return rs;
 }
 
-int Database::changes() const { return d_ ? sqlite3_changes(d_->db) : 0; }
-qint64 Database::lastInsertId() const { return d_ ? sqlite3_last_insert_rowid(d_->db) : 0; }
+int Database::changes() const {
+    return d_ ? sqlite3_changes(d_->db) : 0;
+}
+qint64 Database::lastInsertId() const {
+    return d_ ? sqlite3_last_insert_rowid(d_->db) : 0;
+}
 
 void Database::attach(const QString& path, const QString& schema) {
     checkOurs(path);
     sqlite3_stmt* st = nullptr;
-    const QString sql = QStringLiteral("ATTACH DATABASE ?1 AS \"%1\"").arg(QString(schema).replace('"', QString()));
+    const QString sql =
+        QStringLiteral("ATTACH DATABASE ?1 AS \"%1\"").arg(QString(schema).replace('"', QString()));
     const QByteArray q = sql.toUtf8();
     int rc = sqlite3_prepare_v2(d_->db, q.constData(), int(q.size()), &st, nullptr);
     if (rc == SQLITE_OK) {
@@ -628,17 +680,24 @@ void Database::attach(const QString& path, const QString& schema) {
 
 void Database::detach(const QString& schema) {
     d_->clearStatements();
-    const QString sql = QStringLiteral("DETACH DATABASE \"%1\"").arg(QString(schema).replace('"', QString()));
+    const QString sql =
+        QStringLiteral("DETACH DATABASE \"%1\"").arg(QString(schema).replace('"', QString()));
     d_->exec(sql.toUtf8().constData());
     d_->schemaChanged();
 }
 
-void Database::begin() { d_->exec("BEGIN IMMEDIATE"); }
-void Database::commit() { d_->exec("COMMIT"); }
+void Database::begin() {
+    d_->exec("BEGIN IMMEDIATE");
+}
+void Database::commit() {
+    d_->exec("COMMIT");
+}
 void Database::rollback() {
     if (inTransaction()) d_->exec("ROLLBACK");
 }
-bool Database::inTransaction() const { return d_ && !sqlite3_get_autocommit(d_->db); }
+bool Database::inTransaction() const {
+    return d_ && !sqlite3_get_autocommit(d_->db);
+}
 
 int Database::userVersion() const {
     Database* self = const_cast<Database*>(this);
@@ -669,8 +728,10 @@ Transaction::Transaction(Database& db) : db_(db) {
 }
 
 void Transaction::commit() {
-    if (savepoint_.isEmpty()) db_.commit();
-    else db_.d_->exec(QStringLiteral("RELEASE %1").arg(savepoint_).toUtf8().constData());
+    if (savepoint_.isEmpty())
+        db_.commit();
+    else
+        db_.d_->exec(QStringLiteral("RELEASE %1").arg(savepoint_).toUtf8().constData());
     done_ = true;
 }
 

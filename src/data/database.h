@@ -38,7 +38,7 @@ struct DatabaseImpl;
 // The rows of one select, read whole when it is opened. The current row starts at the first row;
 // on an empty result EOF and BOF are both true.
 class Recordset {
-public:
+  public:
     Recordset() = default;
 
     bool eof() const { return rows_ == 0 || pos_ >= rows_; }
@@ -68,7 +68,7 @@ public:
     void deleteCurrent();
     void close();
 
-private:
+  private:
     friend class Database;
     int column(const QString& field) const;
     void requireCurrent() const;
@@ -77,15 +77,15 @@ private:
     QString table_;  // quoted, qualified table for deleteCurrent
     QStringList names_;
     std::vector<jet::ColType> types_;
-    std::vector<QVariant> cells_;   // rows_ * names_.size()
-    std::vector<qint64> rowids_;    // one per row when table_ is set
+    std::vector<QVariant> cells_;  // rows_ * names_.size()
+    std::vector<qint64> rowids_;   // one per row when table_ is set
     std::vector<bool> deleted_;
     int rows_ = 0;
     int pos_ = 0;
 };
 
 class Database {
-public:
+  public:
     Database() = default;
     ~Database();
     Database(Database&&) noexcept;
@@ -135,7 +135,7 @@ public:
 
     void close();
 
-private:
+  private:
     friend class Transaction;
     void run(const QString& schema, const QString& sql, const QVariantList& params, Recordset* rs);
     std::shared_ptr<DatabaseImpl> d_;
@@ -144,14 +144,14 @@ private:
 // Commits when commit() is called; rolls back when it goes out of scope without it (an error
 // thrown in between). Nested guards become savepoints of the outer transaction.
 class Transaction {
-public:
+  public:
     explicit Transaction(Database& db);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void commit();
 
-private:
+  private:
     Database& db_;
     QString savepoint_;
     bool done_ = false;

@@ -10,56 +10,67 @@
 namespace kl {
 namespace {
 
-bool sameLetter(QChar a, QChar b) { return compareText(QStringView(&a, 1), QStringView(&b, 1)) == 0; }
+bool sameLetter(QChar a, QChar b) {
+    return compareText(QStringView(&a, 1), QStringView(&b, 1)) == 0;
+}
 
-// Matches value[vi..] against pattern[pi..].
-bool likeFrom(const QString& v, qsizetype vi, const QString& p, qsizetype pi) {
-    while (pi < p.size()) {
-        const QChar c = p[pi];
-        if (c == QLatin1Char('*')) {
-            while (pi < p.size() && p[pi] == QLatin1Char('*')) ++pi;
-            if (pi == p.size()) return true;
-            for (qsizetype k = vi; k <= v.size(); ++k)
-                if (likeFrom(v, k, p, pi)) return true;
-            return false;
-        }
-        if (vi >= v.size()) return false;
-        if (c == QLatin1Char('?')) {
-            ++vi, ++pi;
-        } else if (c == QLatin1Char('#')) {
-            if (!v[vi].isDigit()) return false;
-            ++vi, ++pi;
-        } else if (c == QLatin1Char('[')) {
-            const qsizetype close = p.indexOf(QLatin1Char(']'), pi + 1);
-            if (close < 0) {  // an unclosed bracket stands for itself
-                if (v[vi] != c) return false;
-                ++vi, ++pi;
-                continue;
+// Matches one character of the value against the pattern element at p[pi] (anything but `*`);
+// `next` receives the index of the following element.
+bool matchOne(QChar ch, const QString& p, qsizetype pi, qsizetype* next) {
+    const QChar c = p[pi];
+    *next = pi + 1;
+    if (c == QLatin1Char('?')) return true;
+    if (c == QLatin1Char('#')) return ch.isDigit();
+    if (c == QLatin1Char('[')) {
+        const qsizetype close = p.indexOf(QLatin1Char(']'), pi + 1);
+        if (close < 0) return ch == c;  // an unclosed bracket stands for itself
+        *next = close + 1;
+        QStringView set(p.constData() + pi + 1, close - pi - 1);
+        bool negate = false;
+        if (!set.isEmpty() && set[0] == QLatin1Char('!')) negate = true, set = set.mid(1);
+        bool found = false;
+        for (qsizetype k = 0; k < set.size() && !found; ++k) {
+            if (k + 2 < set.size() && set[k + 1] == QLatin1Char('-')) {
+                const QChar lo = set[k], hi = set[k + 2];
+                found = compareText(QStringView(&lo, 1), QStringView(&ch, 1)) <= 0 &&
+                        compareText(QStringView(&ch, 1), QStringView(&hi, 1)) <= 0;
+                k += 2;
+            } else {
+                found = sameLetter(set[k], ch);
             }
-            QStringView set(p.constData() + pi + 1, close - pi - 1);
-            bool negate = false;
-            if (!set.isEmpty() && set[0] == QLatin1Char('!')) negate = true, set = set.mid(1);
-            bool found = false;
-            const QChar ch = v[vi];
-            for (qsizetype k = 0; k < set.size() && !found; ++k) {
-                if (k + 2 < set.size() && set[k + 1] == QLatin1Char('-')) {
-                    const QChar lo = set[k], hi = set[k + 2];
-                    found = compareText(QStringView(&lo, 1), QStringView(&ch, 1)) <= 0 &&
-                            compareText(QStringView(&ch, 1), QStringView(&hi, 1)) <= 0;
-                    k += 2;
-                } else {
-                    found = sameLetter(set[k], ch);
-                }
-            }
-            if (found == negate) return false;
-            ++vi;
-            pi = close + 1;
-        } else {
-            if (!sameLetter(c, v[vi])) return false;
-            ++vi, ++pi;
         }
+        return found != negate;
     }
-    return vi == v.size();
+    return sameLetter(c, ch);
+}
+
+// Every element but `*` takes exactly one character, so on a mismatch it is enough to let the
+// last `*` take one character more: the time stays proportional to value times pattern length,
+// however many `*` the pattern holds.
+bool likeMatch(const QString& v, const QString& p) {
+    qsizetype vi = 0, pi = 0;
+    qsizetype starP = -1, starV = 0;
+    while (vi < v.size()) {
+        if (pi < p.size() && p[pi] == QLatin1Char('*')) {
+            while (pi < p.size() && p[pi] == QLatin1Char('*'))
+                ++pi;
+            starP = pi;
+            starV = vi;
+            continue;
+        }
+        qsizetype next = 0;
+        if (pi < p.size() && matchOne(v[vi], p, pi, &next)) {
+            ++vi;
+            pi = next;
+            continue;
+        }
+        if (starP < 0) return false;
+        pi = starP;
+        vi = ++starV;
+    }
+    while (pi < p.size() && p[pi] == QLatin1Char('*'))
+        ++pi;
+    return pi == p.size();
 }
 
 QString argText(sqlite3_value* v) {
@@ -110,9 +121,15 @@ void cstrFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
     const double d = sqlite3_value_double(v);
     switch (F) {
-        case Form::Single: resultText(ctx, singleText(toSingle(d))); break;
-        case Form::Currency: resultText(ctx, currencyText(d)); break;
-        default: resultText(ctx, doubleText(d)); break;
+        case Form::Single:
+            resultText(ctx, singleText(toSingle(d)));
+            break;
+        case Form::Currency:
+            resultText(ctx, currencyText(d));
+            break;
+        default:
+            resultText(ctx, doubleText(d));
+            break;
     }
 }
 
@@ -122,7 +139,9 @@ int collate(void*, int lenA, const void* a, int lenB, const void* b) {
 
 }  // namespace
 
-bool jetLike(const QString& value, const QString& pattern) { return likeFrom(value, 0, pattern, 0); }
+bool jetLike(const QString& value, const QString& pattern) {
+    return likeMatch(value, pattern);
+}
 
 int registerJetFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

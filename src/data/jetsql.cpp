@@ -11,7 +11,21 @@ namespace {
 
 // ---- Lexer ----------------------------------------------------------------------------------
 
-enum class Tok { Ident, QIdent, String, Date, Number, Param, Op, LParen, RParen, Comma, Dot, Star, End };
+enum class Tok {
+    Ident,
+    QIdent,
+    String,
+    Date,
+    Number,
+    Param,
+    Op,
+    LParen,
+    RParen,
+    Comma,
+    Dot,
+    Star,
+    End
+};
 
 struct Token {
     Tok kind;
@@ -19,11 +33,16 @@ struct Token {
     QDate date;
 };
 
-bool isIdentStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool isIdentPart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool isIdentStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool isIdentPart(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 QDate parseDateLiteral(const QString& body) {
-    static const QRegularExpression ymd(QStringLiteral(R"(^\s*(\d{4})[/\-.](\d{1,2})[/\-.](\d{1,2})\s*$)"));
+    static const QRegularExpression ymd(
+        QStringLiteral(R"(^\s*(\d{4})[/\-.](\d{1,2})[/\-.](\d{1,2})\s*$)"));
     static const QRegularExpression mdy(QStringLiteral(R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4})\s*$)"));
     if (auto m = ymd.match(body); m.hasMatch())
         return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
@@ -47,21 +66,25 @@ std::vector<Token> lex(const QString& sql) {
         }
         if (isIdentStart(c)) {
             qsizetype j = i + 1;
-            while (j < n && isIdentPart(sql[j])) ++j;
+            while (j < n && isIdentPart(sql[j]))
+                ++j;
             out.push_back({Tok::Ident, sql.mid(i, j - i), {}});
             i = j;
         } else if (c.isDigit()) {
             qsizetype j = i;
-            while (j < n && sql[j].isDigit()) ++j;
+            while (j < n && sql[j].isDigit())
+                ++j;
             if (j < n && sql[j] == QLatin1Char('.') && j + 1 < n && sql[j + 1].isDigit()) {
                 ++j;
-                while (j < n && sql[j].isDigit()) ++j;
+                while (j < n && sql[j].isDigit())
+                    ++j;
             }
             if (j < n && (sql[j] == QLatin1Char('e') || sql[j] == QLatin1Char('E'))) {
                 qsizetype k = j + 1;
                 if (k < n && (sql[k] == QLatin1Char('+') || sql[k] == QLatin1Char('-'))) ++k;
                 if (k < n && sql[k].isDigit()) {
-                    while (k < n && sql[k].isDigit()) ++k;
+                    while (k < n && sql[k].isDigit())
+                        ++k;
                     j = k;
                 }
             }
@@ -119,17 +142,20 @@ std::vector<Token> lex(const QString& sql) {
         } else if (c == QLatin1Char(';')) {
             // A closing semicolon is allowed; anything after it is not.
             ++i;
-            while (i < n && sql[i].isSpace()) ++i;
+            while (i < n && sql[i].isSpace())
+                ++i;
             if (i < n) fail(QStringLiteral("Više naredbi u jednoj"));
         } else {
             static const QStringList two = {QStringLiteral("<="), QStringLiteral(">="),
                                             QStringLiteral("<>"), QStringLiteral("!=")};
             const QString pair = sql.mid(i, 2);
             if (two.contains(pair)) {
-                out.push_back({Tok::Op, pair == QLatin1String("!=") ? QStringLiteral("<>") : pair, {}});
+                out.push_back(
+                    {Tok::Op, pair == QLatin1String("!=") ? QStringLiteral("<>") : pair, {}});
                 i += 2;
             } else if (QStringLiteral("=<>+-/&%").contains(c)) {
-                out.push_back({Tok::Op, c == QLatin1Char('&') ? QStringLiteral("||") : QString(c), {}});
+                out.push_back(
+                    {Tok::Op, c == QLatin1Char('&') ? QStringLiteral("||") : QString(c), {}});
                 ++i;
             } else {
                 fail(QStringLiteral("Nepoznat znak '%1'").arg(c));
@@ -142,11 +168,12 @@ std::vector<Token> lex(const QString& sql) {
 
 const QSet<QString>& keywords() {
     static const QSet<QString> k = {
-        "select", "distinct", "from", "where", "and", "or", "not", "like", "order", "by", "asc",
-        "desc", "insert", "into", "values", "update", "set", "delete", "create", "table", "index",
-        "unique", "on", "null", "is", "in", "between", "as", "join", "inner", "left", "right",
-        "outer", "cross", "group", "having", "exists", "union", "all", "limit", "offset", "case",
-        "when", "then", "else", "end", "drop", "primary", "key"};
+        "select", "distinct", "from",    "where",  "and",    "or",     "not",    "like",  "order",
+        "by",     "asc",      "desc",    "insert", "into",   "values", "update", "set",   "delete",
+        "create", "table",    "index",   "unique", "on",     "null",   "is",     "in",    "between",
+        "as",     "join",     "inner",   "left",   "right",  "outer",  "cross",  "group", "having",
+        "exists", "union",    "all",     "limit",  "offset", "case",   "when",   "then",  "else",
+        "end",    "drop",     "primary", "key"};
     return k;
 }
 
@@ -172,16 +199,22 @@ struct JetType {
 
 bool jetType(const QString& word, JetType* out) {
     const QString w = word.toLower();
-    if (w == "autoincrement" || w == "counter") *out = {ColType::Counter, false};
+    if (w == "autoincrement" || w == "counter")
+        *out = {ColType::Counter, false};
     else if (w == "string" || w == "text" || w == "varchar" || w == "char" || w == "memo")
         *out = {ColType::Text, true};
-    else if (w == "single" || w == "real" || w == "float4") *out = {ColType::Single, false};
-    else if (w == "double" || w == "float" || w == "float8") *out = {ColType::Double, false};
-    else if (w == "currency" || w == "money") *out = {ColType::Currency, false};
+    else if (w == "single" || w == "real" || w == "float4")
+        *out = {ColType::Single, false};
+    else if (w == "double" || w == "float" || w == "float8")
+        *out = {ColType::Double, false};
+    else if (w == "currency" || w == "money")
+        *out = {ColType::Currency, false};
     else if (w == "long" || w == "integer" || w == "int" || w == "short" || w == "byte")
         *out = {ColType::Long, false};
-    else if (w == "date" || w == "datetime") *out = {ColType::Date, false};
-    else return false;
+    else if (w == "date" || w == "datetime")
+        *out = {ColType::Date, false};
+    else
+        return false;
     return true;
 }
 
@@ -196,21 +229,21 @@ struct TableRef {
 
 struct Unit {
     enum Kind { Raw, Keyword, ColRef, Slot, Cstr, Site } kind = Raw;
-    QString text;     // SQL emitted for this unit
-    Column col;       // ColRef / Cstr: the column
+    QString text;  // SQL emitted for this unit
+    Column col;    // ColRef / Cstr: the column
     bool resolved = false;
-    int slot = -1;    // Slot
-    int site = -1;    // Site
+    int slot = -1;  // Slot
+    int site = -1;  // Site
 };
 
 class Translator {
-public:
+  public:
     Translator(const QString& sql, const SchemaLookup& lookup, const QString& schema)
         : tokens_(lex(sql)), lookup_(lookup), schema_(schema) {}
 
     Translation run();
 
-private:
+  private:
     QString tableSql(const QString& name) const {
         return schema_.isEmpty() ? quoted(name) : quoted(schema_) + QLatin1Char('.') + quoted(name);
     }
@@ -278,7 +311,8 @@ size_t Translator::parseTableList(size_t i) {
         }
         size_t j = i;
         while (isKeyword(tok(j), "inner") || isKeyword(tok(j), "left") ||
-               isKeyword(tok(j), "right") || isKeyword(tok(j), "outer") || isKeyword(tok(j), "cross"))
+               isKeyword(tok(j), "right") || isKeyword(tok(j), "outer") ||
+               isKeyword(tok(j), "cross"))
             ++j;
         if (isKeyword(tok(j), "join")) {
             i = j + 1;
@@ -392,10 +426,14 @@ void Translator::buildUnits() {
                         u.text = QStringLiteral("jet_cstr");
                         break;
                     }
-                    if (fn == QLatin1String("ucase")) u.text = QStringLiteral("upper");
-                    else if (fn == QLatin1String("lcase")) u.text = QStringLiteral("lower");
-                    else if (fn == QLatin1String("len")) u.text = QStringLiteral("length");
-                    else u.text = fn;
+                    if (fn == QLatin1String("ucase"))
+                        u.text = QStringLiteral("upper");
+                    else if (fn == QLatin1String("lcase"))
+                        u.text = QStringLiteral("lower");
+                    else if (fn == QLatin1String("len"))
+                        u.text = QStringLiteral("length");
+                    else
+                        u.text = fn;
                     break;
                 }
                 // A column reference, possibly qualified.
@@ -430,13 +468,20 @@ void Translator::buildUnits() {
 QString cstrSql(const Unit& u) {
     switch (u.col.type) {
         case ColType::Counter:
-        case ColType::Long: return QStringLiteral("jet_cstr_int(%1)").arg(u.text);
-        case ColType::Single: return QStringLiteral("jet_cstr_single(%1)").arg(u.text);
-        case ColType::Double: return QStringLiteral("jet_cstr_double(%1)").arg(u.text);
-        case ColType::Currency: return QStringLiteral("jet_cstr_currency(%1)").arg(u.text);
-        case ColType::Date: return QStringLiteral("jet_cstr_date(%1)").arg(u.text);
-        case ColType::Text: return u.text;
-        case ColType::Unknown: break;
+        case ColType::Long:
+            return QStringLiteral("jet_cstr_int(%1)").arg(u.text);
+        case ColType::Single:
+            return QStringLiteral("jet_cstr_single(%1)").arg(u.text);
+        case ColType::Double:
+            return QStringLiteral("jet_cstr_double(%1)").arg(u.text);
+        case ColType::Currency:
+            return QStringLiteral("jet_cstr_currency(%1)").arg(u.text);
+        case ColType::Date:
+            return QStringLiteral("jet_cstr_date(%1)").arg(u.text);
+        case ColType::Text:
+            return u.text;
+        case ColType::Unknown:
+            break;
     }
     return QStringLiteral("jet_cstr(%1)").arg(u.text);
 }
@@ -461,7 +506,8 @@ void Translator::matchComparisons() {
         Unit& op = units_[i];
         const bool like = op.kind == Unit::Keyword && op.text == QLatin1String("LIKE");
         if (!like && !isCompareOp(op)) continue;
-        const bool notLike = like && units_[i - 1].kind == Unit::Keyword && units_[i - 1].text == "NOT";
+        const bool notLike =
+            like && units_[i - 1].kind == Unit::Keyword && units_[i - 1].text == "NOT";
         const size_t lhsIndex = notLike ? i - 2 : i - 1;
         if (notLike && i < 2) continue;
         Unit& lhs = units_[lhsIndex];
@@ -469,6 +515,8 @@ void Translator::matchComparisons() {
 
         if (lhs.kind == Unit::Slot && rhs.kind == Unit::ColRef && rhs.resolved) {
             out_.bindSlots[lhs.slot].target = rhs.col;
+            // Only compared, never stored: a longer value simply matches nothing.
+            if (!inSet[i]) out_.bindSlots[lhs.slot].target.length = 0;
             continue;
         }
         if (rhs.kind != Unit::Slot) {
@@ -500,12 +548,14 @@ void Translator::matchComparisons() {
             site.slot = rhs.slot;
             site.likeOp = true;
             site.fast = lhs.text + (notLike ? QStringLiteral(" <> ?") : QStringLiteral(" = ?"));
-            site.general = lhs.text + (notLike ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?"));
+            site.general =
+                lhs.text + (notLike ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?"));
             const int n = int(out_.sites.size());
             out_.sites.push_back(site);
-            for (size_t k = lhsIndex; k <= i + 1; ++k) units_[k] = Unit();
+            for (size_t k = lhsIndex; k <= i + 1; ++k)
+                units_[k] = Unit();
             units_[lhsIndex] = Unit();
-                units_[lhsIndex].kind = Unit::Site;
+            units_[lhsIndex].kind = Unit::Site;
             units_[lhsIndex].site = n;
             continue;
         }
@@ -518,12 +568,14 @@ void Translator::matchComparisons() {
                 site.kind = Site::IdText;
                 site.slot = rhs.slot;
                 site.likeOp = like;
-                site.fast = lhs.text + (op.text == "<>" ? QStringLiteral(" <> ?") : QStringLiteral(" = ?"));
+                site.fast =
+                    lhs.text + (op.text == "<>" ? QStringLiteral(" <> ?") : QStringLiteral(" = ?"));
                 site.general = cstrSql(lhs) + QLatin1Char(' ') + opText +
                                (like ? QStringLiteral(" ?") : QStringLiteral(" ? COLLATE JETCI"));
                 const int n = int(out_.sites.size());
                 out_.sites.push_back(site);
-                for (size_t k = lhsIndex; k <= i + 1; ++k) units_[k] = Unit();
+                for (size_t k = lhsIndex; k <= i + 1; ++k)
+                    units_[k] = Unit();
                 units_[lhsIndex] = Unit();
                 units_[lhsIndex].kind = Unit::Site;
                 units_[lhsIndex].site = n;
@@ -542,7 +594,8 @@ void Translator::matchInsertTargets() {
     // insert into t ( c1 , c2 ... ) values ( v1 , v2 ... )
     if (tables_.empty()) return;
     size_t i = 0;
-    while (i < units_.size() && units_[i].text != QLatin1String("(")) ++i;
+    while (i < units_.size() && units_[i].text != QLatin1String("("))
+        ++i;
     std::vector<Column> cols;
     bool allKnown = true;
     for (++i; i < units_.size() && units_[i].text != QLatin1String(")"); ++i) {
@@ -551,13 +604,16 @@ void Translator::matchInsertTargets() {
             allKnown = allKnown && units_[i].resolved;
         }
     }
-    while (i < units_.size() && !(units_[i].kind == Unit::Keyword && units_[i].text == "VALUES")) ++i;
-    while (i < units_.size() && units_[i].text != QLatin1String("(")) ++i;
+    while (i < units_.size() && !(units_[i].kind == Unit::Keyword && units_[i].text == "VALUES"))
+        ++i;
+    while (i < units_.size() && units_[i].text != QLatin1String("("))
+        ++i;
     size_t value = 0;
     int depth = 0;
     std::vector<int> groupUnits;
     auto finishValue = [&]() {
-        if (groupUnits.size() == 1 && units_[groupUnits[0]].kind == Unit::Slot && value < cols.size())
+        if (groupUnits.size() == 1 && units_[groupUnits[0]].kind == Unit::Slot &&
+            value < cols.size())
             out_.bindSlots[units_[groupUnits[0]].slot].target = cols[value];
         groupUnits.clear();
         ++value;
@@ -602,7 +658,8 @@ Translation Translator::createTable() {
                 throw SqlError(QStringLiteral("Neispravna duljina stupca ") + name);
             length = tok(i + 1).text.toInt();
             i += 3;
-        } else if (jt.type == ColType::Text && tok(i - 1).text.compare("memo", Qt::CaseInsensitive) != 0) {
+        } else if (jt.type == ColType::Text &&
+                   tok(i - 1).text.compare("memo", Qt::CaseInsensitive) != 0) {
             length = 255;
         }
         bool notNull = false;
@@ -634,7 +691,8 @@ Translation Translator::createTable() {
     Translation t;
     t.kind = StatementKind::CreateTable;
     t.changesSchema = true;
-    t.sql = QStringLiteral("CREATE TABLE %1 (%2)").arg(tableSql(table), defs.join(QStringLiteral(", ")));
+    t.sql = QStringLiteral("CREATE TABLE %1 (%2)")
+                .arg(tableSql(table), defs.join(QStringLiteral(", ")));
     return t;
 }
 
@@ -643,14 +701,22 @@ Translation Translator::run() {
     if (first.kind == Tok::End) throw SqlError(QStringLiteral("Prazna naredba"));
     if (isKeyword(first, "create") && isKeyword(tok(1), "table")) return createTable();
 
-    if (isKeyword(first, "select")) out_.kind = StatementKind::Select;
-    else if (isKeyword(first, "insert")) out_.kind = StatementKind::Insert;
-    else if (isKeyword(first, "update")) out_.kind = StatementKind::Update;
-    else if (isKeyword(first, "delete")) out_.kind = StatementKind::Delete;
-    else if (isKeyword(first, "create")) out_.kind = StatementKind::CreateIndex;
-    else if (isKeyword(first, "drop")) out_.kind = StatementKind::Other;
-    else throw SqlError(QStringLiteral("Nepoznata naredba ") + first.text);
-    out_.changesSchema = out_.kind == StatementKind::CreateIndex || out_.kind == StatementKind::Other;
+    if (isKeyword(first, "select"))
+        out_.kind = StatementKind::Select;
+    else if (isKeyword(first, "insert"))
+        out_.kind = StatementKind::Insert;
+    else if (isKeyword(first, "update"))
+        out_.kind = StatementKind::Update;
+    else if (isKeyword(first, "delete"))
+        out_.kind = StatementKind::Delete;
+    else if (isKeyword(first, "create"))
+        out_.kind = StatementKind::CreateIndex;
+    else if (isKeyword(first, "drop"))
+        out_.kind = StatementKind::Other;
+    else
+        throw SqlError(QStringLiteral("Nepoznata naredba ") + first.text);
+    out_.changesSchema =
+        out_.kind == StatementKind::CreateIndex || out_.kind == StatementKind::Other;
 
     if (out_.kind == StatementKind::CreateIndex) {
         // create [unique] index name on table ( columns ): the index lives in the table's file.
@@ -662,13 +728,16 @@ Translation Translator::run() {
         const QString table = tok(i + 3).text;
         TableRef t{table, QString(), quoted(table), lookup_ ? lookup_(schema_, table) : nullptr};
         tables_.push_back(t);
-        QString sql = i == 2 ? QStringLiteral("CREATE UNIQUE INDEX ") : QStringLiteral("CREATE INDEX ");
-        sql += tableSql(tok(i + 1).text) + QStringLiteral(" ON ") + quoted(table) + QStringLiteral(" ");
+        QString sql =
+            i == 2 ? QStringLiteral("CREATE UNIQUE INDEX ") : QStringLiteral("CREATE INDEX ");
+        sql += tableSql(tok(i + 1).text) + QStringLiteral(" ON ") + quoted(table) +
+               QStringLiteral(" ");
         for (size_t j = i + 4; tok(j).kind != Tok::End; ++j) {
             const Token& tk = tok(j);
             if (tk.kind == Tok::Ident || tk.kind == Tok::QIdent)
                 sql += isAnyKeyword(tk) ? tk.text.toUpper() : quoted(tk.text);
-            else sql += tk.text;
+            else
+                sql += tk.text;
             sql += QLatin1Char(' ');
         }
         out_.sql = sql.trimmed();
@@ -685,7 +754,8 @@ Translation Translator::run() {
     bool distinct = false;
     for (size_t i = 0; i < units_.size(); ++i) {
         const Unit& u = units_[i];
-        if (u.kind == Unit::Keyword && (u.text == "DISTINCT" || u.text == "GROUP" || u.text == "UNION"))
+        if (u.kind == Unit::Keyword &&
+            (u.text == "DISTINCT" || u.text == "GROUP" || u.text == "UNION"))
             distinct = true;
         if (u.kind == Unit::Site) {
             sql += QStringLiteral("\x01%1\x02 ").arg(u.site);
@@ -723,15 +793,22 @@ Translation Translator::run() {
 
 QString declaredType(ColType type, int length) {
     switch (type) {
-        case ColType::Counter: return QStringLiteral("INTEGER");
+        case ColType::Counter:
+            return QStringLiteral("INTEGER");
         case ColType::Text:
             return length > 0 ? QStringLiteral("VARCHAR(%1)").arg(length) : QStringLiteral("TEXT");
-        case ColType::Single: return QStringLiteral("SINGLE_REAL");
-        case ColType::Double: return QStringLiteral("DOUBLE_REAL");
-        case ColType::Currency: return QStringLiteral("CURRENCY_REAL");
-        case ColType::Long: return QStringLiteral("LONG_INTEGER");
-        case ColType::Date: return QStringLiteral("DATE_TEXT");
-        case ColType::Unknown: break;
+        case ColType::Single:
+            return QStringLiteral("SINGLE_REAL");
+        case ColType::Double:
+            return QStringLiteral("DOUBLE_REAL");
+        case ColType::Currency:
+            return QStringLiteral("CURRENCY_REAL");
+        case ColType::Long:
+            return QStringLiteral("LONG_INTEGER");
+        case ColType::Date:
+            return QStringLiteral("DATE_TEXT");
+        case ColType::Unknown:
+            break;
     }
     return QString();
 }
@@ -739,16 +816,23 @@ QString declaredType(ColType type, int length) {
 Column columnFromDeclared(const QString& name, const QString& declared) {
     const QString d = declared.trimmed().toUpper();
     Column c{name, ColType::Unknown, 0};
-    if (d == QLatin1String("INTEGER")) c.type = ColType::Counter;
+    if (d == QLatin1String("INTEGER"))
+        c.type = ColType::Counter;
     else if (d.startsWith(QLatin1String("VARCHAR("))) {
         c.type = ColType::Text;
         c.length = d.mid(8, d.size() - 9).toInt();
-    } else if (d == QLatin1String("TEXT")) c.type = ColType::Text;
-    else if (d == QLatin1String("SINGLE_REAL")) c.type = ColType::Single;
-    else if (d == QLatin1String("DOUBLE_REAL")) c.type = ColType::Double;
-    else if (d == QLatin1String("CURRENCY_REAL")) c.type = ColType::Currency;
-    else if (d == QLatin1String("LONG_INTEGER")) c.type = ColType::Long;
-    else if (d == QLatin1String("DATE_TEXT")) c.type = ColType::Date;
+    } else if (d == QLatin1String("TEXT"))
+        c.type = ColType::Text;
+    else if (d == QLatin1String("SINGLE_REAL"))
+        c.type = ColType::Single;
+    else if (d == QLatin1String("DOUBLE_REAL"))
+        c.type = ColType::Double;
+    else if (d == QLatin1String("CURRENCY_REAL"))
+        c.type = ColType::Currency;
+    else if (d == QLatin1String("LONG_INTEGER"))
+        c.type = ColType::Long;
+    else if (d == QLatin1String("DATE_TEXT"))
+        c.type = ColType::Date;
     return c;
 }
 
@@ -791,7 +875,8 @@ QString render(const Translation& t, quint64 fastMask) {
         const qsizetype end = t.sql.indexOf(QChar(0x02), i);
         const int n = t.sql.mid(i + 1, end - i - 1).toInt();
         const Site& s = t.sites[size_t(n)];
-        sql += (fastMask >> n) & 1 ? s.fast : s.general;
+        // Sites beyond the mask's 64 bits always take their general form.
+        sql += n < 64 && ((fastMask >> n) & 1) ? s.fast : s.general;
         i = end;
     }
     return sql;

@@ -75,16 +75,16 @@ struct Translation {
     int params = 0;  // number of '?' placeholders of the caller
     // A select over one table gets that table's rowid as its first, hidden column, so that the
     // current row of a recordset can be deleted. Empty when not.
-    QString rowidTable;   // quoted, schema-qualified table name
+    QString rowidTable;  // quoted, schema-qualified table name
     bool changesSchema = false;
 };
 
 class SqlError {
-public:
+  public:
     explicit SqlError(QString message) : message_(std::move(message)) {}
     const QString& message() const { return message_; }
 
-private:
+  private:
     QString message_;
 };
 

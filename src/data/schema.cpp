@@ -8,10 +8,11 @@ namespace kl::schema {
 QStringList masterTables() {
     return {
         QStringLiteral("create table svetvrtke") +
-            QStringLiteral("(id autoincrement,ime string(30),mb string(13)null,sifradj string(10)null,"
-                           "to string(1)null,ziroracun string(20)null,posta string(6)null,"
-                           "mjesto string(20)null,ulica string(30)null,telefon string(20)null,"
-                           "kontakt string(30)null)"),
+            QStringLiteral(
+                "(id autoincrement,ime string(30),mb string(13)null,sifradj string(10)null,"
+                "to string(1)null,ziroracun string(20)null,posta string(6)null,"
+                "mjesto string(20)null,ulica string(30)null,telefon string(20)null,"
+                "kontakt string(30)null)"),
         QStringLiteral("create table dodajknjige") +
             QStringLiteral("(id autoincrement,Nazivvrste string(30))"),
         QStringLiteral("create table otvoreneknjige") +
@@ -36,9 +37,10 @@ QStringList warehouseTables() {
                            "ziroracun string(20)null,mjesto string(20)null,ulica string(30)null,"
                            "telefon string(20)null,kontakt string(30)null)"),
         QStringLiteral("create table artikli") +
-            QStringLiteral("(id autoincrement,sifra string(10),barkod string(13)null,naziv string(30),"
-                           "jedmjere string(5)null,minkolicina single,stanje single,"
-                           "vrijednost currency,proscijena currency)"),
+            QStringLiteral(
+                "(id autoincrement,sifra string(10),barkod string(13)null,naziv string(30),"
+                "jedmjere string(5)null,minkolicina single,stanje single,"
+                "vrijednost currency,proscijena currency)"),
         QStringLiteral("create table ulazizlaz") +
             QStringLiteral("(id autoincrement,idartikla string(30),idpi long,idkd long,"
                            "kolicina single,cijena currency)"),
@@ -46,7 +48,8 @@ QStringList warehouseTables() {
             QStringLiteral("(id autoincrement,pi string(1),brojpi long,datumpi date,"
                            "dokument string(30)null,brojdok string(20)null,datumdok date null,"
                            "idkd long)"),
-        QStringLiteral("create table dokumenti") + QStringLiteral("(id autoincrement,dokument string(20))"),
+        QStringLiteral("create table dokumenti") +
+            QStringLiteral("(id autoincrement,dokument string(20))"),
     };
 }
 
@@ -59,8 +62,9 @@ QStringList warehouseSeedRows() {
 QStringList productionTables() {
     return {
         QStringLiteral("create table proizvodi") +
-            QStringLiteral("(id autoincrement,sifra string(10),barkod string(13)null,naziv string(30),"
-                           "jedmjere string(5)null)"),
+            QStringLiteral(
+                "(id autoincrement,sifra string(10),barkod string(13)null,naziv string(30),"
+                "jedmjere string(5)null)"),
         QStringLiteral("create table sastojci") +
             QStringLiteral("(id autoincrement,idartikla string(6),idproizvoda string(6),"
                            "idskladista string(4),kolicina single,cijena currency)"),
@@ -106,25 +110,25 @@ namespace {
 // Runs the creation statements in one transaction that also stamps the schema version.
 void build(Database& db, const QStringList& statements) {
     Transaction tx(db);
-    for (const QString& sql : statements) db.execute(sql);
+    for (const QString& sql : statements)
+        db.execute(sql);
     db.setUserVersion(kVersion);
     tx.commit();
 }
 
 bool ensure(const QString& path, const QStringList& statements) {
     Database db;
-    bool created = false;
     try {
         db = Database::create(path);
-        created = true;
     } catch (const DbError& e) {
         if (e.number() != DbErrorCode::DatabaseExists) throw;
         db = Database::open(path);
-        // Ours, but its creation never completed (a crash right after the file was made).
+        // Ours, but its creation never completed (a crash right after the file was made): it is
+        // created now, as on a first start.
         if (db.userVersion() != 0) return false;
     }
     build(db, statements);
-    return created;
+    return true;
 }
 
 }  // namespace

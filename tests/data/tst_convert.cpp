@@ -433,6 +433,7 @@ class TestConvert : public QObject {
         QTest::newRow("1,23456") << 1.23456 << qint64(12346);
         QTest::newRow("12,5") << 12.5 << qint64(125000);
         QTest::newRow("zero") << 0.0 << qint64(0);
+        QTest::newRow("5E+14, still in range") << 5e14 << qint64(5000000000000000000);
         QTest::newRow("too large") << 1e20 << std::numeric_limits<qint64>::max();
         QTest::newRow("too small") << -1e20 << std::numeric_limits<qint64>::min();
     }

@@ -10,7 +10,9 @@ ScriptedMsgBox::ScriptedMsgBox() {
     });
 }
 
-ScriptedMsgBox::~ScriptedMsgBox() { setMsgBoxResponder({}); }
+ScriptedMsgBox::~ScriptedMsgBox() {
+    setMsgBoxResponder({});
+}
 
 ScriptedMsgBox& ScriptedMsgBox::answer(int code) {
     script_.append(code);

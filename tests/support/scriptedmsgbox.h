@@ -10,7 +10,7 @@
 namespace kl::test {
 
 class ScriptedMsgBox {
-public:
+  public:
     ScriptedMsgBox();
     ~ScriptedMsgBox();
     ScriptedMsgBox(const ScriptedMsgBox&) = delete;
@@ -25,7 +25,7 @@ public:
     const MsgBoxShown& last() const { return shown_.back(); }
     void clear() { shown_.clear(); }
 
-private:
+  private:
     QList<int> script_;
     QList<MsgBoxShown> shown_;
 };

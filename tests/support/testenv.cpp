@@ -17,14 +17,17 @@ TempProgramFolder::~TempProgramFolder() {
     context().reset();
 }
 
-void createMaster() { schema::ensureMasterDatabase(context().masterPath()); }
+void createMaster() {
+    schema::ensureMasterDatabase(context().masterPath());
+}
 
 int addCompany(const QString& name) {
     createMaster();
     Database db = Database::open(context().masterPath());
-    db.execute(QStringLiteral("insert into svetvrtke(ime,mb,sifradj,to,ziroracun,posta,mjesto,ulica,"
-                              "telefon,kontakt)values(?,'-','-','T','-','-','-','-','-','-')"),
-               {name});
+    db.execute(
+        QStringLiteral("insert into svetvrtke(ime,mb,sifradj,to,ziroracun,posta,mjesto,ulica,"
+                       "telefon,kontakt)values(?,'-','-','T','-','-','-','-','-','-')"),
+        {name});
     return int(db.lastInsertId());
 }
 

@@ -13,7 +13,7 @@ namespace kl::test {
 // A fresh, empty program folder for one test. While it lives, kl::context().programFolder
 // points at it (and the rest of the context is reset); the folder is removed afterwards.
 class TempProgramFolder {
-public:
+  public:
     TempProgramFolder();
     ~TempProgramFolder();
     TempProgramFolder(const TempProgramFolder&) = delete;
@@ -22,7 +22,7 @@ public:
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString previousFolder_;
 };
@@ -40,10 +40,9 @@ int addBook(int companyId, const QString& name, const QString& kind,
 // Full path of the book file of book `id` of `kind`.
 QString bookPath(const QString& kind, int id);
 // Adds an article to a warehouse book file and returns its id.
-int addArticle(const QString& bookPath, const QString& code, const QString& name,
-               double stock = 0, double value = 0, double average = 0,
-               const QString& unit = QStringLiteral("kom"), double minimum = 0,
-               const QString& barcode = QString());
+int addArticle(const QString& bookPath, const QString& code, const QString& name, double stock = 0,
+               double value = 0, double average = 0, const QString& unit = QStringLiteral("kom"),
+               double minimum = 0, const QString& barcode = QString());
 // Adds a partner ("k", "d" or "s") to a warehouse book file and returns its id.
 int addPartner(const QString& bookPath, const QString& kind, const QString& name);
 // Adds a supplier document type to a warehouse book file and returns its id.
