@@ -51,6 +51,26 @@ QDate parseDateLiteral(const QString& body) {
     return {};
 }
 
+// The token of a one-character punctuation mark, End for any other character.
+Tok punctuation(QChar c) {
+    switch (c.unicode()) {
+        case '?':
+            return Tok::Param;
+        case '(':
+            return Tok::LParen;
+        case ')':
+            return Tok::RParen;
+        case ',':
+            return Tok::Comma;
+        case '.':
+            return Tok::Dot;
+        case '*':
+            return Tok::Star;
+        default:
+            return Tok::End;
+    }
+}
+
 std::vector<Token> lex(const QString& sql) {
     std::vector<Token> out;
     const qsizetype n = sql.size();
@@ -121,23 +141,8 @@ std::vector<Token> lex(const QString& sql) {
             if (end < 0) fail(QStringLiteral("Ime bez završne zagrade"));
             out.push_back({Tok::QIdent, sql.mid(i + 1, end - i - 1), {}});
             i = end + 1;
-        } else if (c == QLatin1Char('?')) {
-            out.push_back({Tok::Param, QStringLiteral("?"), {}});
-            ++i;
-        } else if (c == QLatin1Char('(')) {
-            out.push_back({Tok::LParen, QStringLiteral("("), {}});
-            ++i;
-        } else if (c == QLatin1Char(')')) {
-            out.push_back({Tok::RParen, QStringLiteral(")"), {}});
-            ++i;
-        } else if (c == QLatin1Char(',')) {
-            out.push_back({Tok::Comma, QStringLiteral(","), {}});
-            ++i;
-        } else if (c == QLatin1Char('.')) {
-            out.push_back({Tok::Dot, QStringLiteral("."), {}});
-            ++i;
-        } else if (c == QLatin1Char('*')) {
-            out.push_back({Tok::Star, QStringLiteral("*"), {}});
+        } else if (const Tok punct = punctuation(c); punct != Tok::End) {
+            out.push_back({punct, QString(c), {}});
             ++i;
         } else if (c == QLatin1Char(';')) {
             // A closing semicolon is allowed; anything after it is not.
