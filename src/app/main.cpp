@@ -11,7 +11,18 @@
 #include <QMainWindow>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+    // Without a display Qt would stop with a platform plugin error; say it plainly instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs(
+            "Knjige Lumen: nema grafičkog zaslona (DISPLAY nije postavljen), program se ne "
+            "može prikazati.\n",
+            stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(kl::applicationTitle());
     QApplication::setApplicationDisplayName(kl::applicationTitle());
