@@ -41,244 +41,167 @@ void type(QWidget* field, const QString& keys) {
     }
 }
 
+// One data row: the name, then the columns in order.
+template <typename... A>
+void row(const char* name, A... a) {
+    (QTest::newRow(name) << ... << a);
+}
+
+void paste(QWidget* field, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+}
+
 }  // namespace
 
 class TstFields : public QObject {
     Q_OBJECT
 
   private slots:
-    void numericKeys_data();
-    void numericKeys();
-    void numericPaste_data();
-    void numericPaste();
-    void numericLeave_data();
-    void numericLeave();
-    void numericLeaveMessageOnce();
-    void textFieldRefusesQuotes();
-    void selectAllOnFocus_data();
-    void selectAllOnFocus();
-};
+    void input_data() {
+        QTest::addColumn<bool>("textField");  // a TextField, else a NumericField
+        QTest::addColumn<QString>("start");   // typing replaces it (selected); a paste follows it
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("expected");
 
-void TstFields::numericKeys_data() {
-    QTest::addColumn<QString>("start");  // whole text selected before typing
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("digits") << ""
-                            << "1234567890"
-                            << "1234567890";
-    QTest::newRow("comma into empty field refused") << ""
-                                                    << ",5"
-                                                    << "5";
-    QTest::newRow("comma after digits") << ""
-                                        << "12,5"
-                                        << "12,5";
-    QTest::newRow("second comma refused") << ""
-                                          << "1,2,3"
-                                          << "1,23";
-    QTest::newRow("letters, signs, point, blank refused") << ""
-                                                          << "1a-+.e 2"
-                                                          << "12";
-    QTest::newRow("backspace") << ""
-                               << "12<3"
-                               << "13";
-    QTest::newRow("comma again after deleting it") << ""
-                                                   << "1,<,5"
-                                                   << "1,5";
-    QTest::newRow("selected 0,00: comma refused, digit replaces") << "0,00"
-                                                                  << ",7"
-                                                                  << "7";
-}
-
-void TstFields::numericKeys() {
-    QFETCH(QString, start);
-    QFETCH(QString, keys);
-    QFETCH(QString, expected);
-    NumericField field;
-    field.setText(start);
-    field.selectAll();
-    type(&field, keys);
-    QCOMPARE(field.text(), expected);
-}
-
-void TstFields::numericPaste_data() {
-    QTest::addColumn<QString>("start");  // cursor at the end
-    QTest::addColumn<QString>("clipboard");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("digits") << "1"
-                            << "234"
-                            << "1234";
-    QTest::newRow("number with comma") << ""
-                                       << "12,5"
-                                       << "12,5";
-    QTest::newRow("letter refuses the whole paste") << "1"
-                                                    << "2a3"
-                                                    << "1";
-    QTest::newRow("second comma refuses the whole paste") << "1,5"
-                                                          << "2,5"
-                                                          << "1,5";
-    QTest::newRow("minus sign") << ""
-                                << "-5"
-                                << "";
-    QTest::newRow("decimal point") << ""
-                                   << "2.5"
-                                   << "";
-}
-
-void TstFields::numericPaste() {
-    QFETCH(QString, start);
-    QFETCH(QString, clipboard);
-    QFETCH(QString, expected);
-    NumericField field;
-    field.setText(start);
-    QGuiApplication::clipboard()->setText(clipboard);
-    QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(field.text(), expected);
-}
-
-void TstFields::numericLeave_data() {
-    QTest::addColumn<bool>("documentRules");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("message");
-    QTest::addColumn<bool>("focusBack");
-
-    QTest::newRow("too large, articles: reset") << false << "123456"
-                                                << "0,00" << true << false;
-    QTest::newRow("too large, documents: refocus") << true << "123456"
-                                                   << "123456" << true << true;
-    QTest::newRow("too large with decimals") << false << "100000,5"
-                                             << "0,00" << true << false;
-    QTest::newRow("99999,99 taken") << false << "99999,99"
-                                    << "99999,99" << false << false;
-    QTest::newRow("leading zeros do not count") << true << "0012345"
-                                                << "12345,00" << false << false;
-    QTest::newRow("whole number") << false << "5"
-                                  << "5,00" << false << false;
-    QTest::newRow("zero before comma") << true << "0,5"
-                                       << "0,50" << false << false;
-    QTest::newRow("rounded to two decimals") << false << "12,345"
-                                             << "12,35" << false << false;
-    QTest::newRow("trailing comma") << false << "7,"
-                                    << "7,00" << false << false;
-    QTest::newRow("empty, articles: 0,00") << false << ""
-                                           << "0,00" << false << false;
-    QTest::newRow("empty, documents: stays empty") << true << ""
-                                                   << "" << false << false;
-}
-
-void TstFields::numericLeave() {
-    QFETCH(bool, documentRules);
-    QFETCH(QString, typed);
-    QFETCH(QString, expected);
-    QFETCH(bool, message);
-    QFETCH(bool, focusBack);
-
-    kl::test::ScriptedMsgBox boxes;
-    auto* field = new NumericField;
-    if (documentRules) field->setDocumentRules();
-    Form form(field);
-    QVERIFY(form.ready());
-    QSignalSpy finished(field, &NumericField::entryFinished);
-
-    field->setFocus(Qt::TabFocusReason);
-    type(field, typed);
-    QTest::keyClick(field, Qt::Key_Tab);
-    QCoreApplication::processEvents();
-
-    QCOMPARE(field->text(), expected);
-    QCOMPARE(boxes.count(), message ? 1 : 0);
-    if (message) {
-        QCOMPARE(boxes.last().prompt, QStringLiteral("Možete upisati samo do 99 999!"));
-        QCOMPARE(boxes.last().style, 48);
-        QCOMPARE(boxes.last().title, QStringLiteral("Prevelik broj"));
+        row("digits", false, "", "1234567890", false, "1234567890");
+        row("comma into empty field refused", false, "", ",5", false, "5");
+        row("second comma refused", false, "", "1,2,3", false, "1,23");
+        row("letters, signs, point, blank refused", false, "", "1a-+.e 2", false, "12");
+        row("comma again after deleting it", false, "", "12,<<,5", false, "1,5");
+        row("selected 0,00: comma refused, digit replaces", false, "0,00", ",7", false, "7");
+        row("paste digits", false, "1", "2,5", true, "12,5");
+        row("paste with a letter refused whole", false, "1", "2a3", true, "1");
+        row("paste of a second comma refused", false, "1,5", "2,5", true, "1,5");
+        row("quotes typed", true, "", "a'b\"c", false, "abc");
+        row("quote pasted", true, "abc", "O'Brien", true, "abc");
+        row("double quote pasted", true, "abc", "\"Lumen\"", true, "abc");
+        row("paste without quotes", true, "abc", " d.o.o.", true, "abc d.o.o.");
     }
-    QCOMPARE(QApplication::focusWidget(), focusBack ? static_cast<QWidget*>(field) : form.other);
-    if (focusBack) QCOMPARE(field->selectedText(), typed);
-    QCOMPARE(finished.count(), focusBack ? 0 : 1);
-}
-
-// The message box takes the focus and gives it back: that must not show the message again.
-void TstFields::numericLeaveMessageOnce() {
-    auto* field = new NumericField;
-    field->setDocumentRules();
-    Form form(field);
-    QVERIFY(form.ready());
-    int shown = 0;
-    kl::setMsgBoxResponder([&](const kl::MsgBoxShown&) {
-        ++shown;
-        field->setFocus(Qt::OtherFocusReason);
-        form.other->setFocus(Qt::OtherFocusReason);
-        return kl::MsgResult::Ok;
-    });
-    field->setText(QStringLiteral("123456"));
-    field->setFocus(Qt::TabFocusReason);
-    form.other->setFocus(Qt::TabFocusReason);
-    kl::setMsgBoxResponder({});
-    QCOMPARE(shown, 1);
-    QCOMPARE(QApplication::focusWidget(), field);
-}
-
-void TstFields::textFieldRefusesQuotes() {
-    TextField field;
-    type(&field, QStringLiteral("a'b\"c"));
-    QCOMPARE(field.text(), QStringLiteral("abc"));
-
-    QGuiApplication::clipboard()->setText(QStringLiteral("O'Brien"));
-    field.paste();
-    QCOMPARE(field.text(), QStringLiteral("abc"));
-    QGuiApplication::clipboard()->setText(QStringLiteral("\"Lumen\""));
-    QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(field.text(), QStringLiteral("abc"));
-    QGuiApplication::clipboard()->setText(QStringLiteral(" d.o.o."));
-    field.paste();
-    QCOMPARE(field.text(), QStringLiteral("abc d.o.o."));
-}
-
-void TstFields::selectAllOnFocus_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("byMouse");
-    for (const char* kind : {"TextField", "NumericField", "QLineEdit", "QComboBox"}) {
-        QTest::addRow("%s, from code", kind) << kind << false;
-        QTest::addRow("%s, click", kind) << kind << true;
+    void input() {
+        QFETCH(bool, textField);
+        QFETCH(QString, start);
+        QFETCH(QString, keys);
+        QFETCH(bool, pasted);
+        QFETCH(QString, expected);
+        const std::unique_ptr<QLineEdit> field(textField ? static_cast<QLineEdit*>(new TextField)
+                                                         : new NumericField);
+        field->setText(start);
+        if (pasted) {
+            paste(field.get(), keys);
+        } else {
+            field->selectAll();
+            type(field.get(), keys);
+        }
+        QCOMPARE(field->text(), expected);
     }
-}
 
-void TstFields::selectAllOnFocus() {
-    QFETCH(QString, kind);
-    QFETCH(bool, byMouse);
+    void numericLeave_data() {
+        QTest::addColumn<bool>("documentRules");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("message");
 
-    QWidget* widget = nullptr;
-    QLineEdit* edit = nullptr;
-    if (kind == QLatin1String("QComboBox")) {
-        auto* combo = new QComboBox;
-        combo->setEditable(true);
-        kl::selectAllOnFocus(combo);
-        widget = combo;
-        edit = combo->lineEdit();
-    } else {
-        if (kind == QLatin1String("TextField"))
-            edit = new TextField;
-        else if (kind == QLatin1String("NumericField"))
-            edit = new NumericField;
+        row("too large, articles: reset", false, "123456", "0,00", true);
+        row("too large, documents: refocus", true, "123456", "123456", true);
+        row("99999,99 taken", false, "99999,99", "99999,99", false);
+        row("leading zeros do not count", true, "0012345", "12345,00", false);
+        row("zero before comma", true, "0,5", "0,50", false);
+        row("empty, articles: 0,00", false, "", "0,00", false);
+        row("empty, documents: stays empty", true, "", "", false);
+    }
+    void numericLeave() {
+        QFETCH(bool, documentRules);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QFETCH(bool, message);
+        const bool focusBack = message && documentRules;  // refocus instead of reset
+
+        kl::test::ScriptedMsgBox boxes;
+        auto* field = new NumericField;
+        if (documentRules) field->setDocumentRules();
+        Form form(field);
+        QVERIFY(form.ready());
+        QSignalSpy finished(field, &NumericField::entryFinished);
+
+        field->setFocus(Qt::TabFocusReason);
+        type(field, typed);
+        QTest::keyClick(field, Qt::Key_Tab);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(field->text(), expected);
+        QCOMPARE(boxes.count(), message ? 1 : 0);
+        if (message) {
+            QCOMPARE(boxes.last().prompt, QStringLiteral("Možete upisati samo do 99 999!"));
+            QCOMPARE(boxes.last().style, 48);
+            QCOMPARE(boxes.last().title, QStringLiteral("Prevelik broj"));
+        }
+        QCOMPARE(QApplication::focusWidget(),
+                 focusBack ? static_cast<QWidget*>(field) : form.other);
+        if (focusBack) QCOMPARE(field->selectedText(), typed);
+        QCOMPARE(finished.count(), focusBack ? 0 : 1);
+    }
+
+    // The message box takes the focus and gives it back: that must not show the message again.
+    void numericLeaveMessageOnce() {
+        auto* field = new NumericField;
+        field->setDocumentRules();
+        Form form(field);
+        QVERIFY(form.ready());
+        int shown = 0;
+        kl::setMsgBoxResponder([&](const kl::MsgBoxShown&) {
+            ++shown;
+            field->setFocus(Qt::OtherFocusReason);
+            form.other->setFocus(Qt::OtherFocusReason);
+            return kl::MsgResult::Ok;
+        });
+        field->setText(QStringLiteral("123456"));
+        field->setFocus(Qt::TabFocusReason);
+        form.other->setFocus(Qt::TabFocusReason);
+        kl::setMsgBoxResponder({});
+        QCOMPARE(shown, 1);
+        QCOMPARE(QApplication::focusWidget(), field);
+    }
+
+    void selectAllOnFocus_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("byMouse");
+        for (const char* kind : {"TextField", "NumericField", "QLineEdit", "QComboBox"}) {
+            QTest::addRow("%s, from code", kind) << kind << false;
+            QTest::addRow("%s, click", kind) << kind << true;
+        }
+    }
+    void selectAllOnFocus() {
+        QFETCH(QString, kind);
+        QFETCH(bool, byMouse);
+
+        QLineEdit* edit = kind == "TextField"      ? new TextField
+                          : kind == "NumericField" ? new NumericField
+                                                   : new QLineEdit;
+        QWidget* widget = edit;
+        if (kind == "QComboBox") {
+            auto* combo = new QComboBox;
+            combo->setLineEdit(edit);
+            kl::selectAllOnFocus(combo);
+            widget = combo;
+        } else if (kind == "QLineEdit") {
+            kl::selectAllOnFocus(edit);
+        }
+        edit->setText(QStringLiteral("1234"));
+        edit->setCursorPosition(0);
+
+        Form form(widget);
+        QVERIFY(form.ready());
+        form.other->setFocus();
+        if (byMouse)
+            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(3, edit->height() / 2));
         else
-            kl::selectAllOnFocus(edit = new QLineEdit);
-        widget = edit;
+            widget->setFocus();
+        QVERIFY(widget->hasFocus());
+        QTRY_COMPARE(edit->selectedText(), QStringLiteral("1234"));
     }
-    edit->setText(QStringLiteral("1234"));
-    edit->setCursorPosition(0);
-
-    Form form(widget);
-    QVERIFY(form.ready());
-    form.other->setFocus();
-    if (byMouse)
-        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(3, edit->height() / 2));
-    else
-        widget->setFocus();
-    QVERIFY(widget->hasFocus());
-    QTRY_COMPARE(edit->selectedText(), QStringLiteral("1234"));
-}
+};
 
 QTEST_MAIN(TstFields)
 #include "tst_fields.moc"

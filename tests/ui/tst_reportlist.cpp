@@ -14,17 +14,18 @@ using kl::ReportList;
 
 namespace {
 
-// Name, code, id (hidden).
+// Name, code, id (hidden); shown and ready for clicks.
 void fill(ReportList& list) {
     list.setColumns({{QStringLiteral("Naziv"), 150, Qt::AlignLeft},
                      {QStringLiteral("Šifra"), 60, Qt::AlignRight},
                      {QString(), 0, Qt::AlignLeft}});
-    list.addRow({QStringLiteral("đumbir"), QStringLiteral("t"), QStringLiteral("1")});
-    list.addRow({QStringLiteral("Čaj"), QStringLiteral("Š"), QStringLiteral("2")});
-    list.addRow({QStringLiteral("cedevita"), QStringLiteral("ž"), QStringLiteral("3")});
-    list.addRow({QStringLiteral("Duhan"), QStringLiteral("s"), QStringLiteral("4")});
-    list.addRow({QStringLiteral("ćevapi"), QStringLiteral("Z"), QStringLiteral("5")});
-    list.addRow({QStringLiteral("Cedevita"), QStringLiteral("a"), QStringLiteral("6")});
+    const char* rows[][3] = {{"đumbir", "t", "1"}, {"Čaj", "Š", "2"},    {"cedevita", "ž", "3"},
+                             {"Duhan", "s", "4"},  {"ćevapi", "Z", "5"}, {"Cedevita", "a", "6"}};
+    for (const auto& r : rows)
+        list.addRow({QString::fromUtf8(r[0]), QString::fromUtf8(r[1]), QString::fromUtf8(r[2])});
+    list.resize(400, 300);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
 }
 
 QString ids(const ReportList& list) {
@@ -47,161 +48,114 @@ class TstReportList : public QObject {
     Q_OBJECT
 
   private slots:
-    void headingClicksSort_data();
-    void headingClicksSort();
-    void hiddenColumnAndWidthsSurviveRefill();
-    void selectionAndSignals();
-    void largeList();
+    void headingClicksSort_data() {
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("expectedIds");
+        QTest::addColumn<Qt::SortOrder>("order");
+
+        // C (both cases, kept in their order) < Č < Ć < D < Đ
+        QTest::newRow("once: ascending") << QList<int>{0} << "3,6,2,5,4,1" << Qt::AscendingOrder;
+        QTest::newRow("twice: descending")
+            << QList<int>{0, 0} << "1,4,5,2,3,6" << Qt::DescendingOrder;
+        // A < S < Š < T < Z < Ž
+        QTest::newRow("other heading starts ascending")
+            << QList<int>{0, 0, 1} << "6,4,2,1,5,3" << Qt::AscendingOrder;
+    }
+    void headingClicksSort() {
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, expectedIds);
+        QFETCH(Qt::SortOrder, order);
+
+        ReportList list;
+        fill(list);
+        list.setCurrentRow(3);  // id 4
+        for (int column : clicks)
+            clickHeading(list, column);
+        QCOMPARE(ids(list), expectedIds);
+        QCOMPARE(list.sortColumn(), clicks.last());
+        QCOMPARE(list.header()->sortIndicatorOrder(), order);
+        // The current row followed its row.
+        QCOMPARE(list.text(list.currentRow(), 2), QStringLiteral("4"));
+    }
+
+    void rowsSelectionAndRefill() {
+        ReportList list;
+        fill(list);
+        QVERIFY(list.isColumnHidden(2));
+        QCOMPARE(list.header()->sectionSize(2), 0);
+        QSignalSpy current(&list, &ReportList::currentRowChanged);
+        QSignalSpy doubled(&list, &ReportList::rowDoubleClicked);
+
+        list.setCurrentRow(2);
+        list.setCurrentRow(4);  // single selection: the new row alone
+        QCOMPARE(current.count(), 2);
+        QCOMPARE(list.selectedRows(), QList<int>{4});
+        list.setMultiSelection(true);
+        list.setRowSelected(1, true);
+        list.removeRow(0);
+        QCOMPARE(list.selectedRows(), (QList<int>{0, 3}));
+        QCOMPARE(list.findRow(QStringLiteral("6"), 2), 4);
+
+        const QRect cell = list.visualRect(list.model()->index(1, 1));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(doubled.count(), 1);
+        QCOMPARE(doubled.last().at(0).toInt(), 1);
+
+        list.sortRows(0, Qt::AscendingOrder);
+        list.setColumnWidth(0, 222);  // the clerk widened the column
+        std::vector<QStringList> rows;
+        rows.push_back({QStringLiteral("Zec"), QStringLiteral("1")});  // no text for the id
+        rows.push_back({QStringLiteral("Anis"), QStringLiteral("2"), QStringLiteral("9")});
+        list.setRows(std::move(rows));
+        QVERIFY(list.isColumnHidden(2));
+        QCOMPARE(list.columnWidth(0), 222);
+        QCOMPARE(list.sortColumn(), -1);  // a refill shows the rows as given
+        QCOMPARE(list.text(0, 2), QString());
+        QCOMPARE(list.text(1, 2), QStringLiteral("9"));
+        QCOMPARE(list.text(5, 0), QString());
+        list.clear();
+        QCOMPARE(current.last().at(0).toInt(), -1);
+    }
+
+    // Filling and sorting 100 000 rows stays well below a second; the bound is generous so that
+    // a loaded machine does not fail the test, but an item-per-row implementation would.
+    void largeList() {
+        const int n = 100000;
+        std::vector<QStringList> rows(n);
+        QRandomGenerator random(7);
+        const QStringList names{"čavao", "Cijev", "ćup", "Daska", "đubrivo", "Šaraf"};
+        for (int i = 0; i < n; ++i)
+            rows[size_t(i)] = {
+                names[int(random.bounded(6))] + QString::number(random.bounded(1000)),
+                QString::number(random.bounded(100000)), QString::number(i)};
+        ReportList list;
+        list.setColumns({{QStringLiteral("Naziv"), 200},
+                         {QStringLiteral("Šifra"), 60, Qt::AlignRight},
+                         {QString(), 0}});
+        list.resize(700, 400);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+
+        QElapsedTimer timer;
+        timer.start();
+        list.setRows(std::move(rows));
+        list.setCurrentRow(n - 1);
+        QCoreApplication::processEvents();
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(list.rowCount(), n);
+        timer.restart();
+        clickHeading(list, 0);
+        QCoreApplication::processEvents();
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        for (int r = 1; r < n; ++r) {
+            const int c = kl::compareText(list.text(r - 1, 0), list.text(r, 0));
+            QVERIFY(c <= 0);
+            if (c == 0) QVERIFY(list.text(r - 1, 2).toInt() < list.text(r, 2).toInt());  // stable
+        }
+        QCOMPARE(list.text(list.currentRow(), 2), QString::number(n - 1));
+    }
 };
-
-void TstReportList::headingClicksSort_data() {
-    QTest::addColumn<QList<int>>("clicks");
-    QTest::addColumn<QString>("expectedIds");
-    QTest::addColumn<Qt::SortOrder>("order");
-
-    // C (both cases, kept in their order) < Č < Ć < D < Đ
-    QTest::newRow("name once: ascending") << QList<int>{0} << "3,6,2,5,4,1" << Qt::AscendingOrder;
-    QTest::newRow("name twice: descending")
-        << QList<int>{0, 0} << "1,4,5,2,3,6" << Qt::DescendingOrder;
-    QTest::newRow("name three times: ascending again")
-        << QList<int>{0, 0, 0} << "3,6,2,5,4,1" << Qt::AscendingOrder;
-    // A < S < Š < T < Z < Ž
-    QTest::newRow("other heading starts ascending")
-        << QList<int>{0, 0, 1} << "6,4,2,1,5,3" << Qt::AscendingOrder;
-    QTest::newRow("other heading twice")
-        << QList<int>{0, 1, 1} << "3,5,1,2,4,6" << Qt::DescendingOrder;
-}
-
-void TstReportList::headingClicksSort() {
-    QFETCH(QList<int>, clicks);
-    QFETCH(QString, expectedIds);
-    QFETCH(Qt::SortOrder, order);
-
-    ReportList list;
-    fill(list);
-    list.resize(400, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    list.setCurrentRow(3);  // id 4
-
-    for (int column : clicks)
-        clickHeading(list, column);
-    QCOMPARE(ids(list), expectedIds);
-    QCOMPARE(list.sortColumn(), clicks.last());
-    QCOMPARE(list.sortOrder(), order);
-    QCOMPARE(list.header()->sortIndicatorOrder(), order);
-    // The current row followed its row.
-    QCOMPARE(list.text(list.currentRow(), 2), QStringLiteral("4"));
-}
-
-void TstReportList::hiddenColumnAndWidthsSurviveRefill() {
-    ReportList list;
-    fill(list);
-    QVERIFY(list.isColumnHidden(2));
-    QCOMPARE(list.header()->sectionSize(2), 0);
-    QCOMPARE(list.columnWidth(0), 150);
-    QCOMPARE(
-        list.model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
-            Qt::AlignHorizontal_Mask,
-        Qt::AlignRight);
-
-    list.sortRows(0, Qt::AscendingOrder);
-    list.setColumnWidth(0, 222);  // the clerk widened the column
-    std::vector<QStringList> rows;
-    rows.push_back({QStringLiteral("Zec"), QStringLiteral("1")});  // no text for the id
-    rows.push_back({QStringLiteral("Anis"), QStringLiteral("2"), QStringLiteral("9")});
-    list.setRows(std::move(rows));
-
-    QVERIFY(list.isColumnHidden(2));
-    QCOMPARE(list.columnWidth(0), 222);
-    QCOMPARE(list.sortColumn(), -1);  // a refill shows the rows as given
-    QCOMPARE(list.text(0, 0), QStringLiteral("Zec"));
-    QCOMPARE(list.text(0, 2), QString());
-    QCOMPARE(list.text(1, 2), QStringLiteral("9"));
-    QCOMPARE(list.text(5, 0), QString());
-}
-
-void TstReportList::selectionAndSignals() {
-    ReportList list;
-    fill(list);
-    list.resize(400, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy current(&list, &ReportList::currentRowChanged);
-    QSignalSpy doubled(&list, &ReportList::rowDoubleClicked);
-
-    list.setCurrentRow(2);
-    QCOMPARE(current.count(), 1);
-    QCOMPARE(current.last().at(0).toInt(), 2);
-    list.setCurrentRow(4);  // single selection: the new row alone
-    QCOMPARE(list.selectedRows(), QList<int>{4});
-
-    list.setMultiSelection(true);
-    list.setRowSelected(1, true);
-    QCOMPARE(list.selectedRows(), (QList<int>{1, 4}));
-    list.removeRow(0);
-    QCOMPARE(list.selectedRows(), (QList<int>{0, 3}));
-    QCOMPARE(list.rowCount(), 5);
-    QCOMPARE(list.findRow(QStringLiteral("6"), 2), 4);
-
-    const QRect cell = list.visualRect(list.model()->index(1, 1));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(doubled.count(), 1);
-    QCOMPARE(doubled.last().at(0).toInt(), 1);
-
-    list.clear();
-    QCOMPARE(list.currentRow(), -1);
-    QCOMPARE(current.last().at(0).toInt(), -1);
-}
-
-// Filling and sorting 100 000 rows stays well below a second; the bound is generous so that a
-// loaded machine does not fail the test, but an item-per-row implementation would.
-void TstReportList::largeList() {
-    const int n = 100000;
-    std::vector<QStringList> rows;
-    rows.reserve(n);
-    QRandomGenerator random(7);
-    const QStringList names{QStringLiteral("čavao"),   QStringLiteral("Cijev"),
-                            QStringLiteral("ćup"),     QStringLiteral("Daska"),
-                            QStringLiteral("đubrivo"), QStringLiteral("Šaraf")};
-    for (int i = 0; i < n; ++i) {
-        rows.push_back({names[int(random.bounded(6))] + QString::number(random.bounded(1000)),
-                        QString::number(random.bounded(100000)), QStringLiteral("kom"),
-                        QString::number(random.bounded(1000)) + QStringLiteral(",00"),
-                        QStringLiteral("01.02.2026"), QString::number(i)});
-    }
-    ReportList list;
-    list.setColumns({{QStringLiteral("Naziv"), 200},
-                     {QStringLiteral("Šifra"), 60},
-                     {QStringLiteral("JM"), 40},
-                     {QStringLiteral("Cijena"), 80, Qt::AlignRight},
-                     {QStringLiteral("Datum"), 80},
-                     {QString(), 0}});
-    list.resize(700, 400);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-
-    QElapsedTimer timer;
-    timer.start();
-    list.setRows(std::move(rows));
-    list.setCurrentRow(n - 1);
-    QCoreApplication::processEvents();
-    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(list.rowCount(), n);
-
-    timer.restart();
-    clickHeading(list, 0);
-    QCoreApplication::processEvents();
-    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-
-    for (int r = 1; r < n; ++r) {
-        const int c = kl::compareText(list.text(r - 1, 0), list.text(r, 0));
-        QVERIFY(c <= 0);
-        if (c == 0) QVERIFY(list.text(r - 1, 5).toInt() < list.text(r, 5).toInt());  // stable
-    }
-    QCOMPARE(list.text(list.currentRow(), 5), QString::number(n - 1));
-}
 
 QTEST_MAIN(TstReportList)
 #include "tst_reportlist.moc"
