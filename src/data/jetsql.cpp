@@ -261,6 +261,7 @@ class Translator {
     bool resolve(const QString& qualifier, const QString& name, Column* col) const;
     void buildUnits();
     void matchComparisons();
+    void replaceBySite(size_t first, size_t last, Site site);
     void matchInsertTargets();
     Translation createTable();
     void addSlot(Unit& u, int param, const QVariant& literal);
@@ -491,6 +492,15 @@ QString cstrSql(const Unit& u) {
     return QStringLiteral("jet_cstr(%1)").arg(u.text);
 }
 
+// Units first..last (a comparison) become one site.
+void Translator::replaceBySite(size_t first, size_t last, Site site) {
+    for (size_t k = first; k <= last; ++k)
+        units_[k] = Unit();
+    units_[first].kind = Unit::Site;
+    units_[first].site = int(out_.sites.size());
+    out_.sites.push_back(std::move(site));
+}
+
 void Translator::matchComparisons() {
     auto isCompareOp = [](const Unit& u) {
         static const QSet<QString> ops = {"=", "<>", "<", ">", "<=", ">="};
@@ -548,20 +558,12 @@ void Translator::matchComparisons() {
                 continue;
             }
             // column like ?  ->  column = ?  when the value has no wildcard.
-            Site site;
-            site.kind = Site::LikeNoWildcard;
-            site.slot = rhs.slot;
-            site.likeOp = true;
-            site.fast = lhs.text + (notLike ? QStringLiteral(" <> ?") : QStringLiteral(" = ?"));
-            site.general =
-                lhs.text + (notLike ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?"));
-            const int n = int(out_.sites.size());
-            out_.sites.push_back(site);
-            for (size_t k = lhsIndex; k <= i + 1; ++k)
-                units_[k] = Unit();
-            units_[lhsIndex] = Unit();
-            units_[lhsIndex].kind = Unit::Site;
-            units_[lhsIndex].site = n;
+            replaceBySite(
+                lhsIndex, i + 1,
+                {Site::LikeNoWildcard, rhs.slot,
+                 lhs.text + (notLike ? QStringLiteral(" <> ?") : QStringLiteral(" = ?")),
+                 lhs.text + (notLike ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?")),
+                 true});
             continue;
         }
         if (lhs.kind == Unit::Cstr) {
@@ -569,21 +571,14 @@ void Translator::matchComparisons() {
             const bool idColumn = lhs.col.type == ColType::Counter || lhs.col.type == ColType::Long;
             const QString opText = like ? QStringLiteral("LIKE") : op.text;
             if (idColumn && !notLike && (like || op.text == "=" || op.text == "<>")) {
-                Site site;
-                site.kind = Site::IdText;
-                site.slot = rhs.slot;
-                site.likeOp = like;
-                site.fast =
-                    lhs.text + (op.text == "<>" ? QStringLiteral(" <> ?") : QStringLiteral(" = ?"));
-                site.general = cstrSql(lhs) + QLatin1Char(' ') + opText +
-                               (like ? QStringLiteral(" ?") : QStringLiteral(" ? COLLATE JETCI"));
-                const int n = int(out_.sites.size());
-                out_.sites.push_back(site);
-                for (size_t k = lhsIndex; k <= i + 1; ++k)
-                    units_[k] = Unit();
-                units_[lhsIndex] = Unit();
-                units_[lhsIndex].kind = Unit::Site;
-                units_[lhsIndex].site = n;
+                replaceBySite(
+                    lhsIndex, i + 1,
+                    {Site::IdText, rhs.slot,
+                     lhs.text +
+                         (op.text == "<>" ? QStringLiteral(" <> ?") : QStringLiteral(" = ?")),
+                     cstrSql(lhs) + QLatin1Char(' ') + opText +
+                         (like ? QStringLiteral(" ?") : QStringLiteral(" ? COLLATE JETCI")),
+                     like});
                 continue;
             }
             lhs.text = cstrSql(lhs);
