@@ -506,6 +506,14 @@ void Translator::matchComparisons() {
         static const QSet<QString> ops = {"=", "<>", "<", ">", "<=", ">="};
         return u.kind == Unit::Raw && ops.contains(u.text);
     };
+    auto isArithmeticOp = [](const Unit& u) {
+        return u.kind == Unit::Raw &&
+               (u.text == "+" || u.text == "-" || u.text == "*" || u.text == "/");
+    };
+    auto isNumber = [](ColType t) {
+        return t == ColType::Single || t == ColType::Double || t == ColType::Currency ||
+               t == ColType::Long || t == ColType::Counter;
+    };
     // Inside "update ... set" a text value is stored and must fit its column; elsewhere it is only
     // compared, and a longer value simply matches nothing.
     std::vector<bool> inSet(units_.size(), false);
@@ -519,6 +527,18 @@ void Translator::matchComparisons() {
     }
     for (size_t i = 1; i + 1 < units_.size(); ++i) {
         Unit& op = units_[i];
+        if (isArithmeticOp(op)) {
+            // stanje + ?: the value is a number of the column's kind.
+            Unit& a = units_[i - 1];
+            Unit& b = units_[i + 1];
+            if (a.kind == Unit::ColRef && a.resolved && b.kind == Unit::Slot &&
+                isNumber(a.col.type))
+                out_.bindSlots[b.slot].target = a.col;
+            if (b.kind == Unit::ColRef && b.resolved && a.kind == Unit::Slot &&
+                isNumber(b.col.type))
+                out_.bindSlots[a.slot].target = b.col;
+            continue;
+        }
         const bool like = op.kind == Unit::Keyword && op.text == QLatin1String("LIKE");
         if (!like && !isCompareOp(op)) continue;
         const bool notLike =

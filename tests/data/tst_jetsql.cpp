@@ -112,6 +112,11 @@ class TestJetSql : public QObject {
         row("month/day/year literal", "delete from pi where datumpi>=#1/31/2026#",
             R"(DELETE FROM "pi" WHERE "datumpi" >= ?)", R"(DELETE FROM "pi" WHERE "datumpi" >= ?)",
             QStringList{QStringLiteral("datumpi/%1/0=#2026-01-31#").arg(int(ColType::Date))});
+        row("arithmetic with a column", "update pi set iznos = iznos + ?, brojpi = ? * brojpi",
+            R"(UPDATE "pi" SET "iznos" = "iznos" + ? , "brojpi" = ? * "brojpi")",
+            R"(UPDATE "pi" SET "iznos" = "iznos" + ? , "brojpi" = ? * "brojpi")",
+            QStringList{QStringLiteral("iznos/%1/0").arg(int(ColType::Currency)),
+                        QStringLiteral("brojpi/%1/0").arg(int(ColType::Long))});
         row("like on a number compares its text", "select count(*) from pi where iznos like '1*'",
             R"(SELECT count ( * ) FROM "pi" WHERE jet_cstr_currency("iznos") LIKE ?)",
             R"(SELECT count ( * ) FROM "pi" WHERE jet_cstr_currency("iznos") LIKE ?)",
