@@ -337,30 +337,6 @@ void bindValue(sqlite3_stmt* st, int index, const Bound& b) {
         sqlite3_bind_null(st, index);
 }
 
-QVariant readColumn(sqlite3_stmt* st, int i, jet::ColType type) {
-    switch (sqlite3_column_type(st, i)) {
-        case SQLITE_NULL:
-            return QVariant();
-        case SQLITE_INTEGER:
-            if (type == jet::ColType::Single || type == jet::ColType::Double ||
-                type == jet::ColType::Currency)
-                return double(sqlite3_column_int64(st, i));
-            return qlonglong(sqlite3_column_int64(st, i));
-        case SQLITE_FLOAT:
-            return sqlite3_column_double(st, i);
-        default: {
-            const QString s =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                  sqlite3_column_bytes(st, i));
-            if (type == jet::ColType::Date) {
-                const QDate d = QDate::fromString(s, Qt::ISODate);
-                if (d.isValid()) return d;
-            }
-            return s;
-        }
-    }
-}
-
 }  // namespace
 
 QString valueText(const QVariant& value, jet::ColType type) {
@@ -422,7 +398,7 @@ QVariant Recordset::value(int c) const {
     requireCurrent();
     if (c < 0 || c >= names_.size())
         throw DbError(DbErrorCode::ItemNotFound, QStringLiteral("Polje %1 ne postoji.").arg(c));
-    return cells_[size_t(pos_) * size_t(names_.size()) + size_t(c)];
+    return cellValue(cells_[size_t(pos_) * size_t(names_.size()) + size_t(c)], types_[size_t(c)]);
 }
 
 QVariant Recordset::value(const QString& field) const {
@@ -454,6 +430,28 @@ void Recordset::deleteCurrent() {
     if (rc != SQLITE_DONE) db_->fail(rc);
     if (deleted_.empty()) deleted_.assign(size_t(rows_), false);
     deleted_[size_t(pos_)] = true;
+}
+
+QVariant Recordset::cellValue(const Cell& cell, jet::ColType type) const {
+    switch (cell.kind) {
+        case Cell::Null:
+            return QVariant();
+        case Cell::Integer:
+            if (type == jet::ColType::Single || type == jet::ColType::Double ||
+                type == jet::ColType::Currency)
+                return double(cell.integer);
+            return qlonglong(cell.integer);
+        case Cell::Real:
+            return cell.real;
+        case Cell::Text:
+            break;
+    }
+    const QString s = QString::fromUtf8(textData_.constData() + cell.text.offset, cell.text.length);
+    if (type == jet::ColType::Date) {
+        const QDate d = QDate::fromString(s, Qt::ISODate);
+        if (d.isValid()) return d;
+    }
+    return s;
 }
 
 void Recordset::close() {
@@ -618,8 +616,32 @@ void Database::run(const QString& schema, const QString& sql, const QVariantList
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             if (skip) r.rowids_.push_back(sqlite3_column_int64(st, 0));
-            for (int c = skip; c < n; ++c)
-                r.cells_.push_back(readColumn(st, c, r.types_[size_t(c - skip)]));
+            for (int c = skip; c < n; ++c) {
+                Recordset::Cell cell;
+                switch (sqlite3_column_type(st, c)) {
+                    case SQLITE_NULL:
+                        break;
+                    case SQLITE_INTEGER:
+                        cell.kind = Recordset::Cell::Integer;
+                        cell.integer = sqlite3_column_int64(st, c);
+                        break;
+                    case SQLITE_FLOAT:
+                        cell.kind = Recordset::Cell::Real;
+                        cell.real = sqlite3_column_double(st, c);
+                        break;
+                    default: {
+                        const char* text =
+                            reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+                        const int length = sqlite3_column_bytes(st, c);
+                        cell.kind = Recordset::Cell::Text;
+                        cell.text.offset = quint32(r.textData_.size());
+                        cell.text.length = quint32(length);
+                        r.textData_.append(text, length);
+                        break;
+                    }
+                }
+                r.cells_.push_back(cell);
+            }
             ++r.rows_;
         }
         if (rc != SQLITE_DONE) d_->fail(rc);
