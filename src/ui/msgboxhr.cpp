@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -199,8 +200,12 @@ int show(const QString& prompt, int style, const QString& title, bool plain) {
     }
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent) parent = QApplication::activeWindow();
+    QPointer<QWidget> before = parent ? parent->window() : nullptr;
     MsgDialog dialog(box, parent);
     const int code = dialog.exec();
+    // Back to the window the clerk was in, so that a field can take the focus again at once
+    // (not every window system does this by itself when the box closes).
+    if (before && before->isVisible()) before->activateWindow();
     return code > 0 ? code : escapeResultFor(box.results);
 }
 

@@ -7,8 +7,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using kl::NumericField;
@@ -162,6 +164,33 @@ class TstFields : public QObject {
         kl::setMsgBoxResponder({});
         QCOMPARE(shown, 1);
         QCOMPARE(QApplication::focusWidget(), field);
+    }
+
+    // The same with the real dialog: Tab out of 123456, "U redu" pressed, and the clerk is back
+    // in the field with its text selected.
+    void numericLeaveRealDialog() {
+        auto* field = new NumericField;
+        field->setDocumentRules();
+        Form form(field);
+        QVERIFY(form.ready());
+        int dialogs = 0;
+        QTimer pressOk;
+        QObject::connect(&pressOk, &QTimer::timeout, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box) return;
+            ++dialogs;
+            QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("msgbutton0")),
+                              Qt::LeftButton);
+        });
+        pressOk.start(20);
+        field->setFocus(Qt::TabFocusReason);
+        type(field, QStringLiteral("123456"));
+        QTest::keyClick(field, Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), field);
+        QTest::qWait(100);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(QApplication::focusWidget(), field);
+        QCOMPARE(field->selectedText(), QStringLiteral("123456"));
     }
 
     void selectAllOnFocus_data() {
