@@ -4,6 +4,7 @@
 #include "testenv.h"
 #include "ui/childwindow.h"
 #include "ui/fields.h"
+#include "ui/windowregistry.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -56,6 +57,34 @@ class TstChildWindow : public QObject {
     Q_OBJECT
 
   private slots:
+    // One shared instance per name, until the window is closed for good.
+    void registry() {
+        kl::WindowRegistry reg;
+        int made = 0;
+        reg.define(QStringLiteral("frmartikli"), [&] {
+            ++made;
+            auto* w = new kl::ChildWindow;
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            new QPushButton(w);
+            return w;
+        });
+        QVERIFY(!reg.isLoaded(QStringLiteral("frmartikli")));
+        QCOMPARE(reg.window(QStringLiteral("nepoznat")), nullptr);
+        auto* first = reg.window<kl::ChildWindow>(QStringLiteral("frmartikli"));
+        QVERIFY(first);
+        QCOMPARE(first->objectName(), QStringLiteral("frmartikli"));
+        QCOMPARE(reg.window(QStringLiteral("frmartikli")), first);
+        QCOMPARE(made, 1);
+        first->show();
+        QVERIFY(QTest::qWaitForWindowExposed(first));
+        first->close();
+        QTRY_VERIFY(!reg.isLoaded(QStringLiteral("frmartikli")));
+        QVERIFY(reg.window(QStringLiteral("frmartikli")));
+        QCOMPARE(made, 2);
+        reg.clear();
+        QVERIFY(!reg.isDefined(QStringLiteral("frmartikli")));
+    }
+
     void closing_data() {
         QTest::addColumn<bool>("inMdi");
         QTest::addColumn<CloseBy>("by");
