@@ -98,8 +98,4 @@ int compareTextUtf8(const char* a, int lenA, const char* b, int lenB) {
     return 0;
 }
 
-QString foldText(QStringView text) {
-    return text.toString().toCaseFolded();
-}
-
 }  // namespace kl

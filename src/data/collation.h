@@ -14,7 +14,4 @@ int compareText(QStringView a, QStringView b);
 // The same on UTF-8 bytes (the database's own form), without building QStrings.
 int compareTextUtf8(const char* a, int lenA, const char* b, int lenB);
 
-// Case-folded form for equality tests and hashing: equal keys <=> compareText == 0.
-QString foldText(QStringView text);
-
 }  // namespace kl

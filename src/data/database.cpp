@@ -356,33 +356,34 @@ QString valueText(const QVariant& value, jet::ColType type) {
 
 // ---- Recordset ------------------------------------------------------------------------------
 
+namespace {
+DbError noCurrentRecord() {
+    return DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+}
+}  // namespace
+
 void Recordset::moveFirst() {
-    if (rows_ == 0)
-        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    if (rows_ == 0) throw noCurrentRecord();
     pos_ = 0;
 }
 
 void Recordset::moveLast() {
-    if (rows_ == 0)
-        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    if (rows_ == 0) throw noCurrentRecord();
     pos_ = rows_ - 1;
 }
 
 void Recordset::moveNext() {
-    if (eof())
-        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    if (eof()) throw noCurrentRecord();
     ++pos_;
 }
 
 void Recordset::movePrevious() {
-    if (bof())
-        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    if (bof()) throw noCurrentRecord();
     --pos_;
 }
 
 void Recordset::requireCurrent() const {
-    if (eof() || bof())
-        throw DbError(DbErrorCode::NoCurrentRecord, QStringLiteral("Nema trenutnog zapisa."));
+    if (eof() || bof()) throw noCurrentRecord();
     if (!deleted_.empty() && deleted_[size_t(pos_)])
         throw DbError(3167, QStringLiteral("Zapis je obrisan."));
 }
@@ -722,8 +723,7 @@ bool Database::inTransaction() const {
 }
 
 int Database::userVersion() const {
-    Database* self = const_cast<Database*>(this);
-    sqlite3_stmt* st = self->d_->statement(QStringLiteral("PRAGMA user_version"));
+    sqlite3_stmt* st = d_->statement(QStringLiteral("PRAGMA user_version"));
     int v = 0;
     if (sqlite3_step(st) == SQLITE_ROW) v = sqlite3_column_int(st, 0);
     sqlite3_reset(st);

@@ -31,43 +31,24 @@ QList<int> resultsFor(int style) {
     return {Ok};
 }
 
-QString hrCaption(int code) {
-    switch (code) {
-        case MsgResult::Ok:
-            return QStringLiteral("U redu");
-        case MsgResult::Cancel:
-            return QStringLiteral("Odustani");
-        case MsgResult::Abort:
-            return QStringLiteral("Prekini");
-        case MsgResult::Retry:
-            return QStringLiteral("Ponovi");
-        case MsgResult::Ignore:
-            return QStringLiteral("Zanemari");
-        case MsgResult::Yes:
-            return QStringLiteral("Da");
-        case MsgResult::No:
-            return QStringLiteral("Ne");
-    }
-    return {};
-}
-
-QString plainCaption(int code) {
-    switch (code) {
-        case MsgResult::Ok:
-            return QStringLiteral("OK");
-        case MsgResult::Cancel:
-            return QStringLiteral("Cancel");
-        case MsgResult::Abort:
-            return QStringLiteral("Abort");
-        case MsgResult::Retry:
-            return QStringLiteral("Retry");
-        case MsgResult::Ignore:
-            return QStringLiteral("Ignore");
-        case MsgResult::Yes:
-            return QStringLiteral("Yes");
-        case MsgResult::No:
-            return QStringLiteral("No");
-    }
+// The caption of a button: Croatian, or the platform's own for the plain box.
+QString caption(int code, bool plain) {
+    struct Caption {
+        int code;
+        const char* hr;
+        const char* plain;
+    };
+    static const Caption captions[] = {
+        {MsgResult::Ok, "U redu", "OK"},
+        {MsgResult::Cancel, "Odustani", "Cancel"},
+        {MsgResult::Abort, "Prekini", "Abort"},
+        {MsgResult::Retry, "Ponovi", "Retry"},
+        {MsgResult::Ignore, "Zanemari", "Ignore"},
+        {MsgResult::Yes, "Da", "Yes"},
+        {MsgResult::No, "Ne", "No"},
+    };
+    for (const Caption& c : captions)
+        if (c.code == code) return QString::fromUtf8(plain ? c.plain : c.hr);
     return {};
 }
 
@@ -118,7 +99,7 @@ MsgBoxShown describe(const QString& prompt, int style, const QString& title, boo
     box.title = title.isEmpty() ? applicationTitle() : title;
     box.results = resultsFor(style);
     for (int code : box.results)
-        box.buttons << (plain ? plainCaption(code) : hrCaption(code));
+        box.buttons << caption(code, plain);
     box.defaultButton = defaultIndexFor(style, int(box.results.size()));
     box.plain = plain;
     return box;
