@@ -1,0 +1,486 @@
+#include "printing.h"
+
+#include "data/appcontext.h"
+#include "msgboxhr.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <cmath>
+
+namespace kl {
+
+namespace {
+
+PrintSettings& settingsRef() {
+    static PrintSettings s;
+    return s;
+}
+
+bool pdfForced() {
+    return settingsRef().forcePdf || qEnvironmentVariable("KNJIGE_LUMEN_PDF") == u"1";
+}
+
+QString pdfFolder() {
+    const QString& folder = settingsRef().pdfFolder;
+    if (!folder.isEmpty()) return folder;
+    return QDir(context().programFolder).filePath(QStringLiteral("Ispisi"));
+}
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString failed(const QString& what) {
+    return QStringLiteral("Ispis nije uspio: ") + what;
+}
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+// Tabs to spaces, with a stop every eight columns as a text box shows them.
+QString expandTabs(const QString& line) {
+    if (!line.contains(u'\t')) return line;
+    QString out;
+    out.reserve(line.size() + 16);
+    for (QChar c : line) {
+        if (c == u'\t')
+            out.append(QString(8 - out.size() % 8, u' '));
+        else
+            out.append(c);
+    }
+    return out;
+}
+
+// The longest prefix of `s` that fits in `width` (monotonic in the length, so a binary search).
+qsizetype fittingPrefix(const QString& s, qreal width,
+                        const std::function<qreal(const QString&)>& measure) {
+    qsizetype lo = 0, hi = s.size();
+    if (measure(s) <= width) return hi;
+    while (hi - lo > 1) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (measure(s.left(mid)) <= width)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// The final name of a written PDF: `path` itself when free, otherwise the first free
+// "name_2.pdf", "name_3.pdf", ...
+QString candidateName(const QString& path, int n) {
+    if (n == 1) return path;
+    QString base = path;
+    base.chop(4);  // ".pdf"
+    return base + QStringLiteral("_%1.pdf").arg(n);
+}
+
+// Moves the finished temporary file to the first free name; rename never replaces a file, so a
+// name taken in the meantime just moves on to the next one.
+QString moveIntoPlace(const QString& tempPath, const QString& wanted) {
+    for (int n = 1; n < 10000; ++n) {
+        const QString candidate = candidateName(wanted, n);
+        if (QFileInfo::exists(candidate)) continue;
+        if (QFile::rename(tempPath, candidate)) return candidate;
+        if (!QFileInfo::exists(candidate)) return QString();  // failed for another reason
+    }
+    return QString();
+}
+
+// Creates a new empty file under a hidden name in `folder` for the PDF while it is written, with
+// the permissions of any new file (the user's umask), and returns its path; empty on failure.
+QString reserveTempFile(const QString& folder) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = QDir(folder).filePath(
+            QStringLiteral(".ispis_%1.pdf.tmp")
+                .arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0')));
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return path;
+        if (!f.exists()) break;  // not a name clash: the folder does not take new files
+    }
+    return QString();
+}
+
+// A complete PDF ends with its end-of-file marker; anything else is a half-written file.
+bool pdfComplete(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 16) return false;
+    f.seek(qMax<qint64>(0, f.size() - 64));
+    return f.readAll().contains("%%EOF");
+}
+
+// The setup's font when its family resolves to a fixed-pitch font ("Courier New" is mapped to
+// Liberation Mono by fontconfig), otherwise the system's fixed-pitch family in the same size.
+QFont resolveFont(QFont font) {
+    font.setStyleHint(QFont::TypeWriter);
+    font.setKerning(false);
+    if (QFontInfo(font).fixedPitch()) return font;
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({fixed.family()});
+    return font;
+}
+
+}  // namespace
+
+void setPrintSettings(PrintSettings s) {
+    settingsRef() = std::move(s);
+}
+
+const PrintSettings& printSettings() {
+    return settingsRef();
+}
+
+QString pdfFileName(const QString& documentName, const QDateTime& when) {
+    QString name;
+    for (QChar c : documentName.trimmed().left(80))
+        name.append(c.isLetterOrNumber() || c == u'-' || c == u'_' ? c : QChar(u'_'));
+    if (name.isEmpty()) name = QStringLiteral("Ispis");
+    return name + u'_' + when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
+           QStringLiteral(".pdf");
+}
+
+QStringList wrapLine(const QString& line, qreal width,
+                     const std::function<qreal(const QString&)>& measure) {
+    QStringList pieces;
+    QString rest = line;
+    const qreal limit = width + 1e-6 * std::abs(width);
+    for (;;) {
+        qsizetype n = fittingPrefix(rest, limit, measure);
+        if (n == rest.size()) {
+            pieces.append(rest);
+            break;
+        }
+        // The last blank at or before the first character that does not fit, with something to
+        // print before it: blanks at a break hang past the right edge as in a text box.
+        qsizetype blank = -1;
+        for (qsizetype i = n; i > 0; --i) {
+            if (isBlank(rest.at(i)) && !isBlank(rest.at(i - 1))) {
+                blank = i;
+                break;
+            }
+        }
+        qsizetype next;
+        if (blank > 0) {
+            pieces.append(rest.left(blank));
+            next = blank;
+            while (next < rest.size() && isBlank(rest.at(next)))
+                ++next;
+        } else {
+            n = qMax<qsizetype>(n, 1);  // at least one character per piece
+            pieces.append(rest.left(n));
+            next = n;
+        }
+        rest = rest.mid(next);
+        if (rest.isEmpty()) break;
+    }
+    return pieces;
+}
+
+// ---- LinePrinter -------------------------------------------------------------------------------
+
+struct LinePrinter::Impl {
+    enum class State { Idle, Active, Done };
+
+    QString documentName;
+    PageSetup setup;
+    QFont font;
+    State state = State::Idle;
+    bool toPdf = false;
+    PrintResult result;
+
+    std::unique_ptr<QPrinter> printer;
+    QPainter painter;
+    QString tempPath;   // the PDF while it is written
+    QString finalPath;  // the name it is meant to get
+    std::unique_ptr<QFontMetricsF> metrics;
+
+    // Painter coordinates of the area inside the margins.
+    qreal left = 0, top = 0, right = 0, bottom = 0;
+    qreal lineHeight = 1, ascent = 0;
+    int perPage = 1;
+    int onPage = 0;
+    int page = 0;
+    QString pageError;  // a failure met while printing, reported by end()
+
+    void fail(const QString& error) {
+        result = PrintResult();
+        result.toPdf = toPdf;
+        result.error = error;
+        state = State::Done;
+    }
+
+    void discardTemp() {
+        if (!tempPath.isEmpty()) QFile::remove(tempPath);
+    }
+
+    bool begin();
+    PrintResult end();
+    void abandon();
+};
+
+bool LinePrinter::Impl::begin() {
+    toPdf = pdfForced() || QPrinterInfo::defaultPrinter().isNull();
+    if (toPdf) {
+        const QString folder = pdfFolder();
+        if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+            fail(failed(QStringLiteral("nije moguće stvoriti mapu %1.").arg(native(folder))));
+            return false;
+        }
+        finalPath = QDir(folder).filePath(pdfFileName(documentName, QDateTime::currentDateTime()));
+        const QString cannotCreate =
+            failed(QStringLiteral("nije moguće stvoriti datoteku %1.").arg(native(finalPath)));
+        tempPath = reserveTempFile(folder);
+        if (tempPath.isEmpty()) {
+            fail(cannotCreate);
+            return false;
+        }
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(tempPath);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        printer->setCreator(QStringLiteral("Knjige Lumen"));
+        printer->setDocName(documentName);
+        printer->setPageOrientation(setup.orientation);
+        printer->setFullPage(true);
+        if (!painter.begin(printer.get())) {
+            discardTemp();
+            fail(cannotCreate);
+            return false;
+        }
+    } else {
+        printer =
+            std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+        printer->setDocName(documentName);
+        printer->setPageOrientation(setup.orientation);
+        printer->setFullPage(true);
+        if (!painter.begin(printer.get())) {
+            fail(QStringLiteral("Pisač nije dostupan."));
+            return false;
+        }
+    }
+
+    // Margins are measured from the paper edge. In full-page mode the painter's origin is the
+    // paper's corner; were it not, it would be the corner of the printable area, so the
+    // printer's unprintable border is taken off here either way.
+    const QRectF paper = printer->paperRect(QPrinter::DevicePixel);
+    const QRectF printable = printer->pageRect(QPrinter::DevicePixel);
+    const QPointF corner =
+        printer->fullPage() ? QPointF(0, 0) : paper.topLeft() - printable.topLeft();
+    const qreal perMm = printer->resolution() / 25.4;
+    const QMarginsF& m = setup.margins;
+    left = corner.x() + m.left() * perMm;
+    top = corner.y() + m.top() * perMm;
+    right = corner.x() + paper.width() - m.right() * perMm;
+    bottom = corner.y() + paper.height() - m.bottom() * perMm;
+    if (right < left) right = left;
+    if (bottom < top) bottom = top;
+
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    metrics = std::make_unique<QFontMetricsF>(font, printer.get());
+    lineHeight = qMax<qreal>(metrics->lineSpacing(), 1);
+    ascent = metrics->ascent();
+    perPage = qMax(1, int(std::floor((bottom - top) / lineHeight + 1e-9)));
+    // Nothing is drawn past the right margin; the last line's descent stays above the bottom one.
+    painter.setClipRect(QRectF(left, top, right - left, qMax(bottom - top, lineHeight)));
+    page = 1;
+    onPage = 0;
+    state = State::Active;
+    return true;
+}
+
+PrintResult LinePrinter::Impl::end() {
+    if (state == State::Idle) fail(failed(QStringLiteral("ispis nije započet.")));
+    if (state == State::Done) return result;
+
+    const bool painterOk = painter.end();
+    const bool printerOk = printer->printerState() != QPrinter::Error;
+    printer.reset();  // closes the file
+    state = State::Done;
+
+    PrintResult r;
+    r.toPdf = toPdf;
+    r.pages = page;
+    if (!pageError.isEmpty()) {
+        r.error = pageError;
+    } else if (!painterOk || !printerOk) {
+        r.error =
+            toPdf
+                ? failed(QStringLiteral("pogreška pri pisanju datoteke %1.").arg(native(finalPath)))
+                : failed(QStringLiteral("pisač je javio pogrešku."));
+    } else if (toPdf) {
+        if (!pdfComplete(tempPath)) {
+            r.error =
+                failed(QStringLiteral("pogreška pri pisanju datoteke %1.").arg(native(finalPath)));
+        } else {
+            r.pdfPath = moveIntoPlace(tempPath, finalPath);
+            if (r.pdfPath.isEmpty())
+                r.error = failed(
+                    QStringLiteral("nije moguće spremiti datoteku %1.").arg(native(finalPath)));
+        }
+    }
+    r.ok = r.error.isEmpty();
+    if (!r.ok) {
+        discardTemp();
+        r.pages = 0;
+    }
+    result = r;
+    return result;
+}
+
+void LinePrinter::Impl::abandon() {
+    if (state != State::Active) return;
+    printer->abort();
+    painter.end();
+    printer.reset();
+    discardTemp();
+    state = State::Done;
+}
+
+LinePrinter::LinePrinter(const QString& documentName, const PageSetup& setup)
+    : d_(std::make_unique<Impl>()) {
+    d_->documentName = documentName;
+    d_->setup = setup;
+    d_->font = resolveFont(setup.font);
+}
+
+LinePrinter::~LinePrinter() {
+    d_->abandon();
+}
+
+bool LinePrinter::begin() {
+    if (d_->state == Impl::State::Active) return true;
+    if (d_->state == Impl::State::Done) return false;
+    return d_->begin();
+}
+
+bool LinePrinter::isActive() const {
+    return d_->state == Impl::State::Active;
+}
+
+void LinePrinter::printLine(const QString& line) {
+    if (d_->state != Impl::State::Active) return;
+    if (d_->onPage >= d_->perPage) newPage();
+    QString shown = expandTabs(line);
+    if (!shown.isEmpty()) {
+        // Characters wholly past the right margin are left out (the clip cuts the one that
+        // straddles it), so the file holds the text that can be seen.
+        const qreal width = d_->right - d_->left;
+        if (textWidth(shown) > width) {
+            const qsizetype n =
+                fittingPrefix(shown, width, [this](const QString& s) { return textWidth(s); });
+            shown.truncate(n + 1);
+        }
+        const qreal baseline = d_->top + d_->onPage * d_->lineHeight + d_->ascent;
+        d_->painter.drawText(QPointF(d_->left, baseline), shown);
+    }
+    ++d_->onPage;
+}
+
+void LinePrinter::newPage() {
+    if (d_->state != Impl::State::Active || !d_->pageError.isEmpty()) return;
+    if (!d_->printer->newPage()) {
+        d_->pageError = !d_->toPdf ? failed(QStringLiteral("pisač je javio pogrešku."))
+                                   : failed(QStringLiteral("pogreška pri pisanju datoteke %1.")
+                                                .arg(native(d_->finalPath)));
+        return;
+    }
+    ++d_->page;
+    d_->onPage = 0;
+}
+
+int LinePrinter::pageNumber() const {
+    return d_->page;
+}
+
+int LinePrinter::linesPerPage() const {
+    return d_->perPage;
+}
+
+int LinePrinter::lineOnPage() const {
+    return d_->onPage;
+}
+
+qreal LinePrinter::printableWidth() const {
+    return d_->right - d_->left;
+}
+
+qreal LinePrinter::textWidth(const QString& text) const {
+    return d_->metrics ? d_->metrics->horizontalAdvance(text) : 0;
+}
+
+QFont LinePrinter::font() const {
+    return d_->font;
+}
+
+PrintResult LinePrinter::end() {
+    return d_->end();
+}
+
+// ---- printText ---------------------------------------------------------------------------------
+
+PrintResult printText(const QString& documentName, const QString& text, const PageSetup& setup,
+                      int start, int length) {
+    start = qBound(0, start, int(text.size()));
+    const QString range = length < 0 ? text.mid(start) : text.mid(start, length);
+    if (range.isEmpty()) {
+        PrintResult r;
+        r.ok = true;
+        return r;
+    }
+
+    // Lines of the range; a break at the very end does not start another (empty) line.
+    QStringList lines;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < range.size(); ++i) {
+        const QChar c = range.at(i);
+        if (c != u'\n' && c != u'\r') continue;
+        lines.append(range.mid(from, i - from));
+        if (c == u'\r' && i + 1 < range.size() && range.at(i + 1) == u'\n') ++i;
+        from = i + 1;
+    }
+    if (from < range.size()) lines.append(range.mid(from));
+
+    LinePrinter printer(documentName, setup);
+    if (!printer.begin()) return printer.end();
+    const qreal width = printer.printableWidth();
+    const auto measure = [&printer](const QString& s) { return printer.textWidth(s); };
+    for (const QString& line : std::as_const(lines)) {
+        for (const QString& piece : wrapLine(expandTabs(line), width, measure))
+            printer.printLine(piece);
+    }
+    return printer.end();
+}
+
+// ---- After a print -----------------------------------------------------------------------------
+
+void showPrintResult(const PrintResult& result) {
+    if (!result.ok) {
+        MsgBoxHr(result.error.isEmpty() ? QStringLiteral("Ispis nije uspio.") : result.error,
+                 MsgStyle::OkOnly, QString());
+        return;
+    }
+    if (!result.toPdf || result.pdfPath.isEmpty()) return;
+    const PrintSettings& s = settingsRef();
+    if (s.openFile)
+        s.openFile(result.pdfPath);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(result.pdfPath));
+    MsgBoxHr(QStringLiteral("Ispis je spremljen u datoteku:\n") + native(result.pdfPath),
+             MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Ispis"));
+}
+
+}  // namespace kl
