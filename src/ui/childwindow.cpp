@@ -1,5 +1,7 @@
 #include "ui/childwindow.h"
 
+#include "ui/windowregistry.h"
+
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -8,8 +10,8 @@
 
 namespace kl {
 
-ChildWindow::ChildWindow(QWidget* parent) : QWidget(parent) {
-    setFixedSize(FixedWidth, FixedHeight);
+ChildWindow::ChildWindow(QWidget* parent, Sizing sizing) : QWidget(parent), sizing_(sizing) {
+    if (sizing_ == Sizing::Fixed) setFixedSize(FixedWidth, FixedHeight);
 
     helpBox_ = new QTextBrowser(this);
     helpBox_->setObjectName(QStringLiteral("txtpomoc"));
@@ -34,6 +36,14 @@ QMdiSubWindow* ChildWindow::showInMdiArea(QMdiArea* area) {
     watchSubWindow();
     sub->show();
     return sub;
+}
+
+QSize ChildWindow::sizeHint() const {
+    return sizing_ == Sizing::Fixed ? QSize(FixedWidth, FixedHeight) : QWidget::sizeHint();
+}
+
+QSize ChildWindow::minimumSizeHint() const {
+    return sizing_ == Sizing::Fixed ? sizeHint() : QWidget::minimumSizeHint();
 }
 
 QMdiSubWindow* ChildWindow::mdiSubWindow() const {
@@ -111,6 +121,10 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // Closed for good: the registry no longer hands out this instance while it waits for deletion.
+    if (testAttribute(Qt::WA_DeleteOnClose) ||
+        (mdiSubWindow() && mdiSubWindow()->testAttribute(Qt::WA_DeleteOnClose)))
+        windows().forget(this);
     // Closed from inside (Esc, a button): the subwindow goes with it. Closed by the subwindow's
     // close box: the subwindow is already closing and this does nothing.
     if (QMdiSubWindow* sub = mdiSubWindow(); sub && !sub->isHidden()) sub->close();
@@ -123,6 +137,11 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
 void ChildWindow::showEvent(QShowEvent* event) {
     closedEmitted_ = false;
     QWidget::showEvent(event);
+}
+
+void ChildWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (helpMode_) helpBox_->setGeometry(rect());
 }
 
 bool ChildWindow::event(QEvent* event) {
@@ -160,7 +179,7 @@ void ChildWindow::watchSubWindow() {
 // The subwindow's frame (title bar and borders) is its contents margins; the window sits in
 // its contents rectangle.
 void ChildWindow::fixSubWindowSize() {
-    if (!watchedSub_ || watchedSub_->isMinimized()) return;
+    if (sizing_ != Sizing::Fixed || !watchedSub_ || watchedSub_->isMinimized()) return;
     const QSize wanted = QSize(FixedWidth, FixedHeight).grownBy(watchedSub_->contentsMargins());
     if (watchedSub_->minimumSize() != wanted || watchedSub_->maximumSize() != wanted)
         watchedSub_->setFixedSize(wanted);

@@ -4,7 +4,8 @@
 // A child window is shown inside the main window's MDI area (showInMdiArea, or any
 // QMdiSubWindow holding it) and also works as a top-level widget. It gives every window:
 //
-//  * Fixed size 800 x 520: the widget has a fixed size, and the MDI subwindow that holds it is
+//  * Fixed size 800 x 520 (Sizing::Fixed, the default): the widget has a fixed size, and the MDI
+//  subwindow that holds it is
 //    fixed to that size plus its frame whenever it is shown or resized, so neither the clerk
 //    dragging the frame nor code resizing the subwindow can change it. showInMdiArea offers
 //    only the close box (no minimise/maximise, which a fixed frame cannot honour).
@@ -45,7 +46,12 @@ class ChildWindow : public QWidget {
     static QString entryHelpCaption() { return QStringLiteral("F1 vrati se u mod unosa!"); }
     static QString searchHelpCaption() { return QStringLiteral("F1 vrati se u mod pretrage!"); }
 
-    explicit ChildWindow(QWidget* parent = nullptr);
+    // Fixed: the 800 x 520 windows of a book. Free: a window the clerk may size (the company and
+    // book registers); everything else is the same.
+    enum class Sizing { Fixed, Free };
+
+    explicit ChildWindow(QWidget* parent = nullptr, Sizing sizing = Sizing::Fixed);
+    Sizing sizing() const { return sizing_; }
 
     // Puts the window into a new subwindow of `area` (title bar with close box only, deleted
     // when closed together with this window) and shows it. Returns the subwindow.
@@ -68,8 +74,8 @@ class ChildWindow : public QWidget {
     void setHelpMode(bool on);
     void toggleHelpMode() { setHelpMode(!helpMode_); }
 
-    QSize sizeHint() const override { return {FixedWidth, FixedHeight}; }
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
   signals:
     // The window has been closed for good (queryClose agreed). The main window re-enables its
@@ -91,6 +97,7 @@ class ChildWindow : public QWidget {
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -98,6 +105,7 @@ class ChildWindow : public QWidget {
     void watchSubWindow();
     void fixSubWindowSize();
 
+    Sizing sizing_;
     QTextBrowser* helpBox_ = nullptr;
     QString helpCaption_ = entryHelpCaption();
     bool helpMode_ = false;

@@ -163,6 +163,12 @@ class MsgDialog : public QDialog {
         layout->addLayout(textRow);
         layout->addSpacing(8);
         layout->addLayout(buttonRow);
+        // Wide enough for the whole title in the title bar (its buttons and icon included).
+        QFont titleFont = font();
+        titleFont.setBold(true);
+        const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 150;
+        layout->addSpacerItem(
+            new QSpacerItem(qMin(titleWidth, 700), 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
     }
 
     // Esc and the close box come here.

@@ -27,6 +27,15 @@ void WindowRegistry::unload(const QString& name) {
     instances_.remove(name);
 }
 
+void WindowRegistry::forget(QWidget* window) {
+    for (auto it = instances_.begin(); it != instances_.end();) {
+        if (it->data() == window)
+            it = instances_.erase(it);
+        else
+            ++it;
+    }
+}
+
 void WindowRegistry::clear() {
     const QStringList names = instances_.keys();
     for (const QString& name : names)

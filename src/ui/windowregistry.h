@@ -42,6 +42,9 @@ class WindowRegistry {
 
     // Deletes the loaded instance of `name`, if any.
     void unload(const QString& name);
+    // A window that has been closed for good and only waits for its deferred deletion: the next
+    // request loads a new instance instead of handing out the dying one.
+    void forget(QWidget* window);
     // Deletes every loaded instance and forgets every definition (tests, program end).
     void clear();
 
