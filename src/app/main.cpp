@@ -4,12 +4,13 @@
 #include "data/appcontext.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "shell/frmabout.h"
+#include "shell/shellwindows.h"
 #include "ui/msgboxhr.h"
+#include "ui/windowregistry.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QVBoxLayout>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -25,36 +26,25 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(kl::applicationTitle());
-    QApplication::setApplicationDisplayName(kl::applicationTitle());
+    // No display name: the platform would append it to every window caption.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addPixmap(kl::frmAbout::emblem(size));
+    QApplication::setWindowIcon(icon);
     kl::context().programFolder = QCoreApplication::applicationDirPath();
 
+    // The register of companies must be usable before anything else is shown.
     try {
         kl::schema::ensureMasterDatabase(kl::context().masterPath());
     } catch (const kl::DbError& e) {
-        kl::MsgBoxHr(e.description(), kl::MsgStyle::Critical);
+        kl::MsgBoxHr(QStringLiteral("Program ne može otvoriti popis tvrtki.\n") + e.description(),
+                     kl::MsgStyle::Critical);
         return 1;
     }
 
-    // Until the company register is in place the program opens on its title window.
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmUvod"));
-    window.setWindowTitle(QStringLiteral("Uvod"));
-    auto* central = new QWidget(&window);
-    auto* layout = new QVBoxLayout(central);
-    auto* brand = new QLabel(QStringLiteral("Lumen"), central);
-    brand->setObjectName(QStringLiteral("Label1"));
-    QFont big = brand->font();
-    big.setPointSize(36);
-    big.setBold(true);
-    brand->setFont(big);
-    brand->setAlignment(Qt::AlignCenter);
-    auto* name = new QLabel(QStringLiteral("Knjigovodstveni programi"), central);
-    name->setObjectName(QStringLiteral("lblNaziv"));
-    name->setAlignment(Qt::AlignCenter);
-    layout->addWidget(brand);
-    layout->addWidget(name);
-    window.setCentralWidget(central);
-    window.resize(500, 300);
-    window.show();
-    return app.exec();
+    kl::defineShellWindows();
+    kl::showWindow(kl::windows().window(kl::win::Uvod));
+    const int rc = app.exec();
+    kl::windows().clear();
+    return rc;
 }

@@ -1,0 +1,103 @@
+#include "shell/companies.h"
+
+#include "data/appcontext.h"
+#include "data/convert.h"
+#include "data/database.h"
+#include "shell/books.h"
+
+namespace kl {
+
+namespace {
+
+Database openMaster() {
+    return Database::open(context().masterPath());
+}
+
+}  // namespace
+
+const std::array<QString, 10>& companyColumns() {
+    static const std::array<QString, 10> columns = {
+        QStringLiteral("ime"),    QStringLiteral("mb"),        QStringLiteral("sifradj"),
+        QStringLiteral("to"),     QStringLiteral("ziroracun"), QStringLiteral("posta"),
+        QStringLiteral("mjesto"), QStringLiteral("ulica"),     QStringLiteral("telefon"),
+        QStringLiteral("kontakt")};
+    return columns;
+}
+
+QString storedField(const QString& text) {
+    const QString trimmed = text.trimmed();
+    return trimmed.isEmpty() ? QStringLiteral("-") : trimmed;
+}
+
+QList<CompanyRow> loadCompanies() {
+    Database db = openMaster();
+    Recordset rs = db.openRecordset(QStringLiteral("select * from svetvrtke order by ime asc"));
+    QList<CompanyRow> rows;
+    rows.reserve(rs.recordCount());
+    for (; !rs.eof(); rs.moveNext()) {
+        CompanyRow row;
+        row.id = rs.text(QStringLiteral("id"));
+        for (size_t i = 0; i < row.fields.size(); ++i)
+            row.fields[i] = rs.text(companyColumns()[i]);
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString insertCompany(const CompanyFields& fields) {
+    QVariantList values;
+    for (const QString& f : fields)
+        values.append(storedField(f));
+    Database db = openMaster();
+    db.execute(QStringLiteral("insert into svetvrtke(ime,mb,sifradj,to,ziroracun,posta,mjesto,"
+                              "ulica,telefon,kontakt)values(?,?,?,?,?,?,?,?,?,?)"),
+               values);
+    return QString::number(db.lastInsertId());
+}
+
+void updateCompany(const QString& id, const CompanyFields& fields) {
+    Database db = openMaster();
+    Transaction t(db);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        db.execute(QStringLiteral("update svetvrtke set ") + companyColumns()[i] +
+                       QStringLiteral("=?where cstr(id)=?"),
+                   {storedField(fields[i]), id});
+    }
+    t.commit();
+}
+
+void deleteCompany(const QString& id) {
+    Database db = openMaster();
+    StagedFileRemoval files;
+    {
+        Transaction t(db);
+        db.execute(QStringLiteral("delete from svetvrtke where cstr(id)=?"), {id});
+        Recordset books = db.openRecordset(
+            QStringLiteral("select *  from otvoreneknjige where idtvrtke like  ?"), {id});
+        for (; !books.eof(); books.moveNext()) {
+            files.stage(context().bookPath(bookFileName(books.text(QStringLiteral("vrstaknjige")),
+                                                        books.text(QStringLiteral("id")))));
+        }
+        db.execute(QStringLiteral("delete from otvoreneknjige where idtvrtke like ?"), {id});
+        t.commit();
+    }
+    files.finish();
+}
+
+QStringList companySheetLines(const CompanyRow& company, const QDate& today) {
+    static const char* const labels[10] = {
+        "Naziv T/O   :  ", "Matični br. :  ", "Šifra djel. :  ", "Tvrtka/obrt :  ",
+        "Žiro račun  :  ", "Pošt. br.   :  ", "Mjesto      :  ", "Ulica i br. :  ",
+        "Telefon     :  ", "Kontaktiraj :  "};
+    const QString indent(10, QLatin1Char(' '));
+    QStringList lines = {QString(), QString(), QString()};
+    lines.append(indent + QStringLiteral("Ispis podataka za: !") + company.name() +
+                 QStringLiteral("  na dan: ") + dateText(today));
+    for (size_t i = 0; i < company.fields.size(); ++i) {
+        lines.append(QString());
+        lines.append(indent + QString::fromUtf8(labels[i]) + company.fields[i]);
+    }
+    return lines;
+}
+
+}  // namespace kl

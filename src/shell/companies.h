@@ -1,0 +1,45 @@
+#pragma once
+// The company register (`svetvrtke` of the master database): listing, storing, changing and
+// removing companies, and the printed company sheet. Every operation opens the master database,
+// works in one transaction and closes it; failures are thrown as DbError.
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace kl {
+
+// The ten fields of a company in column order: ime, mb, sifradj, to, ziroracun, posta, mjesto,
+// ulica, telefon, kontakt.
+using CompanyFields = std::array<QString, 10>;
+
+struct CompanyRow {
+    QString id;
+    CompanyFields fields;
+    const QString& name() const { return fields[0]; }
+};
+
+// Column names of svetvrtke in the order of CompanyFields.
+const std::array<QString, 10>& companyColumns();
+
+// A field as it is stored: trimmed of blanks at both ends; an empty field becomes "-".
+QString storedField(const QString& text);
+
+// Every company, ordered by name.
+QList<CompanyRow> loadCompanies();
+// Stores a new company (fields stored as storedField gives them); returns its id as text.
+QString insertCompany(const CompanyFields& fields);
+// Changes every field of company `id`.
+void updateCompany(const QString& id, const CompanyFields& fields);
+// Removes company `id`, every book registered to it and every book file, all or nothing. A
+// book whose file is missing is still removed.
+void deleteCompany(const QString& id);
+
+// The printed sheet of a company: three empty lines, the heading and the ten data lines, each
+// printed line indented by ten blanks and the lines separated by one empty line.
+QStringList companySheetLines(const CompanyRow& company, const QDate& today);
+
+}  // namespace kl

@@ -1,0 +1,215 @@
+#include "shell/frmskladiste.h"
+
+#include "data/appcontext.h"
+#include "data/dberror.h"
+#include "data/schema.h"
+#include "shell/frmabout.h"
+#include "shell/shellwindows.h"
+#include "ui/childwindow.h"
+#include "ui/msgboxhr.h"
+#include "ui/windowregistry.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+#include <algorithm>
+
+namespace kl {
+
+frmSkladiste::frmSkladiste(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(win::Skladiste);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Skladište"));
+
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("mdiArea"));
+    mdi_->setBackground(QColor(0x5a, 0x6e, 0x84));
+    setCentralWidget(mdi_);
+
+    mnuNoviunos_ = addTopMenu("mnuNoviunos", QStringLiteral("&Novi unos"));
+    addItem(mnuNoviunos_, "mnuArtikala", QStringLiteral("Artikala"), QStringLiteral("frmartikli"));
+    addItem(mnuNoviunos_, "mnuPrimki", QStringLiteral("Primki"), QStringLiteral("frmPrimka"),
+            QStringLiteral("Primka"));
+    addItem(mnuNoviunos_, "mnuIzdatnica", QStringLiteral("Izdatnica"), QStringLiteral("frmPrimka"),
+            QStringLiteral("Izdatnica"));
+    addItem(mnuNoviunos_, "mnuKupaca", QStringLiteral("Kupaca/dobavljača"),
+            QStringLiteral("frmunos"));
+    addSeparator(mnuNoviunos_, "mnucrta");
+    connect(addItem(mnuNoviunos_, "mnuizlaz", QStringLiteral("Izlaz")), &QAction::triggered, this,
+            &QWidget::close);
+
+    mnuPregled_ = addTopMenu("mnuPregled", QStringLiteral("&Pregled"));
+    addItem(mnuPregled_, "mnuArtikala1", QStringLiteral("Artikala"),
+            QStringLiteral("frmPregledart"));
+    addItem(mnuPregled_, "mnuPrimki1", QStringLiteral("Primki"),
+            QStringLiteral("frmpregledprimki"));
+    addItem(mnuPregled_, "mnuIzdatnica1", QStringLiteral("Izdatnica"),
+            QStringLiteral("frmpregledizdatnice"));
+    addItem(mnuPregled_, "mnuKupaca1", QStringLiteral("Kupaca/dobavljača"),
+            QStringLiteral("frmpregledkupacadobavljaca"));
+    addItem(mnuPregled_, "mnuDnevnika1", QStringLiteral("Dnevnika"),
+            QStringLiteral("frmpregleddnevnika"));
+
+    mnuizbor_ = addTopMenu("mnuizbor", QStringLiteral("Izbor"));
+    addItem(mnuizbor_, "mnuproizvodi", QStringLiteral("Proizvodi"), QStringLiteral("frmproizvodi"));
+    addItem(mnuizbor_, "mnuradninalozi", QStringLiteral("Radni nalozi"), QStringLiteral("frmrn"));
+    addSeparator(mnuizbor_, "mnucrta2");
+    connect(addItem(mnuizbor_, "mnuizlazrn", QStringLiteral("Izlaz")), &QAction::triggered, this,
+            &QWidget::close);
+
+    mnualati_ = addTopMenu("mnualati", QStringLiteral("Alati"));
+
+    mnupomoc_ = addTopMenu("mnupomoc", QStringLiteral("Pomoć"));
+    connect(addItem(mnupomoc_, "mnupomoc1", QStringLiteral("O programu...")), &QAction::triggered,
+            this, &frmSkladiste::showProgramGuide);
+    connect(addItem(mnupomoc_, "mnunama", QStringLiteral("O nama...")), &QAction::triggered, this,
+            &frmSkladiste::showAboutPage);
+
+    for (QMenu* m : {mnuNoviunos_, mnuPregled_, mnuizbor_, mnualati_})
+        m->menuAction()->setVisible(false);
+    resize(1024, 700);
+}
+
+QMenu* frmSkladiste::addTopMenu(const char* name, const QString& caption) {
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+QAction* frmSkladiste::addItem(QMenu* menu, const char* name, const QString& caption,
+                               const QString& window, const QString& documentMode) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    if (!window.isEmpty()) {
+        // Windows that this version of the program does not have yet stay greyed out.
+        item->setEnabled(windows().isDefined(window));
+        connect(menu, &QMenu::aboutToShow, item,
+                [item, window] { item->setEnabled(windows().isDefined(window)); });
+        connect(item, &QAction::triggered, this,
+                [this, window, documentMode] { openChild(window, documentMode); });
+    }
+    return item;
+}
+
+void frmSkladiste::addSeparator(QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+void frmSkladiste::claimContext() {
+    // Another book may have been marked in the register meanwhile; this window and the windows
+    // inside it always work on their own book.
+    if (!loaded_) return;
+    context().currentBookFile = bookFile_;
+    context().currentBookType = bookType_;
+}
+
+bool frmSkladiste::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) claimContext();
+    return QMainWindow::event(event);
+}
+
+void frmSkladiste::showBook() {
+    if (!loaded_) {
+        bookFile_ = context().currentBookFile;
+        bookType_ = context().currentBookType;
+        const bool warehouse = bookType_ == kWarehouseKind;
+        const bool production = bookType_ == kProductionKind;
+        mnuNoviunos_->menuAction()->setVisible(warehouse);
+        mnuPregled_->menuAction()->setVisible(warehouse);
+        mnuizbor_->menuAction()->setVisible(production);
+        mnupomoc_->menuAction()->setVisible(true);
+        try {
+            if (warehouse || production)
+                schema::ensureBookDatabase(context().currentBookPath(), bookType_);
+        } catch (const DbError& e) {
+            MsgBoxHr(QStringLiteral("Knjigu nije moguće otvoriti.\n") + e.description(),
+                     MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+            close();
+            return;
+        }
+        loaded_ = true;
+        showMaximized();
+    } else {
+        claimContext();
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+QList<QMenu*> frmSkladiste::bookMenus() const {
+    if (bookType_ == kProductionKind) return {mnuizbor_};
+    return {mnuNoviunos_, mnuPregled_};
+}
+
+void frmSkladiste::setBookMenusEnabled(bool enabled) {
+    for (QMenu* m : bookMenus())
+        m->menuAction()->setEnabled(enabled);
+}
+
+QWidget* frmSkladiste::openChild(const QString& name, const QString& documentMode) {
+    if (!windows().isDefined(name)) return nullptr;
+    claimContext();
+    setBookMenusEnabled(false);
+    if (!documentMode.isEmpty()) context().documentMode = documentMode;
+    QWidget* w = windows().window(name);
+    if (!w) {
+        setBookMenusEnabled(true);
+        return nullptr;
+    }
+
+    QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    if (!sub) {
+        if (auto* child = qobject_cast<ChildWindow*>(w)) {
+            sub = child->showInMdiArea(mdi_);
+        } else {
+            sub = mdi_->addSubWindow(w);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->show();
+        }
+        // The menus come back when the window closes, however it is closed.
+        if (auto* child = qobject_cast<ChildWindow*>(w))
+            connect(child, &ChildWindow::closed, this, [this] { setBookMenusEnabled(true); });
+        else
+            connect(sub, &QObject::destroyed, this, [this] { setBookMenusEnabled(true); });
+    }
+    sub->show();
+    // Centred in the client area; the odd pixel goes to the right and the bottom.
+    const QSize area = mdi_->viewport()->size();
+    sub->move(qMax(0, (area.width() - sub->width()) / 2),
+              qMax(0, (area.height() - sub->height()) / 2));
+    mdi_->setActiveSubWindow(sub);
+    w->setFocus();
+    return w;
+}
+
+void frmSkladiste::showProgramGuide() {
+    if (auto* about = windows().window<frmAbout>(win::About)) about->showGuide();
+}
+
+void frmSkladiste::showAboutPage() {
+    if (auto* about = windows().window<frmAbout>(win::About)) about->showAboutPage();
+}
+
+void frmSkladiste::closeEvent(QCloseEvent* event) {
+    // Every window of the book closes first; one that keeps itself open (unsaved entries the
+    // clerk wants to keep) keeps the book open too.
+    mdi_->closeAllSubWindows();
+    const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
+    if (std::any_of(subs.cbegin(), subs.cend(), [](QMdiSubWindow* s) { return !s->isHidden(); })) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    windows().forget(this);
+    if (isQuitting()) return;
+    // Back to the book register (still open beneath), or the company register without it.
+    QWidget* back = windows().loaded(win::IzborKnjige);
+    if (!back) back = windows().window(win::IzborTvrtke);
+    showWindow(back);
+}
+
+}  // namespace kl
