@@ -48,6 +48,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(win::About);
     setWindowTitle(QStringLiteral("O programu knjigovodstvo i o nama"));
     setFixedSize(FixedWidth, FixedHeight);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     picIcon_ = new QLabel(this);
     picIcon_->setObjectName(QStringLiteral("picIcon"));
@@ -156,6 +158,8 @@ void frmAbout::showGuide() {
     placeGuide();
     txtpomoc_->show();
     txtpomoc_->raise();
+    for (QLabel* l : {label1_, lblVersion_, lblDescription_, lblDisclaimer_})
+        l->hide();
     picIcon_->hide();
     cmdSysInfo_->hide();
     setWindowTitle(QStringLiteral("O programu..."));
@@ -164,6 +168,8 @@ void frmAbout::showGuide() {
 
 void frmAbout::showAboutPage() {
     txtpomoc_->hide();
+    for (QLabel* l : {label1_, lblVersion_, lblDescription_, lblDisclaimer_})
+        l->show();
     picIcon_->show();
     cmdSysInfo_->show();
     setWindowTitle(QStringLiteral("O nama..."));

@@ -6,6 +6,7 @@
 #include "shell/frmskladiste.h"
 #include "shell/helptexts.h"
 #include "shell/shellwindows.h"
+#include "ui/controls.h"
 #include "ui/fields.h"
 #include "ui/msgboxhr.h"
 #include "ui/reportlist.h"
@@ -26,22 +27,6 @@ namespace kl {
 namespace {
 
 enum Column { NameColumn = 0, KindColumn = 1, AddressColumn = 2, IdColumn = 3 };
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& tip) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* hiddenLabel(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->hide();
-    return l;
-}
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "shell/frmupisnove.h"
 #include "shell/helptexts.h"
 #include "shell/shellwindows.h"
+#include "ui/controls.h"
 #include "ui/msgboxhr.h"
 #include "ui/printing.h"
 #include "ui/reportlist.h"
@@ -27,15 +28,6 @@ namespace {
 
 // Sub-item 10 (the last column) holds the company's id.
 constexpr int kIdColumn = 10;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& tip = QString()) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    if (!tip.isEmpty()) b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
 
 }  // namespace
 
@@ -75,12 +67,8 @@ frmIzborTvrtke::frmIzborTvrtke(QWidget* parent) : ChildWindow(parent, Sizing::Fr
                            QStringLiteral("Ispis odabrane knjige na pisač"));
     cmdizlaz_ = makeButton(this, "cmdizlaz", QStringLiteral("&Izlaz"));
 
-    lblIme_ = new QLabel(this);
-    lblIme_->setObjectName(QStringLiteral("lblIme"));
-    lblIme_->hide();
-    lblidt_ = new QLabel(this);
-    lblidt_->setObjectName(QStringLiteral("lblidt"));
-    lblidt_->hide();
+    lblIme_ = hiddenLabel(this, "lblIme");
+    lblidt_ = hiddenLabel(this, "lblidt");
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdUlaz_, cmdNova_, cmdUredjivanje_, cmdBrisanje_, cmdispis_})

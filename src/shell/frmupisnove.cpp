@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "shell/companies.h"
 #include "shell/shellwindows.h"
+#include "ui/controls.h"
 #include "ui/fields.h"
 #include "ui/msgboxhr.h"
 #include "ui/windowregistry.h"
@@ -75,12 +76,8 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
     fields_[To]->setMaximumWidth(40);
     fields_[To]->installEventFilter(this);
 
-    cmdUpis_ = new QPushButton(QStringLiteral("&Upiši"), this);
-    cmdUpis_->setObjectName(QStringLiteral("cmdUpis"));
-    cmdizlaz_ = new QPushButton(QStringLiteral("&Izlaz"), this);
-    cmdizlaz_->setObjectName(QStringLiteral("cmdizlaz"));
-    for (QPushButton* b : {cmdUpis_, cmdizlaz_})
-        b->setAutoDefault(false);
+    cmdUpis_ = makeButton(this, "cmdUpis", QStringLiteral("&Upiši"));
+    cmdizlaz_ = makeButton(this, "cmdizlaz", QStringLiteral("&Izlaz"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -112,6 +112,9 @@ class MsgDialog : public QDialog {
     MsgDialog(const MsgBoxShown& box, QWidget* parent)
         : QDialog(parent), escapeResult_(escapeResultFor(box.results)) {
         setObjectName(QStringLiteral("msgboxhr"));
+        // Title and close box only: a message is neither minimised nor maximised.
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
         setWindowTitle(box.title);
         setModal(true);
 

@@ -113,6 +113,11 @@ class FakeBookWindow : public ChildWindow {
         field->setObjectName(QStringLiteral("txtfake"));
         field->setGeometry(10, 10, 200, 24);
     }
+    // A window with entries the clerk keeps (Cancel at "store them?").
+    static inline bool keepOpen = false;
+
+  protected:
+    bool queryClose() override { return !keepOpen; }
 };
 
 }  // namespace
@@ -714,6 +719,14 @@ class TstShellWindows : public QObject {
         context().currentBookFile = QStringLiteral("\\Skladiste99.mdb");
         QApplication::sendEvent(main, new QEvent(QEvent::WindowActivate));
         QCOMPARE(context().currentBookFile, bookFileName(kWarehouseKind, QString::number(book)));
+
+        // A window that keeps itself open keeps the book open.
+        FakeBookWindow::keepOpen = true;
+        menuItem(main, "mnuizlaz")->trigger();
+        settle();
+        FakeBookWindow::keepOpen = false;
+        QVERIFY(windows().isLoaded(win::Skladiste));
+        QVERIFY(child->isVisible());
 
         menuItem(main, "mnuizlaz")->trigger();
         settle();
