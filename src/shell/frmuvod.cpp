@@ -15,7 +15,8 @@ frmUvod::frmUvod(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmUvod"));
     setWindowTitle(QStringLiteral("Uvod"));
-    setWindowFlags(Qt::SplashScreen);
+    // A plain titled window: the caption "Uvod" is part of the start-up.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     auto* layout = new QVBoxLayout(this);
     auto* brand = new QLabel(QStringLiteral("Lumen"), this);
@@ -39,7 +40,7 @@ frmUvod::frmUvod(QWidget* parent) : QWidget(parent) {
     setStyleSheet(
         QStringLiteral("QWidget#frmUvod { background: #1f3b5a; } QLabel { color: #f4e9c8; }"));
     setAttribute(Qt::WA_StyledBackground);
-    resize(480, 280);
+    setFixedSize(480, 280);
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));

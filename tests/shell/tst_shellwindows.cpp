@@ -403,10 +403,15 @@ class TstShellWindows : public QObject {
     }
 
     void booksOfBothKinds() {
+        addCompany(QStringLiteral("Beta"));
         const int alfa = addCompany(QStringLiteral("Alfa"));
         frmIzborTvrtke* companies = openCompanies();
         QVERIFY(companies);
-        click(companies, "cmdUlaz");
+        // A double click enters the company as "Ulaz" does.
+        auto* companyList = control<ReportList>(companies, QStringLiteral("lsvLista"));
+        QCOMPARE(companyList->text(0, 0), QStringLiteral("Alfa"));
+        selectRow(companyList, 0);
+        emit companyList->rowDoubleClicked(0);
         QCOMPARE(context().currentCompanyId, double(alfa));
         auto* books = loadedWindow<frmIzborKnjige>(win::IzborKnjige);
         QVERIFY(books && books->isVisible());
@@ -509,6 +514,8 @@ class TstShellWindows : public QObject {
         QVERIFY(main);
         QCOMPARE(context().currentBookType, kProductionKind);
         QCOMPARE(context().currentBookFile, QStringLiteral("\\Proizvodnja2.mdb"));
+        QCOMPARE(main->windowTitle(), QStringLiteral("Knjiga: Pogon      Baza: ") +
+                                          QDir::toNativeSeparators(bookPath(kProductionKind, 2)));
         QVERIFY(menuShown(main, "mnuizbor"));
         QVERIFY(menuShown(main, "mnupomoc"));
         QVERIFY(!menuShown(main, "mnuNoviunos"));
