@@ -26,13 +26,13 @@ namespace {
 
 enum Field { Naziv, Mb, SifraDj, To, ZiroRacun, Posta, Mjesto, Ulica, Telefon, Kontakt };
 
-struct FieldSpec {
+struct FieldRule {
     const char* label;
     int maxLength;
     const char* allowed;  // a character class of the keys taken, or nullptr for all but quotes
 };
 
-constexpr FieldSpec kSpecs[10] = {
+constexpr FieldRule kRules[10] = {
     {"Naziv :", 30, nullptr},
     {"M.B./JMBG :", 13, nullptr},
     {"Šifra djelatnosti :", 10, nullptr},
@@ -54,19 +54,19 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
 
     auto* grid = new QGridLayout;
     for (int i = 0; i < 10; ++i) {
-        const FieldSpec& spec = kSpecs[i];
+        const FieldRule& rule = kRules[i];
         QLineEdit* edit;
-        if (spec.allowed) {
+        if (rule.allowed) {
             edit = new QLineEdit(this);
             edit->setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QString::fromLatin1(spec.allowed)), edit));
+                QRegularExpression(QString::fromLatin1(rule.allowed)), edit));
             selectAllOnFocus(edit);
         } else {
             edit = new TextField(this);
         }
         edit->setObjectName(QStringLiteral("Text") + QString::number(i + 1));
-        edit->setMaxLength(spec.maxLength);
-        auto* label = new QLabel(QString::fromUtf8(spec.label), this);
+        edit->setMaxLength(rule.maxLength);
+        auto* label = new QLabel(QString::fromUtf8(rule.label), this);
         label->setObjectName(QStringLiteral("Label") + QString::number(i + 1));
         label->setBuddy(edit);
         grid->addWidget(label, i, 0, Qt::AlignRight);
