@@ -147,7 +147,15 @@ void frmAbout::placeGuide() {
     txtpomoc_->setGeometry(0, 0, width(), qMax(0, bottom));
 }
 
-void frmAbout::showModal() {
+void frmAbout::showPage(bool guide, const QString& caption) {
+    placeGuide();
+    // The guide lies over the about page; the page's own controls step aside for it.
+    txtpomoc_->setVisible(guide);
+    txtpomoc_->raise();
+    for (QWidget* w : std::initializer_list<QWidget*>{label1_, lblVersion_, lblDescription_,
+                                                      lblDisclaimer_, picIcon_, cmdSysInfo_})
+        w->setVisible(!guide);
+    setWindowTitle(caption);
     setWindowModality(Qt::ApplicationModal);
     show();
     raise();
@@ -155,25 +163,11 @@ void frmAbout::showModal() {
 }
 
 void frmAbout::showGuide() {
-    placeGuide();
-    txtpomoc_->show();
-    txtpomoc_->raise();
-    for (QLabel* l : {label1_, lblVersion_, lblDescription_, lblDisclaimer_})
-        l->hide();
-    picIcon_->hide();
-    cmdSysInfo_->hide();
-    setWindowTitle(QStringLiteral("O programu..."));
-    showModal();
+    showPage(true, QStringLiteral("O programu..."));
 }
 
 void frmAbout::showAboutPage() {
-    txtpomoc_->hide();
-    for (QLabel* l : {label1_, lblVersion_, lblDescription_, lblDisclaimer_})
-        l->show();
-    picIcon_->show();
-    cmdSysInfo_->show();
-    setWindowTitle(QStringLiteral("O nama..."));
-    showModal();
+    showPage(false, QStringLiteral("O nama..."));
 }
 
 QString frmAbout::systemInformation() {

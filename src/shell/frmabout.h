@@ -33,7 +33,7 @@ class frmAbout : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void showModal();
+    void showPage(bool guide, const QString& caption);
     void placeGuide();
 
     QLabel* picIcon_;

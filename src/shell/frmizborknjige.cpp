@@ -393,14 +393,9 @@ void frmIzborKnjige::goBack() {
     close();
 }
 
-void frmIzborKnjige::closeQuietly() {
-    quiet_ = true;
-    close();
-}
-
 void frmIzborKnjige::closeEvent(QCloseEvent* event) {
     ChildWindow::closeEvent(event);
-    if (!event->isAccepted() || quiet_ || isQuitting()) return;
+    if (!event->isAccepted() || isQuitting()) return;
     // Back to the company register, which normally is still open beneath.
     showWindow(windows().window(win::IzborTvrtke));
 }

@@ -39,8 +39,6 @@ class frmIzborKnjige : public ChildWindow {
     void closeEntryPanel();
     void deleteBook();
     void goBack();
-    // Closes the window without bringing back the company register (the company is gone).
-    void closeQuietly();
 
   protected:
     QList<QWidget*> helpHiddenControls() const override;
@@ -72,7 +70,6 @@ class frmIzborKnjige : public ChildWindow {
     QLabel* lblimebaze_;
     QLabel* lblidtvrtke_;
     QLabel* label2_;
-    bool quiet_ = false;
 };
 
 }  // namespace kl

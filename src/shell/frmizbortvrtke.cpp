@@ -208,7 +208,7 @@ void frmIzborTvrtke::deleteCompany() {
     }
     if (auto* books = windows().loaded<frmIzborKnjige>(win::IzborKnjige);
         books && books->companyId() == id)
-        books->closeQuietly();
+        books->close();
 
     try {
         kl::deleteCompany(id);
