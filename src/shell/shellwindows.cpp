@@ -7,6 +7,7 @@
 #include "shell/frmupisnove.h"
 #include "shell/frmuvod.h"
 #include "ui/windowregistry.h"
+#include "warehouse/warehousewindows.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -49,6 +50,7 @@ void defineShellWindows() {
     w.define(win::IzborKnjige, [] { return new frmIzborKnjige; });
     w.define(win::Skladiste, [] { return new frmSkladiste; });
     w.define(win::About, [] { return new frmAbout; });
+    defineWarehouseWindows();
 }
 
 }  // namespace kl

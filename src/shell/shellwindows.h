@@ -17,7 +17,7 @@ inline const QString Skladiste = QStringLiteral("frmSkladiste");
 inline const QString About = QStringLiteral("frmAbout");
 }  // namespace win
 
-// Defines the shell windows in kl::windows().
+// Defines the shell windows in kl::windows(), and the windows of a book that the shell opens.
 void defineShellWindows();
 
 // Shows a top-level window of the shell and brings it to the front; the first time it is shown

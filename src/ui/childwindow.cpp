@@ -79,6 +79,8 @@ QList<QWidget*> ChildWindow::helpHiddenControls() const {
 
 void ChildWindow::setHelpMode(bool on) {
     if (on == helpMode_) return;
+    // A window without help text (a small helper window) stays as it is.
+    if (on && helpBox_->document()->isEmpty()) return;
     if (on) {
         normalCaption_ = windowTitle();
         QWidget* focus = focusWidget();

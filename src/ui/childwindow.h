@@ -22,6 +22,7 @@
 //    hid (enabled state is never touched), gives the focus back to the control that had it and
 //    restores the caption. Set the normal caption with setCaption(): in help mode it is kept and
 //    shown when help mode ends (setWindowTitle() in help mode would replace the help caption).
+//    A window given no help text ignores F1.
 //
 // The shortcuts work while the keyboard focus is inside the window, which is always the case
 // for a window that has at least one focusable control.

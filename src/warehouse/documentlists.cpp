@@ -1,0 +1,11 @@
+#include "warehouse/documentlists.h"
+
+#include "ui/windowregistry.h"
+
+namespace kl {
+
+DocumentLists* documentLists() {
+    return dynamic_cast<DocumentLists*>(windows().loaded(kDocumentWindowName));
+}
+
+}  // namespace kl

@@ -1,0 +1,41 @@
+#pragma once
+// What the master-data windows write into the receipt and issue window when they were opened
+// from it (or when its lists must follow what they stored): its partner list, its document type
+// list and its article lists. The receipt and issue window implements this interface; the other
+// windows reach it only through documentLists(), so they never load it or make it visible.
+
+#include "warehouse/masterdata.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace kl {
+
+class DocumentLists {
+  public:
+    virtual ~DocumentLists() = default;
+
+    // Refills the partner list (`cbokd`) with `names`, in the order given.
+    virtual void setPartnerNames(const QStringList& names) = 0;
+
+    // Adds a document type to the end of `cbodokument` and makes it the chosen type.
+    virtual void addDocumentType(const QString& name) = 0;
+
+    // Refills the parallel article lists (hidden ids `lstid`, codes `Cbosifra`, names
+    // `cbonaziv`) from `articles`, which come ordered by name.
+    virtual void setArticleChoices(const std::vector<ArticleChoice>& articles) = 0;
+
+    // Refills only the code and name lists from `articles` (in the order given) and makes the
+    // last of them the chosen article: its code, name and id stand in the code field, the name
+    // field and the chosen article id. An empty `articles` only empties both lists.
+    virtual void showArticlesChoosingLast(const std::vector<ArticleRow>& articles) = 0;
+};
+
+// The window name of the receipt and issue window.
+inline const QString kDocumentWindowName = QStringLiteral("frmPrimka");
+
+// The receipt and issue window if it is loaded now, otherwise null.
+DocumentLists* documentLists();
+
+}  // namespace kl

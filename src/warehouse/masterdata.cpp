@@ -1,0 +1,183 @@
+#include "warehouse/masterdata.h"
+
+#include "data/database.h"
+
+namespace kl {
+
+namespace {
+
+QVariantList articleValues(const ArticleEntry& e) {
+    return {e.sifra, e.barkod, e.naziv, e.jedmjere, e.minkolicina};
+}
+
+}  // namespace
+
+// ---- Articles --------------------------------------------------------------------------------
+
+std::vector<ArticleRow> loadArticles(const QString& bookPath) {
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(
+        QStringLiteral("select id,sifra,barkod,naziv,jedmjere,minkolicina from artikli"));
+    std::vector<ArticleRow> rows;
+    rows.reserve(size_t(rs.recordCount()));
+    for (; !rs.eof(); rs.moveNext()) {
+        rows.push_back({rs.text(QStringLiteral("id")), rs.text(QStringLiteral("sifra")),
+                        rs.text(QStringLiteral("barkod")), rs.text(QStringLiteral("naziv")),
+                        rs.text(QStringLiteral("jedmjere")),
+                        rs.number(QStringLiteral("minkolicina"))});
+    }
+    return rows;
+}
+
+std::vector<ArticleChoice> loadArticleChoices(const QString& bookPath) {
+    Database db = Database::open(bookPath);
+    Recordset rs =
+        db.openRecordset(QStringLiteral("select id,sifra,naziv from artikli order by naziv asc"));
+    std::vector<ArticleChoice> rows;
+    rows.reserve(size_t(rs.recordCount()));
+    for (; !rs.eof(); rs.moveNext()) {
+        rows.push_back({rs.text(QStringLiteral("id")), rs.text(QStringLiteral("sifra")),
+                        rs.text(QStringLiteral("naziv"))});
+    }
+    return rows;
+}
+
+ArticleClash findArticleClash(const ArticleEntry& entry, const QList<ArticleEntry>& list,
+                              const QString& bookPath) {
+    const QString code = entry.sifra.trimmed();
+    const QString barcode = entry.barkod.trimmed();
+    for (const ArticleEntry& e : list) {
+        if (e.sifra.trimmed() == code) return ArticleClash::CodeOnList;
+        if (!barcode.isEmpty() && e.barkod.trimmed() == barcode) return ArticleClash::BarcodeOnList;
+    }
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(QStringLiteral("select sifra,barkod from artikli"));
+    for (; !rs.eof(); rs.moveNext()) {
+        if (rs.text(QStringLiteral("sifra")).trimmed() == code) return ArticleClash::CodeInBook;
+        if (!barcode.isEmpty() && rs.text(QStringLiteral("barkod")).trimmed() == barcode)
+            return ArticleClash::BarcodeInBook;
+    }
+    return ArticleClash::None;
+}
+
+bool articleCodeExists(const QString& bookPath, const QString& code) {
+    const QString wanted = code.trimmed();
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(QStringLiteral("select sifra from artikli"));
+    for (; !rs.eof(); rs.moveNext()) {
+        if (rs.text(QStringLiteral("sifra")).trimmed() == wanted) return true;
+    }
+    return false;
+}
+
+void insertArticles(const QString& bookPath, const QList<ArticleEntry>& entries) {
+    Database db = Database::open(bookPath);
+    Transaction t(db);
+    for (const ArticleEntry& e : entries) {
+        QVariantList values = articleValues(e);
+        values << QStringLiteral("0") << QStringLiteral("0") << QStringLiteral("0");
+        db.execute(QStringLiteral("insert into artikli(sifra,barkod,naziv,jedmjere,minkolicina,"
+                                  "stanje,vrijednost,proscijena)values(?,?,?,?,?,?,?,?)"),
+                   values);
+    }
+    t.commit();
+}
+
+void updateArticle(const QString& bookPath, const QString& id, const ArticleEntry& entry) {
+    static const char* const columns[] = {"sifra", "barkod", "naziv", "jedmjere", "minkolicina"};
+    const QVariantList values = articleValues(entry);
+    Database db = Database::open(bookPath);
+    Transaction t(db);
+    for (int i = 0; i < 5; ++i) {
+        db.execute(QStringLiteral("update artikli set ") + QLatin1String(columns[i]) +
+                       QStringLiteral("=? where cstr(id)=?"),
+                   {values[i], id});
+    }
+    t.commit();
+}
+
+// ---- Customers and suppliers ------------------------------------------------------------------
+
+const std::array<QString, 8>& partnerColumns() {
+    static const std::array<QString, 8> columns = {
+        QStringLiteral("kd"),        QStringLiteral("ime"),    QStringLiteral("mb"),
+        QStringLiteral("ziroracun"), QStringLiteral("mjesto"), QStringLiteral("ulica"),
+        QStringLiteral("telefon"),   QStringLiteral("kontakt")};
+    return columns;
+}
+
+bool isPartnerCode(const QString& code) {
+    const QString upper = code.toUpper();
+    return upper == QLatin1String("K") || upper == QLatin1String("D") ||
+           upper == QLatin1String("S");
+}
+
+std::vector<PartnerRow> loadPartners(const QString& bookPath, bool byName) {
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(byName ? QStringLiteral("select * from kd order by ime asc")
+                                           : QStringLiteral("select * from kd"));
+    std::vector<PartnerRow> rows;
+    rows.reserve(size_t(rs.recordCount()));
+    for (; !rs.eof(); rs.moveNext()) {
+        PartnerRow row;
+        row.id = rs.text(QStringLiteral("id"));
+        for (size_t i = 0; i < row.fields.size(); ++i)
+            row.fields[i] = rs.text(partnerColumns()[i]);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+QStringList partnerNames(const QString& bookPath, bool suppliers) {
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(
+        suppliers ? QStringLiteral("select id,kd,ime from kd where kd like 'd*' or kd like 's*'")
+                  : QStringLiteral("select id,kd,ime from kd where kd like 'k*' or kd like 's*'"));
+    QStringList names;
+    names.reserve(rs.recordCount());
+    for (; !rs.eof(); rs.moveNext())
+        names.append(rs.text(QStringLiteral("ime")));
+    return names;
+}
+
+void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries) {
+    Database db = Database::open(bookPath);
+    Transaction t(db);
+    for (const PartnerFields& f : entries) {
+        db.execute(QStringLiteral("insert into kd(kd,ime,mb,ziroracun,mjesto,ulica,telefon,"
+                                  "kontakt)values(?,?,?,?,?,?,?,?)"),
+                   QVariantList(f.cbegin(), f.cend()));
+    }
+    t.commit();
+}
+
+void updatePartner(const QString& bookPath, const QString& id, const PartnerFields& fields) {
+    Database db = Database::open(bookPath);
+    Transaction t(db);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        db.execute(QStringLiteral("update kd set ") + partnerColumns()[i] +
+                       QStringLiteral("=? where cstr(id)=?"),
+                   {fields[i], id});
+    }
+    t.commit();
+}
+
+// ---- Document types ---------------------------------------------------------------------------
+
+QString insertDocumentType(const QString& bookPath, const QString& name) {
+    Database db = Database::open(bookPath);
+    db.execute(QStringLiteral("insert into dokumenti(dokument)values(?)"), {name});
+    return QString::number(db.lastInsertId());
+}
+
+QStringList documentTypeNames(const QString& bookPath) {
+    Database db = Database::open(bookPath);
+    Recordset rs =
+        db.openRecordset(QStringLiteral("select dokument from dokumenti order by dokument asc"));
+    QStringList names;
+    for (; !rs.eof(); rs.moveNext())
+        names.append(rs.text(QStringLiteral("dokument")));
+    return names;
+}
+
+}  // namespace kl

@@ -1,0 +1,17 @@
+#include "warehouse/warehousewindows.h"
+
+#include "ui/windowregistry.h"
+#include "warehouse/frmartikli.h"
+#include "warehouse/frmunos.h"
+#include "warehouse/frmunosdokumenta.h"
+
+namespace kl {
+
+void defineWarehouseWindows() {
+    WindowRegistry& w = windows();
+    w.define(win::Artikli, [] { return new frmartikli; });
+    w.define(win::Unos, [] { return new frmunos; });
+    w.define(win::UnosDokumenta, [] { return new frmunosdokumenta; });
+}
+
+}  // namespace kl
