@@ -146,8 +146,14 @@ QList<QMenu*> frmSkladiste::bookMenus() const {
 }
 
 void frmSkladiste::setBookMenusEnabled(bool enabled) {
-    for (QMenu* m : bookMenus())
+    for (QMenu* m : bookMenus()) {
         m->menuAction()->setEnabled(enabled);
+        // A disabled menu gives up its access key (Alt+P of "&Pregled"), which then belongs to
+        // the open window's buttons ("&Primi u skladiste", "&Prihvati listu").
+        if (!m->property("klTitle").isValid()) m->setProperty("klTitle", m->title());
+        const QString title = m->property("klTitle").toString();
+        m->setTitle(enabled ? title : QString(title).remove(QLatin1Char('&')));
+    }
 }
 
 QWidget* frmSkladiste::openChild(const QString& name, const QString& documentMode) {
@@ -182,7 +188,10 @@ QWidget* frmSkladiste::openChild(const QString& name, const QString& documentMod
     sub->move(qMax(0, (area.width() - sub->width()) / 2),
               qMax(0, (area.height() - sub->height()) / 2));
     mdi_->setActiveSubWindow(sub);
-    w->setFocus();
+    if (auto* child = qobject_cast<ChildWindow*>(w))
+        child->focusFirstControl();
+    else
+        w->setFocus();
     return w;
 }
 

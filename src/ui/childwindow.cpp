@@ -136,6 +136,24 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+void ChildWindow::focusFirstControl() {
+    QWidget* target = initialFocus_;
+    const auto canTake = [this](QWidget* w) {
+        return w && isAncestorOf(w) && w->isVisibleTo(this) && w->isEnabled() &&
+               (w->focusPolicy() & Qt::TabFocus);
+    };
+    if (!canTake(target)) {
+        target = nullptr;
+        for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+            if (canTake(w)) {
+                target = w;
+                break;
+            }
+        }
+    }
+    if (target) target->setFocus(Qt::OtherFocusReason);
+}
+
 void ChildWindow::showEvent(QShowEvent* event) {
     closedEmitted_ = false;
     QWidget::showEvent(event);

@@ -75,6 +75,13 @@ class ChildWindow : public QWidget {
     void setHelpMode(bool on);
     void toggleHelpMode() { setHelpMode(!helpMode_); }
 
+    // The control that takes the focus when the window is opened (default: the first control
+    // of the tab order).
+    void setInitialFocus(QWidget* control) { initialFocus_ = control; }
+    // Puts the focus on the initial control, or on the first enabled, visible control of the tab
+    // order when there is none (or it cannot take the focus now).
+    void focusFirstControl();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -113,6 +120,7 @@ class ChildWindow : public QWidget {
     QString normalCaption_;  // caption to restore when help mode ends
     QList<QPointer<QWidget>> hiddenForHelp_;
     QPointer<QWidget> focusBeforeHelp_;
+    QPointer<QWidget> initialFocus_;
     QPointer<QMdiSubWindow> watchedSub_;  // subwindow whose size is kept fixed
     bool closedEmitted_ = false;
 };

@@ -202,6 +202,7 @@ frmartikli::frmartikli(QWidget* parent) : ChildWindow(parent) {
             [this] { cmdeditiraj_->setEnabled(true); });
     connect(lsvsviartikli_, &ReportList::rowDoubleClicked, this, &frmartikli::editSelected);
 
+    setInitialFocus(txtsifra_);
     loud();
     txtsifra_->setFocus();
 }
@@ -340,6 +341,7 @@ void frmartikli::removeFromList() {
         cmdbrisi_->setEnabled(false);
         cmdprihvati_->setEnabled(false);
         cmddodaj_->setEnabled(false);
+        txtsifra_->setFocus();
     }
 }
 
@@ -360,6 +362,7 @@ bool frmartikli::storeList(bool ask) {
     cmdbrisi_->setEnabled(false);
     cmdprihvati_->setEnabled(false);
     loud();
+    txtsifra_->setFocus();
     return true;
 }
 
@@ -403,6 +406,7 @@ void frmartikli::leaveEditMode(const QString& saveCaption, const QString& cancel
     lblida_->clear();
     lblsifra_->clear();
     clearFields();
+    txtsifra_->setFocus();
 }
 
 void frmartikli::saveEdit() {

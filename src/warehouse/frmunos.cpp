@@ -186,6 +186,7 @@ frmunos::frmunos(QWidget* parent) : ChildWindow(parent) {
         if (lsveditkd_->rowCount() > 0) editSelected();
     });
 
+    setInitialFocus(fields_[Kd]);
     fillPartnerTable(true);
 }
 
