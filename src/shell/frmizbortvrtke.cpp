@@ -123,6 +123,7 @@ void frmIzborTvrtke::loadCompanies() {
         lsvLista_->setCurrentRow(0);
         selectionChanged();
     } else {
+        cmdUlaz_->setEnabled(false);
         cmdUredjivanje_->setEnabled(false);
         cmdBrisanje_->setEnabled(false);
     }
@@ -226,6 +227,8 @@ void frmIzborTvrtke::deleteCompany() {
     if (lsvLista_->rowCount() > 0) {
         lsvLista_->setCurrentRow(lsvLista_->rowCount() - 1);
         selectionChanged();
+    } else {
+        cmdUlaz_->setEnabled(false);  // no company left to enter
     }
 }
 
