@@ -1,20 +1,12 @@
 // The article window as the clerk uses it: the entry list and what may go on it, storing the
 // list, changing one article, closing with entries left, and the receipt window's lists kept
-// up to date when the window was opened from it. Every message is checked as shown.
+// up to date. Every message is checked as shown; which codes clash is tested in tst_masterdata.
 
-#include "data/appcontext.h"
 #include "data/database.h"
-#include "fakedocument.h"
-#include "scriptedmsgbox.h"
-#include "testenv.h"
-#include "ui/fields.h"
-#include "ui/msgboxhr.h"
-#include "ui/reportlist.h"
-#include "ui/windowregistry.h"
+#include "warehousefixture.h"
 #include "warehouse/frmartikli.h"
 
-#include <QLineEdit>
-#include <QPushButton>
+#include <QPointer>
 #include <QTest>
 
 using namespace kl;
@@ -24,326 +16,218 @@ namespace {
 
 constexpr int Exclamation = MsgStyle::OkOnly | MsgStyle::Exclamation;
 
+// Types an article into the fields and puts it on the list as "Dodaj na listu" does.
+void enter(frmartikli* w, const QString& code, const QString& name,
+           const QString& barcode = QString()) {
+    field(w, "txtsifra")->setText(code);
+    field(w, "txtbarkod")->setText(barcode);
+    field(w, "txtnaziv")->setText(name);
+    field(w, "txtjedmjere")->setText(QStringLiteral("kom"));
+    w->addToList();
+}
+
+// Code, bar code, name, unit and minimum quantity as the fields show them.
+QStringList fieldTexts(QWidget* w) {
+    QStringList texts;
+    for (const char* f : {"txtsifra", "txtbarkod", "txtnaziv", "txtjedmjere", "txtminkolicina"})
+        texts.append(field(w, f)->text());
+    return texts;
+}
+
+const QStringList kEmptyFields = {"", "", "", "", "0,00"};
+
 }  // namespace
 
-class TstFrmArtikli : public QObject {
+class TstFrmArtikli : public WarehouseWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<TempProgramFolder> folder_;
-    std::unique_ptr<ScriptedMsgBox> box_;
-    QString book_;
 
     frmartikli* open() {
         auto* w = new frmartikli;
         w->setAttribute(Qt::WA_DeleteOnClose);
-        w->show();
-        w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w)) return nullptr;
-        return w;
-    }
-    static QLineEdit* field(frmartikli* w, const char* name) {
-        return w->findChild<QLineEdit*>(QString::fromLatin1(name));
-    }
-    static QPushButton* button(frmartikli* w, const char* name) {
-        return w->findChild<QPushButton*>(QString::fromLatin1(name));
-    }
-    static ReportList* list(frmartikli* w, const char* name) {
-        return w->findChild<ReportList*>(QString::fromLatin1(name));
-    }
-    // Types an article into the fields and presses "Dodaj na listu".
-    static void enter(frmartikli* w, const QString& code, const QString& name,
-                      const QString& barcode = QString(), const QString& minimum = "0,00") {
-        field(w, "txtsifra")->setText(code);
-        field(w, "txtbarkod")->setText(barcode);
-        field(w, "txtnaziv")->setText(name);
-        field(w, "txtjedmjere")->setText(QStringLiteral("kom"));
-        field(w, "txtminkolicina")->setText(minimum);
-        w->addToList();
-    }
-    static QStringList column(ReportList* l, int c) {
-        QStringList texts;
-        for (int r = 0; r < l->rowCount(); ++r)
-            texts.append(l->text(r, c));
-        return texts;
-    }
-    static void choose(ReportList* l, int row) {
-        l->setCurrentRow(row);
-        emit l->rowClicked(row);
+        return shown(w);
     }
 
   private slots:
-    void init() {
-        folder_ = std::make_unique<TempProgramFolder>();
-        box_ = std::make_unique<ScriptedMsgBox>();
-        createMaster();
-        const int company = addCompany(QStringLiteral("Alfa"));
-        const int id = addBook(company, QStringLiteral("Glavno"), kWarehouseKind);
-        book_ = bookPath(kWarehouseKind, id);
-        context().currentBookFile = bookFileName(kWarehouseKind, QString::number(id));
-        context().currentBookType = kWarehouseKind;
-    }
-    void cleanup() {
-        windows().clear();
-        box_.reset();
-        folder_.reset();
-    }
-
-    void opening() {
+    // Code, name, unit and minimum quantity make an entry; the bar code may stay empty.
+    void entering() {
         frmartikli* w = open();
         QVERIFY(w);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Unos novog artikla     Pomoć  F1"));
-        // The book holds 30 characters of a name; the field refuses the rest as it is typed.
-        QCOMPARE(field(w, "txtnaziv")->maxLength(), 30);
-        QCOMPARE(field(w, "txtminkolicina")->text(), QStringLiteral("0,00"));
+        const QString caption = QStringLiteral("Unos novog artikla     Pomoć  F1");
+        QCOMPARE(w->windowTitle(), caption);
         QVERIFY(field(w, "txtsifra")->hasFocus());
-        for (const char* b :
-             {"cmddodaj", "cmdbrisi", "cmdprihvati", "cmdeditiraj", "cmdizmjena", "cmdne"})
-            QVERIFY2(!button(w, b)->isEnabled(), b);
-        QVERIFY(button(w, "cmdodustani")->isEnabled());
         QTest::keyClick(w, Qt::Key_F1);
         QCOMPARE(w->windowTitle(), QStringLiteral("F1 vrati se u mod unosa!"));
         QTest::keyClick(w, Qt::Key_F1);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Unos novog artikla     Pomoć  F1"));
-    }
+        QCOMPARE(w->windowTitle(), caption);
+        for (const char* b :
+             {"cmddodaj", "cmdbrisi", "cmdprihvati", "cmdeditiraj", "cmdizmjena", "cmdne"})
+            QVERIFY2(!button(w, b)->isEnabled(), b);
+        QCOMPARE(fieldTexts(w), kEmptyFields);
 
-    // Code, name, unit and minimum quantity make an entry; the bar code may stay empty.
-    void addButtonFollowsTheFields() {
-        frmartikli* w = open();
-        QVERIFY(w);
         QPushButton* add = button(w, "cmddodaj");
         field(w, "txtsifra")->setText(QStringLiteral("A1"));
-        field(w, "txtnaziv")->setText(QStringLiteral("Vijak"));
+        // The book holds 30 characters of a name: the field takes no more, so nothing is cut.
+        const QString name(30, QLatin1Char('v'));
+        field(w, "txtnaziv")->setText(name + QLatin1Char('v'));
         QVERIFY(!add->isEnabled());
         field(w, "txtjedmjere")->setText(QStringLiteral("kom"));
         QVERIFY(add->isEnabled());
         field(w, "txtminkolicina")->clear();
         QVERIFY(!add->isEnabled());
         field(w, "txtminkolicina")->setText(QStringLiteral("5"));
-        QVERIFY(add->isEnabled());
-        QTest::mouseClick(add, Qt::LeftButton);
-        QCOMPARE(list(w, "lsvartikli")->rowTexts(0),
-                 QStringList({"A1", "", "Vijak", "kom", "5,00"}));
-        for (const char* f : {"txtsifra", "txtbarkod", "txtnaziv", "txtjedmjere"})
-            QVERIFY2(field(w, f)->text().isEmpty(), f);
-        QCOMPARE(field(w, "txtminkolicina")->text(), QStringLiteral("0,00"));
+        click(w, "cmddodaj");
+        QCOMPARE(list(w, "lsvartikli")->rowTexts(0), QStringList({"A1", "", name, "kom", "5,00"}));
+        QCOMPARE(fieldTexts(w), kEmptyFields);
         QVERIFY(!add->isEnabled());
-        QVERIFY(button(w, "cmdbrisi")->isEnabled());
-        QVERIFY(button(w, "cmdprihvati")->isEnabled());
+        QVERIFY(button(w, "cmdbrisi")->isEnabled() && button(w, "cmdprihvati")->isEnabled());
         QVERIFY(field(w, "txtsifra")->hasFocus());
     }
 
-    // What keeps an article off the entry list, and what does not.
+    // Each clash keeps the article off the list with its own message, and nothing is emptied.
     void entryListRules_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("barcode");
-        QTest::addColumn<QString>("prompt");
-        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
+        auto row = [](const char* name, const QString& code, const QString& barcode,
+                      const QString& title, const QString& prompt, const QString& focus) {
+            QTest::newRow(name) << code << barcode << said(Exclamation, title, prompt) << focus;
+        };
         // On the list: A1 (bar code 385), B1 (none). In the book: S1 (bar code 777), S2 (none).
-        // Which codes clash is tested on the book itself; here each clash gives its message.
-        QTest::newRow("code on the list")
-            << "A1"
-            << ""
-            << "Ista šifra postoji već na listi desno, promjenite šifru"
-            << "Šifra postoji"
-            << "txtsifra";
-        QTest::newRow("bar code on the list")
-            << "A2"
-            << "385"
-            << "Isti barkod postoji već na listi desno, promjenite barkod"
-            << "Barkod postoji!"
-            << "txtbarkod";
-        QTest::newRow("code in the book") << "S1"
-                                          << ""
-                                          << "Šifra artikla postoji, ne može se unijeti ista šifra"
-                                          << "Šifra postoji"
-                                          << "txtsifra";
-        QTest::newRow("bar code in the book")
-            << "A2"
-            << "777"
-            << "Isti barkod postoji već u bazi artikala! Promjenite barkod!"
-            << "Barkod postoji!"
-            << "txtbarkod";
+        row("code on the list", "A1", "", "Šifra postoji",
+            "Ista šifra postoji već na listi desno, promjenite šifru", "txtsifra");
+        row("bar code on the list", "A2", "385", "Barkod postoji!",
+            "Isti barkod postoji već na listi desno, promjenite barkod", "txtbarkod");
+        row("code in the book", "S1", "", "Šifra postoji",
+            "Šifra artikla postoji, ne može se unijeti ista šifra", "txtsifra");
+        row("bar code in the book", "A2", "777", "Barkod postoji!",
+            "Isti barkod postoji već u bazi artikala! Promjenite barkod!", "txtbarkod");
     }
     void entryListRules() {
         QFETCH(QString, code);
         QFETCH(QString, barcode);
-        QFETCH(QString, prompt);
-        QFETCH(QString, title);
+        QFETCH(QString, message);
         QFETCH(QString, focus);
-        addArticle(book_, QStringLiteral("S1"), QStringLiteral("U knjizi"), 0, 0, 0,
-                   QStringLiteral("kom"), 0, QStringLiteral("777"));
-        addArticle(book_, QStringLiteral("S2"), QStringLiteral("U knjizi bez barkoda"));
+        addArticle(book_, "S1", "U knjizi", 0, 0, 0, "kom", 0, "777");
+        addArticle(book_, "S2", "U knjizi bez barkoda");
         frmartikli* w = open();
         QVERIFY(w);
-        enter(w, QStringLiteral("A1"), QStringLiteral("Prvi"), QStringLiteral("385"));
-        enter(w, QStringLiteral("B1"), QStringLiteral("Drugi"));
-        QCOMPARE(box_->count(), 0);
+        enter(w, "A1", "Prvi", "385");
+        enter(w, "B1", "Drugi");
         QCOMPARE(w->entryCount(), 2);
-
-        enter(w, code, QStringLiteral("Novi"), barcode);
-        QCOMPARE(box_->count(), 1);
-        QCOMPARE(box_->last().prompt, prompt);
-        QCOMPARE(box_->last().title, title);
-        QCOMPARE(box_->last().style, Exclamation);
+        enter(w, code, "Novi", barcode);
+        QCOMPARE(said(*box_), QStringList{message});
         QCOMPARE(w->entryCount(), 2);
-        QCOMPARE(field(w, "txtsifra")->text(), code);  // nothing is emptied
-        QVERIFY(w->findChild<QLineEdit*>(focus)->hasFocus());
+        QCOMPARE(fieldTexts(w), QStringList({code, barcode, "Novi", "kom", "0,00"}));
+        QVERIFY(field(w, qPrintable(focus))->hasFocus());
     }
 
+    // Editing waits for an empty entry list; the list is stored after OK only.
     void storingTheList() {
+        addArticle(book_, "S1", "Stari");
         frmartikli* w = open();
         QVERIFY(w);
-        enter(w, QStringLiteral("A1"), QStringLiteral("Vijak"), QStringLiteral("385"), "2,5");
-        enter(w, QStringLiteral("A2"), QStringLiteral("Matica"));
-        enter(w, QStringLiteral("A3"), QStringLiteral("Podloška"));
-
-        box_->answer(MsgResult::Cancel);
-        QTest::mouseClick(button(w, "cmdprihvati"), Qt::LeftButton);
-        QCOMPARE(box_->last().prompt, QStringLiteral("Unosimo u bazu artikle iz liste desno"));
-        QCOMPARE(box_->last().title, QStringLiteral("Unošenje podataka"));
-        QCOMPARE(box_->last().style, MsgStyle::OkCancel | MsgStyle::Question);
-        QCOMPARE(rowCount(book_, QStringLiteral("artikli")), 0);
-        QCOMPARE(w->entryCount(), 3);
-
-        box_->answer(MsgResult::Ok);
-        QTest::mouseClick(button(w, "cmdprihvati"), Qt::LeftButton);
-        QCOMPARE(w->entryCount(), 0);
-        QVERIFY(!button(w, "cmdprihvati")->isEnabled());
-        QVERIFY(!button(w, "cmdbrisi")->isEnabled());
+        enter(w, "A1", "Vijak", "385");
+        enter(w, "A2", "Matica");
         ReportList* all = list(w, "lsvsviartikli");
-        QCOMPARE(all->rowTexts(0).mid(0, 5), QStringList({"A1", "385", "Vijak", "kom", "2,50"}));
-        QCOMPARE(column(all, 0), QStringList({"A1", "A2", "A3"}));
-        Database db = Database::open(book_);
-        Recordset rs = db.openRecordset(
-            QStringLiteral("select * from artikli where stanje=0 and vrijednost=0 and "
-                           "proscijena=0 order by id"));
-        QCOMPARE(rs.recordCount(), 3);
-        QCOMPARE(column(all, 5), QStringList({"1", "2", "3"}));
-    }
-
-    void editingWaitsForAnEmptyList() {
-        addArticle(book_, QStringLiteral("S1"), QStringLiteral("Stari"));
-        frmartikli* w = open();
-        QVERIFY(w);
-        enter(w, QStringLiteral("A1"), QStringLiteral("Vijak"));
-        choose(list(w, "lsvsviartikli"), 0);
-        QVERIFY(button(w, "cmdeditiraj")->isEnabled());
-        QTest::mouseClick(button(w, "cmdeditiraj"), Qt::LeftButton);
-        QCOMPARE(box_->last().prompt,
-                 QStringLiteral(" Editiranje onemogućeno. Trebali bi prvo riješiti listu za "
-                                "unošenje. Obrisati listu ili je unijeti"));
-        QCOMPARE(box_->last().title, QStringLiteral("Lista za unošenje nije prazna!"));
-        QCOMPARE(box_->last().style, Exclamation);
+        clickRow(all, QStringLiteral("Stari"), 2);
+        click(w, "cmdeditiraj");
         QVERIFY(!w->isEditing());
         for (const char* b : {"cmdizmjena", "cmdeditiraj", "cmdne"})
             QVERIFY2(!button(w, b)->isEnabled(), b);
+        for (const int answer : {MsgResult::Cancel, MsgResult::Ok}) {
+            box_->answer(answer);
+            click(w, "cmdprihvati");
+            QCOMPARE(rowCount(book_, "artikli"), answer == MsgResult::Ok ? 3 : 1);
+            QCOMPARE(w->entryCount(), answer == MsgResult::Ok ? 0 : 2);
+        }
+        const QString ask = said(MsgStyle::OkCancel | MsgStyle::Question, "Unošenje podataka",
+                                 "Unosimo u bazu artikle iz liste desno");
+        QCOMPARE(said(*box_), QStringList({said(Exclamation, "Lista za unošenje nije prazna!",
+                                                " Editiranje onemogućeno. Trebali bi prvo riješiti "
+                                                "listu za unošenje. Obrisati listu ili je unijeti"),
+                                           ask, ask}));
+        QVERIFY(!button(w, "cmdprihvati")->isEnabled() && !button(w, "cmdbrisi")->isEnabled());
+        QCOMPARE(all->rowCount(), 3);
+        QCOMPARE(all->rowTexts(1), QStringList({"A1", "385", "Vijak", "kom", "0,00", "2"}));
+        QCOMPARE(all->rowTexts(2), QStringList({"A2", "", "Matica", "kom", "0,00", "3"}));
     }
 
-    // Saving a change: which code changes are checked, the question, what is stored.
-    void savingAChange_data() {
+    // A change of S1 (opened by a double click): refused with its message, stored after Yes, or
+    // left by No or by "Odustajem od promjene". Only a changed code is checked.
+    void changingAnArticle_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("refusal");  // expected message, or empty when stored
-        QTest::newRow("only the name") << "S1"
-                                       << "Novi naziv"
-                                       << "";
-        QTest::newRow("code in other case") << "s1"
-                                            << "Stari"
-                                            << "";
-        QTest::newRow("code of another article")
-            << "S2"
-            << "Stari"
-            << "Šifra artikla postoji, ne može se unijeti ista šifra";
-        QTest::newRow("empty name") << "S1"
-                                    << ""
-                                    << "Sve osim barkoda mora biti unešeno!";
+        QTest::addColumn<int>("answer");  // 0: the cancel button instead of saving
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("outcome");  // refused, stored, left
+        const QStringList sure = {said(MsgStyle::YesNo | MsgStyle::Question, "Izmjena: S1",
+                                       "Želite mijenjati artikl pod šifrom: S1")};
+        auto row = [](const char* title, const QString& code, const QString& name, int answer,
+                      const QStringList& messages, const QString& outcome) {
+            QTest::newRow(title) << code << name << answer << messages << outcome;
+        };
+        row("only the name", "S1", "Novi naziv", MsgResult::Yes, sure, "stored");
+        row("code of another article", "S2", "Stari", MsgResult::Yes,
+            {said(Exclamation, "Šifra postoji",
+                  "Šifra artikla postoji, ne može se unijeti ista šifra")},
+            "refused");
+        row("empty name", "S1", "", MsgResult::Yes,
+            {said(MsgStyle::OkOnly | MsgStyle::Question, "Unos nepotpun",
+                  "Sve osim barkoda mora biti unešeno!")},
+            "refused");
+        row("answered no", "S1", "Novi", MsgResult::No, sure, "left");
+        row("cancel button", "S1", "Novi", 0, {}, "left");
     }
-    void savingAChange() {
+    void changingAnArticle() {
         QFETCH(QString, code);
         QFETCH(QString, name);
-        QFETCH(QString, refusal);
-        addArticle(book_, QStringLiteral("S1"), QStringLiteral("Stari"), 0, 0, 0,
-                   QStringLiteral("kom"), 1.5, QStringLiteral("385"));
-        addArticle(book_, QStringLiteral("S2"), QStringLiteral("Drugi"));
+        QFETCH(int, answer);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, outcome);
+        addArticle(book_, "S1", "Stari", 0, 0, 0, "kom", 1.5, "385");
+        addArticle(book_, "S2", "Drugi");
         frmartikli* w = open();
         QVERIFY(w);
         ReportList* all = list(w, "lsvsviartikli");
-        choose(all, 0);
-        emit all->rowDoubleClicked(0);
+        clickRow(all, QStringLiteral("Stari"), 2, true);
         QVERIFY(w->isEditing());
-        QCOMPARE(field(w, "txtminkolicina")->text(), QStringLiteral("1,50"));
-        QCOMPARE(field(w, "txtbarkod")->text(), QStringLiteral("385"));
-        QCOMPARE(button(w, "cmdizmjena")->text(), QStringLiteral("Izmjena: S1"));
-        QCOMPARE(button(w, "cmdne")->text(), QStringLiteral("&Odustajem od promjene: S1"));
-        QVERIFY(!button(w, "cmddodaj")->isEnabled());
-        QVERIFY(!button(w, "cmdeditiraj")->isEnabled());
+        QCOMPARE(fieldTexts(w), QStringList({"S1", "385", "Stari", "kom", "1,50"}));
+        auto captions = [w] {
+            return button(w, "cmdizmjena")->text() + " / " + button(w, "cmdne")->text();
+        };
+        QCOMPARE(captions(), QStringLiteral("Izmjena: S1 / &Odustajem od promjene: S1"));
+        QVERIFY(!button(w, "cmddodaj")->isEnabled() && !button(w, "cmdeditiraj")->isEnabled());
 
         field(w, "txtsifra")->setText(code);
         field(w, "txtnaziv")->setText(name);
-        box_->answer(MsgResult::Yes);
-        QTest::mouseClick(button(w, "cmdizmjena"), Qt::LeftButton);
-        Database db = Database::open(book_);
-        Recordset rs =
-            db.openRecordset(QStringLiteral("select sifra,naziv from artikli order by id"));
-        if (!refusal.isEmpty()) {
-            QCOMPARE(box_->count(), 1);
-            QCOMPARE(box_->last().prompt, refusal);
-            QVERIFY(w->isEditing());
+        box_->answer(answer);
+        click(w, answer ? "cmdizmjena" : "cmdne");
+        QCOMPARE(said(*box_), messages);
+        const bool stored = outcome == QLatin1String("stored");
+        QCOMPARE(loadArticles(book_).front().naziv, stored ? name : QStringLiteral("Stari"));
+        QCOMPARE(w->isEditing(), outcome == QLatin1String("refused"));
+        if (w->isEditing()) {
             QVERIFY(field(w, "txtsifra")->hasFocus());
-            QCOMPARE(rs.text(QStringLiteral("naziv")), QStringLiteral("Stari"));
             return;
         }
-        QCOMPARE(box_->count(), 1);
-        QCOMPARE(box_->last().prompt,
-                 QStringLiteral("Želite mijenjati artikl pod šifrom: ") + code);
-        QCOMPARE(box_->last().title, QStringLiteral("Izmjena: S1"));
-        QCOMPARE(box_->last().style, MsgStyle::YesNo | MsgStyle::Question);
-        QCOMPARE(rs.text(QStringLiteral("sifra")), code);
-        QCOMPARE(rs.text(QStringLiteral("naziv")), name);
-        QVERIFY(!w->isEditing());
-        QCOMPARE(button(w, "cmdizmjena")->text(), QStringLiteral("I&zmjena"));
-        QCOMPARE(button(w, "cmdne")->text(), QStringLiteral("Ostajem od promjene"));
-        QCOMPARE(all->rowTexts(0).mid(0, 5), QStringList({code, "385", name, "kom", "1,50"}));
-        QVERIFY(field(w, "txtsifra")->text().isEmpty());
+        QCOMPARE(captions(),
+                 stored ? "I&zmjena / Ostajem od promjene" : "Izmjena / Odustajem od promjene");
+        QCOMPARE(all->rowTexts(0).mid(0, 5),
+                 QStringList({"S1", "385", stored ? name : "Stari", "kom", "1,50"}));
+        QCOMPARE(fieldTexts(w), kEmptyFields);
     }
 
-    void noOrCancelLeavesTheArticle() {
-        addArticle(book_, QStringLiteral("S1"), QStringLiteral("Stari"));
-        frmartikli* w = open();
-        QVERIFY(w);
-        ReportList* all = list(w, "lsvsviartikli");
-        for (int answerNo = 0; answerNo < 2; ++answerNo) {
-            choose(all, 0);
-            w->editSelected();
-            field(w, "txtnaziv")->setText(QStringLiteral("Novi"));
-            if (answerNo) {
-                box_->answer(MsgResult::No);
-                w->saveEdit();
-            } else {
-                QTest::mouseClick(button(w, "cmdne"), Qt::LeftButton);
-            }
-            QVERIFY(!w->isEditing());
-            QCOMPARE(button(w, "cmdizmjena")->text(), QStringLiteral("Izmjena"));
-            QCOMPARE(button(w, "cmdne")->text(), QStringLiteral("Odustajem od promjene"));
-            QCOMPARE(field(w, "txtminkolicina")->text(), QStringLiteral("0,00"));
-            QCOMPARE(all->text(0, 2), QStringLiteral("Stari"));
-        }
-        QCOMPARE(Database::open(book_)
-                     .openRecordset(QStringLiteral("select naziv from artikli"))
-                     .text(QStringLiteral("naziv")),
-                 QStringLiteral("Stari"));
-    }
-
-    // Closing with entries on the list: Cancel keeps window and list, No drops the entries,
-    // Yes stores them without asking again.
+    // Closing ("Izlaz") with entries on the list: Cancel keeps window and list, No drops the
+    // entries, Yes stores them without asking again. A list emptied again asks nothing.
     void closingWithEntries_data() {
-        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("answer");  // 0: the entries were taken off the list first
         QTest::addColumn<bool>("stays");
         QTest::addColumn<int>("stored");
         QTest::newRow("cancel") << int(MsgResult::Cancel) << true << 0;
         QTest::newRow("no") << int(MsgResult::No) << false << 0;
         QTest::newRow("yes") << int(MsgResult::Yes) << false << 2;
+        QTest::newRow("list emptied") << 0 << false << 0;
     }
     void closingWithEntries() {
         QFETCH(int, answer);
@@ -351,73 +235,54 @@ class TstFrmArtikli : public QObject {
         QFETCH(int, stored);
         QPointer<frmartikli> w = open();
         QVERIFY(w);
-        enter(w, QStringLiteral("A1"), QStringLiteral("Vijak"));
-        enter(w, QStringLiteral("A2"), QStringLiteral("Matica"));
+        enter(w, "A1", "Vijak");
+        enter(w, "A2", "Matica");
+        for (int i = 0; i < 2 && !answer; ++i) {
+            list(w, "lsvartikli")->setCurrentRow(0);
+            click(w, "cmdbrisi");
+        }
         box_->answer(answer);
-        QTest::keyClick(w, Qt::Key_Escape);
+        click(w, "cmdodustani");
         QTest::qWait(10);
-        QCOMPARE(box_->count(), 1);
-        QCOMPARE(box_->last().prompt,
-                 QStringLiteral("Želite li pospremiti u skladište artikle na listi desno?"));
-        QCOMPARE(box_->last().title, QStringLiteral("Posprema u skladište"));
-        QCOMPARE(box_->last().style, MsgStyle::YesNoCancel | MsgStyle::Question);
-        QCOMPARE(!w.isNull() && w->isVisible(), stays);
-        if (stays) QCOMPARE(w->entryCount(), 2);
-        QCOMPARE(rowCount(book_, QStringLiteral("artikli")), stored);
+        QStringList asked;
+        if (answer)
+            asked << said(MsgStyle::YesNoCancel | MsgStyle::Question, "Posprema u skladište",
+                          "Želite li pospremiti u skladište artikle na listi desno?");
+        QCOMPARE(said(*box_), asked);
+        QCOMPARE(w.isNull(), !stays);
+        if (stays) QVERIFY(w->isVisible() && w->entryCount() == 2);
+        QCOMPARE(rowCount(book_, "artikli"), stored);
     }
 
-    void closingAsksOnlyForEntries() {
-        QPointer<frmartikli> w = open();
-        QVERIFY(w);
-        enter(w, QStringLiteral("A1"), QStringLiteral("Vijak"));
-        list(w, "lsvartikli")->setCurrentRow(0);
-        w->removeFromList();
-        QTest::mouseClick(button(w, "cmdodustani"), Qt::LeftButton);
-        QTest::qWait(10);
-        QVERIFY(w.isNull());
-        QCOMPARE(box_->count(), 0);
+    // Opened from the receipt window, opening and storing leave the last article chosen there;
+    // closing after entries refills its lists in name order whoever opened the window.
+    void receiptWindowFollows_data() {
+        QTest::addColumn<bool>("fromDocument");
+        QTest::newRow("opened from the receipt window") << true;
+        QTest::newRow("opened from the menu") << false;
     }
-
-    // Opened from the receipt window, storing leaves the last stored article chosen there and
-    // closing refills its lists in name order.
-    void keepsTheReceiptWindowUpToDate() {
+    void receiptWindowFollows() {
+        QFETCH(bool, fromDocument);
         FakeDocumentWindow* document = loadFakeDocumentWindow();
-        addArticle(book_, QStringLiteral("S1"), QStringLiteral("Žica"));
-        context().calledFromDocument = true;
+        addArticle(book_, "S1", "Žica");
+        context().calledFromDocument = fromDocument;
         QPointer<frmartikli> w = open();
         QVERIFY(w);
-        QCOMPARE(document->chosenCode, QStringLiteral("S1"));
-        enter(w, QStringLiteral("A1"), QStringLiteral("Vijak"));
-        enter(w, QStringLiteral("A2"), QStringLiteral("Matica"));
+        QCOMPARE(document->chosen, fromDocument ? "1 S1 Žica" : "");
+        enter(w, "A1", "Vijak");
+        enter(w, "A2", "Matica");
         box_->answer(MsgResult::Ok);
-        w->storeList();
-        QCOMPARE(document->codes, QStringList({"S1", "A1", "A2"}));
-        QCOMPARE(document->names, QStringList({"Žica", "Vijak", "Matica"}));
-        QCOMPARE(document->chosenCode, QStringLiteral("A2"));
-        QCOMPARE(document->chosenName, QStringLiteral("Matica"));
-        QCOMPARE(document->chosenId, QStringLiteral("3"));
+        QVERIFY(w->storeList());
+        QCOMPARE(document->shown,
+                 fromDocument ? QStringList({"S1 Žica", "A1 Vijak", "A2 Matica"}) : QStringList());
+        QCOMPARE(document->chosen, fromDocument ? "3 A2 Matica" : "");
 
         w->close();
         QTest::qWait(10);
         QVERIFY(w.isNull());
         QCOMPARE(document->choiceRefreshes, 1);
-        QStringList names;
-        for (const ArticleChoice& c : document->choices)
-            names.append(c.naziv);
-        QCOMPARE(names, QStringList({"Matica", "Vijak", "Žica"}));
-        QCOMPARE(document->choices.front().id, QStringLiteral("3"));
+        QCOMPARE(document->choices, QStringList({"3 A2 Matica", "2 A1 Vijak", "1 S1 Žica"}));
         QVERIFY(!context().calledFromDocument);
-    }
-
-    void otherwiseTheReceiptWindowIsLeftAlone() {
-        FakeDocumentWindow* document = loadFakeDocumentWindow();
-        frmartikli* w = open();
-        QVERIFY(w);
-        enter(w, QStringLiteral("A1"), QStringLiteral("Vijak"));
-        box_->answer(MsgResult::Ok);
-        w->storeList();
-        QVERIFY(document->codes.isEmpty());
-        QVERIFY(document->chosenCode.isEmpty());
         QVERIFY(!document->isVisible());
     }
 
@@ -425,21 +290,18 @@ class TstFrmArtikli : public QObject {
     void failedStoringKeepsTheList() {
         frmartikli* w = open();
         QVERIFY(w);
-        enter(w, QStringLiteral("A1"), QStringLiteral("Vijak"));
-        enter(w, QStringLiteral("A2"), QStringLiteral("Matica"));
-        {
-            Database db = Database::open(book_);
-            db.execute(QStringLiteral("create unique index ix_test_naziv on artikli (naziv)"));
-        }
-        addArticle(book_, QStringLiteral("S1"), QStringLiteral("Matica"));
+        enter(w, "A1", "Vijak");
+        enter(w, "A2", "Matica");
+        Database::open(book_).execute("create unique index ix_test_naziv on artikli (naziv)");
+        addArticle(book_, "S1", "Matica");
         box_->answer(MsgResult::Ok);
         QVERIFY(!w->storeList());
-        QCOMPARE(box_->last().title, QStringLiteral("Greška u bazi"));
-        QVERIFY(box_->last().prompt.startsWith(
-            QStringLiteral("Artikli s liste nisu spremljeni; lista je ostala kakva je bila.\n")));
-        QCOMPARE(box_->last().style, MsgStyle::OkOnly | MsgStyle::Critical);
+        QVERIFY2(reportsDbError(box_->last(),
+                                "Artikli s liste nisu spremljeni; lista je ostala "
+                                "kakva je bila.\n"),
+                 qPrintable(said(*box_).join('\n')));
         QCOMPARE(w->entryCount(), 2);
-        QCOMPARE(rowCount(book_, QStringLiteral("artikli")), 1);
+        QCOMPARE(rowCount(book_, "artikli"), 1);
     }
 };
 
