@@ -168,8 +168,7 @@ void frmIzborKnjige::fillList() {
     try {
         books = kl::loadBooks(lblidtvrtke_->text());
     } catch (const DbError& e) {
-        MsgBoxHr(QStringLiteral("Popis knjiga nije moguće učitati.\n") + e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(QStringLiteral("Popis knjiga nije moguće učitati."), e);
     }
     std::vector<QStringList> rows;
     rows.reserve(size_t(books.size()));
@@ -315,10 +314,9 @@ void frmIzborKnjige::storeBook() {
             updateBook(storedId, txtnaziv_->text(), txtadresa_->text());
         }
     } catch (const DbError& e) {
-        MsgBoxHr((isNew ? QStringLiteral("Knjiga nije upisana.\n")
-                        : QStringLiteral("Izmjena nije spremljena.\n")) +
-                     e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(isNew ? QStringLiteral("Knjiga nije upisana.")
+                          : QStringLiteral("Izmjena nije spremljena."),
+                    e);
         return;
     }
     fillList();

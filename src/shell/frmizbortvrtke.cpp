@@ -105,8 +105,7 @@ void frmIzborTvrtke::loadCompanies() {
         schema::ensureMasterDatabase(context().masterPath());
         companies = kl::loadCompanies();
     } catch (const DbError& e) {
-        MsgBoxHr(QStringLiteral("Popis tvrtki nije moguće učitati.\n") + e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(QStringLiteral("Popis tvrtki nije moguće učitati."), e);
     }
     std::vector<QStringList> rows;
     rows.reserve(size_t(companies.size()));

@@ -125,8 +125,7 @@ void frmSkladiste::showBook() {
             if (warehouse || production)
                 schema::ensureBookDatabase(context().currentBookPath(), bookType_);
         } catch (const DbError& e) {
-            MsgBoxHr(QStringLiteral("Knjigu nije moguće otvoriti.\n") + e.description(),
-                     MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+            showDbError(QStringLiteral("Knjigu nije moguće otvoriti."), e);
             close();
             return;
         }

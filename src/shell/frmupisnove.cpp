@@ -176,10 +176,9 @@ void frmUpisNove::store() {
         else
             insertCompany(values);
     } catch (const DbError& e) {
-        MsgBoxHr((edit ? QStringLiteral("Izmjena nije spremljena.\n")
-                       : QStringLiteral("Tvrtka nije upisana.\n")) +
-                     e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(edit ? QStringLiteral("Izmjena nije spremljena.")
+                         : QStringLiteral("Tvrtka nije upisana."),
+                    e);
         return;
     }
     if (edit) {

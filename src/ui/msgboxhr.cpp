@@ -1,5 +1,7 @@
 #include "msgboxhr.h"
 
+#include "data/dberror.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
@@ -215,6 +217,11 @@ QList<int> msgBoxResults(int style) {
 
 int MsgBoxHr(const QString& prompt, int style, const QString& title) {
     return show(prompt, style, title, false);
+}
+
+void showDbError(const QString& what, const DbError& error) {
+    MsgBoxHr(what + QLatin1Char('\n') + error.description(), MsgStyle::OkOnly | MsgStyle::Critical,
+             QStringLiteral("Greška u bazi"));
 }
 
 int plainMsgBox(const QString& prompt, int style, const QString& title) {

@@ -11,6 +11,8 @@
 
 namespace kl {
 
+class DbError;
+
 // Style word: low three bits = button set, then icon, then default button.
 namespace MsgStyle {
 constexpr int OkOnly = 0;
@@ -66,6 +68,10 @@ QList<int> msgBoxResults(int style);
 // No for Yes/No and Abort for Abort/Retry/Ignore. The prompt is plain text; "\n" starts a new line.
 // The dialog is named "msgboxhr", its buttons "msgbutton0".."msgbutton2", the prompt "msgprompt".
 int MsgBoxHr(const QString& prompt, int style = MsgStyle::OkOnly, const QString& title = QString());
+
+// A database failure: `what` went wrong (one line), then the error's own description; OK button,
+// critical icon, title "Greška u bazi".
+void showDbError(const QString& what, const DbError& error);
 
 // The platform's plain message box (English button captions "OK", "Cancel", "Yes", "No"), used
 // for the few messages that are not localised.

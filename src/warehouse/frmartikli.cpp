@@ -69,11 +69,6 @@ QString buttonText(const QString& text) {
     return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
-void showDbError(const QString& what, const DbError& e) {
-    MsgBoxHr(what + QLatin1Char('\n') + e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
-             QStringLiteral("Greška u bazi"));
-}
-
 }  // namespace
 
 frmartikli::frmartikli(QWidget* parent) : ChildWindow(parent) {

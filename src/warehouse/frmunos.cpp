@@ -246,9 +246,7 @@ void frmunos::fillPartnerTable(bool byName) {
             rows.push_back(texts);
         }
     } catch (const DbError& e) {
-        MsgBoxHr(
-            QStringLiteral("Popis kupaca i dobavljača nije moguće učitati.\n") + e.description(),
-            MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(QStringLiteral("Popis kupaca i dobavljača nije moguće učitati."), e);
     }
     lsveditkd_->setRows(std::move(rows));
     cmdeditiraj_->setEnabled(false);
@@ -260,9 +258,7 @@ void frmunos::refreshDocument(bool suppliers) {
     try {
         document->setPartnerNames(partnerNames(bookPath_, suppliers));
     } catch (const DbError& e) {
-        MsgBoxHr(QStringLiteral("Popis kupaca i dobavljača u dokumentu nije osvježen.\n") +
-                     e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(QStringLiteral("Popis kupaca i dobavljača u dokumentu nije osvježen."), e);
     }
 }
 
@@ -302,8 +298,7 @@ bool frmunos::storeList(bool ask) {
     try {
         insertPartners(bookPath_, entries);
     } catch (const DbError& e) {
-        MsgBoxHr(QStringLiteral("Kupci i dobavljači s liste nisu spremljeni.\n") + e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(QStringLiteral("Kupci i dobavljači s liste nisu spremljeni."), e);
         return false;
     }
 
@@ -369,8 +364,7 @@ void frmunos::saveEdit() {
     try {
         updatePartner(bookPath_, lblid_->text(), enteredFields());
     } catch (const DbError& e) {
-        MsgBoxHr(QStringLiteral("Izmjena nije spremljena.\n") + e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(QStringLiteral("Izmjena nije spremljena."), e);
         return;
     }
     fillPartnerTable(false);

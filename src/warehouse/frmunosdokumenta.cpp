@@ -82,8 +82,7 @@ void frmunosdokumenta::storeType() {
     try {
         insertDocumentType(bookPath_, name);
     } catch (const DbError& e) {
-        MsgBoxHr(QStringLiteral("Dokument nije unešen.\n") + e.description(),
-                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Greška u bazi"));
+        showDbError(QStringLiteral("Dokument nije unešen."), e);
         return;
     }
     if (DocumentLists* document = documentLists()) document->addDocumentType(name);
