@@ -268,10 +268,13 @@ bool frmartikli::isEditing() const {
     return !lblida_->text().isEmpty();
 }
 
+bool frmartikli::fieldsComplete() const {
+    return !txtsifra_->text().isEmpty() && !txtnaziv_->text().isEmpty() &&
+           !txtjedmjere_->text().isEmpty() && !txtminkolicina_->text().isEmpty();
+}
+
 void frmartikli::updateAddButton() {
-    cmddodaj_->setEnabled(!txtsifra_->text().isEmpty() && !txtnaziv_->text().isEmpty() &&
-                          !txtjedmjere_->text().isEmpty() && !txtminkolicina_->text().isEmpty() &&
-                          !isEditing());
+    cmddodaj_->setEnabled(fieldsComplete() && !isEditing());
 }
 
 void frmartikli::clearFields() {
@@ -284,9 +287,7 @@ void frmartikli::clearFields() {
 void frmartikli::addToList() {
     // A minimum quantity typed but not yet left is finished as leaving the field would.
     if (!txtminkolicina_->finishEntry()) return;
-    if (txtsifra_->text().isEmpty() || txtnaziv_->text().isEmpty() ||
-        txtjedmjere_->text().isEmpty() || txtminkolicina_->text().isEmpty() || isEditing())
-        return;
+    if (!fieldsComplete() || isEditing()) return;
     const ArticleEntry entry = fieldEntry();
     ArticleClash clash;
     try {
@@ -408,8 +409,7 @@ void frmartikli::saveEdit() {
     if (!isEditing()) return;
     if (!txtminkolicina_->finishEntry()) return;
     const ArticleEntry entry = fieldEntry();
-    if (txtsifra_->text().isEmpty() || txtnaziv_->text().isEmpty() ||
-        txtjedmjere_->text().isEmpty() || txtminkolicina_->text().isEmpty()) {
+    if (!fieldsComplete()) {
         MsgBoxHr(QStringLiteral("Sve osim barkoda mora biti unešeno!"),
                  MsgStyle::OkOnly | MsgStyle::Question, QStringLiteral("Unos nepotpun"));
         txtsifra_->setFocus();

@@ -56,6 +56,8 @@ class frmartikli : public ChildWindow {
   private:
     ArticleEntry fieldEntry() const;
     QList<ArticleEntry> listEntries() const;
+    // Code, name, unit and minimum quantity are filled in (the bar code may stay empty).
+    bool fieldsComplete() const;
     void updateAddButton();
     void clearFields();
     void fillAllArticles(const std::vector<ArticleRow>& rows);

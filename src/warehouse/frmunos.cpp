@@ -323,22 +323,9 @@ void frmunos::editSelected() {
     const int row = selected.front();
     const QString id = lsveditkd_->text(row, IdColumn);
 
-    // The partner as it is stored now; the table's texts if it is no longer there.
     PartnerFields values;
     for (int c = 0; c < FieldCount; ++c)
         values[size_t(c)] = lsveditkd_->text(row, c);
-    try {
-        for (const PartnerRow& p : loadPartners(bookPath_, false)) {
-            if (p.id == id) {
-                values = p.fields;
-                break;
-            }
-        }
-    } catch (const DbError& e) {
-        plainMsgBox(e.description());
-        return;
-    }
-
     for (size_t i = 0; i < values.size(); ++i)
         fields_[i]->setText(values[i]);
     lblid_->setText(id);
