@@ -62,12 +62,8 @@ frmIzborKnjige::frmIzborKnjige(QWidget* parent) : ChildWindow(parent, Sizing::Fr
 
     frame1_ = new QGroupBox(QStringLiteral("Upis nove knjige"), this);
     frame1_->setObjectName(QStringLiteral("Frame1"));
-    txtnaziv_ = new TextField(frame1_);
-    txtnaziv_->setObjectName(QStringLiteral("txtnaziv"));
-    txtnaziv_->setMaxLength(30);
-    txtadresa_ = new TextField(frame1_);
-    txtadresa_->setObjectName(QStringLiteral("txtadresa"));
-    txtadresa_->setMaxLength(30);
+    txtnaziv_ = new TextField(frame1_, "txtnaziv", 30);
+    txtadresa_ = new TextField(frame1_, "txtadresa", 30);
     lstpostojece_ = new QListWidget(frame1_);
     lstpostojece_->setObjectName(QStringLiteral("lstpostojece"));
     lstpostojece_->setMaximumHeight(70);

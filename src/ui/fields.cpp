@@ -108,6 +108,13 @@ TextField::TextField(QWidget* parent) : QLineEdit(parent) {
     refuseQuotes(this);
 }
 
+TextField::TextField(QWidget* parent, const char* name, int maxLength, const QString& tip)
+    : TextField(parent) {
+    setObjectName(QString::fromLatin1(name));
+    setMaxLength(maxLength);
+    if (!tip.isEmpty()) setToolTip(tip);
+}
+
 void TextField::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     if (selectsOnFocus(event)) selectAllLater(this);

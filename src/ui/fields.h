@@ -41,6 +41,8 @@ class TextField : public QLineEdit {
     Q_OBJECT
   public:
     explicit TextField(QWidget* parent = nullptr);
+    // A field of a window: its objectName, the most characters it takes, its tool tip.
+    TextField(QWidget* parent, const char* name, int maxLength, const QString& tip = QString());
 
   protected:
     void focusInEvent(QFocusEvent* event) override;

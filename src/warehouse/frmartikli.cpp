@@ -79,23 +79,11 @@ frmartikli::frmartikli(QWidget* parent) : ChildWindow(parent) {
     frame_ = new QWidget(this);
     frame_->setObjectName(QStringLiteral("frameunos"));
 
-    txtsifra_ = new TextField(frame_);
-    txtsifra_->setObjectName(QStringLiteral("txtsifra"));
-    txtsifra_->setMaxLength(10);
-    txtsifra_->setToolTip(QStringLiteral("Unos šifre(jedinstven)"));
-    txtbarkod_ = new TextField(frame_);
-    txtbarkod_->setObjectName(QStringLiteral("txtbarkod"));
-    txtbarkod_->setMaxLength(13);
-    txtbarkod_->setToolTip(QStringLiteral("Unos barkoda(13 znakova)"));
+    txtsifra_ = new TextField(frame_, "txtsifra", 10, QStringLiteral("Unos šifre(jedinstven)"));
+    txtbarkod_ = new TextField(frame_, "txtbarkod", 13, QStringLiteral("Unos barkoda(13 znakova)"));
     // The book keeps 30 characters of a name: the field takes no more, so nothing is ever cut.
-    txtnaziv_ = new TextField(frame_);
-    txtnaziv_->setObjectName(QStringLiteral("txtnaziv"));
-    txtnaziv_->setMaxLength(30);
-    txtnaziv_->setToolTip(QStringLiteral("Naziv artikla"));
-    txtjedmjere_ = new TextField(frame_);
-    txtjedmjere_->setObjectName(QStringLiteral("txtjedmjere"));
-    txtjedmjere_->setMaxLength(5);
-    txtjedmjere_->setToolTip(QStringLiteral("kg,kom ili ..."));
+    txtnaziv_ = new TextField(frame_, "txtnaziv", 30, QStringLiteral("Naziv artikla"));
+    txtjedmjere_ = new TextField(frame_, "txtjedmjere", 5, QStringLiteral("kg,kom ili ..."));
     txtminkolicina_ = new NumericField(frame_);
     txtminkolicina_->setObjectName(QStringLiteral("txtminkolicina"));
     txtminkolicina_->setArticleRules();

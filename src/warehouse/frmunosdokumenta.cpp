@@ -25,9 +25,7 @@ frmunosdokumenta::frmunosdokumenta(QWidget* parent) : ChildWindow(parent, Sizing
     bookPath_ = context().currentBookPath();
     setCaption(QStringLiteral("Unos dokumenta:"));
 
-    txtunos_ = new TextField(this);
-    txtunos_->setObjectName(QStringLiteral("txtunos"));
-    txtunos_->setMaxLength(15);
+    txtunos_ = new TextField(this, "txtunos", 15);
     cmdunos_ = makeButton(this, "cmdunos", QStringLiteral("&Unesi"));
     cmdunos_->setEnabled(false);
     cmdodustani_ = makeButton(this, "cmdodustani", QStringLiteral("&Izlaz"));
