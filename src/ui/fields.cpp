@@ -150,7 +150,9 @@ bool NumericField::finishEntry() {
         emit entryFinished();
         return true;
     }
-    if (integerPartTooLong(typed)) {
+    // "99999,995" is refused too: it would be shown as "100000,00".
+    const QString formatted = formatEntry(parseNumber(typed).value_or(0.0));
+    if (integerPartTooLong(typed) || integerPartTooLong(formatted)) {
         {
             QScopedValueRollback open(g_tooLargeMessageOpen, true);
             QPointer<NumericField> self(this);
@@ -168,7 +170,7 @@ bool NumericField::finishEntry() {
         return false;
     }
     // A lone comma reads as nothing and becomes "0,00".
-    setText(formatEntry(parseNumber(typed).value_or(0.0)));
+    setText(formatted);
     emit entryFinished();
     return true;
 }

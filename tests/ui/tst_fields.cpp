@@ -104,6 +104,7 @@ class TstFields : public QObject {
         row("too large, documents: refocus", true, "123456", "123456", 1);
         row("too large, documents, real dialog", true, "123456", "123456", 2);
         row("99999,99 taken", false, "99999,99", "99999,99", 0);
+        row("rounds up to 100000,00: refused", true, "99999,995", "99999,995", 1);
         row("leading zeros do not count", true, "0012345", "12345,00", 0);
         row("zero before comma", true, "0,5", "0,50", 0);
         row("empty, articles: 0,00", false, "", "0,00", 0);
