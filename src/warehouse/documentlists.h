@@ -4,6 +4,7 @@
 // list and its article lists. The receipt and issue window implements this interface; the other
 // windows reach it only through documentLists(), so they never load it or make it visible.
 
+#include "warehouse/documents.h"
 #include "warehouse/masterdata.h"
 
 #include <QStringList>
@@ -34,8 +35,26 @@ class DocumentLists {
 
 // The window name of the receipt and issue window.
 inline const QString kDocumentWindowName = QStringLiteral("frmPrimka");
+// The window name of the products window of a production book.
+inline const QString kProductsWindowName = QStringLiteral("frmproizvodi");
 
 // The receipt and issue window if it is loaded now, otherwise null.
 DocumentLists* documentLists();
+
+// A window the article search sends its chosen article to: the receipt and issue window, or the
+// products window of a production book, which takes its materials from a warehouse book.
+class ArticleReceiver {
+  public:
+    virtual ~ArticleReceiver() = default;
+
+    // Makes `article`, as it now stands in its book, the chosen article: the same effects as
+    // choosing its code in the window's code list (the receipt and issue window then also puts
+    // the focus into its quantity field).
+    virtual void receiveArticle(const ArticleStock& article) = 0;
+};
+
+// The window the article search serves in `documentMode` ("Primka" or "Izdatnica": the receipt
+// and issue window; "proizvodnja": the products window) if it is loaded now, otherwise null.
+ArticleReceiver* articleReceiver(const QString& documentMode);
 
 }  // namespace kl

@@ -1,0 +1,143 @@
+#include "warehouse/documents.h"
+
+#include "data/convert.h"
+#include "data/database.h"
+
+namespace kl {
+
+QString kindLetter(DocumentKind kind) {
+    return kind == DocumentKind::Receipt ? QStringLiteral("P") : QStringLiteral("I");
+}
+
+int nextDocumentNumber(const QString& bookPath, DocumentKind kind) {
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(kind == DocumentKind::Receipt
+                                        ? QStringLiteral("select pi from pi where pi like 'P*'")
+                                        : QStringLiteral("select pi from pi where pi like 'I*'"));
+    return rs.recordCount() + 1;
+}
+
+// ---- Articles as a document line needs them ---------------------------------------------------
+
+namespace {
+
+std::optional<ArticleStock> readArticle(Database& db, const QString& id) {
+    Recordset rs = db.openRecordset(
+        QStringLiteral("select id,sifra,naziv,stanje,proscijena from artikli where cstr(id)=?"),
+        {id});
+    if (rs.eof()) return std::nullopt;
+    return ArticleStock{rs.text(QStringLiteral("id")), rs.text(QStringLiteral("sifra")),
+                        rs.text(QStringLiteral("naziv")), rs.number(QStringLiteral("stanje")),
+                        rs.number(QStringLiteral("proscijena"))};
+}
+
+// The id of the first row of `table` whose `column` reads `name` (letter case ignored, as the
+// books compare text); empty when there is none.
+QString firstIdNamed(Database& db, const QString& table, const QString& column,
+                     const QString& name) {
+    Recordset rs =
+        db.openRecordset(QStringLiteral("select id from ") + table + QStringLiteral(" where ") +
+                             column + QStringLiteral("=? order by id"),
+                         {name});
+    return rs.eof() ? QString() : rs.text(QStringLiteral("id"));
+}
+
+}  // namespace
+
+std::optional<ArticleStock> findArticle(const QString& bookPath, const QString& id) {
+    Database db = Database::open(bookPath);
+    return readArticle(db, id);
+}
+
+QString offeredPriceText(const ArticleStock& article) {
+    return currencyText(article.proscijena);
+}
+
+// ---- Stock rules ------------------------------------------------------------------------------
+
+StockFigures applyMovement(DocumentKind kind, StockFigures old, double quantity, double amount) {
+    const float s = round2Single(old.stanje);
+    const float v = round2Single(old.vrijednost);
+    const float q = round2Single(quantity);
+    const float a = round2Single(amount);
+    if (kind == DocumentKind::Receipt)
+        return {round2Single(double(s) + double(q)), round2Single(double(v) + double(a))};
+    return {round2Single(double(s) - double(q)), round2Single(double(v) - double(a))};
+}
+
+std::optional<float> averagePrice(double stanje, double vrijednost) {
+    const float s = round2Single(stanje);
+    if (s == 0.0f) return std::nullopt;
+    return round2Single(double(round2Single(vrijednost)) / double(s));
+}
+
+// ---- Posting ----------------------------------------------------------------------------------
+
+PostingResult postDocument(const QString& bookPath, const DocumentHeader& header,
+                           const std::vector<DocumentLine>& lines) {
+    const bool receipt = header.kind == DocumentKind::Receipt;
+    Database db = Database::open(bookPath);
+
+    const QString partnerId =
+        firstIdNamed(db, QStringLiteral("kd"), QStringLiteral("ime"), header.partner);
+    if (partnerId.isEmpty()) return {PostingRefusal::PartnerMissing, 0};
+    QString typeId;
+    if (receipt) {
+        typeId = firstIdNamed(db, QStringLiteral("dokumenti"), QStringLiteral("dokument"),
+                              header.documentType);
+        if (typeId.isEmpty()) return {PostingRefusal::DocumentTypeMissing, 0};
+    }
+
+    Transaction t(db);
+    if (receipt) {
+        db.execute(QStringLiteral("insert into pi(pi,brojpi,datumpi,dokument,brojdok,datumdok,"
+                                  "idkd)values(?,?,?,?,?,?,?)"),
+                   {kindLetter(header.kind), header.broj, dateText(header.datum), typeId,
+                    header.brojdok, dateText(header.datumdok), partnerId});
+    } else {
+        db.execute(QStringLiteral("insert into pi(pi,brojpi,datumpi,idkd)values(?,?,?,?)"),
+                   {kindLetter(header.kind), header.broj, dateText(header.datum), partnerId});
+    }
+    const qint64 headerId = db.lastInsertId();
+
+    for (const DocumentLine& line : lines) {
+        Recordset rs = db.openRecordset(
+            QStringLiteral("select stanje,vrijednost from artikli where cstr(id)=?"),
+            {line.idArtikla});
+        if (rs.eof()) {
+            throw DbError(
+                3021,
+                QStringLiteral("Artikl sa šifrom %1 ne postoji u skladištu.").arg(line.sifra));
+        }
+        const StockFigures now =
+            applyMovement(header.kind,
+                          {float(rs.number(QStringLiteral("stanje"))),
+                           float(rs.number(QStringLiteral("vrijednost")))},
+                          numberOrZero(line.kolicina), numberOrZero(line.iznos));
+        db.execute(QStringLiteral("update artikli set stanje=? where cstr(id)=?"),
+                   {singleText(now.stanje), line.idArtikla});
+        db.execute(QStringLiteral("update artikli set vrijednost=? where cstr(id)=?"),
+                   {singleText(now.vrijednost), line.idArtikla});
+
+        // The average price comes from the figures as they now stand in the row.
+        Recordset stored = db.openRecordset(
+            QStringLiteral("select stanje,vrijednost from artikli where cstr(id)=?"),
+            {line.idArtikla});
+        if (const auto average = averagePrice(stored.number(QStringLiteral("stanje")),
+                                              stored.number(QStringLiteral("vrijednost")))) {
+            db.execute(QStringLiteral("update artikli set proscijena=? where cstr(id)=?"),
+                       {singleText(*average), line.idArtikla});
+        }
+    }
+
+    const QString idText = QString::number(headerId);
+    for (const DocumentLine& line : lines) {
+        db.execute(QStringLiteral("insert into ulazizlaz(idartikla,idpi,idkd,kolicina,cijena)"
+                                  "values(?,?,?,?,?)"),
+                   {line.idArtikla, idText, partnerId, line.kolicina, line.cijena});
+    }
+    t.commit();
+    return {PostingRefusal::None, headerId};
+}
+
+}  // namespace kl

@@ -1,0 +1,102 @@
+#pragma once
+// Receipts ("Primka") and issues ("Izdatnica") of a warehouse book without windows: document
+// numbering, the article figures a document line needs, the stock rules and posting.
+//
+// Posting a document writes its header into `pi`, one `ulazizlaz` row per line and, line by
+// line, the new stock, value and average price of the line's article, all in one transaction:
+// either the whole document is stored and every article updated, or nothing is.
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace kl {
+
+enum class DocumentKind { Receipt, Issue };
+
+// The kind letter stored in `pi.pi`: "P" for a receipt, "I" for an issue.
+QString kindLetter(DocumentKind kind);
+
+// The number the next document of `kind` gets: the count of stored documents of that kind plus
+// one. Receipts and issues are numbered independently, each from 1.
+int nextDocumentNumber(const QString& bookPath, DocumentKind kind);
+
+// ---- Articles as a document line needs them ---------------------------------------------------
+
+struct ArticleStock {
+    QString id;
+    QString sifra;
+    QString naziv;
+    double stanje = 0;      // stock quantity
+    double proscijena = 0;  // average price
+};
+
+// The article with `id`, or nothing when the book has no such article.
+std::optional<ArticleStock> findArticle(const QString& bookPath, const QString& id);
+
+// The text an issue offers as the price of an article: its average price in the default text
+// form of a currency value ("2,64", "3").
+QString offeredPriceText(const ArticleStock& article);
+
+// ---- Stock rules ------------------------------------------------------------------------------
+
+// An article's stock quantity and stock value.
+struct StockFigures {
+    float stanje = 0;
+    float vrijednost = 0;
+};
+
+// One movement of `quantity` worth `amount`: a receipt adds both, an issue takes both out. Every
+// value is rounded to two decimals and held with single precision, the old figures and the
+// movement before the sum is made and the sum after.
+StockFigures applyMovement(DocumentKind kind, StockFigures old, double quantity, double amount);
+
+// The average price of stored figures (value / stock, rounded to two decimals); nothing at zero
+// stock, where the article keeps the average price it had.
+std::optional<float> averagePrice(double stanje, double vrijednost);
+
+// ---- Posting ----------------------------------------------------------------------------------
+
+// A line of the document as the line list holds it: every figure is the text shown there.
+struct DocumentLine {
+    QString sifra;
+    QString naziv;
+    QString kolicina;  // "10,00"
+    QString cijena;    // "2,50"
+    QString iznos;     // "25,00"
+    QString idArtikla;
+};
+
+struct DocumentHeader {
+    DocumentKind kind = DocumentKind::Receipt;
+    QString broj;     // the document number
+    QDate datum;      // the document date
+    QString partner;  // the partner's name: supplier of a receipt, customer or cost centre
+    // Receipt only: the supplier's document type (name), number and date.
+    QString documentType;
+    QString brojdok;
+    QDate datumdok;
+};
+
+// Why a document was not posted although nothing failed.
+enum class PostingRefusal {
+    None,
+    PartnerMissing,       // no partner of that name in the book
+    DocumentTypeMissing,  // receipt: no document type of that name in the book
+};
+
+struct PostingResult {
+    PostingRefusal refusal = PostingRefusal::None;
+    qint64 headerId = 0;  // `pi.id` of the posted header
+};
+
+// Posts the document into the book at `bookPath`: the header, then for each line in list order
+// the receipt or issue stock rule on its article (a second line of the same article starts from
+// what the first left), then the lines. A refusal writes nothing. A database failure throws
+// DbError and leaves the book exactly as it was.
+PostingResult postDocument(const QString& bookPath, const DocumentHeader& header,
+                           const std::vector<DocumentLine>& lines);
+
+}  // namespace kl
