@@ -3,8 +3,8 @@
 // up to date. Every message is checked as shown; which codes clash is tested in tst_masterdata.
 
 #include "data/database.h"
-#include "warehousefixture.h"
 #include "warehouse/frmartikli.h"
+#include "warehousefixture.h"
 
 #include <QPointer>
 #include <QTest>

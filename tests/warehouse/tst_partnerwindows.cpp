@@ -5,9 +5,9 @@
 // tst_masterdata; here each case gives its own message.
 
 #include "data/database.h"
-#include "warehousefixture.h"
 #include "warehouse/frmunos.h"
 #include "warehouse/frmunosdokumenta.h"
+#include "warehousefixture.h"
 
 #include <QLabel>
 #include <QMdiArea>
