@@ -2,6 +2,7 @@
 
 #include "ui/windowregistry.h"
 #include "warehouse/frmartikli.h"
+#include "warehouse/frmartikliizbor.h"
 #include "warehouse/frmunos.h"
 #include "warehouse/frmunosdokumenta.h"
 
@@ -10,6 +11,7 @@ namespace kl {
 void defineWarehouseWindows() {
     WindowRegistry& w = windows();
     w.define(win::Artikli, [] { return new frmartikli; });
+    w.define(win::ArtikliIzbor, [] { return new frmartikliizbor; });
     w.define(win::Unos, [] { return new frmunos; });
     w.define(win::UnosDokumenta, [] { return new frmunosdokumenta; });
 }

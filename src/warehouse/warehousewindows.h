@@ -7,6 +7,7 @@ namespace kl {
 
 namespace win {
 inline const QString Artikli = QStringLiteral("frmartikli");
+inline const QString ArtikliIzbor = QStringLiteral("frmartikliizbor");
 inline const QString Unos = QStringLiteral("frmunos");
 inline const QString UnosDokumenta = QStringLiteral("frmunosdokumenta");
 }  // namespace win
