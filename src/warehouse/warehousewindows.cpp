@@ -3,6 +3,7 @@
 #include "ui/windowregistry.h"
 #include "warehouse/frmartikli.h"
 #include "warehouse/frmartikliizbor.h"
+#include "warehouse/frmprimka.h"
 #include "warehouse/frmunos.h"
 #include "warehouse/frmunosdokumenta.h"
 
@@ -12,6 +13,7 @@ void defineWarehouseWindows() {
     WindowRegistry& w = windows();
     w.define(win::Artikli, [] { return new frmartikli; });
     w.define(win::ArtikliIzbor, [] { return new frmartikliizbor; });
+    w.define(kDocumentWindowName, [] { return new frmPrimka; });
     w.define(win::Unos, [] { return new frmunos; });
     w.define(win::UnosDokumenta, [] { return new frmunosdokumenta; });
 }

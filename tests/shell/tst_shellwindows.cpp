@@ -565,7 +565,10 @@ class TstShellWindows : public QObject {
         auto* child = windows().loaded<ChildWindow>(window);
         QVERIFY(child && child->isVisible());
         QCOMPARE(child->mdiSubWindow()->mdiArea(), main->mdiArea());
-        if (!documentMode.isEmpty()) QCOMPARE(context().documentMode, documentMode);
+        if (!documentMode.isEmpty()) {
+            QCOMPARE(context().documentMode, documentMode);
+            QCOMPARE(child->findChild<QLabel*>("lblpi")->text(), documentMode.left(1));
+        }
         // Disabled, and without their access keys, which now belong to the window's buttons.
         for (const QString& name : bookMenus) {
             auto* menu = main->findChild<QMenu*>(name);
