@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTimer>
 
 namespace kl {
 
@@ -166,7 +167,12 @@ void ChildWindow::resizeEvent(QResizeEvent* event) {
 
 bool ChildWindow::event(QEvent* event) {
     if (event->type() == QEvent::ParentChange) watchSubWindow();
+    if (event->type() == QEvent::WindowActivate) focusOnActivation();
     return QWidget::event(event);
+}
+
+void ChildWindow::focusOnActivation() {
+    if (activationFocus_ && !helpMode_) activationFocus_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool ChildWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -193,6 +199,14 @@ void ChildWindow::watchSubWindow() {
     if (sub) {
         sub->installEventFilter(this);
         fixSubWindowSize();
+        // Inside the main window the subwindow becomes active, not this widget; the activation
+        // focus is set after the subwindow has put the focus back where it was.
+        connect(
+            sub, &QMdiSubWindow::windowStateChanged, this,
+            [this, sub](Qt::WindowStates before, Qt::WindowStates now) {
+                if (sub == watchedSub_ && !(before & Qt::WindowActive) && (now & Qt::WindowActive))
+                    QTimer::singleShot(0, this, &ChildWindow::focusOnActivation);
+            });
     }
 }
 

@@ -82,6 +82,11 @@ class ChildWindow : public QWidget {
     // order when there is none (or it cannot take the focus now).
     void focusFirstControl();
 
+    // A control that takes the focus every time the window becomes active (as a top-level window
+    // or as the active subwindow of the main window), except in help mode: the one field of a
+    // small entry or search window.
+    void setActivationFocus(QWidget* control) { activationFocus_ = control; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -111,6 +116,7 @@ class ChildWindow : public QWidget {
 
   private:
     void watchSubWindow();
+    void focusOnActivation();
     void fixSubWindowSize();
 
     Sizing sizing_;
@@ -121,6 +127,7 @@ class ChildWindow : public QWidget {
     QList<QPointer<QWidget>> hiddenForHelp_;
     QPointer<QWidget> focusBeforeHelp_;
     QPointer<QWidget> initialFocus_;
+    QPointer<QWidget> activationFocus_;
     QPointer<QMdiSubWindow> watchedSub_;  // subwindow whose size is kept fixed
     bool closedEmitted_ = false;
 };

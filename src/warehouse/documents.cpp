@@ -26,8 +26,7 @@ namespace {
 
 std::optional<ArticleStock> readArticle(Database& db, const QString& id) {
     Recordset rs = db.openRecordset(
-        QStringLiteral("select id,sifra,naziv,stanje,proscijena from artikli where id=?"),
-        {id});
+        QStringLiteral("select id,sifra,naziv,stanje,proscijena from artikli where id=?"), {id});
     if (rs.eof()) return std::nullopt;
     return ArticleStock{rs.text(QStringLiteral("id")), rs.text(QStringLiteral("sifra")),
                         rs.text(QStringLiteral("naziv")), rs.number(QStringLiteral("stanje")),
@@ -105,8 +104,7 @@ PostingResult postDocument(const QString& bookPath, const DocumentHeader& header
 
     for (const DocumentLine& line : lines) {
         Recordset rs = db.openRecordset(
-            QStringLiteral("select stanje,vrijednost from artikli where id=?"),
-            {line.idArtikla});
+            QStringLiteral("select stanje,vrijednost from artikli where id=?"), {line.idArtikla});
         if (rs.eof()) {
             throw DbError(
                 3021,
@@ -124,8 +122,7 @@ PostingResult postDocument(const QString& bookPath, const DocumentHeader& header
 
         // The average price comes from the figures as they now stand in the row.
         Recordset stored = db.openRecordset(
-            QStringLiteral("select stanje,vrijednost from artikli where id=?"),
-            {line.idArtikla});
+            QStringLiteral("select stanje,vrijednost from artikli where id=?"), {line.idArtikla});
         if (const auto average = averagePrice(stored.number(QStringLiteral("stanje")),
                                               stored.number(QStringLiteral("vrijednost")))) {
             db.execute(QStringLiteral("update artikli set proscijena=? where id=?"),

@@ -13,14 +13,11 @@
 #include "warehouse/warehousewindows.h"
 
 #include <QButtonGroup>
-#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kl {
@@ -175,6 +172,7 @@ frmartikliizbor::frmartikliizbor(QWidget* parent) : ChildWindow(parent) {
     connect(lsvsviartikli_, &ReportList::rowDoubleClicked, this, &frmartikliizbor::sendSelected);
 
     setInitialFocus(txtupis_);
+    setActivationFocus(txtupis_);
     loadList();
 }
 
@@ -191,32 +189,6 @@ void frmartikliizbor::loadList() {
         rows.clear();
     }
     lsvsviartikli_->setRows(std::move(rows));
-}
-
-void frmartikliizbor::focusSearchText() {
-    if (!isHelpMode()) txtupis_->setFocus(Qt::ActiveWindowFocusReason);
-}
-
-bool frmartikliizbor::event(QEvent* event) {
-    switch (event->type()) {
-        case QEvent::WindowActivate:
-            focusSearchText();
-            break;
-        case QEvent::ParentChange:
-            // Inside the main window the subwindow becomes active, not this widget; the focus
-            // goes to the search text after the subwindow has put it back where it was.
-            if (QMdiSubWindow* sub = mdiSubWindow()) {
-                connect(sub, &QMdiSubWindow::windowStateChanged, this,
-                        [this](Qt::WindowStates before, Qt::WindowStates now) {
-                            if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
-                                QTimer::singleShot(0, this, &frmartikliizbor::focusSearchText);
-                        });
-            }
-            break;
-        default:
-            break;
-    }
-    return ChildWindow::event(event);
 }
 
 void frmartikliizbor::search() {

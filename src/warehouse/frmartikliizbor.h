@@ -43,12 +43,10 @@ class frmartikliizbor : public ChildWindow {
     void sendSelected();
 
   protected:
-    bool event(QEvent* event) override;
     void helpModeChanged(bool helpMode) override;
 
   private:
     void loadList();
-    void focusSearchText();
 
     QString bookPath_;
     QLineEdit* txtupis_;

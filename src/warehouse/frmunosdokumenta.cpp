@@ -9,11 +9,8 @@
 #include "warehouse/masterdata.h"
 #include "warehouse/warehousewindows.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
-#include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kl {
@@ -43,32 +40,7 @@ frmunosdokumenta::frmunosdokumenta(QWidget* parent) : ChildWindow(parent, Sizing
             [this](const QString& text) { cmdunos_->setEnabled(!text.isEmpty()); });
     connect(cmdunos_, &QPushButton::clicked, this, &frmunosdokumenta::storeType);
     connect(cmdodustani_, &QPushButton::clicked, this, &QWidget::close);
-}
-
-void frmunosdokumenta::focusEntry() {
-    txtunos_->setFocus(Qt::ActiveWindowFocusReason);
-}
-
-bool frmunosdokumenta::event(QEvent* event) {
-    switch (event->type()) {
-        case QEvent::WindowActivate:
-            focusEntry();
-            break;
-        case QEvent::ParentChange:
-            // Inside the main window the subwindow becomes active, not this widget; the focus
-            // goes to the name after the subwindow has put it back where it was.
-            if (QMdiSubWindow* sub = mdiSubWindow()) {
-                connect(sub, &QMdiSubWindow::windowStateChanged, this,
-                        [this](Qt::WindowStates before, Qt::WindowStates now) {
-                            if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
-                                QTimer::singleShot(0, this, &frmunosdokumenta::focusEntry);
-                        });
-            }
-            break;
-        default:
-            break;
-    }
-    return ChildWindow::event(event);
+    setActivationFocus(txtunos_);
 }
 
 void frmunosdokumenta::storeType() {
@@ -87,7 +59,7 @@ void frmunosdokumenta::storeType() {
     MsgBoxHr(QStringLiteral("Novi dokument unešen"), MsgStyle::OkOnly | MsgStyle::Information,
              QStringLiteral("Dokument unešen"));
     txtunos_->clear();
-    focusEntry();
+    txtunos_->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace kl

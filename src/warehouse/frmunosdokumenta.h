@@ -25,12 +25,7 @@ class frmunosdokumenta : public ChildWindow {
     // "Unesi": stores the typed name as a new type after the clerk confirms it.
     void storeType();
 
-  protected:
-    bool event(QEvent* event) override;
-
   private:
-    void focusEntry();
-
     QString bookPath_;
     QLineEdit* txtunos_;
     QPushButton* cmdunos_;

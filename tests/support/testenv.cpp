@@ -46,6 +46,11 @@ QString bookPath(const QString& kind, int id) {
     return context().bookPath(bookFileName(kind, QString::number(id)));
 }
 
+QString newWarehouseBook() {
+    const int company = addCompany(QStringLiteral("Alfa"));
+    return bookPath(kWarehouseKind, addBook(company, QStringLiteral("Glavno"), kWarehouseKind));
+}
+
 int addArticle(const QString& path, const QString& code, const QString& name, double stock,
                double value, double average, const QString& unit, double minimum,
                const QString& barcode) {

@@ -39,6 +39,8 @@ int addBook(int companyId, const QString& name, const QString& kind,
             const QString& address = QStringLiteral("-"));
 // Full path of the book file of book `id` of `kind`.
 QString bookPath(const QString& kind, int id);
+// A company "Alfa" with one warehouse book "Glavno"; returns the book file's path.
+QString newWarehouseBook();
 // Adds an article to a warehouse book file and returns its id.
 int addArticle(const QString& bookPath, const QString& code, const QString& name, double stock = 0,
                double value = 0, double average = 0, const QString& unit = QStringLiteral("kom"),

@@ -81,10 +81,7 @@ class TstDocuments : public QObject {
   private slots:
     void init() {
         folder_ = std::make_unique<TempProgramFolder>();
-        createMaster();
-        const int company = addCompany(QStringLiteral("Alfa"));
-        book_ =
-            bookPath(kWarehouseKind, addBook(company, QStringLiteral("Glavno"), kWarehouseKind));
+        book_ = newWarehouseBook();
         addPartner(book_, "d", "Dobavljac");  // id 2, after the seeded "Proizvodnja"
         addDocumentType(book_, "Racun");
     }

@@ -68,10 +68,7 @@ class TstMasterData : public QObject {
   private slots:
     void init() {
         folder_ = std::make_unique<TempProgramFolder>();
-        createMaster();
-        const int company = addCompany(QStringLiteral("Alfa"));
-        book_ =
-            bookPath(kWarehouseKind, addBook(company, QStringLiteral("Glavno"), kWarehouseKind));
+        book_ = newWarehouseBook();
     }
     void cleanup() { folder_.reset(); }
 
