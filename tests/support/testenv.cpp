@@ -4,6 +4,8 @@
 #include "data/database.h"
 #include "data/schema.h"
 
+#include <sqlite3.h>
+
 namespace kl::test {
 
 TempProgramFolder::TempProgramFolder() : previousFolder_(context().programFolder) {
@@ -78,6 +80,11 @@ int addDocumentType(const QString& path, const QString& name) {
 int rowCount(const QString& path, const QString& table) {
     Database db = Database::open(path);
     return db.openRecordset(QStringLiteral("select * from ") + table).recordCount();
+}
+
+bool executeRaw(const QString& path, const QString& sql) {
+    return sqlite3_exec(Database::open(path).handle(), sql.toUtf8().constData(), nullptr, nullptr,
+                        nullptr) == SQLITE_OK;
 }
 
 }  // namespace kl::test

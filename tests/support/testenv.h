@@ -51,6 +51,15 @@ int addPartner(const QString& bookPath, const QString& kind, const QString& name
 int addDocumentType(const QString& bookPath, const QString& name);
 // Number of rows of `table` in a database file.
 int rowCount(const QString& path, const QString& table);
+// Runs `sql` on a database file straight through the engine, past the program's SQL dialect (to
+// add a trigger, say); true when it succeeded.
+bool executeRaw(const QString& path, const QString& sql);
+
+// One row of a data-driven test: its name, then the values of the columns in order.
+template <typename... A>
+void dataRow(const char* name, A... values) {
+    (QTest::newRow(name) << ... << values);
+}
 
 // Finds the child control `name` of `parent` (searching recursively) and fails the test if it
 // is missing or of another type.
