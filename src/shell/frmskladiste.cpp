@@ -182,10 +182,7 @@ QWidget* frmSkladiste::openChild(const QString& name, const QString& documentMod
             connect(sub, &QObject::destroyed, this, [this] { setBookMenusEnabled(true); });
     }
     sub->show();
-    // Centred in the client area; the odd pixel goes to the right and the bottom.
-    const QSize area = mdi_->viewport()->size();
-    sub->move(qMax(0, (area.width() - sub->width()) / 2),
-              qMax(0, (area.height() - sub->height()) / 2));
+    centreInArea(sub);
     mdi_->setActiveSubWindow(sub);
     if (auto* child = qobject_cast<ChildWindow*>(w))
         child->focusFirstControl();

@@ -47,6 +47,13 @@ QSize ChildWindow::minimumSizeHint() const {
     return sizing_ == Sizing::Fixed ? sizeHint() : QWidget::minimumSizeHint();
 }
 
+void centreInArea(QMdiSubWindow* sub) {
+    if (!sub || !sub->mdiArea()) return;
+    const QSize area = sub->mdiArea()->viewport()->size();
+    sub->move(qMax(0, (area.width() - sub->width()) / 2),
+              qMax(0, (area.height() - sub->height()) / 2));
+}
+
 QMdiSubWindow* ChildWindow::mdiSubWindow() const {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }

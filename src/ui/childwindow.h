@@ -132,4 +132,8 @@ class ChildWindow : public QWidget {
     bool closedEmitted_ = false;
 };
 
+// Moves `sub` to the centre of its MDI area's client area (the odd pixel to the right and the
+// bottom; never above or left of the area).
+void centreInArea(QMdiSubWindow* sub);
+
 }  // namespace kl

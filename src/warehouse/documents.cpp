@@ -24,15 +24,6 @@ int nextDocumentNumber(const QString& bookPath, DocumentKind kind) {
 
 namespace {
 
-std::optional<ArticleStock> readArticle(Database& db, const QString& id) {
-    Recordset rs = db.openRecordset(
-        QStringLiteral("select id,sifra,naziv,stanje,proscijena from artikli where id=?"), {id});
-    if (rs.eof()) return std::nullopt;
-    return ArticleStock{rs.text(QStringLiteral("id")), rs.text(QStringLiteral("sifra")),
-                        rs.text(QStringLiteral("naziv")), rs.number(QStringLiteral("stanje")),
-                        rs.number(QStringLiteral("proscijena"))};
-}
-
 // The id of the first row of `table` whose `column` reads `name` (letter case ignored, as the
 // books compare text); empty when there is none.
 QString firstIdNamed(Database& db, const QString& table, const QString& column,
@@ -48,7 +39,12 @@ QString firstIdNamed(Database& db, const QString& table, const QString& column,
 
 std::optional<ArticleStock> findArticle(const QString& bookPath, const QString& id) {
     Database db = Database::open(bookPath);
-    return readArticle(db, id);
+    Recordset rs = db.openRecordset(
+        QStringLiteral("select id,sifra,naziv,stanje,proscijena from artikli where id=?"), {id});
+    if (rs.eof()) return std::nullopt;
+    return ArticleStock{rs.text(QStringLiteral("id")), rs.text(QStringLiteral("sifra")),
+                        rs.text(QStringLiteral("naziv")), rs.number(QStringLiteral("stanje")),
+                        rs.number(QStringLiteral("proscijena"))};
 }
 
 QString offeredPriceText(const ArticleStock& article) {

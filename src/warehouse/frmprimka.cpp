@@ -581,13 +581,10 @@ void frmPrimka::showBeside(ChildWindow* w, bool centred, QPoint offset) {
     QMdiSubWindow* sub = w->mdiSubWindow();
     if (!sub) sub = w->showInMdiArea(area);
     sub->show();
-    if (centred) {
-        const QSize size = area->viewport()->size();
-        sub->move(qMax(0, (size.width() - sub->width()) / 2),
-                  qMax(0, (size.height() - sub->height()) / 2));
-    } else {
+    if (centred)
+        centreInArea(sub);
+    else
         sub->move(own->pos() + offset);
-    }
     area->setActiveSubWindow(sub);
     w->focusFirstControl();
 }
