@@ -1,5 +1,6 @@
 #include "shell/shellwindows.h"
 
+#include "reports/reportwindows.h"
 #include "shell/frmabout.h"
 #include "shell/frmizborknjige.h"
 #include "shell/frmizbortvrtke.h"
@@ -51,6 +52,7 @@ void defineShellWindows() {
     w.define(win::Skladiste, [] { return new frmSkladiste; });
     w.define(win::About, [] { return new frmAbout; });
     defineWarehouseWindows();
+    defineReportWindows();
 }
 
 }  // namespace kl

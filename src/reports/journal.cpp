@@ -1,0 +1,1 @@
+#include "reports/journal.h"

@@ -1,0 +1,76 @@
+#pragma once
+// What every report window of a warehouse book shares: the report text box, the "I&spis" button
+// pattern, the error message of a report operation and the page a report is printed on.
+//
+// A report is plain fixed-width text (lines ending in CR LF) built by a widget-free text builder
+// and shown whole in the window's read-only report box, in Courier New 9 pt without wrapping.
+// The box is never edited; each "Prikaz" replaces its text.
+//
+// Printing (the "I&spis" button, cmdispisart): an empty report prints nothing and asks nothing;
+// otherwise "Ispis na pisač?" (Yes/No) is asked, and Yes prints the selected part of the report
+// when the clerk has selected some of it, or the whole report, page by page with one-inch margins
+// from the paper edge.
+//
+// The window is 800 x 520, Esc closes it, closing is never refused; the main window brings its
+// menus back when it closes.
+
+#include "ui/childwindow.h"
+#include "ui/printing.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kl {
+
+// The page of a printed report: portrait, Courier New 9 pt, one inch on every side.
+PageSetup reportPageSetup();
+
+// Shows the hourglass while it lives.
+class BusyCursor {
+  public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+class ReportWindow : public ChildWindow {
+    Q_OBJECT
+  public:
+    explicit ReportWindow(QWidget* parent = nullptr);
+
+    // The report box and its text as the builder made it (CR LF line ends).
+    QPlainTextEdit* reportBox() const { return reportBox_; }
+    QString reportText() const { return reportText_; }
+
+    // Shows `text` (CR LF line ends) as the report; an empty text empties the box.
+    void setReportText(const QString& text);
+
+    // The "I&spis" button: the question, then the selection or the whole report.
+    void printReport();
+
+    // The text the print button would print now: the selection (its line ends as CR LF) when
+    // there is one, otherwise the whole report.
+    QString textToPrint() const;
+
+  protected:
+    // Makes the report box `name` (rtfart, rtfprimke, ...) as a child of the window.
+    QPlainTextEdit* makeReportBox(const char* name);
+    // Makes the print button cmdispisart, wired to printReport.
+    QPushButton* makePrintButton();
+    // Makes the exit button `name` ("&Izlaz"), wired to close.
+    QPushButton* makeExitButton(const char* name);
+
+    // The failure of a report operation: its description in an OK box with no icon and no
+    // title. The text built so far stays.
+    static void showReportError(const QString& description);
+
+    // The document name of the printed report (the PDF file is named after it).
+    virtual QString printName() const { return caption(); }
+
+  private:
+    QPlainTextEdit* reportBox_ = nullptr;
+    QString reportText_;
+};
+
+}  // namespace kl

@@ -1,0 +1,20 @@
+#include "reports/reportwindows.h"
+
+#include "reports/frmpregledart.h"
+#include "reports/frmpregleddnevnika.h"
+#include "reports/frmpregledkupacadobavljaca.h"
+#include "reports/frmpregledprimki.h"
+#include "ui/windowregistry.h"
+
+namespace kl {
+
+void defineReportWindows() {
+    WindowRegistry& w = windows();
+    w.define(win::PregledArtikala, [] { return new frmPregledart; });
+    w.define(win::PregledDnevnika, [] { return new frmpregleddnevnika; });
+    w.define(win::PregledPrimki, [] { return new frmpregledprimki(DocumentKind::Receipt); });
+    w.define(win::PregledIzdatnica, [] { return new frmpregledprimki(DocumentKind::Issue); });
+    w.define(win::PregledPartnera, [] { return new frmpregledkupacadobavljaca; });
+}
+
+}  // namespace kl

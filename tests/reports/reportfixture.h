@@ -1,0 +1,137 @@
+#pragma once
+// What the report tests share: a warehouse book filled by posting real documents through the
+// program's own posting code, the report windows defined, message boxes scripted and every print
+// going to a PDF file in the test's program folder, read back with pdfinfo and pdftotext.
+
+#include "data/appcontext.h"
+#include "data/convert.h"
+#include "reports/reportwindows.h"
+#include "scriptedmsgbox.h"
+#include "testenv.h"
+#include "ui/msgboxhr.h"
+#include "ui/printing.h"
+#include "ui/windowregistry.h"
+#include "warehouse/documents.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <memory>
+#include <vector>
+
+namespace kl::test {
+
+// One line of a posted document: the article's id, the quantity and the price as typed.
+struct Line {
+    int article;
+    QString kolicina;
+    QString cijena;
+};
+
+// Posts a document of `kind` dated `date` to `partner` (a receipt with the document type, the
+// supplier's document number and date) and returns its number.
+inline int post(const QString& book, DocumentKind kind, const QDate& date, const QString& partner,
+                const std::vector<Line>& lines, const QString& documentType = QString(),
+                const QString& brojdok = QString(), const QDate& datumdok = QDate()) {
+    DocumentHeader h;
+    h.kind = kind;
+    const int number = nextDocumentNumber(book, kind);
+    h.broj = QString::number(number);
+    h.datum = date;
+    h.partner = partner;
+    h.documentType = documentType;
+    h.brojdok = brojdok;
+    h.datumdok = datumdok;
+    std::vector<DocumentLine> rows;
+    for (const Line& l : lines)
+        rows.push_back({QString(), QString(), l.kolicina, l.cijena,
+                        formatEntry(numberOrZero(l.kolicina) * numberOrZero(l.cijena)),
+                        QString::number(l.article)});
+    const PostingResult r = postDocument(book, h, rows);
+    if (r.refusal != PostingRefusal::None) qFatal("posting refused");
+    return number;
+}
+
+inline int receipt(const QString& book, const QDate& date, const QString& supplier,
+                   const std::vector<Line>& lines, const QString& documentType,
+                   const QString& brojdok = QStringLiteral("R-1"),
+                   const QDate& datumdok = QDate()) {
+    return post(book, DocumentKind::Receipt, date, supplier, lines, documentType, brojdok,
+                datumdok.isValid() ? datumdok : date);
+}
+
+inline int issue(const QString& book, const QDate& date, const QString& customer,
+                 const std::vector<Line>& lines) {
+    return post(book, DocumentKind::Issue, date, customer, lines);
+}
+
+inline QString runTool(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    return p.waitForFinished(20000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+}
+
+// The number of pages of a PDF file as pdfinfo reads it (-1 when it cannot be read).
+inline int pdfPageCount(const QString& path) {
+    const QRegularExpression re(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                QRegularExpression::MultilineOption);
+    const auto m = re.match(runTool(QStringLiteral("pdfinfo"), {path}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The text of each page of a PDF file as pdftotext -layout reads it.
+inline QStringList pdfPageTexts(const QString& path) {
+    QStringList pages = runTool(QStringLiteral("pdftotext"),
+                                {QStringLiteral("-layout"), QStringLiteral("-enc"),
+                                 QStringLiteral("UTF-8"), path, QStringLiteral("-")})
+                            .split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+    return pages;
+}
+
+// Each test gets a company with one warehouse book entered as the current book, the report
+// windows defined, every message box scripted and prints going to PDF files (recorded in
+// printed_); all windows are closed after it.
+class ReportTest : public QObject {
+    Q_OBJECT
+  protected:
+    std::unique_ptr<TempProgramFolder> folder_;
+    std::unique_ptr<ScriptedMsgBox> box_;
+    QString book_;
+    QStringList printed_;  // the PDF files written, in order
+
+    template <typename T>
+    T* shown(T* w) {
+        w->show();
+        QApplication::setActiveWindow(w);
+        w->activateWindow();
+        return QTest::qWaitForWindowActive(w) ? w : nullptr;
+    }
+
+  private slots:
+    void init() {
+        folder_ = std::make_unique<TempProgramFolder>();
+        box_ = std::make_unique<ScriptedMsgBox>();
+        const int book = addBook(addCompany(QStringLiteral("Alfa")), "Glavno", kWarehouseKind);
+        context().currentBookFile = bookFileName(kWarehouseKind, QString::number(book));
+        context().currentBookType = kWarehouseKind;
+        book_ = context().currentBookPath();
+        printed_.clear();
+        PrintSettings s;
+        s.forcePdf = true;
+        s.openFile = [this](const QString& path) { printed_.append(path); };
+        setPrintSettings(s);
+        defineReportWindows();
+    }
+    void cleanup() {
+        windows().clear();
+        QTest::qWait(20);
+        setPrintSettings(PrintSettings());
+        box_.reset();
+        folder_.reset();
+    }
+};
+
+}  // namespace kl::test
