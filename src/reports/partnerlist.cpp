@@ -1,1 +1,62 @@
 #include "reports/partnerlist.h"
+
+#include "data/convert.h"
+#include "data/database.h"
+#include "reports/reportlayout.h"
+
+namespace kl {
+
+namespace {
+
+// Left-aligned in `width`; a longer value is kept whole (the line grows rather than an address
+// losing its end).
+QString column(const QString& text, int width) {
+    return text.size() >= width ? text : text + report::blanks(int(width - text.size()));
+}
+
+}  // namespace
+
+std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKind kind) {
+    const bool customers = kind == PartnerListKind::Customers;
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(
+        QStringLiteral("select ime,mb,ziroracun,kontakt,mjesto,ulica,telefon from kd "
+                       "where kd = ? or kd = ? order by ime asc, id asc"),
+        {customers ? QStringLiteral("k") : QStringLiteral("d"), QStringLiteral("s")});
+    std::vector<PartnerEntry> partners;
+    partners.reserve(size_t(rs.recordCount()));
+    for (; !rs.eof(); rs.moveNext()) {
+        partners.push_back({rs.text(QStringLiteral("ime")).trimmed(),
+                            rs.text(QStringLiteral("mb")).trimmed(),
+                            rs.text(QStringLiteral("ziroracun")).trimmed(),
+                            rs.text(QStringLiteral("kontakt")).trimmed(),
+                            rs.text(QStringLiteral("mjesto")).trimmed(),
+                            rs.text(QStringLiteral("ulica")).trimmed(),
+                            rs.text(QStringLiteral("telefon")).trimmed()});
+    }
+    return partners;
+}
+
+QString partnerListText(PartnerListKind kind, const std::vector<PartnerEntry>& partners,
+                        const QDate& today) {
+    using namespace report;
+    const QString title = kind == PartnerListKind::Customers
+                              ? QStringLiteral("Kupci na dan: ")
+                              : QStringLiteral("Dobavljači na dan: ");
+    QString text = title + dateText(today) + kCrLf + kCrLf;
+    text += QStringLiteral("Naziv") + blanks(26) + QStringLiteral("Mat. broj     ") +
+            QStringLiteral("Žiroračun            ") + QStringLiteral("Kontakt          ") + kCrLf;
+    text += underscores(5) + blanks(26) + QStringLiteral("Mjesto        ") +
+            QStringLiteral("Ulica i br.          ") + QStringLiteral("Telefon") + kCrLf;
+    text += underscores() + kCrLf;
+    for (const PartnerEntry& p : partners) {
+        text += column(p.ime, 30) + u' ' + column(p.mb, 13) + u' ' + column(p.ziroracun, 20) +
+                u' ' + p.kontakt + kCrLf;
+        text += blanks(31) + column(cut(p.mjesto, 13), 13) + u' ' + column(p.ulica, 20) + u' ' +
+                p.telefon + kCrLf;
+        text += dashes() + kCrLf;
+    }
+    return text;
+}
+
+}  // namespace kl

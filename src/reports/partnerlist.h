@@ -1,1 +1,26 @@
 #pragma once
+// The customer and supplier lists of a warehouse book: every customer (kind "k" or "s") or every
+// supplier (kind "d" or "s") with registration data, address and contacts, in name order.
+
+#include <QDate>
+#include <QString>
+
+#include <vector>
+
+namespace kl {
+
+enum class PartnerListKind { Customers, Suppliers };
+
+struct PartnerEntry {
+    QString ime, mb, ziroracun, kontakt, mjesto, ulica, telefon;
+};
+
+// The partners of the list from the book at `bookPath`, ordered by name. Throws DbError.
+std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKind kind);
+
+// The report: title with `today`, the two heading lines, and two lines and a dashed rule per
+// partner.
+QString partnerListText(PartnerListKind kind, const std::vector<PartnerEntry>& partners,
+                        const QDate& today);
+
+}  // namespace kl
