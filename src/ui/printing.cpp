@@ -294,6 +294,14 @@ bool LinePrinter::Impl::begin() {
     lineHeight = qMax<qreal>(metrics->lineSpacing(), 1);
     ascent = metrics->ascent();
     perPage = qMax(1, int(std::floor((bottom - top) / lineHeight + 1e-9)));
+    if (setup.linesPerPage > 0) {
+        // n lines: the last one's glyphs (ascent and descent) end on the bottom margin at most.
+        const int n = setup.linesPerPage;
+        const qreal glyphs = metrics->ascent() + metrics->descent();
+        if (n > 1 && (n - 1) * lineHeight + glyphs > bottom - top)
+            lineHeight = qMax<qreal>((bottom - top - glyphs) / (n - 1), 0.1);
+        perPage = n;
+    }
     // Nothing is drawn past the right margin; the last line's descent stays above the bottom one.
     painter.setClipRect(QRectF(left, top, right - left, qMax(bottom - top, lineHeight)));
     page = 1;

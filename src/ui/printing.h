@@ -39,6 +39,10 @@ struct PageSetup {
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     QFont font = QFont(QStringLiteral("Courier New"), 10);
     QMarginsF margins = QMarginsF(15, 15, 15, 15);
+    // Lines on a page. 0: as many as the font's line spacing allows. n > 0: exactly n; the line
+    // pitch is narrowed when the font's spacing would not let n lines fit between the top and
+    // bottom margins (never widened).
+    int linesPerPage = 0;
 };
 
 // The outcome of one print.
@@ -92,7 +96,8 @@ class LinePrinter {
 
     // The page being printed, 1-based (0 before begin()).
     int pageNumber() const;
-    // Lines that fit between the top and bottom margins (at least 1); valid after begin().
+    // Lines a page holds: the setup's linesPerPage, or as many as fit between the top and bottom
+    // margins (at least 1); valid after begin().
     int linesPerPage() const;
     // Lines already printed on the current page.
     int lineOnPage() const;

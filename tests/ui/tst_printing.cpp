@@ -209,6 +209,50 @@ class TstPrinting : public QObject {
         QVERIFY(bottom.bottom() + (bottom.top() - top.top()) / (perPage - 1) > height - m);
     }
 
+    // A page of n lines: n lines print on one page and the next starts a second. A number that
+    // fits keeps the font's own spacing; one that does not narrows the pitch, and the last line
+    // still ends above the bottom margin.
+    void linesPerPage_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("narrowed");
+        QTest::newRow("fits") << 20 << false;
+        QTest::newRow("narrowed") << 90 << true;
+    }
+    void linesPerPage() {
+        QFETCH(int, lines);
+        QFETCH(bool, narrowed);
+        const qreal margin = 20;
+        PageSetup setup = reportSetup(10, margin);
+        setup.linesPerPage = lines;
+        LinePrinter p("Stranice", setup);
+        QVERIFY(p.begin());
+        QCOMPARE(p.linesPerPage(), lines);
+        QStringList all;
+        for (int i = 1; i <= lines + 1; ++i) {
+            all << QString("Red %1").arg(i, 3, 10, QChar(u'0'));
+            p.printLine(all.last());
+        }
+        const PrintResult r = p.end();
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(r.pages, 2);
+        const QStringList pages = pdfPages(r.pdfPath);
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(linesOf(pages.at(0), true), all.mid(0, lines));
+        QCOMPARE(linesOf(pages.at(1), true), all.mid(lines));
+
+        const QList<QRectF> boxes = wordBoxes(r.pdfPath);
+        const qreal m = margin * 72 / 25.4, height = 841.89;
+        const QRectF first = boxes.first(), last = boxes.last();
+        QVERIFY(first.top() >= m - 0.5);
+        QVERIFY2(last.bottom() <= height - m + 0.5, qPrintable(QString::number(last.bottom())));
+        const qreal pitch = (last.top() - first.top()) / (lines - 1);
+        if (narrowed)  // the page is used to its bottom margin
+            QVERIFY2(pitch < 10 && last.bottom() > height - m - 3,
+                     qPrintable(QString::number(pitch)));
+        else  // 10 pt Courier's own spacing, about 11.3 pt
+            QVERIFY2(pitch > 10.5 && pitch < 12.5, qPrintable(QString::number(pitch)));
+    }
+
     void printText_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("start");
