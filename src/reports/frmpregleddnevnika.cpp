@@ -1,12 +1,249 @@
 #include "reports/frmpregleddnevnika.h"
 
+#include "data/appcontext.h"
+#include "data/dberror.h"
 #include "reports/reportwindows.h"
+#include "ui/controls.h"
+#include "ui/msgboxhr.h"
+#include "ui/printing.h"
+#include "ui/reportlist.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace kl {
+
+namespace {
+
+QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QRadioButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QDateEdit* makeDatePicker(QWidget* parent, const char* name) {
+    auto* d = new QDateEdit(QDate::currentDate(), parent);
+    d->setObjectName(QString::fromLatin1(name));
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    return d;
+}
+
+ReportList* makeJournalList(QWidget* parent, const char* name) {
+    auto* list = new ReportList(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    const Qt::Alignment r = Qt::AlignRight;
+    // 740 pixels: every column shows whole beside the vertical scroll bar.
+    list->setColumns({{QStringLiteral("Dat.primke"), 80},
+                      {QStringLiteral("Naziv artikla"), 120},
+                      {QStringLiteral("V"), 18},
+                      {QStringLiteral("Dokument"), 75},
+                      {QStringLiteral("Br.dok"), 55},
+                      {QStringLiteral("Datum dok."), 80},
+                      {QStringLiteral("Kol.ulaz"), 58, r},
+                      {QStringLiteral("Kol.izlaz"), 58, r},
+                      {QStringLiteral("Cijena"), 56, r},
+                      {QStringLiteral("Duguje"), 70, r},
+                      {QStringLiteral("Potražuje"), 70, r}});
+    return list;
+}
+
+std::vector<QStringList> rowsOf(const ReportList* list, const QList<int>& positions) {
+    std::vector<QStringList> rows;
+    rows.reserve(size_t(positions.size()));
+    for (int row : positions)
+        rows.push_back(list->rowTexts(row));
+    return rows;
+}
+
+std::vector<QStringList> allRowsOf(const ReportList* list) {
+    std::vector<QStringList> rows;
+    rows.reserve(size_t(list->rowCount()));
+    for (int row = 0; row < list->rowCount(); ++row)
+        rows.push_back(list->rowTexts(row));
+    return rows;
+}
+
+}  // namespace
 
 frmpregleddnevnika::frmpregleddnevnika(QWidget* parent) : ReportWindow(parent) {
     setObjectName(win::PregledDnevnika);
     setCaption(QStringLiteral("Pregled dnevnika"));
+
+    auto* frame4 = new QGroupBox(this);
+    frame4->setObjectName(QStringLiteral("Frame4"));
+    optsve_ = makeOption(frame4, "optsve", QStringLiteral("Cijeli dnevnik"));
+    optizbor_ = makeOption(frame4, "optizbor", QStringLiteral("Izbor"));
+    optdatumu_ = makeOption(frame4, "optdatumu", QStringLiteral("Po datumu"));
+    auto* optionLayout = new QVBoxLayout(frame4);
+    for (QRadioButton* b : {optsve_, optizbor_, optdatumu_})
+        optionLayout->addWidget(b);
+
+    framedatum_ = new QGroupBox(this);
+    framedatum_->setObjectName(QStringLiteral("Framedatum"));
+    dtpod_ = makeDatePicker(framedatum_, "dtpod");
+    dtpdo_ = makeDatePicker(framedatum_, "dtpdo");
+    auto* lblod = new QLabel(QStringLiteral("Od :"), framedatum_);
+    lblod->setObjectName(QStringLiteral("lblod"));
+    lblod->setBuddy(dtpod_);
+    auto* lbldo = new QLabel(QStringLiteral("Do :"), framedatum_);
+    lbldo->setObjectName(QStringLiteral("lbldo"));
+    lbldo->setBuddy(dtpdo_);
+    auto* dateLayout = new QGridLayout(framedatum_);
+    dateLayout->addWidget(lblod, 0, 0);
+    dateLayout->addWidget(dtpod_, 0, 1);
+    dateLayout->addWidget(lbldo, 1, 0);
+    dateLayout->addWidget(dtpdo_, 1, 1);
+
+    cmdprikazart_ = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
+    cmdispisart_ = makeButton(this, "cmdispisart", QStringLiteral("I&spis"));
+    cmdizlaz_ = makeExitButton("cmdizlaz");
+
+    lsvdnevnik_ = makeJournalList(this, "lsvdnevnik");
+    lsvdnevnik_->setMultiSelection(true);
+    lsvizbor_ = makeJournalList(this, "lsvizbor");
+    QPlainTextEdit* box = makeReportBox("rtfdnevnik");
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdprikazart_);
+    buttons->addWidget(cmdispisart_);
+    buttons->addStretch();
+    buttons->addWidget(cmdizlaz_);
+    auto* top = new QHBoxLayout;
+    top->addWidget(frame4);
+    top->addWidget(framedatum_);
+    top->addStretch();
+    top->addLayout(buttons);
+    // The two lists and the report box take turns in the same place.
+    auto* view = new QGridLayout;
+    view->addWidget(lsvdnevnik_, 0, 0);
+    view->addWidget(lsvizbor_, 0, 0);
+    view->addWidget(box, 0, 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(view, 1);
+
+    connect(optsve_, &QRadioButton::clicked, this, &frmpregleddnevnika::loadJournal);
+    connect(optizbor_, &QRadioButton::clicked, this, &frmpregleddnevnika::loadJournal);
+    connect(optdatumu_, &QRadioButton::clicked, this, [this] {
+        framedatum_->setEnabled(true);
+        fillRange();
+        showList(lsvizbor_);
+    });
+    connect(dtpod_, &QDateEdit::dateChanged, this, &frmpregleddnevnika::fillRange);
+    connect(dtpdo_, &QDateEdit::dateChanged, this, &frmpregleddnevnika::fillRange);
+    connect(cmdprikazart_, &QPushButton::clicked, this, &frmpregleddnevnika::showReport);
+    connect(cmdispisart_, &QPushButton::clicked, this, &frmpregleddnevnika::printJournal);
+
+    optsve_->setChecked(true);
+    loadJournal();
+}
+
+void frmpregleddnevnika::showList(ReportList* list) {
+    reportBox()->hide();
+    (list == lsvdnevnik_ ? lsvizbor_ : lsvdnevnik_)->hide();
+    list->show();
+}
+
+void frmpregleddnevnika::loadJournal() {
+    QString error;
+    {
+        BusyCursor busy;
+        reportBox()->hide();
+        lsvdnevnik_->hide();
+        lsvizbor_->hide();
+        framedatum_->setEnabled(false);
+        lsvdnevnik_->clear();
+        std::vector<QStringList> rows;
+        try {
+            rows = journalRows(readJournal(context().currentBookPath()));
+        } catch (const DbError& e) {
+            error = e.description();
+        }
+        lsvdnevnik_->setRows(std::move(rows));
+        showList(lsvdnevnik_);
+    }
+    if (!error.isEmpty()) showReportError(error);
+}
+
+void frmpregleddnevnika::fillRange() {
+    const QDate from = dtpod_->date(), to = dtpdo_->date();
+    std::vector<QStringList> rows;
+    for (int row = 0; row < lsvdnevnik_->rowCount(); ++row) {
+        QStringList texts = lsvdnevnik_->rowTexts(row);
+        if (journalRowInRange(texts, from, to)) rows.push_back(std::move(texts));
+    }
+    lsvizbor_->setRows(std::move(rows));
+}
+
+JournalScope frmpregleddnevnika::scope() const {
+    if (optizbor_->isChecked()) return JournalScope::Selection;
+    if (optdatumu_->isChecked()) return JournalScope::Range;
+    return JournalScope::All;
+}
+
+std::vector<QStringList> frmpregleddnevnika::chosenRows() const {
+    switch (scope()) {
+        case JournalScope::All:
+            break;
+        case JournalScope::Selection:
+            return rowsOf(lsvdnevnik_, lsvdnevnik_->selectedRows());
+        case JournalScope::Range:
+            return allRowsOf(lsvizbor_);
+    }
+    return allRowsOf(lsvdnevnik_);
+}
+
+void frmpregleddnevnika::showReport() {
+    BusyCursor busy;
+    reportBox()->show();
+    setReportText(QString());
+    lsvdnevnik_->hide();
+    lsvizbor_->hide();
+    const QString title =
+        journalTitle(scope(), QDate::currentDate(), dtpod_->date(), dtpdo_->date());
+    setReportText(journalText(title, chosenRows()));
+}
+
+void frmpregleddnevnika::printJournal() {
+    showReport();
+    if (reportText().isEmpty()) return;
+
+    const JournalScope chosen = scope();
+    const int count =
+        chosen == JournalScope::Range ? lsvizbor_->rowCount() : lsvdnevnik_->rowCount();
+    if (MsgBoxHr(QStringLiteral("Broj stranica: ") + QString::number(journalPageEstimate(count)) +
+                     QStringLiteral(" Ispis dokumenta?"),
+                 MsgStyle::YesNo | MsgStyle::Question,
+                 QStringLiteral("Ispis dokumenta!")) != MsgResult::Yes)
+        return;
+
+    PrintResult result;
+    {
+        BusyCursor busy;
+        const QDate today = QDate::currentDate();
+        const QString title = journalTitle(chosen, today, dtpod_->date(), dtpdo_->date());
+        const QString later =
+            chosen == JournalScope::Selection ? journalTitle(JournalScope::All, today) : title;
+        const std::vector<QStringList> pages = journalPages(title, later, chosenRows());
+        LinePrinter printer(printName(), journalPageSetup());
+        if (printer.begin()) {
+            for (size_t page = 0; page < pages.size(); ++page) {
+                if (page > 0) printer.newPage();
+                for (const QString& line : pages[page])
+                    printer.printLine(line);
+            }
+        }
+        result = printer.end();
+    }
+    showPrintResult(result);
 }
 
 }  // namespace kl
