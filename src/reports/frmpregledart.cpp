@@ -1,12 +1,262 @@
 #include "reports/frmpregledart.h"
 
+#include "data/appcontext.h"
+#include "data/database.h"
 #include "reports/reportwindows.h"
+#include "ui/controls.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <optional>
 
 namespace kl {
+
+namespace {
+
+QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QRadioButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+// An option group `name` holding `options` one under the other.
+QGroupBox* makeFrame(QWidget* parent, const char* name,
+                     std::initializer_list<QRadioButton*> options,
+                     QVBoxLayout** layoutOut = nullptr) {
+    auto* frame = new QGroupBox(parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    auto* group = new QButtonGroup(frame);
+    auto* layout = new QVBoxLayout(frame);
+    for (QRadioButton* b : options) {
+        b->setParent(frame);
+        group->addButton(b);
+        layout->addWidget(b);
+    }
+    if (layoutOut) *layoutOut = layout;
+    return frame;
+}
+
+}  // namespace
 
 frmPregledart::frmPregledart(QWidget* parent) : ReportWindow(parent) {
     setObjectName(win::PregledArtikala);
     setCaption(QStringLiteral("Pregled artikala"));
+
+    optstanjeart_ = makeOption(this, "optstanjeart", QStringLiteral("Stanje"));
+    optkarticeart_ = makeOption(this, "optkarticeart", QStringLiteral("Kartice"));
+    Optjedanart_ = makeOption(this, "Optjedanart", QStringLiteral("1 artikl"));
+    optviseart_ = makeOption(this, "optviseart", QStringLiteral("Više artikala"));
+    optnazivart_ = makeOption(this, "optnazivart", QStringLiteral("Naziv"));
+    optsifraart_ = makeOption(this, "optsifraart", QStringLiteral("Šifra"));
+    optsveart_ = makeOption(this, "optsveart", QStringLiteral("Svi artikli"));
+    optminkolicinaart_ = makeOption(this, "optminkolicinaart", QStringLiteral("Min. količina"));
+    optkolicinanulart_ = makeOption(this, "optkolicinanulart", QStringLiteral("Količina nula"));
+
+    QGroupBox* frame5 = makeFrame(this, "Frame5", {optstanjeart_, optkarticeart_});
+    QGroupBox* frame2 = makeFrame(this, "Frame2", {Optjedanart_, optviseart_});
+    QVBoxLayout* frame3Layout = nullptr;
+    Frame3_ = makeFrame(this, "Frame3", {optnazivart_, optsifraart_}, &frame3Layout);
+    Frame4_ = makeFrame(this, "Frame4", {optsveart_, optminkolicinaart_, optkolicinanulart_});
+
+    // The chooser: a choice from the list; typing jumps to a matching entry.
+    auto* lblizbor = new QLabel(QStringLiteral("Izbor >"), Frame3_);
+    lblizbor->setObjectName(QStringLiteral("lblizbor"));
+    cbood_ = new QComboBox(Frame3_);
+    cbood_->setObjectName(QStringLiteral("cbood"));
+    cbood_->setEditable(false);
+    cbood_->setMinimumWidth(260);
+    cbood_->setMaxVisibleItems(20);
+    auto* chooser = new QHBoxLayout;
+    chooser->addWidget(lblizbor);
+    chooser->addWidget(cbood_, 1);
+    frame3Layout->addLayout(chooser);
+
+    QPushButton* cmdprikazart = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
+    QPushButton* cmdispisart = makePrintButton();
+    QPushButton* cmdizlaz = makeExitButton("cmdizlaz");
+    makeReportBox("rtfart");
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdprikazart);
+    buttons->addWidget(cmdispisart);
+    buttons->addWidget(cmdizlaz);
+    buttons->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(frame5);
+    top->addWidget(frame2);
+    top->addWidget(Frame3_, 1);
+    top->addWidget(Frame4_);
+    top->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(reportBox(), 1);
+
+    connect(Optjedanart_, &QRadioButton::clicked, this, &frmPregledart::chooseOneArticle);
+    connect(optviseart_, &QRadioButton::clicked, this, &frmPregledart::chooseSeveralArticles);
+    connect(optnazivart_, &QRadioButton::clicked, this, &frmPregledart::fillNames);
+    connect(optsifraart_, &QRadioButton::clicked, this, &frmPregledart::fillCodes);
+    connect(cmdprikazart, &QPushButton::clicked, this, &frmPregledart::prikaz);
+
+    optstanjeart_->setChecked(true);
+    Optjedanart_->setChecked(true);
+    optnazivart_->setChecked(true);
+    optsveart_->setChecked(true);
+    chooseOneArticle();
+    fillNames();
+    setInitialFocus(cbood_);
+}
+
+void frmPregledart::chooseOneArticle() {
+    Frame4_->setEnabled(false);
+    Frame3_->setEnabled(true);
+}
+
+void frmPregledart::chooseSeveralArticles() {
+    Frame4_->setEnabled(true);
+    Frame3_->setEnabled(false);
+}
+
+void frmPregledart::fillNames() {
+    cbood_->clear();
+    try {
+        Database db = Database::open(context().currentBookPath());
+        Recordset rs =
+            db.openRecordset(QStringLiteral("select naziv,sifra from artikli order by naziv asc"));
+        for (; !rs.eof(); rs.moveNext())
+            cbood_->addItem(rs.value(0).toString(), rs.value(1).toString());
+    } catch (const DbError& e) {
+        showReportError(e.description());
+    }
+    if (cbood_->count() > 0) cbood_->setCurrentIndex(0);
+}
+
+void frmPregledart::fillCodes() {
+    cbood_->clear();
+    QStringList codes;
+    try {
+        Database db = Database::open(context().currentBookPath());
+        Recordset rs =
+            db.openRecordset(QStringLiteral("select sifra from artikli order by sifra asc"));
+        codes.reserve(rs.recordCount());
+        for (; !rs.eof(); rs.moveNext())
+            codes.append(rs.value(0).toString());
+    } catch (const DbError& e) {
+        showReportError(e.description());
+    }
+    cbood_->addItems(codes);
+    if (cbood_->count() > 0) cbood_->setCurrentIndex(0);
+}
+
+void frmPregledart::prikaz() {
+    if (optstanjeart_->isChecked()) {
+        if (Optjedanart_->isChecked()) {
+            if (optnazivart_->isChecked())
+                stanjejedannazivart();
+            else
+                stanjejedansifraart();
+        } else if (optkolicinanulart_->isChecked()) {
+            pregledkolicinanula();
+        } else if (optminkolicinaart_->isChecked()) {
+            pregledminstanje();
+        } else {
+            pregledsveart();
+        }
+    } else if (Optjedanart_->isChecked()) {
+        karticajedannaziv();
+    } else {
+        ispissvih();
+    }
+}
+
+void frmPregledart::stanjejedannazivart() {
+    showStatusOf(cbood_->currentData().toString());
+}
+
+void frmPregledart::stanjejedansifraart() {
+    showStatusOf(cbood_->currentText());
+}
+
+void frmPregledart::pregledsveart() {
+    showGroupStatus(ArticleGroup::All);
+}
+
+void frmPregledart::pregledkolicinanula() {
+    showGroupStatus(ArticleGroup::ZeroStock);
+}
+
+void frmPregledart::pregledminstanje() {
+    showGroupStatus(ArticleGroup::BelowMinimum);
+}
+
+void frmPregledart::showStatusOf(const QString& code) {
+    std::vector<StockArticle> articles;
+    QString error;
+    try {
+        Database db = Database::open(context().currentBookPath());
+        articles = readArticlesByCode(db, code);
+    } catch (const DbError& e) {
+        error = e.description();
+    }
+    setReportText(stockStatusText(articles));
+    if (!error.isEmpty()) showReportError(error);
+}
+
+void frmPregledart::showGroupStatus(ArticleGroup group) {
+    std::vector<StockArticle> articles;
+    QString error;
+    try {
+        Database db = Database::open(context().currentBookPath());
+        articles = readArticleGroup(db, group);
+    } catch (const DbError& e) {
+        error = e.description();
+    }
+    setReportText(stockStatusText(articles));
+    if (!error.isEmpty()) showReportError(error);
+}
+
+void frmPregledart::karticajedannaziv() {
+    const ArticleKey key = optnazivart_->isChecked() ? ArticleKey::Name : ArticleKey::Code;
+    std::optional<StockCard> card;
+    QString error;
+    try {
+        Database db = Database::open(context().currentBookPath());
+        card = StockCard{readCardArticle(db, key, cbood_->currentText()), {}};
+        card->lines = readCardLines(db, card->article.id);
+    } catch (const DbError& e) {
+        error = e.description();
+    }
+    setReportText(stockCardText(card));
+    if (!error.isEmpty()) showReportError(error);
+}
+
+ArticleGroup frmPregledart::chosenGroup() const {
+    if (optkolicinanulart_->isChecked()) return ArticleGroup::ZeroStock;
+    if (optminkolicinaart_->isChecked()) return ArticleGroup::BelowMinimum;
+    return ArticleGroup::All;
+}
+
+void frmPregledart::ispissvih() {
+    QString error;
+    {
+        BusyCursor busy;
+        std::vector<StockCard> cards;
+        try {
+            Database db = Database::open(context().currentBookPath());
+            readGroupCards(db, chosenGroup(), cards);
+        } catch (const DbError& e) {
+            error = e.description();
+        }
+        setReportText(stockCardsText(cards));
+    }
+    if (!error.isEmpty()) showReportError(error);
 }
 
 }  // namespace kl

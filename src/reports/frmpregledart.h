@@ -1,6 +1,23 @@
 #pragma once
+// "Pregled artikala": the stock status list ("Stanje") and the stock cards ("Kartice") of the
+// open warehouse book, for one article or for several.
+//
+// One article is chosen in `cbood`, a list of the article names (by name, each entry carrying the
+// article's code) or of the codes (by code). The stock status of one article by name is that of
+// the articles with the chosen entry's code; by code, of the articles with the chosen code. The
+// stock card of one article is that of the first article with the chosen name or code. Several
+// articles are all of them (by name), those with zero stock or those below their minimum
+// quantity (both in stored order).
+//
+// Every "Prikaz" opens the book, reads, closes it and replaces the report; a failure is shown at
+// the end and the report read so far stays.
 
 #include "reports/reportwindow.h"
+#include "reports/stockreports.h"
+
+class QComboBox;
+class QGroupBox;
+class QRadioButton;
 
 namespace kl {
 
@@ -8,6 +25,40 @@ class frmPregledart : public ReportWindow {
     Q_OBJECT
   public:
     explicit frmPregledart(QWidget* parent = nullptr);
+
+    // "Prikaz": the report of the options chosen.
+    void prikaz();
+
+    // The reports themselves.
+    void stanjejedannazivart();  // status, one article by the chosen name's code
+    void stanjejedansifraart();  // status, one article by the chosen code
+    void pregledsveart();        // status of all articles
+    void pregledkolicinanula();  // status of the articles with zero stock
+    void pregledminstanje();     // status of the articles below their minimum quantity
+    void karticajedannaziv();    // card of the chosen article (by name or by code)
+    void ispissvih();            // cards of the articles of the chosen group
+
+  private:
+    void chooseOneArticle();
+    void chooseSeveralArticles();
+    void fillNames();
+    void fillCodes();
+    void showStatusOf(const QString& code);
+    void showGroupStatus(ArticleGroup group);
+    ArticleGroup chosenGroup() const;
+
+    QRadioButton* optstanjeart_;
+    QRadioButton* optkarticeart_;
+    QRadioButton* Optjedanart_;
+    QRadioButton* optviseart_;
+    QRadioButton* optnazivart_;
+    QRadioButton* optsifraart_;
+    QRadioButton* optsveart_;
+    QRadioButton* optminkolicinaart_;
+    QRadioButton* optkolicinanulart_;
+    QGroupBox* Frame3_;
+    QGroupBox* Frame4_;
+    QComboBox* cbood_;
 };
 
 }  // namespace kl

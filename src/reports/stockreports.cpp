@@ -1,1 +1,286 @@
 #include "reports/stockreports.h"
+
+#include "data/collation.h"
+#include "data/database.h"
+#include "data/jetsql.h"
+#include "reports/reportlayout.h"
+
+#include <QHash>
+
+#include <cmath>
+#include <map>
+
+namespace kl {
+
+namespace {
+
+using report::figure;
+using report::kCrLf;
+using report::left;
+using report::right;
+
+// The largest magnitude a currency value holds.
+constexpr double kCurrencyLimit = 922337203685477.0;
+
+int fieldIndex(const Recordset& rs, const char* name) {
+    for (int c = 0; c < rs.fieldCount(); ++c)
+        if (rs.fieldName(c).compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return c;
+    return -1;
+}
+
+QString textOf(const Recordset& rs, int column) {
+    return column < 0 ? QString() : rs.value(column).toString();
+}
+
+double numberOf(const Recordset& rs, int column) {
+    return column < 0 ? 0.0 : rs.value(column).toDouble();
+}
+
+// The positions of the article fields in a "select * from artikli".
+struct ArticleFields {
+    explicit ArticleFields(const Recordset& rs)
+        : id(fieldIndex(rs, "id")),
+          sifra(fieldIndex(rs, "sifra")),
+          naziv(fieldIndex(rs, "naziv")),
+          barkod(fieldIndex(rs, "barkod")),
+          jedmjere(fieldIndex(rs, "jedmjere")),
+          minkolicina(fieldIndex(rs, "minkolicina")),
+          stanje(fieldIndex(rs, "stanje")),
+          vrijednost(fieldIndex(rs, "vrijednost")),
+          proscijena(fieldIndex(rs, "proscijena")) {}
+
+    StockArticle read(const Recordset& rs) const {
+        StockArticle a;
+        a.id = int(rs.value(id).toLongLong());
+        a.sifra = textOf(rs, sifra);
+        a.naziv = textOf(rs, naziv);
+        a.barkod = textOf(rs, barkod);
+        a.jedmjere = textOf(rs, jedmjere);
+        a.minkolicina = float(numberOf(rs, minkolicina));
+        a.stanje = float(numberOf(rs, stanje));
+        a.vrijednost = Currency::fromDouble(numberOf(rs, vrijednost));
+        a.proscijena = Currency::fromDouble(numberOf(rs, proscijena));
+        return a;
+    }
+
+    int id, sifra, naziv, barkod, jedmjere, minkolicina, stanje, vrijednost, proscijena;
+};
+
+std::vector<StockArticle> readArticles(Database& db, const QString& sql,
+                                       const QVariantList& params = {}) {
+    Recordset rs = db.openRecordset(sql, params);
+    const ArticleFields fields(rs);
+    std::vector<StockArticle> articles;
+    articles.reserve(size_t(rs.recordCount()));
+    for (; !rs.eof(); rs.moveNext())
+        articles.push_back(fields.read(rs));
+    return articles;
+}
+
+// The lines of a card query: idartikla, kolicina, cijena, pi, brojpi in this order.
+CardLine readLine(const Recordset& rs) {
+    CardLine l;
+    l.kolicina = float(rs.value(1).toDouble());
+    l.cijena = Currency::fromDouble(rs.value(2).toDouble());
+    l.kind = rs.value(3).toString();
+    const QVariant broj = rs.value(4);
+    if (!broj.isNull()) l.broj = QString::number(broj.toLongLong());
+    return l;
+}
+
+const QString kLinesSql = QStringLiteral(
+    "select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi from ulazizlaz as u "
+    "left join pi as p on p.id=u.idpi");
+
+struct TextLess {
+    bool operator()(const QString& a, const QString& b) const { return compareText(a, b) < 0; }
+};
+
+// ---- Text -----------------------------------------------------------------------------------
+
+QString cardLabelLine() {
+    return QStringLiteral("Šifra:") + report::blanks(8) + QStringLiteral("Naziv:") +
+           report::blanks(34) + QStringLiteral("Barkod:") + report::blanks(7) +
+           QStringLiteral("J.m.:") + report::blanks(1) + QStringLiteral("Min.kol.") + kCrLf;
+}
+
+void appendArticleBlock(QString& out, const StockArticle& a) {
+    out += left(a.sifra, 14) + left(a.naziv, 40) + left(a.barkod, 14) + left(a.jedmjere, 6) +
+           figure(a.minkolicina, Precision::Single, 9) + kCrLf;
+    out += report::underscores() + kCrLf;
+    out += QStringLiteral(
+               "R.br. V B.P/I Ulaz              Izlaz             Stanje     "
+               "Vrijednost   Pr.cijena") +
+           kCrLf;
+    out += report::blanks(14) + QStringLiteral("Količina Cijena   Količina Cijena   ") +
+           report::blanks(38) + kCrLf;
+    out += report::underscores() + kCrLf;
+}
+
+void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
+    float stock = 0;
+    Currency value;
+    Currency average;
+    int number = 0;
+    static const QString zeroQuantity = figure(0.0, Precision::Single, 9);
+    static const QString zeroPrice = figure(0.0, Precision::Currency, 9);
+    for (const CardLine& l : lines) {
+        const bool receipt = l.kind == QLatin1String("P");
+        const Currency amount = l.cijena * Currency::fromDouble(l.kolicina);
+        if (receipt) {
+            stock = stock + l.kolicina;
+            value = value + amount;
+        } else {
+            stock = stock - l.kolicina;
+            value = value - amount;
+        }
+        // No average at zero stock (or beyond what a currency value holds): the previous stays.
+        if (stock != 0) {
+            const double quotient = value.toDouble() / double(stock);
+            if (std::isfinite(quotient) && std::fabs(quotient) < kCurrencyLimit)
+                average = Currency::fromDouble(quotient);
+        }
+        // Appended piece by piece: a card of every article can run to hundreds of thousands of
+        // lines. The column of the other side always reads 0,00.
+        const QString quantity = figure(l.kolicina, Precision::Single, 9);
+        const QString price = figure(l.cijena.toDouble(), Precision::Currency, 9);
+        out += right(QString::number(++number), 4);
+        out += QLatin1String(". ");
+        out += left(l.kind, 1);
+        out += right(l.broj, 6);
+        out += receipt ? quantity : zeroQuantity;
+        out += receipt ? price : zeroPrice;
+        out += receipt ? zeroQuantity : quantity;
+        out += receipt ? zeroPrice : price;
+        out += figure(stock, Precision::Single, 11);
+        out += figure(value.toDouble(), Precision::Currency, 13);
+        out += figure(average.toDouble(), Precision::Currency, 10);
+        out += kCrLf;
+    }
+}
+
+}  // namespace
+
+// ---- Reading --------------------------------------------------------------------------------
+
+std::vector<StockArticle> readArticlesByCode(Database& db, const QString& code) {
+    return readArticles(db, QStringLiteral("select * from artikli where sifra=?"), {code});
+}
+
+std::vector<StockArticle> readArticleGroup(Database& db, ArticleGroup group) {
+    switch (group) {
+        case ArticleGroup::All:
+            return readArticles(db, QStringLiteral("select * from artikli order by naziv asc"));
+        case ArticleGroup::ZeroStock:
+            return readArticles(db, QStringLiteral("select * from artikli where stanje=0"));
+        case ArticleGroup::BelowMinimum:
+            return readArticles(db,
+                                QStringLiteral("select * from artikli where stanje<minkolicina"));
+    }
+    return {};
+}
+
+StockArticle readCardArticle(Database& db, ArticleKey key, const QString& text) {
+    const QString sql = key == ArticleKey::Name
+                            ? QStringLiteral("select * from artikli where naziv=?")
+                            : QStringLiteral("select * from artikli where sifra=?");
+    Recordset rs = db.openRecordset(sql, {text});
+    return ArticleFields(rs).read(rs);  // reading an empty result throws "no current record"
+}
+
+std::vector<CardLine> readCardLines(Database& db, int articleId) {
+    Recordset rs =
+        db.openRecordset(kLinesSql + QStringLiteral(" where u.idartikla=? order by u.id"),
+                         {QString::number(articleId)});
+    std::vector<CardLine> lines;
+    lines.reserve(size_t(rs.recordCount()));
+    for (; !rs.eof(); rs.moveNext())
+        lines.push_back(readLine(rs));
+    return lines;
+}
+
+void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& cards) {
+    cards.clear();
+    const std::vector<StockArticle> members = readArticleGroup(db, group);
+    if (members.empty()) return;
+
+    // Each member's card is that of the first article with its code.
+    const std::vector<StockArticle> all =
+        group == ArticleGroup::All ? members
+                                   : readArticles(db, QStringLiteral("select * from artikli"));
+    std::map<QString, const StockArticle*, TextLess> firstByCode;
+    for (const StockArticle& a : all) {
+        auto [it, inserted] = firstByCode.emplace(a.sifra, &a);
+        if (!inserted && a.id < it->second->id) it->second = &a;
+    }
+    QHash<int, std::vector<CardLine>> linesOf;
+    cards.reserve(members.size());
+    for (const StockArticle& m : members) {
+        const auto it = firstByCode.find(m.sifra);
+        const StockArticle& article = it != firstByCode.end() ? *it->second : m;
+        cards.push_back({article, {}});
+        linesOf.insert(article.id, {});
+    }
+
+    // Every line of the book once, in posting order, handed to the cards' articles.
+    Recordset rs = db.openRecordset(kLinesSql + QStringLiteral(" order by u.id"));
+    for (; !rs.eof(); rs.moveNext()) {
+        qint64 id = 0;
+        if (!jet::isIntegerText(rs.value(0).toString(), &id)) continue;
+        const auto it = linesOf.find(int(id));
+        if (it != linesOf.end()) it->push_back(readLine(rs));
+    }
+    for (StockCard& card : cards)
+        card.lines = linesOf.value(card.article.id);
+}
+
+// ---- Text -----------------------------------------------------------------------------------
+
+QString stockStatusText(const std::vector<StockArticle>& articles) {
+    QString out;
+    out.reserve(int(articles.size() + 2) * 85);
+    out += QStringLiteral(
+               "Šifra        Naziv                 J.mj. Min.kol. Stanje     "
+               "Vrijednost   Pr.cijena") +
+           kCrLf + report::underscores() + kCrLf;
+    for (const StockArticle& a : articles) {
+        QString name = a.naziv.trimmed();
+        if (name.size() >= 22) name.truncate(21);
+        out += left(a.sifra.trimmed(), 13);
+        out += left(name, 22);
+        out += left(a.jedmjere.trimmed(), 6);
+        out += figure(a.minkolicina, Precision::Single, 8);
+        out += figure(a.stanje, Precision::Single, 11);
+        out += figure(a.vrijednost.toDouble(), Precision::Currency, 13);
+        out += figure(a.proscijena.toDouble(), Precision::Currency, 9);
+        out += kCrLf;
+    }
+    return out;
+}
+
+QString stockCardText(const std::optional<StockCard>& card) {
+    if (!card) return QString();
+    QString out = cardLabelLine();
+    appendArticleBlock(out, card->article);
+    appendCardLines(out, card->lines);
+    return out;
+}
+
+QString stockCardsText(const std::vector<StockCard>& cards) {
+    size_t lines = 4;
+    for (const StockCard& card : cards)
+        lines += card.lines.size() + 8;
+    QString out;
+    out.reserve(qsizetype(lines) * (report::kWidth + 2));
+    out += cardLabelLine() + report::underscores() + kCrLf + kCrLf;
+    for (const StockCard& card : cards) {
+        appendArticleBlock(out, card.article);
+        appendCardLines(out, card.lines);
+        out += report::dashes() + kCrLf;
+        out += report::blanks(report::kWidth) + kCrLf;
+        out += report::blanks(report::kWidth) + kCrLf;
+    }
+    return out;
+}
+
+}  // namespace kl

@@ -1,1 +1,100 @@
 #pragma once
+// The article overview of a warehouse book: the stock status list and the stock cards, read from
+// the book and written as fixed-width report text. No widgets here; the window frmPregledart
+// collects the choice, calls these and shows the text.
+//
+// Stock status ("Stanje"): one line per article with its code, name, unit, minimum quantity,
+// stock, value and average price as the book holds them.
+//
+// Stock card ("Kartice"): every receipt and issue line of an article in the order it was posted,
+// with a stock, a value and an average price recomputed line by line from the lines themselves:
+// the stock as a single-precision running sum, the value in currency (price times quantity,
+// rounded to four decimals half to even, added for a receipt and taken out for an issue), the
+// average price the value divided by the stock. At zero stock there is no average; the card keeps
+// the one of the line before (0 before the first line).
+//
+// Every reading function throws DbError; the window shows what was read up to the failure.
+
+#include "data/convert.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace kl {
+
+class Database;
+
+// One article as the book holds it.
+struct StockArticle {
+    int id = 0;
+    QString sifra;
+    QString naziv;
+    QString barkod;
+    QString jedmjere;
+    float minkolicina = 0;
+    float stanje = 0;
+    Currency vrijednost;
+    Currency proscijena;
+};
+
+// The articles of a report over several articles.
+enum class ArticleGroup {
+    All,           // "Svi artikli", by name
+    ZeroStock,     // "Količina nula": stock exactly 0, in stored order
+    BelowMinimum,  // "Min. količina": stock below the minimum quantity, in stored order
+};
+
+// How the article of a stock card is named.
+enum class ArticleKey { Name, Code };
+
+// One line of a stock card: the document's kind letter ("P" receipt, anything else an issue) and
+// number, and the line's quantity and price as stored.
+struct CardLine {
+    QString kind;
+    QString broj;
+    float kolicina = 0;
+    Currency cijena;
+};
+
+struct StockCard {
+    StockArticle article;
+    std::vector<CardLine> lines;
+};
+
+// ---- Reading -------------------------------------------------------------------------------
+
+// Every article whose code equals `code` (letter case ignored), in stored order.
+std::vector<StockArticle> readArticlesByCode(Database& db, const QString& code);
+
+// The articles of `group` in the group's order.
+std::vector<StockArticle> readArticleGroup(Database& db, ArticleGroup group);
+
+// The first article (stored order) whose name or code equals `text`, letter case ignored. An
+// article that is not there is the engine's "no current record" error (DbError 3021).
+StockArticle readCardArticle(Database& db, ArticleKey key, const QString& text);
+
+// The stock card lines of article `articleId`, in the order they were posted.
+std::vector<CardLine> readCardLines(Database& db, int articleId);
+
+// The cards of the articles of `group`, in the group's order, read with one query for the
+// articles and one for the lines. Each entry of the group names its article by code: its card is
+// that of the first article (stored order) with that code, letter case ignored. `cards` holds what
+// was read when a DbError is thrown (the articles without their lines when the lines failed).
+void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& cards);
+
+// ---- Report text (CR LF line ends) -----------------------------------------------------------
+
+// The stock status list: heading, rule and one line per article. No total line.
+QString stockStatusText(const std::vector<StockArticle>& articles);
+
+// The stock card of one article: the label line, the article block and its lines. Without an
+// article (it was not found) the text is empty.
+QString stockCardText(const std::optional<StockCard>& card);
+
+// The stock cards of several articles: the label line once, then each card followed by a dashed
+// rule and two blank lines.
+QString stockCardsText(const std::vector<StockCard>& cards);
+
+}  // namespace kl
