@@ -1,1 +1,228 @@
 #include "reports/documentreports.h"
+
+#include "data/convert.h"
+#include "data/database.h"
+#include "data/dberror.h"
+#include "reports/reportlayout.h"
+
+#include <QHash>
+
+namespace kl {
+
+namespace {
+
+using report::kCrLf;
+
+// The headers of documents of one kind with their partner's and document type's names. The
+// condition names the header's columns as pi.<column>; its values follow the kind letter.
+Recordset readHeaders(Database& db, DocumentKind kind, const QString& condition,
+                      QVariantList params) {
+    params.prepend(kindLetter(kind));
+    return db.openRecordset(
+        QStringLiteral("select pi.id,pi.brojpi,pi.datumpi,pi.idkd,pi.brojdok,pi.datumdok,"
+                       "kd.ime,dokumenti.dokument from pi left join kd on kd.id=pi.idkd "
+                       "left join dokumenti on dokumenti.id=pi.dokument where pi.pi=? and ") +
+            condition + QStringLiteral(" order by pi.id"),
+        params);
+}
+
+enum HeaderColumn { Id, Number, Date, PartnerId, Brojdok, Datumdok, PartnerName, TypeName };
+
+DocumentSummary summaryOf(const Recordset& rs) {
+    DocumentSummary d;
+    d.id = rs.value(Id).toLongLong();
+    d.number = rs.value(Number).toLongLong();
+    d.date = rs.value(Date).toDate();
+    d.partnerId = rs.value(PartnerId).toLongLong();
+    d.brojdok = rs.value(Brojdok).toString();
+    d.datumdok = rs.value(Datumdok).toDate();
+    d.partner = rs.value(PartnerName).toString();
+    d.documentType = rs.value(TypeName).toString();
+    return d;
+}
+
+// One line added to a running document total.
+double addToTotal(double total, const LineFigures& line) {
+    const Currency amount = Currency::fromDouble(line.cijena) * Currency::fromDouble(line.kolicina);
+    return roundHalfAway(total + amount.toDouble(), 2);
+}
+
+// The documents of the condition with their totals: the headers, then every line of them in one
+// read, added to their document's total in stored order.
+std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind kind,
+                                           const QString& condition, const QVariantList& params) {
+    Database db = Database::open(bookPath);
+    std::vector<DocumentSummary> documents;
+    for (Recordset rs = readHeaders(db, kind, condition, params); !rs.eof(); rs.moveNext())
+        documents.push_back(summaryOf(rs));
+    if (documents.empty()) return documents;
+
+    QVariantList lineParams = params;
+    lineParams.prepend(kindLetter(kind));
+    QHash<qint64, double> totals;
+    for (Recordset rs = db.openRecordset(
+             QStringLiteral("select ulazizlaz.idpi,ulazizlaz.kolicina,ulazizlaz.cijena "
+                            "from ulazizlaz inner join pi on pi.id=ulazizlaz.idpi "
+                            "where pi.pi=? and ") +
+                 condition + QStringLiteral(" order by ulazizlaz.id"),
+             lineParams);
+         !rs.eof(); rs.moveNext()) {
+        double& total = totals[rs.value(0).toLongLong()];
+        total = addToTotal(total, {rs.value(1).toDouble(), rs.value(2).toDouble()});
+    }
+    db.close();
+    for (DocumentSummary& d : documents)
+        d.total = totals.value(d.id);
+    return documents;
+}
+
+// The summary line's date: "dd.mm.yy", blanks for a missing date.
+QString shortDate(const QDate& date) {
+    return report::left(dateTextShort(date), 8);
+}
+
+QString totalText(double total) {
+    return report::right(format00(total), 11);
+}
+
+}  // namespace
+
+double documentTotal(const std::vector<LineFigures>& lines) {
+    double total = 0;
+    for (const LineFigures& line : lines)
+        total = addToTotal(total, line);
+    return total;
+}
+
+QStringList documentNumbers(const QString& bookPath, DocumentKind kind) {
+    Database db = Database::open(bookPath);
+    QStringList numbers;
+    for (Recordset rs = db.openRecordset(QStringLiteral("select brojpi from pi where pi=?"),
+                                         {kindLetter(kind)});
+         !rs.eof(); rs.moveNext())
+        numbers.append(rs.text(QStringLiteral("brojpi")));
+    db.close();
+    return numbers;
+}
+
+DocumentView readDocument(const QString& bookPath, DocumentKind kind, const QString& number) {
+    Database db = Database::open(bookPath);
+    // A number the chooser cannot hold (it is empty when the book has no document of the kind)
+    // finds nothing, like a number no document has.
+    bool ok = false;
+    const qint64 wanted = number.trimmed().toLongLong(&ok);
+    Recordset headers = readHeaders(db, kind, QStringLiteral("pi.brojpi=?"),
+                                    {ok ? QVariant(wanted) : QVariant(qint64(-1))});
+    headers.moveFirst();  // no current record when no document has the number
+    DocumentView view;
+    view.summary = summaryOf(headers);
+
+    std::vector<LineFigures> figures;
+    for (Recordset rs = db.openRecordset(
+             QStringLiteral("select ulazizlaz.kolicina,ulazizlaz.cijena,artikli.sifra,"
+                            "artikli.naziv,artikli.jedmjere from ulazizlaz left join artikli "
+                            "on artikli.id=ulazizlaz.idartikla where ulazizlaz.idpi=? "
+                            "order by ulazizlaz.id"),
+             {view.summary.id});
+         !rs.eof(); rs.moveNext()) {
+        DocumentLineItem line;
+        line.kolicina = rs.value(0).toDouble();
+        line.cijena = rs.value(1).toDouble();
+        line.sifra = rs.value(2).toString();
+        line.naziv = rs.value(3).toString();
+        line.jedmjere = rs.value(4).toString();
+        figures.push_back({line.kolicina, line.cijena});
+        view.lines.push_back(line);
+    }
+    db.close();
+    view.summary.total = documentTotal(figures);
+    return view;
+}
+
+std::vector<DocumentSummary> documentsInRange(const QString& bookPath, DocumentKind kind,
+                                              const QDate& from, const QDate& to) {
+    return readSummaries(bookPath, kind, QStringLiteral("pi.datumpi<=? and pi.datumpi>=?"),
+                         {to, from});
+}
+
+std::vector<DocumentSummary> partnerDocuments(const QString& bookPath, DocumentKind kind,
+                                              qint64 partnerId) {
+    return readSummaries(bookPath, kind, QStringLiteral("pi.idkd=?"), {partnerId});
+}
+
+std::vector<PartnerChoice> documentPartners(const QString& bookPath, DocumentKind kind) {
+    const QString own = kind == DocumentKind::Receipt ? QStringLiteral("d") : QStringLiteral("k");
+    Database db = Database::open(bookPath);
+    std::vector<PartnerChoice> partners;
+    for (Recordset rs = db.openRecordset(
+             QStringLiteral("select id,ime from kd where kd=? or kd=? order by id"),
+             {own, QStringLiteral("s")});
+         !rs.eof(); rs.moveNext())
+        partners.push_back({rs.value(QStringLiteral("id")).toLongLong(),
+                            rs.value(QStringLiteral("ime")).toString()});
+    db.close();
+    return partners;
+}
+
+QString summaryHeading(DocumentKind kind, bool several) {
+    if (kind == DocumentKind::Issue)
+        return QStringLiteral("B.iz. Dat.iz.  Mjesto troška") + report::blanks(43) +
+               QStringLiteral("Iznos") + kCrLf + report::blanks(report::kWidth) + kCrLf;
+    return QStringLiteral(
+               "B.pr. Dat.pr.  Dobavljač                 Dokument   Broj dok.  "
+               "Dat.dok. Iznos") +
+           kCrLf + (several ? report::underscores() : report::blanks(report::kWidth)) + kCrLf;
+}
+
+QString summaryLine(DocumentKind kind, const DocumentSummary& d) {
+    const QString start =
+        report::right(QString::number(d.number), 5) + u' ' + shortDate(d.date) + u' ';
+    if (kind == DocumentKind::Issue)
+        return start + report::left(report::cut(d.partner, 39), 55) + u' ' + totalText(d.total) +
+               kCrLf;
+    return start + report::left(d.partner, 25) + u' ' + report::left(d.documentType, 10) + u' ' +
+           report::right(d.brojdok, 10) + u' ' + shortDate(d.datumdok) + u' ' + totalText(d.total) +
+           kCrLf;
+}
+
+QString summaryText(DocumentKind kind, const std::vector<DocumentSummary>& documents,
+                    bool several) {
+    QString text = summaryHeading(kind, several);
+    for (const DocumentSummary& d : documents)
+        text += summaryLine(kind, d);
+    return text;
+}
+
+QString fullViewText(DocumentKind kind, const DocumentView* document) {
+    QString text = summaryHeading(kind, false);
+    if (document) text += summaryLine(kind, document->summary);
+    text += report::underscores() + kCrLf +
+            QStringLiteral(
+                "R.br. Šifra        Naziv                 J.mj. Količina    "
+                "Cijena       Iznos") +
+            kCrLf + report::blanks(report::kWidth) + kCrLf + report::dashes() + kCrLf;
+
+    Currency grandTotal;
+    if (document) {
+        int i = 0;
+        for (const DocumentLineItem& line : document->lines) {
+            // The amount of the figures as the line shows them, not as they are stored.
+            const QString quantity = format00(line.kolicina, Precision::Single);
+            const QString price = format00(line.cijena, Precision::Currency);
+            const Currency amount = Currency::fromText(price).value_or(Currency()) *
+                                    Currency::fromText(quantity).value_or(Currency());
+            grandTotal = grandTotal + amount;
+            text += report::right(QString::number(++i), 4) + QStringLiteral(". ") +
+                    report::left(line.sifra, 12) + u' ' +
+                    report::left(report::cut(line.naziv, 21), 21) + u' ' +
+                    report::left(line.jedmjere, 5) + u' ' + report::right(quantity, 11) + u' ' +
+                    report::right(price, 12) + u' ' +
+                    report::figure(amount.toDouble(), Precision::Currency, 11) + kCrLf;
+        }
+    }
+    text += report::underscores() + kCrLf + report::blanks(58) + QStringLiteral("Ukupni iznos: ") +
+            report::figure(grandTotal.toDouble(), Precision::Currency, 11) + kCrLf;
+    return text;
+}
+
+}  // namespace kl
