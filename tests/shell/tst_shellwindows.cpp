@@ -535,6 +535,10 @@ class TstShellWindows : public QObject {
         row("articles", kWarehouseKind, "mnuArtikala", "frmartikli");
         row("receipt", kWarehouseKind, "mnuPrimki", "frmPrimka", "Primka");
         row("issue", kWarehouseKind, "mnuIzdatnica", "frmPrimka", "Izdatnica");
+        row("article overview", kWarehouseKind, "mnuArtikala1", "frmPregledart");
+        row("receipt overview", kWarehouseKind, "mnuPrimki1", "frmpregledprimki");
+        row("issue overview", kWarehouseKind, "mnuIzdatnica1", "frmpregledizdatnice");
+        row("partner lists", kWarehouseKind, "mnuKupaca1", "frmpregledkupacadobavljaca");
         row("journal", kWarehouseKind, "mnuDnevnika1", "frmpregleddnevnika");
         row("products", kProductionKind, "mnuproizvodi", "frmproizvodi");
         row("work orders", kProductionKind, "mnuradninalozi", "frmrn");
