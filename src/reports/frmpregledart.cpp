@@ -5,7 +5,6 @@
 #include "reports/reportwindows.h"
 #include "ui/controls.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,32 +18,7 @@
 
 namespace kl {
 
-namespace {
-
-QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QRadioButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-// An option group `name` holding `options` one under the other.
-QGroupBox* makeFrame(QWidget* parent, const char* name,
-                     std::initializer_list<QRadioButton*> options,
-                     QVBoxLayout** layoutOut = nullptr) {
-    auto* frame = new QGroupBox(parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    auto* group = new QButtonGroup(frame);
-    auto* layout = new QVBoxLayout(frame);
-    for (QRadioButton* b : options) {
-        b->setParent(frame);
-        group->addButton(b);
-        layout->addWidget(b);
-    }
-    if (layoutOut) *layoutOut = layout;
-    return frame;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 frmPregledart::frmPregledart(QWidget* parent) : ReportWindow(parent) {
     setObjectName(win::PregledArtikala);
@@ -60,11 +34,11 @@ frmPregledart::frmPregledart(QWidget* parent) : ReportWindow(parent) {
     optminkolicinaart_ = makeOption(this, "optminkolicinaart", QStringLiteral("Min. količina"));
     optkolicinanulart_ = makeOption(this, "optkolicinanulart", QStringLiteral("Količina nula"));
 
-    QGroupBox* frame5 = makeFrame(this, "Frame5", {optstanjeart_, optkarticeart_});
-    QGroupBox* frame2 = makeFrame(this, "Frame2", {Optjedanart_, optviseart_});
+    QGroupBox* frame5 = makeOptionFrame(this, "Frame5", {optstanjeart_, optkarticeart_});
+    QGroupBox* frame2 = makeOptionFrame(this, "Frame2", {Optjedanart_, optviseart_});
     QVBoxLayout* frame3Layout = nullptr;
-    Frame3_ = makeFrame(this, "Frame3", {optnazivart_, optsifraart_}, &frame3Layout);
-    Frame4_ = makeFrame(this, "Frame4", {optsveart_, optminkolicinaart_, optkolicinanulart_});
+    Frame3_ = makeOptionFrame(this, "Frame3", {optnazivart_, optsifraart_}, &frame3Layout);
+    Frame4_ = makeOptionFrame(this, "Frame4", {optsveart_, optminkolicinaart_, optkolicinanulart_});
 
     // The chooser: a choice from the list; typing jumps to a matching entry.
     auto* lblizbor = new QLabel(QStringLiteral("Izbor >"), Frame3_);

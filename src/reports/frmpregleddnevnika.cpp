@@ -22,20 +22,6 @@ namespace kl {
 
 namespace {
 
-QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QRadioButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QDateEdit* makeDatePicker(QWidget* parent, const char* name) {
-    auto* d = new QDateEdit(QDate::currentDate(), parent);
-    d->setObjectName(QString::fromLatin1(name));
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    return d;
-}
-
 ReportList* makeJournalList(QWidget* parent, const char* name) {
     auto* list = new ReportList(parent);
     list->setObjectName(QString::fromLatin1(name));
@@ -77,14 +63,10 @@ frmpregleddnevnika::frmpregleddnevnika(QWidget* parent) : ReportWindow(parent) {
     setObjectName(win::PregledDnevnika);
     setCaption(QStringLiteral("Pregled dnevnika"));
 
-    auto* frame4 = new QGroupBox(this);
-    frame4->setObjectName(QStringLiteral("Frame4"));
-    optsve_ = makeOption(frame4, "optsve", QStringLiteral("Cijeli dnevnik"));
-    optizbor_ = makeOption(frame4, "optizbor", QStringLiteral("Izbor"));
-    optdatumu_ = makeOption(frame4, "optdatumu", QStringLiteral("Po datumu"));
-    auto* optionLayout = new QVBoxLayout(frame4);
-    for (QRadioButton* b : {optsve_, optizbor_, optdatumu_})
-        optionLayout->addWidget(b);
+    optsve_ = makeOption(this, "optsve", QStringLiteral("Cijeli dnevnik"));
+    optizbor_ = makeOption(this, "optizbor", QStringLiteral("Izbor"));
+    optdatumu_ = makeOption(this, "optdatumu", QStringLiteral("Po datumu"));
+    QGroupBox* frame4 = makeOptionFrame(this, "Frame4", {optsve_, optizbor_, optdatumu_});
 
     framedatum_ = new QGroupBox(this);
     framedatum_->setObjectName(QStringLiteral("Framedatum"));

@@ -6,7 +6,6 @@
 #include "reports/reportwindows.h"
 #include "ui/controls.h"
 
-#include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -20,19 +19,10 @@ frmpregledkupacadobavljaca::frmpregledkupacadobavljaca(QWidget* parent) : Report
     setObjectName(win::PregledPartnera);
     setCaption(QStringLiteral("Pregled kupaca/dobavljača"));
 
-    auto* frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("Frame5"));
-    optkupaca_ = new QRadioButton(QStringLiteral("Pregled svih kupaca"), frame);
-    optkupaca_->setObjectName(QStringLiteral("optkupaca"));
-    optdobavljaca_ = new QRadioButton(QStringLiteral("Pregled svih dobavljača"), frame);
-    optdobavljaca_->setObjectName(QStringLiteral("optdobavljaca"));
+    optkupaca_ = makeOption(this, "optkupaca", QStringLiteral("Pregled svih kupaca"));
+    optdobavljaca_ = makeOption(this, "optdobavljaca", QStringLiteral("Pregled svih dobavljača"));
     optkupaca_->setChecked(true);
-    auto* group = new QButtonGroup(this);
-    auto* frameLayout = new QVBoxLayout(frame);
-    for (QRadioButton* b : {optkupaca_, optdobavljaca_}) {
-        group->addButton(b);
-        frameLayout->addWidget(b);
-    }
+    QGroupBox* frame = makeOptionFrame(this, "Frame5", {optkupaca_, optdobavljaca_});
 
     QPushButton* cmdprikazart = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
     QPushButton* cmdispisart = makePrintButton();

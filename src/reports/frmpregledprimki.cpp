@@ -25,39 +25,15 @@ namespace kl {
 
 namespace {
 
-QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QRadioButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-// A frame holding two options one under the other.
-QGroupBox* optionFrame(QWidget* parent, const char* name, QRadioButton** first,
-                       const char* firstName, const QString& firstCaption, QRadioButton** second,
-                       const char* secondName, const QString& secondCaption) {
-    auto* frame = new QGroupBox(parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    *first = makeOption(frame, firstName, firstCaption);
-    *second = makeOption(frame, secondName, secondCaption);
-    auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(*first);
-    layout->addWidget(*second);
-    return frame;
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption) {
     auto* l = new QLabel(caption, parent);
     l->setObjectName(QString::fromLatin1(name));
     return l;
 }
 
+// A date picker that keeps its place in the frame while it is hidden.
 QDateEdit* datePicker(QWidget* parent, const char* name) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(QString::fromLatin1(name));
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setDate(QDate::currentDate());
-    // The frame keeps its size while the pickers are hidden.
+    QDateEdit* d = makeDatePicker(parent, name);
     QSizePolicy policy = d->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     d->setSizePolicy(policy);
@@ -90,13 +66,15 @@ frmpregledprimki::frmpregledprimki(DocumentKind kind, QWidget* parent)
     setObjectName(receipts ? win::PregledPrimki : win::PregledIzdatnica);
     setCaption(receipts ? QStringLiteral("Pregled primki") : QStringLiteral("Pregled izdatnica"));
 
-    QGroupBox* frame5 =
-        optionFrame(this, "Frame5", &optzakljucak_, "optzakljucak", QStringLiteral("Zaključak"),
-                    &optprikaz_, "optprikaz", QStringLiteral("Cjelovit prikaz"));
-    QGroupBox* frame2 = optionFrame(this, "Frame2", &Optjedne_, "Optjedne", QStringLiteral("Jedne"),
-                                    &optvise_, "optvise", QStringLiteral("Više"));
-    Frame4_ = optionFrame(this, "Frame4", &optdatumu_, "optdatumu", QStringLiteral("Datumu"),
-                          &optdobavljacu_, "optdobavljacu", QStringLiteral("Dobavljaču"));
+    optzakljucak_ = makeOption(this, "optzakljucak", QStringLiteral("Zaključak"));
+    optprikaz_ = makeOption(this, "optprikaz", QStringLiteral("Cjelovit prikaz"));
+    Optjedne_ = makeOption(this, "Optjedne", QStringLiteral("Jedne"));
+    optvise_ = makeOption(this, "optvise", QStringLiteral("Više"));
+    optdatumu_ = makeOption(this, "optdatumu", QStringLiteral("Datumu"));
+    optdobavljacu_ = makeOption(this, "optdobavljacu", QStringLiteral("Dobavljaču"));
+    QGroupBox* frame5 = makeOptionFrame(this, "Frame5", {optzakljucak_, optprikaz_});
+    QGroupBox* frame2 = makeOptionFrame(this, "Frame2", {Optjedne_, optvise_});
+    Frame4_ = makeOptionFrame(this, "Frame4", {optdatumu_, optdobavljacu_});
     optzakljucak_->setChecked(true);
     Optjedne_->setChecked(true);
     optdatumu_->setChecked(true);

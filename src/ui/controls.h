@@ -4,8 +4,14 @@
 
 #include <QString>
 
+#include <initializer_list>
+
+class QDateEdit;
+class QGroupBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace kl {
@@ -17,5 +23,18 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 // A hidden label that keeps a value of the window (the selected row's id, name, ...).
 QLabel* hiddenLabel(QWidget* parent, const char* name);
+
+// An option button with its caption.
+QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption);
+
+// An option group: a frame holding `options` one under the other, one of them checked at a time.
+// The options become the frame's children; `layout` (if given) receives the frame's layout, for a
+// window that puts more controls under the options.
+QGroupBox* makeOptionFrame(QWidget* parent, const char* name,
+                           std::initializer_list<QRadioButton*> options,
+                           QVBoxLayout** layout = nullptr);
+
+// A date picker showing today, "dd.MM.yyyy", with a calendar to drop down.
+QDateEdit* makeDatePicker(QWidget* parent, const char* name);
 
 }  // namespace kl

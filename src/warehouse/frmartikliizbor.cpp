@@ -12,7 +12,6 @@
 #include "warehouse/masterdata.h"
 #include "warehouse/warehousewindows.h"
 
-#include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,12 +52,6 @@ bool matches(const QString& text, const QString& wanted, Match how) {
     return false;
 }
 
-QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QRadioButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
 QString helpText() {
     return QStringLiteral(
         "<h3>Pretraga artikala</h3>"
@@ -96,30 +89,17 @@ frmartikliizbor::frmartikliizbor(QWidget* parent) : ChildWindow(parent) {
     auto* label = new QLabel(QStringLiteral("Upis:"), this);
     label->setBuddy(txtupis_);
 
-    auto* fieldBox = new QGroupBox(this);
-    fieldBox->setObjectName(QStringLiteral("fraPolje"));
-    optposifri_ = makeOption(fieldBox, "optposifri", QStringLiteral("Po šifri"));
-    optponazivu_ = makeOption(fieldBox, "Optponazivu", QStringLiteral("Po nazivu"));
+    optposifri_ = makeOption(this, "optposifri", QStringLiteral("Po šifri"));
+    optponazivu_ = makeOption(this, "Optponazivu", QStringLiteral("Po nazivu"));
     optponazivu_->setChecked(true);
-    auto* fieldGroup = new QButtonGroup(this);
-    auto* fieldLayout = new QVBoxLayout(fieldBox);
-    for (QRadioButton* b : {optposifri_, optponazivu_}) {
-        fieldGroup->addButton(b);
-        fieldLayout->addWidget(b);
-    }
+    QGroupBox* fieldBox = makeOptionFrame(this, "fraPolje", {optposifri_, optponazivu_});
 
-    auto* matchBox = new QGroupBox(this);
-    matchBox->setObjectName(QStringLiteral("fraNacin"));
-    optcijelinaziv_ = makeOption(matchBox, "optcijelinaziv", QStringLiteral("Cijeli naziv"));
-    optpocinjesa_ = makeOption(matchBox, "optpocinjesa", QStringLiteral("Počinje sa"));
-    optimaunazivu_ = makeOption(matchBox, "optimaunazivu", QStringLiteral("Ima u nazivu"));
+    optcijelinaziv_ = makeOption(this, "optcijelinaziv", QStringLiteral("Cijeli naziv"));
+    optpocinjesa_ = makeOption(this, "optpocinjesa", QStringLiteral("Počinje sa"));
+    optimaunazivu_ = makeOption(this, "optimaunazivu", QStringLiteral("Ima u nazivu"));
     optpocinjesa_->setChecked(true);
-    auto* matchGroup = new QButtonGroup(this);
-    auto* matchLayout = new QVBoxLayout(matchBox);
-    for (QRadioButton* b : {optcijelinaziv_, optpocinjesa_, optimaunazivu_}) {
-        matchGroup->addButton(b);
-        matchLayout->addWidget(b);
-    }
+    QGroupBox* matchBox =
+        makeOptionFrame(this, "fraNacin", {optcijelinaziv_, optpocinjesa_, optimaunazivu_});
 
     cmdtrazi_ =
         makeButton(this, "cmdtrazi", QStringLiteral("&Traži..."), QStringLiteral("Pretraga"));

@@ -81,14 +81,6 @@ QComboBox* choiceList(QWidget* parent, const char* name, const QString& tip) {
     return combo;
 }
 
-QDateEdit* datePicker(QWidget* parent, const char* name) {
-    auto* picker = new QDateEdit(QDate::currentDate(), parent);
-    picker->setObjectName(QString::fromLatin1(name));
-    picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    picker->setCalendarPopup(true);
-    return picker;
-}
-
 QLineEdit* shownOnly(QWidget* parent, const char* name, const QString& tip = QString()) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
@@ -133,11 +125,11 @@ void frmPrimka::buildControls() {
 
     // Header.
     txtprimka_ = shownOnly(f, "txtprimka");
-    txtdatumprimke_ = datePicker(f, "txtdatumprimke");
+    txtdatumprimke_ = makeDatePicker(f, "txtdatumprimke");
     cbokd_ = choiceList(f, "cbokd", QString());
     cbodokument_ = choiceList(f, "cbodokument", QStringLiteral("Odabir dokumenta"));
     txtbroj_ = new TextField(f, "txtbroj", 20, QStringLiteral("Broj dokumenta"));
-    txtdatumdokumenta_ = datePicker(f, "txtdatumdokumenta");
+    txtdatumdokumenta_ = makeDatePicker(f, "txtdatumdokumenta");
     txtdatumdokumenta_->setToolTip(QStringLiteral("Datum dokumenta"));
     lblprimka_ = new QLabel(f);
     lbldatumprimke_ = new QLabel(f);
