@@ -171,24 +171,19 @@ void frmPregledart::pregledminstanje() {
 }
 
 void frmPregledart::showStatusOf(const QString& code) {
-    std::vector<StockArticle> articles;
-    QString error;
-    try {
-        Database db = Database::open(context().currentBookPath());
-        articles = readArticlesByCode(db, code);
-    } catch (const DbError& e) {
-        error = e.description();
-    }
-    setReportText(stockStatusText(articles));
-    if (!error.isEmpty()) showReportError(error);
+    showStatus([&code](Database& db) { return readArticlesByCode(db, code); });
 }
 
 void frmPregledart::showGroupStatus(ArticleGroup group) {
+    showStatus([group](Database& db) { return readArticleGroup(db, group); });
+}
+
+void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Database&)>& read) {
     std::vector<StockArticle> articles;
     QString error;
     try {
         Database db = Database::open(context().currentBookPath());
-        articles = readArticleGroup(db, group);
+        articles = read(db);
     } catch (const DbError& e) {
         error = e.description();
     }

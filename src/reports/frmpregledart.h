@@ -15,6 +15,9 @@
 #include "reports/reportwindow.h"
 #include "reports/stockreports.h"
 
+#include <functional>
+#include <vector>
+
 class QComboBox;
 class QGroupBox;
 class QRadioButton;
@@ -45,6 +48,8 @@ class frmPregledart : public ReportWindow {
     void fillCodes();
     void showStatusOf(const QString& code);
     void showGroupStatus(ArticleGroup group);
+    // The stock status of the articles `read` gives; a failure is shown after the text.
+    void showStatus(const std::function<std::vector<StockArticle>(Database&)>& read);
     ArticleGroup chosenGroup() const;
 
     QRadioButton* optstanjeart_;
