@@ -9,7 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
+
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>

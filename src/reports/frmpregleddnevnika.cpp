@@ -13,7 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
+
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -91,7 +91,7 @@ frmpregleddnevnika::frmpregleddnevnika(QWidget* parent) : ReportWindow(parent) {
     lsvdnevnik_ = makeJournalList(this, "lsvdnevnik");
     lsvdnevnik_->setMultiSelection(true);
     lsvizbor_ = makeJournalList(this, "lsvizbor");
-    QPlainTextEdit* box = makeReportBox("rtfdnevnik");
+    ReportView* box = makeReportBox("rtfdnevnik");
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdprikazart_);

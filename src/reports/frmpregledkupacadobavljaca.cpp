@@ -8,7 +8,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
+
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -27,7 +27,7 @@ frmpregledkupacadobavljaca::frmpregledkupacadobavljaca(QWidget* parent) : Report
     QPushButton* cmdprikazart = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
     QPushButton* cmdispisart = makePrintButton();
     QPushButton* cmddizlaz = makeExitButton("cmddizlaz");
-    QPlainTextEdit* rtfkd = makeReportBox("rtfkd");
+    ReportView* rtfkd = makeReportBox("rtfkd");
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdprikazart);

@@ -14,7 +14,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
+
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -117,7 +117,7 @@ frmpregledprimki::frmpregledprimki(DocumentKind kind, QWidget* parent)
     auto* cmdprikazart = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
     QPushButton* cmdispisart = makePrintButton();
     QPushButton* exit = makeExitButton(receipts ? "Command1" : "cmdizlaz");
-    QPlainTextEdit* rtfprimke = makeReportBox("rtfprimke");
+    ReportView* rtfprimke = makeReportBox("rtfprimke");
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdprikazart);

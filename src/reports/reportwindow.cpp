@@ -4,10 +4,7 @@
 #include "ui/msgboxhr.h"
 
 #include <QApplication>
-#include <QFont>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
 
 namespace kl {
 
@@ -31,16 +28,9 @@ ReportWindow::ReportWindow(QWidget* parent) : ChildWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
-QPlainTextEdit* ReportWindow::makeReportBox(const char* name) {
-    reportBox_ = new QPlainTextEdit(this);
+ReportView* ReportWindow::makeReportBox(const char* name) {
+    reportBox_ = new ReportView(this);
     reportBox_->setObjectName(QString::fromLatin1(name));
-    reportBox_->setReadOnly(true);
-    reportBox_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    reportBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    reportBox_->setUndoRedoEnabled(false);
-    QFont font(QStringLiteral("Courier New"), 9);
-    font.setStyleHint(QFont::TypeWriter);
-    reportBox_->setFont(font);
     return reportBox_;
 }
 
@@ -58,20 +48,12 @@ QPushButton* ReportWindow::makeExitButton(const char* name) {
 
 void ReportWindow::setReportText(const QString& text) {
     reportText_ = text;
-    if (!reportBox_) return;
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (shown.endsWith(u'\n')) shown.chop(1);  // the box shows no empty line after the last one
-    reportBox_->setPlainText(shown);
+    if (reportBox_) reportBox_->setText(text);
 }
 
 QString ReportWindow::textToPrint() const {
-    if (!reportBox_) return reportText_;
-    const QTextCursor cursor = reportBox_->textCursor();
-    if (!cursor.hasSelection()) return reportText_;
-    QString selected = cursor.selectedText();
-    selected.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
-    return selected;
+    if (reportBox_ && reportBox_->hasSelection()) return reportBox_->selectedText();
+    return reportText_;
 }
 
 void ReportWindow::printReport() {

@@ -3,8 +3,9 @@
 // pattern, the error message of a report operation and the page a report is printed on.
 //
 // A report is plain fixed-width text (lines ending in CR LF) built by a widget-free text builder
-// and shown whole in the window's read-only report box, in Courier New 9 pt without wrapping.
-// The box is never edited; each "Prikaz" replaces its text.
+// and shown whole in the window's read-only report box (a ReportView: Courier New 9 pt, no
+// wrapping, only the lines on screen painted, so a report of 200 000 lines shows at once). The
+// box is never edited; each "Prikaz" replaces its text.
 //
 // Printing (the "I&spis" button, cmdispisart): an empty report prints nothing and asks nothing;
 // otherwise "Ispis na pisač?" (Yes/No) is asked, and Yes prints the selected part of the report
@@ -16,8 +17,8 @@
 
 #include "ui/childwindow.h"
 #include "ui/printing.h"
+#include "ui/reportview.h"
 
-class QPlainTextEdit;
 class QPushButton;
 
 namespace kl {
@@ -40,7 +41,7 @@ class ReportWindow : public ChildWindow {
     explicit ReportWindow(QWidget* parent = nullptr);
 
     // The report box and its text as the builder made it (CR LF line ends).
-    QPlainTextEdit* reportBox() const { return reportBox_; }
+    ReportView* reportBox() const { return reportBox_; }
     QString reportText() const { return reportText_; }
 
     // Shows `text` (CR LF line ends) as the report; an empty text empties the box.
@@ -49,13 +50,13 @@ class ReportWindow : public ChildWindow {
     // The "I&spis" button: the question, then the selection or the whole report.
     void printReport();
 
-    // The text the print button would print now: the selection (its line ends as CR LF) when
-    // there is one, otherwise the whole report.
+    // The text the print button would print now: the selection when there is one, otherwise
+    // the whole report.
     QString textToPrint() const;
 
   protected:
     // Makes the report box `name` (rtfart, rtfprimke, ...) as a child of the window.
-    QPlainTextEdit* makeReportBox(const char* name);
+    ReportView* makeReportBox(const char* name);
     // Makes the print button cmdispisart, wired to printReport.
     QPushButton* makePrintButton();
     // Makes the exit button `name` ("&Izlaz"), wired to close.
@@ -69,7 +70,7 @@ class ReportWindow : public ChildWindow {
     virtual QString printName() const { return caption(); }
 
   private:
-    QPlainTextEdit* reportBox_ = nullptr;
+    ReportView* reportBox_ = nullptr;
     QString reportText_;
 };
 

@@ -6,12 +6,8 @@
 #include "reports/frmpregledkupacadobavljaca.h"
 #include "reports/partnerlist.h"
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 
 using namespace kl;
 using namespace kl::test;
@@ -104,7 +100,7 @@ class Tst_partnerlist : public ReportTest {
         QVERIFY(w->reportText().startsWith("Dobavljači na dan: "));
         QVERIFY(!w->reportText().contains("Proizvodnja"));
         // The box shows the report without its line ends' carriage returns.
-        QCOMPARE(control<QPlainTextEdit>(w, "rtfkd")->toPlainText().split('\n').first(),
+        QCOMPARE(control<ReportView>(w, "rtfkd")->toPlainText().split('\n').first(),
                  linesOf(w->reportText()).first());
         QTest::mouseClick(control<QPushButton>(w, "cmddizlaz"), Qt::LeftButton);
         QTRY_VERIFY(!windows().isLoaded(win::PregledPartnera));
@@ -141,14 +137,9 @@ class Tst_partnerlist : public ReportTest {
         for (int i = 1; i <= lines; ++i)
             text += QStringLiteral("Redak %1").arg(i) + QString(60, u'.') + "\r\n";
         w->setReportText(text);
-        if (selectFrom >= 0) {
-            QPlainTextEdit* box = w->reportBox();
-            QTextCursor c(box->document()->findBlockByNumber(selectFrom));
-            c.setPosition(box->document()->findBlockByNumber(selectTo).position(),
-                          QTextCursor::KeepAnchor);
-            c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-            box->setTextCursor(c);
-        }
+        if (selectFrom >= 0)
+            w->reportBox()->setSelection({selectFrom, 0},
+                                         {selectTo, int(w->reportBox()->line(selectTo).size())});
         box_->answer(answer);
         QTest::mouseClick(control<QPushButton>(w, "cmdispisart"), Qt::LeftButton);
         if (lines == 0) {
