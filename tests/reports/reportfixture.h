@@ -13,6 +13,7 @@
 #include "ui/windowregistry.h"
 #include "warehouse/documents.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
@@ -83,12 +84,33 @@ inline int pdfPageCount(const QString& path) {
 
 // The text of each page of a PDF file as pdftotext -layout reads it.
 inline QStringList pdfPageTexts(const QString& path) {
-    QStringList pages = runTool(QStringLiteral("pdftotext"),
-                                {QStringLiteral("-layout"), QStringLiteral("-enc"),
-                                 QStringLiteral("UTF-8"), path, QStringLiteral("-")})
-                            .split(u'\f');
+    QStringList pages =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"),
+                                              QStringLiteral("UTF-8"), path, QStringLiteral("-")})
+            .split(u'\f');
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
     return pages;
+}
+
+// The lines of a report text without their CR LF. A last line without CR LF, or a line holding a
+// bare CR or LF, is marked, so that comparing the whole list shows it.
+inline QStringList reportLines(const QString& text) {
+    if (text.isEmpty()) return {};
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    else
+        lines.last() += QStringLiteral("<no CR LF>");
+    for (QString& l : lines)
+        if (l.contains(u'\n') || l.contains(u'\r')) l += QStringLiteral("<bare line end>");
+    return lines;
+}
+
+// Clicks the button or option `name` of `w` as the mouse does (near its left edge, on an
+// option's label); a disabled one takes no click.
+inline void clickOn(QWidget* w, const char* name) {
+    auto* b = control<QAbstractButton>(w, QString::fromLatin1(name));
+    if (b) QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
 }
 
 // Each test gets a company with one warehouse book entered as the current book, the report

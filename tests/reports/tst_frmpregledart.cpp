@@ -8,7 +8,6 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QPushButton>
 #include <QRadioButton>
 
 using namespace kl;
@@ -16,30 +15,12 @@ using namespace kl::test;
 
 namespace {
 
-QRadioButton* option(QWidget* w, const QString& name) {
-    return control<QRadioButton>(w, name);
-}
-
 QStringList chooserEntries(QComboBox* box, int role = Qt::DisplayRole) {
     QStringList entries;
     for (int i = 0; i < box->count(); ++i)
         entries << box->itemData(i, role).toString();
     return entries;
 }
-
-// The report each combination of options must make.
-enum class Expected {
-    StatusOfV2,
-    StatusOfM2,
-    StatusAll,
-    StatusZero,
-    StatusBelowMinimum,
-    CardOfV1,
-    CardOfV2,
-    CardsAll,
-    CardsZero,
-    CardsBelowMinimum,
-};
 
 }  // namespace
 
@@ -60,41 +41,20 @@ class Tst_frmpregledart : public ReportTest {
 
     frmPregledart* open() { return shown(windows().window<frmPregledart>(win::PregledArtikala)); }
 
-    QString expectedText(Expected e) {
+    // The report the text builders make of the article with `code` (its status or its card), or
+    // of `group` without a code.
+    QString expectedText(bool cards, const QString& code, ArticleGroup group) {
         Database db = Database::open(book_);
-        auto cards = [&db](ArticleGroup g) {
+        if (code.isEmpty() && !cards) return stockStatusText(readArticleGroup(db, group));
+        if (code.isEmpty()) {
             std::vector<StockCard> c;
-            readGroupCards(db, g, c);
+            readGroupCards(db, group, c);
             return stockCardsText(c);
-        };
-        auto card = [&db](const QString& code) {
-            StockCard c{readCardArticle(db, ArticleKey::Code, code), {}};
-            c.lines = readCardLines(db, c.article.id);
-            return stockCardText(c);
-        };
-        switch (e) {
-            case Expected::StatusOfV2:
-                return stockStatusText(readArticlesByCode(db, QStringLiteral("V2")));
-            case Expected::StatusOfM2:
-                return stockStatusText(readArticlesByCode(db, QStringLiteral("M2")));
-            case Expected::StatusAll:
-                return stockStatusText(readArticleGroup(db, ArticleGroup::All));
-            case Expected::StatusZero:
-                return stockStatusText(readArticleGroup(db, ArticleGroup::ZeroStock));
-            case Expected::StatusBelowMinimum:
-                return stockStatusText(readArticleGroup(db, ArticleGroup::BelowMinimum));
-            case Expected::CardOfV1:
-                return card(QStringLiteral("V1"));
-            case Expected::CardOfV2:
-                return card(QStringLiteral("V2"));
-            case Expected::CardsAll:
-                return cards(ArticleGroup::All);
-            case Expected::CardsZero:
-                return cards(ArticleGroup::ZeroStock);
-            case Expected::CardsBelowMinimum:
-                return cards(ArticleGroup::BelowMinimum);
         }
-        return QString();
+        if (!cards) return stockStatusText(readArticlesByCode(db, code));
+        StockCard c{readCardArticle(db, ArticleKey::Code, code), {}};
+        c.lines = readCardLines(db, c.article.id);
+        return stockCardText(c);
     }
 
   private slots:
@@ -104,7 +64,7 @@ class Tst_frmpregledart : public ReportTest {
         QVERIFY(w);
         QCOMPARE(w->caption(), QStringLiteral("Pregled artikala"));
         for (const char* name : {"optstanjeart", "Optjedanart", "optnazivart", "optsveart"})
-            QVERIFY2(option(w, QString::fromLatin1(name))->isChecked(), name);
+            QVERIFY2(control<QRadioButton>(w, name)->isChecked(), name);
         auto* frame3 = control<QGroupBox>(w, QStringLiteral("Frame3"));
         auto* frame4 = control<QGroupBox>(w, QStringLiteral("Frame4"));
         auto* cbood = control<QComboBox>(w, QStringLiteral("cbood"));
@@ -112,67 +72,60 @@ class Tst_frmpregledart : public ReportTest {
         QVERIFY(!cbood->isEditable());
         QCOMPARE(chooserEntries(cbood), (QStringList{"Matica", "Vijak", "Vijak"}));
         QCOMPARE(chooserEntries(cbood, Qt::UserRole), (QStringList{"M2", "V1", "V2"}));
-        QCOMPARE(cbood->currentIndex(), 0);
 
-        option(w, QStringLiteral("optviseart"))->click();
+        clickOn(w, "optviseart");
         QVERIFY(!frame3->isEnabled() && frame4->isEnabled());
-        option(w, QStringLiteral("Optjedanart"))->click();
+        clickOn(w, "Optjedanart");
         QVERIFY(frame3->isEnabled() && !frame4->isEnabled());
-
-        option(w, QStringLiteral("optsifraart"))->click();
+        clickOn(w, "optsifraart");
         QCOMPARE(chooserEntries(cbood), (QStringList{"M2", "V1", "V2"}));
         QCOMPARE(cbood->currentText(), QStringLiteral("M2"));
-        option(w, QStringLiteral("optnazivart"))->click();
+        clickOn(w, "optnazivart");
         QCOMPARE(chooserEntries(cbood), (QStringList{"Matica", "Vijak", "Vijak"}));
     }
 
+    // The options clicked in order (a click on a disabled frame's option does nothing) with the
+    // chooser entry chosen after each, and the article code or group of the report expected.
     void dispatch_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("scope");
-        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("entry");
-        QTest::addColumn<QString>("group");
-        QTest::addColumn<int>("expected");
-        const QString status = QStringLiteral("optstanjeart");
-        const QString cards = QStringLiteral("optkarticeart");
-        const QString one = QStringLiteral("Optjedanart");
-        const QString several = QStringLiteral("optviseart");
-        const QString byName = QStringLiteral("optnazivart");
-        const QString byCode = QStringLiteral("optsifraart");
-        const QString all = QStringLiteral("optsveart");
-        const QString zero = QStringLiteral("optkolicinanulart");
-        const QString below = QStringLiteral("optminkolicinaart");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("group");
+        const QString status = "optstanjeart", cards = "optkarticeart", one = "Optjedanart",
+                      several = "optviseart", byName = "optnazivart", byCode = "optsifraart";
+        const int all = int(ArticleGroup::All), zero = int(ArticleGroup::ZeroStock),
+                  below = int(ArticleGroup::BelowMinimum);
         // The second "Vijak" of the names is V2; the codes are M2, V1, V2.
-        dataRow("status, one by name", status, one, byName, 2, all, int(Expected::StatusOfV2));
-        dataRow("status, one by code", status, one, byCode, 0, all, int(Expected::StatusOfM2));
-        dataRow("status, all", status, several, byName, 2, all, int(Expected::StatusAll));
-        dataRow("status, zero", status, several, byName, 2, zero, int(Expected::StatusZero));
-        dataRow("status, below minimum", status, several, byName, 2, below,
-                int(Expected::StatusBelowMinimum));
-        dataRow("card, one by name", cards, one, byName, 2, all, int(Expected::CardOfV1));
-        dataRow("card, one by code", cards, one, byCode, 2, all, int(Expected::CardOfV2));
-        dataRow("cards, all", cards, several, byCode, 0, all, int(Expected::CardsAll));
-        dataRow("cards, zero", cards, several, byName, 0, zero, int(Expected::CardsZero));
-        dataRow("cards, below minimum", cards, several, byName, 0, below,
-                int(Expected::CardsBelowMinimum));
+        dataRow("status, one by name", QStringList{status, byName, one}, 2, QString("V2"), all);
+        dataRow("status, one by code", QStringList{status, byCode, one}, 0, QString("M2"), all);
+        dataRow("status, all", QStringList{status, several, "optsveart"}, 2, QString(), all);
+        dataRow("status, zero", QStringList{status, several, "optkolicinanulart"}, 2, QString(),
+                zero);
+        dataRow("status, below minimum", QStringList{status, several, "optminkolicinaart"}, 2,
+                QString(), below);
+        dataRow("card, one by name", QStringList{cards, byName, one}, 2, QString("V1"), all);
+        dataRow("card, one by code", QStringList{cards, byCode, one}, 2, QString("V2"), all);
+        dataRow("cards, all", QStringList{cards, byCode, several, "optsveart"}, 0, QString(), all);
+        dataRow("cards, zero", QStringList{cards, several, "optkolicinanulart"}, 0, QString(),
+                zero);
+        dataRow("cards, below minimum", QStringList{cards, several, "optminkolicinaart"}, 0,
+                QString(), below);
     }
     void dispatch() {
-        QFETCH(QString, kind);
-        QFETCH(QString, scope);
-        QFETCH(QString, choice);
+        QFETCH(QStringList, options);
         QFETCH(int, entry);
-        QFETCH(QString, group);
-        QFETCH(int, expected);
+        QFETCH(QString, code);
+        QFETCH(int, group);
         fillBook();
         frmPregledart* w = open();
         QVERIFY(w);
-        option(w, kind)->click();
-        option(w, choice)->click();
-        control<QComboBox>(w, QStringLiteral("cbood"))->setCurrentIndex(entry);
-        option(w, scope)->click();
-        option(w, group)->click();
-        QTest::mouseClick(control<QPushButton>(w, QStringLiteral("cmdprikazart")), Qt::LeftButton);
-        const QString text = expectedText(Expected(expected));
+        for (const QString& o : options) {
+            clickOn(w, qPrintable(o));
+            control<QComboBox>(w, "cbood")->setCurrentIndex(entry);
+        }
+        clickOn(w, "cmdprikazart");
+        const QString text =
+            expectedText(options.first() == "optkarticeart", code, ArticleGroup(group));
         QVERIFY(!text.isEmpty());
         QCOMPARE(w->reportText(), text);
         QCOMPARE(box_->count(), 0);
@@ -181,8 +134,8 @@ class Tst_frmpregledart : public ReportTest {
     void cardOfNoArticle() {
         frmPregledart* w = open();
         QVERIFY(w);
-        option(w, QStringLiteral("optkarticeart"))->click();
-        QTest::mouseClick(control<QPushButton>(w, QStringLiteral("cmdprikazart")), Qt::LeftButton);
+        clickOn(w, "optkarticeart");
+        clickOn(w, "cmdprikazart");
         QCOMPARE(w->reportText(), QString());
         QCOMPARE(box_->count(), 1);
         QCOMPARE(box_->last().prompt, QStringLiteral("Nema trenutnog zapisa."));
@@ -205,21 +158,16 @@ class Tst_frmpregledart : public ReportTest {
             addArticle(book_, QStringLiteral("A%1").arg(i), QStringLiteral("Artikl %1").arg(i));
         frmPregledart* w = open();
         QVERIFY(w);
-        option(w, QStringLiteral("optviseart"))->click();
-        if (report) {
-            QTest::mouseClick(control<QPushButton>(w, QStringLiteral("cmdprikazart")),
-                              Qt::LeftButton);
-            QCOMPARE(w->reportText().count(QStringLiteral("\r\n")), 82);
-        }
+        clickOn(w, "optviseart");
+        if (report) clickOn(w, "cmdprikazart");
+        QCOMPARE(w->reportText().count(QStringLiteral("\r\n")), report ? 82 : 0);
         box_->answer(answer);
-        QTest::mouseClick(control<QPushButton>(w, QStringLiteral("cmdispisart")), Qt::LeftButton);
-        if (!report) {
-            QCOMPARE(box_->count(), 0);
-            QVERIFY(printed_.isEmpty());
-            return;
+        clickOn(w, "cmdispisart");
+        QCOMPARE(box_->count() > 0, report);
+        if (report) {
+            QCOMPARE(box_->shown().first().prompt, QStringLiteral("Ispis na pisač?"));
+            QCOMPARE(box_->shown().first().title, QStringLiteral("Ispis!"));
         }
-        QCOMPARE(box_->shown().first().prompt, QStringLiteral("Ispis na pisač?"));
-        QCOMPARE(box_->shown().first().title, QStringLiteral("Ispis!"));
         QCOMPARE(printed_.size(), pages ? 1 : 0);
         if (!pages) return;
         QCOMPARE(pdfPageCount(printed_.first()), pages);

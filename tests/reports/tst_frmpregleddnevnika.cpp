@@ -9,8 +9,6 @@
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include <numeric>
@@ -40,12 +38,6 @@ QString today() {
     return dateText(QDate::currentDate());
 }
 
-QStringList linesOf(const QString& text) {
-    QStringList lines = text.split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    return lines;
-}
-
 // The report: title, empty line, heading, underscores, then the lines of kLines at `rows`.
 QStringList report(const QString& title, const QList<int>& rows) {
     QStringList lines{title, "", kHeading, QString(130, u'_')};
@@ -59,11 +51,6 @@ void clickHeading(ReportList* list, int column) {
     const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2,
                     h->height() / 2);
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
-}
-
-// The words of a line, so that a line read back from a PDF compares with the report line.
-QString words(const QString& line) {
-    return line.simplified();
 }
 
 }  // namespace
@@ -88,18 +75,6 @@ class Tst_frmpregleddnevnika : public ReportTest {
                 QStringLiteral("Ulazni račun"), QStringLiteral("R-8"), QDate(2026, 3, 5));
     }
 
-    // 100 journal rows: a receipt of 60 lines on 10.03.2026 and an issue of 40 on 12.03.2026.
-    void fillHundredRows() {
-        const int a = addArticle(book_, "A1", QStringLiteral("Čaj od šipka"));
-        addPartner(book_, "d", QStringLiteral("Dobavljač"));
-        addPartner(book_, "k", QStringLiteral("Kupac"));
-        addDocumentType(book_, QStringLiteral("Ulazni račun"));
-        std::vector<Line> in(60, Line{a, "1", "2,50"}), out(40, Line{a, "1", "2,50"});
-        receipt(book_, QDate(2026, 3, 10), QStringLiteral("Dobavljač"), in,
-                QStringLiteral("Ulazni račun"));
-        issue(book_, QDate(2026, 3, 12), QStringLiteral("Kupac"), out);
-    }
-
     frmpregleddnevnika* open() {
         w_ = shown(windows().window<frmpregleddnevnika>(win::PregledDnevnika));
         return w_;
@@ -108,11 +83,8 @@ class Tst_frmpregleddnevnika : public ReportTest {
     T* get(const char* name) {
         return control<T>(w_, QString::fromLatin1(name));
     }
-    void click(const char* name) {
-        QAbstractButton* b = get<QAbstractButton>(name);
-        QVERIFY2(b->isEnabled() && b->isVisible(), name);
-        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-    }
+    void click(const char* name) { clickOn(w_, name); }
+    QStringList reportShown() { return reportLines(w_->reportText()); }
     // Which of the two lists and the report box are shown.
     QString showing() {
         QStringList out;
@@ -122,6 +94,11 @@ class Tst_frmpregleddnevnika : public ReportTest {
     }
 
   private slots:
+    // The list as the window opens. "Prikaz" shows the report in place of the list, in the
+    // list's order: as read, then after a heading clicked once (ascending) and twice (descending,
+    // equal names keep their order); clicking an option brings a list back. The list stays as
+    // read until "Cijeli dnevnik" reads the book again; a book that cannot be read leaves it
+    // empty and the error is told.
     void window() {
         fillBook();
         QVERIFY(open());
@@ -137,107 +114,89 @@ class Tst_frmpregleddnevnika : public ReportTest {
         QCOMPARE(list->rowTexts(2), (QStringList{"04.03.2026", "Čokolada mliječna", "I", "", "", "",
                                                  "", "5", "2,5", "", "12,50"}));
 
-        // The list stays as read until "Cijeli dnevnik" reads the book again.
-        issue(book_, QDate(2026, 3, 7), QStringLiteral("Kupac"), {{1, "1", "2,50"}});
-        click("cmdprikazart");
-        QCOMPARE(linesOf(w_->reportText()).size(), 4 + 4);
-        click("optsve");
-        QCOMPARE(list->rowCount(), 5);
-        QVERIFY(box_->shown().isEmpty());
-    }
-
-    // "Prikaz" shows the report in place of the list; clicking an option brings a list back.
-    void wholeJournal() {
-        fillBook();
-        QVERIFY(open());
+        const QString title = "Ispis dnevnika na dan: " + today();
         click("cmdprikazart");
         QCOMPARE(showing(), QString("rtfdnevnik"));
-        QCOMPARE(linesOf(w_->reportText()),
-                 report("Ispis dnevnika na dan: " + today(), {0, 1, 2, 3}));
-        QCOMPARE(get<QPlainTextEdit>("rtfdnevnik")->toPlainText().split(u'\n'),
-                 linesOf(w_->reportText()));
-        click("optsve");
-        QCOMPARE(showing(), QString("lsvdnevnik"));
+        QCOMPARE(reportShown(), report(title, {0, 1, 2, 3}));
+        QCOMPARE(get<ReportView>("rtfdnevnik")->toPlainText().split(u'\n'), reportShown());
         click("optdatumu");
         QCOMPARE(showing(), QString("lsvizbor"));
         click("cmdprikazart");
         click("optizbor");
         QCOMPARE(showing(), QString("lsvdnevnik"));
         QVERIFY(!get<QGroupBox>("Framedatum")->isEnabled());
-    }
 
-    // "Izbor": only the selected rows, in list order; none selected gives title and heading.
-    void selection_data() {
-        QTest::addColumn<QList<int>>("selected");
-        QTest::addColumn<QList<int>>("rows");
-        dataRow("none", QList<int>{}, QList<int>{});
-        dataRow("two", QList<int>{3, 1}, QList<int>{1, 3});
-    }
-    void selection() {
-        QFETCH(QList<int>, selected);
-        QFETCH(QList<int>, rows);
-        fillBook();
-        QVERIFY(open());
-        click("optizbor");
-        ReportList* list = get<ReportList>("lsvdnevnik");
-        QCOMPARE(list->rowCount(), 4);
-        for (int r : selected)
-            list->setRowSelected(r, true);
-        click("cmdprikazart");
-        QCOMPARE(linesOf(w_->reportText()),
-                 report("Izabrano iz dnevnika na dan: " + today(), rows));
-    }
-
-    // A heading clicked twice: ascending, then descending (equal names keep their order); the
-    // report follows the list.
-    void sortTwice() {
-        fillBook();
-        QVERIFY(open());
-        ReportList* list = get<ReportList>("lsvdnevnik");
-        const QString title = "Ispis dnevnika na dan: " + today();
+        click("optsve");
         clickHeading(list, JNaziv);
         click("cmdprikazart");
-        QCOMPARE(linesOf(w_->reportText()), report(title, {3, 0, 2, 1}));
+        QCOMPARE(reportShown(), report(title, {3, 0, 2, 1}));
         click("optsve");  // the list again, read anew in stored order
         clickHeading(list, JNaziv);
         clickHeading(list, JNaziv);
         click("cmdprikazart");
-        QCOMPARE(linesOf(w_->reportText()), report(title, {1, 0, 2, 3}));
+        QCOMPARE(reportShown(), report(title, {1, 0, 2, 3}));
+
+        issue(book_, QDate(2026, 3, 7), QStringLiteral("Kupac"), {{1, "1", "2,50"}});
+        click("cmdprikazart");
+        QCOMPARE(reportShown().size(), 4 + 4);
+        click("optsve");
+        QCOMPARE(list->rowCount(), 5);
+        QVERIFY(box_->shown().isEmpty());
+        QFile::remove(book_);
+        click("optsve");
+        QCOMPARE(list->rowCount(), 0);
+        QCOMPARE(showing(), QString("lsvdnevnik"));
+        QCOMPARE(box_->count(), 1);
+        QCOMPARE(box_->last().style, MsgStyle::OkOnly);
+        QCOMPARE(box_->last().title, applicationTitle());
+        QVERIFY(!box_->last().prompt.isEmpty());
     }
 
-    // "Po datumu": the rows of the range, both ends included, in the list's order of the moment.
-    void dateRange_data() {
+    // "Izbor": only the selected rows; "Po datumu": the rows of the range, both ends included.
+    // Both in the list's order of the moment: "Duguje" sorted descending as texts gives the rows
+    // 1 ("7,50"), 3 ("2,47"), 0 ("12,50"), 2 (empty).
+    void chosenRows_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QList<int>>("selected");  // positions in the sorted list
         QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QList<int>>("rows");
-        dataRow("one day", QDate(2026, 3, 2), QDate(2026, 3, 2), QList<int>{1, 0});
-        dataRow("two days", QDate(2026, 3, 4), QDate(2026, 3, 6), QList<int>{3, 2});
-        dataRow("none", QDate(2026, 3, 3), QDate(2026, 3, 3), QList<int>{});
+        const QDate d2(2026, 3, 2), d3(2026, 3, 3), d4(2026, 3, 4), d6(2026, 3, 6);
+        dataRow("selection, none", QString("optizbor"), QList<int>{}, d2, d2, QList<int>{});
+        dataRow("selection, two", QString("optizbor"), QList<int>{3, 1}, d2, d2, QList<int>{3, 2});
+        dataRow("range, one day", QString("optdatumu"), QList<int>{}, d2, d2, QList<int>{1, 0});
+        dataRow("range, two days", QString("optdatumu"), QList<int>{}, d4, d6, QList<int>{3, 2});
+        dataRow("range, none", QString("optdatumu"), QList<int>{}, d3, d3, QList<int>{});
     }
-    void dateRange() {
+    void chosenRows() {
+        QFETCH(QString, option);
+        QFETCH(QList<int>, selected);
         QFETCH(QDate, from);
         QFETCH(QDate, to);
         QFETCH(QList<int>, rows);
         fillBook();
         QVERIFY(open());
+        click(qPrintable(option));
+        const bool range = option == "optdatumu";
+        QCOMPARE(get<QGroupBox>("Framedatum")->isEnabled(), range);
         ReportList* list = get<ReportList>("lsvdnevnik");
-        clickHeading(list, JDuguje);  // "12,50" < "2,47" < "7,50" as texts; empties first
         clickHeading(list, JDuguje);
-        click("optdatumu");
-        QVERIFY(get<QGroupBox>("Framedatum")->isEnabled());
+        clickHeading(list, JDuguje);
+        for (int r : selected)
+            list->setRowSelected(r, true);
         get<QDateEdit>("dtpod")->setDate(from);
         get<QDateEdit>("dtpdo")->setDate(to);
-        QCOMPARE(get<ReportList>("lsvizbor")->rowCount(), rows.size());
+        if (range) QCOMPARE(get<ReportList>("lsvizbor")->rowCount(), rows.size());
         click("cmdprikazart");
-        QCOMPARE(linesOf(w_->reportText()),
-                 report(QString("Ispis dijela dnevnika od: %1 do: %2 na dan: %3")
-                            .arg(dateText(from), dateText(to), today()),
-                        rows));
+        const QString title = range ? QString("Ispis dijela dnevnika od: %1 do: %2 na dan: %3")
+                                          .arg(dateText(from), dateText(to), today())
+                                    : "Izabrano iz dnevnika na dan: " + today();
+        QCOMPARE(reportShown(), report(title, rows));
     }
 
-    // The print: the page estimate asked first, then the journal's own pages: 50 rows each,
-    // heading block and page number on every page, footer after a full one, the last column
-    // on the paper.
+    // The print of 100 rows: the page estimate asked first, then the journal's own pages: 50 rows
+    // each, heading block and page number on every page, footer after a full one, the last
+    // column on the paper.
     void print_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<int>("selected");  // "Izbor": the first n rows
@@ -263,7 +222,15 @@ class Tst_frmpregleddnevnika : public ReportTest {
         QFETCH(QList<int>, perPage);
         QFETCH(QString, firstTitle);
         QFETCH(QString, laterTitle);
-        fillHundredRows();
+        // A receipt of 60 lines on 10.03.2026 and an issue of 40 on 12.03.2026.
+        const int a = addArticle(book_, "A1", QStringLiteral("Čaj od šipka"));
+        addPartner(book_, "d", QStringLiteral("Dobavljač"));
+        addPartner(book_, "k", QStringLiteral("Kupac"));
+        addDocumentType(book_, QStringLiteral("Ulazni račun"));
+        receipt(book_, QDate(2026, 3, 10), QStringLiteral("Dobavljač"),
+                std::vector<Line>(60, Line{a, "1", "2,50"}), QStringLiteral("Ulazni račun"));
+        issue(book_, QDate(2026, 3, 12), QStringLiteral("Kupac"),
+              std::vector<Line>(40, Line{a, "1", "2,50"}));
         QVERIFY(open());
         click(qPrintable(option));
         ReportList* list = get<ReportList>("lsvdnevnik");
@@ -274,54 +241,35 @@ class Tst_frmpregleddnevnika : public ReportTest {
 
         box_->answer(answer);
         click("cmdispisart");
-        const QStringList report = linesOf(w_->reportText());
+        const QStringList report = reportShown();
         QCOMPARE(report.first(), firstTitle);
         QVERIFY(box_->count() >= 1);
         const MsgBoxShown question = box_->shown().first();
         QCOMPARE(question.prompt, QString("Broj stranica: %1 Ispis dokumenta?").arg(estimate));
         QCOMPARE(question.style, MsgStyle::YesNo | MsgStyle::Question);
         QCOMPARE(question.title, QString("Ispis dokumenta!"));
-        if (perPage.isEmpty()) {
-            QCOMPARE(box_->count(), 1);
-            QVERIFY(printed_.isEmpty());
-            return;
-        }
-        QCOMPARE(printed_.size(), 1);
+        QCOMPARE(printed_.size(), perPage.isEmpty() ? 0 : 1);
+        if (perPage.isEmpty()) return;
         QCOMPARE(pdfPageCount(printed_.first()), perPage.size());
         const QStringList pages = pdfPageTexts(printed_.first());
         QCOMPARE(pages.size(), perPage.size());
 
-        // Every row of the report, whole, on the pages in order.
+        // Every row of the report, whole, on the pages in order (pdftotext shortens the blanks).
         const QStringList rows = report.mid(4);
         QCOMPARE(rows.size(), std::accumulate(perPage.begin(), perPage.end(), 0));
         int next = 0;
         for (int p = 0; p < pages.size(); ++p) {
             QStringList lines;
             for (const QString& line : pages.at(p).split(u'\n'))
-                if (!line.trimmed().isEmpty()) lines << words(line);
+                if (!line.trimmed().isEmpty()) lines << line.simplified();
             const QString title =
                 (p == 0 ? firstTitle : laterTitle) + "  Stranica br. " + QString::number(p + 1);
-            const int n = perPage.at(p);
-            QStringList expected{words(title), words(kHeading), QString(130, u'_')};
-            for (int i = 0; i < n; ++i)
-                expected << words(rows.at(next++));
-            if (n == 50) expected << QString::number(p + 1);
+            QStringList expected{title.simplified(), kHeading.simplified(), QString(130, u'_')};
+            for (int i = 0; i < perPage.at(p); ++i)
+                expected << rows.at(next++).simplified();
+            if (perPage.at(p) == 50) expected << QString::number(p + 1);
             QCOMPARE(lines, expected);
         }
-    }
-
-    // A book that cannot be read: the list stays empty and the error is told.
-    void readError() {
-        fillBook();
-        QVERIFY(open());
-        QFile::remove(book_);
-        click("optsve");
-        QCOMPARE(get<ReportList>("lsvdnevnik")->rowCount(), 0);
-        QCOMPARE(showing(), QString("lsvdnevnik"));
-        QCOMPARE(box_->count(), 1);
-        QCOMPARE(box_->last().style, MsgStyle::OkOnly);
-        QCOMPARE(box_->last().title, applicationTitle());
-        QVERIFY(!box_->last().prompt.isEmpty());
     }
 };
 
