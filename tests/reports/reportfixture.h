@@ -124,22 +124,11 @@ class ReportTest : public QObject {
     QString book_;
     QStringList printed_;  // the PDF files written, in order
 
-    template <typename T>
-    T* shown(T* w) {
-        w->show();
-        QApplication::setActiveWindow(w);
-        w->activateWindow();
-        return QTest::qWaitForWindowActive(w) ? w : nullptr;
-    }
-
   private slots:
     void init() {
         folder_ = std::make_unique<TempProgramFolder>();
         box_ = std::make_unique<ScriptedMsgBox>();
-        const int book = addBook(addCompany(QStringLiteral("Alfa")), "Glavno", kWarehouseKind);
-        context().currentBookFile = bookFileName(kWarehouseKind, QString::number(book));
-        context().currentBookType = kWarehouseKind;
-        book_ = context().currentBookPath();
+        book_ = enterNewWarehouseBook();
         printed_.clear();
         PrintSettings s;
         s.forcePdf = true;

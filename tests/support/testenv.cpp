@@ -53,6 +53,13 @@ QString newWarehouseBook() {
     return bookPath(kWarehouseKind, addBook(company, QStringLiteral("Glavno"), kWarehouseKind));
 }
 
+QString enterNewWarehouseBook() {
+    const int book = addBook(addCompany(QStringLiteral("Alfa")), "Glavno", kWarehouseKind);
+    context().currentBookFile = bookFileName(kWarehouseKind, QString::number(book));
+    context().currentBookType = kWarehouseKind;
+    return context().currentBookPath();
+}
+
 int addArticle(const QString& path, const QString& code, const QString& name, double stock,
                double value, double average, const QString& unit, double minimum,
                const QString& barcode) {

@@ -3,6 +3,7 @@
 // application context, quick creation of master and book databases with rows, and finding a
 // window's controls by objectName.
 
+#include <QApplication>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +42,9 @@ int addBook(int companyId, const QString& name, const QString& kind,
 QString bookPath(const QString& kind, int id);
 // A company "Alfa" with one warehouse book "Glavno"; returns the book file's path.
 QString newWarehouseBook();
+// The same book entered as the current book of the application context (file and kind); returns
+// its path.
+QString enterNewWarehouseBook();
 // Adds an article to a warehouse book file and returns its id.
 int addArticle(const QString& bookPath, const QString& code, const QString& name, double stock = 0,
                double value = 0, double average = 0, const QString& unit = QStringLiteral("kom"),
@@ -59,6 +63,15 @@ bool executeRaw(const QString& path, const QString& sql);
 template <typename... A>
 void dataRow(const char* name, A... values) {
     (QTest::newRow(name) << ... << values);
+}
+
+// Shows `w` and waits until it is the active window; null if it never becomes so.
+template <typename T>
+T* shown(T* w) {
+    w->show();
+    QApplication::setActiveWindow(w);
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w) ? w : nullptr;
 }
 
 // Finds the child control `name` of `parent` (searching recursively) and fails the test if it

@@ -103,23 +103,11 @@ class WarehouseWindowTest : public QObject {
     std::unique_ptr<ScriptedMsgBox> box_;
     QString book_;
 
-    // Shows `w` and waits until it is the active window; null if it never becomes so.
-    template <typename T>
-    T* shown(T* w) {
-        w->show();
-        QApplication::setActiveWindow(w);
-        w->activateWindow();
-        return QTest::qWaitForWindowActive(w) ? w : nullptr;
-    }
-
   private slots:
     void init() {
         folder_ = std::make_unique<TempProgramFolder>();
         box_ = std::make_unique<ScriptedMsgBox>();
-        const int book = addBook(addCompany(QStringLiteral("Alfa")), "Glavno", kWarehouseKind);
-        context().currentBookFile = bookFileName(kWarehouseKind, QString::number(book));
-        context().currentBookType = kWarehouseKind;
-        book_ = context().currentBookPath();
+        book_ = enterNewWarehouseBook();
         defineWarehouseWindows();
     }
     void cleanup() {
