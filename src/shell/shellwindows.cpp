@@ -1,5 +1,6 @@
 #include "shell/shellwindows.h"
 
+#include "production/productionwindows.h"
 #include "reports/reportwindows.h"
 #include "shell/frmabout.h"
 #include "shell/frmizborknjige.h"
@@ -53,6 +54,7 @@ void defineShellWindows() {
     w.define(win::About, [] { return new frmAbout; });
     defineWarehouseWindows();
     defineReportWindows();
+    defineProductionWindows();
 }
 
 }  // namespace kl

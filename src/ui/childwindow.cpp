@@ -47,6 +47,27 @@ QSize ChildWindow::minimumSizeHint() const {
     return sizing_ == Sizing::Fixed ? sizeHint() : QWidget::minimumSizeHint();
 }
 
+void ChildWindow::showBeside(ChildWindow* w, bool centred, QPoint offset) {
+    QMdiSubWindow* own = mdiSubWindow();
+    QMdiArea* area = own ? own->mdiArea() : nullptr;
+    if (!area) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+        w->focusFirstControl();
+        return;
+    }
+    QMdiSubWindow* sub = w->mdiSubWindow();
+    if (!sub) sub = w->showInMdiArea(area);
+    sub->show();
+    if (centred)
+        centreInArea(sub);
+    else
+        sub->move(own->pos() + offset);
+    area->setActiveSubWindow(sub);
+    w->focusFirstControl();
+}
+
 void centreInArea(QMdiSubWindow* sub) {
     if (!sub || !sub->mdiArea()) return;
     const QSize area = sub->mdiArea()->viewport()->size();

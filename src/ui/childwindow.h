@@ -82,6 +82,11 @@ class ChildWindow : public QWidget {
     // order when there is none (or it cannot take the focus now).
     void focusFirstControl();
 
+    // Shows `w`, a window this one opens over itself (a search, a helper entry window), in the
+    // MDI area holding this window, centred in the area or at `offset` from this window, makes it
+    // the active subwindow and focuses its first control. Without an area `w` is shown on its own.
+    void showBeside(ChildWindow* w, bool centred, QPoint offset = {});
+
     // A control that takes the focus every time the window becomes active (as a top-level window
     // or as the active subwindow of the main window), except in help mode: the one field of a
     // small entry or search window.

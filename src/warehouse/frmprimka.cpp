@@ -560,27 +560,6 @@ bool frmPrimka::post() {
 
 // ---- Other windows ---------------------------------------------------------------------------
 
-void frmPrimka::showBeside(ChildWindow* w, bool centred, QPoint offset) {
-    QMdiSubWindow* own = mdiSubWindow();
-    QMdiArea* area = own ? own->mdiArea() : nullptr;
-    if (!area) {
-        w->show();
-        w->raise();
-        w->activateWindow();
-        w->focusFirstControl();
-        return;
-    }
-    QMdiSubWindow* sub = w->mdiSubWindow();
-    if (!sub) sub = w->showInMdiArea(area);
-    sub->show();
-    if (centred)
-        centreInArea(sub);
-    else
-        sub->move(own->pos() + offset);
-    area->setActiveSubWindow(sub);
-    w->focusFirstControl();
-}
-
 void frmPrimka::openArticles() {
     if (!isReceipt()) return;
     context().calledFromDocument = true;

@@ -89,9 +89,6 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     void amountInputChanged(NumericField* changed);
     void clearEntry();
     void listChanged();
-    // Shows `w` in the main window's area (or on its own when this window has none), centred
-    // over that area, or at `offset` from this window.
-    void showBeside(ChildWindow* w, bool centred, QPoint offset = {});
 
     DocumentKind kind_;
     QString bookPath_;

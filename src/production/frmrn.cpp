@@ -1,0 +1,9 @@
+#include "production/frmrn.h"
+
+namespace kl {
+
+frmrn::frmrn(QWidget* parent) : ChildWindow(parent) {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+}  // namespace kl

@@ -1,0 +1,128 @@
+#pragma once
+// What the production tests share: a company with two warehouse books and a production book
+// entered as the current book, articles in the warehouse books, products with bills stored
+// through the program's own code, issues posted by hand into a warehouse book, the windows
+// defined and every message box scripted, every print going to a PDF file in the test's folder.
+
+#include "data/appcontext.h"
+#include "data/convert.h"
+#include "data/database.h"
+#include "production/productionwindows.h"
+#include "production/products.h"
+#include "production/workorders.h"
+#include "scriptedmsgbox.h"
+#include "testenv.h"
+#include "ui/printing.h"
+#include "ui/windowregistry.h"
+#include "warehouse/documents.h"
+#include "warehouse/warehousewindows.h"
+#include "windowtest.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <memory>
+
+namespace kl::test {
+
+// The company's books: two warehouse books and the production book (the current book).
+struct ProductionBooks {
+    int companyId = 0;
+    int glavno = 0;       // warehouse book "Glavno"
+    int pomocno = 0;      // warehouse book "Pomoćno"
+    int proizvodnja = 0;  // production book "Pogon"
+    QString glavnoPath, pomocnoPath, productionPath;
+    QString glavnoId() const { return QString::number(glavno); }
+    QString pomocnoId() const { return QString::number(pomocno); }
+};
+
+// Creates the company "Alfa" with the warehouse books "Glavno" and "Pomoćno" and the production
+// book "Pogon", and enters the production book as the current book.
+inline ProductionBooks enterProductionBook() {
+    ProductionBooks b;
+    b.companyId = addCompany(QStringLiteral("Alfa"));
+    context().currentCompanyId = b.companyId;
+    b.glavno = addBook(b.companyId, QStringLiteral("Glavno"), kWarehouseKind);
+    b.pomocno = addBook(b.companyId, QStringLiteral("Pomoćno"), kWarehouseKind);
+    b.proizvodnja = addBook(b.companyId, QStringLiteral("Pogon"), kProductionKind);
+    b.glavnoPath = bookPath(kWarehouseKind, b.glavno);
+    b.pomocnoPath = bookPath(kWarehouseKind, b.pomocno);
+    b.productionPath = bookPath(kProductionKind, b.proizvodnja);
+    context().currentBookFile = bookFileName(kProductionKind, QString::number(b.proizvodnja));
+    context().currentBookType = kProductionKind;
+    return b;
+}
+
+// A bill line not stored yet, as the product window's list holds it after "Dodaj na listu".
+inline BillLine billLine(const QString& bookName, int bookId, int articleId, const QString& code,
+                         const QString& name, const QString& quantity, const QString& price) {
+    const double amount = numberOrZero(quantity) * numberOrZero(price);
+    return {bookName,
+            code,
+            name,
+            quantity,
+            price,
+            formatEntry(amount),
+            QString::number(articleId),
+            QString::number(bookId),
+            QStringLiteral("0")};
+}
+
+// A hand-posted issue of one line in a warehouse book (the customer "Proizvodnja" seeded in
+// every warehouse book); returns its header id.
+inline qint64 postIssue(const QString& book, const QString& articleId, const QString& quantity,
+                        const QString& price) {
+    DocumentHeader h;
+    h.kind = DocumentKind::Issue;
+    h.broj = QString::number(nextDocumentNumber(book, DocumentKind::Issue));
+    h.datum = QDate::currentDate();
+    h.partner = QStringLiteral("Proizvodnja");
+    const QString amount = formatEntry(numberOrZero(quantity) * numberOrZero(price));
+    return postDocument(book, h, {{QString(), QString(), quantity, price, amount, articleId}})
+        .headerId;
+}
+
+// One value of a database file, read with a bound select ("select stanje from artikli where
+// id=?"), as its text form; empty when there is no row.
+inline QString valueOf(const QString& path, const QString& sql, const QVariantList& params = {}) {
+    Database db = Database::open(path);
+    Recordset rs = db.openRecordset(sql, params);
+    return rs.eof() ? QString() : rs.text(rs.fieldName(0));
+}
+
+// Each test gets the company and its books, every window defined, message boxes scripted and
+// prints going to PDF files in the test's own folder; all windows are closed after it.
+class ProductionTest : public QObject {
+    Q_OBJECT
+  protected:
+    std::unique_ptr<TempProgramFolder> folder_;
+    std::unique_ptr<ScriptedMsgBox> box_;
+    ProductionBooks books_;
+    QStringList printed_;  // PDF files written, in order
+
+    QString pdfFolder() const { return folder_->filePath(QStringLiteral("Ispisi")); }
+
+  private slots:
+    void init() {
+        folder_ = std::make_unique<TempProgramFolder>();
+        box_ = std::make_unique<ScriptedMsgBox>();
+        books_ = enterProductionBook();
+        defineWarehouseWindows();
+        defineProductionWindows();
+        printed_.clear();
+        PrintSettings s;
+        s.forcePdf = true;
+        s.pdfFolder = pdfFolder();
+        s.openFile = [this](const QString& path) { printed_.append(path); };
+        setPrintSettings(s);
+    }
+    void cleanup() {
+        windows().clear();
+        QTest::qWait(20);
+        setPrintSettings({});
+        box_.reset();
+        folder_.reset();
+    }
+};
+
+}  // namespace kl::test
