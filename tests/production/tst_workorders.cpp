@@ -1,10 +1,336 @@
+// Work orders on real book files: the materials of a product, their cost for a number of units,
+// the stock check, issuing into several warehouse books at once, changing and printing.
+
 #include "productionfixture.h"
 
 #include <QTest>
 
-class workordersTest : public QObject {
+using namespace kl;
+using namespace kl::test;
+
+namespace {
+
+// Every row of the tables of a book file, as text, to compare a book before and after.
+QStringList dump(const QString& path, const QStringList& tables) {
+    Database db = Database::open(path);
+    QStringList rows;
+    for (const QString& table : tables) {
+        for (Recordset rs =
+                 db.openRecordset(QStringLiteral("select * from ") + table + " order by id");
+             !rs.eof(); rs.moveNext()) {
+            QStringList cells{table};
+            for (int c = 0; c < rs.fieldCount(); ++c)
+                cells.append(rs.text(rs.fieldName(c)));
+            rows.append(cells.join(u'|'));
+        }
+    }
+    return rows;
+}
+
+const QStringList kWarehouseTables{"artikli", "pi", "ulazizlaz", "kd"};
+const QStringList kProductionTables{"proizvodi", "sastojci", "radninalozi", "troskovi"};
+
+}  // namespace
+
+class WorkOrdersTest : public ProductionTest {
     Q_OBJECT
+
+    int kabel_ = 0, zica_ = 0, vijak_ = 0;
+
+    // Three articles: Kabel and Žica in "Glavno", Vijak in "Pomoćno"; a product "Ormar" made of
+    // 4 Kabel at 1,20, 0,5 Žica at 3,00 and 2 Vijak at 0,10 (bill prices, not the articles'
+    // average prices).
+    QString storeOrmar() {
+        kabel_ = addArticle(books_.glavnoPath, "K1", "Kabel", 100, 125, 1.25);
+        zica_ = addArticle(books_.glavnoPath, "Z1", "Žica", 10, 30, 3);
+        vijak_ = addArticle(books_.pomocnoPath, "V1", "Vijak", 50, 5, 0.1);
+        return storeProduct(
+            books_.productionPath, {"ORM", "Ormar", "", "kom"},
+            {billLine("Glavno", books_.glavno, kabel_, "K1", "Kabel", "4,00", "1,20"),
+             billLine("Pomoćno", books_.pomocno, vijak_, "V1", "Vijak", "2,00", "0,10"),
+             billLine("Glavno", books_.glavno, zica_, "Z1", "Žica", "0,50", "3,00")});
+    }
+
+    WorkOrder orderFor(const ProductMaterials& m, const QString& units) {
+        WorkOrder o;
+        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionPath));
+        o.datumotv = QDate(2026, 12, 1);
+        o.datumzatv = QDate(2026, 12, 9);
+        o.productId = m.productId;
+        o.kolicina = units;
+        o.costs = {materialCost(m.lines), "10,00", "0,00", "0,00", "0,00", "1,50"};
+        return o;
+    }
+
+    // Loads "Ormar" for `units` units and issues it.
+    IssueResult issueOrmar(const QString& units) {
+        auto m = loadMaterials(books_.productionPath, "Ormar");
+        if (!m) return {};
+        applyQuantity(m->lines, units);
+        return issueWorkOrder(books_.productionPath, orderFor(*m, units), m->lines);
+    }
+
+  private slots:
+    void materialsOfOneUnit() {
+        storeOrmar();
+        postIssue(books_.pomocnoPath, QString::number(vijak_), "1,00", "0,10");
+        const auto m = loadMaterials(books_.productionPath, "Ormar");
+        QVERIFY(m);
+        QCOMPARE(int(m->lines.size()), 3);
+        QStringList shown;
+        for (const MaterialLine& l : m->lines)
+            shown.append(QStringList{l.bookName, QString::number(l.issueNumber), l.articleName,
+                                     l.needed, l.amount, l.stock}
+                             .join(u'|'));
+        // Both lines of "Glavno" carry the number of its one issue note; "Pomoćno" already has
+        // an issue entered by hand.
+        QCOMPARE(shown,
+                 QStringList({"Glavno|1|Kabel|4,00|4,80|100,00", "Pomoćno|2|Vijak|2,00|0,20|49,00",
+                              "Glavno|1|Žica|0,50|1,50|10,00"}));
+        QCOMPARE(materialCost(m->lines), "6,50");
+        QVERIFY(!loadMaterials(books_.productionPath, "Stol"));
+    }
+
+    void costForUnits_data() {
+        QTest::addColumn<QString>("units");
+        QTest::addColumn<QStringList>("needed");
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<QString>("material");
+        QTest::addColumn<QString>("perUnit");
+        dataRow("2,50", "2,50", QStringList{"10,00", "5,00", "1,25"},
+                QStringList{"12,00", "0,50", "3,75"}, "16,25", "6,50");
+        dataRow("1,33", "1,33", QStringList{"5,32", "2,66", "0,67"},
+                QStringList{"6,38", "0,27", "2,01"}, "8,66", "6,51");
+        dataRow("unformatted 3", "3", QStringList{"12,00", "6,00", "1,50"},
+                QStringList{"14,40", "0,60", "4,50"}, "19,50", "6,50");
+    }
+    void costForUnits() {
+        QFETCH(QString, units);
+        QFETCH(QStringList, needed);
+        QFETCH(QStringList, amounts);
+        QFETCH(QString, material);
+        QFETCH(QString, perUnit);
+        storeOrmar();
+        auto m = loadMaterials(books_.productionPath, "Ormar");
+        applyQuantity(m->lines, units);
+        QStringList n, a;
+        for (const MaterialLine& l : m->lines) {
+            n.append(l.needed);
+            a.append(l.amount);
+        }
+        QCOMPARE(n, needed);
+        QCOMPARE(a, amounts);
+        QCOMPARE(materialCost(m->lines), material);
+        QCOMPARE(costPerUnit(material, units), std::optional<QString>(perUnit));
+    }
+
+    void totalsAndCostPerUnit() {
+        // Labour, services and other costs enter the total but not the cost per unit.
+        QCOMPARE(totalCost({"16,25", "10,00", "2,25", "0,00", "1,00", "0,50"}), "30,00");
+        QCOMPARE(costPerUnit("16,25", "2,50"), std::optional<QString>("6,50"));
+        QCOMPARE(costPerUnit("16,25", "0,00"), std::nullopt);
+        QCOMPARE(costPerUnit("16,25", ""), std::nullopt);
+    }
+
+    void shortagesOfStock_data() {
+        QTest::addColumn<QString>("units");
+        QTest::addColumn<QStringList>("expected");
+        // 25 units need exactly the stock of each: 100 Kabel, 50 Vijak, 12,50 Žica.
+        dataRow("less than the stock", "24,99", QStringList{});
+        dataRow("all of the stock", "25,00", QStringList{});
+        dataRow("a hundredth more", "25,01",
+                QStringList{"Glavno: (Kabel) Nedostaje: 0,04", "Pomoćno: (Vijak) Nedostaje: 0,02",
+                            "Glavno: (Žica) Nedostaje: 0,01"});
+    }
+    void shortagesOfStock() {
+        QFETCH(QString, units);
+        QFETCH(QStringList, expected);
+        storeOrmar();
+        QVERIFY(executeRaw(books_.glavnoPath, "update artikli set stanje=12.5 where sifra='Z1'"));
+        auto m = loadMaterials(books_.productionPath, "Ormar");
+        applyQuantity(m->lines, units);
+        QCOMPARE(shortages(m->lines), expected);
+    }
+
+    void shortageMessageText() {
+        QCOMPARE(
+            shortageMessage({"Glavno: (Kabel) Nedostaje: 0,04", "Glavno: (Žica) Nedostaje: 1,00"}),
+            " Nema dovoljno u  skladištu: \n______________\n"
+            "Glavno: (Kabel) Nedostaje: 0,04\nGlavno: (Žica) Nedostaje: 1,00\n"
+            "\n_______________\nSmanjite broj proizvoda ili popunite skladišta!");
+    }
+
+    // Three lines from two books: two issue notes, three movement lines, three cost rows with the
+    // issue numbers shared within a book; stock and value fall at the bill price.
+    void issueIntoTwoBooks() {
+        const QString product = storeOrmar();
+        const IssueResult r = issueOrmar("2,50");
+        QVERIFY(!r.refusal.refused());
+        QCOMPARE(r.workOrderId, "1");
+
+        QCOMPARE(dump(books_.glavnoPath, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
+        QCOMPARE(dump(books_.pomocnoPath, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
+        QCOMPARE(dump(books_.glavnoPath, {"ulazizlaz"}),
+                 QStringList({QString("ulazizlaz|1|%1|1|1|10|1,2").arg(kabel_),
+                              QString("ulazizlaz|2|%1|1|1|1,25|3").arg(zica_)}));
+        QCOMPARE(dump(books_.pomocnoPath, {"ulazizlaz"}),
+                 QStringList{QString("ulazizlaz|1|%1|1|1|5|0,1").arg(vijak_)});
+
+        // Kabel: 100 - 10 = 90, 125 - 12 = 113, average price untouched.
+        const auto figures = [](const QString& book, int id) {
+            return valueOf(book, "select stanje from artikli where id=?", {id}) + '/' +
+                   valueOf(book, "select vrijednost from artikli where id=?", {id}) + '/' +
+                   valueOf(book, "select proscijena from artikli where id=?", {id});
+        };
+        QCOMPARE(figures(books_.glavnoPath, kabel_), "90/113/1,25");
+        QCOMPARE(figures(books_.glavnoPath, zica_), "8,75/26,25/3");
+        QCOMPARE(figures(books_.pomocnoPath, vijak_), "45/4,5/0,1");
+
+        QCOMPARE(dump(books_.productionPath, {"radninalozi"}),
+                 QStringList{"radninalozi|1|1|01.12.2026|09.12.2026|" + product +
+                             "|2,5|16,25|10|0|0|0|1,5"});
+        QCOMPARE(dump(books_.productionPath, {"troskovi"}),
+                 QStringList({"troskovi|1|1|Glavno|1|12", "troskovi|2|1|Pomoćno|1|0,5",
+                              "troskovi|3|1|Glavno|1|3,75"}));
+        // The cost rows add up to the material cost.
+        const auto stored = loadWorkOrder(books_.productionPath, "1");
+        double sum = 0;
+        for (const CostLine& c : stored->costLines)
+            sum += numberOrZero(c.amount);
+        QCOMPARE(format00(sum), stored->order.costs.material);
+    }
+
+    // Work order issues and issues entered by hand share one numbering per warehouse book.
+    void issueNumbersFollowEveryIssue() {
+        storeOrmar();
+        QVERIFY(!issueOrmar("1,00").refusal.refused());
+        QCOMPARE(nextDocumentNumber(books_.glavnoPath, DocumentKind::Issue), 2);
+        postIssue(books_.glavnoPath, QString::number(kabel_), "1,00", "1,25");
+        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=2"), "2");
+        // The next work order gets issue 3 in "Glavno" and 2 in "Pomoćno".
+        auto m = loadMaterials(books_.productionPath, "Ormar");
+        QCOMPARE(m->lines[0].issueNumber, 3);
+        QCOMPARE(m->lines[1].issueNumber, 2);
+        QVERIFY(!issueWorkOrder(books_.productionPath, orderFor(*m, "1,00"), m->lines)
+                     .refusal.refused());
+        QCOMPARE(valueOf(books_.productionPath, "select izdatnicabr from troskovi where id=4"),
+                 "3");
+        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=3"), "3");
+        QCOMPARE(nextWorkOrderNumber(books_.productionPath), 3);
+    }
+
+    void longBookNameIsCutInCostRows() {
+        storeOrmar();
+        Database::open(context().masterPath())
+            .execute("update otvoreneknjige set nazivknjige=? where id=?",
+                     {"Skladište repromaterijala", books_.glavno});
+        QVERIFY(!issueOrmar("1,00").refusal.refused());
+        QCOMPARE(valueOf(books_.productionPath, "select nazivskladista from troskovi where id=1"),
+                 "Skladište repromater");
+    }
+
+    // A refusal or a failure in the middle leaves the production book and every warehouse book as
+    // they were.
+    void nothingWrittenUnlessAllIs_data() {
+        QTest::addColumn<bool>("refused");
+        dataRow("no customer Proizvodnja", true);
+        dataRow("second book fails", false);
+    }
+    void nothingWrittenUnlessAllIs() {
+        QFETCH(bool, refused);
+        storeOrmar();
+        if (refused) {
+            Database::open(books_.pomocnoPath)
+                .execute("delete from kd where ime=?", {"Proizvodnja"});
+        } else {
+            QVERIFY(executeRaw(books_.pomocnoPath,
+                               "create trigger fail before insert on ulazizlaz "
+                               "begin select raise(abort, 'disk full'); end"));
+        }
+        const QStringList glavno = dump(books_.glavnoPath, kWarehouseTables);
+        const QStringList pomocno = dump(books_.pomocnoPath, kWarehouseTables);
+        const QStringList production = dump(books_.productionPath, kProductionTables);
+
+        if (refused) {
+            QCOMPARE(issueOrmar("1,00").refusal.bookWithoutCustomer, "Pomoćno");
+        } else {
+            QVERIFY_THROWS_EXCEPTION(DbError, issueOrmar("1,00"));
+        }
+        QCOMPARE(dump(books_.glavnoPath, kWarehouseTables), glavno);
+        QCOMPARE(dump(books_.pomocnoPath, kWarehouseTables), pomocno);
+        QCOMPARE(dump(books_.productionPath, kProductionTables), production);
+        // No journal is left behind: every book opens for writing at once.
+        for (const QString& path : {books_.glavnoPath, books_.pomocnoPath, books_.productionPath})
+            QVERIFY(!QFile::exists(path + "-journal"));
+    }
+
+    void listAndChangeWorkOrders() {
+        storeOrmar();
+        QVERIFY(!issueOrmar("2,50").refusal.refused());
+        QCOMPARE(productNames(books_.productionPath), QStringList{"Ormar"});
+        const std::vector<WorkOrderRow> rows = loadWorkOrders(books_.productionPath);
+        QCOMPARE(int(rows.size()), 1);
+        QCOMPARE(QStringList({rows[0].brojrn, rows[0].productName, rows[0].datumotv,
+                              rows[0].datumzatv, rows[0].kolicina}),
+                 QStringList({"1", "Ormar", "01.12.2026", "09.12.2026", "        2,50"}));
+
+        const auto w = loadWorkOrder(books_.productionPath, "1");
+        QVERIFY(w);
+        saveWorkOrderChange(books_.productionPath, w->id, QDate(2026, 12, 2), QDate(2026, 12, 20),
+                            {"99,00", "11,00", "2,00", "3,00", "4,00", "5,00"});
+        const auto changed = loadWorkOrder(books_.productionPath, "1");
+        // The material cost, the units and the product never change after issue.
+        QCOMPARE(QStringList({changed->order.costs.material, changed->order.costs.labour,
+                              changed->order.costs.services, changed->order.costs.other1,
+                              changed->order.costs.other2, changed->order.costs.other3,
+                              changed->order.kolicina, changed->productName}),
+                 QStringList({"16,25", "11,00", "2,00", "3,00", "4,00", "5,00", "2,50", "Ormar"}));
+        QCOMPARE(changed->order.datumotv, QDate(2026, 12, 2));
+        QCOMPARE(changed->order.datumzatv, QDate(2026, 12, 20));
+        QVERIFY(!loadWorkOrder(books_.productionPath, "2"));
+    }
+
+    void workOrderSheetText() {
+        WorkOrder o;
+        o.brojrn = "7";
+        o.datumotv = QDate(2026, 12, 1);
+        o.datumzatv = QDate(2026, 12, 9);
+        o.kolicina = "2,50";
+        o.costs = {"16,25", "10,00", "0,00", "0,00", "0,00", "1,50"};
+        const QString sheet = workOrderSheet(
+            "Ormar", o, {{"Skladište repromater", "12", "12,00"}, {"Pomoćno", "1", "4,25"}},
+            "27,75", "6,50", QDate(2026, 12, 6));
+        const QString rule = QString(83, u'_');
+        QCOMPARE(sheet.split("\r\n"),
+                 QStringList({"Ispis radnog naloga za proizvod: Ormar na dan: 06.12.2026",
+                              rule,
+                              "Br.rad.naloga: 7                   Datum  otvaranja rad.naloga: "
+                              "01.12.2026",
+                              "Ime proizvoda: Ormar               Datum zatvaranja rad.naloga: "
+                              "09.12.2026",
+                              "Kol.proiz.:    2,50",
+                              "Popis izdat.:   ",
+                              rule,
+                              "Skladište        Izdatnica broj Iznos izdatnice",
+                              rule,
+                              "Skladište reprom 12                      12,00",
+                              "Pomoćno          1                        4,25",
+                              QString(83, u'-'),
+                              "             Ukupna cijena izdatnica:    16,25",
+                              "Troškovi",
+                              "-------",
+                              "Trošak materijala:        16,25",
+                              "Trošak rada:              10,00",
+                              "Trošak usluga:             0,00",
+                              "Ostali troškovi 1:         0,00",
+                              "Ostali troškovi 2:         0,00",
+                              "Ostali troškovi 3:         1,50",
+                              QString(40, u'-'),
+                              "Troškovi ukupno:          27,75",
+                              "Troškovi po j.mj.:         6,50",
+                              ""}));
+    }
 };
 
-QTEST_MAIN(workordersTest)
+QTEST_MAIN(WorkOrdersTest)
 #include "tst_workorders.moc"
