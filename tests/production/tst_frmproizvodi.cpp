@@ -1,10 +1,394 @@
-#include "productionfixture.h"
+// The products window as the clerk meets it: the warehouse picker, composing bill lines with
+// their checks, the amount limit, storing with the uniqueness rules, changing a stored product
+// (removals only on save), deleting, printing, the article search and closing with lines. The
+// rows written are checked only as far as the window decides them; tst_products covers the rest.
 
+#include "production/frmproizvodi.h"
+#include "productionfixture.h"
+#include "warehouse/frmartikliizbor.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
 #include <QTest>
 
-class frmproizvodiTest : public QObject {
+using namespace kl;
+using namespace kl::test;
+
+namespace {
+
+constexpr int Exclamation = MsgStyle::OkOnly | MsgStyle::Exclamation;
+constexpr int Ask = MsgStyle::YesNo | MsgStyle::Question;
+
+QComboBox* combo(QWidget* w, const char* name) {
+    return control<QComboBox>(w, QString::fromLatin1(name));
+}
+
+QStringList items(QComboBox* c) {
+    QStringList texts;
+    for (int i = 0; i < c->count(); ++i)
+        texts.append(c->itemText(i));
+    return texts;
+}
+
+QStringList rows(QWidget* w, const char* name, int columns) {
+    QStringList texts;
+    ReportList* l = list(w, name);
+    for (int r = 0; r < l->rowCount(); ++r)
+        texts.append(l->rowTexts(r).mid(0, columns).join(u'|'));
+    return texts;
+}
+
+}  // namespace
+
+class TstFrmProizvodi : public ProductionTest {
     Q_OBJECT
+
+    int kabel_ = 0, vijak_ = 0, stroj_ = 0, kabel2_ = 0;
+
+    void seed() {
+        kabel_ = addArticle(books_.glavnoPath, "K1", "Kabel", 10, 25, 2.5);
+        vijak_ = addArticle(books_.glavnoPath, "V1", "Vijak", 100, 10, 0.1);
+        stroj_ = addArticle(books_.glavnoPath, "S1", "Alat", 100, 20000000, 200000);
+        kabel2_ = addArticle(books_.pomocnoPath, "K1", "Kabel", 4, 12, 3);
+    }
+    frmproizvodi* open() { return shown(windows().window<frmproizvodi>(win::Proizvodi)); }
+    // Warehouse, article by name, quantity, then "Dodaj na listu" as the button does it.
+    bool compose(frmproizvodi* w, const QString& book, const QString& article, const QString& qty) {
+        w->chooseWarehouse(combo(w, "cboskladiste")->findText(book));
+        w->chooseArticle(combo(w, "cbonaziv")->findText(article));
+        field(w, "txtkolicina")->setText(qty);
+        return w->addLine();
+    }
+    void header(QWidget* w, const QString& code, const QString& name, const QString& barcode) {
+        field(w, "txtsifra")->setText(code);
+        field(w, "txtnaziv")->setText(name);
+        field(w, "txtbarkod")->setText(barcode);
+        field(w, "txtjedmjere")->setText("kom");
+    }
+    QString storeStol(const QString& barcode = "385001") {
+        return storeProduct(
+            books_.productionPath, {"P1", "Stol", barcode, "kom"},
+            {billLine("Glavno", books_.glavno, kabel_, "K1", "Kabel", "2,00", "2,50"),
+             billLine("Glavno", books_.glavno, vijak_, "V1", "Vijak", "8,00", "0,10")});
+    }
+    // Loads the product `name` of the product list for a change, by a double click.
+    void editProduct(frmproizvodi* w, const QString& name) {
+        clickRow(list(w, "lsvsviproizvodi"), name, frmproizvodi::NazivProizvoda, true);
+        QVERIFY(w->isEditMode());
+    }
+
+  private slots:
+    // Only this company's warehouse books, by name; a choice fills the article lists in name
+    // order and opens the search; typing chooses nothing; F1 and back.
+    void warehousePicker() {
+        addBook(addCompany("Beta"), "Arhiva", kWarehouseKind);
+        addBook(books_.companyId, "Drugi pogon", kProductionKind);
+        const int centrala = addBook(books_.companyId, "Centrala", kWarehouseKind);
+        seed();
+        frmproizvodi* w = open();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), "Unos novog proizvoda      Pomoć F1");
+        QComboBox* books = combo(w, "cboskladiste");
+        QCOMPARE(items(books), (QStringList{"Centrala", "Glavno", "Pomoćno"}));
+        QCOMPARE(books->itemData(0).toString(), QString::number(centrala));
+        QVERIFY(!button(w, "cmdpretraga")->isEnabled());
+        books->setFocus();
+        QTest::keyClicks(books, "g");
+        QCOMPARE(books->currentIndex(), -1);
+
+        w->chooseWarehouse(1);
+        QCOMPARE(control<QLabel>(w, "lblidknjige")->text(), books_.glavnoId());
+        QCOMPARE(context().materialBookFile, bookFileName(kWarehouseKind, books_.glavnoId()));
+        QCOMPARE(items(combo(w, "cbonaziv")), (QStringList{"Alat", "Kabel", "Vijak"}));
+        QCOMPARE(items(combo(w, "Cbosifra")), (QStringList{"S1", "K1", "V1"}));
+        QVERIFY(button(w, "cmdpretraga")->isEnabled());
+
+        QTest::keyClick(w, Qt::Key_F1);
+        QCOMPARE(w->windowTitle(), "F1 vrati se u mod unosa!");
+        QTest::keyClick(w, Qt::Key_F1);
+        QCOMPARE(w->windowTitle(), "Unos novog proizvoda    Pomoć  F1");
+    }
+
+    // The first line takes 4 Kabel of Glavno; then a second line is tried.
+    void lines_data() {
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QString>("qty");
+        QTest::addColumn<QString>("available");  // shown when the article is chosen
+        QTest::addColumn<QString>("refusal");
+        dataRow("same article same book", "Glavno", "1", "6,00",
+                said(Exclamation, "Nepravilan unos!",
+                     "Ne može se unijeti dva puta isti proizvod iz istog skladišta"));
+        dataRow("same code other book, all of it", "Pomoćno", "4", "4,00", QString());
+        dataRow("more than the other book has", "Pomoćno", "4,01", "4,00",
+                said(Exclamation, "Nema toliko!", "Na skladištu nema toliko!"));
+        dataRow("zero", "Pomoćno", "0", "4,00",
+                said(Exclamation, "Nema količine",
+                     "Niste unijeli količinu ili na skladištu  je stanje nula!!"));
+    }
+    void lines() {
+        QFETCH(QString, book);
+        QFETCH(QString, qty);
+        QFETCH(QString, available);
+        QFETCH(QString, refusal);
+        seed();
+        frmproizvodi* w = open();
+        QVERIFY(compose(w, "Glavno", "Kabel", "4"));
+        QCOMPARE(rows(w, "lsvproizvodi", 9),
+                 QStringList{"Glavno|K1|Kabel|4,00|2,50|10,00|" + QString::number(kabel_) + "|" +
+                             books_.glavnoId() + "|0"});
+        QCOMPARE(combo(w, "cboskladiste")->currentText() + field(w, "txtkolicina")->text(), "");
+        QVERIFY(button(w, "cmdprihvati")->isEnabled());
+
+        w->chooseWarehouse(combo(w, "cboskladiste")->findText(book));
+        w->chooseArticle(combo(w, "cbonaziv")->findText("Kabel"));
+        QCOMPARE(field(w, "txtpokazkolicine")->text(), available);
+        field(w, "txtkolicina")->setText(qty);
+        QCOMPARE(w->addLine(), refusal.isEmpty());
+        QCOMPARE(said(*box_), refusal.isEmpty() ? QStringList{} : QStringList{refusal});
+        QCOMPARE(list(w, "lsvproizvodi")->rowCount(), refusal.isEmpty() ? 2 : 1);
+        QCOMPARE(field(w, "txtcijenaproizvoda")->text(), refusal.isEmpty() ? "22,00" : "10,00");
+        if (qty == "0") QCOMPARE(field(w, "txtcijena")->text(), "0,00");
+    }
+
+    // Quantity keys and leaving the field; the amount limit resets quantity and amount.
+    void quantityAndAmount() {
+        seed();
+        frmproizvodi* w = open();
+        QLineEdit* qty = field(w, "txtkolicina");
+        qty->setFocus();
+        QTest::keyClicks(qty, ",1a2,5,");
+        QCOMPARE(qty->text(), "12,5");
+        field(w, "txtsifra")->setFocus();
+        QCOMPARE(qty->text(), "12,50");
+        qty->setText("123456");
+        qty->setFocus();
+        field(w, "txtsifra")->setFocus();
+        QCOMPARE(said(*box_),
+                 QStringList{said(Exclamation, "Prevelik broj", "Možete upisati samo do 99 999!")});
+        QVERIFY(qty->hasFocus());
+
+        box_->clear();
+        qty->clear();
+        w->chooseWarehouse(combo(w, "cboskladiste")->findText("Glavno"));
+        w->chooseArticle(combo(w, "cbonaziv")->findText("Alat"));
+        QCOMPARE(field(w, "txtcijena")->text(), "200000,00");
+        qty->setText("49");
+        QCOMPARE(field(w, "txtiznos")->text(), "9800000,00");
+        qty->setText("50");
+        QCOMPARE(said(*box_),
+                 QStringList{said(MsgStyle::OkOnly | MsgStyle::Question, "Prevelik unos!",
+                                  "Iznos ne smije prijeći 9 999 999 zbog bolje "
+                                  "kontrole skladišta!")});
+        QCOMPARE(qty->text() + "|" + field(w, "txtiznos")->text(), "0,00|0,00");
+    }
+
+    // Storing a new product: the header is checked, the product and its lines written, the
+    // window emptied; the product list shows it.
+    void storing() {
+        seed();
+        frmproizvodi* w = open();
+        QVERIFY(compose(w, "Glavno", "Kabel", "2"));
+        QVERIFY(compose(w, "Pomoćno", "Kabel", "1,5"));
+        field(w, "txtsifra")->setText("P1");
+        QVERIFY(!w->store());
+        header(w, "P1", "Stol", "");
+        box_->answer(MsgResult::No);
+        QVERIFY(!w->store());
+        box_->answer(MsgResult::Yes);
+        QVERIFY(w->store());
+        QCOMPARE(said(*box_),
+                 (QStringList{said(Exclamation, "Unos nepotpun",
+                                   "Nije unešen naziv,sifra ili jedinica mjere!"),
+                              said(Ask, "Unošenje", "Unosimo proizvod u bazu proizvoda?"),
+                              said(Ask, "Unošenje", "Unosimo proizvod u bazu proizvoda?"),
+                              said(MsgStyle::OkOnly | MsgStyle::Question, "Uspješno unošenje",
+                                   "Unos proizvoda je uspješno izveden!")}));
+        const QString id = valueOf(books_.productionPath, "select id from proizvodi");
+        QCOMPARE(rowCount(books_.productionPath, "proizvodi"), 1);
+        QCOMPARE(
+            valueOf(books_.productionPath, "select idproizvoda from sastojci where idskladista=?",
+                    {books_.pomocnoId()}),
+            id);
+        QCOMPARE(rowCount(books_.productionPath, "sastojci"), 2);
+        QCOMPARE(rows(w, "lsvsviproizvodi", 5), QStringList{"P1|Stol||kom|" + id});
+        QCOMPARE(list(w, "lsvproizvodi")->rowCount(), 0);
+        QCOMPARE(field(w, "txtnaziv")->text() + field(w, "txtcijenaproizvoda")->text(), "0,00");
+        QVERIFY(!button(w, "cmdprihvati")->isEnabled());
+    }
+
+    // A new product against the stored "Stol" (and "Stolica" without a bar code).
+    void clashes_data() {
+        QTest::addColumn<QStringList>("entered");  // code, name, bar code
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("focus");
+        dataRow("code", QStringList{"P1", "Klupa", ""},
+                "Šifra proizvoda već postoji u bazi podataka!\nNe mogu biti dvije jednake šifre!",
+                "txtsifra");
+        dataRow("name", QStringList{"P3", "Stol", ""},
+                "Naziv proizvoda već postoji u bazi podataka!\nNe mogu se unijeti dva ista naziva!",
+                "txtnaziv");
+        dataRow("bar code", QStringList{"P3", "Klupa", "385001"},
+                "Barkod proizvoda već postoji u bazi podataka!\nNe mogu se unijeti dva ista "
+                "barkoda!",
+                "txtbarkod");
+        dataRow("empty bar codes", QStringList{"P3", "Klupa", ""}, QString(), QString());
+    }
+    void clashes() {
+        QFETCH(QStringList, entered);
+        QFETCH(QString, refusal);
+        QFETCH(QString, focus);
+        seed();
+        storeStol();
+        storeProduct(books_.productionPath, {"P2", "Stolica", "", "kom"}, {});
+        frmproizvodi* w = open();
+        QVERIFY(compose(w, "Glavno", "Vijak", "1"));
+        header(w, entered[0], entered[1], entered[2]);
+        box_->answer(MsgResult::Yes);
+        QCOMPARE(w->store(), refusal.isEmpty());
+        if (refusal.isEmpty()) {
+            QCOMPARE(rowCount(books_.productionPath, "proizvodi"), 3);
+            return;
+        }
+        QCOMPARE(said(*box_).value(1),
+                 said(MsgStyle::OkOnly | MsgStyle::Question, "Pogrešan unos šifre!", refusal));
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(rowCount(books_.productionPath, "proizvodi"), 2);
+    }
+
+    // A removal is carried out only when the change is saved; leaving edit mode forgets it.
+    void changing() {
+        seed();
+        const QString id = storeStol();
+        frmproizvodi* w = open();
+        editProduct(w, "Stol");
+        QCOMPARE(field(w, "txtsifra")->text() + field(w, "txtjedmjere")->text(), "P1kom");
+        QCOMPARE(list(w, "lsvproizvodi")->rowCount(), 2);
+        QCOMPARE(button(w, "cmdizmjena")->text(), "I&zmjena: Stol");
+        QCOMPARE(button(w, "cmdne")->text(), "&Odustani od izmjene: Stol");
+        QCOMPARE(button(w, "cmdbrisiproizvod")->text(), "B&risi: Stol");
+        const QString vijakLine = list(w, "lsvproizvodi")->text(1, frmproizvodi::IdSastojka);
+
+        list(w, "lsvproizvodi")->setCurrentRow(1);
+        box_->answer(MsgResult::Yes);
+        w->removeLine();
+        QCOMPARE(w->removedLineIds(), QStringList{vijakLine});
+        w->cancelChange();
+        QCOMPARE(rowCount(books_.productionPath, "sastojci"), 2);
+        QCOMPARE(button(w, "cmdne")->text(), "&Odustajem od promjene");
+        QVERIFY(!w->isEditMode() && !button(w, "cmdeditiraj")->isEnabled());
+
+        editProduct(w, "Stol");
+        list(w, "lsvproizvodi")->setCurrentRow(1);
+        box_->answer(MsgResult::Yes);
+        w->removeLine();
+        QVERIFY(compose(w, "Pomoćno", "Kabel", "1"));
+        field(w, "txtnaziv")->setText("Stol veliki");
+        box_->clear();
+        box_->answer(MsgResult::Yes);
+        QVERIFY(w->saveChange());
+        QCOMPARE(said(*box_),
+                 (QStringList{said(Ask, "Unošenje", "Mijenjamo osobine proizvoda?Stol"),
+                              said(MsgStyle::OkOnly | MsgStyle::Information, "Promjena!",
+                                   "Promjena je uspješno obavljena!")}));
+        QCOMPARE(valueOf(books_.productionPath, "select naziv from proizvodi where id=?", {id}),
+                 "Stol veliki");
+        QCOMPARE(valueOf(books_.productionPath, "select id from sastojci where id=?", {vijakLine}),
+                 "");
+        QCOMPARE(rowCount(books_.productionPath, "sastojci"), 2);
+        QVERIFY(!w->isEditMode());
+    }
+
+    void deleting_data() {
+        QTest::addColumn<bool>("inWorkOrder");
+        dataRow("free", false);
+        dataRow("in a work order", true);
+    }
+    void deleting() {
+        QFETCH(bool, inWorkOrder);
+        seed();
+        const QString id = storeStol();
+        if (inWorkOrder)
+            Database::open(books_.productionPath)
+                .execute("insert into radninalozi(brojrn,idproizvoda) values(?,?)", {1, id});
+        frmproizvodi* w = open();
+        editProduct(w, "Stol");
+        box_->answer(MsgResult::Yes);
+        QCOMPARE(w->deleteProduct(), !inWorkOrder);
+        const QStringList refused{said(MsgStyle::OkOnly | MsgStyle::Critical,
+                                       "Brisanje onemogućeno!",
+                                       "Proizvod: Stol je u tablici radnih naloga i ne može se "
+                                       "brisati!")};
+        const QStringList deleted{
+            said(MsgStyle::YesNo | MsgStyle::Critical | MsgStyle::DefaultButton2,
+                 "Brisanje proizvoda!", "Želite brisati cijeli proizvod! Stol\nBudite pažljivi!"),
+            said(MsgStyle::OkOnly | MsgStyle::Information, "Proizvod obrisan",
+                 "Proizvod: !Stol je nepovratno obrisan!")};
+        QCOMPARE(said(*box_), inWorkOrder ? refused : deleted);
+        QCOMPARE(rowCount(books_.productionPath, "sastojci"), inWorkOrder ? 2 : 0);
+        QCOMPARE(list(w, "lsvsviproizvodi")->rowCount(), inWorkOrder ? 1 : 0);
+    }
+
+    // Printing only in edit mode and only after Yes.
+    void printing() {
+        seed();
+        storeStol();
+        frmproizvodi* w = open();
+        w->print();
+        QCOMPARE(box_->count(), 0);
+        editProduct(w, "Stol");
+        QVERIFY(w->ispis().startsWith("Ispis podataka za proizvod: Stol na dan: "));
+        box_->answer(MsgResult::No);
+        w->print();
+        QVERIFY(printed_.isEmpty());
+        box_->answer(MsgResult::Yes);
+        w->print();
+        QCOMPARE(said(*box_).value(0), said(Ask, "Ispis!", "Ispis proizvoda: Stol na pisač?"));
+        QCOMPARE(printed_.size(), 1);
+    }
+
+    // The search opened from the window sends its article back like a choice by code.
+    void searchSendsArticle() {
+        seed();
+        frmproizvodi* w = open();
+        QVERIFY(compose(w, "Pomoćno", "Kabel", "1"));
+        w->chooseWarehouse(combo(w, "cboskladiste")->findText("Pomoćno"));
+        click(w, "cmdpretraga");
+        QCOMPARE(context().documentMode, "proizvodnja");
+        auto* search = windows().loaded<frmartikliizbor>(win::ArtikliIzbor);
+        QVERIFY(search);
+        QCOMPARE(search->bookPath(), books_.pomocnoPath);
+        ReportList* found = list(search, "lsvsviartikli");
+        found->setCurrentRow(found->findRow("K1"));
+        search->sendSelected();
+        QCOMPARE(combo(w, "Cbosifra")->currentText() + "|" + combo(w, "cbonaziv")->currentText() +
+                     "|" + field(w, "txtpokazkolicine")->text() + "|" +
+                     field(w, "txtcijena")->text(),
+                 "K1|Kabel|3,00|3,00");
+        QCOMPARE(control<QLabel>(w, "lblartikl")->text(), QString::number(kabel2_));
+    }
+
+    void closing_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        dataRow("cancel stays", int(MsgResult::Cancel), false);
+        dataRow("no closes", int(MsgResult::No), true);
+        dataRow("yes with an empty header stays", int(MsgResult::Yes), false);
+    }
+    void closing() {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        seed();
+        QPointer<frmproizvodi> w = open();
+        QVERIFY(compose(w, "Glavno", "Vijak", "1"));
+        box_->answer(answer);
+        w->close();
+        QCOMPARE(said(*box_).value(0),
+                 said(MsgStyle::YesNoCancel | MsgStyle::Question, "Posprema u skladište",
+                      "Želite li unijeti proizvod u bazu proizvoda?"));
+        QTRY_COMPARE(w.isNull(), closed);
+    }
 };
 
-QTEST_MAIN(frmproizvodiTest)
+QTEST_MAIN(TstFrmProizvodi)
 #include "tst_frmproizvodi.moc"
