@@ -177,12 +177,12 @@ void frmproizvodi::buildControls() {
     // The bill being composed and the stored products.
     lsvproizvodi_ = new ReportList(f);
     lsvproizvodi_->setObjectName(QStringLiteral("lsvproizvodi"));
-    lsvproizvodi_->setColumns({{QStringLiteral("Skladište"), 80},
-                               {QStringLiteral("Šifra art."), 70},
-                               {QStringLiteral("Naziv art."), 110},
-                               {QStringLiteral("Količina"), 65, Qt::AlignRight},
-                               {QStringLiteral("Cijena"), 65, Qt::AlignRight},
-                               {QStringLiteral("Iznos"), 70, Qt::AlignRight},
+    lsvproizvodi_->setColumns({{QStringLiteral("Skladište"), 120},
+                               {QStringLiteral("Šifra art."), 62},
+                               {QStringLiteral("Naziv art."), 100},
+                               {QStringLiteral("Količina"), 60, Qt::AlignRight},
+                               {QStringLiteral("Cijena"), 55, Qt::AlignRight},
+                               {QStringLiteral("Iznos"), 63, Qt::AlignRight},
                                {QStringLiteral("idartikla"), 0},
                                {QStringLiteral("idskladiste"), 0},
                                {QStringLiteral("idsastojka"), 0}});
@@ -630,9 +630,11 @@ void frmproizvodi::prihvat() {
     txtjedmjere_->setText(h.jedmjere.trimmed());
     std::vector<QStringList> rows;
     rows.reserve(loaded->lines.size());
+    // The figure columns align to the right themselves; the leading blanks of the figures'
+    // 12-character form would only push them out of a narrow column.
     for (const BillLine& l : loaded->lines)
-        rows.push_back({l.bookName, l.articleCode, l.articleName, l.kolicina, l.cijena, l.iznos,
-                        l.articleId, l.bookId, l.lineId});
+        rows.push_back({l.bookName, l.articleCode, l.articleName, l.kolicina.trimmed(),
+                        l.cijena.trimmed(), l.iznos.trimmed(), l.articleId, l.bookId, l.lineId});
     lsvproizvodi_->setRows(std::move(rows));
     updateProductPrice();
 
