@@ -67,25 +67,6 @@ QString helpText() {
         "program pita želite li ga unijeti. <b>F1</b> vraća u mod unosa.</p>");
 }
 
-QComboBox* choiceList(QWidget* parent, const char* name, const QString& tip) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(QString::fromLatin1(name));
-    combo->setToolTip(tip);
-    combo->setMaxVisibleItems(20);
-    return combo;
-}
-
-QLineEdit* shownOnly(QWidget* parent, const char* name, const QString& tip) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::ClickFocus);
-    edit->setToolTip(tip);
-    edit->setAlignment(Qt::AlignRight);
-    selectAllOnFocus(edit);
-    return edit;
-}
-
 void selectField(QLineEdit* field) {
     field->setFocus(Qt::OtherFocusReason);
     field->selectAll();
@@ -133,12 +114,12 @@ void frmproizvodi::buildControls() {
 
     // One bill line.
     auto* material = new QGroupBox(QStringLiteral("Sastavnica"), f);
-    cboskladiste_ = choiceList(material, "cboskladiste", QStringLiteral("Odabir skladišta"));
+    cboskladiste_ = makeChoiceList(material, "cboskladiste", QStringLiteral("Odabir skladišta"));
     cmdpretraga_ =
         makeButton(material, "cmdpretraga", QStringLiteral("&Pretraga postojećih artikala..."),
                    QStringLiteral("Pretraga artikala odabranog skladišta"));
-    Cbosifra_ = choiceList(material, "Cbosifra", QStringLiteral("Odabir šifre artikla"));
-    cbonaziv_ = choiceList(material, "cbonaziv", QStringLiteral("Odabir naziva artikla"));
+    Cbosifra_ = makeChoiceList(material, "Cbosifra", QStringLiteral("Odabir šifre artikla"));
+    cbonaziv_ = makeChoiceList(material, "cbonaziv", QStringLiteral("Odabir naziva artikla"));
     txtkolicina_ = new NumericField(material);
     txtkolicina_->setObjectName(QStringLiteral("txtkolicina"));
     txtkolicina_->setToolTip(QStringLiteral("Unos količine"));
@@ -146,10 +127,12 @@ void frmproizvodi::buildControls() {
     txtkolicina_->setAlignment(Qt::AlignRight);
     // Too large: the message, then the text selected for correction; left empty: stays empty.
     txtkolicina_->setDocumentRules();
-    txtpokazkolicine_ = shownOnly(material, "txtpokazkolicine",
-                                  QStringLiteral("Količina na skladištu (bez količine na listi)"));
-    txtcijena_ = shownOnly(material, "txtcijena", QStringLiteral("Automatski se ažurira"));
-    txtiznos_ = shownOnly(material, "txtiznos", QStringLiteral("Iznos(automatski se mijenja)"));
+    txtpokazkolicine_ =
+        makeShownField(material, "txtpokazkolicine",
+                       QStringLiteral("Količina na skladištu (bez količine na listi)"));
+    txtcijena_ = makeShownField(material, "txtcijena", QStringLiteral("Automatski se ažurira"));
+    txtiznos_ =
+        makeShownField(material, "txtiznos", QStringLiteral("Iznos(automatski se mijenja)"));
     txtiznos_->setText(QStringLiteral("0,00"));
     cmddodaj_ = makeButton(material, "cmddodaj", QStringLiteral("&Dodaj na listu"),
                            QStringLiteral("Dodaj na listu desno"));
@@ -186,8 +169,8 @@ void frmproizvodi::buildControls() {
                                {QStringLiteral("idartikla"), 0},
                                {QStringLiteral("idskladiste"), 0},
                                {QStringLiteral("idsastojka"), 0}});
-    txtcijenaproizvoda_ = shownOnly(f, "txtcijenaproizvoda",
-                                    QStringLiteral("Cijena proizvoda (automatski se ažurira)"));
+    txtcijenaproizvoda_ = makeShownField(
+        f, "txtcijenaproizvoda", QStringLiteral("Cijena proizvoda (automatski se ažurira)"));
     txtcijenaproizvoda_->setText(QStringLiteral("0,00"));
     auto* lblcijenaproizvoda = new QLabel(QStringLiteral("Cijena proizvoda:"), f);
     lblcijenaproizvoda->setBuddy(txtcijenaproizvoda_);
@@ -252,10 +235,6 @@ void frmproizvodi::buildControls() {
     auto* layout = new QHBoxLayout(f);
     layout->addLayout(left, 4);
     layout->addLayout(right, 6);
-
-    // Only listed values can be chosen: typing into the lists does nothing.
-    for (QComboBox* c : {cboskladiste_, Cbosifra_, cbonaziv_})
-        c->installEventFilter(this);
 
     connect(cboskladiste_, &QComboBox::activated, this, &frmproizvodi::chooseWarehouse);
     connect(Cbosifra_, &QComboBox::activated, this, &frmproizvodi::chooseArticle);
@@ -763,16 +742,6 @@ QList<QWidget*> frmproizvodi::helpHiddenControls() const {
 
 void frmproizvodi::helpModeChanged(bool helpMode) {
     if (!helpMode) setCaption(captionAfterHelp());
-}
-
-bool frmproizvodi::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && qobject_cast<QComboBox*>(watched)) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        if (!shortcut && !text.isEmpty() && text.front().isPrint()) return true;
-    }
-    return ChildWindow::eventFilter(watched, event);
 }
 
 }  // namespace kl

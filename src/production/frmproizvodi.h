@@ -109,7 +109,6 @@ class frmproizvodi : public ChildWindow, public ArticleReceiver {
     bool queryClose() override;
     QList<QWidget*> helpHiddenControls() const override;
     void helpModeChanged(bool helpMode) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     enum class StoreOutcome { Stored, Incomplete, Declined, Clash, Failed };

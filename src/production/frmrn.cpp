@@ -60,17 +60,6 @@ QString help() {
         "<p><b>F1</b> vraća u mod unosa, <b>Esc</b> zatvara prozor.</p>");
 }
 
-QLineEdit* shownOnly(QWidget* parent, const char* name, const QString& tip) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::ClickFocus);
-    edit->setToolTip(tip);
-    edit->setAlignment(Qt::AlignRight);
-    selectAllOnFocus(edit);
-    return edit;
-}
-
 NumericField* costField(QWidget* parent, const char* name, const QString& tip) {
     auto* field = new NumericField(parent);
     field->setObjectName(QString::fromLatin1(name));
@@ -106,12 +95,8 @@ void frmrn::buildControls() {
     outer->addWidget(frameunos_);
     QWidget* f = frameunos_;
 
-    txtbr_ = shownOnly(f, "txtbr", QStringLiteral("Broj radnog naloga"));
-    cboproizvod_ = new QComboBox(f);
-    cboproizvod_->setObjectName(QStringLiteral("cboproizvod"));
-    cboproizvod_->setToolTip(QStringLiteral("Izbor proizvoda"));
-    cboproizvod_->setMaxVisibleItems(20);
-    cboproizvod_->installEventFilter(this);
+    txtbr_ = makeShownField(f, "txtbr", QStringLiteral("Broj radnog naloga"));
+    cboproizvod_ = makeChoiceList(f, "cboproizvod", QStringLiteral("Izbor proizvoda"));
     dtpotv_ = makeDatePicker(f, "dtpotv");
     dtpotv_->setToolTip(QStringLiteral("Datum otvaranja radnog naloga"));
     dtpzatv_ = makeDatePicker(f, "dtpzatv");
@@ -120,14 +105,14 @@ void frmrn::buildControls() {
     txtkolicina_->setText(kOneUnit);
     // Empty and too large become "1,00" here, before the field's own leaving rules.
     txtkolicina_->installEventFilter(this);
-    txtmat_ = shownOnly(f, "txtmat", QStringLiteral("Automatski unos"));
+    txtmat_ = makeShownField(f, "txtmat", QStringLiteral("Automatski unos"));
     txtrada_ = costField(f, "txtrada", QStringLiteral("Unos troška rada"));
     txtusluga_ = costField(f, "txtusluga", QStringLiteral("Unos troška usluga"));
     txt1_ = costField(f, "txt1", QStringLiteral("Unos ostalih troškova 1"));
     txt2_ = costField(f, "txt2", QStringLiteral("Unos ostalih troškova 2"));
     txt3_ = costField(f, "txt3", QStringLiteral("Unos ostalih troškova 3"));
-    txtukupno_ = shownOnly(f, "txtukupno", QStringLiteral("Automatski se ažurira"));
-    txtpojed_ = shownOnly(f, "txtpojed", QStringLiteral("Automatski se ažurira"));
+    txtukupno_ = makeShownField(f, "txtukupno", QStringLiteral("Automatski se ažurira"));
+    txtpojed_ = makeShownField(f, "txtpojed", QStringLiteral("Automatski se ažurira"));
     for (QLineEdit* e : {txtmat_, txtukupno_, txtpojed_})
         e->setText(kZero);
 
@@ -616,13 +601,7 @@ QList<QWidget*> frmrn::helpHiddenControls() const {
 }
 
 bool frmrn::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched == cboproizvod_) {
-        // The product is chosen from the list; typed characters choose nothing.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        if (!shortcut && !text.isEmpty() && text.front().isPrint()) return true;
-    } else if (event->type() == QEvent::FocusOut && watched == txtkolicina_) {
+    if (event->type() == QEvent::FocusOut && watched == txtkolicina_) {
         // The same leaves the field itself reacts to (not a menu, a message box or another
         // application taking the focus, nor the field being hidden).
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

@@ -6,9 +6,11 @@
 
 #include <initializer_list>
 
+class QComboBox;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QVBoxLayout;
@@ -33,6 +35,15 @@ QRadioButton* makeOption(QWidget* parent, const char* name, const QString& capti
 QGroupBox* makeOptionFrame(QWidget* parent, const char* name,
                            std::initializer_list<QRadioButton*> options,
                            QVBoxLayout** layout = nullptr);
+
+// A list to choose from (a combo box that is not edited): typed characters choose nothing and are
+// discarded, so only a listed entry can be chosen (with the mouse or the arrow keys); shortcuts
+// with Ctrl or Alt keep working. Shows up to 20 entries when it drops down.
+QComboBox* makeChoiceList(QWidget* parent, const char* name, const QString& tip = QString());
+
+// A figure the window computes and shows (an amount, a number, a quantity available): read-only,
+// right-aligned, takes the focus only by a click and then selects its text.
+QLineEdit* makeShownField(QWidget* parent, const char* name, const QString& tip = QString());
 
 // A date picker showing today, "dd.MM.yyyy", with a calendar to drop down.
 QDateEdit* makeDatePicker(QWidget* parent, const char* name);

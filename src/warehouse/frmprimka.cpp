@@ -73,25 +73,6 @@ QString issueHelp() {
         "<p><b>F1</b> vraća u mod unosa, <b>Esc</b> zatvara prozor.</p>");
 }
 
-QComboBox* choiceList(QWidget* parent, const char* name, const QString& tip) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(QString::fromLatin1(name));
-    combo->setToolTip(tip);
-    combo->setMaxVisibleItems(20);
-    return combo;
-}
-
-QLineEdit* shownOnly(QWidget* parent, const char* name, const QString& tip = QString()) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::ClickFocus);
-    edit->setToolTip(tip);
-    edit->setAlignment(Qt::AlignRight);
-    selectAllOnFocus(edit);
-    return edit;
-}
-
 NumericField* numberField(QWidget* parent, const char* name, const QString& tip) {
     auto* field = new NumericField(parent);
     field->setObjectName(QString::fromLatin1(name));
@@ -124,10 +105,10 @@ void frmPrimka::buildControls() {
     QWidget* f = frameartikli_;
 
     // Header.
-    txtprimka_ = shownOnly(f, "txtprimka");
+    txtprimka_ = makeShownField(f, "txtprimka");
     txtdatumprimke_ = makeDatePicker(f, "txtdatumprimke");
-    cbokd_ = choiceList(f, "cbokd", QString());
-    cbodokument_ = choiceList(f, "cbodokument", QStringLiteral("Odabir dokumenta"));
+    cbokd_ = makeChoiceList(f, "cbokd", QString());
+    cbodokument_ = makeChoiceList(f, "cbodokument", QStringLiteral("Odabir dokumenta"));
     txtbroj_ = new TextField(f, "txtbroj", 20, QStringLiteral("Broj dokumenta"));
     txtdatumdokumenta_ = makeDatePicker(f, "txtdatumdokumenta");
     txtdatumdokumenta_->setToolTip(QStringLiteral("Datum dokumenta"));
@@ -163,13 +144,13 @@ void frmPrimka::buildControls() {
         makeButton(search, "cmdpretraga", QStringLiteral("Pretraga postojećih artikala..."));
     (new QHBoxLayout(search))->addWidget(cmdpretraga_);
 
-    Cbosifra_ = choiceList(f, "Cbosifra", QStringLiteral("Odabir šifre artikla"));
-    cbonaziv_ = choiceList(f, "cbonaziv", QStringLiteral("Odabir naziva artikla"));
+    Cbosifra_ = makeChoiceList(f, "Cbosifra", QStringLiteral("Odabir šifre artikla"));
+    cbonaziv_ = makeChoiceList(f, "cbonaziv", QStringLiteral("Odabir naziva artikla"));
     txtkolicina_ = numberField(f, "txtkolicina", QStringLiteral("Unos količine"));
     txtcijena_ = numberField(f, "txtcijena", QStringLiteral("Unos cijene"));
-    txtiznos_ = shownOnly(f, "txtiznos", QStringLiteral("Iznos(automatski se mijenja)"));
+    txtiznos_ = makeShownField(f, "txtiznos", QStringLiteral("Iznos(automatski se mijenja)"));
     txtiznos_->setText(QStringLiteral("0,00"));
-    txtpokazkolicine_ = shownOnly(f, "txtpokazkolicine");
+    txtpokazkolicine_ = makeShownField(f, "txtpokazkolicine");
 
     auto* entry = new QGridLayout;
     const std::pair<const char*, QWidget*> rows[] = {{"Šifra:", Cbosifra_},
@@ -240,10 +221,6 @@ void frmPrimka::buildControls() {
     auto* layout = new QVBoxLayout(f);
     layout->addLayout(top, 1);
     layout->addLayout(bottom);
-
-    // Only listed values can be chosen: typing into the lists does nothing.
-    for (QComboBox* c : {cbokd_, cbodokument_, Cbosifra_, cbonaziv_})
-        c->installEventFilter(this);
 
     connect(Cbosifra_, &QComboBox::activated, this, &frmPrimka::chooseArticle);
     connect(cbonaziv_, &QComboBox::activated, this, &frmPrimka::chooseArticle);
@@ -613,16 +590,6 @@ void frmPrimka::helpModeChanged(bool helpMode) {
     if (!helpMode)
         setCaption(isReceipt() ? QStringLiteral("Primka     Pomoć  F1")
                                : QStringLiteral("Izdatnica      Pomoć F1"));
-}
-
-bool frmPrimka::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && qobject_cast<QComboBox*>(watched)) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        if (!shortcut && !text.isEmpty() && text.front().isPrint()) return true;
-    }
-    return ChildWindow::eventFilter(watched, event);
 }
 
 }  // namespace kl

@@ -77,7 +77,6 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     bool queryClose() override;
     QList<QWidget*> helpHiddenControls() const override;
     void helpModeChanged(bool helpMode) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildControls();
