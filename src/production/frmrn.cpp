@@ -308,21 +308,17 @@ void frmrn::chooseProduct(int index) {
     }
     lblidpro_->setText(materials->productId);
     lines_ = std::move(materials->lines);
-    showMaterialLines(true);
+    showMaterialLines();
     txtmat_->setText(materialCost(lines_));
     cmdprihvati_->setEnabled(true);
     updateTotals();
 }
 
-// The material list in bill order. The figures of one unit, as the product is chosen, are
-// right-aligned in 12 characters; recomputed figures are shown as they are computed.
-void frmrn::showMaterialLines(bool padded) {
+// The material list in bill order; its figure columns align the figures to the right.
+void frmrn::showMaterialLines() {
     std::vector<QStringList> rows;
-    for (const MaterialLine& l : lines_) {
-        rows.push_back({l.bookName, QString::number(l.issueNumber),
-                        padded ? padLeft(l.amount, 12) : l.amount,
-                        padded ? padLeft(l.needed, 12) : l.needed, l.stock});
-    }
+    for (const MaterialLine& l : lines_)
+        rows.push_back({l.bookName, QString::number(l.issueNumber), l.amount, l.needed, l.stock});
     lsvartikli_->setRows(std::move(rows));
 }
 
@@ -330,7 +326,7 @@ void frmrn::quantityChanged() {
     if (settingQuantity_) return;
     if (!lines_.empty()) {
         applyQuantity(lines_, txtkolicina_->text());
-        showMaterialLines(false);
+        showMaterialLines();
         txtmat_->setText(materialCost(lines_));
     }
     updateTotals();

@@ -82,7 +82,7 @@ class frmrn : public ChildWindow {
     void orderClicked(int row);
     void quantityChanged();
     void updateTotals();
-    void showMaterialLines(bool padded);
+    void showMaterialLines();
     void resetCosts();
     bool prepareQuantityLeave();
     bool finishEntries();
