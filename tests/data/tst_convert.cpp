@@ -169,27 +169,6 @@ class TestConvert : public QObject {
         }
     }
 
-    void stockAveragePrice() {
-        // Stock 4 valued 12,00; receipt of 10 at 2,50; issue of 3 at the average price.
-        float stock = 4.f, value = 12.f, amount = 0.f, average = 0.f;
-        const auto move = [&](double quantity, double price) {
-            const float q = kl::round2Single(quantity);
-            amount = kl::round2Single(double(q) * kl::round2Single(price));
-            stock = kl::round2Single(double(stock) + q);
-            value = kl::round2Single(double(value) + amount);
-            average = kl::round2Single(double(value) / stock);
-            return QList{exact(amount), exact(stock), exact(value), exact(average)};
-        };
-        QCOMPARE(move(10.0, 2.5), (QList{exact(25.f), exact(14.f), exact(37.f), exact(2.64f)}));
-        QCOMPARE(kl::singleText(average), QStringLiteral("2,64"));
-        QCOMPARE(move(-3.0, average),
-                 (QList{exact(-7.92f), exact(11.f), exact(29.08f), exact(2.64f)}));
-        QCOMPARE(kl::formatEntry(average, S), QStringLiteral("2,64"));
-        QCOMPARE(kl::formatEntry(-amount, S), QStringLiteral("7,92"));
-        QCOMPARE(kl::singleText(value), QStringLiteral("29,08"));
-        QCOMPARE(kl::format00(value, S), QStringLiteral("29,08"));
-    }
-
     void currency() {
         const auto c = [](double v) { return Currency::fromDouble(v); };
         QCOMPARE(c(2.00025).units, 20002);  // half to even

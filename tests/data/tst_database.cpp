@@ -17,6 +17,7 @@
 #include <optional>
 
 using namespace kl;
+using kl::test::dataRow;
 
 namespace {
 
@@ -45,12 +46,6 @@ QString rows(Database& db, const QString& sql, const QVariantList& params = {}) 
 QByteArray contents(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-// One data row: the name, then the columns in order.
-template <typename... A>
-void row(const char* name, A... a) {
-    (QTest::newRow(name) << ... << a);
 }
 
 template <typename F>
@@ -88,11 +83,11 @@ class TestDatabase : public QObject {
         QTest::addColumn<int>("create");
         QTest::addColumn<int>("open");  // after the create
         using namespace DbErrorCode;
-        row("free", "nova.mdb", "", 0, 0);
-        row("missing folder", "nema/baza.mdb", "", CannotOpen, FileNotFound);
-        row("read-only folder", "zakljucano/baza.mdb", "", ReadOnly, FileNotFound);
+        dataRow("free", "nova.mdb", "", 0, 0);
+        dataRow("missing folder", "nema/baza.mdb", "", CannotOpen, FileNotFound);
+        dataRow("read-only folder", "zakljucano/baza.mdb", "", ReadOnly, FileNotFound);
         for (const char* kind : {"empty", "text", "sqlite"})
-            row(kind, "tvrtke.mdb", kind, DatabaseExists, NotOurDatabase);
+            dataRow(kind, "tvrtke.mdb", kind, DatabaseExists, NotOurDatabase);
     }
     void files() {
         // Create refuses any existing file; open, attach and the master's creation refuse one that
@@ -163,22 +158,22 @@ class TestDatabase : public QObject {
         QTest::addColumn<QVariant>("stored");  // invalid: refused
         QTest::addColumn<QString>("text");
         using V = QVariant;
-        row("single from text", "k", V("0,1"), V(double(0.1f)), "0,1");
-        row("single from double", "k", V(0.1), V(double(0.1f)), "0,1");
-        row("single, 7 digits", "k", V("1234567,89"), V(double(1234567.89f)), "1234568");
-        row("currency half to even", "c", V("2,12345"), V(2.1234), "2,1234");
-        row("currency from double", "c", V(2.00015), V(2.0002), "2,0002");
-        row("long from text", "l", V("12"), V(qlonglong(12)), "12");
-        row("date from text", "d", V("05.12.2026"), V(QDate(2026, 12, 5)), "05.12.2026");
-        row("text from double", "ime", V(12.5), V("12,5"), "12,5");
-        row("single quote", "ime", V("O'Brien"), V("O'Brien"), "O'Brien");
-        row("ten letters, twenty bytes", "ime", V("ČĆŽŠĐčćžšđ"), V("ČĆŽŠĐčćžšđ"), "ČĆŽŠĐčćžšđ");
-        row("word into single", "k", V("abc"), V(), "k");
-        row("decimal into long", "l", V("12,5"), V(), "l");
-        row("impossible date", "d", V("31.02.2026"), V(), "d");
-        row("eleven into ten", "ime", V("01234567890"), V(), "ime (najviše 10 ");
-        row("long number into ten", "ime", V(qlonglong(12345678901)), V(), "ime (najviše 10 ");
-        row("two into one", "to", V("AB"), V(), "to (najviše 1 ");
+        dataRow("single from text", "k", V("0,1"), V(double(0.1f)), "0,1");
+        dataRow("single from double", "k", V(0.1), V(double(0.1f)), "0,1");
+        dataRow("single, 7 digits", "k", V("1234567,89"), V(double(1234567.89f)), "1234568");
+        dataRow("currency half to even", "c", V("2,12345"), V(2.1234), "2,1234");
+        dataRow("currency from double", "c", V(2.00015), V(2.0002), "2,0002");
+        dataRow("long from text", "l", V("12"), V(qlonglong(12)), "12");
+        dataRow("date from text", "d", V("05.12.2026"), V(QDate(2026, 12, 5)), "05.12.2026");
+        dataRow("text from double", "ime", V(12.5), V("12,5"), "12,5");
+        dataRow("single quote", "ime", V("O'Brien"), V("O'Brien"), "O'Brien");
+        dataRow("ten letters, twenty bytes", "ime", V("ČĆŽŠĐčćžšđ"), V("ČĆŽŠĐčćžšđ"), "ČĆŽŠĐčćžšđ");
+        dataRow("word into single", "k", V("abc"), V(), "k");
+        dataRow("decimal into long", "l", V("12,5"), V(), "l");
+        dataRow("impossible date", "d", V("31.02.2026"), V(), "d");
+        dataRow("eleven into ten", "ime", V("01234567890"), V(), "ime (najviše 10 ");
+        dataRow("long number into ten", "ime", V(qlonglong(12345678901)), V(), "ime (najviše 10 ");
+        dataRow("two into one", "to", V("AB"), V(), "to (najviše 1 ");
     }
     void value() {
         QFETCH(QString, column);
@@ -227,27 +222,29 @@ class TestDatabase : public QObject {
         QTest::addColumn<QString>("found");
         const QString like = "select ime from t where ime like ?";
         using L = QVariantList;
-        row("exact, any case", like, L{"ANA"}, "Ana;ana");
-        row("star", like, L{"a*"}, "Ana;ana;A1;A2;AB;abd;ABC;Abe;ab");
-        row("question", like, L{"iva?"}, "Ivan");
-        row("digit", like, L{"A#"}, "A1;A2");
-        row("set", like, L{"[ib]*"}, "Ivan;Iva;Boris");
-        row("range", like, L{"[a-b]?"}, "A1;A2;AB;ab");
-        row("not in set", like, L{"[!aicšs]*"}, "Boris;Čokolada;čaj;Zagreb;ćevap;Dunja;đak;Žuta");
-        row("Č exact", like, L{"čokolada"}, "Čokolada");
-        row("Č through a set", like, L{"[Č]OKOLADA"}, "Čokolada");
-        row("s is not š", like, L{"s*"}, "sol");
-        row("prefix is not a match", like, L{"Iv"}, "");
+        dataRow("exact, any case", like, L{"ANA"}, "Ana;ana");
+        dataRow("star", like, L{"a*"}, "Ana;ana;A1;A2;AB;abd;ABC;Abe;ab");
+        dataRow("question", like, L{"iva?"}, "Ivan");
+        dataRow("digit", like, L{"A#"}, "A1;A2");
+        dataRow("set", like, L{"[ib]*"}, "Ivan;Iva;Boris");
+        dataRow("range", like, L{"[a-b]?"}, "A1;A2;AB;ab");
+        dataRow("not in set", like, L{"[!aicšs]*"},
+                "Boris;Čokolada;čaj;Zagreb;ćevap;Dunja;đak;Žuta");
+        dataRow("Č exact", like, L{"čokolada"}, "Čokolada");
+        dataRow("Č through a set", like, L{"[Č]OKOLADA"}, "Čokolada");
+        dataRow("s is not š", like, L{"s*"}, "sol");
+        dataRow("prefix is not a match", like, L{"Iv"}, "");
         // Croatian letters in place, ties in stored order.
-        row("text order", "select ime from t order by ime asc", L{},
+        dataRow(
+            "text order", "select ime from t order by ime asc", L{},
             "A1;A2;AB;ab;ABC;abd;Abe;Ana;ana;Boris;Cvijet;čaj;Čokolada;ćevap;Dunja;đak;Iva;Ivan;"
             "sol;Šibenik;Zagreb;Žuta");
-        row("text range", "select ime from t where ime>=? and ime<? order by ime asc", L{"č", "d"},
-            "čaj;Čokolada;ćevap");
+        dataRow("text range", "select ime from t where ime>=? and ime<? order by ime asc",
+                L{"č", "d"}, "čaj;Čokolada;ćevap");
         const QString dates = "select d from t where d>=? and d<=? order by d asc";
-        row("dates across a year", dates, L{QDate(2025, 12, 31), QDate(2026, 1, 31)},
-            "31.12.2025;31.01.2026");
-        row("empty date range", dates, L{QDate(2026, 2, 2), QDate(2026, 12, 4)}, "");
+        dataRow("dates across a year", dates, L{QDate(2025, 12, 31), QDate(2026, 1, 31)},
+                "31.12.2025;31.01.2026");
+        dataRow("empty date range", dates, L{QDate(2026, 2, 2), QDate(2026, 12, 4)}, "");
     }
     void search() {
         QFETCH(QString, sql);
@@ -285,10 +282,10 @@ class TestDatabase : public QObject {
     void attachedBooks_data() {
         QTest::addColumn<QString>("failing");
         QTest::addColumn<int>("number");
-        row("none", "", 0);
-        row("too long when joined", "update t set ime=ime & '012345678'",
-            int(DbErrorCode::TextTooLong));
-        row("no such column", "update t set nema='x'", int(DbErrorCode::NoSuchColumn));
+        dataRow("none", "", 0);
+        dataRow("too long when joined", "update t set ime=ime & '012345678'",
+                int(DbErrorCode::TextTooLong));
+        dataRow("no such column", "update t set nema='x'", int(DbErrorCode::NoSuchColumn));
     }
     void attachedBooks() {
         QFETCH(QString, failing);

@@ -3,10 +3,12 @@
 // converted for.
 
 #include "data/jetsql.h"
+#include "testenv.h"
 
 #include <QTest>
 
 using namespace kl::jet;
+using kl::test::dataRow;
 
 namespace {
 
@@ -43,11 +45,6 @@ QStringList slotsOf(const Translation& t) {
     return out;
 }
 
-template <typename... A>
-void row(const char* name, A... a) {
-    (QTest::newRow(name) << ... << a);
-}
-
 }  // namespace
 
 class TestJetSql : public QObject {
@@ -63,41 +60,44 @@ class TestJetSql : public QObject {
         const QString ord = R"( ORDER BY "svetvrtke".rowid)";
         using L = QStringList;
 
-        row("insert list targets", "insert into svetvrtke(ime,to)values('O''Brien',?)",
-            R"(INSERT INTO "svetvrtke" ( "ime" , "to" ) VALUES ( ? , ? ))", "",
-            L{"ime/Text/30=O'Brien", "to/Text/1"});
-        row("cstr(id) like ?, closing semicolon", "select * from svetvrtke where cstr(id) like ?;",
+        dataRow("insert list targets", "insert into svetvrtke(ime,to)values('O''Brien',?)",
+                R"(INSERT INTO "svetvrtke" ( "ime" , "to" ) VALUES ( ? , ? ))", "",
+                L{"ime/Text/30=O'Brien", "to/Text/1"});
+        dataRow(
+            "cstr(id) like ?, closing semicolon", "select * from svetvrtke where cstr(id) like ?;",
             sel + R"(* FROM "svetvrtke" WHERE "id" = ?)" + ord,
             sel + R"(* FROM "svetvrtke" WHERE jet_cstr_int("id") LIKE ?)" + ord, L{"id/Text/0"});
-        row("text not like ?", "delete from svetvrtke where ime not like ?",
-            R"(DELETE FROM "svetvrtke" WHERE "ime" <> ?)",
-            R"(DELETE FROM "svetvrtke" WHERE "ime" NOT LIKE ?)", L{"ime/Text/0"});
-        row("comparison written the other way round", "delete from svetvrtke where 'x' = ime",
-            R"(DELETE FROM "svetvrtke" WHERE ? = "ime")", "", L{"ime/Text/0=x"});
-        row("month/day/year literal", "delete from pi where datumpi>=#1/31/2026#",
-            R"(DELETE FROM "pi" WHERE "datumpi" >= ?)", "", L{"datumpi/Date/0=#2026-01-31#"});
-        row("arithmetic with a column", "update pi set iznos = iznos + ?, brojpi = ? * brojpi",
-            R"(UPDATE "pi" SET "iznos" = "iznos" + ? , "brojpi" = ? * "brojpi")", "",
-            L{"iznos/Currency/0", "brojpi/Long/0"});
-        row("like on a number compares its text", "select count(*) from pi where iznos like '1*'",
-            R"(SELECT count ( * ) FROM "pi" WHERE jet_cstr_currency("iznos") LIKE ?)", "",
-            L{"iznos/Text/0=1*"});
-        row("create table: column types, length checks",
-            "create table t(id autoincrement,s string(5),"
-            "f single,c currency,l long,d date,n string(3)null,m memo,x double)",
-            R"(CREATE TABLE "t" ("id" INTEGER PRIMARY KEY AUTOINCREMENT, )"
-            R"("s" VARCHAR(5) COLLATE JETCI CONSTRAINT "kl_len:s:5" CHECK(length("s")<=5), )"
-            R"("f" SINGLE_REAL, "c" CURRENCY_REAL, "l" LONG_INTEGER, "d" DATE_TEXT, )"
-            R"("n" VARCHAR(3) COLLATE JETCI CONSTRAINT "kl_len:n:3" CHECK(length("n")<=3), )"
-            R"("m" TEXT COLLATE JETCI, "x" DOUBLE_REAL))",
-            "", L{});
-        row("second statement", "select * from pi; delete from pi", "", "", L{});
-        row("unterminated text", "select * from pi where pi='P", "", "", L{});
-        row("unterminated date", "select * from pi where datumpi<#2026/12/05", "", "", L{});
-        row("impossible date", "select * from pi where datumpi<#2026/02/31#", "", "", L{});
-        row("empty", "   ", "", "", L{});
-        row("unknown column type", "create table t(a blob)", "", "", L{});
-        row("values do not match the list", "insert into svetvrtke(ime,to)values(?)", "", "", L{});
+        dataRow("text not like ?", "delete from svetvrtke where ime not like ?",
+                R"(DELETE FROM "svetvrtke" WHERE "ime" <> ?)",
+                R"(DELETE FROM "svetvrtke" WHERE "ime" NOT LIKE ?)", L{"ime/Text/0"});
+        dataRow("comparison written the other way round", "delete from svetvrtke where 'x' = ime",
+                R"(DELETE FROM "svetvrtke" WHERE ? = "ime")", "", L{"ime/Text/0=x"});
+        dataRow("month/day/year literal", "delete from pi where datumpi>=#1/31/2026#",
+                R"(DELETE FROM "pi" WHERE "datumpi" >= ?)", "", L{"datumpi/Date/0=#2026-01-31#"});
+        dataRow("arithmetic with a column", "update pi set iznos = iznos + ?, brojpi = ? * brojpi",
+                R"(UPDATE "pi" SET "iznos" = "iznos" + ? , "brojpi" = ? * "brojpi")", "",
+                L{"iznos/Currency/0", "brojpi/Long/0"});
+        dataRow("like on a number compares its text",
+                "select count(*) from pi where iznos like '1*'",
+                R"(SELECT count ( * ) FROM "pi" WHERE jet_cstr_currency("iznos") LIKE ?)", "",
+                L{"iznos/Text/0=1*"});
+        dataRow("create table: column types, length checks",
+                "create table t(id autoincrement,s string(5),"
+                "f single,c currency,l long,d date,n string(3)null,m memo,x double)",
+                R"(CREATE TABLE "t" ("id" INTEGER PRIMARY KEY AUTOINCREMENT, )"
+                R"("s" VARCHAR(5) COLLATE JETCI CONSTRAINT "kl_len:s:5" CHECK(length("s")<=5), )"
+                R"("f" SINGLE_REAL, "c" CURRENCY_REAL, "l" LONG_INTEGER, "d" DATE_TEXT, )"
+                R"("n" VARCHAR(3) COLLATE JETCI CONSTRAINT "kl_len:n:3" CHECK(length("n")<=3), )"
+                R"("m" TEXT COLLATE JETCI, "x" DOUBLE_REAL))",
+                "", L{});
+        dataRow("second statement", "select * from pi; delete from pi", "", "", L{});
+        dataRow("unterminated text", "select * from pi where pi='P", "", "", L{});
+        dataRow("unterminated date", "select * from pi where datumpi<#2026/12/05", "", "", L{});
+        dataRow("impossible date", "select * from pi where datumpi<#2026/02/31#", "", "", L{});
+        dataRow("empty", "   ", "", "", L{});
+        dataRow("unknown column type", "create table t(a blob)", "", "", L{});
+        dataRow("values do not match the list", "insert into svetvrtke(ime,to)values(?)", "", "",
+                L{});
     }
     void statements() {
         QFETCH(QString, sql);
