@@ -1,6 +1,7 @@
 // Entry fields: the keys and pastes a field takes, the leaving rules of numeric fields, and the
 // select-all on focus of every field.
 
+#include "testenv.h"
 #include "ui/fields.h"
 #include "ui/msgboxhr.h"
 
@@ -17,6 +18,7 @@
 
 using kl::NumericField;
 using kl::TextField;
+using kl::test::dataRow;
 
 namespace {
 
@@ -42,12 +44,6 @@ void type(QWidget* field, const QString& keys) {
                   : QTest::keyClick(field, c.toLatin1());
 }
 
-// One data row: the name, then the columns in order.
-template <typename... A>
-void row(const char* name, A... a) {
-    (QTest::newRow(name) << ... << a);
-}
-
 }  // namespace
 
 class TstFields : public QObject {
@@ -61,19 +57,19 @@ class TstFields : public QObject {
         QTest::addColumn<bool>("pasted");
         QTest::addColumn<QString>("expected");
 
-        row("digits", false, "", "1234567890", false, "1234567890");
-        row("comma into empty field refused", false, "", ",5", false, "5");
-        row("second comma refused", false, "", "1,2,3", false, "1,23");
-        row("letters, signs, point, blank refused", false, "", "1a-+.e 2", false, "12");
-        row("comma again after deleting it", false, "", "12,<<,5", false, "1,5");
-        row("selected 0,00: comma refused, digit replaces", false, "0,00", ",7", false, "7");
-        row("paste digits", false, "1", "2,5", true, "12,5");
-        row("paste with a letter refused whole", false, "1", "2a3", true, "1");
-        row("paste of a second comma refused", false, "1,5", "2,5", true, "1,5");
-        row("quotes typed", true, "", "a'b\"c", false, "abc");
-        row("quote pasted", true, "abc", "O'Brien", true, "abc");
-        row("double quote pasted", true, "abc", "\"Lumen\"", true, "abc");
-        row("paste without quotes", true, "abc", " d.o.o.", true, "abc d.o.o.");
+        dataRow("digits", false, "", "1234567890", false, "1234567890");
+        dataRow("comma into empty field refused", false, "", ",5", false, "5");
+        dataRow("second comma refused", false, "", "1,2,3", false, "1,23");
+        dataRow("letters, signs, point, blank refused", false, "", "1a-+.e 2", false, "12");
+        dataRow("comma again after deleting it", false, "", "12,<<,5", false, "1,5");
+        dataRow("selected 0,00: comma refused, digit replaces", false, "0,00", ",7", false, "7");
+        dataRow("paste digits", false, "1", "2,5", true, "12,5");
+        dataRow("paste with a letter refused whole", false, "1", "2a3", true, "1");
+        dataRow("paste of a second comma refused", false, "1,5", "2,5", true, "1,5");
+        dataRow("quotes typed", true, "", "a'b\"c", false, "abc");
+        dataRow("quote pasted", true, "abc", "O'Brien", true, "abc");
+        dataRow("double quote pasted", true, "abc", "\"Lumen\"", true, "abc");
+        dataRow("paste without quotes", true, "abc", " d.o.o.", true, "abc d.o.o.");
     }
     void input() {
         QFETCH(bool, textField);
@@ -100,15 +96,15 @@ class TstFields : public QObject {
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("message");  // 0 none, 1 scripted, 2 the real dialog ("U redu")
 
-        row("too large, articles: reset", false, "123456", "0,00", 1);
-        row("too large, documents: refocus", true, "123456", "123456", 1);
-        row("too large, documents, real dialog", true, "123456", "123456", 2);
-        row("99999,99 taken", false, "99999,99", "99999,99", 0);
-        row("rounds up to 100000,00: refused", true, "99999,995", "99999,995", 1);
-        row("leading zeros do not count", true, "0012345", "12345,00", 0);
-        row("zero before comma", true, "0,5", "0,50", 0);
-        row("empty, articles: 0,00", false, "", "0,00", 0);
-        row("empty, documents: stays empty", true, "", "", 0);
+        dataRow("too large, articles: reset", false, "123456", "0,00", 1);
+        dataRow("too large, documents: refocus", true, "123456", "123456", 1);
+        dataRow("too large, documents, real dialog", true, "123456", "123456", 2);
+        dataRow("99999,99 taken", false, "99999,99", "99999,99", 0);
+        dataRow("rounds up to 100000,00: refused", true, "99999,995", "99999,995", 1);
+        dataRow("leading zeros do not count", true, "0012345", "12345,00", 0);
+        dataRow("zero before comma", true, "0,5", "0,50", 0);
+        dataRow("empty, articles: 0,00", false, "", "0,00", 0);
+        dataRow("empty, documents: stays empty", true, "", "", 0);
     }
     void numericLeave() {
         QFETCH(bool, documentRules);

@@ -136,26 +136,33 @@ class TstPrinting : public QObject {
         QCOMPARE(kl::pdfFileName("", when), QString("Ispis_2026-12-05_19-30-12.pdf"));
     }
 
-    // Line after line on A4 either way round: the Croatian letters, indents and columns as
-    // printed, breaks when a page is full and forced ones, the lines inside the margins measured
-    // from the paper edge, and the file in Ispisi named from the document, no temporary left.
+    // Line after line on A4 either way round, the page's lines from the font or set: the
+    // Croatian letters, indents and columns as printed, breaks when a page is full and forced
+    // ones, the lines inside the margins measured from the paper edge, and the file in Ispisi
+    // named from the document, no temporary left. A set number of lines that fits keeps the
+    // font's own spacing; one that does not narrows the pitch down to the bottom margin.
     void linePrinter_data() {
         QTest::addColumn<int>("orientation");
-        QTest::addColumn<QString>("size");
-        QTest::addColumn<qreal>("height");
-        QTest::newRow("portrait") << int(QPageLayout::Portrait) << "^595\\S* x 84" << 841.89;
-        QTest::newRow("landscape") << int(QPageLayout::Landscape) << "^84\\S* x 595" << 595.276;
+        QTest::addColumn<int>("setLines");  // 0: as many as the font's spacing allows
+        QTest::addColumn<bool>("narrowed");
+        QTest::newRow("portrait") << int(QPageLayout::Portrait) << 0 << false;
+        QTest::newRow("landscape") << int(QPageLayout::Landscape) << 0 << false;
+        QTest::newRow("20 lines fit") << int(QPageLayout::Portrait) << 20 << false;
+        QTest::newRow("90 lines narrowed") << int(QPageLayout::Portrait) << 90 << true;
     }
     void linePrinter() {
         QFETCH(int, orientation);
-        QFETCH(QString, size);
-        QFETCH(qreal, height);
-        const qreal margin = 20;
-        LinePrinter p("Podaci tvrtke", reportSetup(10, margin, orientation));
+        QFETCH(int, setLines);
+        QFETCH(bool, narrowed);
+        const bool portrait = orientation == QPageLayout::Portrait;
+        const qreal margin = 20, height = portrait ? 841.89 : 595.276;
+        PageSetup setup = reportSetup(10, margin, orientation);
+        setup.linesPerPage = setLines;
+        LinePrinter p("Podaci tvrtke", setup);
         QVERIFY(QFontInfo(p.font()).fixedPitch());
         QVERIFY(p.begin());
         const int perPage = p.linesPerPage();
-        QVERIFY(perPage > 25 && perPage < 80);
+        QVERIFY(setLines ? perPage == setLines : perPage > 25 && perPage < 80);
         QStringList lines{"Tvrtka: Čistoća d.o.o.", "", "          Šećer, đak, žaba, ćup ČĆĐŠŽ",
                           "ABCDEFGHIJ|", "iiiiiiiiii|"};
         while (lines.size() < 2 * perPage + 3)
@@ -181,12 +188,16 @@ class TstPrinting : public QObject {
                  qPrintable(file.fileName()));
         QCOMPARE(filesIn(pdfFolder()), QStringList{file.fileName()});
         QCOMPARE(pdfInfo(r.pdfPath, "Pages"), QString("5"));
-        QVERIFY2(pdfInfo(r.pdfPath, "Page size").contains(QRegularExpression(size)),
-                 qPrintable(pdfInfo(r.pdfPath, "Page size")));
+        const QString size = pdfInfo(r.pdfPath, "Page size");
+        QVERIFY2(size.contains(QRegularExpression(portrait ? "^595\\S* x 84" : "^84\\S* x 595")),
+                 qPrintable(size));
 
+        // Each full page holds its own lines.
         const QStringList pages = pdfPages(r.pdfPath);
         QCOMPARE(pages.size(), 5);
-        QCOMPARE(linesOf(pages.mid(0, 3).join(u'\n'), true), linesOf(lines.join(u'\n'), true));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(linesOf(pages.at(i), true),
+                     linesOf(lines.mid(i * perPage, perPage).join(u'\n'), true));
         QVERIFY(linesOf(pages.at(3)).isEmpty());
         const QStringList last = linesOf(pages.at(4), true);
         QCOMPARE(last.size(), 2);
@@ -199,58 +210,21 @@ class TstPrinting : public QObject {
         QCOMPARE(first.at(2).indexOf(u'|'), first.at(3).indexOf(u'|'));
 
         // Page 1: the first line starts at the left and top margins, the last ends above the
-        // bottom one, and one more would not have fitted.
+        // bottom one.
         const QList<QRectF> boxes = wordBoxes(r.pdfPath);
         const qreal m = margin * 72 / 25.4;
         const QRectF top = boxes.first(), bottom = boxes.last();
         QVERIFY(qAbs(top.left() - m) < 2);
         QVERIFY(top.top() >= m - 0.5 && top.top() < m + 4);
-        QVERIFY(bottom.bottom() <= height - m + 0.5);
-        QVERIFY(bottom.bottom() + (bottom.top() - top.top()) / (perPage - 1) > height - m);
-    }
-
-    // A page of n lines: n lines print on one page and the next starts a second. A number that
-    // fits keeps the font's own spacing; one that does not narrows the pitch, and the last line
-    // still ends above the bottom margin.
-    void linesPerPage_data() {
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<bool>("narrowed");
-        QTest::newRow("fits") << 20 << false;
-        QTest::newRow("narrowed") << 90 << true;
-    }
-    void linesPerPage() {
-        QFETCH(int, lines);
-        QFETCH(bool, narrowed);
-        const qreal margin = 20;
-        PageSetup setup = reportSetup(10, margin);
-        setup.linesPerPage = lines;
-        LinePrinter p("Stranice", setup);
-        QVERIFY(p.begin());
-        QCOMPARE(p.linesPerPage(), lines);
-        QStringList all;
-        for (int i = 1; i <= lines + 1; ++i) {
-            all << QString("Red %1").arg(i, 3, 10, QChar(u'0'));
-            p.printLine(all.last());
-        }
-        const PrintResult r = p.end();
-        QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(r.pages, 2);
-        const QStringList pages = pdfPages(r.pdfPath);
-        QCOMPARE(pages.size(), 2);
-        QCOMPARE(linesOf(pages.at(0), true), all.mid(0, lines));
-        QCOMPARE(linesOf(pages.at(1), true), all.mid(lines));
-
-        const QList<QRectF> boxes = wordBoxes(r.pdfPath);
-        const qreal m = margin * 72 / 25.4, height = 841.89;
-        const QRectF first = boxes.first(), last = boxes.last();
-        QVERIFY(first.top() >= m - 0.5);
-        QVERIFY2(last.bottom() <= height - m + 0.5, qPrintable(QString::number(last.bottom())));
-        const qreal pitch = (last.top() - first.top()) / (lines - 1);
+        QVERIFY2(bottom.bottom() <= height - m + 0.5, qPrintable(QString::number(bottom.bottom())));
+        const qreal pitch = (bottom.top() - top.top()) / (perPage - 1);
         if (narrowed)  // the page is used to its bottom margin
-            QVERIFY2(pitch < 10 && last.bottom() > height - m - 3,
+            QVERIFY2(pitch < 10 && bottom.bottom() > height - m - 3,
                      qPrintable(QString::number(pitch)));
         else  // 10 pt Courier's own spacing, about 11.3 pt
             QVERIFY2(pitch > 10.5 && pitch < 12.5, qPrintable(QString::number(pitch)));
+        if (!setLines)  // one more line would not have fitted
+            QVERIFY(bottom.bottom() + pitch > height - m);
     }
 
     void printText_data() {
