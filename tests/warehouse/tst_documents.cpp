@@ -2,6 +2,7 @@
 // and line rows, the numbering, the refusals and a failure that must leave the book untouched.
 
 #include "data/appcontext.h"
+#include "data/convert.h"
 #include "data/database.h"
 #include "data/dberror.h"
 #include "testenv.h"
@@ -112,6 +113,26 @@ class TstDocuments : public QObject {
             lines.push_back(line(a, m[i], m[i + 1], m[i + 2]));
         QCOMPARE(postDocument(book_, header(kind), lines).refusal, PostingRefusal::None);
         QCOMPARE(figures(book_, a), expected);
+    }
+
+    // The average price is taken from the stored figures rounded to two decimals; none at zero
+    // stock (the article keeps the price it had), whatever small stock is left otherwise.
+    void averagePriceRule_data() {
+        QTest::addColumn<double>("stanje");
+        QTest::addColumn<double>("vrijednost");
+        QTest::addColumn<QString>("expected");
+        dataRow("value rounded first", 2.0, 10.005, "5,01");
+        dataRow("stock rounded first", 0.996, 10.0, "10,00");
+        dataRow("less than one unit left", 0.5, 1.25, "2,50");
+        dataRow("stock rounds to zero", 0.004, 1.0, "none");
+    }
+    void averagePriceRule() {
+        QFETCH(double, stanje);
+        QFETCH(double, vrijednost);
+        QFETCH(QString, expected);
+        const auto average = averagePrice(stanje, vrijednost);
+        QCOMPARE(average ? format00(*average, Precision::Single) : QStringLiteral("none"),
+                 expected);
     }
 
     // The worked example: a receipt and then an issue of the same article. The rows each writes
