@@ -25,19 +25,16 @@
 
 namespace kl::test {
 
-// The company's books: two warehouse books and the production book (the current book).
+// The company's books: the warehouse books "Glavno" and "Pomoćno" and the production book "Pogon"
+// (the current book).
 struct ProductionBooks {
-    int companyId = 0;
-    int glavno = 0;       // warehouse book "Glavno"
-    int pomocno = 0;      // warehouse book "Pomoćno"
-    int proizvodnja = 0;  // production book "Pogon"
+    int companyId = 0, glavno = 0, pomocno = 0, proizvodnja = 0;
     QString glavnoPath, pomocnoPath, productionPath;
     QString glavnoId() const { return QString::number(glavno); }
     QString pomocnoId() const { return QString::number(pomocno); }
 };
 
-// Creates the company "Alfa" with the warehouse books "Glavno" and "Pomoćno" and the production
-// book "Pogon", and enters the production book as the current book.
+// Creates the company "Alfa" with its books and enters the production book.
 inline ProductionBooks enterProductionBook() {
     ProductionBooks b;
     b.companyId = addCompany(QStringLiteral("Alfa"));
@@ -88,6 +85,24 @@ inline QString valueOf(const QString& path, const QString& sql, const QVariantLi
     Database db = Database::open(path);
     Recordset rs = db.openRecordset(sql, params);
     return rs.eof() ? QString() : rs.text(rs.fieldName(0));
+}
+
+// Message box styles of the production windows.
+constexpr int Exclamation = MsgStyle::OkOnly | MsgStyle::Exclamation;
+constexpr int Question = MsgStyle::YesNo | MsgStyle::Question;
+constexpr int OkQuestion = MsgStyle::OkOnly | MsgStyle::Question;
+constexpr int Information = MsgStyle::OkOnly | MsgStyle::Information;
+
+// The first `columns` cells of every row of a list, trimmed, joined by "|".
+inline QStringList rows(ReportList* l, int columns) {
+    QStringList texts;
+    for (int r = 0; r < l->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < columns; ++c)
+            cells.append(l->text(r, c).trimmed());
+        texts.append(cells.join(u'|'));
+    }
+    return texts;
 }
 
 // Each test gets the company and its books, every window defined, message boxes scripted and

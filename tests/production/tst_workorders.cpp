@@ -1,5 +1,5 @@
 // Work orders on real book files: the materials of a product, their cost for a number of units,
-// the stock check, issuing into several warehouse books at once, changing and printing.
+// issuing into several warehouse books at once, changing and printing.
 
 #include "productionfixture.h"
 
@@ -62,12 +62,15 @@ class WorkOrdersTest : public ProductionTest {
         return o;
     }
 
-    // Loads "Ormar" for `units` units and issues it.
-    IssueResult issueOrmar(const QString& units) {
+    // The materials of "Ormar" for `units` units.
+    ProductMaterials ormarFor(const QString& units) {
         auto m = loadMaterials(books_.productionPath, "Ormar");
-        if (!m) return {};
         applyQuantity(m->lines, units);
-        return issueWorkOrder(books_.productionPath, orderFor(*m, units), m->lines);
+        return *m;
+    }
+    IssueResult issueOrmar(const QString& units) {
+        const ProductMaterials m = ormarFor(units);
+        return issueWorkOrder(books_.productionPath, orderFor(m, units), m.lines);
     }
 
   private slots:
@@ -75,8 +78,6 @@ class WorkOrdersTest : public ProductionTest {
         storeOrmar();
         postIssue(books_.pomocnoPath, QString::number(vijak_), "1,00", "0,10");
         const auto m = loadMaterials(books_.productionPath, "Ormar");
-        QVERIFY(m);
-        QCOMPARE(int(m->lines.size()), 3);
         QStringList shown;
         for (const MaterialLine& l : m->lines)
             shown.append(QStringList{l.bookName, QString::number(l.issueNumber), l.articleName,
@@ -91,82 +92,67 @@ class WorkOrdersTest : public ProductionTest {
         QVERIFY(!loadMaterials(books_.productionPath, "Stol"));
     }
 
+    // Needed quantity and amount of each line, then the material cost and the cost per unit.
     void costForUnits_data() {
         QTest::addColumn<QString>("units");
-        QTest::addColumn<QStringList>("needed");
-        QTest::addColumn<QStringList>("amounts");
-        QTest::addColumn<QString>("material");
-        QTest::addColumn<QString>("perUnit");
-        dataRow("2,50", "2,50", QStringList{"10,00", "5,00", "1,25"},
-                QStringList{"12,00", "0,50", "3,75"}, "16,25", "6,50");
-        dataRow("1,33", "1,33", QStringList{"5,32", "2,66", "0,67"},
-                QStringList{"6,38", "0,27", "2,01"}, "8,66", "6,51");
-        dataRow("unformatted 3", "3", QStringList{"12,00", "6,00", "1,50"},
-                QStringList{"14,40", "0,60", "4,50"}, "19,50", "6,50");
+        QTest::addColumn<QStringList>("expected");
+        dataRow("2,50", "2,50",
+                QStringList{"10,00|12,00", "5,00|0,50", "1,25|3,75", "16,25", "6,50"});
+        dataRow("1,33", "1,33", QStringList{"5,32|6,38", "2,66|0,27", "0,67|2,01", "8,66", "6,51"});
+        dataRow("unformatted 3", "3",
+                QStringList{"12,00|14,40", "6,00|0,60", "1,50|4,50", "19,50", "6,50"});
     }
     void costForUnits() {
         QFETCH(QString, units);
-        QFETCH(QStringList, needed);
-        QFETCH(QStringList, amounts);
-        QFETCH(QString, material);
-        QFETCH(QString, perUnit);
+        QFETCH(QStringList, expected);
         storeOrmar();
-        auto m = loadMaterials(books_.productionPath, "Ormar");
-        applyQuantity(m->lines, units);
-        QStringList n, a;
-        for (const MaterialLine& l : m->lines) {
-            n.append(l.needed);
-            a.append(l.amount);
-        }
-        QCOMPARE(n, needed);
-        QCOMPARE(a, amounts);
-        QCOMPARE(materialCost(m->lines), material);
-        QCOMPARE(costPerUnit(material, units), std::optional<QString>(perUnit));
+        const ProductMaterials m = ormarFor(units);
+        QStringList shown;
+        for (const MaterialLine& l : m.lines)
+            shown.append(l.needed + '|' + l.amount);
+        shown << materialCost(m.lines) << costPerUnit(materialCost(m.lines), units).value_or("-");
+        QCOMPARE(shown, expected);
     }
 
+    // Labour, services and other costs enter the total but not the cost per unit.
     void totalsAndCostPerUnit() {
-        // Labour, services and other costs enter the total but not the cost per unit.
         QCOMPARE(totalCost({"16,25", "10,00", "2,25", "0,00", "1,00", "0,50"}), "30,00");
-        QCOMPARE(costPerUnit("16,25", "2,50"), std::optional<QString>("6,50"));
         QCOMPARE(costPerUnit("16,25", "0,00"), std::nullopt);
         QCOMPARE(costPerUnit("16,25", ""), std::nullopt);
     }
 
-    void shortagesOfStock_data() {
-        QTest::addColumn<QString>("units");
+    // Need and stock are compared in whole hundredths: 0,29 against 0,28 is short by 0,01,
+    // although 0,29 x 100 falls just below 29 in binary.
+    void shortagesInHundredths_data() {
+        QTest::addColumn<QString>("needed");
+        QTest::addColumn<QString>("stock");
         QTest::addColumn<QStringList>("expected");
-        // 25 units need exactly the stock of each: 100 Kabel, 50 Vijak, 12,50 Žica.
-        dataRow("less than the stock", "24,99", QStringList{});
-        dataRow("all of the stock", "25,00", QStringList{});
-        dataRow("a hundredth more", "25,01",
-                QStringList{"Glavno: (Kabel) Nedostaje: 0,04", "Pomoćno: (Vijak) Nedostaje: 0,02",
-                            "Glavno: (Žica) Nedostaje: 0,01"});
+        dataRow("one hundredth short", "0,29", "0,28",
+                QStringList{"Glavno: (Lim) Nedostaje: 0,01"});
+        dataRow("equal", "0,29", "0,29", QStringList{});
+        dataRow("more in stock", "1,10", "2,00", QStringList{});
     }
-    void shortagesOfStock() {
-        QFETCH(QString, units);
+    void shortagesInHundredths() {
+        QFETCH(QString, needed);
+        QFETCH(QString, stock);
         QFETCH(QStringList, expected);
-        storeOrmar();
-        QVERIFY(executeRaw(books_.glavnoPath, "update artikli set stanje=12.5 where sifra='Z1'"));
-        auto m = loadMaterials(books_.productionPath, "Ormar");
-        applyQuantity(m->lines, units);
-        QCOMPARE(shortages(m->lines), expected);
-    }
-
-    void shortageMessageText() {
-        QCOMPARE(
-            shortageMessage({"Glavno: (Kabel) Nedostaje: 0,04", "Glavno: (Žica) Nedostaje: 1,00"}),
-            " Nema dovoljno u  skladištu: \n______________\n"
-            "Glavno: (Kabel) Nedostaje: 0,04\nGlavno: (Žica) Nedostaje: 1,00\n"
-            "\n_______________\nSmanjite broj proizvoda ili popunite skladišta!");
+        MaterialLine line;
+        line.bookName = "Glavno";
+        line.articleName = "Lim";
+        line.needed = needed;
+        line.stock = stock;
+        QCOMPARE(shortages({line}), expected);
     }
 
     // Three lines from two books: two issue notes, three movement lines, three cost rows with the
-    // issue numbers shared within a book; stock and value fall at the bill price.
+    // issue numbers shared within a book (and a long book name cut to 20); stock and value fall
+    // at the bill price.
     void issueIntoTwoBooks() {
         const QString product = storeOrmar();
-        const IssueResult r = issueOrmar("2,50");
-        QVERIFY(!r.refusal.refused());
-        QCOMPARE(r.workOrderId, "1");
+        Database::open(context().masterPath())
+            .execute("update otvoreneknjige set nazivknjige=? where id=?",
+                     {"Skladište repromaterijala", books_.glavno});
+        QCOMPARE(issueOrmar("2,50").workOrderId, "1");
 
         QCOMPARE(dump(books_.glavnoPath, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
         QCOMPARE(dump(books_.pomocnoPath, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
@@ -189,9 +175,10 @@ class WorkOrdersTest : public ProductionTest {
         QCOMPARE(dump(books_.productionPath, {"radninalozi"}),
                  QStringList{"radninalozi|1|1|01.12.2026|09.12.2026|" + product +
                              "|2,5|16,25|10|0|0|0|1,5"});
-        QCOMPARE(dump(books_.productionPath, {"troskovi"}),
-                 QStringList({"troskovi|1|1|Glavno|1|12", "troskovi|2|1|Pomoćno|1|0,5",
-                              "troskovi|3|1|Glavno|1|3,75"}));
+        QCOMPARE(
+            dump(books_.productionPath, {"troskovi"}),
+            QStringList({"troskovi|1|1|Skladište repromater|1|12", "troskovi|2|1|Pomoćno|1|0,5",
+                         "troskovi|3|1|Skladište repromater|1|3,75"}));
         // The cost rows add up to the material cost.
         const auto stored = loadWorkOrder(books_.productionPath, "1");
         double sum = 0;
@@ -200,33 +187,24 @@ class WorkOrdersTest : public ProductionTest {
         QCOMPARE(format00(sum), stored->order.costs.material);
     }
 
-    // Work order issues and issues entered by hand share one numbering per warehouse book.
+    // Work order issues and issues entered by hand share one numbering per warehouse book;
+    // receipts are numbered apart.
     void issueNumbersFollowEveryIssue() {
         storeOrmar();
+        QVERIFY(executeRaw(books_.glavnoPath,
+                           "insert into pi(pi,brojpi,datumpi,idkd) "
+                           "values('P',1,'2026-11-30',1)"));
         QVERIFY(!issueOrmar("1,00").refusal.refused());
-        QCOMPARE(nextDocumentNumber(books_.glavnoPath, DocumentKind::Issue), 2);
         postIssue(books_.glavnoPath, QString::number(kabel_), "1,00", "1,25");
-        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=2"), "2");
+        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=3"), "2");
         // The next work order gets issue 3 in "Glavno" and 2 in "Pomoćno".
-        auto m = loadMaterials(books_.productionPath, "Ormar");
-        QCOMPARE(m->lines[0].issueNumber, 3);
-        QCOMPARE(m->lines[1].issueNumber, 2);
-        QVERIFY(!issueWorkOrder(books_.productionPath, orderFor(*m, "1,00"), m->lines)
-                     .refusal.refused());
+        const ProductMaterials m = ormarFor("1,00");
+        QCOMPARE(QPair(m.lines[0].issueNumber, m.lines[1].issueNumber), QPair(3, 2));
+        issueWorkOrder(books_.productionPath, orderFor(m, "1,00"), m.lines);
         QCOMPARE(valueOf(books_.productionPath, "select izdatnicabr from troskovi where id=4"),
                  "3");
-        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=3"), "3");
+        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=4"), "3");
         QCOMPARE(nextWorkOrderNumber(books_.productionPath), 3);
-    }
-
-    void longBookNameIsCutInCostRows() {
-        storeOrmar();
-        Database::open(context().masterPath())
-            .execute("update otvoreneknjige set nazivknjige=? where id=?",
-                     {"Skladište repromaterijala", books_.glavno});
-        QVERIFY(!issueOrmar("1,00").refusal.refused());
-        QCOMPARE(valueOf(books_.productionPath, "select nazivskladista from troskovi where id=1"),
-                 "Skladište repromater");
     }
 
     // A refusal or a failure in the middle leaves the production book and every warehouse book as
@@ -239,44 +217,32 @@ class WorkOrdersTest : public ProductionTest {
     void nothingWrittenUnlessAllIs() {
         QFETCH(bool, refused);
         storeOrmar();
-        if (refused) {
-            Database::open(books_.pomocnoPath)
-                .execute("delete from kd where ime=?", {"Proizvodnja"});
-        } else {
-            QVERIFY(executeRaw(books_.pomocnoPath,
-                               "create trigger fail before insert on ulazizlaz "
-                               "begin select raise(abort, 'disk full'); end"));
-        }
-        const QStringList glavno = dump(books_.glavnoPath, kWarehouseTables);
-        const QStringList pomocno = dump(books_.pomocnoPath, kWarehouseTables);
-        const QStringList production = dump(books_.productionPath, kProductionTables);
+        QVERIFY(executeRaw(books_.pomocnoPath,
+                           refused ? "delete from kd where ime='Proizvodnja'"
+                                   : "create trigger fail before insert on ulazizlaz "
+                                     "begin select raise(abort, 'disk full'); end"));
+        const auto books = [this] {
+            return dump(books_.glavnoPath, kWarehouseTables) +
+                   dump(books_.pomocnoPath, kWarehouseTables) +
+                   dump(books_.productionPath, kProductionTables);
+        };
+        const QStringList before = books();
 
-        if (refused) {
+        if (refused)
             QCOMPARE(issueOrmar("1,00").refusal.bookWithoutCustomer, "Pomoćno");
-        } else {
+        else
             QVERIFY_THROWS_EXCEPTION(DbError, issueOrmar("1,00"));
-        }
-        QCOMPARE(dump(books_.glavnoPath, kWarehouseTables), glavno);
-        QCOMPARE(dump(books_.pomocnoPath, kWarehouseTables), pomocno);
-        QCOMPARE(dump(books_.productionPath, kProductionTables), production);
+        QCOMPARE(books(), before);
         // No journal is left behind: every book opens for writing at once.
         for (const QString& path : {books_.glavnoPath, books_.pomocnoPath, books_.productionPath})
             QVERIFY(!QFile::exists(path + "-journal"));
     }
 
-    void listAndChangeWorkOrders() {
+    void changeWorkOrder() {
         storeOrmar();
-        QVERIFY(!issueOrmar("2,50").refusal.refused());
-        QCOMPARE(productNames(books_.productionPath), QStringList{"Ormar"});
-        const std::vector<WorkOrderRow> rows = loadWorkOrders(books_.productionPath);
-        QCOMPARE(int(rows.size()), 1);
-        QCOMPARE(QStringList({rows[0].brojrn, rows[0].productName, rows[0].datumotv,
-                              rows[0].datumzatv, rows[0].kolicina}),
-                 QStringList({"1", "Ormar", "01.12.2026", "09.12.2026", "        2,50"}));
-
-        const auto w = loadWorkOrder(books_.productionPath, "1");
-        QVERIFY(w);
-        saveWorkOrderChange(books_.productionPath, w->id, QDate(2026, 12, 2), QDate(2026, 12, 20),
+        issueOrmar("2,50");
+        saveWorkOrderChange(books_.productionPath, loadWorkOrder(books_.productionPath, "1")->id,
+                            QDate(2026, 12, 2), QDate(2026, 12, 20),
                             {"99,00", "11,00", "2,00", "3,00", "4,00", "5,00"});
         const auto changed = loadWorkOrder(books_.productionPath, "1");
         // The material cost, the units and the product never change after issue.
@@ -285,8 +251,8 @@ class WorkOrdersTest : public ProductionTest {
                               changed->order.costs.other2, changed->order.costs.other3,
                               changed->order.kolicina, changed->productName}),
                  QStringList({"16,25", "11,00", "2,00", "3,00", "4,00", "5,00", "2,50", "Ormar"}));
-        QCOMPARE(changed->order.datumotv, QDate(2026, 12, 2));
-        QCOMPARE(changed->order.datumzatv, QDate(2026, 12, 20));
+        QCOMPARE(dateText(changed->order.datumotv) + dateText(changed->order.datumzatv),
+                 "02.12.202620.12.2026");
         QVERIFY(!loadWorkOrder(books_.productionPath, "2"));
     }
 
