@@ -86,12 +86,7 @@ frmproizvodi::frmproizvodi(QWidget* parent)
 }
 
 void frmproizvodi::buildControls() {
-    frameproizvodi_ = new QFrame(this);
-    frameproizvodi_->setObjectName(QStringLiteral("frameproizvodi"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(frameproizvodi_);
-    QWidget* f = frameproizvodi_;
+    QWidget* f = makeInputFrame("frameproizvodi");
 
     // The product's header.
     auto* product = new QGroupBox(QStringLiteral("Proizvod"), f);
@@ -734,10 +729,6 @@ bool frmproizvodi::queryClose() {
     // The window closes only when the product was stored: one left incomplete, not confirmed,
     // clashing with a stored product or not written stays in the window with its lines.
     return storeNew() == StoreOutcome::Stored;
-}
-
-QList<QWidget*> frmproizvodi::helpHiddenControls() const {
-    return {frameproizvodi_};
 }
 
 void frmproizvodi::helpModeChanged(bool helpMode) {

@@ -107,7 +107,6 @@ class frmproizvodi : public ChildWindow, public ArticleReceiver {
 
   protected:
     bool queryClose() override;
-    QList<QWidget*> helpHiddenControls() const override;
     void helpModeChanged(bool helpMode) override;
 
   private:
@@ -133,7 +132,6 @@ class frmproizvodi : public ChildWindow, public ArticleReceiver {
     std::vector<WarehouseBook> warehouses_;  // the entries of cboskladiste, in its order
     bool resettingAmount_ = false;
 
-    QFrame* frameproizvodi_;
     QComboBox* cboskladiste_;
     QComboBox* Cbosifra_;
     QComboBox* cbonaziv_;

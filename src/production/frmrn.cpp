@@ -88,12 +88,7 @@ frmrn::frmrn(QWidget* parent) : ChildWindow(parent), bookPath_(context().current
 }
 
 void frmrn::buildControls() {
-    frameunos_ = new QFrame(this);
-    frameunos_->setObjectName(QStringLiteral("frameunos"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(frameunos_);
-    QWidget* f = frameunos_;
+    QWidget* f = makeInputFrame("frameunos");
 
     txtbr_ = makeShownField(f, "txtbr", QStringLiteral("Broj radnog naloga"));
     cboproizvod_ = makeChoiceList(f, "cboproizvod", QStringLiteral("Izbor proizvoda"));
@@ -590,10 +585,6 @@ bool frmrn::queryClose() {
         }
     }
     return true;
-}
-
-QList<QWidget*> frmrn::helpHiddenControls() const {
-    return {frameunos_};
 }
 
 bool frmrn::eventFilter(QObject* watched, QEvent* event) {

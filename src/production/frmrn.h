@@ -73,7 +73,6 @@ class frmrn : public ChildWindow {
 
   protected:
     bool queryClose() override;
-    QList<QWidget*> helpHiddenControls() const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -96,7 +95,6 @@ class frmrn : public ChildWindow {
     bool editMode_ = false;
     bool settingQuantity_ = false;
 
-    QFrame* frameunos_;
     QLineEdit* txtbr_;
     QComboBox* cboproizvod_;
     QDateEdit* dtpotv_;

@@ -3,11 +3,13 @@
 #include "ui/windowregistry.h"
 
 #include <QCloseEvent>
+#include <QFrame>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace kl {
 
@@ -97,7 +99,17 @@ void ChildWindow::setHelpText(const QString& text) {
         helpBox_->setPlainText(text);
 }
 
+QFrame* ChildWindow::makeInputFrame(const char* name) {
+    inputFrame_ = new QFrame(this);
+    inputFrame_->setObjectName(QString::fromLatin1(name));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(inputFrame_);
+    return inputFrame_;
+}
+
 QList<QWidget*> ChildWindow::helpHiddenControls() const {
+    if (inputFrame_) return {inputFrame_};
     QList<QWidget*> controls;
     for (QObject* child : children()) {
         auto* w = qobject_cast<QWidget*>(child);

@@ -31,6 +31,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QFrame;
 class QMdiArea;
 class QMdiSubWindow;
 class QTextBrowser;
@@ -105,9 +106,13 @@ class ChildWindow : public QWidget {
     // window with unsaved entries asks Yes/No/Cancel here). Default: true.
     virtual bool queryClose() { return true; }
 
+    // Makes the frame `name` that fills the whole window and holds every control of an entry
+    // window; help mode then hides just that frame.
+    QFrame* makeInputFrame(const char* name);
+
     // The controls hidden in help mode; only those of them that are visible are hidden, and
-    // exactly those are shown again. Default: the direct child widgets (the help box and child
-    // dialogs excluded). A window that hides only one frame returns just that frame.
+    // exactly those are shown again. Default: the input frame when the window has one, otherwise
+    // the direct child widgets (the help box and child dialogs excluded).
     virtual QList<QWidget*> helpHiddenControls() const;
 
     // Called after help mode has been entered or left, with the new mode.
@@ -133,6 +138,7 @@ class ChildWindow : public QWidget {
     QPointer<QWidget> focusBeforeHelp_;
     QPointer<QWidget> initialFocus_;
     QPointer<QWidget> activationFocus_;
+    QFrame* inputFrame_ = nullptr;
     QPointer<QMdiSubWindow> watchedSub_;  // subwindow whose size is kept fixed
     bool closedEmitted_ = false;
 };

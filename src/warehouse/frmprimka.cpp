@@ -97,12 +97,7 @@ frmPrimka::frmPrimka(QWidget* parent)
 }
 
 void frmPrimka::buildControls() {
-    frameartikli_ = new QFrame(this);
-    frameartikli_->setObjectName(QStringLiteral("frameartikli"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(frameartikli_);
-    QWidget* f = frameartikli_;
+    QWidget* f = makeInputFrame("frameartikli");
 
     // Header.
     txtprimka_ = makeShownField(f, "txtprimka");
@@ -580,10 +575,6 @@ bool frmPrimka::queryClose() {
     }
     context().calledFromDocument = false;
     return true;
-}
-
-QList<QWidget*> frmPrimka::helpHiddenControls() const {
-    return {frameartikli_};
 }
 
 void frmPrimka::helpModeChanged(bool helpMode) {

@@ -75,7 +75,6 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
 
   protected:
     bool queryClose() override;
-    QList<QWidget*> helpHiddenControls() const override;
     void helpModeChanged(bool helpMode) override;
 
   private:
@@ -93,7 +92,6 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     QString bookPath_;
     bool resettingAmount_ = false;
 
-    QFrame* frameartikli_;
     QLineEdit* txtprimka_;
     QDateEdit* txtdatumprimke_;
     QComboBox* cbokd_;
