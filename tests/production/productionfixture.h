@@ -107,37 +107,19 @@ inline QStringList rows(ReportList* l, int columns) {
 
 // Each test gets the company and its books, every window defined, message boxes scripted and
 // prints going to PDF files in the test's own folder; all windows are closed after it.
-class ProductionTest : public QObject {
+class ProductionTest : public WindowTest {
     Q_OBJECT
   protected:
-    std::unique_ptr<TempProgramFolder> folder_;
-    std::unique_ptr<ScriptedMsgBox> box_;
     ProductionBooks books_;
-    QStringList printed_;  // PDF files written, in order
-
-    QString pdfFolder() const { return folder_->filePath(QStringLiteral("Ispisi")); }
 
   private slots:
     void init() {
-        folder_ = std::make_unique<TempProgramFolder>();
-        box_ = std::make_unique<ScriptedMsgBox>();
+        beginWindowTest();
         books_ = enterProductionBook();
         defineWarehouseWindows();
         defineProductionWindows();
-        printed_.clear();
-        PrintSettings s;
-        s.forcePdf = true;
-        s.pdfFolder = pdfFolder();
-        s.openFile = [this](const QString& path) { printed_.append(path); };
-        setPrintSettings(s);
     }
-    void cleanup() {
-        windows().clear();
-        QTest::qWait(20);
-        setPrintSettings({});
-        box_.reset();
-        folder_.reset();
-    }
+    void cleanup() { endWindowTest(); }
 };
 
 }  // namespace kl::test

@@ -12,6 +12,7 @@
 #include "ui/printing.h"
 #include "ui/windowregistry.h"
 #include "warehouse/documents.h"
+#include "windowtest.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -116,33 +117,18 @@ inline void clickOn(QWidget* w, const char* name) {
 // Each test gets a company with one warehouse book entered as the current book, the report
 // windows defined, every message box scripted and prints going to PDF files (recorded in
 // printed_); all windows are closed after it.
-class ReportTest : public QObject {
+class ReportTest : public WindowTest {
     Q_OBJECT
   protected:
-    std::unique_ptr<TempProgramFolder> folder_;
-    std::unique_ptr<ScriptedMsgBox> box_;
     QString book_;
-    QStringList printed_;  // the PDF files written, in order
 
   private slots:
     void init() {
-        folder_ = std::make_unique<TempProgramFolder>();
-        box_ = std::make_unique<ScriptedMsgBox>();
+        beginWindowTest();
         book_ = enterNewWarehouseBook();
-        printed_.clear();
-        PrintSettings s;
-        s.forcePdf = true;
-        s.openFile = [this](const QString& path) { printed_.append(path); };
-        setPrintSettings(s);
         defineReportWindows();
     }
-    void cleanup() {
-        windows().clear();
-        QTest::qWait(20);
-        setPrintSettings(PrintSettings());
-        box_.reset();
-        folder_.reset();
-    }
+    void cleanup() { endWindowTest(); }
 };
 
 }  // namespace kl::test

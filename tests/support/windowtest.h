@@ -4,11 +4,15 @@
 
 #include "scriptedmsgbox.h"
 #include "testenv.h"
+#include "ui/printing.h"
 #include "ui/reportlist.h"
+#include "ui/windowregistry.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <memory>
 
 namespace kl::test {
 
@@ -52,5 +56,33 @@ inline bool reportsDbError(const MsgBoxShown& b, const QString& what) {
            b.title == QStringLiteral("Greška u bazi") &&
            b.style == (MsgStyle::OkOnly | MsgStyle::Critical);
 }
+
+// What every window test shares: a fresh program folder wired into the context, every message box
+// scripted, and every print going to a PDF file in that folder, recorded in printed_. A test
+// class calls beginWindowTest() first in its init() and endWindowTest() in its cleanup().
+class WindowTest : public QObject {
+  protected:
+    std::unique_ptr<TempProgramFolder> folder_;
+    std::unique_ptr<ScriptedMsgBox> box_;
+    QStringList printed_;  // the PDF files written, in order
+
+    void beginWindowTest() {
+        folder_ = std::make_unique<TempProgramFolder>();
+        box_ = std::make_unique<ScriptedMsgBox>();
+        printed_.clear();
+        PrintSettings s;
+        s.forcePdf = true;
+        s.openFile = [this](const QString& path) { printed_.append(path); };
+        setPrintSettings(s);
+    }
+    // Closes every window (letting deferred deletions run) and removes the folder.
+    void endWindowTest() {
+        windows().clear();
+        QTest::qWait(20);
+        setPrintSettings(PrintSettings());
+        box_.reset();
+        folder_.reset();
+    }
+};
 
 }  // namespace kl::test

@@ -6,10 +6,10 @@
 #include "data/appcontext.h"
 #include "scriptedmsgbox.h"
 #include "testenv.h"
-#include "windowtest.h"
 #include "ui/windowregistry.h"
 #include "warehouse/documentlists.h"
 #include "warehouse/warehousewindows.h"
+#include "windowtest.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -55,26 +55,18 @@ inline FakeDocumentWindow* loadFakeDocumentWindow() {
 
 // Each test gets a company with one warehouse book entered as the current book, the warehouse
 // windows defined and every message box scripted; all windows are closed after it.
-class WarehouseWindowTest : public QObject {
+class WarehouseWindowTest : public WindowTest {
     Q_OBJECT
   protected:
-    std::unique_ptr<TempProgramFolder> folder_;
-    std::unique_ptr<ScriptedMsgBox> box_;
     QString book_;
 
   private slots:
     void init() {
-        folder_ = std::make_unique<TempProgramFolder>();
-        box_ = std::make_unique<ScriptedMsgBox>();
+        beginWindowTest();
         book_ = enterNewWarehouseBook();
         defineWarehouseWindows();
     }
-    void cleanup() {
-        windows().clear();
-        QTest::qWait(20);
-        box_.reset();
-        folder_.reset();
-    }
+    void cleanup() { endWindowTest(); }
 };
 
 }  // namespace kl::test
