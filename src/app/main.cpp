@@ -10,9 +10,48 @@
 #include "ui/windowregistry.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
+
+namespace {
+
+// Start-up probe for the benchmark (bench/): with KNJIGE_LUMEN_STARTUP_PROBE set, the program
+// writes "uvod" to its standard output when the splash window is first painted and "tvrtke" when
+// the company list is, then quits. The benchmark times those lines from the process start.
+class StartupProbe : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint || !watched->isWidgetType()) return false;
+        const QString window = static_cast<QWidget*>(watched)->window()->objectName();
+        if (!splashSeen_ && window == QLatin1String("frmUvod")) {
+            splashSeen_ = true;
+            report("uvod");
+        } else if (!listSeen_ && window == QLatin1String("frmIzborTvrtke")) {
+            listSeen_ = true;
+            report("tvrtke");
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return false;
+    }
+
+  private:
+    static void report(const char* line) {
+        std::fputs(line, stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+    bool splashSeen_ = false;
+    bool listSeen_ = false;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Without a display Qt would stop with a platform plugin error; say it plainly instead.
@@ -25,6 +64,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    if (!qEnvironmentVariableIsEmpty("KNJIGE_LUMEN_STARTUP_PROBE"))
+        app.installEventFilter(new StartupProbe(&app));
     QApplication::setApplicationName(kl::applicationTitle());
     // No display name: the platform would append it to every window caption.
     QIcon icon;

@@ -73,8 +73,13 @@ std::optional<float> averagePrice(double stanje, double vrijednost) {
 
 PostingResult postDocument(const QString& bookPath, const DocumentHeader& header,
                            const std::vector<DocumentLine>& lines) {
-    const bool receipt = header.kind == DocumentKind::Receipt;
     Database db = Database::open(bookPath);
+    return postDocument(db, header, lines);
+}
+
+PostingResult postDocument(Database& db, const DocumentHeader& header,
+                           const std::vector<DocumentLine>& lines) {
+    const bool receipt = header.kind == DocumentKind::Receipt;
 
     const QString partnerId =
         firstIdNamed(db, QStringLiteral("kd"), QStringLiteral("ime"), header.partner);

@@ -14,6 +14,8 @@
 
 namespace kl {
 
+class Database;
+
 enum class DocumentKind { Receipt, Issue };
 
 // The kind letter stored in `pi.pi`: "P" for a receipt, "I" for an issue.
@@ -97,6 +99,12 @@ struct PostingResult {
 // what the first left), then the lines. A refusal writes nothing. A database failure throws
 // DbError and leaves the book exactly as it was.
 PostingResult postDocument(const QString& bookPath, const DocumentHeader& header,
+                           const std::vector<DocumentLine>& lines);
+
+// The same on a book that is already open. Inside a transaction of the caller the document is a
+// savepoint of it: a failure takes back this document only, and nothing is durable before the
+// caller commits (a generator of many documents commits them in batches).
+PostingResult postDocument(Database& db, const DocumentHeader& header,
                            const std::vector<DocumentLine>& lines);
 
 }  // namespace kl

@@ -1,0 +1,613 @@
+// klbench: generates a large company through the program's own code and times what a clerk waits
+// for, each figure beside the bare SQLite queries that fetch or write the same rows.
+//
+//   klbench [--small] [--runs N] [--folder DIR] [--keep]
+//
+// --small makes a company of a few hundred documents (the smoke run of the test suite); --folder
+// generates into DIR, which must not exist yet (the default is a temporary folder, removed at the
+// end unless --keep is given). The table goes to standard output in Markdown.
+
+#include "bare.h"
+#include "generate.h"
+
+#include "data/appcontext.h"
+#include "data/dberror.h"
+#include "production/workorders.h"
+#include "reports/frmpregledart.h"
+#include "reports/frmpregleddnevnika.h"
+#include "reports/frmpregledprimki.h"
+#include "ui/reportlist.h"
+#include "ui/reportview.h"
+#include "warehouse/documents.h"
+
+#include <sqlite3.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+namespace bench {
+namespace {
+
+// ---- Timing -----------------------------------------------------------------------------------
+
+double elapsedMs(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double timed(const std::function<void()>& work) {
+    QElapsedTimer t;
+    t.start();
+    work();
+    return elapsedMs(t);
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return NAN;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Figure {
+    QString name;
+    double program = NAN;  // median, ms (MB for memory)
+    double bare = NAN;
+    QString unit = QStringLiteral("ms");
+    double limit = NAN;       // target for `program`
+    double ratioLimit = NAN;  // target for program / bare
+    QString note;
+
+    bool met() const {
+        return (std::isnan(limit) || program < limit) &&
+               (std::isnan(ratioLimit) || std::isnan(bare) || program / bare <= ratioLimit);
+    }
+    bool hasTarget() const { return !std::isnan(limit) || !std::isnan(ratioLimit); }
+};
+
+std::vector<Figure> figures;
+
+Figure& record(const QString& name, double program, double bare = NAN) {
+    Figure f;
+    f.name = name;
+    f.program = program;
+    f.bare = bare;
+    figures.push_back(f);
+    return figures.back();
+}
+
+// Runs the program's work and the bare work `runs` times each, alternating, and records their
+// medians. `prepare` runs untimed before each program run.
+Figure& measure(const QString& name, int runs, const std::function<void()>& program,
+                const std::function<void()>& bare, const std::function<void()>& prepare = {}) {
+    std::vector<double> p, b;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare) prepare();
+        p.push_back(timed(program));
+        if (bare) b.push_back(timed(bare));
+    }
+    Figure& f = record(name, median(p), median(b));
+    std::fprintf(stderr, "  %-52s %9.1f ms\n", qPrintable(name), f.program);
+    return f;
+}
+
+// ---- Windows ----------------------------------------------------------------------------------
+
+// Lets the window system show and paint what is pending.
+void settle() {
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+template <class T>
+T* child(QWidget* window, const char* name) {
+    T* c = window->findChild<T*>(QString::fromLatin1(name));
+    if (!c) throw std::runtime_error(std::string("no control ") + name);
+    return c;
+}
+
+void click(QWidget* window, const char* name) {
+    child<QAbstractButton>(window, name)->click();
+    settle();
+}
+
+void choose(QWidget* window, const char* combo, const QString& text) {
+    auto* box = child<QComboBox>(window, combo);
+    const int index = box->findText(text);
+    if (index < 0) throw std::runtime_error("no entry " + text.toStdString());
+    box->setCurrentIndex(index);
+}
+
+// ---- The bare statements ----------------------------------------------------------------------
+
+const char* const kBareJournal =
+    "select u.kolicina,u.cijena,a.id,a.naziv,p.id,p.pi,p.datumpi,p.brojdok,p.datumdok,d.dokument "
+    "from ulazizlaz u left join artikli a on a.id=u.idartikla left join pi p on p.id=u.idpi "
+    "left join dokumenti d on d.id=p.dokument order by u.id";
+const char* const kBareJournalByName =
+    "select u.kolicina,u.cijena,a.id,a.naziv,p.id,p.pi,p.datumpi,p.brojdok,p.datumdok,d.dokument "
+    "from ulazizlaz u left join artikli a on a.id=u.idartikla left join pi p on p.id=u.idpi "
+    "left join dokumenti d on d.id=p.dokument order by a.naziv, u.id";
+const char* const kBareArticles = "select * from artikli order by naziv";
+const char* const kBareArticleNames = "select naziv,sifra from artikli order by naziv";
+const char* const kBareArticleNamed = "select * from artikli where naziv=?";
+const char* const kBareCardLines =
+    "select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi from ulazizlaz u "
+    "left join pi p on p.id=u.idpi where u.idartikla=? order by u.id";
+const char* const kBareAllCardLines =
+    "select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi from ulazizlaz u "
+    "left join pi p on p.id=u.idpi order by u.id";
+const char* const kBareSummary =
+    "select p.id,p.brojpi,p.datumpi,p.idkd,p.brojdok,p.datumdok,k.ime,d.dokument from pi p "
+    "left join kd k on k.id=p.idkd left join dokumenti d on d.id=p.dokument "
+    "where p.pi=? and p.datumpi between ? and ? order by p.id";
+const char* const kBareSummaryLines =
+    "select u.idpi,u.kolicina,u.cijena from ulazizlaz u join pi p on p.id=u.idpi "
+    "where p.pi=? and p.datumpi between ? and ? order by u.id";
+const char* const kBareHeader =
+    "select p.id,p.brojpi,p.datumpi,p.idkd,p.brojdok,p.datumdok,k.ime,d.dokument from pi p "
+    "left join kd k on k.id=p.idkd left join dokumenti d on d.id=p.dokument "
+    "where p.pi=? and p.brojpi=? order by p.id";
+const char* const kBareDocumentLines =
+    "select u.kolicina,u.cijena,a.sifra,a.naziv,a.jedmjere from ulazizlaz u "
+    "left join artikli a on a.id=u.idartikla where u.idpi=? order by u.id";
+
+// A posting written with bare statements: the header, and per line the article's figures read,
+// the three figures written in one statement and the line stored, all in one transaction.
+void barePosting(Bare& db, bool receipt, const std::vector<int>& articles, qint64 partner) {
+    db.exec(receipt ? "insert into pi(pi,brojpi,datumpi,idkd) values('P',0,'2026-12-05',?)"
+                    : "insert into pi(pi,brojpi,datumpi,idkd) values('I',0,'2026-12-05',?)",
+            {partner});
+    const qint64 header = db.lastInsertId();
+    for (int id : articles) {
+        const double stanje = db.scalar("select stanje from artikli where id=?", {id});
+        const double q = receipt ? 5 : -1;
+        db.exec("update artikli set stanje=?,vrijednost=vrijednost+?,proscijena=? where id=?",
+                {stanje + q, q * 2.5, 2.5, id});
+        db.exec("insert into ulazizlaz(idartikla,idpi,idkd,kolicina,cijena) values(?,?,?,?,?)",
+                {QString::number(id), header, partner, std::abs(q), 2.5});
+    }
+}
+
+// ---- Processes --------------------------------------------------------------------------------
+
+QString selfPath;
+
+// The peak resident memory of this process, in MB.
+double peakMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+// Child mode: opens the journal window of `bookFile` in `folder`, shows it and reports the peak.
+int journalMemory(const QString& folder, const QString& bookFile) {
+    kl::context().programFolder = folder;
+    kl::context().currentBookFile = bookFile;
+    kl::context().currentBookType = kl::kWarehouseKind;
+    auto window = std::make_unique<kl::frmpregleddnevnika>();
+    window->show();
+    settle();
+    std::printf("%.1f\n", peakMb());
+    return 0;
+}
+
+// Starts the program in `folder` with the start-up probe and returns the milliseconds until the
+// splash and the company list were painted.
+std::pair<double, double> startProgram(const QString& program) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KNJIGE_LUMEN_STARTUP_PROBE"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    p.start(program, {});
+    double splash = NAN, list = NAN;
+    QByteArray out;
+    while (std::isnan(list) && p.waitForReadyRead(10000)) {
+        out += p.readAllStandardOutput();
+        if (std::isnan(splash) && out.contains("uvod")) splash = elapsedMs(t);
+        if (out.contains("tvrtke")) list = elapsedMs(t);
+    }
+    if (!p.waitForFinished(10000)) p.kill();
+    if (std::isnan(list)) throw std::runtime_error("the program did not show the company list");
+    return {splash, list};
+}
+
+// ---- The run ----------------------------------------------------------------------------------
+
+QString money(double v) {
+    return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+void run(const Company& c, const Scale& scale) {
+    const int runs = scale.runs;
+    kl::AppContext& ctx = kl::context();
+    ctx.programFolder = c.folder;
+    ctx.currentCompanyId = c.companyId.toDouble();
+    ctx.currentBookFile = c.mainBookFile;
+    ctx.currentBookType = kl::kWarehouseKind;
+    Bare bare(c.mainBookPath);
+    const QString lines = QString::number(c.mainLines);
+
+    // Start-up, as a process of its own from the program folder.
+    {
+        const QString program = c.folder + QStringLiteral("/knjigelumen");
+        QFile::remove(program);
+        if (!QFile::copy(QStringLiteral(KL_PROGRAM_PATH), program))
+            throw std::runtime_error("cannot copy the program");
+        std::vector<double> splash, list, bareStart;
+        startProgram(program);  // the first start loads the libraries into the cache
+        for (int i = 0; i < std::max(runs, 3); ++i) {
+            const auto [s, l] = startProgram(program);
+            splash.push_back(s);
+            list.push_back(l);
+            bareStart.push_back(timed([&] {
+                Bare master(ctx.masterPath());
+                master.fetch("select * from svetvrtke order by ime");
+            }));
+        }
+        record(QStringLiteral("start: splash painted (process started)"), median(splash),
+               median(bareStart))
+            .limit = 500;
+        Figure& g = record(QStringLiteral("start: company list painted (after the 500 ms splash)"),
+                           median(list), median(bareStart));
+        g.limit = 1000;
+        g.note = QStringLiteral("the splash shows for 500 ms by design");
+        QFile::remove(program);
+    }
+
+    // The journal: the list built and shown, sorted by name, and its report text.
+    std::unique_ptr<kl::frmpregleddnevnika> journal;
+    Figure& jl = measure(
+        QStringLiteral("journal list, %1 lines, built and shown").arg(lines), runs,
+        [&] {
+            journal = std::make_unique<kl::frmpregleddnevnika>();
+            journal->show();
+            settle();
+        },
+        [&] { bare.fetch(kBareJournal); }, [&] { journal.reset(); });
+    jl.limit = 1000;
+    jl.ratioLimit = 3;
+    auto* list = child<kl::ReportList>(journal.get(), "lsvdnevnik");
+    measure(
+        QStringLiteral("journal list sorted by article name"), runs,
+        [&] {
+            emit list->header()->sectionClicked(1);
+            settle();
+        },
+        [&] { bare.fetch(kBareJournalByName); }, [&] { journal->loadJournal(); });
+    journal->loadJournal();
+    measure(
+        QStringLiteral("journal report text (\"Prikaz\")"), runs,
+        [&] { click(journal.get(), "cmdprikazart"); }, [&] { bare.fetch(kBareJournal); });
+    journal.reset();
+
+    // The article overview.
+    std::unique_ptr<kl::frmPregledart> overview;
+    measure(
+        QStringLiteral("article overview opened (%1 names to choose)").arg(c.mainArticles), runs,
+        [&] {
+            overview = std::make_unique<kl::frmPregledart>();
+            overview->show();
+            settle();
+        },
+        [&] { bare.fetch(kBareArticleNames); }, [&] { overview.reset(); });
+    click(overview.get(), "optkarticeart");
+    click(overview.get(), "Optjedanart");
+    click(overview.get(), "optnazivart");
+    choose(overview.get(), "cbood", c.hotArticleName);
+    Figure& card = measure(
+        QStringLiteral("stock card of the article with %1 lines").arg(c.hotArticleLines), runs,
+        [&] { click(overview.get(), "cmdprikazart"); },
+        [&] {
+            bare.fetch(kBareArticleNamed, {c.hotArticleName});
+            bare.fetch(kBareCardLines, {c.hotArticleId});
+        });
+    card.limit = 50;
+    click(overview.get(), "optstanjeart");
+    click(overview.get(), "optviseart");
+    click(overview.get(), "optsveart");
+    Figure& status = measure(
+        QStringLiteral("stock status of all %1 articles").arg(c.mainArticles), runs,
+        [&] { click(overview.get(), "cmdprikazart"); }, [&] { bare.fetch(kBareArticles); });
+    status.limit = 300;
+    click(overview.get(), "optkarticeart");
+    measure(
+        QStringLiteral("stock cards of all articles (%1 lines)").arg(lines), runs,
+        [&] { click(overview.get(), "cmdprikazart"); },
+        [&] {
+            bare.fetch(kBareArticles);
+            bare.fetch(kBareAllCardLines);
+        });
+    overview.reset();
+
+    // Receipt and issue overviews.
+    const QString from = c.lastYearFrom.toString(Qt::ISODate);
+    const QString to = c.lastYearTo.toString(Qt::ISODate);
+    for (const kl::DocumentKind kind : {kl::DocumentKind::Receipt, kl::DocumentKind::Issue}) {
+        const bool receipt = kind == kl::DocumentKind::Receipt;
+        kl::frmpregledprimki window(kind);
+        window.show();
+        settle();
+        click(&window, "optzakljucak");
+        click(&window, "optvise");
+        click(&window, "optdatumu");
+        child<QDateEdit>(&window, "dtpod")->setDate(c.lastYearFrom);
+        child<QDateEdit>(&window, "dtpdo")->setDate(c.lastYearTo);
+        const QString letter = receipt ? QStringLiteral("P") : QStringLiteral("I");
+        measure(
+            receipt ? QStringLiteral("receipt summary over one year")
+                    : QStringLiteral("issue summary over one year"),
+            runs, [&] { click(&window, "cmdprikazart"); },
+            [&] {
+                bare.fetch(kBareSummary, {letter, from, to});
+                bare.fetch(kBareSummaryLines, {letter, from, to});
+            });
+        if (!receipt) continue;
+        click(&window, "optprikaz");
+        click(&window, "Optjedne");
+        choose(&window, "cboizborprimke", c.bigReceiptNumber);
+        measure(
+            QStringLiteral("full view of a 100-line receipt"), runs,
+            [&] { click(&window, "cmdprikazart"); },
+            [&] {
+                bare.fetch(kBareHeader, {letter, c.bigReceiptNumber.toInt()});
+                bare.fetch(kBareDocumentLines,
+                           {qint64(bare.scalar("select id from pi where pi='P' and "
+                                               "brojpi=?",
+                                               {c.bigReceiptNumber.toInt()}))});
+            });
+    }
+
+    // Posting: a 100-line receipt and a 100-line issue, durable and atomic.
+    std::mt19937 rng(7);
+    const auto pick100 = [&] {
+        std::vector<int> ids;
+        while (ids.size() < 100) {
+            const int id = 1 + int(rng() % uint32_t(c.mainArticles));
+            if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+        }
+        return ids;
+    };
+    const qint64 supplierId = qint64(bare.scalar("select id from kd where ime=?", {c.supplier}));
+    const qint64 customerId = qint64(bare.scalar("select id from kd where ime=?", {c.customer}));
+    for (const kl::DocumentKind kind : {kl::DocumentKind::Receipt, kl::DocumentKind::Issue}) {
+        const bool receipt = kind == kl::DocumentKind::Receipt;
+        kl::DocumentHeader header;
+        std::vector<kl::DocumentLine> docLines;
+        const auto prepare = [&] {
+            header = {kind,
+                      QString::number(kl::nextDocumentNumber(c.mainBookPath, kind)),
+                      QDate(2026, 12, 5),
+                      receipt ? c.supplier : c.customer,
+                      receipt ? c.documentType : QString(),
+                      receipt ? QStringLiteral("R-100") : QString(),
+                      receipt ? QDate(2026, 12, 5) : QDate()};
+            docLines.clear();
+            for (int id : pick100())
+                docLines.push_back({QString(), QString(), money(receipt ? 50 : 1), money(2.5),
+                                    money(receipt ? 125 : 2.5), QString::number(id)});
+        };
+        Figure& f = measure(
+            receipt ? QStringLiteral("posting a 100-line receipt")
+                    : QStringLiteral("posting a 100-line issue"),
+            runs, [&] { kl::postDocument(c.mainBookPath, header, docLines); },
+            [&] {
+                const std::vector<int> ids = pick100();
+                bare.exec("begin");
+                barePosting(bare, receipt, ids, receipt ? supplierId : customerId);
+                bare.exec("commit");
+            },
+            prepare);
+        f.limit = 100;
+    }
+
+    // A work order issue of the 50-line bill over five warehouse books.
+    {
+        std::optional<kl::ProductMaterials> materials;
+        kl::WorkOrder order;
+        const auto prepare = [&] {
+            materials = kl::loadMaterials(c.productionBookPath, c.bigProductName);
+            if (!materials) throw std::runtime_error("no product for the work order");
+            kl::applyQuantity(materials->lines, QStringLiteral("1"));
+            order = {QString::number(kl::nextWorkOrderNumber(c.productionBookPath)),
+                     QDate(2026, 12, 5),
+                     QDate(2026, 12, 6),
+                     materials->productId,
+                     QStringLiteral("1"),
+                     {kl::materialCost(materials->lines), QStringLiteral("10,00"),
+                      QStringLiteral("0,00"), QStringLiteral("0,00"), QStringLiteral("0,00"),
+                      QStringLiteral("0,00")}};
+        };
+        Bare production(c.productionBookPath);
+        QStringList books = c.sideBookPaths;
+        books.prepend(c.mainBookPath);
+        Figure& f = measure(
+            QStringLiteral("work order issue, 50-line bill over 5 books"), runs,
+            [&] {
+                if (kl::issueWorkOrder(c.productionBookPath, order, materials->lines)
+                        .refusal.refused())
+                    throw std::runtime_error("work order refused");
+            },
+            [&] {
+                const char* schemas[] = {"b0", "b1", "b2", "b3", "b4"};
+                for (int b = 0; b < books.size(); ++b)
+                    production.exec("attach database ? as ?",
+                                    {books[b], QString::fromLatin1(schemas[b])});
+                production.exec("begin");
+                const char* headers[] = {
+                    "insert into b0.pi(pi,brojpi,datumpi,idkd) values('I',0,'2026-12-05',1)",
+                    "insert into b1.pi(pi,brojpi,datumpi,idkd) values('I',0,'2026-12-05',1)",
+                    "insert into b2.pi(pi,brojpi,datumpi,idkd) values('I',0,'2026-12-05',1)",
+                    "insert into b3.pi(pi,brojpi,datumpi,idkd) values('I',0,'2026-12-05',1)",
+                    "insert into b4.pi(pi,brojpi,datumpi,idkd) values('I',0,'2026-12-05',1)"};
+                const char* updates[] = {
+                    "update b0.artikli set stanje=stanje-1,vrijednost=vrijednost-2 where id=?",
+                    "update b1.artikli set stanje=stanje-1,vrijednost=vrijednost-2 where id=?",
+                    "update b2.artikli set stanje=stanje-1,vrijednost=vrijednost-2 where id=?",
+                    "update b3.artikli set stanje=stanje-1,vrijednost=vrijednost-2 where id=?",
+                    "update b4.artikli set stanje=stanje-1,vrijednost=vrijednost-2 where id=?"};
+                const char* inserts[] = {
+                    "insert into b0.ulazizlaz(idartikla,idpi,idkd,kolicina,cijena) "
+                    "values(?,?,1,1,2)",
+                    "insert into b1.ulazizlaz(idartikla,idpi,idkd,kolicina,cijena) "
+                    "values(?,?,1,1,2)",
+                    "insert into b2.ulazizlaz(idartikla,idpi,idkd,kolicina,cijena) "
+                    "values(?,?,1,1,2)",
+                    "insert into b3.ulazizlaz(idartikla,idpi,idkd,kolicina,cijena) "
+                    "values(?,?,1,1,2)",
+                    "insert into b4.ulazizlaz(idartikla,idpi,idkd,kolicina,cijena) "
+                    "values(?,?,1,1,2)"};
+                qint64 header[5];
+                for (int b = 0; b < 5; ++b) {
+                    production.exec(headers[b]);
+                    header[b] = production.lastInsertId();
+                }
+                for (int l = 0; l < 50; ++l) {
+                    production.exec(updates[l % 5], {1 + l / 5});
+                    production.exec(inserts[l % 5], {QString::number(1 + l / 5), header[l % 5]});
+                }
+                production.exec(
+                    "insert into radninalozi(brojrn,datumotv,datumzatv,idproizvoda,"
+                    "kolicinaproizvoda,trosakmat,trosakrada) values(0,'2026-12-05','2026-12-06',"
+                    "'1',1,100,10)");
+                const qint64 rn = production.lastInsertId();
+                for (int l = 0; l < 50; ++l)
+                    production.exec(
+                        "insert into troskovi(idrn,nazivskladista,izdatnicabr,iznos) "
+                        "values(?,'Skladiste','1',2)",
+                        {QString::number(rn)});
+                production.exec("commit");
+                for (const char* s : schemas)
+                    production.exec("detach database ?", {QString::fromLatin1(s)});
+            },
+            prepare);
+        f.limit = 200;
+    }
+
+    // Peak memory with the journal window open, in a process of its own.
+    {
+        QProcess p;
+        p.start(selfPath, {QStringLiteral("--journal-memory"), c.folder, c.mainBookFile});
+        if (!p.waitForFinished(120000)) throw std::runtime_error("the memory run did not end");
+        Figure& f = record(QStringLiteral("peak memory with the journal window open"),
+                           QString::fromLatin1(p.readAllStandardOutput()).trimmed().toDouble());
+        f.unit = QStringLiteral("MB");
+        f.limit = 300;
+    }
+}
+
+QString cpuModel() {
+    QFile f(QStringLiteral("/proc/cpuinfo"));
+    if (f.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("model name"))
+                return QString::fromLatin1(line.mid(line.indexOf(':') + 2));
+    return QStringLiteral("unknown CPU");
+}
+
+QString number(double v, const QString& unit) {
+    if (std::isnan(v)) return QStringLiteral("–");
+    return QString::number(v, 'f', v < 10 ? 2 : 1) + QLatin1Char(' ') + unit;
+}
+
+void printTable(const Company& c, const Scale& scale) {
+    std::printf("Machine: %s, %d cores, %s; Qt %s, SQLite %s; %d runs each (median).\n",
+                qPrintable(cpuModel()), QThread::idealThreadCount(),
+                qPrintable(QSysInfo::prettyProductName()), qVersion(), sqlite3_libversion(),
+                scale.runs);
+    std::printf(
+        "Company: %d articles, %d partners, %d documents, %d movement lines; %d products "
+        "over %d warehouse books.\n\n",
+        c.mainArticles, scale.partners, c.mainDocuments, c.mainLines, scale.products,
+        scale.sideBooks + 1);
+    std::printf("| figure | program | bare SQLite | ratio | target | met |\n");
+    std::printf("|---|---:|---:|---:|---|---|\n");
+    for (const Figure& f : figures) {
+        QString target;
+        if (!std::isnan(f.limit))
+            target = QStringLiteral("< ") + number(f.limit, f.unit).remove(QStringLiteral(".0"));
+        if (!std::isnan(f.ratioLimit)) target += QStringLiteral(", ≤ %1× bare").arg(f.ratioLimit);
+        const QString ratio =
+            std::isnan(f.bare) || f.bare <= 0
+                ? QStringLiteral("–")
+                : QString::number(f.program / f.bare, 'f', 1) + QStringLiteral("×");
+        std::printf("| %s | %s | %s | %s | %s | %s |\n", qPrintable(f.name),
+                    qPrintable(number(f.program, f.unit)), qPrintable(number(f.bare, f.unit)),
+                    qPrintable(ratio), qPrintable(target),
+                    f.hasTarget() ? (f.met() ? "yes" : "**no**") : "");
+    }
+    for (const Figure& f : figures)
+        if (!f.note.isEmpty()) std::printf("\n%s: %s.", qPrintable(f.name), qPrintable(f.note));
+    std::printf("\n");
+}
+
+}  // namespace
+}  // namespace bench
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    bench::selfPath = QCoreApplication::applicationFilePath();
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--journal-memory"))
+        return bench::journalMemory(args[2], args[3]);
+
+    bench::Scale scale =
+        args.contains(QStringLiteral("--small")) ? bench::Scale::small() : bench::Scale::full();
+    const int runsAt = int(args.indexOf(QStringLiteral("--runs")));
+    if (runsAt > 0 && runsAt + 1 < args.size()) scale.runs = std::max(1, args[runsAt + 1].toInt());
+    const bool keep = args.contains(QStringLiteral("--keep"));
+    const int folderAt = int(args.indexOf(QStringLiteral("--folder")));
+
+    QTemporaryDir temporary;
+    QString folder = temporary.path() + QStringLiteral("/program");
+    if (folderAt > 0 && folderAt + 1 < args.size()) {
+        folder = QDir(args[folderAt + 1]).absolutePath();
+        // Never write into a folder that holds anything already.
+        if (QDir(folder).exists() && !QDir(folder).isEmpty()) {
+            std::fprintf(stderr, "klbench: %s is not empty\n", qPrintable(folder));
+            return 2;
+        }
+    }
+    temporary.setAutoRemove(!keep);
+
+    try {
+        std::fprintf(stderr, "Generating into %s\n", qPrintable(folder));
+        const bench::Company company = bench::generate(folder, scale);
+        std::fprintf(stderr, "Measuring\n");
+        bench::run(company, scale);
+        bench::printTable(company, scale);
+    } catch (const kl::DbError& e) {
+        std::fprintf(stderr, "klbench: %s\n", qPrintable(e.description()));
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "klbench: %s\n", e.what());
+        return 1;
+    }
+    if (keep) std::fprintf(stderr, "Kept %s\n", qPrintable(folder));
+    return 0;
+}
