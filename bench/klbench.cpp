@@ -35,8 +35,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -194,11 +192,15 @@ void barePosting(Bare& db, bool receipt, const std::vector<int>& articles, qint6
 
 QString selfPath;
 
-// The peak resident memory of this process, in MB.
+// The peak resident memory of this process, in MB: VmHWM of its memory map. (getrusage's maximum
+// would also count the benchmark's own memory, which a started process inherits until exec.)
 double peakMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return NAN;
 }
 
 // Child mode: opens the journal window of `bookFile` in `folder`, shows it and reports the peak.

@@ -433,26 +433,64 @@ void Recordset::deleteCurrent() {
     deleted_[size_t(pos_)] = true;
 }
 
-QVariant Recordset::cellValue(const Cell& cell, jet::ColType type) const {
-    switch (cell.kind) {
-        case Cell::Null:
-            return QVariant();
-        case Cell::Integer:
-            if (type == jet::ColType::Single || type == jet::ColType::Double ||
-                type == jet::ColType::Currency)
-                return double(cell.integer);
-            return qlonglong(cell.integer);
-        case Cell::Real:
-            return cell.real;
-        case Cell::Text:
-            break;
-    }
-    const QString s = QString::fromUtf8(textData_.constData() + cell.text.offset, cell.text.length);
+namespace {
+
+// A stored value as the windows read it: integers of number columns as doubles, ISO dates of
+// date columns as dates, everything else as stored.
+QVariant integerValue(qint64 integer, jet::ColType type) {
+    if (type == jet::ColType::Single || type == jet::ColType::Double ||
+        type == jet::ColType::Currency)
+        return double(integer);
+    return qlonglong(integer);
+}
+
+QVariant textValue(const char* utf8, int length, jet::ColType type) {
+    const QString s = QString::fromUtf8(utf8, length);
     if (type == jet::ColType::Date) {
         const QDate d = QDate::fromString(s, Qt::ISODate);
         if (d.isValid()) return d;
     }
     return s;
+}
+
+}  // namespace
+
+QVariant Recordset::cellValue(const Cell& cell, jet::ColType type) const {
+    switch (cell.kind) {
+        case Cell::Null:
+            return QVariant();
+        case Cell::Integer:
+            return integerValue(cell.integer, type);
+        case Cell::Real:
+            return cell.real;
+        case Cell::Text:
+            break;
+    }
+    return textValue(textData_.constData() + cell.text.offset, int(cell.text.length), type);
+}
+
+QVariant RowView::value(int column) const {
+    if (column < 0 || column >= fieldCount())
+        throw DbError(DbErrorCode::ItemNotFound,
+                      QStringLiteral("Polje %1 ne postoji.").arg(column));
+    const jet::ColType type = (*types_)[size_t(column)];
+    const int c = column + skip_;
+    switch (sqlite3_column_type(st_, c)) {
+        case SQLITE_NULL:
+            return QVariant();
+        case SQLITE_INTEGER:
+            return integerValue(sqlite3_column_int64(st_, c), type);
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(st_, c);
+        default:
+            break;
+    }
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
+    return textValue(text, sqlite3_column_bytes(st_, c), type);
+}
+
+bool RowView::isNull(int column) const {
+    return sqlite3_column_type(st_, column + skip_) == SQLITE_NULL;
 }
 
 void Recordset::close() {
@@ -555,18 +593,17 @@ Database Database::create(const QString& path) {
     return open(path);
 }
 
-void Database::run(const QString& schema, const QString& sql, const QVariantList& params,
-                   Recordset* rs) {
+sqlite3_stmt* Database::prepare(const QString& schema, const QString& sql,
+                                const QVariantList& params,
+                                std::shared_ptr<const jet::Translation>& tr) {
     if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
-    const auto tr = d_->translation(schema, sql);
+    tr = d_->translation(schema, sql);
     if (int(params.size()) != tr->params)
         throw DbError(DbErrorCode::Generic,
                       QStringLiteral("Naredba traži %1 vrijednosti, zadano je %2.\n%3")
                           .arg(tr->params)
                           .arg(params.size())
                           .arg(sql));
-    if (rs && tr->kind != jet::StatementKind::Select)
-        throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
 
     // Values of the bindSlots, converted to their targets; then the form of each site.
     std::vector<Bound> values(tr->bindSlots.size());
@@ -592,14 +629,55 @@ void Database::run(const QString& schema, const QString& sql, const QVariantList
     sqlite3_stmt* st = d_->statement(jet::render(*tr, fast));
     for (size_t i = 0; i < values.size(); ++i)
         bindValue(st, int(i) + 1, values[i]);
+    return st;
+}
 
-    struct Reset {
-        sqlite3_stmt* st;
-        ~Reset() {
-            sqlite3_reset(st);
-            sqlite3_clear_bindings(st);
-        }
-    } reset{st};
+namespace {
+
+struct ResetOnExit {
+    sqlite3_stmt* st;
+    ~ResetOnExit() {
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+    }
+};
+
+// The types of the result columns after the first `skip`.
+std::vector<jet::ColType> columnTypes(sqlite3_stmt* st, int skip) {
+    std::vector<jet::ColType> types;
+    for (int c = skip; c < sqlite3_column_count(st); ++c) {
+        const char* decl = sqlite3_column_decltype(st, c);
+        types.push_back(decl ? jet::columnFromDeclared(QString(), QString::fromUtf8(decl)).type
+                             : jet::ColType::Unknown);
+    }
+    return types;
+}
+
+}  // namespace
+
+void Database::forEachRow(const QString& sql, const QVariantList& params,
+                          const std::function<void(const RowView&)>& row) {
+    std::shared_ptr<const jet::Translation> tr;
+    sqlite3_stmt* st = prepare({}, sql, params, tr);
+    ResetOnExit reset{st};
+    if (tr->kind != jet::StatementKind::Select)
+        throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
+    const int skip = tr->rowidTable.isEmpty() ? 0 : 1;
+    const std::vector<jet::ColType> types = columnTypes(st, skip);
+    const RowView view(st, &types, skip);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        row(view);
+    if (rc != SQLITE_DONE) d_->fail(rc);
+}
+
+void Database::run(const QString& schema, const QString& sql, const QVariantList& params,
+                   Recordset* rs) {
+    std::shared_ptr<const jet::Translation> tr;
+    sqlite3_stmt* st = prepare(schema, sql, params, tr);
+    ResetOnExit reset{st};
+    if (rs && tr->kind != jet::StatementKind::Select)
+        throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
 
     if (rs) {
         const int skip = tr->rowidTable.isEmpty() ? 0 : 1;
@@ -607,13 +685,9 @@ void Database::run(const QString& schema, const QString& sql, const QVariantList
         Recordset r;
         r.db_ = d_;
         r.table_ = tr->rowidTable;
-        for (int c = skip; c < n; ++c) {
+        for (int c = skip; c < n; ++c)
             r.names_ << QString::fromUtf8(sqlite3_column_name(st, c));
-            const char* decl = sqlite3_column_decltype(st, c);
-            r.types_.push_back(
-                decl ? jet::columnFromDeclared(QString(), QString::fromUtf8(decl)).type
-                     : jet::ColType::Unknown);
-        }
+        r.types_ = columnTypes(st, skip);
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             if (skip) r.rowids_.push_back(sqlite3_column_int64(st, 0));

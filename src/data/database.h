@@ -24,11 +24,13 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <variant>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace kl {
 
@@ -100,6 +102,24 @@ class Recordset {
     int pos_ = 0;
 };
 
+// One row of a select read forward (Database::forEachRow): the same values as a Recordset gives,
+// taken straight from the statement. Valid only inside the callback it is handed to.
+class RowView {
+  public:
+    int fieldCount() const { return int(types_->size()); }
+    // The value of a column with the conversions of Recordset::value.
+    QVariant value(int column) const;
+    bool isNull(int column) const;
+
+  private:
+    friend class Database;
+    RowView(sqlite3_stmt* st, const std::vector<jet::ColType>* types, int skip)
+        : st_(st), types_(types), skip_(skip) {}
+    sqlite3_stmt* st_;
+    const std::vector<jet::ColType>* types_;
+    int skip_;
+};
+
 class Database {
   public:
     Database() = default;
@@ -121,6 +141,10 @@ class Database {
     void execute(const QString& sql, const QVariantList& params = {});
     // Runs one select and returns its rows.
     Recordset openRecordset(const QString& sql, const QVariantList& params = {});
+    // Runs one select and hands each row to `row` as it is read, keeping none: for long lists
+    // that go straight into a form of their own (the journal, the stock cards).
+    void forEachRow(const QString& sql, const QVariantList& params,
+                    const std::function<void(const RowView&)>& row);
 
     // The same on an attached database: every table of the statement is taken from `schema`.
     void executeIn(const QString& schema, const QString& sql, const QVariantList& params = {});
@@ -153,6 +177,9 @@ class Database {
 
   private:
     friend class Transaction;
+    // Translates `sql`, prepares it (or takes it from the cache) and binds `params`.
+    sqlite3_stmt* prepare(const QString& schema, const QString& sql, const QVariantList& params,
+                          std::shared_ptr<const jet::Translation>& tr);
     void run(const QString& schema, const QString& sql, const QVariantList& params, Recordset* rs);
     std::shared_ptr<DatabaseImpl> d_;
 };

@@ -145,7 +145,7 @@ void frmpregleddnevnika::loadJournal() {
         lsvdnevnik_->clear();
         std::vector<QStringList> rows;
         try {
-            rows = journalRows(readJournal(context().currentBookPath()));
+            rows = readJournalRows(context().currentBookPath());
         } catch (const DbError& e) {
             error = e.description();
         }

@@ -6,6 +6,8 @@
 #include <QHash>
 
 #include <bit>
+#include <functional>
+#include <optional>
 #include <utility>
 
 namespace kl {
@@ -57,92 +59,94 @@ void startPage(std::vector<QStringList>& pages, const QString& title) {
 
 }  // namespace
 
-std::vector<JournalLine> readJournal(const QString& bookPath) {
-    Database db = Database::open(bookPath);
-    Recordset rs = db.openRecordset(QStringLiteral(
-        "select ulazizlaz.kolicina,ulazizlaz.cijena,artikli.id as idart,artikli.naziv,"
-        "pi.id as idzag,pi.pi,pi.datumpi,pi.brojdok,pi.datumdok,dokumenti.dokument as nazivdok "
-        "from ulazizlaz "
-        "left join artikli on artikli.id = ulazizlaz.idartikla "
-        "left join pi on pi.id = ulazizlaz.idpi "
-        "left join dokumenti on dokumenti.id = pi.dokument "
-        "order by ulazizlaz.id"));
-    enum { Kolicina, Cijena, IdArt, Naziv, IdZag, Pi, DatumPi, BrojDok, DatumDok, NazivDok };
+namespace {
 
-    std::vector<JournalLine> lines;
-    lines.reserve(size_t(rs.recordCount()));
-    QHash<qlonglong, QString> names;
-    QHash<qlonglong, HeaderTexts> headers;
-    for (; !rs.eof(); rs.moveNext()) {
-        JournalLine line;
-        line.kolicina = float(rs.value(Kolicina).toDouble());
-        line.cijena = rs.value(Cijena).toDouble();
-
-        const QVariant article = rs.value(IdArt);
-        if (!article.isNull()) {
-            auto it = names.constFind(article.toLongLong());
-            if (it == names.cend())
-                it = names.insert(article.toLongLong(), textOf(rs.value(Naziv)));
-            line.naziv = *it;
+// What was read of rows by their id: the ids of a book count up from 1, so a vector finds them
+// at once; an id far out of that range goes into a hash.
+template <class T>
+class ById {
+  public:
+    // The entry of `id`, made by `make` the first time.
+    template <class Make>
+    const T& get(qlonglong id, Make&& make) {
+        if (id >= 0 && id < kDenseLimit) {
+            if (size_t(id) >= dense_.size()) dense_.resize(size_t(id) + 1 + dense_.size() / 2);
+            std::optional<T>& slot = dense_[size_t(id)];
+            if (!slot) slot = make();
+            return *slot;
         }
-
-        const QVariant header = rs.value(IdZag);
-        if (!header.isNull()) {
-            auto it = headers.constFind(header.toLongLong());
-            if (it == headers.cend())
-                it = headers.insert(
-                    header.toLongLong(),
-                    {rs.value(DatumPi).toDate(), textOf(rs.value(Pi)), textOf(rs.value(NazivDok)),
-                     textOf(rs.value(BrojDok)), rs.value(DatumDok).toDate()});
-            line.datumpi = it->datumpi;
-            line.pi = it->pi;
-            line.dokument = it->dokument;
-            line.brojdok = it->brojdok;
-            line.datumdok = it->datumdok;
-        }
-        lines.push_back(std::move(line));
-    }
-    rs.close();
-    db.close();
-    return lines;
-}
-
-QStringList journalRow(const JournalLine& line) {
-    return journalRows({line}).front();
-}
-
-std::vector<QStringList> journalRows(const std::vector<JournalLine>& lines) {
-    // Texts already made, by the value they stand for.
-    QHash<qint64, QString> dates;                           // by Julian day
-    QHash<quint32, std::pair<QString, double>> quantities;  // by the float's bits
-    QHash<quint64, std::pair<QString, double>> prices;      // by the double's bits
-    QHash<std::pair<quint32, quint64>, QString> amounts;    // by quantity and price
-    const auto dateOf = [&dates](const QDate& d) -> QString {
-        if (!d.isValid()) return QString();
-        auto it = dates.constFind(d.toJulianDay());
-        if (it == dates.cend()) it = dates.insert(d.toJulianDay(), dateText(d));
+        auto it = sparse_.constFind(id);
+        if (it == sparse_.cend()) it = sparse_.insert(id, make());
         return *it;
-    };
+    }
 
-    std::vector<QStringList> rows;
-    rows.reserve(lines.size());
-    for (const JournalLine& line : lines) {
+  private:
+    static constexpr qlonglong kDenseLimit = 1 << 22;
+    std::vector<std::optional<T>> dense_;
+    QHash<qlonglong, T> sparse_;
+};
+
+// Reads the journal's lines in stored order and hands each to `each`, keeping none. Lines of one
+// document share the header's texts, lines of one article its name.
+void readLines(const QString& bookPath, const std::function<void(const JournalLine&)>& each) {
+    Database db = Database::open(bookPath);
+    enum { Kolicina, Cijena, IdArt, Naziv, IdZag, Pi, DatumPi, BrojDok, DatumDok, NazivDok };
+    ById<QString> names;
+    ById<HeaderTexts> headers;
+    db.forEachRow(
+        QStringLiteral(
+            "select ulazizlaz.kolicina,ulazizlaz.cijena,artikli.id as idart,artikli.naziv,"
+            "pi.id as idzag,pi.pi,pi.datumpi,pi.brojdok,pi.datumdok,dokumenti.dokument as nazivdok "
+            "from ulazizlaz "
+            "left join artikli on artikli.id = ulazizlaz.idartikla "
+            "left join pi on pi.id = ulazizlaz.idpi "
+            "left join dokumenti on dokumenti.id = pi.dokument "
+            "order by ulazizlaz.id"),
+        {}, [&](const RowView& row) {
+            JournalLine line;
+            line.kolicina = float(row.value(Kolicina).toDouble());
+            line.cijena = row.value(Cijena).toDouble();
+
+            const QVariant article = row.value(IdArt);
+            if (!article.isNull())
+                line.naziv =
+                    names.get(article.toLongLong(), [&row] { return textOf(row.value(Naziv)); });
+
+            const QVariant header = row.value(IdZag);
+            if (!header.isNull()) {
+                const HeaderTexts& h = headers.get(header.toLongLong(), [&row] {
+                    return HeaderTexts{row.value(DatumPi).toDate(), textOf(row.value(Pi)),
+                                       textOf(row.value(NazivDok)), textOf(row.value(BrojDok)),
+                                       row.value(DatumDok).toDate()};
+                });
+                line.datumpi = h.datumpi;
+                line.pi = h.pi;
+                line.dokument = h.dokument;
+                line.brojdok = h.brojdok;
+                line.datumdok = h.datumdok;
+            }
+            each(line);
+        });
+}
+
+// Makes the rows of journal lines; equal texts (dates, figures) share one string.
+class RowMaker {
+  public:
+    QStringList operator()(const JournalLine& line) {
         const quint32 bits = std::bit_cast<quint32>(line.kolicina);
-        auto q = quantities.constFind(bits);
-        if (q == quantities.cend()) {
+        auto q = quantities_.constFind(bits);
+        if (q == quantities_.cend()) {
             const QString text = singleText(line.kolicina);
-            q = quantities.insert(bits, {text, parseNumber(text).value_or(0)});
+            q = quantities_.insert(bits, {text, parseNumber(text).value_or(0)});
         }
         const quint64 priceBits = std::bit_cast<quint64>(line.cijena);
-        auto p = prices.constFind(priceBits);
-        if (p == prices.cend()) {
+        auto p = prices_.constFind(priceBits);
+        if (p == prices_.cend()) {
             const double price = Currency::fromDouble(line.cijena).toDouble();
-            p = prices.insert(priceBits, {currencyText(price), price});
+            p = prices_.insert(priceBits, {currencyText(price), price});
         }
-        auto a = amounts.constFind({bits, priceBits});
-        if (a == amounts.cend())
-            a = amounts.insert({bits, priceBits},
-                               format00(q->second * p->second, Precision::Double));
+        // Amounts are nearly all different: made for each line, not looked up.
+        const QString a = format00(q->second * p->second, Precision::Double);
 
         const bool receipt = line.isReceipt();
         QStringList row;
@@ -150,10 +154,50 @@ std::vector<QStringList> journalRows(const std::vector<JournalLine>& lines) {
         row << dateOf(line.datumpi) << line.naziv << line.pi
             << (receipt ? line.dokument : QString()) << (receipt ? line.brojdok : QString())
             << (receipt ? dateOf(line.datumdok) : QString()) << (receipt ? q->first : QString())
-            << (receipt ? QString() : q->first) << p->first << (receipt ? *a : QString())
-            << (receipt ? QString() : *a);
-        rows.push_back(std::move(row));
+            << (receipt ? QString() : q->first) << p->first << (receipt ? a : QString())
+            << (receipt ? QString() : a);
+        return row;
     }
+
+  private:
+    QString dateOf(const QDate& d) {
+        if (!d.isValid()) return QString();
+        auto it = dates_.constFind(d.toJulianDay());
+        if (it == dates_.cend()) it = dates_.insert(d.toJulianDay(), dateText(d));
+        return *it;
+    }
+
+    // Texts already made, by the value they stand for.
+    QHash<qint64, QString> dates_;                           // by Julian day
+    QHash<quint32, std::pair<QString, double>> quantities_;  // by the float's bits
+    QHash<quint64, std::pair<QString, double>> prices_;      // by the double's bits
+};
+
+}  // namespace
+
+std::vector<JournalLine> readJournal(const QString& bookPath) {
+    std::vector<JournalLine> lines;
+    readLines(bookPath, [&lines](const JournalLine& line) { lines.push_back(line); });
+    return lines;
+}
+
+std::vector<QStringList> readJournalRows(const QString& bookPath) {
+    RowMaker make;
+    std::vector<QStringList> rows;
+    readLines(bookPath, [&](const JournalLine& line) { rows.push_back(make(line)); });
+    return rows;
+}
+
+QStringList journalRow(const JournalLine& line) {
+    return RowMaker()(line);
+}
+
+std::vector<QStringList> journalRows(const std::vector<JournalLine>& lines) {
+    RowMaker make;
+    std::vector<QStringList> rows;
+    rows.reserve(lines.size());
+    for (const JournalLine& line : lines)
+        rows.push_back(make(line));
     return rows;
 }
 

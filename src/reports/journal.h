@@ -66,6 +66,10 @@ enum class JournalScope { All, Selection, Range };
 // Equal names and document texts share one string. Throws DbError.
 std::vector<JournalLine> readJournal(const QString& bookPath);
 
+// The rows of every line of the journal, read and made in one pass (the journal window's list):
+// the same as journalRows(readJournal(bookPath)) without holding the lines. Throws DbError.
+std::vector<QStringList> readJournalRows(const QString& bookPath);
+
 // The texts of the row of one line.
 QStringList journalRow(const JournalLine& line);
 
