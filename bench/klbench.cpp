@@ -19,6 +19,7 @@
 #include "ui/reportlist.h"
 #include "ui/reportview.h"
 #include "warehouse/documents.h"
+#include "warehouse/frmprimka.h"
 
 #include <sqlite3.h>
 
@@ -381,6 +382,22 @@ void run(const Company& c, const Scale& scale) {
                                                "brojpi=?",
                                                {c.bigReceiptNumber.toInt()}))});
             });
+    }
+
+    // The receipt window, with every article of the book in its code and name lists.
+    {
+        ctx.documentMode = QStringLiteral("Primka");
+        std::unique_ptr<kl::frmPrimka> receiptWindow;
+        measure(
+            QStringLiteral("receipt window opened (%1 articles to choose)").arg(c.mainArticles),
+            runs,
+            [&] {
+                receiptWindow = std::make_unique<kl::frmPrimka>();
+                receiptWindow->show();
+                settle();
+            },
+            [&] { bare.fetch("select id,sifra,naziv from artikli order by naziv"); },
+            [&] { receiptWindow.reset(); });
     }
 
     // Posting: a 100-line receipt and a 100-line issue, durable and atomic.

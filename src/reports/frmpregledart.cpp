@@ -100,15 +100,20 @@ void frmPregledart::chooseSeveralArticles() {
 
 void frmPregledart::fillNames() {
     cbood_->clear();
+    // Each name carries its article's code.
+    QStringList names, codes;
     try {
         Database db = Database::open(context().currentBookPath());
         Recordset rs =
             db.openRecordset(QStringLiteral("select naziv,sifra from artikli order by naziv asc"));
-        for (; !rs.eof(); rs.moveNext())
-            cbood_->addItem(rs.value(0).toString(), rs.value(1).toString());
+        for (; !rs.eof(); rs.moveNext()) {
+            names.append(rs.value(0).toString());
+            codes.append(rs.value(1).toString());
+        }
     } catch (const DbError& e) {
         showReportError(e.description());
     }
+    fillChoices(cbood_, names, codes);
     if (cbood_->count() > 0) cbood_->setCurrentIndex(0);
 }
 
@@ -125,7 +130,7 @@ void frmPregledart::fillCodes() {
     } catch (const DbError& e) {
         showReportError(e.description());
     }
-    cbood_->addItems(codes);
+    fillChoices(cbood_, codes);
     if (cbood_->count() > 0) cbood_->setCurrentIndex(0);
 }
 

@@ -6,6 +6,7 @@
 #include "reports/reportlayout.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <cmath>
 #include <map>
@@ -78,7 +79,9 @@ std::vector<StockArticle> readArticles(Database& db, const QString& sql,
 }
 
 // The lines of a card query: idartikla, kolicina, cijena, pi, brojpi in this order.
-CardLine readLine(const Recordset& rs) {
+// A card line of a row of kLinesSql (a Recordset's current row or a row read forward).
+template <class Row>
+CardLine readLine(const Row& rs) {
     CardLine l;
     l.kolicina = float(rs.value(1).toDouble());
     l.cijena = Currency::fromDouble(rs.value(2).toDouble());
@@ -87,6 +90,20 @@ CardLine readLine(const Recordset& rs) {
     if (!broj.isNull()) l.broj = QString::number(broj.toLongLong());
     return l;
 }
+
+// The texts of many card lines made once and shared: the kind letters and document numbers
+// repeat over the lines of a book.
+class SharedTexts {
+  public:
+    void share(CardLine& line) {
+        line.kind = shared(line.kind);
+        line.broj = shared(line.broj);
+    }
+
+  private:
+    const QString& shared(const QString& text) { return *texts_.insert(text); }
+    QSet<QString> texts_;
+};
 
 const QString kLinesSql = QStringLiteral(
     "select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi from ulazizlaz as u "
@@ -222,16 +239,28 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         linesOf.insert(article.id, {});
     }
 
-    // Every line of the book once, in posting order, handed to the cards' articles.
-    Recordset rs = db.openRecordset(kLinesSql + QStringLiteral(" order by u.id"));
-    for (; !rs.eof(); rs.moveNext()) {
+    // Every line of the book once, in posting order, handed to the cards' articles; read forward,
+    // since the lines go straight to their cards.
+    // A failure leaves the cards without their lines.
+    SharedTexts texts;
+    db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
-        if (!jet::isIntegerText(rs.value(0).toString(), &id)) continue;
+        if (!jet::isIntegerText(row.value(0).toString(), &id)) return;
         const auto it = linesOf.find(int(id));
-        if (it != linesOf.end()) it->push_back(readLine(rs));
+        if (it == linesOf.end()) return;
+        CardLine line = readLine(row);
+        texts.share(line);
+        it->push_back(std::move(line));
+    });
+    // Two entries of a group may name the same article: each gets the lines, the last one takes
+    // them over.
+    QHash<int, int> uses;
+    for (const StockCard& card : cards)
+        ++uses[card.article.id];
+    for (StockCard& card : cards) {
+        auto it = linesOf.find(card.article.id);
+        card.lines = --uses[card.article.id] == 0 ? std::move(*it) : *it;
     }
-    for (StockCard& card : cards)
-        card.lines = linesOf.value(card.article.id);
 }
 
 // ---- Text -----------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 namespace kl {
@@ -99,6 +100,36 @@ QLineEdit* makeShownField(QWidget* parent, const char* name, const QString& tip)
     edit->setAlignment(Qt::AlignRight);
     selectAllOnFocus(edit);
     return edit;
+}
+
+namespace {
+// Characters a filled choice list is wide enough for (a code, most of an article name).
+constexpr int kChoiceCharacters = 12;
+}  // namespace
+
+void fillChoices(QComboBox* box, const QStringList& texts, const QStringList& data) {
+    box->clear();
+    // The list's width comes from a fixed number of characters: measuring every entry for it
+    // would shape the text of thousands of entries when the window is first shown.
+    if (box->sizeAdjustPolicy() == QComboBox::AdjustToContentsOnFirstShow) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        if (box->minimumContentsLength() == 0) box->setMinimumContentsLength(kChoiceCharacters);
+        box->setIconSize(QSize(0, 0));  // the entries have no icons: no room kept for one
+    }
+    auto* model = qobject_cast<QStandardItemModel*>(box->model());
+    if (!model) {  // a box with a model of its own: entry by entry
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            box->addItem(texts[i], i < data.size() ? QVariant(data[i]) : QVariant());
+        return;
+    }
+    QList<QStandardItem*> items;
+    items.reserve(texts.size());
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        auto* item = new QStandardItem(texts[i]);
+        if (i < data.size()) item->setData(data[i], Qt::UserRole);
+        items.append(item);
+    }
+    model->invisibleRootItem()->appendRows(items);
 }
 
 }  // namespace kl

@@ -3,6 +3,7 @@
 // objectName is how the program and its tests find a control).
 
 #include <QString>
+#include <QStringList>
 
 #include <initializer_list>
 
@@ -40,6 +41,12 @@ QGroupBox* makeOptionFrame(QWidget* parent, const char* name,
 // discarded, so only a listed entry can be chosen (with the mouse or the arrow keys); shortcuts
 // with Ctrl or Alt keep working. Shows up to 20 entries when it drops down.
 QComboBox* makeChoiceList(QWidget* parent, const char* name, const QString& tip = QString());
+
+// Replaces the entries of `box` with `texts`, each carrying the entry of `data` at its position
+// (when given) as its item data, in one insertion: a list of 20 000 articles fills at once, where
+// adding them one by one would make the list relayout 20 000 times. As with adding, a list
+// that was empty then shows its first entry.
+void fillChoices(QComboBox* box, const QStringList& texts, const QStringList& data = {});
 
 // A figure the window computes and shows (an amount, a number, a quantity available): read-only,
 // right-aligned, takes the focus only by a click and then selects its text.

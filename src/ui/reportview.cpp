@@ -53,7 +53,7 @@ void ReportView::setText(const QString& text) {
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = data[i];
-        if (c != u'\n' && c != u'\r') continue;
+        if (c.unicode() > u'\r' || (c != u'\n' && c != u'\r')) continue;
         const int length = int(i - start);
         lines_.push_back({start, length});
         widestLine_ = std::max(widestLine_, length);

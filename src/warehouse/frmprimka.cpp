@@ -308,12 +308,14 @@ void frmPrimka::fillArticleLists(const std::vector<ArticleChoice>& articles,
                                  const QString& keepId) {
     // Both lists carry the article id with each entry, so that the entries at one position
     // always name one article.
-    Cbosifra_->clear();
-    cbonaziv_->clear();
+    QStringList ids, codes, names;
     for (const ArticleChoice& a : articles) {
-        Cbosifra_->addItem(a.sifra, a.id);
-        cbonaziv_->addItem(a.naziv, a.id);
+        ids.append(a.id);
+        codes.append(a.sifra);
+        names.append(a.naziv);
     }
+    fillChoices(Cbosifra_, codes, ids);
+    fillChoices(cbonaziv_, names, ids);
     const int keep = keepId.isEmpty() ? -1 : articleIndex(keepId);
     Cbosifra_->setCurrentIndex(keep);
     cbonaziv_->setCurrentIndex(keep);
