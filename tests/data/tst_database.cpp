@@ -211,6 +211,13 @@ class TestDatabase : public QObject {
             QCOMPARE(rs.value(column), stored);
             QCOMPARE(rs.text(column), text);
         }
+        // Read forward, row by row, the values are the same.
+        int forward = 0;
+        db_.forEachRow(QStringLiteral("select %1 from t").arg(column), {}, [&](const RowView& row) {
+            ++forward;
+            QCOMPARE(row.value(0), stored);
+        });
+        QCOMPARE(forward, rs.recordCount());
         QCOMPARE(
             rows(db_, QStringLiteral("select count(*) from t where %1=?").arg(column), {input}),
             QString::number(rs.recordCount()));

@@ -59,6 +59,7 @@ class Tst_journal : public ReportTest {
             {"05.02.2026", "Čokolada mliječna", "I", "", "", "", "", "5", "2,5", "", "12,50"},
         };
         QCOMPARE(rows, expected);
+        QCOMPARE(readJournalRows(book_), expected);  // the window's one-pass reading
 
         const QString title = journalTitle(JournalScope::All, kToday);
         QCOMPARE(title, QString("Ispis dnevnika na dan: 10.02.2026"));
@@ -90,6 +91,10 @@ class Tst_journal : public ReportTest {
         QStringList shown;
         for (const QStringList& row : journalRows(readJournal(book_)))
             shown << row.mid(0, 4).join(u'|') + u'|' + row.at(JKolUlaz);
+        QStringList read;
+        for (const QStringList& row : readJournalRows(book_))
+            read << row.mid(0, 4).join(u'|') + u'|' + row.at(JKolUlaz);
+        QCOMPARE(read, shown);
         QCOMPARE(shown, (QStringList{"09.03.2026|Artikl A|P|Ulazni račun|1", "02.01.2026||P||2",
                                      "02.01.2026|Artikl A|P||3"}));
     }
