@@ -489,10 +489,6 @@ QVariant RowView::value(int column) const {
     return textValue(text, sqlite3_column_bytes(st_, c), type);
 }
 
-bool RowView::isNull(int column) const {
-    return sqlite3_column_type(st_, column + skip_) == SQLITE_NULL;
-}
-
 void Recordset::close() {
     *this = Recordset();
 }

@@ -109,7 +109,6 @@ class RowView {
     int fieldCount() const { return int(types_->size()); }
     // The value of a column with the conversions of Recordset::value.
     QVariant value(int column) const;
-    bool isNull(int column) const;
 
   private:
     friend class Database;
@@ -142,7 +141,8 @@ class Database {
     // Runs one select and returns its rows.
     Recordset openRecordset(const QString& sql, const QVariantList& params = {});
     // Runs one select and hands each row to `row` as it is read, keeping none: for long lists
-    // that go straight into a form of their own (the journal, the stock cards).
+    // that go straight into a form of their own (the journal, the stock cards). `row` must not
+    // run statements on this database while the select is being read.
     void forEachRow(const QString& sql, const QVariantList& params,
                     const std::function<void(const RowView&)>& row);
 
