@@ -302,11 +302,7 @@ void frmproizvodi::chooseWarehouse(int index) {
     lblvrstaknjige_->setText(book.kind);
     restoreMaterialBook();
     try {
-        // Both lists carry the article id with each entry: one position, one article.
-        for (const ArticleChoice& a : loadArticleChoices(context().materialBookPath())) {
-            Cbosifra_->addItem(a.sifra, a.id);
-            cbonaziv_->addItem(a.naziv, a.id);
-        }
+        fillArticleLists(Cbosifra_, cbonaziv_, loadArticleChoices(context().materialBookPath()));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikle skladišta nije moguće pročitati."), e);
     }
@@ -337,14 +333,7 @@ void frmproizvodi::chooseArticle(int index) {
 }
 
 void frmproizvodi::receiveArticle(const ArticleStock& article) {
-    int index = Cbosifra_->findData(article.id);
-    if (index < 0) {  // stored after the lists were filled
-        Cbosifra_->addItem(article.sifra, article.id);
-        cbonaziv_->addItem(article.naziv, article.id);
-        index = Cbosifra_->count() - 1;
-    }
-    Cbosifra_->setCurrentIndex(index);
-    cbonaziv_->setCurrentIndex(index);
+    selectArticleInLists(Cbosifra_, cbonaziv_, article);
     lblartikl_->setText(article.id);
     showAvailable(article);
     txtkolicina_->setFocus(Qt::OtherFocusReason);

@@ -1,6 +1,9 @@
 #include "warehouse/documentlists.h"
 
+#include "ui/controls.h"
 #include "ui/windowregistry.h"
+
+#include <QComboBox>
 
 namespace kl {
 
@@ -15,6 +18,29 @@ ArticleReceiver* articleReceiver(const QString& documentMode) {
     else if (documentMode == QLatin1String("proizvodnja"))
         w = windows().loaded(kProductsWindowName);
     return dynamic_cast<ArticleReceiver*>(w);
+}
+
+void fillArticleLists(QComboBox* codes, QComboBox* names,
+                      const std::vector<ArticleChoice>& articles) {
+    QStringList ids, codeTexts, nameTexts;
+    for (const ArticleChoice& a : articles) {
+        ids.append(a.id);
+        codeTexts.append(a.sifra);
+        nameTexts.append(a.naziv);
+    }
+    fillChoices(codes, codeTexts, ids);
+    fillChoices(names, nameTexts, ids);
+}
+
+void selectArticleInLists(QComboBox* codes, QComboBox* names, const ArticleStock& article) {
+    int index = codes->findData(article.id);
+    if (index < 0) {  // stored after the lists were filled
+        codes->addItem(article.sifra, article.id);
+        names->addItem(article.naziv, article.id);
+        index = codes->count() - 1;
+    }
+    codes->setCurrentIndex(index);
+    names->setCurrentIndex(index);
 }
 
 }  // namespace kl

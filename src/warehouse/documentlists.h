@@ -11,6 +11,8 @@
 
 #include <vector>
 
+class QComboBox;
+
 namespace kl {
 
 class DocumentLists {
@@ -56,5 +58,16 @@ class ArticleReceiver {
 // The window the article search serves in `documentMode` ("Primka" or "Izdatnica": the receipt
 // and issue window; "proizvodnja": the products window) if it is loaded now, otherwise null.
 ArticleReceiver* articleReceiver(const QString& documentMode);
+
+// ---- The paired article lists of the receipt/issue and products windows -----------------------
+// A code list and a name list whose entries carry the article id: one position, one article.
+
+// Refills both lists from `articles` in the order given.
+void fillArticleLists(QComboBox* codes, QComboBox* names,
+                      const std::vector<ArticleChoice>& articles);
+
+// Chooses `article` in both lists, adding it at the end of both when it was stored after they
+// were filled.
+void selectArticleInLists(QComboBox* codes, QComboBox* names, const ArticleStock& article);
 
 }  // namespace kl

@@ -285,7 +285,7 @@ void frmPrimka::loadLists() {
         txtprimka_->setText(QString::number(nextDocumentNumber(bookPath_, kind_)));
         if (isReceipt()) cbodokument_->addItems(documentTypeNames(bookPath_));
         cbodokument_->setCurrentIndex(-1);
-        fillArticleLists(loadArticleChoices(bookPath_), QString());
+        refillArticles(loadArticleChoices(bookPath_), QString());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
     }
@@ -304,18 +304,8 @@ void frmPrimka::addDocumentType(const QString& name) {
     cbodokument_->setCurrentIndex(cbodokument_->count() - 1);
 }
 
-void frmPrimka::fillArticleLists(const std::vector<ArticleChoice>& articles,
-                                 const QString& keepId) {
-    // Both lists carry the article id with each entry, so that the entries at one position
-    // always name one article.
-    QStringList ids, codes, names;
-    for (const ArticleChoice& a : articles) {
-        ids.append(a.id);
-        codes.append(a.sifra);
-        names.append(a.naziv);
-    }
-    fillChoices(Cbosifra_, codes, ids);
-    fillChoices(cbonaziv_, names, ids);
+void frmPrimka::refillArticles(const std::vector<ArticleChoice>& articles, const QString& keepId) {
+    fillArticleLists(Cbosifra_, cbonaziv_, articles);
     const int keep = keepId.isEmpty() ? -1 : articleIndex(keepId);
     Cbosifra_->setCurrentIndex(keep);
     cbonaziv_->setCurrentIndex(keep);
@@ -324,7 +314,7 @@ void frmPrimka::fillArticleLists(const std::vector<ArticleChoice>& articles,
 
 void frmPrimka::setArticleChoices(const std::vector<ArticleChoice>& articles) {
     // The article chosen stays chosen when it is still in the book.
-    fillArticleLists(articles, lblartikl_->text());
+    refillArticles(articles, lblartikl_->text());
 }
 
 void frmPrimka::showArticlesChoosingLast(const std::vector<ArticleRow>& articles) {
@@ -332,7 +322,7 @@ void frmPrimka::showArticlesChoosingLast(const std::vector<ArticleRow>& articles
     choices.reserve(articles.size());
     for (const ArticleRow& a : articles)
         choices.push_back({a.id, a.sifra, a.naziv});
-    fillArticleLists(choices, choices.empty() ? QString() : choices.back().id);
+    refillArticles(choices, choices.empty() ? QString() : choices.back().id);
     if (!choices.empty()) lblartikl_->setText(choices.back().id);
 }
 
@@ -341,14 +331,7 @@ int frmPrimka::articleIndex(const QString& id) const {
 }
 
 void frmPrimka::receiveArticle(const ArticleStock& article) {
-    int index = articleIndex(article.id);
-    if (index < 0) {  // stored after the lists were filled
-        Cbosifra_->addItem(article.sifra, article.id);
-        cbonaziv_->addItem(article.naziv, article.id);
-        index = Cbosifra_->count() - 1;
-    }
-    Cbosifra_->setCurrentIndex(index);
-    cbonaziv_->setCurrentIndex(index);
+    selectArticleInLists(Cbosifra_, cbonaziv_, article);
     lblartikl_->setText(article.id);
     if (!isReceipt()) showAvailable(article);
     txtkolicina_->setFocus(Qt::OtherFocusReason);

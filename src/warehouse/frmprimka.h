@@ -81,7 +81,7 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     void buildControls();
     void configureKind();
     void loadLists();
-    void fillArticleLists(const std::vector<ArticleChoice>& articles, const QString& keepId);
+    void refillArticles(const std::vector<ArticleChoice>& articles, const QString& keepId);
     int articleIndex(const QString& id) const;
     void showAvailable(const ArticleStock& article);
     void amountInputChanged(NumericField* changed);
