@@ -3,6 +3,8 @@
 #include "data/appcontext.h"
 #include "data/dberror.h"
 #include "shell/books.h"
+#include "shell/frmalati.h"
+#include "shell/frmizbortvrtke.h"
 #include "shell/frmskladiste.h"
 #include "shell/helptexts.h"
 #include "shell/shellwindows.h"
@@ -126,7 +128,7 @@ frmIzborKnjige::frmIzborKnjige(QWidget* parent) : ChildWindow(parent, Sizing::Fr
     connect(cmdizlaz_, &QPushButton::clicked, this, &frmIzborKnjige::goBack);
     connect(cmdunosimo_, &QPushButton::clicked, this, &frmIzborKnjige::storeBook);
     connect(cmdodustani_, &QPushButton::clicked, this, &frmIzborKnjige::closeEntryPanel);
-    // "Alati..." has no action of its own.
+    connect(cmdalati_, &QPushButton::clicked, this, &frmIzborKnjige::openTools);
 
     lblidtvrtke_->setText(context().companyIdText());
     loadBooks();
@@ -380,6 +382,25 @@ void frmIzborKnjige::deleteBook() {
         lsvotvorene_->setCurrentRow(lsvotvorene_->rowCount() - 1);
         rowClicked();
     }
+}
+
+void frmIzborKnjige::openTools() {
+    auto* tools = windows().window<frmAlati>(win::Alati);
+    if (!tools) return;
+    tools->setMarkedBook(lblvrstaknjige_->text().trimmed(),
+                         bookFileName(lblvrstaknjige_->text().trimmed(), lblid_->text().trimmed()),
+                         lblimeknjige_->text());
+    // While the tools work on the files, nothing else of the program changes them.
+    tools->setWindowModality(Qt::ApplicationModal);
+    connect(tools, &frmAlati::databasesRestored, this, &frmIzborKnjige::reloadAfterRestore,
+            Qt::UniqueConnection);
+    showWindow(tools);
+}
+
+void frmIzborKnjige::reloadAfterRestore() {
+    if (auto* companies = windows().loaded<frmIzborTvrtke>(win::IzborTvrtke))
+        companies->loadCompanies();
+    loadBooks();
 }
 
 void frmIzborKnjige::goBack() {

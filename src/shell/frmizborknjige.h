@@ -39,6 +39,10 @@ class frmIzborKnjige : public ChildWindow {
     void closeEntryPanel();
     void deleteBook();
     void goBack();
+    // "Alati...": the tools window for the program's databases and the marked book.
+    void openTools();
+    // A back-up copy was put back: the companies and books are read again.
+    void reloadAfterRestore();
 
   protected:
     QList<QWidget*> helpHiddenControls() const override;

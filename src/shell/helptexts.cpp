@@ -74,12 +74,45 @@ QString bookRegistry() {
         "prije nego što potvrdite brisanje.</p>"
 
         "<h3>Alati</h3>"
-        "<p>Gumb <b>Alati</b> namijenjen je alatima za baze podataka knjiga: izradi sigurnosne "
-        "kopije, provjeri i popravku te sažimanju baza. Ti su alati pripremljeni za neku "
-        "od sljedećih inačica programa; zasad gumb još ne radi ništa.</p>"
+        "<p>Gumb <b>Alati</b> otvara alate za baze podataka: izradu i vraćanje sigurnosnih "
+        "kopije, provjeru i sažimanje baza te provjeru zaliha označene skladišne knjige. "
+        "Naslov prozora pokazuje put do baze označene knjige.</p>"
 
         "<h3>Povratak</h3>"
         "<p>Gumbom <b>Vrati se</b> vraćate se u izbor tvrtke ili obrta.</p>");
+}
+
+QString tools() {
+    return QStringLiteral(
+        "<h3>Alati</h3>"
+        "<p>Alati rade sa svim bazama programa: popisom tvrtki (tvrtke.mdb) i knjigama svih "
+        "tvrtki u mapi programa. Izvještaj svakog alata pojavljuje se u prozoru i može se "
+        "ispisati gumbom <b>Ispis</b>.</p>"
+
+        "<h3>Sigurnosna kopija</h3>"
+        "<p>Sprema kopiju svih baza u novu mapu unutar mape <b>Sigurnosne kopije</b>, nazvanu "
+        "po datumu i vremenu. Kopija je ispravna i dok je neka knjiga otvorena. Mapu kopija "
+        "povremeno prenesite i na drugi disk ili USB memoriju.</p>"
+
+        "<h3>Provjera baza</h3>"
+        "<p>Provjerava je li svaka baza ispravna i ispisuje izvještaj. Oštećenu bazu vratite "
+        "iz posljednje ispravne sigurnosne kopije.</p>"
+
+        "<h3>Sažimanje baza</h3>"
+        "<p>Nakon brisanja podataka baze zadržavaju prazan prostor; sažimanje ga oslobađa. "
+        "Podaci se ne mijenjaju.</p>"
+
+        "<h3>Provjera zaliha</h3>"
+        "<p>Za skladišnu knjigu označenu na popisu knjiga ponovno izračunava stanje, "
+        "vrijednost i prosječnu cijenu svakog artikla iz njegovog prometa i pokazuje artikle "
+        "kojima se zapisani podaci razlikuju. Razlike se mogu ispraviti nakon potvrde.</p>"
+
+        "<h3>Vraćanje kopije</h3>"
+        "<p>Označite kopiju na popisu i pritisnite <b>Vraćanje kopije</b>. Nakon potvrde sve "
+        "baze programa zamjenjuju se bazama iz kopije; sadašnje baze prije toga se spremaju "
+        "u novu sigurnosnu kopiju, tako da se ništa ne gubi.</p>"
+
+        "<p><b>Izlaz</b> zatvara alate. F1 otvara i zatvara ovu pomoć.</p>");
 }
 
 QString programGuide() {

@@ -11,6 +11,8 @@ QString companySelection();
 
 // Help of the book selection window (F1).
 QString bookRegistry();
+// The tools window of the book register.
+QString tools();
 
 // The guide page of the about window: how to start working with the program.
 QString programGuide();

