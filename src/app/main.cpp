@@ -5,17 +5,20 @@
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "shell/frmabout.h"
+#include "shell/instancelock.h"
 #include "shell/shellwindows.h"
 #include "ui/msgboxhr.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QIcon>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -72,7 +75,24 @@ int main(int argc, char** argv) {
     for (int size : {16, 32, 48, 64, 128})
         icon.addPixmap(kl::frmAbout::emblem(size));
     QApplication::setWindowIcon(icon);
-    kl::context().programFolder = QCoreApplication::applicationDirPath();
+    const QString folder = QCoreApplication::applicationDirPath();
+    kl::context().programFolder = folder;
+
+    // A folder the program may not write is said at once, before the first book fails.
+    if (!kl::folderWritable(folder)) {
+        kl::MsgBoxHr(QStringLiteral("U mapu programa %1 nije dopušteno pisati.\nProgram ne može "
+                                    "spremati podatke; provjerite prava pristupa mapi.")
+                         .arg(QDir::toNativeSeparators(folder)),
+                     kl::MsgStyle::Critical);
+        return 1;
+    }
+    // One copy of the program per program folder; held until the process ends.
+    int lockError = 0;
+    const std::optional<kl::InstanceLock> lock = kl::InstanceLock::acquire(folder, &lockError);
+    if (!lock) {
+        kl::MsgBoxHr(kl::InstanceLock::refusal(folder, lockError), kl::MsgStyle::Critical);
+        return 1;
+    }
 
     // The register of companies must be usable before anything else is shown.
     try {

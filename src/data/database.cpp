@@ -94,13 +94,55 @@ struct DatabaseImpl {
 void DatabaseImpl::fail(int rc) const {
     const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
     const QString file = fileName(path);
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    // The file of the first database of the connection (the book, then the books attached to
+    // it) for which `test` holds; empty when none does.
+    const auto fileWhere = [this](const auto& test) {
+        for (int i = 0; const char* schema = sqlite3_db_name(db, i); ++i) {
+            const char* f = sqlite3_db_filename(db, schema);
+            if (f && *f && test(schema)) return fileName(QString::fromUtf8(f));
+        }
+        return QString();
+    };
+    const auto folderReadOnly = [&] {
+        return DbError(DbErrorCode::ReadOnly,
+                       QStringLiteral("Baza %1 se ne može mijenjati: u mapu %2 nije dopušteno "
+                                      "pisati. Promjena nije spremljena; provjerite prava pristupa "
+                                      "mapi.")
+                           .arg(file, folder));
+    };
     switch (rc & 0xFF) {
         case SQLITE_FULL:
             throw DbError(DbErrorCode::DiskFull,
                           QStringLiteral("Na disku nema dovoljno mjesta za bazu %1. Promjena nije "
-                                         "spremljena.")
+                                         "spremljena; oslobodite prostor na disku i pokušajte "
+                                         "ponovno.")
                               .arg(file));
         case SQLITE_READONLY:
+            // A file unlinked or renamed under an open connection: writing on would change a
+            // file nobody can find any more.
+            if (rc == SQLITE_READONLY_DBMOVED) {
+                const QString moved = fileWhere([this](const char* schema) {
+                    int hasMoved = 0;
+                    sqlite3_file_control(db, schema, SQLITE_FCNTL_HAS_MOVED, &hasMoved);
+                    return hasMoved != 0;
+                });
+                throw DbError(DbErrorCode::FileNotFound,
+                              QStringLiteral("Datoteka baze %1 je obrisana ili premještena dok je "
+                                             "program radio. Promjena nije spremljena.")
+                                  .arg(moved.isEmpty() ? file : moved));
+            }
+            // No journal could be made beside the book.
+            if (rc == SQLITE_READONLY_DIRECTORY) throw folderReadOnly();
+            // SQLite opens a file it may not write for reading only.
+            if (const QString readOnly = fileWhere(
+                    [this](const char* schema) { return sqlite3_db_readonly(db, schema) == 1; });
+                !readOnly.isEmpty())
+                throw DbError(DbErrorCode::ReadOnly,
+                              QStringLiteral("Datoteka baze %1 je samo za čitanje (zaštićena od "
+                                             "pisanja). Promjena nije spremljena.")
+                                  .arg(readOnly));
+            if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable()) throw folderReadOnly();
             throw DbError(DbErrorCode::ReadOnly,
                           QStringLiteral("Baza %1 se ne može mijenjati: datoteka ili mapa nije "
                                          "dopuštena za pisanje. Promjena nije spremljena.")
@@ -120,8 +162,15 @@ void DatabaseImpl::fail(int rc) const {
         case SQLITE_NOTADB:
             throw notOurs(path);
         case SQLITE_CANTOPEN:
+            // The book itself is gone, or its journal (on a write) cannot be made beside it.
+            if (!QFileInfo::exists(path))
+                throw DbError(DbErrorCode::FileNotFound,
+                              QStringLiteral("Datoteka baze podataka %1 ne postoji.").arg(file));
+            if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable()) throw folderReadOnly();
             throw DbError(DbErrorCode::CannotOpen,
-                          QStringLiteral("Bazu %1 nije moguće otvoriti.").arg(file));
+                          QStringLiteral("Bazu %1 nije moguće otvoriti ni u nju pisati. Ako ste "
+                                         "mijenjali podatke, promjena nije spremljena.")
+                              .arg(file));
         case SQLITE_CONSTRAINT:
             if (msg.contains(QLatin1String("kl_len:"))) {
                 const QStringList parts = msg.mid(msg.indexOf(QLatin1String("kl_len:"))).split(':');
@@ -182,6 +231,14 @@ std::shared_ptr<const jet::Translation> DatabaseImpl::translation(const QString&
     const QString key = schema + QChar(0) + sql;
     auto it = translations.find(key);
     if (it != translations.end()) return it->second;
+    // Statement log for the fuzzing corpus: with KNJIGE_LUMEN_SQL_LOG naming a file, each text
+    // translated here is appended to it, ended by a NUL byte (one write, so processes running
+    // side by side do not interleave). Off when the variable is unset.
+    static const QString sqlLog = qEnvironmentVariable("KNJIGE_LUMEN_SQL_LOG");
+    if (!sqlLog.isEmpty()) {
+        QFile log(sqlLog);
+        if (log.open(QIODevice::Append | QIODevice::Unbuffered)) log.write(sql.toUtf8() + '\0');
+    }
     try {
         auto t = std::make_shared<const jet::Translation>(jet::translate(
             sql, [this](const QString& s, const QString& table) { return tableColumns(s, table); },
