@@ -241,16 +241,13 @@ IssueResult issueWorkOrder(const QString& bookPath, const WorkOrder& order,
                 throw DbError(3021, QStringLiteral("Artikl %1 ne postoji u skladištu %2.")
                                         .arg(line.articleName, s.name));
             }
-            const float stock = round2Single(rs.number(QStringLiteral("stanje")));
-            const float value = round2Single(rs.number(QStringLiteral("vrijednost")));
             const double issued = double(toSingle(line.billQuantity)) * double(units);
-            const float newStock = round2Single(double(stock) - double(toSingle(issued)));
-            const Currency taken =
-                Currency::fromDouble(issued) * Currency::fromDouble(line.billPrice);
-            const float newValue = round2Single(double(value) - taken.toDouble());
+            const StockFigures now = applyWorkOrderIssue(rs.number(QStringLiteral("stanje")),
+                                                         rs.number(QStringLiteral("vrijednost")),
+                                                         issued, line.billPrice);
             db.executeIn(s.schema,
                          QStringLiteral("update artikli set stanje=?,vrijednost=? where id=?"),
-                         {singleText(newStock), singleText(newValue), line.articleId});
+                         {singleText(now.stanje), singleText(now.vrijednost), line.articleId});
         }
         for (const MaterialLine& line : lines) {
             if (line.bookId.trimmed() != s.bookId) continue;

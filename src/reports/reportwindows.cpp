@@ -4,6 +4,7 @@
 #include "reports/frmpregleddnevnika.h"
 #include "reports/frmpregledkupacadobavljaca.h"
 #include "reports/frmpregledprimki.h"
+#include "reports/frmprovjerazaliha.h"
 #include "ui/windowregistry.h"
 
 namespace kl {
@@ -15,6 +16,7 @@ void defineReportWindows() {
     w.define(win::PregledPrimki, [] { return new frmpregledprimki(DocumentKind::Receipt); });
     w.define(win::PregledIzdatnica, [] { return new frmpregledprimki(DocumentKind::Issue); });
     w.define(win::PregledPartnera, [] { return new frmpregledkupacadobavljaca; });
+    w.define(win::ProvjeraZaliha, [] { return new frmProvjeraZaliha; });
 }
 
 }  // namespace kl

@@ -11,6 +11,7 @@ inline const QString PregledDnevnika = QStringLiteral("frmpregleddnevnika");
 inline const QString PregledPrimki = QStringLiteral("frmpregledprimki");
 inline const QString PregledIzdatnica = QStringLiteral("frmpregledizdatnice");
 inline const QString PregledPartnera = QStringLiteral("frmpregledkupacadobavljaca");
+inline const QString ProvjeraZaliha = QStringLiteral("frmProvjeraZaliha");
 }  // namespace win
 
 // Defines the report windows in kl::windows().

@@ -2,6 +2,8 @@
 
 #include "data/appcontext.h"
 #include "data/dberror.h"
+#include "reports/frmprovjerazaliha.h"
+#include "reports/reportwindows.h"
 #include "shell/dbtools.h"
 #include "shell/frmskladiste.h"
 #include "shell/helptexts.h"
@@ -173,7 +175,11 @@ void frmAlati::auditStock() {
                  MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Provjera zaliha"));
         return;
     }
-    // Wired to the stock audit window below.
+    auto* audit = windows().window<frmProvjeraZaliha>(win::ProvjeraZaliha);
+    if (!audit) return;
+    audit->setBook(context().bookPath(bookFile_), bookName_);
+    audit->setWindowModality(Qt::ApplicationModal);
+    showWindow(audit);
 }
 
 }  // namespace kl

@@ -63,6 +63,14 @@ StockFigures applyMovement(DocumentKind kind, StockFigures old, double quantity,
     return {round2Single(double(s) - double(q)), round2Single(double(v) - double(a))};
 }
 
+StockFigures applyWorkOrderIssue(double stanje, double vrijednost, double issued, double price) {
+    const float stock = round2Single(stanje);
+    const float value = round2Single(vrijednost);
+    const Currency taken = Currency::fromDouble(issued) * Currency::fromDouble(price);
+    return {round2Single(double(stock) - double(toSingle(issued))),
+            round2Single(double(value) - taken.toDouble())};
+}
+
 std::optional<float> averagePrice(double stanje, double vrijednost) {
     const float s = round2Single(stanje);
     if (s == 0.0f) return std::nullopt;

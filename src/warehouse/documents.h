@@ -55,6 +55,11 @@ struct StockFigures {
 // movement before the sum is made and the sum after.
 StockFigures applyMovement(DocumentKind kind, StockFigures old, double quantity, double amount);
 
+// A work order's issue of `issued` units of material at the bill price `price`: the quantity and
+// its value as a currency product are taken out of the figures rounded to two decimals, each
+// result rounded again; the average price is not touched. The figures are taken as stored.
+StockFigures applyWorkOrderIssue(double stanje, double vrijednost, double issued, double price);
+
 // The average price of stored figures (value / stock, rounded to two decimals); nothing at zero
 // stock, where the article keeps the average price it had.
 std::optional<float> averagePrice(double stanje, double vrijednost);

@@ -6,6 +6,8 @@
 #include "data/convert.h"
 #include "data/dberror.h"
 #include "data/jetfunctions.h"
+#include "reports/frmprovjerazaliha.h"
+#include "reports/reportwindows.h"
 #include "shell/dbtools.h"
 #include "shell/frmalati.h"
 #include "shell/frmizborknjige.h"
@@ -260,6 +262,32 @@ class TstDbTools : public WindowTest {
         click(tools, "cmdprovjera");
         QVERIFY(tools->reportText().contains("Ispravnih: 3."));
         tools->close();
+    }
+
+    // The stock audit works on the book marked in the register, a warehouse book only.
+    void stockAuditOfTheMarkedBook() {
+        auto* books = windows().window<frmIzborKnjige>(win::IzborKnjige);
+        showWindow(books);
+        clickRow(list(books, "lsvotvorene"), "Pogon", 0);
+        click(books, "cmdalati");
+        auto* tools = windows().loaded<frmAlati>(win::Alati);
+        click(tools, "cmdzalihe");
+        QCOMPARE(box_->last().prompt,
+                 "Provjera zaliha radi se za skladišnu knjigu. Označite "
+                 "skladišnu knjigu na popisu knjiga.");
+        QVERIFY(!windows().isLoaded(win::ProvjeraZaliha));
+        tools->close();
+        QTest::qWait(10);
+
+        QVERIFY(executeRaw(glavno_, "update artikli set stanje=11"));
+        clickRow(list(books, "lsvotvorene"), "Glavno", 0);
+        click(books, "cmdalati");
+        tools = windows().loaded<frmAlati>(win::Alati);
+        click(tools, "cmdzalihe");
+        auto* audit = windows().loaded<frmProvjeraZaliha>(win::ProvjeraZaliha);
+        QVERIFY(audit && audit->isVisible());
+        QCOMPARE(audit->bookPath(), glavno_);
+        QCOMPARE(audit->differences().size(), size_t(1));
     }
 };
 

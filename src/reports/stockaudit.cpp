@@ -1,0 +1,251 @@
+#include "reports/stockaudit.h"
+
+#include "data/convert.h"
+#include "data/database.h"
+#include "data/jetsql.h"
+#include "reports/reportlayout.h"
+#include "warehouse/documents.h"
+
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace kl {
+
+namespace {
+
+using report::kCrLf;
+using report::left;
+using report::right;
+
+// The customer work orders issue to (issueWorkOrder looks it up by this name).
+const QString kProductionCustomer = QStringLiteral("Proizvodnja");
+
+// An article's figures as its row holds them: each as read back from its column.
+struct Figures {
+    double stanje = 0, vrijednost = 0, proscijena = 0;
+};
+
+// The conversions of the replay, each figure converted once (the same figures come back again
+// and again over a book's lines): a figure as posting stores it, its single-precision text read
+// back from a single or a currency column, and the quantity a stored single was typed as.
+class Conversions {
+  public:
+    double storedSingle(float f) {
+        return memo(singles_, f, [f] { return double(toSingle(numberOrZero(singleText(f)))); });
+    }
+    double storedCurrency(float f) {
+        return memo(currencies_, f, [f] {
+            const auto c = Currency::fromText(singleText(f));
+            return c ? c->toDouble() : 0.0;
+        });
+    }
+    double typed(float kolicina) {
+        return memo(typed_, kolicina, [kolicina] { return numberOrZero(singleText(kolicina)); });
+    }
+
+  private:
+    template <class F>
+    static double memo(QHash<quint32, double>& cache, float f, F convert) {
+        quint32 key;
+        std::memcpy(&key, &f, sizeof key);
+        auto it = cache.constFind(key);
+        if (it == cache.constEnd()) it = cache.insert(key, convert());
+        return *it;
+    }
+    QHash<quint32, double> singles_, currencies_, typed_;
+};
+
+// A line posted by postDocument. Its amount was the window's quantity x price as typed, shown
+// with two decimals; the quantity typed is the default text of the stored single.
+void replayDocumentLine(Conversions& c, Figures& f, DocumentKind kind, double storedKolicina,
+                        double cijena) {
+    const double kolicina = c.typed(float(storedKolicina));
+    const double amount = numberOrZero(formatEntry(kolicina * cijena));
+    const StockFigures now =
+        applyMovement(kind, {float(f.stanje), float(f.vrijednost)}, kolicina, amount);
+    f.stanje = c.storedSingle(now.stanje);
+    f.vrijednost = c.storedCurrency(now.vrijednost);
+    if (const auto average = averagePrice(f.stanje, f.vrijednost))
+        f.proscijena = c.storedCurrency(*average);
+}
+
+// A line issued by a work order, by the work order's own rule; the stored quantity stands for
+// the quantity the work order took (see the header).
+void replayWorkOrderLine(Conversions& c, Figures& f, double kolicina, double cijena) {
+    const StockFigures now = applyWorkOrderIssue(f.stanje, f.vrijednost, kolicina, cijena);
+    f.stanje = c.storedSingle(now.stanje);
+    f.vrijednost = c.storedCurrency(now.vrijednost);
+}
+
+// A pair of figures for the report: "0.00", unless the two differ only beyond the second
+// decimal, when both are shown in their default text so the difference can be seen.
+std::pair<QString, QString> figurePair(double stored, double replay, Precision p, int width) {
+    QString a = format00(stored, p), b = format00(replay, p);
+    if (a == b && stored != replay) {
+        a = p == Precision::Single ? singleText(float(stored)) : currencyText(stored);
+        b = p == Precision::Single ? singleText(float(replay)) : currencyText(replay);
+    }
+    return {right(a, width), right(b, width)};
+}
+
+// One read transaction (a deferred one: no write lock, so a read-only book can be audited), so
+// that the articles and the lines are read from the same state of the book.
+class ReadSnapshot {
+  public:
+    explicit ReadSnapshot(Database& db) : db_(db.handle()) {
+        if (sqlite3_exec(db_, "BEGIN DEFERRED", nullptr, nullptr, nullptr) != SQLITE_OK)
+            db_ = nullptr;  // the reads then go on, each on its own
+    }
+    ~ReadSnapshot() {
+        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+  private:
+    sqlite3* db_;
+};
+
+}  // namespace
+
+std::vector<StockDifference> auditStock(const QString& bookPath) {
+    Database db = Database::open(bookPath);
+    ReadSnapshot snapshot(db);
+
+    struct Article {
+        StockDifference d;
+        Figures replay;
+    };
+    std::vector<Article> articles;
+    QHash<qint64, size_t> byId;
+    db.forEachRow(QStringLiteral("select id,sifra,naziv,stanje,vrijednost,proscijena from artikli "
+                                 "order by id"),
+                  {}, [&](const RowView& row) {
+                      Article a;
+                      a.d.articleId = row.value(0).toString();
+                      a.d.sifra = row.value(1).toString();
+                      a.d.naziv = row.value(2).toString();
+                      a.d.storedStanje = row.value(3).toDouble();
+                      a.d.storedVrijednost = row.value(4).toDouble();
+                      a.d.storedProscijena = row.value(5).toDouble();
+                      byId.insert(row.value(0).toLongLong(), articles.size());
+                      articles.push_back(std::move(a));
+                  });
+
+    qint64 workOrderCustomer = -1;
+    {
+        Recordset rs = db.openRecordset(QStringLiteral("select id from kd where ime=? order by id"),
+                                        {kProductionCustomer});
+        if (!rs.eof()) workOrderCustomer = rs.value(QStringLiteral("id")).toLongLong();
+    }
+
+    Conversions conversions;
+    // Every line once, in posting order (the lines' ids ascend as documents are posted). A line
+    // of an article or a header that is not in the book moves nothing.
+    db.forEachRow(
+        QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd from ulazizlaz as u "
+                       "left join pi as p on p.id=u.idpi order by u.id"),
+        {}, [&](const RowView& row) {
+            qint64 id = 0;
+            if (!jet::isIntegerText(row.value(0).toString().trimmed(), &id)) return;
+            const auto it = byId.constFind(id);
+            if (it == byId.constEnd()) return;
+            Article& a = articles[*it];
+            const QString kind = row.value(3).toString().trimmed().toUpper();
+            const double kolicina = row.value(1).toDouble(), cijena = row.value(2).toDouble();
+            if (kind == QLatin1String("P")) {
+                replayDocumentLine(conversions, a.replay, DocumentKind::Receipt, kolicina, cijena);
+            } else if (kind == QLatin1String("I")) {
+                const QVariant customer = row.value(4);
+                if (workOrderCustomer >= 0 && !customer.isNull() &&
+                    customer.toLongLong() == workOrderCustomer) {
+                    replayWorkOrderLine(conversions, a.replay, kolicina, cijena);
+                    a.d.workOrderIssues = true;
+                } else {
+                    replayDocumentLine(conversions, a.replay, DocumentKind::Issue, kolicina,
+                                       cijena);
+                }
+            }
+        });
+
+    std::vector<StockDifference> differences;
+    for (Article& a : articles) {
+        a.d.replayStanje = a.replay.stanje;
+        a.d.replayVrijednost = a.replay.vrijednost;
+        a.d.replayProscijena = a.replay.proscijena;
+        if (a.d.storedStanje != a.d.replayStanje || a.d.storedVrijednost != a.d.replayVrijednost ||
+            a.d.storedProscijena != a.d.replayProscijena)
+            differences.push_back(std::move(a.d));
+    }
+    return differences;
+}
+
+QString stockAuditText(const QString& bookName, const QDate& today,
+                       const std::vector<StockDifference>& differences) {
+    QString out = QStringLiteral("PROVJERA ZALIHA") + kCrLf;
+    out += QStringLiteral("Skladište: ") + bookName + QStringLiteral(" na dan: ") +
+           dateText(today) + kCrLf + kCrLf;
+    if (differences.empty()) return out + QStringLiteral("Sve zalihe odgovaraju prometu.") + kCrLf;
+
+    // Šifra 11, naziv 38, stanje 11, vrijednost 13, prosječna cijena 10: 83 characters.
+    out += left(QStringLiteral("Šifra"), 11) + left(QStringLiteral("Naziv"), 38) +
+           right(QStringLiteral("Stanje"), 11) + right(QStringLiteral("Vrijednost"), 13) +
+           right(QStringLiteral("Pr.cijena"), 10) + kCrLf;
+    out += report::blanks(11) + QStringLiteral("(zapisano / prema prometu)") + kCrLf;
+    out += report::underscores() + kCrLf;
+    bool marked = false;
+    for (const StockDifference& d : differences) {
+        const auto s = figurePair(d.storedStanje, d.replayStanje, Precision::Single, 11);
+        const auto v = figurePair(d.storedVrijednost, d.replayVrijednost, Precision::Currency, 13);
+        const auto p = figurePair(d.storedProscijena, d.replayProscijena, Precision::Currency, 10);
+        QString name = report::cut(d.naziv.trimmed(), 30);
+        if (d.workOrderIssues) name += QStringLiteral(" *");
+        marked = marked || d.workOrderIssues;
+        out += left(report::cut(d.sifra.trimmed(), 10), 11) + left(name, 38) + s.first + v.first +
+               p.first + kCrLf;
+        out += report::blanks(11) + left(QStringLiteral("prema prometu:"), 38) + s.second +
+               v.second + p.second + kCrLf;
+        out += report::dashes() + kCrLf;
+    }
+    out += QStringLiteral("Artikala s razlikom: ") + QString::number(differences.size()) + kCrLf;
+    if (marked) {
+        out += QStringLiteral(
+                   "* izdavano kupcu Proizvodnja: izdatnica unesena rukom ili radni "
+                   "nalog s") +
+               kCrLf +
+               QStringLiteral(
+                   "  količinom od više od dvije decimale mogu dati razliku koja nije "
+                   "greška.") +
+               kCrLf;
+    }
+    return out;
+}
+
+void correctStock(const QString& bookPath, const std::vector<StockDifference>& differences) {
+    if (differences.empty()) return;
+    Database db = Database::open(bookPath);
+    Transaction t(db);
+    for (const StockDifference& d : differences) {
+        // Only over the figures the audit read: a document posted since refuses the correction.
+        Recordset rs = db.openRecordset(
+            QStringLiteral("select stanje,vrijednost,proscijena from artikli where id=?"),
+            {d.articleId});
+        if (rs.eof() || rs.number(QStringLiteral("stanje")) != d.storedStanje ||
+            rs.number(QStringLiteral("vrijednost")) != d.storedVrijednost ||
+            rs.number(QStringLiteral("proscijena")) != d.storedProscijena) {
+            throw DbError(DbErrorCode::NoCurrentRecord,
+                          QStringLiteral("Zalihe artikla %1 promijenile su se nakon provjere ili "
+                                         "artikl više ne postoji. Ništa nije ispravljeno.")
+                              .arg(d.sifra.trimmed()));
+        }
+        db.execute(
+            QStringLiteral("update artikli set stanje=?,vrijednost=?,proscijena=? where id=?"),
+            {d.replayStanje, d.replayVrijednost, d.replayProscijena, d.articleId});
+    }
+    t.commit();
+}
+
+}  // namespace kl

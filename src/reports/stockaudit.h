@@ -1,0 +1,52 @@
+#pragma once
+// "Provjera zaliha": the stock audit of a warehouse book, without windows.
+//
+// Each article stores its stock, value and average price (`stanje`, `vrijednost`, `proscijena`),
+// changed line by line by every posting. The audit replays each article's movements (`ulazizlaz`
+// with its header in `pi`) in posting order from the figures a new article starts with (0, 0, 0),
+// computing each step exactly as posting did and storing it as posting stored it:
+//
+// - a receipt or issue posted by postDocument: the line's amount is the window's
+//   "quantity x price" shown with two decimals, taken in and out by applyMovement; the average
+//   price (averagePrice) follows from the figures as stored, and at zero stock stays as it was;
+// - an issue to the customer "Proizvodnja" (the first customer of that name, as work orders look
+//   it up) is taken as a work order issue: stock less the quantity, value less quantity x price
+//   as currency, each rounded to two decimals; the average price is not touched.
+//
+// The book does not record which issue a work order made, and a work order issue stores its
+// quantity with two decimals although it took the unrounded quantity (units x bill quantity). So
+// an article issued to "Proizvodnja" by hand, or by a work order whose quantity had more than
+// two decimals, may show a difference that is not an error: such differences are marked
+// (`workOrderIssues`) and the report says so.
+
+#include <QDate>
+#include <QString>
+
+#include <vector>
+
+namespace kl {
+
+struct StockDifference {
+    QString articleId, sifra, naziv;
+    double storedStanje = 0, storedVrijednost = 0, storedProscijena = 0;
+    double replayStanje = 0, replayVrijednost = 0, replayProscijena = 0;
+    // The article has issues to the customer "Proizvodnja", replayed as work order issues.
+    bool workOrderIssues = false;
+};
+
+// The articles of the book at `bookPath` whose stored figures differ from the replay of their
+// movements, in article order; empty when every article agrees. Reads the book in one read
+// transaction (articles once, every movement line once). Throws DbError on a database failure.
+std::vector<StockDifference> auditStock(const QString& bookPath);
+
+// The report: heading, the book's name and `today`, then two lines per difference (stored,
+// computed) and a closing line; "Sve zalihe odgovaraju prometu." when there is none.
+QString stockAuditText(const QString& bookName, const QDate& today,
+                       const std::vector<StockDifference>& differences);
+
+// Writes the computed figures of `differences` over the stored ones, all in one transaction. An
+// article whose stored figures are no longer those the audit read (a document posted since), or
+// that is gone, refuses the whole correction with DbError and nothing is written.
+void correctStock(const QString& bookPath, const std::vector<StockDifference>& differences);
+
+}  // namespace kl

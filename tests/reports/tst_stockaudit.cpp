@@ -1,0 +1,325 @@
+// The stock audit: books filled by posting real documents (and issuing work orders) agree with
+// the replay of their movements; stored figures changed behind posting's back are found with the
+// right stored and computed values and corrected, all or nothing; the report text; the window.
+
+#include "data/database.h"
+#include "data/dberror.h"
+#include "production/workorders.h"
+#include "reportfixture.h"
+#include "reports/frmprovjerazaliha.h"
+#include "reports/stockaudit.h"
+
+using namespace kl;
+using namespace kl::test;
+
+namespace {
+
+struct Stored {
+    double stanje, vrijednost, proscijena;
+};
+
+Stored storedOf(const QString& book, int id) {
+    Database db = Database::open(book);
+    Recordset rs = db.openRecordset(
+        QStringLiteral("select stanje,vrijednost,proscijena from artikli where id=?"), {id});
+    return {rs.number(QStringLiteral("stanje")), rs.number(QStringLiteral("vrijednost")),
+            rs.number(QStringLiteral("proscijena"))};
+}
+
+// Every row of every table of the book, as text (to show that nothing else changed).
+QStringList dump(const QString& book) {
+    QStringList rows;
+    Database db = Database::open(book);
+    for (const char* table : {"artikli", "ulazizlaz", "pi", "kd", "dokumenti"}) {
+        Recordset rs = db.openRecordset(QStringLiteral("select * from ") + table);
+        for (; !rs.eof(); rs.moveNext()) {
+            QStringList cells{QString::fromLatin1(table)};
+            for (int c = 0; c < rs.fieldCount(); ++c)
+                cells << rs.value(c).toString();
+            rows << cells.join(u'|');
+        }
+    }
+    return rows;
+}
+
+}  // namespace
+
+class Tst_stockaudit : public ReportTest {
+    Q_OBJECT
+
+    int a_ = 0, b_ = 0, c_ = 0, d_ = 0;
+    const QString supplier_ = QStringLiteral("Dobavljač d.o.o.");
+    const QString customer_ = QStringLiteral("Kupac d.o.o.");
+
+    // A: several lines of itself in one receipt and one issue, prices with a third decimal in the
+    // amount; B: stock to zero (the average stays), then received again at another price; C:
+    // issued below zero (posting does not refuse it), then back to zero and above; D: no
+    // movement at all.
+    void fillBook() {
+        addPartner(book_, QStringLiteral("d"), supplier_);
+        addPartner(book_, QStringLiteral("k"), customer_);
+        addDocumentType(book_, QStringLiteral("Račun"));
+        a_ = addArticle(book_, "A1", "Vijak");
+        b_ = addArticle(book_, "B2", "Matica");
+        c_ = addArticle(book_, "C3", "Podložna pločica");
+        d_ = addArticle(book_, "D4", "Čavao");
+        const QString racun = QStringLiteral("Račun");
+        receipt(book_, QDate(2026, 1, 5), supplier_,
+                {{a_, "10,00", "2,35"},
+                 {b_, "3,00", "1,11"},
+                 {a_, "1,15", "0,50"},
+                 {a_, "2,00", "2,333"}},
+                racun);
+        issue(book_, QDate(2026, 1, 6), customer_,
+              {{a_, "4,33", "2,27"}, {b_, "3,00", "1,11"}, {a_, "0,01", "2,27"}});
+        issue(book_, QDate(2026, 1, 7), customer_, {{c_, "2,50", "0,00"}});
+        receipt(book_, QDate(2026, 1, 8), supplier_, {{b_, "7,00", "1,37"}, {c_, "2,50", "3,00"}},
+                racun);
+        issue(book_, QDate(2026, 1, 9), customer_, {{c_, "1,00", "1,00"}});
+        receipt(book_, QDate(2026, 1, 10), supplier_, {{c_, "4,00", "1,25"}}, racun);
+        issue(book_, QDate(2026, 1, 11), customer_, {{b_, "7,00", "1,37"}, {a_, "8,81", "2,27"}});
+    }
+
+  private slots:
+    void consistentBookHasNoDifferences() {
+        fillBook();
+        // The figures the mix leaves: A at zero with its last average, B at zero, C negative
+        // then positive.
+        QCOMPARE(storedOf(book_, b_).stanje, 0.0);
+        QCOMPARE(storedOf(book_, b_).proscijena, 1.37);
+        QCOMPARE(storedOf(book_, a_).stanje, 0.0);
+        QVERIFY(auditStock(book_).empty());
+        QCOMPARE(reportLines(stockAuditText("Glavno", QDate(2026, 3, 4), {})),
+                 (QStringList{"PROVJERA ZALIHA", "Skladište: Glavno na dan: 04.03.2026", "",
+                              "Sve zalihe odgovaraju prometu."}));
+    }
+
+    void emptyBookHasNoDifferences() { QVERIFY(auditStock(book_).empty()); }
+
+    void tamperedFigureIsFound_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<double>("value");
+        dataRow("stanje", QString("stanje"), 12.5);
+        dataRow("stanje below a cent", QString("stanje"), 5.004);
+        dataRow("vrijednost", QString("vrijednost"), 99.99);
+        dataRow("proscijena", QString("proscijena"), 0.0);
+    }
+    void tamperedFigureIsFound() {
+        QFETCH(QString, column);
+        QFETCH(double, value);
+        fillBook();
+        const Stored right = storedOf(book_, c_);
+        QVERIFY(right.stanje != 0);
+        QVERIFY(executeRaw(
+            book_,
+            QStringLiteral("update artikli set %1=%2 where id=%3").arg(column).arg(value).arg(c_)));
+        const Stored wrong = storedOf(book_, c_);
+
+        const std::vector<StockDifference> found = auditStock(book_);
+        QCOMPARE(found.size(), size_t(1));
+        const StockDifference& d = found.front();
+        QCOMPARE(d.articleId, QString::number(c_));
+        QCOMPARE(d.sifra, QStringLiteral("C3"));
+        QCOMPARE(d.naziv, QStringLiteral("Podložna pločica"));
+        QCOMPARE(d.storedStanje, wrong.stanje);
+        QCOMPARE(d.storedVrijednost, wrong.vrijednost);
+        QCOMPARE(d.storedProscijena, wrong.proscijena);
+        QCOMPARE(d.replayStanje, right.stanje);
+        QCOMPARE(d.replayVrijednost, right.vrijednost);
+        QCOMPARE(d.replayProscijena, right.proscijena);
+        QVERIFY(!d.workOrderIssues);
+
+        // The correction writes exactly the computed figures back, and nothing else changes.
+        const QStringList before = dump(book_);
+        correctStock(book_, found);
+        QVERIFY(auditStock(book_).empty());
+        const Stored now = storedOf(book_, c_);
+        QCOMPARE(now.stanje, right.stanje);
+        QCOMPARE(now.vrijednost, right.vrijednost);
+        QCOMPARE(now.proscijena, right.proscijena);
+        const QStringList after = dump(book_);
+        QCOMPARE(after.size(), before.size());
+        int changed = 0;
+        for (int i = 0; i < before.size(); ++i)
+            changed += before[i] != after[i];
+        QCOMPARE(changed, 1);
+    }
+
+    void correctionIsAllOrNothing() {
+        fillBook();
+        QVERIFY(
+            executeRaw(book_, QStringLiteral("update artikli set stanje=1 where id=%1").arg(a_)));
+        QVERIFY(
+            executeRaw(book_, QStringLiteral("update artikli set stanje=2 where id=%1").arg(b_)));
+        const std::vector<StockDifference> found = auditStock(book_);
+        QCOMPARE(found.size(), size_t(2));
+        // B changes after the audit: the correction of both is refused.
+        QVERIFY(
+            executeRaw(book_, QStringLiteral("update artikli set stanje=3 where id=%1").arg(b_)));
+        const QStringList before = dump(book_);
+        QVERIFY_THROWS_EXCEPTION(DbError, correctStock(book_, found));
+        QCOMPARE(dump(book_), before);
+    }
+
+    // Issues of work orders keep the average price and take quantity x price as currency.
+    void workOrderIssues() {
+        fillBook();
+        const int company = addCompany(QStringLiteral("Beta"));
+        const int warehouse = addBook(company, QStringLiteral("Skladište"), kWarehouseKind);
+        const int production = addBook(company, QStringLiteral("Pogon"), kProductionKind);
+        const QString book = bookPath(kWarehouseKind, warehouse);
+        addPartner(book, QStringLiteral("d"), supplier_);
+        addPartner(book, QStringLiteral("k"), customer_);
+        addDocumentType(book, QStringLiteral("Račun"));
+        const int daska = addArticle(book, "D1", "Daska");
+        const int ljepilo = addArticle(book, "L1", "Ljepilo");
+        receipt(book, QDate(2026, 2, 1), supplier_, {{daska, "10,00", "2,00"}}, "Račun");
+        receipt(book, QDate(2026, 2, 1), supplier_,
+                {{daska, "5,00", "2,37"}, {ljepilo, "3,00", "1,00"}}, "Račun");
+        auto issueOrder = [&](const QString& units, double quantity, double price) {
+            MaterialLine line;
+            line.articleId = QString::number(daska);
+            line.bookId = QString::number(warehouse);
+            line.bookKind = kWarehouseKind;
+            line.bookName = QStringLiteral("Skladište");
+            line.billQuantity = quantity;
+            line.billPrice = price;
+            std::vector<MaterialLine> lines{line};
+            applyQuantity(lines, units);
+            WorkOrder o;
+            o.brojrn = QString::number(nextWorkOrderNumber(bookPath(kProductionKind, production)));
+            o.datumotv = o.datumzatv = QDate(2026, 2, 2);
+            o.productId = QStringLiteral("1");
+            o.kolicina = units;
+            o.costs = {materialCost(lines), "0,00", "0,00", "0,00", "0,00", "0,00"};
+            QVERIFY(issueWorkOrder(bookPath(kProductionKind, production), o, lines)
+                        .refusal.bookWithoutCustomer.isEmpty());
+        };
+        issueOrder("2,00", 1.5, 2.125);  // 3 out at 2,125: value less 6,375 as currency
+        issue(book, QDate(2026, 2, 3), customer_, {{daska, "1,00", "2,12"}});
+        issueOrder("1,00", 0.25, 2.12);
+        const Stored daskaNow = storedOf(book, daska);
+        QCOMPARE(daskaNow.stanje, 10.75);
+        QVERIFY(auditStock(book).empty());
+
+        // A work order whose quantity has a third decimal stores it rounded: the replay can only
+        // take the rounded one, and the difference is marked.
+        issueOrder("1,50", 0.33, 2.0);
+        const std::vector<StockDifference> found = auditStock(book);
+        QCOMPARE(found.size(), size_t(1));
+        QVERIFY(found.front().workOrderIssues);
+        QVERIFY(stockAuditText("Skladište", QDate(2026, 3, 4), found).contains("Daska *"));
+        QVERIFY(auditStock(book_).empty());
+    }
+
+    void reportText() {
+        StockDifference d;
+        d.articleId = "7";
+        d.sifra = "A1";
+        d.naziv = "Vijak";
+        d.storedStanje = 12.5;
+        d.storedVrijednost = 25.0;
+        d.storedProscijena = 2.0;
+        d.replayStanje = 10.0;
+        d.replayVrijednost = 25.004;
+        d.replayProscijena = 2.0;
+        StockDifference w = d;
+        w.sifra = "W2";
+        w.naziv = "Daska";
+        w.workOrderIssues = true;
+        w.replayVrijednost = 25.0;
+        w.storedProscijena = 2.5;
+        QCOMPARE(reportLines(stockAuditText("Glavno", QDate(2026, 3, 4), {d, w})),
+                 (QStringList{
+                     "PROVJERA ZALIHA",
+                     "Skladište: Glavno na dan: 04.03.2026",
+                     "",
+                     "Šifra      Naziv                                      Stanje   Vrijednost "
+                     "Pr.cijena",
+                     "           (zapisano / prema prometu)",
+                     QString(83, '_'),
+                     "A1         Vijak                                       12,50           25    "
+                     "  2,00",
+                     "           prema prometu:                              10,00       25,004    "
+                     "  2,00",
+                     QString(83, '-'),
+                     "W2         Daska *                                     12,50        25,00    "
+                     "  2,50",
+                     "           prema prometu:                              10,00        25,00    "
+                     "  2,00",
+                     QString(83, '-'),
+                     "Artikala s razlikom: 2",
+                     "* izdavano kupcu Proizvodnja: izdatnica unesena rukom ili radni nalog s",
+                     "  količinom od više od dvije decimale mogu dati razliku koja nije greška.",
+                 }));
+    }
+
+    void windowShowsAndCorrects_data() {
+        QTest::addColumn<int>("answer");
+        dataRow("yes", int(MsgResult::Yes));
+        dataRow("no", int(MsgResult::No));
+    }
+    void windowShowsAndCorrects() {
+        QFETCH(int, answer);
+        fillBook();
+        QVERIFY(executeRaw(book_,
+                           QStringLiteral("update artikli set vrijednost=1 where id=%1").arg(a_)));
+        QVERIFY(executeRaw(book_,
+                           QStringLiteral("update artikli set proscijena=9 where id=%1").arg(d_)));
+        auto* w = windows().window<frmProvjeraZaliha>(win::ProvjeraZaliha);
+        QVERIFY(w);
+        w->setBook(book_, QStringLiteral("Glavno"));
+        QVERIFY(shown(w));
+        QCOMPARE(w->caption(), QStringLiteral("Provjera zaliha - Glavno"));
+        const std::vector<StockDifference> found = auditStock(book_);
+        QCOMPARE(found.size(), size_t(2));
+        QCOMPARE(w->reportText(), stockAuditText("Glavno", QDate::currentDate(), found));
+        QVERIFY(button(w, "cmdispravi")->isEnabled());
+        QCOMPARE(box_->count(), 0);
+
+        const QStringList before = dump(book_);
+        box_->answer(answer);
+        click(w, "cmdispravi");
+        QCOMPARE(box_->shown().first().prompt,
+                 QStringLiteral("Ispraviti zapisane zalihe prema prometu? Izmijenit će se 2 "
+                                "artikala."));
+        QCOMPARE(box_->shown().first().style, MsgStyle::YesNo | MsgStyle::Question);
+        if (answer == MsgResult::No) {
+            QCOMPARE(box_->count(), 1);
+            QCOMPARE(dump(book_), before);
+            QVERIFY(button(w, "cmdispravi")->isEnabled());
+            return;
+        }
+        QCOMPARE(box_->count(), 2);
+        QCOMPARE(box_->last().prompt, QStringLiteral("Zalihe su ispravljene."));
+        QVERIFY(auditStock(book_).empty());
+        QVERIFY(w->reportText().contains("Sve zalihe odgovaraju prometu."));
+        QVERIFY(!button(w, "cmdispravi")->isEnabled());
+
+        box_->answer(MsgResult::Yes);
+        click(w, "cmdispisart");
+        QCOMPARE(printed_.size(), 1);
+        const QString page = pdfPageTexts(printed_.first()).value(0).simplified();
+        QVERIFY2(page.startsWith("PROVJERA ZALIHA Skladište: Glavno"), qPrintable(page));
+        click(w, "cmdizlaz");
+        QVERIFY(!windows().isLoaded(win::ProvjeraZaliha));
+    }
+
+    void windowShowsDatabaseError() {
+        QVERIFY_THROWS_EXCEPTION(DbError, auditStock(folder_->path() + "/Skladiste99.mdb"));
+        auto* w = new frmProvjeraZaliha(folder_->path() + QStringLiteral("/Skladiste99.mdb"),
+                                        QStringLiteral("Nema"));
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        QCOMPARE(box_->count(), 1);
+        QCOMPARE(box_->last().style, MsgStyle::OkOnly);
+        QVERIFY(!box_->last().prompt.isEmpty());
+        QCOMPARE(w->reportText(), QString());
+        QVERIFY(!button(w, "cmdispravi")->isEnabled());
+        QVERIFY(!QFile::exists(w->bookPath()));
+        w->close();
+    }
+};
+
+QTEST_MAIN(Tst_stockaudit)
+#include "tst_stockaudit.moc"
