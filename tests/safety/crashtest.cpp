@@ -1,0 +1,758 @@
+// Crash test of the books: a child process does what a clerk does (receipts, issues, entry lists,
+// products, work orders) through the program's own functions and is killed with SIGKILL at a
+// random moment; after every kill the parent opens every book and checks that each user action
+// is either stored whole or not at all.
+//
+//   crashtest [--kills N] [--seed S]        the parent (the CTest run)
+//   crashtest --child <folder> <seed>       the child, started by the parent
+//
+// What the child writes carries what the parent needs to check it:
+//   - a receipt's supplier document number is "L<lines>-<tag>";
+//   - an issue entered by hand goes to the customer "Kupac L<lines>" (two digits);
+//   - an entry of a list is named "Lista <tag> <size>/<index>";
+//   - a product is named "Proizvod <tag> n<bill lines>";
+//   - a work order's issue notes are found through its cost rows (book name, issue note number).
+
+#include "data/appcontext.h"
+#include "data/convert.h"
+#include "data/database.h"
+#include "production/products.h"
+#include "production/workorders.h"
+#include "reports/stockaudit.h"
+#include "testenv.h"
+#include "warehouse/documents.h"
+#include "warehouse/masterdata.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <set>
+
+using namespace kl;
+
+namespace {
+
+const QString kProductionCustomer = QStringLiteral("Proizvodnja");
+constexpr int kSetupArticles = 8;
+
+void say(const QString& text) {
+    std::fprintf(stdout, "%s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+// ---- The company's books ------------------------------------------------------------------------
+
+struct Books {
+    std::vector<WarehouseBook> warehouses;
+    QString productionPath;
+};
+
+Books findBooks() {
+    Books b;
+    Database master = Database::open(context().masterPath());
+    Recordset company = master.openRecordset(QStringLiteral("select id from svetvrtke"));
+    b.warehouses = companyWarehouseBooks(company.text(QStringLiteral("id")));
+    Recordset production = master.openRecordset(
+        QStringLiteral("select id from otvoreneknjige where vrstaknjige=?"), {kProductionKind});
+    b.productionPath =
+        context().bookPath(bookFileName(kProductionKind, production.text(QStringLiteral("id"))));
+    return b;
+}
+
+// ---- The clerk ---------------------------------------------------------------------------------
+
+class Clerk {
+  public:
+    explicit Clerk(quint64 seed) : rng_(seed), books_(findBooks()) {}
+
+    [[noreturn]] void work() {
+        for (;;) {
+            const int action = pick(100);
+            if (action < 35)
+                postReceipt(book());
+            else if (action < 55)
+                postIssue(book());
+            else if (action < 63)
+                addArticleList(book());
+            else if (action < 70)
+                addPartnerList(book());
+            else if (action < 73)
+                insertDocumentType(book().path(), QStringLiteral("Vrsta ") + tag());
+            else if (action < 77)
+                addProduct();
+            else
+                issueOrder();
+        }
+    }
+
+  private:
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    const WarehouseBook& book() { return books_.warehouses[size_t(pick(3))]; }
+    template <typename T>
+    const T& anyOf(const std::vector<T>& v) {
+        return v[size_t(pick(int(v.size())))];
+    }
+    QString tag() {
+        static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+        QString t;
+        for (int i = 0; i < 8; ++i)
+            t += QLatin1Char(digits[pick(36)]);
+        return t;
+    }
+    // A figure as the entry fields leave it: "12,50".
+    QString figure(int cents) { return formatEntry(cents / 100.0); }
+
+    static DocumentLine line(const ArticleChoice& a, const QString& quantity,
+                             const QString& price) {
+        return {a.sifra,
+                a.naziv,
+                quantity,
+                price,
+                formatEntry(numberOrZero(quantity) * numberOrZero(price)),
+                a.id};
+    }
+
+    void receipt(const WarehouseBook& b, const std::vector<DocumentLine>& lines) {
+        const QStringList suppliers = partnerNames(b.path(), true);
+        const QStringList types = documentTypeNames(b.path());
+        DocumentHeader h;
+        h.kind = DocumentKind::Receipt;
+        h.broj = QString::number(nextDocumentNumber(b.path(), DocumentKind::Receipt));
+        h.datum = QDate::currentDate();
+        h.partner = suppliers[pick(int(suppliers.size()))];
+        h.documentType = types[pick(int(types.size()))];
+        h.brojdok = QStringLiteral("L%1-%2").arg(lines.size()).arg(tag());
+        h.datumdok = h.datum;
+        if (postDocument(b.path(), h, lines).refusal != PostingRefusal::None)
+            throw DbError(0, QStringLiteral("receipt refused"));
+    }
+
+    void postReceipt(const WarehouseBook& b) {
+        const std::vector<ArticleChoice> all = loadArticleChoices(b.path());
+        std::vector<ArticleChoice> raw;
+        for (const ArticleChoice& a : all)
+            if (a.naziv.startsWith(QLatin1String("Sirovina"))) raw.push_back(a);
+        std::vector<DocumentLine> lines;
+        const int n = between(1, 20);
+        while (int(lines.size()) < n) {
+            const ArticleChoice& a = pick(10) < 6 ? anyOf(raw) : anyOf(all);
+            const QString quantity = figure(between(100, 20000));
+            const QString price = figure(between(10, 5000));
+            lines.push_back(line(a, quantity, price));
+            // Now and then the same article on the next line again, at another price.
+            if (int(lines.size()) < n && pick(5) == 0)
+                lines.push_back(line(a, figure(between(100, 5000)), figure(between(10, 5000))));
+        }
+        receipt(b, lines);
+    }
+
+    void postIssue(const WarehouseBook& b) {
+        const std::vector<ArticleChoice> all = loadArticleChoices(b.path());
+        std::vector<DocumentLine> lines;
+        std::map<QString, double> left;  // stock not yet taken by earlier lines
+        const int n = between(1, 20);
+        for (int tries = 0; tries < 40 && int(lines.size()) < n; ++tries) {
+            const ArticleChoice& a = anyOf(all);
+            if (!left.count(a.id)) {
+                const auto stock = findArticle(b.path(), a.id);
+                left[a.id] = stock ? stock->stanje : 0;
+            }
+            const int available = int(left[a.id] * 100) / 3;
+            if (available < 1) continue;
+            const QString quantity = figure(between(1, available));
+            left[a.id] -= numberOrZero(quantity);
+            lines.push_back(line(a, quantity, offeredPriceText(*findArticle(b.path(), a.id))));
+        }
+        if (lines.empty()) return;
+        DocumentHeader h;
+        h.kind = DocumentKind::Issue;
+        h.broj = QString::number(nextDocumentNumber(b.path(), DocumentKind::Issue));
+        h.datum = QDate::currentDate();
+        h.partner = QStringLiteral("Kupac L%1").arg(lines.size(), 2, 10, QLatin1Char('0'));
+        if (postDocument(b.path(), h, lines).refusal != PostingRefusal::None)
+            throw DbError(0, QStringLiteral("issue refused"));
+    }
+
+    void addArticleList(const WarehouseBook& b) {
+        const QString t = tag();
+        const int n = between(2, 6);
+        QList<ArticleEntry> list;
+        for (int i = 1; i <= n; ++i) {
+            list.append({t + QString::number(i), QString(),
+                         QStringLiteral("Lista %1 %2/%3").arg(t).arg(n).arg(i),
+                         QStringLiteral("kom"), figure(between(0, 1000))});
+        }
+        insertArticles(b.path(), list);
+    }
+
+    void addPartnerList(const WarehouseBook& b) {
+        static const char* const kinds[] = {"k", "d", "s"};
+        const QString t = tag();
+        const int n = between(2, 6);
+        QList<PartnerFields> list;
+        for (int i = 1; i <= n; ++i) {
+            list.append({QLatin1String(kinds[pick(3)]),
+                         QStringLiteral("Lista %1 %2/%3").arg(t).arg(n).arg(i),
+                         QStringLiteral("12345678901"), QStringLiteral("HR12100100518630001"),
+                         QStringLiteral("Zagreb"), QStringLiteral("Ilica 1"),
+                         QStringLiteral("01 234 567"), QStringLiteral("Ana")});
+        }
+        insertPartners(b.path(), list);
+    }
+
+    void addProduct() {
+        std::vector<BillLine> bill;
+        const int supplying = between(2, 3);
+        std::vector<int> order = {0, 1, 2};
+        std::shuffle(order.begin(), order.end(), rng_);
+        for (int k = 0; k < supplying; ++k) {
+            const WarehouseBook& b = books_.warehouses[size_t(order[size_t(k)])];
+            std::vector<ArticleChoice> raw;
+            for (const ArticleChoice& a : loadArticleChoices(b.path()))
+                if (a.naziv.startsWith(QLatin1String("Sirovina"))) raw.push_back(a);
+            for (int i = between(1, 2); i > 0; --i) {
+                const ArticleChoice& a = anyOf(raw);
+                const QString quantity = figure(between(10, 300));
+                const QString price = figure(between(10, 2000));
+                bill.push_back({b.name, a.sifra, a.naziv, quantity, price,
+                                formatEntry(numberOrZero(quantity) * numberOrZero(price)), a.id,
+                                b.id, QStringLiteral("0")});
+            }
+        }
+        const QString t = tag();
+        storeProduct(
+            books_.productionPath,
+            {QStringLiteral("P") + t, QStringLiteral("Proizvod %1 n%2").arg(t).arg(bill.size()),
+             QString(), QStringLiteral("kom")},
+            bill);
+    }
+
+    void issueOrder() {
+        const QStringList products = productNames(books_.productionPath);
+        auto m = loadMaterials(books_.productionPath, products[pick(int(products.size()))]);
+        if (!m) throw DbError(0, QStringLiteral("product vanished"));
+        const QString units = figure(between(1, 4) * 100);
+        applyQuantity(m->lines, units);
+        if (!shortages(m->lines).isEmpty()) {
+            // Not enough in stock: the clerk fills the warehouse books first.
+            for (const WarehouseBook& b : books_.warehouses) {
+                std::vector<DocumentLine> lines;
+                for (const MaterialLine& l : m->lines) {
+                    if (l.bookId != b.id) continue;
+                    lines.push_back(line({l.articleId, QString(), l.articleName},
+                                         formatEntry(numberOrZero(l.needed) * 5 + 10),
+                                         figure(between(10, 3000))));
+                }
+                if (!lines.empty()) receipt(b, lines);
+            }
+            return;
+        }
+        WorkOrder o;
+        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionPath));
+        o.datumotv = QDate::currentDate();
+        o.datumzatv = o.datumotv.addDays(pick(30));
+        o.productId = m->productId;
+        o.kolicina = units;
+        const QString zero = QStringLiteral("0,00");
+        o.costs = {materialCost(m->lines), figure(between(0, 50000)), zero, zero, zero, zero};
+        if (issueWorkOrder(books_.productionPath, o, m->lines).refusal.refused())
+            throw DbError(0, QStringLiteral("work order refused"));
+    }
+
+    std::mt19937_64 rng_;
+    Books books_;
+};
+
+int runChild(const QString& folder, quint64 seed) {
+    context().programFolder = folder;
+    try {
+        Clerk(seed).work();
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "child: database error %d: %s\n", e.number(),
+                     qPrintable(e.description()));
+    }
+    return 3;
+}
+
+// ---- The checks --------------------------------------------------------------------------------
+
+using Rows = std::vector<QStringList>;
+
+// Runs a fixed select straight on SQLite and returns every row as text.
+Rows query(sqlite3* db, const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+        throw DbError(0, QString::fromUtf8(sqlite3_errmsg(db)) + u' ' + QLatin1String(sql));
+    Rows rows;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QStringList row;
+        for (int c = 0; c < sqlite3_column_count(st); ++c)
+            row.append(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c))));
+        rows.push_back(row);
+    }
+    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) throw DbError(0, error + u' ' + QLatin1String(sql));
+    return rows;
+}
+
+int count(sqlite3* db, const char* sql) {
+    return query(db, sql).at(0).at(0).toInt();
+}
+
+struct Totals {
+    int documents = 0;
+    int workOrders = 0;
+    int listEntries = 0;
+    int products = 0;
+};
+
+class Checker {
+  public:
+    Checker(const Books& books, Totals& totals) : books_(books), totals_(totals) {}
+
+    QStringList run() {
+        totals_ = {};
+        integrity(context().masterPath());
+        for (const WarehouseBook& b : books_.warehouses) {
+            integrity(b.path());
+            Database db = Database::open(b.path());
+            documents(b, db.handle());
+            entryLists(b.name, db.handle(), "select naziv from artikli");
+            entryLists(b.name, db.handle(), "select ime from kd");
+            stock(b);
+        }
+        integrity(books_.productionPath);
+        workOrders();
+        return failures_;
+    }
+
+  private:
+    void fail(const QString& what) { failures_.append(what); }
+
+    void integrity(const QString& path) {
+        Database db = Database::open(path);
+        const Rows r = query(db.handle(), "pragma integrity_check");
+        if (r.size() != 1 || r[0][0] != QLatin1String("ok"))
+            fail(QFileInfo(path).fileName() + QStringLiteral(": integrity_check: ") +
+                 r[0].join(u' '));
+    }
+
+    static void numbered(std::vector<int> numbers, const QString& what, QStringList& failures) {
+        std::sort(numbers.begin(), numbers.end());
+        for (size_t i = 0; i < numbers.size(); ++i) {
+            if (numbers[i] != int(i) + 1) {
+                failures.append(what + QStringLiteral(" not numbered 1..%1 (found %2 at place %3)")
+                                           .arg(numbers.size())
+                                           .arg(numbers[i])
+                                           .arg(i + 1));
+                return;
+            }
+        }
+    }
+
+    // Every header has the lines it was posted with, every line its header; documents of a kind
+    // are numbered 1..n without gaps or repeats.
+    void documents(const WarehouseBook& b, sqlite3* db) {
+        static const QRegularExpression receiptTag(QStringLiteral("^L(\\d+)-"));
+        static const QRegularExpression customerTag(QStringLiteral("^Kupac L(\\d\\d)$"));
+        const Rows headers = query(db,
+                                   "select p.id, p.pi, p.brojpi, p.brojdok, k.ime, "
+                                   "(select count(*) from ulazizlaz u where u.idpi = p.id) "
+                                   "from pi p left join kd k on k.id = p.idkd");
+        std::vector<int> receipts, issues;
+        auto& notes = productionNotes_[b.name];
+        notes.clear();
+        for (const QStringList& h : headers) {
+            const QString where = b.name + QStringLiteral(": document id ") + h[0];
+            const int lines = h[5].toInt();
+            int expected = -1;
+            if (h[1] == QLatin1String("P")) {
+                receipts.push_back(h[2].toInt());
+                const auto m = receiptTag.match(h[3]);
+                if (m.hasMatch()) expected = m.captured(1).toInt();
+            } else if (h[1] == QLatin1String("I")) {
+                issues.push_back(h[2].toInt());
+                if (h[4] == kProductionCustomer) {
+                    if (!notes.emplace(h[2].toInt(), lines).second)
+                        fail(where + QStringLiteral(": second issue note numbered ") + h[2]);
+                    continue;  // checked against its work order
+                }
+                const auto m = customerTag.match(h[4]);
+                if (m.hasMatch()) expected = m.captured(1).toInt();
+            }
+            if (expected < 0)
+                fail(where + QStringLiteral(": unknown header ") + h.join(u'|'));
+            else if (lines != expected)
+                fail(where + QStringLiteral(": %1 lines, posted with %2").arg(lines).arg(expected));
+        }
+        numbered(receipts, b.name + QStringLiteral(": receipts"), failures_);
+        numbered(issues, b.name + QStringLiteral(": issues"), failures_);
+        if (const int orphans =
+                count(db, "select count(*) from ulazizlaz where idpi not in (select id from pi)"))
+            fail(b.name + QStringLiteral(": %1 lines without a header").arg(orphans));
+        if (const int unknown = count(db,
+                                      "select count(*) from ulazizlaz where cast(idartikla as "
+                                      "integer) not in (select id from artikli)"))
+            fail(b.name + QStringLiteral(": %1 lines of unknown articles").arg(unknown));
+        if (const int strangers = count(db,
+                                        "select count(*) from ulazizlaz u join pi p on "
+                                        "p.id = u.idpi where u.idkd <> p.idkd"))
+            fail(b.name + QStringLiteral(": %1 lines with another partner").arg(strangers));
+        totals_.documents += int(headers.size());
+    }
+
+    // The entries of one list ("Lista <tag> <size>/<index>") are all there or none.
+    void entryLists(const QString& where, sqlite3* db, const char* sql) {
+        static const QRegularExpression entry(QStringLiteral("^Lista (\\w+) (\\d+)/(\\d+)$"));
+        std::map<QString, std::pair<int, std::set<int>>> lists;
+        for (const QStringList& r : query(db, sql)) {
+            const auto m = entry.match(r[0]);
+            if (!m.hasMatch()) continue;
+            auto& l = lists[m.captured(1)];
+            l.first = m.captured(2).toInt();
+            l.second.insert(m.captured(3).toInt());
+            ++totals_.listEntries;
+        }
+        for (const auto& [tag, l] : lists) {
+            if (int(l.second.size()) != l.first || *l.second.begin() != 1 ||
+                *l.second.rbegin() != l.first)
+                fail(where + QStringLiteral(": list %1 has %2 of its %3 entries (%4)")
+                                 .arg(tag)
+                                 .arg(l.second.size())
+                                 .arg(l.first)
+                                 .arg(QLatin1String(sql)));
+        }
+    }
+
+    // Each article's stored figures are what its movements give.
+    void stock(const WarehouseBook& b) {
+        for (const StockDifference& d : auditStock(b.path())) {
+            fail(b.name + QStringLiteral(": article %1 (%2) stored %3/%4/%5, movements give "
+                                         "%6/%7/%8%9")
+                              .arg(d.articleId, d.naziv)
+                              .arg(d.storedStanje)
+                              .arg(d.storedVrijednost)
+                              .arg(d.storedProscijena)
+                              .arg(d.replayStanje)
+                              .arg(d.replayVrijednost)
+                              .arg(d.replayProscijena)
+                              .arg(d.workOrderIssues ? QStringLiteral(" (has work order issues)")
+                                                     : QString()));
+        }
+    }
+
+    // Each work order has its issue note in every book its bill draws from, with the bill's
+    // lines of that book; each issue note to production belongs to a stored work order.
+    void workOrders() {
+        Database db = Database::open(books_.productionPath);
+        sqlite3* h = db.handle();
+        static const QRegularExpression productTag(QStringLiteral("^Proizvod \\w+ n(\\d+)$"));
+
+        // product id -> book id -> bill lines
+        std::map<QString, std::map<QString, int>> bills;
+        for (const QStringList& r :
+             query(h, "select idproizvoda, idskladista, count(*) from sastojci group by 1, 2"))
+            bills[r[0].trimmed()][r[1].trimmed()] = r[2].toInt();
+        for (const QStringList& r : query(h, "select id, naziv from proizvodi")) {
+            const auto m = productTag.match(r[1]);
+            int lines = 0;
+            for (const auto& [book, n] : bills[r[0]])
+                lines += n;
+            if (!m.hasMatch() || m.captured(1).toInt() != lines || bills[r[0]].size() < 2)
+                fail(QStringLiteral("product %1 (%2) has %3 bill lines in %4 books")
+                         .arg(r[0], r[1])
+                         .arg(lines)
+                         .arg(bills[r[0]].size()));
+            ++totals_.products;
+        }
+
+        std::map<QString, QString> bookNames;  // id -> name
+        for (const WarehouseBook& b : books_.warehouses)
+            bookNames[b.id] = b.name;
+
+        // work order id -> book name -> issue note numbers of its cost rows
+        std::map<QString, std::map<QString, std::vector<int>>> costs;
+        for (const QStringList& r :
+             query(h, "select idrn, nazivskladista, izdatnicabr from troskovi"))
+            costs[r[0].trimmed()][r[1]].push_back(r[2].trimmed().toInt());
+
+        std::map<QString, std::set<int>> claimed;  // book name -> issue notes of work orders
+        std::vector<int> numbers;
+        const Rows orders = query(h, "select id, brojrn, idproizvoda from radninalozi");
+        for (const QStringList& o : orders) {
+            const QString where = QStringLiteral("work order %1 (id %2)").arg(o[1], o[0]);
+            numbers.push_back(o[1].toInt());
+            const auto& bill = bills[o[2].trimmed()];
+            auto& rows = costs[o[0]];
+            for (const auto& [bookId, lines] : bill) {
+                const QString name = bookNames[bookId];
+                const std::vector<int>& notes = rows[name];
+                if (int(notes.size()) != lines ||
+                    std::count(notes.begin(), notes.end(), notes[0]) != lines) {
+                    fail(where + QStringLiteral(": %1 cost rows for %2, bill has %3 lines")
+                                     .arg(notes.size())
+                                     .arg(name)
+                                     .arg(lines));
+                    continue;
+                }
+                claimed[name].insert(notes[0]);
+                const auto& stored = productionNotes_[name];
+                const auto note = stored.find(notes[0]);
+                if (note == stored.end())
+                    fail(where +
+                         QStringLiteral(": no issue note %1 in %2").arg(notes[0]).arg(name));
+                else if (note->second != lines)
+                    fail(where + QStringLiteral(": issue note %1 in %2 has %3 lines, bill has %4")
+                                     .arg(notes[0])
+                                     .arg(name)
+                                     .arg(note->second)
+                                     .arg(lines));
+            }
+            for (const auto& [name, notes] : rows) {
+                bool inBill = false;
+                for (const auto& [bookId, lines] : bill)
+                    inBill = inBill || bookNames[bookId] == name;
+                if (!inBill && !notes.empty())
+                    fail(where + QStringLiteral(": cost rows for %1 outside its bill").arg(name));
+            }
+            costs.erase(o[0]);
+        }
+        for (const auto& [id, rows] : costs) {
+            for (const auto& [name, notes] : rows)
+                if (!notes.empty())
+                    fail(QStringLiteral("cost rows of a missing work order id %1").arg(id));
+        }
+        for (const auto& [name, stored] : productionNotes_) {
+            for (const auto& [number, lines] : stored)
+                if (!claimed[name].count(number))
+                    fail(name + QStringLiteral(": issue note %1 to production without a work order")
+                                    .arg(number));
+        }
+        numbered(numbers, QStringLiteral("work orders"), failures_);
+        totals_.workOrders = int(orders.size());
+    }
+
+    const Books& books_;
+    Totals& totals_;
+    QStringList failures_;
+    std::map<QString, std::map<int, int>> productionNotes_;  // book name -> number -> lines
+};
+
+// ---- The parent --------------------------------------------------------------------------------
+
+// The company "Lumen" with three warehouse books, each with raw materials in stock, suppliers,
+// customers and a document type, and a production book with products drawing from them.
+void createCompany() {
+    const int company = test::addCompany(QStringLiteral("Lumen"));
+    context().currentCompanyId = company;
+    const QStringList names = {QStringLiteral("Sirovine"), QStringLiteral("Ambalaža"),
+                               QStringLiteral("Repromaterijal")};
+    for (const QString& name : names)
+        test::addBook(company, name, kWarehouseKind);
+    test::addBook(company, QStringLiteral("Pogon"), kProductionKind);
+    const Books books = findBooks();
+
+    std::vector<std::vector<ArticleChoice>> raw;
+    for (const WarehouseBook& b : books.warehouses) {
+        QList<ArticleEntry> articles;
+        for (int i = 1; i <= kSetupArticles; ++i)
+            articles.append({QStringLiteral("S%1").arg(i), QString(),
+                             QStringLiteral("Sirovina %1").arg(i), QStringLiteral("kg"),
+                             QStringLiteral("0")});
+        insertArticles(b.path(), articles);
+        QList<PartnerFields> partners = {
+            {QStringLiteral("d"), QStringLiteral("Dobavljač d.o.o."), {}, {}, {}, {}, {}, {}}};
+        for (int i = 1; i <= 20; ++i)
+            partners.append({QStringLiteral("k"),
+                             QStringLiteral("Kupac L%1").arg(i, 2, 10, QLatin1Char('0')),
+                             {},
+                             {},
+                             {},
+                             {},
+                             {},
+                             {}});
+        insertPartners(b.path(), partners);
+        insertDocumentType(b.path(), QStringLiteral("Račun"));
+        raw.push_back(loadArticleChoices(b.path()));
+
+        DocumentHeader h;
+        h.broj = QStringLiteral("1");
+        h.datum = h.datumdok = QDate::currentDate();
+        h.partner = QStringLiteral("Dobavljač d.o.o.");
+        h.documentType = QStringLiteral("Račun");
+        h.brojdok = QStringLiteral("L%1-opening").arg(kSetupArticles);
+        std::vector<DocumentLine> lines;
+        for (const ArticleChoice& a : raw.back())
+            lines.push_back({a.sifra, a.naziv, QStringLiteral("500,00"), QStringLiteral("2,50"),
+                             QStringLiteral("1250,00"), a.id});
+        postDocument(b.path(), h, lines);
+    }
+
+    // Products drawing from two or all three books, one of them with two lines from one book.
+    const std::vector<std::vector<int>> billBooks = {{0, 1}, {1, 2}, {0, 1, 2}, {2, 0, 0}};
+    for (size_t p = 0; p < billBooks.size(); ++p) {
+        std::vector<BillLine> bill;
+        for (size_t i = 0; i < billBooks[p].size(); ++i) {
+            const int k = billBooks[p][i];
+            const ArticleChoice& a = raw[size_t(k)][(p + i) % kSetupArticles];
+            bill.push_back({books.warehouses[size_t(k)].name, a.sifra, a.naziv,
+                            QStringLiteral("1,50"), QStringLiteral("2,50"), QStringLiteral("3,75"),
+                            a.id, books.warehouses[size_t(k)].id, QStringLiteral("0")});
+        }
+        storeProduct(books.productionPath,
+                     {QStringLiteral("PR%1").arg(p + 1),
+                      QStringLiteral("Proizvod PR%1 n%2").arg(p + 1).arg(bill.size()), QString(),
+                      QStringLiteral("kom")},
+                     bill);
+    }
+}
+
+// Files of the folder matching `pattern`: "*-journal" left by the killed child means it was
+// stopped inside a transaction.
+int filesLike(const QString& folder, const QString& pattern) {
+    return int(QDir(folder).entryList({pattern}, QDir::Files).size());
+}
+
+int runParent(int kills, quint64 seed) {
+    say(QStringLiteral("crashtest: seed %1, %2 kills (repeat with --seed %1)")
+            .arg(seed)
+            .arg(kills));
+    QTemporaryDir dir;
+    if (!dir.isValid()) qFatal("cannot create a temporary program folder");
+    context().programFolder = dir.path();
+    createCompany();
+    const Books books = findBooks();
+
+    Totals start, now;
+    {
+        const QStringList failures = Checker(books, start).run();
+        if (!failures.isEmpty()) {
+            say(QStringLiteral("the books are wrong before any kill:\n  ") +
+                failures.join(QStringLiteral("\n  ")));
+            return 1;
+        }
+    }
+
+    std::mt19937_64 rng(seed);
+    QElapsedTimer timer;
+    timer.start();
+    int interrupted = 0;
+    for (int round = 1; round <= kills; ++round) {
+        const quint64 childSeed = rng();
+        const int delay = std::uniform_int_distribution<int>(5, 300)(rng);
+        QProcess child;
+        child.setProgram(QCoreApplication::applicationFilePath());
+        child.setArguments({QStringLiteral("--child"), dir.path(), QString::number(childSeed)});
+        child.start();
+        if (!child.waitForStarted()) {
+            say(QStringLiteral("cannot start the child: ") + child.errorString());
+            return 1;
+        }
+        QThread::msleep(ulong(delay));
+        if (child.state() != QProcess::Running) {
+            child.waitForFinished();
+            say(QStringLiteral("round %1: the child stopped by itself (exit %2): %3")
+                    .arg(round)
+                    .arg(child.exitCode())
+                    .arg(QString::fromLocal8Bit(child.readAllStandardError())));
+            dir.setAutoRemove(false);
+            say(QStringLiteral("books kept in ") + dir.path());
+            return 1;
+        }
+        child.kill();
+        child.waitForFinished();
+        if (filesLike(dir.path(), QStringLiteral("*-journal")) > 0) ++interrupted;
+
+        QStringList failures;
+        try {
+            failures = Checker(books, now).run();
+        } catch (const DbError& e) {
+            failures.append(
+                QStringLiteral("database error %1: %2").arg(e.number()).arg(e.description()));
+        }
+        if (!failures.isEmpty()) {
+            dir.setAutoRemove(false);
+            say(QStringLiteral(
+                    "round %1 (killed after %2 ms, child seed %3): invariants broken:\n  ")
+                    .arg(round)
+                    .arg(delay)
+                    .arg(childSeed) +
+                failures.join(QStringLiteral("\n  ")));
+            say(QStringLiteral("books kept in ") + dir.path());
+            return 1;
+        }
+        if (round % 50 == 0)
+            say(QStringLiteral("  %1 kills, %2 documents, %3 work orders, %4 s")
+                    .arg(round)
+                    .arg(now.documents)
+                    .arg(now.workOrders)
+                    .arg(timer.elapsed() / 1000));
+    }
+
+    if (kills >= 10 && (now.documents <= start.documents || now.workOrders <= start.workOrders ||
+                        now.listEntries <= start.listEntries)) {
+        say(QStringLiteral("the child made no progress: documents %1 -> %2, work orders %3 -> %4, "
+                           "list entries %5 -> %6")
+                .arg(start.documents)
+                .arg(now.documents)
+                .arg(start.workOrders)
+                .arg(now.workOrders)
+                .arg(start.listEntries)
+                .arg(now.listEntries));
+        return 1;
+    }
+    // A work order killed before any book's journal named its super-journal leaves that file
+    // behind; SQLite never reads it again, so it is counted, not failed.
+    say(QStringLiteral("stale super-journal files in the folder: %1")
+            .arg(filesLike(dir.path(), QStringLiteral("*-mj*"))));
+    say(QStringLiteral("kills: %1 (%2 inside a transaction), documents: %3, work orders: %4, "
+                       "list entries: %5, products: %6, %7 s, all invariants held")
+            .arg(kills)
+            .arg(interrupted)
+            .arg(now.documents)
+            .arg(now.workOrders)
+            .arg(now.listEntries)
+            .arg(now.products)
+            .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--child"))
+        return runChild(args[2], args[3].toULongLong());
+
+    int kills = 150;
+    quint64 seed = std::random_device{}();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--kills"))
+            kills = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--seed"))
+            seed = args[i + 1].toULongLong();
+        else
+            break;
+    }
+    try {
+        return runParent(kills, seed);
+    } catch (const DbError& e) {
+        say(QStringLiteral("database error %1: %2").arg(e.number()).arg(e.description()));
+        return 1;
+    }
+}
