@@ -4,6 +4,7 @@
 #include "data/appcontext.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "shell/dbtools.h"
 #include "shell/frmabout.h"
 #include "shell/instancelock.h"
 #include "shell/shellwindows.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
         kl::MsgBoxHr(kl::InstanceLock::refusal(folder, lockError), kl::MsgStyle::Critical);
         return 1;
     }
+    kl::settleInterruptedWrites();
 
     // The register of companies must be usable before anything else is shown.
     try {

@@ -172,6 +172,24 @@ std::vector<DatabaseFile> programDatabases() {
     return files;
 }
 
+void settleInterruptedWrites() {
+    const QDir folder(context().programFolder);
+    for (const QString& name : databaseNames(folder.path())) {
+        if (!QFileInfo::exists(folder.filePath(name + QStringLiteral("-journal")))) continue;
+        try {
+            Database db = Database::open(folder.filePath(name));
+            sqlite3_exec(db.handle(), "select count(*) from sqlite_master", nullptr, nullptr,
+                         nullptr);
+        } catch (const DbError&) {
+            // Left for the next start; the book's own window will report what is wrong.
+        }
+    }
+    // A shared journal is still needed while any book's journal may name it.
+    if (!folder.entryList({QStringLiteral("*.mdb-journal")}, QDir::Files).isEmpty()) return;
+    for (const QString& name : folder.entryList({QStringLiteral("*.mdb-mj*")}, QDir::Files))
+        QFile::remove(folder.filePath(name));
+}
+
 QString backupRoot() {
     return QDir(context().programFolder).filePath(kBackupFolder);
 }

@@ -19,6 +19,7 @@
 #include "production/products.h"
 #include "production/workorders.h"
 #include "reports/stockaudit.h"
+#include "shell/dbtools.h"
 #include "testenv.h"
 #include "warehouse/documents.h"
 #include "warehouse/masterdata.h"
@@ -676,6 +677,8 @@ int runParent(int kills, quint64 seed) {
         child.kill();
         child.waitForFinished();
         if (filesLike(dir.path(), QStringLiteral("*-journal")) > 0) ++interrupted;
+        // What the program does at its next start.
+        settleInterruptedWrites();
 
         QStringList failures;
         try {
@@ -715,10 +718,12 @@ int runParent(int kills, quint64 seed) {
                 .arg(now.listEntries));
         return 1;
     }
-    // A work order killed before any book's journal named its super-journal leaves that file
-    // behind; SQLite never reads it again, so it is counted, not failed.
-    say(QStringLiteral("stale super-journal files in the folder: %1")
-            .arg(filesLike(dir.path(), QStringLiteral("*-mj*"))));
+    // A work order killed before any book's journal named its shared journal leaves that file
+    // behind; the start of the program removes it.
+    if (const int left = filesLike(dir.path(), QStringLiteral("*-mj*")); left > 0) {
+        say(QStringLiteral("shared journals left in the folder: %1").arg(left));
+        return 1;
+    }
     say(QStringLiteral("kills: %1 (%2 inside a transaction), documents: %3, work orders: %4, "
                        "list entries: %5, products: %6, %7 s, all invariants held")
             .arg(kills)
@@ -739,7 +744,7 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[1] == QLatin1String("--child"))
         return runChild(args[2], args[3].toULongLong());
 
-    int kills = 150;
+    int kills = 100;
     quint64 seed = std::random_device{}();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--kills"))
