@@ -20,8 +20,8 @@ namespace {
 
 const QString kBackupFolder = QStringLiteral("Sigurnosne kopije");
 const QString kStampFormat = QStringLiteral("yyyy-MM-dd HH.mm.ss");
-constexpr int kNameWidth = 22;
-constexpr int kLabelWidth = 40;
+constexpr int kNameWidth = 18;
+constexpr int kLabelWidth = 34;
 
 // "Skladiste7.mdb", "Proizvodnja3.mdb": kind and number of a book file.
 const QRegularExpression& bookFilePattern() {

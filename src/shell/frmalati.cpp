@@ -55,7 +55,7 @@ frmAlati::frmAlati(QWidget* parent) : ReportWindow(parent) {
 
     lstkopije_ = new QListWidget(this);
     lstkopije_->setObjectName(QStringLiteral("lstkopije"));
-    auto* listLabel = new QLabel(QStringLiteral("Sigurnosne &kopije:"), this);
+    auto* listLabel = new QLabel(QStringLiteral("Spremljene k&opije:"), this);
     listLabel->setBuddy(lstkopije_);
 
     auto* buttons = new QVBoxLayout;
