@@ -9,6 +9,7 @@ packages=(
     libsqlite3-dev
     fonts-liberation   # "Courier New" of the reports maps to Liberation Mono
     poppler-utils      # pdfinfo/pdftotext: the print tests read the PDFs they print
+    clang libclang-rt-14-dev  # fuzz/: libFuzzer with address and undefined-behaviour sanitizers
 )
 
 missing=()

@@ -279,7 +279,17 @@ double roundHalfAway(double value, int decimals) {
 
 bool integerPartTooLong(const QString& text) {
     const auto value = parseNumber(text);
-    return value && std::fabs(*value) >= 100000.0;
+    if (!value || std::fabs(*value) < 100000.0) return false;
+    const QString t = text.trimmed();
+    if (t.contains(QLatin1Char('e'), Qt::CaseInsensitive)) return true;
+    // A long fraction rounds a five-digit integer part up to 100000 ("99999,99999999999999999"):
+    // the digits typed before the separator decide.
+    int digits = 0;
+    for (QChar c : t) {
+        if (c == QLatin1Char(',') || c == QLatin1Char('.')) break;
+        if (isAsciiDigit(c) && (digits > 0 || c != QLatin1Char('0'))) ++digits;
+    }
+    return digits > 5;
 }
 
 // ---- Currency -------------------------------------------------------------------------------

@@ -857,6 +857,9 @@ Column columnFromDeclared(const QString& name, const QString& declared) {
 }
 
 Translation translate(const QString& sql, const SchemaLookup& lookup, const QString& schema) {
+    // U+0001 and U+0002 mark the sites of a translation; a statement may not bring its own.
+    if (sql.contains(QChar(0x01)) || sql.contains(QChar(0x02)))
+        throw SqlError(QStringLiteral("Nedopušteni kontrolni znak u naredbi"));
     return Translator(sql, lookup, schema).run();
 }
 

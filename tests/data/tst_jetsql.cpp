@@ -95,6 +95,13 @@ class TestJetSql : public QObject {
         dataRow("unterminated date", "select * from pi where datumpi<#2026/12/05", "", "", L{});
         dataRow("impossible date", "select * from pi where datumpi<#2026/02/31#", "", "", L{});
         dataRow("empty", "   ", "", "", L{});
+        // The marks of the sites inside a translation, brought in a quoted name.
+        dataRow("site mark in a name", "select * from artikli where naziv like ? and [\x01] = 1",
+                "", "", L{});
+        dataRow("site number in a name",
+                "select * from artikli where naziv like ? and [\x01"
+                "1\x02] = 1",
+                "", "", L{});
         dataRow("unknown column type", "create table t(a blob)", "", "", L{});
         dataRow("values do not match the list", "insert into svetvrtke(ime,to)values(?)", "", "",
                 L{});
