@@ -3,17 +3,16 @@
 // uses it.
 
 #include "data/appcontext.h"
-#include "data/convert.h"
 #include "data/dberror.h"
 #include "data/jetfunctions.h"
 #include "reports/frmprovjerazaliha.h"
+#include "reports/reportfixture.h"
 #include "reports/reportwindows.h"
 #include "shell/dbtools.h"
 #include "shell/frmalati.h"
 #include "shell/frmizborknjige.h"
 #include "shell/frmskladiste.h"
 #include "shell/shellwindows.h"
-#include "warehouse/documents.h"
 #include "windowtest.h"
 
 #include <QDir>
@@ -66,20 +65,8 @@ QMap<QString, QString> dumpAll() {
 }
 
 void postReceipt(const QString& book, int article, const QString& quantity, const QString& price) {
-    DocumentHeader h;
-    h.kind = DocumentKind::Receipt;
-    h.broj = QString::number(nextDocumentNumber(book, DocumentKind::Receipt));
-    h.datum = QDate(2026, 12, 1);
-    h.partner = QStringLiteral("Dobavljač");
-    h.documentType = QStringLiteral("Račun");
-    h.brojdok = QStringLiteral("R-1");
-    h.datumdok = h.datum;
-    const QString amount = formatEntry(numberOrZero(quantity) * numberOrZero(price));
-    QCOMPARE(postDocument(book, h,
-                          {{QStringLiteral("A"), QStringLiteral("Vijak"), quantity, price, amount,
-                            QString::number(article)}})
-                 .refusal,
-             PostingRefusal::None);
+    receipt(book, QDate(2026, 12, 1), QStringLiteral("Dobavljač"), {{article, quantity, price}},
+            QStringLiteral("Račun"));
 }
 
 // Flips bytes in the middle of a file's second page (a table's page, not the header).
