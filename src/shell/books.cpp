@@ -14,6 +14,10 @@ Database openMaster() {
     return Database::open(context().masterPath());
 }
 
+// The program's own table of made book files; no window shows it. Made when first needed, so a
+// register from before it works as it is.
+const QString kMadeFiles = QStringLiteral("kl_knjigedatoteke");
+
 }  // namespace
 
 QStringList loadBookKinds() {
@@ -57,13 +61,44 @@ void updateBook(const QString& id, const QString& name, const QString& address) 
     t.commit();
 }
 
+void recordBookFileMade(const QString& fileName) {
+    Database db = openMaster();
+    Transaction t(db);
+    if (!db.hasTable(kMadeFiles))
+        db.execute(QStringLiteral("create table ") + kMadeFiles +
+                   QStringLiteral(" (datoteka string(30))"));
+    forgetBookFiles(db, {fileName});
+    db.execute(QStringLiteral("insert into ") + kMadeFiles + QStringLiteral("(datoteka)values(?)"),
+               {fileName});
+    t.commit();
+}
+
+bool bookFileWasMade(const QString& fileName) {
+    Database db = openMaster();
+    return db.hasTable(kMadeFiles) &&
+           !db.openRecordset(QStringLiteral("select datoteka from ") + kMadeFiles +
+                                 QStringLiteral(" where datoteka=?"),
+                             {fileName})
+                .eof();
+}
+
+void forgetBookFiles(Database& master, const QStringList& fileNames) {
+    if (!master.hasTable(kMadeFiles)) return;
+    for (const QString& name : fileNames)
+        master.execute(
+            QStringLiteral("delete from ") + kMadeFiles + QStringLiteral(" where datoteka=?"),
+            {name});
+}
+
 void deleteBook(const QString& id, const QString& kind) {
     Database db = openMaster();
     StagedFileRemoval files;
     {
         Transaction t(db);
         db.execute(QStringLiteral("delete from otvoreneknjige where cstr(id) like ?"), {id});
-        files.stage(context().bookPath(bookFileName(kind.trimmed(), id.trimmed())));
+        const QString file = bookFileName(kind.trimmed(), id.trimmed());
+        forgetBookFiles(db, {file.mid(1)});
+        files.stage(context().bookPath(file));
         t.commit();
     }
     files.finish();

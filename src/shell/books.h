@@ -32,6 +32,14 @@ void updateBook(const QString& id, const QString& name, const QString& address);
 // missing file does not stop the removal of the row.
 void deleteBook(const QString& id, const QString& kind);
 
+// Book files the program has made, recorded in the register: a registered book whose file is
+// missing although it was made has lost its data, and entering it must not put a new, empty file
+// in its place. File names as in the program folder ("Skladiste7.mdb").
+void recordBookFileMade(const QString& fileName);
+bool bookFileWasMade(const QString& fileName);
+// Forgets the made files of removed books (inside the caller's transaction on the register).
+void forgetBookFiles(Database& master, const QStringList& fileNames);
+
 // Removes files together with a database transaction. stage() moves a file (and a journal left
 // beside it) out of the way under a temporary name; restore() puts every staged file back (the
 // transaction failed), finish() deletes them (the transaction committed). A file that cannot be

@@ -75,8 +75,10 @@ void deleteCompany(const QString& id) {
         Recordset books = db.openRecordset(
             QStringLiteral("select *  from otvoreneknjige where idtvrtke like  ?"), {id});
         for (; !books.eof(); books.moveNext()) {
-            files.stage(context().bookPath(bookFileName(books.text(QStringLiteral("vrstaknjige")),
-                                                        books.text(QStringLiteral("id")))));
+            const QString file = bookFileName(books.text(QStringLiteral("vrstaknjige")),
+                                              books.text(QStringLiteral("id")));
+            forgetBookFiles(db, {file.mid(1)});
+            files.stage(context().bookPath(file));
         }
         db.execute(QStringLiteral("delete from otvoreneknjige where idtvrtke like ?"), {id});
         t.commit();

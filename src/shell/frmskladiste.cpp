@@ -3,6 +3,7 @@
 #include "data/appcontext.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "shell/books.h"
 #include "shell/frmabout.h"
 #include "shell/shellwindows.h"
 #include "ui/childwindow.h"
@@ -10,6 +11,7 @@
 #include "ui/windowregistry.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -122,8 +124,24 @@ void frmSkladiste::showBook() {
         mnuizbor_->menuAction()->setVisible(production);
         mnupomoc_->menuAction()->setVisible(true);
         try {
-            if (warehouse || production)
-                schema::ensureBookDatabase(context().currentBookPath(), bookType_);
+            // A book whose file was made and is gone lost its data: a new, empty file must not
+            // take its place unnoticed.
+            const QString fileName = QFileInfo(context().currentBookPath()).fileName();
+            if ((warehouse || production) && !QFileInfo::exists(context().currentBookPath()) &&
+                bookFileWasMade(fileName)) {
+                MsgBoxHr(QStringLiteral("Datoteka knjige %1 ne postoji, a knjiga je već imala "
+                                        "podatke. Knjiga se ne otvara, da njeni podaci ne bi "
+                                        "bili zamijenjeni praznom knjigom.\nVratite datoteku u "
+                                        "mapu programa ili vratite sigurnosnu kopiju (Alati).")
+                             .arg(fileName),
+                         MsgStyle::OkOnly | MsgStyle::Critical,
+                         QStringLiteral("Knjigu nije moguće otvoriti"));
+                close();
+                return;
+            }
+            if ((warehouse || production) &&
+                schema::ensureBookDatabase(context().currentBookPath(), bookType_))
+                recordBookFileMade(fileName);
         } catch (const DbError& e) {
             showDbError(QStringLiteral("Knjigu nije moguće otvoriti."), e);
             close();

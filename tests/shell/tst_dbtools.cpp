@@ -8,6 +8,7 @@
 #include "reports/frmprovjerazaliha.h"
 #include "reports/reportfixture.h"
 #include "reports/reportwindows.h"
+#include "shell/books.h"
 #include "shell/dbtools.h"
 #include "shell/frmalati.h"
 #include "shell/frmizborknjige.h"
@@ -275,6 +276,39 @@ class TstDbTools : public WindowTest {
         QVERIFY(audit && audit->isVisible());
         QCOMPARE(audit->bookPath(), glavno_);
         QCOMPARE(audit->differences().size(), size_t(1));
+    }
+
+    // A book whose file the program made and someone then removed is not entered again as a
+    // new, empty book; once the book is removed from the register, nothing of it is kept.
+    void bookWhoseFileWentIsNotMadeAgain() {
+        const QString id = insertBook(QString::number(int(context().currentCompanyId)), "Novo",
+                                      kWarehouseKind, "-");
+        const QString path = bookPath(kWarehouseKind, id.toInt());
+        auto* books = windows().window<frmIzborKnjige>(win::IzborKnjige);
+        showWindow(books);
+        for (int entry = 0; entry < 3; ++entry) {
+            clickRow(list(books, "lsvotvorene"), "Novo", 0);
+            click(books, "cmdUlaz");
+            QTest::qWait(10);
+            if (entry == 0) {
+                // The first entry makes the file, as always.
+                QVERIFY(QFileInfo::exists(path));
+                QVERIFY(windows().loaded<frmSkladiste>(win::Skladiste)->close());
+                QTest::qWait(10);
+                QVERIFY(QFile::remove(path));
+                box_->clear();
+            } else {
+                QVERIFY(!QFileInfo::exists(path));
+                QVERIFY(!windows().isLoaded(win::Skladiste));
+                QCOMPARE(box_->last().title, "Knjigu nije moguće otvoriti");
+                QVERIFY(box_->last().prompt.startsWith(
+                    QStringLiteral("Datoteka knjige %1 ne postoji, a knjiga je već imala podatke.")
+                        .arg(QFileInfo(path).fileName())));
+            }
+        }
+        QVERIFY(bookFileWasMade(QFileInfo(path).fileName()));
+        deleteBook(id, kWarehouseKind);
+        QVERIFY(!bookFileWasMade(QFileInfo(path).fileName()));
     }
 };
 
