@@ -562,6 +562,12 @@ QString Database::path() const {
 sqlite3* Database::handle() const {
     return d_ ? d_->db : nullptr;
 }
+void Database::check(int rc) const {
+    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE) return;
+    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
+    d_->fail(rc);
+}
+
 void Database::close() {
     d_.reset();
 }

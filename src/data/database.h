@@ -172,6 +172,9 @@ class Database {
     bool hasTable(const QString& table, const QString& schema = {}) const;
     // The low-level handle, for the few tools that need SQLite directly (backup, checks).
     sqlite3* handle() const;
+    // For those tools: throws the DbError the engine gives for the SQLite result `rc` of a call
+    // on this connection; SQLITE_OK, SQLITE_ROW and SQLITE_DONE pass.
+    void check(int rc) const;
 
     void close();
 

@@ -80,34 +80,14 @@ QHash<QString, QString> bookLabels() {
     return labels;
 }
 
-// The failure of an SQLite call outside the engine's statements (back-up, checks).
-DbError failure(int rc, sqlite3* db, const QString& file) {
-    switch (rc & 0xFF) {
-        case SQLITE_FULL:
-            return DbError(DbErrorCode::DiskFull,
-                           QStringLiteral("Na disku nema dovoljno mjesta za bazu %1.").arg(file));
-        case SQLITE_READONLY:
-            return DbError(DbErrorCode::ReadOnly,
-                           QStringLiteral("U bazu %1 nije dopušteno pisati.").arg(file));
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return DbError(DbErrorCode::Locked,
-                           QStringLiteral("Bazu %1 trenutno koristi drugi program.").arg(file));
-        case SQLITE_CORRUPT:
-            return DbError(DbErrorCode::Corrupt, QStringLiteral("Baza %1 je oštećena.").arg(file));
-        default:
-            break;
-    }
-    return DbError(DbErrorCode::Generic,
-                   QStringLiteral("Greška baze %1: %2")
-                       .arg(file, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))));
-}
-
 // Copies the whole of `from` over `to` page by page in one write transaction of `to`, waiting
 // while another connection writes to `from`.
-void copyDatabase(Database& from, Database& to, const QString& file) {
+void copyDatabase(Database& from, Database& to) {
     sqlite3_backup* b = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
-    if (!b) throw failure(sqlite3_errcode(to.handle()), to.handle(), file);
+    if (!b) {
+        to.check(sqlite3_errcode(to.handle()));
+        throw DbError(DbErrorCode::Generic, QStringLiteral("Kopiranje baze nije moguće započeti."));
+    }
     int rc;
     int waited = 0;
     while ((rc = sqlite3_backup_step(b, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
@@ -116,8 +96,8 @@ void copyDatabase(Database& from, Database& to, const QString& file) {
         waited += 50;
     }
     const int finish = sqlite3_backup_finish(b);
-    if (rc != SQLITE_DONE) throw failure(rc, nullptr, file);
-    if (finish != SQLITE_OK) throw failure(finish, to.handle(), file);
+    to.check(rc);
+    to.check(finish);
 }
 
 // SQLite's integrity check of an open database: "ok" or its messages.
@@ -218,7 +198,7 @@ QString backUpDatabases() {
         for (const DatabaseFile& f : files) {
             Database from = Database::open(f.path());
             Database to = Database::create(QDir(folder).filePath(f.fileName));
-            copyDatabase(from, to, f.fileName);
+            copyDatabase(from, to);
         }
     } catch (const DbError& e) {
         QDir(folder).removeRecursively();
@@ -283,8 +263,7 @@ QString compactDatabases() {
         QString state;
         try {
             Database db = Database::open(f.path());
-            const int rc = sqlite3_exec(db.handle(), "VACUUM", nullptr, nullptr, nullptr);
-            if (rc != SQLITE_OK) throw failure(rc, db.handle(), f.fileName);
+            db.check(sqlite3_exec(db.handle(), "VACUUM", nullptr, nullptr, nullptr));
             db.close();
             const qint64 now = QFileInfo(f.path()).size();
             before += was;
@@ -327,7 +306,7 @@ QString restoreBackup(const QString& backupFolder) {
             const QString target = program.filePath(name);
             Database to =
                 QFileInfo::exists(target) ? Database::open(target) : Database::create(target);
-            copyDatabase(from, to, name);
+            copyDatabase(from, to);
         }
         // A book the copy does not know would otherwise be taken for a new book of the same
         // number; its contents are in the copy made above.
