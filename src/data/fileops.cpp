@@ -1,0 +1,134 @@
+#include "data/fileops.h"
+
+#include "data/dberror.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+
+namespace kl {
+
+namespace {
+
+QByteArray encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+void syncDescriptorOf(const QString& path, int flags, const QString& what) {
+    const int fd = ::open(encoded(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0) return;
+    const int rc = ::fsync(fd);
+    const int err = errno;
+    ::close(fd);
+    // A folder on a file system that cannot sync its entries (EINVAL) has nothing more to give.
+    if (rc != 0 && err != EINVAL && err != EROFS)
+        throw DbError(
+            DbErrorCode::IoError,
+            QStringLiteral("Zapis na disk nije dovršen (%1).").arg(QDir::toNativeSeparators(what)));
+}
+
+QString parentOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
+
+}  // namespace
+
+void syncFolder(const QString& folder) {
+    syncDescriptorOf(folder, O_RDONLY | O_DIRECTORY, folder);
+}
+
+void syncFile(const QString& path) {
+    syncDescriptorOf(path, O_RDONLY, path);
+}
+
+bool renameNoReplace(const QString& from, const QString& to) {
+    const QByteArray f = encoded(from);
+    const QByteArray t = encoded(to);
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) != 0) {
+        const int err = errno;
+        if (err == EEXIST || err == ENOENT) return false;
+        if (err != EINVAL && err != ENOSYS)
+            throw DbError(err == ENOSPC                                   ? DbErrorCode::DiskFull
+                          : err == EACCES || err == EPERM || err == EROFS ? DbErrorCode::ReadOnly
+                                                                          : DbErrorCode::IoError,
+                          QStringLiteral("Datoteku %1 nije moguće preimenovati.")
+                              .arg(QFileInfo(from).fileName()));
+        // No RENAME_NOREPLACE here: a hard link fails just as well when the name is taken.
+        if (::link(f.constData(), t.constData()) != 0) return false;
+        ::unlink(f.constData());
+    }
+    syncFolder(parentOf(to));
+    if (parentOf(from) != parentOf(to)) syncFolder(parentOf(from));
+    return true;
+}
+
+bool removeDurably(const QString& path) {
+    if (::unlink(encoded(path).constData()) != 0 && errno != ENOENT) return false;
+    syncFolder(parentOf(path));
+    return true;
+}
+
+bool writeNewFileDurably(const QString& path, const QByteArray& bytes) {
+    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) return false;
+    const QString tmp = path + QStringLiteral(".nova-%1").arg(::getpid());
+    const QByteArray t = encoded(tmp);
+    ::unlink(t.constData());
+    const int fd = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    qint64 done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ::close(fd);
+    ok = ok && ::link(t.constData(), encoded(path).constData()) == 0;
+    ::unlink(t.constData());
+    if (ok) syncFolder(parentOf(path));
+    return ok;
+}
+
+bool makePrivateFolder(const QString& path) {
+    if (QFileInfo(path).isDir()) return true;
+    if (::mkdir(encoded(path).constData(), 0700) != 0 && errno != EEXIST) return false;
+    syncFolder(parentOf(path));
+    return QFileInfo(path).isDir();
+}
+
+bool isInsideFolder(const QString& folder, const QString& path) {
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty()) return false;
+    const QFileInfo fi(path);
+    QString resolved;
+    if (fi.isSymLink()) return false;
+    if (fi.exists()) {
+        resolved = fi.canonicalFilePath();
+    } else {
+        const QString parent = QFileInfo(fi.absolutePath()).canonicalFilePath();
+        if (parent.isEmpty()) return false;
+        if (fi.fileName() == QLatin1String("..") || fi.fileName() == QLatin1String("."))
+            return false;
+        resolved = parent + QLatin1Char('/') + fi.fileName();
+    }
+    return resolved == root || resolved.startsWith(root + QLatin1Char('/'));
+}
+
+QString fileSha256(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&f)) return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+}  // namespace kl
