@@ -600,6 +600,14 @@ QString causeOf(const DbError& e) {
     return text.trimmed();
 }
 
+// The same as a clause inside a sentence: without its final full stop.
+QString clauseOf(const DbError& e) {
+    QString text = causeOf(e);
+    while (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 // ---- The restore record -------------------------------------------------------------------
 
 struct RestoreRecord {
@@ -954,7 +962,7 @@ QString restoreBackup(const QString& backupFolder) {
         throw refused(e.number(),
                       QStringLiteral("sadašnje baze nije bilo moguće najprije spremiti u novu "
                                      "sigurnosnu kopiju (%1)")
-                          .arg(causeOf(e)));
+                          .arg(clauseOf(e)));
     }
 
     RestoreRecord r;
@@ -993,7 +1001,7 @@ QString restoreBackup(const QString& backupFolder) {
         removeRestoreLeftovers(true);
         throw DbError(e.number(), QStringLiteral("Kopija nije vraćena: %1.\nBaze programa nisu "
                                                  "mijenjane.")
-                                          .arg(causeOf(e)) +
+                                          .arg(clauseOf(e)) +
                                       savedNote);
     }
 

@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -218,7 +219,9 @@ class TstDbTools : public WindowTest {
             for (char ch : name)
                 sum += quint32(uchar(ch));
             const auto be32 = [](quint32 v) {
-                return QByteArray{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+                QByteArray b(4, '\0');
+                qToBigEndian(v, b.data());
+                return b;
             };
             j += be32(1) + name + be32(quint32(name.size())) + be32(sum) +
                  QByteArray("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
@@ -269,8 +272,11 @@ class TstDbTools : public WindowTest {
         QVERIFY(backupMessage(report).contains(QFileInfo(file).fileName()));
         QVERIFY(backupMessage(report).contains("Alfa - Novo"));
         QStringList expected = {"Proizvodnja2.mdb", "kopija.json", "tvrtke.mdb"};
-        if (bad != "damaged") expected.insert(1, "Skladiste1.mdb");
-        QCOMPARE(QDir(copy).entryList(QDir::Files), expected);
+        if (bad != "damaged") expected << "Skladiste1.mdb";
+        QStringList inCopy = QDir(copy).entryList(QDir::Files);
+        inCopy.sort();
+        expected.sort();
+        QCOMPARE(inCopy, expected);
         QCOMPARE(backupProblem(copy), QString());
         QCOMPARE(QDir(root).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QFileInfo(copy).fileName()});
@@ -284,7 +290,7 @@ class TstDbTools : public WindowTest {
     // next start: the folder then holds exactly the copy's data or exactly the data before.
     void restoreInterruptedAtEachStep_data() {
         QTest::addColumn<int>("stopAt");
-        for (int k = 0; k <= 13; ++k)
+        for (int k = 0; k <= 12; ++k)
             QTest::newRow(qPrintable(QString::number(k))) << k;
     }
     void restoreInterruptedAtEachStep() {
