@@ -94,6 +94,10 @@ int main(int argc, char** argv) {
         kl::MsgBoxHr(kl::InstanceLock::refusal(folder, lockError), kl::MsgStyle::Critical);
         return 1;
     }
+    // A restore stopped half way is completed or undone before anything opens a database.
+    if (const QString restored = kl::finishInterruptedRestore(); !restored.isEmpty())
+        kl::MsgBoxHr(restored, kl::MsgStyle::OkOnly | kl::MsgStyle::Exclamation,
+                     QStringLiteral("Vraćanje sigurnosne kopije"));
     kl::settleInterruptedWrites();
 
     // The register of companies must be usable before anything else is shown.

@@ -3,16 +3,29 @@
 #include "data/appcontext.h"
 #include "data/database.h"
 #include "data/dberror.h"
+#include "data/fileops.h"
+#include "data/jetfunctions.h"
+#include "data/schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QUrl>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 namespace kl {
 
@@ -80,26 +93,6 @@ QHash<QString, QString> bookLabels() {
     return labels;
 }
 
-// Copies the whole of `from` over `to` page by page in one write transaction of `to`, waiting
-// while another connection writes to `from`.
-void copyDatabase(Database& from, Database& to) {
-    sqlite3_backup* b = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
-    if (!b) {
-        to.check(sqlite3_errcode(to.handle()));
-        throw DbError(DbErrorCode::Generic, QStringLiteral("Kopiranje baze nije moguće započeti."));
-    }
-    int rc;
-    int waited = 0;
-    while ((rc = sqlite3_backup_step(b, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-        if (waited >= 5000) break;
-        sqlite3_sleep(50);
-        waited += 50;
-    }
-    const int finish = sqlite3_backup_finish(b);
-    to.check(rc);
-    to.check(finish);
-}
-
 // SQLite's integrity check of an open database: "ok" or its messages.
 QStringList integrityMessages(Database& db) {
     QStringList messages;
@@ -135,6 +128,637 @@ QString reportHeading(const QString& title) {
 
 QString sizeText(qint64 bytes) {
     return QString::number(double(bytes) / 1024.0, 'f', 0) + QStringLiteral(" KB");
+}
+
+// ---- Back-up copies and restores -----------------------------------------------------------
+
+const QString kManifestName = QStringLiteral("kopija.json");
+// A back-up being made; the list never shows a name starting with '.'.
+const QString kStagingPrefix = QStringLiteral(".u-izradi-");
+const QString kRecordName = QStringLiteral("vracanje-kopije.json");
+const QString kNewSuffix = QStringLiteral(".vracanje-novo");
+const QString kOldSuffix = QStringLiteral(".vracanje-staro");
+const QString kKeptSuffix = QStringLiteral(".neispravna-");
+constexpr int kManifestFormat = 1;
+constexpr int kRecordFormat = 1;
+constexpr qint64 kMaxSmallFile = 1 << 20;
+// The stamp Database::create writes into every database of ours ("KNJL").
+constexpr quint32 kOurApplicationId = 0x4B4E4A4C;
+
+// Files SQLite keeps beside a database while it changes it.
+bool isJournalName(const QString& name) {
+    return name.endsWith(QLatin1String("-journal")) || name.endsWith(QLatin1String("-wal")) ||
+           name.endsWith(QLatin1String("-shm")) || name.contains(QLatin1String("-mj"));
+}
+
+// Something at `path`, a dangling symbolic link too.
+bool exists(const QString& path) {
+    const QFileInfo fi(path);
+    return fi.exists() || fi.isSymLink();
+}
+
+// A journal SQLite would play back into whatever file then has its database's name: one whose
+// header has not been zeroed (a committed or stale one starts with a zero byte).
+bool mayBeHotJournal(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return exists(path);
+    const QByteArray first = f.read(1);
+    return !first.isEmpty() && first[0] != '\0';
+}
+
+bool validBookName(const QString& kind, const QString& id) {
+    static const QRegularExpression number(QStringLiteral("^[1-9][0-9]{0,17}$"));
+    return (kind == kWarehouseKind || kind == kProductionKind) && number.match(id).hasMatch();
+}
+
+// A small file of ours (a manifest, a record): read whole, never through a symbolic link.
+std::optional<QByteArray> readSmallFile(const QString& path) {
+    const QFileInfo fi(path);
+    if (fi.isSymLink() || !fi.isFile() || fi.size() > kMaxSmallFile) return std::nullopt;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    return f.readAll();
+}
+
+std::optional<QJsonObject> readJson(const QString& path) {
+    const auto bytes = readSmallFile(path);
+    if (!bytes) return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(*bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
+    return doc.object();
+}
+
+// A list of database names from JSON: every entry one of our database names, none twice.
+std::optional<QStringList> databaseNameList(const QJsonValue& value) {
+    if (!value.isArray()) return std::nullopt;
+    QStringList names;
+    for (const QJsonValue& v : value.toArray()) {
+        const QString name = v.toString();
+        if (!isDatabaseName(name) || names.contains(name)) return std::nullopt;
+        names << name;
+    }
+    return names;
+}
+
+// A database file opened only for reading and as immutable: SQLite then never looks at a
+// journal beside it, so nothing a crafted file holds can be rolled back or deleted.
+class SealedDatabase {
+  public:
+    explicit SealedDatabase(const QString& path) {
+        const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
+                                   .toString(QUrl::FullyEncoded)
+                                   .toUtf8() +
+                               "?mode=ro&immutable=1";
+        ok_ = sqlite3_open_v2(uri.constData(), &db_,
+                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                              nullptr) == SQLITE_OK &&
+              registerJetFunctions(db_) == SQLITE_OK;
+    }
+    ~SealedDatabase() { sqlite3_close(db_); }
+    SealedDatabase(const SealedDatabase&) = delete;
+    SealedDatabase& operator=(const SealedDatabase&) = delete;
+
+    bool ok() const { return ok_; }
+    // The rows of a fixed statement as text; nullopt when it fails.
+    std::optional<std::vector<QStringList>> rows(const char* sql) const {
+        if (!ok_) return std::nullopt;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &st, nullptr) != SQLITE_OK) return std::nullopt;
+        std::vector<QStringList> out;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            QStringList row;
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+            out.push_back(row);
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) return std::nullopt;
+        return out;
+    }
+    QString value(const char* sql) const {
+        const auto r = rows(sql);
+        return r && !r->empty() && !r->front().isEmpty() ? r->front().front() : QString();
+    }
+
+  private:
+    sqlite3* db_ = nullptr;
+    bool ok_ = false;
+};
+
+QStringList expectedTables(const QString& name) {
+    const QStringList statements = name == kMasterFileName            ? schema::masterTables()
+                                   : name.startsWith(kProductionKind) ? schema::productionTables()
+                                                                      : schema::warehouseTables();
+    static const QRegularExpression table(QStringLiteral("^create table (\\w+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QStringList tables;
+    for (const QString& sql : statements)
+        if (const auto m = table.match(sql); m.hasMatch()) tables << m.captured(1).toLower();
+    return tables;
+}
+
+// Empty when the file is a whole, complete database of ours of the kind its name says; else why
+// not. The file is only read (sealed), never changed.
+QString databaseProblem(const QString& path, const QString& name) {
+    QFile f(path);
+    if (QFileInfo(path).isSymLink() || !f.open(QIODevice::ReadOnly))
+        return QStringLiteral("datoteku nije moguće pročitati");
+    const QByteArray h = f.read(100);
+    f.close();
+    const auto b = reinterpret_cast<const unsigned char*>(h.constData());
+    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0")) ||
+        ((quint32(b[68]) << 24) | (quint32(b[69]) << 16) | (quint32(b[70]) << 8) | b[71]) !=
+            kOurApplicationId)
+        return QStringLiteral("nije baza podataka ovog programa ili je oštećena");
+    const SealedDatabase db(path);
+    if (!db.ok()) return QStringLiteral("bazu nije moguće otvoriti");
+    const QString version = db.value("pragma user_version");
+    if (version != QString::number(schema::kVersion))
+        return QStringLiteral("baza nije dovršena ili je drugog izdanja (verzija %1)")
+            .arg(version.isEmpty() ? QStringLiteral("?") : version);
+    const auto tables = db.rows("select lower(name) from sqlite_master where type='table'");
+    if (!tables) return QStringLiteral("baza je oštećena (popis tablica nije čitljiv)");
+    QStringList present;
+    for (const QStringList& r : *tables)
+        present << r.value(0);
+    for (const QString& t : expectedTables(name))
+        if (!present.contains(t)) return QStringLiteral("u bazi nema tablice %1").arg(t);
+    const auto check = db.rows("pragma integrity_check");
+    if (!check || check->size() != 1 || check->front().value(0) != QLatin1String("ok"))
+        return QStringLiteral("baza je oštećena (provjera cjelovitosti: %1)")
+            .arg(check && !check->empty() ? check->front().value(0).left(80)
+                                          : QStringLiteral("nije izvršena"));
+    return {};
+}
+
+DbError diskError(int err, const QString& what) {
+    return DbError(err == ENOSPC || err == EDQUOT                  ? DbErrorCode::DiskFull
+                   : err == EACCES || err == EPERM || err == EROFS ? DbErrorCode::ReadOnly
+                                                                   : DbErrorCode::IoError,
+                   err == ENOSPC || err == EDQUOT
+                       ? QStringLiteral("Na disku nema dovoljno mjesta (%1).").arg(what)
+                       : QStringLiteral("Datoteku %1 nije moguće zapisati (%2).")
+                             .arg(what, QString::fromLocal8Bit(std::strerror(err))));
+}
+
+// A new, empty file readable by its owner only; DbError when it cannot be made.
+void createPrivateFile(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) throw diskError(errno, QFileInfo(path).fileName());
+    ::close(fd);
+}
+
+// Copies the database `source` into the new file `target` (0600) with SQLite's online back-up,
+// which waits while another connection writes; the copy keeps a rollback journal and is synced.
+// Returns why the source cannot be copied (a bad file: left out), empty on success; throws
+// DbError when the copy cannot be written (a full disk: the whole back-up fails).
+QString copyInto(const QString& source, const QString& target) {
+    Database from;
+    try {
+        from = Database::open(source);
+    } catch (const DbError& e) {
+        return e.description();
+    }
+    createPrivateFile(target);
+    sqlite3* to = nullptr;
+    const auto closeTarget = qScopeGuard([&] { sqlite3_close(to); });
+    if (sqlite3_open_v2(QFile::encodeName(target).constData(), &to,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        throw DbError(DbErrorCode::CannotOpen,
+                      QStringLiteral("Kopiju baze %1 nije moguće napraviti.")
+                          .arg(QFileInfo(target).fileName()));
+    sqlite3_exec(to, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+    sqlite3_backup* b = sqlite3_backup_init(to, "main", from.handle(), "main");
+    if (!b)
+        throw DbError(DbErrorCode::Generic, QStringLiteral("Kopiranje baze nije moguće započeti."));
+    int rc;
+    int waited = 0;
+    while ((rc = sqlite3_backup_step(b, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        if (waited >= 5000) break;
+        sqlite3_sleep(50);
+        waited += 50;
+    }
+    sqlite3_backup_finish(b);
+    if (rc == SQLITE_DONE)
+        rc = sqlite3_exec(to, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    switch (rc & 0xFF) {
+        case SQLITE_OK:
+        case SQLITE_DONE:
+            break;
+        case SQLITE_FULL:
+            throw diskError(ENOSPC,
+                            QStringLiteral("kopija baze %1").arg(QFileInfo(source).fileName()));
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return QStringLiteral("baza je oštećena");
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            throw DbError(DbErrorCode::Locked,
+                          QStringLiteral("Bazu %1 trenutno koristi drugi program. Pokušajte "
+                                         "ponovno.")
+                              .arg(QFileInfo(source).fileName()));
+        default:
+            throw DbError(DbErrorCode::IoError, QStringLiteral("Greška pri kopiranju baze %1 (%2).")
+                                                    .arg(QFileInfo(source).fileName(),
+                                                         QString::fromUtf8(sqlite3_errstr(rc))));
+    }
+    sqlite3_close(to);
+    to = nullptr;
+    syncFile(target);
+    return {};
+}
+
+// Copies a file byte for byte into a new file (0600), synced; true when the copy's SHA-256 is
+// `sha256`. DbError when it cannot be written.
+bool copyFileExactly(const QString& source, const QString& target, const QString& sha256) {
+    QFile in(source);
+    if (QFileInfo(source).isSymLink() || !in.open(QIODevice::ReadOnly)) return false;
+    const QByteArray t = QFile::encodeName(target);
+    const int fd = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) throw diskError(errno, QFileInfo(target).fileName());
+    int err = 0;
+    QByteArray chunk;
+    while (err == 0 && !(chunk = in.read(1 << 20)).isEmpty()) {
+        for (qint64 done = 0; err == 0 && done < chunk.size();) {
+            const ssize_t n = ::write(fd, chunk.constData() + done, size_t(chunk.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0)
+                err = n < 0 ? errno : ENOSPC;
+            else
+                done += n;
+        }
+    }
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    ::close(fd);
+    if (err != 0) {
+        ::unlink(t.constData());
+        throw diskError(err, QFileInfo(target).fileName());
+    }
+    return fileSha256(target) == sha256;
+}
+
+// The manifest of a back-up copy.
+struct Manifest {
+    QStringList files;  // the register first
+    QHash<QString, qint64> sizes;
+    QHash<QString, QString> sums;
+};
+
+std::optional<Manifest> readManifest(const QString& folder) {
+    const auto json = readJson(QDir(folder).filePath(kManifestName));
+    if (!json || json->value(QStringLiteral("format")).toInt() != kManifestFormat)
+        return std::nullopt;
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{64}$"));
+    Manifest m;
+    for (const QJsonValue& v : json->value(QStringLiteral("files")).toArray()) {
+        const QJsonObject f = v.toObject();
+        const QString name = f.value(QStringLiteral("name")).toString();
+        const qint64 size = qint64(f.value(QStringLiteral("size")).toDouble());
+        const QString sum = f.value(QStringLiteral("sha256")).toString();
+        if (!isDatabaseName(name) || m.files.contains(name) || size <= 0 ||
+            !hex.match(sum).hasMatch())
+            return std::nullopt;
+        m.files << name;
+        m.sizes.insert(name, size);
+        m.sums.insert(name, sum);
+    }
+    if (m.files.value(0) != kMasterFileName) return std::nullopt;
+    return m;
+}
+
+// Empty when `folder` holds exactly the files of its manifest at their sizes (and, when `deep`,
+// with their checksums, each a whole database of ours); else why not.
+QString manifestMismatch(const QString& folder, const Manifest& m, bool deep) {
+    const QDir dir(folder);
+    for (const QString& name :
+         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (name == kManifestName) continue;
+        if (isJournalName(name))
+            return QStringLiteral("u kopiji je dnevnik nedovršene promjene %1").arg(name);
+        if (!m.files.contains(name))
+            return QStringLiteral("u kopiji je datoteka %1 koja ne pripada kopiji").arg(name);
+    }
+    for (const QString& name : m.files) {
+        const QFileInfo fi(dir.filePath(name));
+        if (fi.isSymLink() || !fi.isFile())
+            return QStringLiteral("u kopiji nedostaje datoteka %1").arg(name);
+        if (fi.size() != m.sizes.value(name))
+            return QStringLiteral("datoteka %1 u kopiji nije cijela").arg(name);
+    }
+    if (!deep) return {};
+    for (const QString& name : m.files) {
+        if (fileSha256(dir.filePath(name)) != m.sums.value(name))
+            return QStringLiteral("datoteka %1 u kopiji je promijenjena ili oštećena").arg(name);
+        if (const QString p = databaseProblem(dir.filePath(name), name); !p.isEmpty())
+            return QStringLiteral("baza %1 u kopiji: %2").arg(name, p);
+    }
+    const SealedDatabase master(dir.filePath(kMasterFileName));
+    const auto books = master.rows("select trim(vrstaknjige), trim(id) from otvoreneknjige");
+    if (!books) return QStringLiteral("popis knjiga u kopiji nije čitljiv");
+    for (const QStringList& r : *books)
+        if (!validBookName(r.value(0), r.value(1)))
+            return QStringLiteral(
+                       "popis tvrtki u kopiji ima knjigu neispravne vrste ili broja "
+                       "(\"%1\", \"%2\")")
+                .arg(r.value(0).left(20), r.value(1).left(20));
+    return {};
+}
+
+// Staging folders of back-ups a killed program did not finish.
+void removeStaleStaging() {
+    const QDir root(backupRoot());
+    bool removed = false;
+    for (const QString& name : root.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (!name.startsWith(kStagingPrefix)) continue;
+        const QString path = root.filePath(name);
+        if (QFileInfo(path).isSymLink())
+            QFile::remove(path);
+        else
+            QDir(path).removeRecursively();
+        removed = true;
+    }
+    if (removed) syncFolder(root.path());
+}
+
+QString labelled(const QString& fileName, const QString& label) {
+    return label.isEmpty() ? fileName : QStringLiteral("%1 (%2)").arg(fileName, label);
+}
+
+// The back-up itself; DbError without the "not made" heading (the caller adds its own).
+QString makeBackup(BackupReport& report) {
+    const std::vector<DatabaseFile> files = programDatabases();
+    if (files.empty() || files.front().fileName != kMasterFileName)
+        throw DbError(
+            DbErrorCode::FileNotFound,
+            QStringLiteral("U mapi programa nema popisa tvrtki (%1).").arg(kMasterFileName));
+    const QDir root(backupRoot());
+    if (!makePrivateFolder(root.path()))
+        throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
+                                                 .arg(QDir::toNativeSeparators(root.path())));
+    removeStaleStaging();
+    const QString staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
+    if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
+        throw DbError(DbErrorCode::ReadOnly,
+                      QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                          .arg(QDir::toNativeSeparators(root.path())));
+    auto discard = qScopeGuard([&] {
+        QDir(staging).removeRecursively();
+        try {
+            syncFolder(root.path());
+        } catch (const DbError&) {
+        }
+    });
+
+    QJsonArray manifestFiles;
+    QStringList copied;
+    QHash<QString, QString> labels;
+    for (const DatabaseFile& f : files) {
+        labels.insert(f.fileName, f.label);
+        const QString target = QDir(staging).filePath(f.fileName);
+        QString problem = copyInto(f.path(), target);
+        if (problem.isEmpty()) problem = databaseProblem(target, f.fileName);
+        if (!problem.isEmpty()) {
+            if (f.fileName == kMasterFileName)
+                throw DbError(DbErrorCode::Corrupt,
+                              QStringLiteral("Popis tvrtki (%1) nije ispravan: %2.")
+                                  .arg(kMasterFileName, problem));
+            QFile::remove(target);
+            QFile::remove(target + QStringLiteral("-journal"));
+            report.leftOut << labelled(f.fileName, f.label) + QStringLiteral(": ") + problem;
+            continue;
+        }
+        copied << f.fileName;
+        manifestFiles.append(QJsonObject{{QStringLiteral("name"), f.fileName},
+                                         {QStringLiteral("size"), double(QFileInfo(target).size())},
+                                         {QStringLiteral("sha256"), fileSha256(target)}});
+    }
+
+    // The register's books as the copied register has them.
+    QJsonArray books;
+    {
+        const SealedDatabase master(QDir(staging).filePath(kMasterFileName));
+        QHash<QString, QString> companies;
+        for (const QStringList& r : master.rows("select trim(id), ime from svetvrtke")
+                                        .value_or(std::vector<QStringList>{}))
+            companies.insert(r.value(0), r.value(1));
+        QStringList made;
+        for (const QStringList& r : master.rows("select datoteka from kl_knjigedatoteke")
+                                        .value_or(std::vector<QStringList>{}))
+            made << r.value(0);
+        for (const QStringList& r :
+             master
+                 .rows("select trim(vrstaknjige), trim(id), nazivknjige, trim(idtvrtke) from "
+                       "otvoreneknjige order by id")
+                 .value_or(std::vector<QStringList>{})) {
+            if (!validBookName(r.value(0), r.value(1))) continue;
+            const QString file = r.value(0) + r.value(1) + QStringLiteral(".mdb");
+            const QString label = companies.value(r.value(3)) + QStringLiteral(" - ") + r.value(2);
+            const bool has = copied.contains(file);
+            books.append(QJsonObject{{QStringLiteral("file"), file},
+                                     {QStringLiteral("label"), label},
+                                     {QStringLiteral("data"), has}});
+            if (has || labels.contains(file)) continue;
+            (made.contains(file) ? report.missing : report.noDataYet) << label;
+        }
+    }
+    const QJsonObject manifest{
+        {QStringLiteral("format"), kManifestFormat},
+        {QStringLiteral("taken"), QDateTime::currentDateTime().toString(Qt::ISODate)},
+        {QStringLiteral("files"), manifestFiles},
+        {QStringLiteral("books"), books},
+    };
+    if (!writeNewFileDurably(QDir(staging).filePath(kManifestName),
+                             QJsonDocument(manifest).toJson()))
+        throw DbError(DbErrorCode::IoError,
+                      QStringLiteral("Popis sadržaja kopije nije moguće zapisati."));
+    syncFolder(staging);
+
+    // Into place under the time it was taken: a folder of that name never exists half made.
+    const QString stamp = QDateTime::currentDateTime().toString(kStampFormat);
+    for (int n = 1; n < 100; ++n) {
+        const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
+        if (renameNoReplace(staging, root.filePath(name))) {
+            discard.dismiss();
+            report.folder = root.filePath(name);
+            return report.folder;
+        }
+    }
+    throw DbError(DbErrorCode::ReadOnly, QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                                             .arg(QDir::toNativeSeparators(root.path())));
+}
+
+// The cause of a failure without the engine's "the change was not saved" (nothing was to be
+// changed by the tools that quote it).
+QString causeOf(const DbError& e) {
+    static const QRegularExpression notSaved(
+        QStringLiteral("\\s*(Ako ste mijenjali podatke, p|P)romjena nije spremljena[.;]?"));
+    QString text = e.description();
+    text.remove(notSaved);
+    return text.trimmed();
+}
+
+// The same as a clause inside a sentence: without its final full stop.
+QString clauseOf(const DbError& e) {
+    QString text = causeOf(e);
+    while (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+// ---- The restore record -------------------------------------------------------------------
+
+struct RestoreRecord {
+    QStringList restore;  // the copy's files, the register first
+    QStringList existed;  // of those, the ones the program folder had before
+    QStringList remove;   // book files the copy does not have
+    QStringList keep;     // old files left out of the pre-restore copy: kept, not removed
+    QString stamp;        // yyyyMMddHHmmss, names the kept files
+    QString backup;       // the copy's folder name, for the message
+    QString saved;        // the pre-restore copy's folder name, for the message
+};
+
+QString programPath(const QString& name) {
+    return QDir(context().programFolder).filePath(name);
+}
+
+QByteArray recordJson(const RestoreRecord& r) {
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("format"), kRecordFormat},
+                           {QStringLiteral("restore"), QJsonArray::fromStringList(r.restore)},
+                           {QStringLiteral("existed"), QJsonArray::fromStringList(r.existed)},
+                           {QStringLiteral("remove"), QJsonArray::fromStringList(r.remove)},
+                           {QStringLiteral("keep"), QJsonArray::fromStringList(r.keep)},
+                           {QStringLiteral("stamp"), r.stamp},
+                           {QStringLiteral("backup"), r.backup},
+                           {QStringLiteral("saved"), r.saved}})
+        .toJson();
+}
+
+// The record as written, or nullopt when it is not one (every name checked).
+std::optional<RestoreRecord> readRecord(const QJsonObject& json) {
+    if (json.value(QStringLiteral("format")).toInt() != kRecordFormat) return std::nullopt;
+    RestoreRecord r;
+    const auto restore = databaseNameList(json.value(QStringLiteral("restore")));
+    const auto existed = databaseNameList(json.value(QStringLiteral("existed")));
+    const auto remove = databaseNameList(json.value(QStringLiteral("remove")));
+    const auto keep = databaseNameList(json.value(QStringLiteral("keep")));
+    static const QRegularExpression stamp(QStringLiteral("^[0-9]{14}$"));
+    static const QRegularExpression folder(QStringLiteral("^[0-9. ()-]{1,40}$"));
+    r.stamp = json.value(QStringLiteral("stamp")).toString();
+    r.backup = json.value(QStringLiteral("backup")).toString();
+    r.saved = json.value(QStringLiteral("saved")).toString();
+    if (!restore || !existed || !remove || !keep || !restore->contains(kMasterFileName) ||
+        !stamp.match(r.stamp).hasMatch() || !folder.match(r.backup).hasMatch() ||
+        !folder.match(r.saved).hasMatch())
+        return std::nullopt;
+    r.restore = *restore;
+    r.existed = *existed;
+    r.remove = *remove;
+    r.keep = *keep;
+    for (const QString& name : r.remove)
+        if (r.restore.contains(name)) return std::nullopt;
+    return r;
+}
+
+struct StopForTest {};
+
+void step(int& n) {
+    if (testing::restoreStepHook && testing::restoreStepHook(n)) throw StopForTest{};
+    ++n;
+}
+
+void renameOrThrow(const QString& from, const QString& to) {
+    if (!renameNoReplace(from, to))
+        throw DbError(DbErrorCode::IoError,
+                      QStringLiteral("Datoteku %1 nije moguće preimenovati u %2.")
+                          .arg(QFileInfo(from).fileName(), QFileInfo(to).fileName()));
+}
+
+// The switch from the old set to the new, from wherever it stopped: each step is done only
+// when the files show it is still to be done.
+void completeSwitch(const RestoreRecord& r, int& n) {
+    for (const QString& name : r.restore + r.remove) {
+        const QString path = programPath(name);
+        const bool leaving = r.remove.contains(name) || exists(path + kNewSuffix);
+        if (leaving && exists(path) && !exists(path + kOldSuffix)) {
+            step(n);
+            renameOrThrow(path, path + kOldSuffix);
+        }
+    }
+    for (const QString& name : r.restore) {
+        const QString path = programPath(name);
+        if (!exists(path + kNewSuffix)) continue;
+        step(n);
+        renameOrThrow(path + kNewSuffix, path);
+    }
+    syncFolder(context().programFolder);
+    for (const QString& name : r.restore + r.remove) {
+        const QString old = programPath(name) + kOldSuffix;
+        if (!exists(old)) continue;
+        step(n);
+        if (r.keep.contains(name)) {
+            // A file the pre-restore copy could not take (a damaged book) is kept aside.
+            if (!renameNoReplace(old, programPath(name) + kKeptSuffix + r.stamp))
+                throw DbError(DbErrorCode::IoError,
+                              QStringLiteral("Datoteku %1 nije moguće preimenovati.").arg(name));
+        } else if (!removeDurably(old)) {
+            throw DbError(
+                DbErrorCode::IoError,
+                QStringLiteral("Datoteku %1 nije moguće ukloniti.").arg(name + kOldSuffix));
+        }
+    }
+    step(n);
+    removeDurably(programPath(kRecordName));
+}
+
+// Back to the old set: the new files that came in go, the old ones come back.
+void undoSwitch(const RestoreRecord& r) {
+    for (const QString& name : r.restore) {
+        const QString path = programPath(name);
+        if (exists(path + kNewSuffix))
+            removeDurably(path + kNewSuffix);
+        else if (exists(path) && (!r.existed.contains(name) || exists(path + kOldSuffix)))
+            removeDurably(path);
+    }
+    for (const QString& name : r.restore + r.remove) {
+        const QString path = programPath(name);
+        if (exists(path + kOldSuffix)) renameOrThrow(path + kOldSuffix, path);
+    }
+    removeDurably(programPath(kRecordName));
+}
+
+// Whether the switch had begun and every new file is still there (in place or staged).
+bool switchCanComplete(const RestoreRecord& r) {
+    bool began = false;
+    for (const QString& name : r.restore + r.remove)
+        began = began || exists(programPath(name) + kOldSuffix);
+    for (const QString& name : r.restore) {
+        const QString path = programPath(name);
+        if (exists(path + kNewSuffix)) continue;
+        if (!exists(path)) return false;
+        began = true;
+    }
+    return began;
+}
+
+// Files of restores a killed program left: temporary files of the record always (the record
+// itself is linked into place whole), and, when `staged` (no record exists), the staged copies
+// of a restore stopped before its record: never anything of the old set.
+void removeRestoreLeftovers(bool staged) {
+    const QDir program(context().programFolder);
+    for (const QString& name : program.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const bool copy =
+            staged && name.endsWith(kNewSuffix) && isDatabaseName(name.chopped(kNewSuffix.size()));
+        if (copy || name.startsWith(kRecordName + QStringLiteral(".nova-")))
+            removeDurably(program.filePath(name));
+    }
+}
+
+QString folderName(const QString& path) {
+    return QFileInfo(path).fileName();
 }
 
 }  // namespace
@@ -174,53 +798,65 @@ QString backupRoot() {
     return QDir(context().programFolder).filePath(kBackupFolder);
 }
 
-QString backUpDatabases() {
-    const std::vector<DatabaseFile> files = programDatabases();
-    if (files.empty())
-        throw DbError(DbErrorCode::FileNotFound,
-                      QStringLiteral("U mapi programa nema baza podataka za kopiranje."));
-    QDir root(backupRoot());
-    if (!root.exists() && !QDir().mkpath(root.path()))
-        throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
-                                                 .arg(QDir::toNativeSeparators(root.path())));
-    // A new folder of our own: nothing in it can be a file we did not make.
-    const QString stamp = QDateTime::currentDateTime().toString(kStampFormat);
-    QString folder;
-    for (int n = 1; n < 100 && folder.isEmpty(); ++n) {
-        const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
-        if (root.mkdir(name)) folder = root.filePath(name);
-    }
-    if (folder.isEmpty())
-        throw DbError(DbErrorCode::ReadOnly,
-                      QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
-                          .arg(QDir::toNativeSeparators(root.path())));
+QString backupMessage(const BackupReport& report) {
+    const bool whole = report.leftOut.isEmpty() && report.missing.isEmpty();
+    QString text = (whole ? QStringLiteral("Sigurnosna kopija svih baza spremljena je u mapu:\n")
+                          : QStringLiteral("Sigurnosna kopija spremljena je u mapu:\n")) +
+                   QDir::toNativeSeparators(report.folder);
+    const auto section = [&text](const QString& heading, const QStringList& lines) {
+        if (lines.isEmpty()) return;
+        text += QStringLiteral("\n\n") + heading;
+        for (const QString& line : lines.mid(0, 12))
+            text += QStringLiteral("\n  ") + line;
+        if (lines.size() > 12) text += QStringLiteral("\n  ... (ukupno %1)").arg(lines.size());
+    };
+    section(QStringLiteral("Ove baze NISU u kopiji jer nisu ispravne (provjerite ih gumbom "
+                           "\"Provjera baza\"):"),
+            report.leftOut);
+    section(QStringLiteral("Ove knjige NISU u kopiji jer im nedostaje datoteka:"), report.missing);
+    section(QStringLiteral("Ove knjige još nemaju podataka (nisu nijednom otvorene) pa nisu u "
+                           "kopiji:"),
+            report.noDataYet);
+    return text;
+}
+
+QString backUpDatabases(BackupReport* report) {
+    BackupReport own;
+    BackupReport& r = report ? *report : own;
+    r = {};
     try {
-        for (const DatabaseFile& f : files) {
-            Database from = Database::open(f.path());
-            Database to = Database::create(QDir(folder).filePath(f.fileName));
-            copyDatabase(from, to);
-        }
+        return makeBackup(r);
     } catch (const DbError& e) {
-        QDir(folder).removeRecursively();
         throw DbError(e.number(),
-                      QStringLiteral("Sigurnosna kopija nije napravljena.\n") + e.description());
+                      QStringLiteral("Sigurnosna kopija nije napravljena.\n") + causeOf(e));
     }
-    return folder;
 }
 
 std::vector<BackupInfo> listBackups() {
     std::vector<BackupInfo> list;
     const QDir root(backupRoot());
     for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (name.startsWith(QLatin1Char('.'))) continue;
         const QDateTime taken = QDateTime::fromString(name.left(kStampFormat.size()), kStampFormat);
         if (!taken.isValid()) continue;
         const QString path = root.filePath(name);
-        const QStringList files = databaseNames(path);
-        if (!files.contains(kMasterFileName)) continue;
-        list.push_back({path, taken, files});
+        if (QFileInfo(path).isSymLink()) continue;
+        const auto manifest = readManifest(path);
+        if (!manifest || !manifestMismatch(path, *manifest, false).isEmpty()) continue;
+        list.push_back({path, taken, manifest->files});
     }
     std::reverse(list.begin(), list.end());
     return list;
+}
+
+QString backupProblem(const QString& folder) {
+    if (QFileInfo(folder).isSymLink() || !QFileInfo(folder).isDir())
+        return QStringLiteral("mapa kopije ne postoji");
+    const auto manifest = readManifest(folder);
+    if (!manifest)
+        return QStringLiteral("u mapi nema ispravnog popisa sadržaja %1 (kopija nije dovršena)")
+            .arg(kManifestName);
+    return manifestMismatch(folder, *manifest, true);
 }
 
 QString checkDatabases(bool* allOk) {
@@ -258,6 +894,7 @@ QString checkDatabases(bool* allOk) {
 QString compactDatabases() {
     QString report = reportHeading(QStringLiteral("SAŽIMANJE BAZA PODATAKA"));
     qint64 before = 0, after = 0;
+    int failed = 0;
     for (const DatabaseFile& f : programDatabases()) {
         const qint64 was = QFileInfo(f.path()).size();
         QString state;
@@ -270,60 +907,180 @@ QString compactDatabases() {
             after += now;
             state = sizeText(was) + QStringLiteral(" -> ") + sizeText(now);
         } catch (const DbError& e) {
-            state = QStringLiteral("nije sažeta: ") + e.description();
+            ++failed;
+            state = QStringLiteral("nije sažeta, podaci su nepromijenjeni: ") + causeOf(e);
         }
         report += reportLine(f.fileName, f.label, state);
     }
     report += QStringLiteral("\r\nUkupno: %1 -> %2.\r\n").arg(sizeText(before), sizeText(after));
+    if (failed > 0)
+        report += QStringLiteral(
+            "Baze koje nisu sažete nisu promijenjene: podaci u njima su "
+            "isti kao prije sažimanja.\r\n");
     return report;
 }
 
 QString restoreBackup(const QString& backupFolder) {
-    const QStringList names = databaseNames(backupFolder);
-    if (!names.contains(kMasterFileName))
-        throw DbError(DbErrorCode::FileNotFound,
-                      QStringLiteral("Mapa %1 nije sigurnosna kopija ovog programa (nema popisa "
-                                     "tvrtki %2).")
-                          .arg(QDir::toNativeSeparators(backupFolder), kMasterFileName));
-    // The whole copy is checked before anything of the program folder changes.
-    for (const QString& name : names) {
-        Database db = Database::open(QDir(backupFolder).filePath(name));
-        if (!isWhole(integrityMessages(db)))
-            throw DbError(
-                DbErrorCode::Corrupt,
-                QStringLiteral("Baza %1 u kopiji je oštećena; kopija nije vraćena.").arg(name));
+    const QString folder = QFileInfo(backupFolder).absoluteFilePath();
+    const auto refused = [&](int code, const QString& why) {
+        return DbError(code, QStringLiteral("Kopija %1 nije vraćena: %2.\nBaze programa nisu "
+                                            "mijenjane.")
+                                 .arg(QDir::toNativeSeparators(folder), why));
+    };
+    if (!isInsideFolder(backupRoot(), folder) ||
+        QFileInfo(folder).canonicalFilePath() == QFileInfo(backupRoot()).canonicalFilePath())
+        throw refused(DbErrorCode::FileNotFound,
+                      QStringLiteral("mapa nije sigurnosna kopija ovog programa"));
+    if (!readManifest(folder))
+        throw refused(DbErrorCode::FileNotFound,
+                      QStringLiteral("mapa nije sigurnosna kopija ovog programa (nema ispravnog "
+                                     "popisa sadržaja %1)")
+                          .arg(kManifestName));
+    const Manifest manifest = *readManifest(folder);
+    if (const QString problem = manifestMismatch(folder, manifest, true); !problem.isEmpty())
+        throw refused(DbErrorCode::Corrupt, problem);
+    if (exists(programPath(kRecordName)))
+        throw refused(DbErrorCode::Generic,
+                      QStringLiteral("prethodno vraćanje kopije nije završeno; zatvorite i ponovno "
+                                     "pokrenite program"));
+    const QStringList current = databaseNames(context().programFolder);
+    for (const QString& name : current + manifest.files)
+        if (mayBeHotJournal(programPath(name + QStringLiteral("-journal"))) ||
+            QFileInfo(programPath(name + QStringLiteral("-wal"))).size() > 0)
+            throw refused(DbErrorCode::Locked,
+                          QStringLiteral("uz bazu %1 je dnevnik nedovršene promjene; zatvorite "
+                                         "i ponovno pokrenite program")
+                              .arg(name));
+    removeRestoreLeftovers(true);
+
+    // What is there now is kept first, as a copy of its own.
+    BackupReport savedReport;
+    QString saved;
+    try {
+        saved = makeBackup(savedReport);
+    } catch (const DbError& e) {
+        throw refused(e.number(),
+                      QStringLiteral("sadašnje baze nije bilo moguće najprije spremiti u novu "
+                                     "sigurnosnu kopiju (%1)")
+                          .arg(clauseOf(e)));
     }
 
-    const QString saved = backUpDatabases();
-    const QDir program(context().programFolder);
+    RestoreRecord r;
+    r.restore = manifest.files;
+    for (const QString& name : current) {
+        (manifest.files.contains(name) ? r.existed : r.remove) << name;
+        if (std::any_of(savedReport.leftOut.begin(), savedReport.leftOut.end(),
+                        [&](const QString& line) { return line.startsWith(name); }))
+            r.keep << name;
+    }
+    r.stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+    r.backup = folderName(folder);
+    r.saved = folderName(saved);
+    const QString savedNote = QStringLiteral(
+                                  "\nBaze kakve su bile prije vraćanja spremljene su u "
+                                  "mapu %1.")
+                                  .arg(QDir::toNativeSeparators(saved));
+
+    // The new set beside the old under temporary names, then the record of the switch.
     try {
-        // The books first and the register last, so the register never names a book whose
-        // file is not yet back.
-        QStringList order = names.mid(1);
-        order << kMasterFileName;
-        for (const QString& name : order) {
-            Database from = Database::open(QDir(backupFolder).filePath(name));
-            const QString target = program.filePath(name);
-            Database to =
-                QFileInfo::exists(target) ? Database::open(target) : Database::create(target);
-            copyDatabase(from, to);
+        for (const QString& name : r.restore) {
+            if (!copyFileExactly(QDir(folder).filePath(name), programPath(name + kNewSuffix),
+                                 manifest.sums.value(name)))
+                throw DbError(DbErrorCode::Corrupt,
+                              QStringLiteral("datoteka %1 kopije se promijenila tijekom "
+                                             "vraćanja")
+                                  .arg(name));
+            syncFile(programPath(name + kNewSuffix));
         }
-        // A book the copy does not know would otherwise be taken for a new book of the same
-        // number; its contents are in the copy made above.
-        for (const QString& name : databaseNames(program.path())) {
-            if (names.contains(name)) continue;
-            QFile::remove(program.filePath(name + QStringLiteral("-journal")));
-            if (!QFile::remove(program.filePath(name)))
-                throw DbError(DbErrorCode::ReadOnly,
-                              QStringLiteral("Datoteku %1 nije moguće ukloniti.").arg(name));
-        }
+        syncFolder(context().programFolder);
+        if (!writeNewFileDurably(programPath(kRecordName), recordJson(r)))
+            throw DbError(
+                DbErrorCode::IoError,
+                QStringLiteral("zapis o vraćanju %1 nije moguće napraviti").arg(kRecordName));
     } catch (const DbError& e) {
-        throw DbError(e.number(),
-                      QStringLiteral("Vraćanje kopije nije dovršeno.\n%1\nBaze kakve su bile "
-                                     "prije vraćanja spremljene su u mapu %2.")
-                          .arg(e.description(), QDir::toNativeSeparators(saved)));
+        removeRestoreLeftovers(true);
+        throw DbError(e.number(), QStringLiteral("Kopija nije vraćena: %1.\nBaze programa nisu "
+                                                 "mijenjane.")
+                                          .arg(clauseOf(e)) +
+                                      savedNote);
+    }
+
+    int n = 0;
+    try {
+        completeSwitch(r, n);
+    } catch (const StopForTest&) {
+        throw DbError(DbErrorCode::Generic, QStringLiteral("Vraćanje zaustavljeno (test)."));
+    } catch (const DbError& e) {
+        // Back to the old set now if possible; otherwise the next start settles it.
+        try {
+            undoSwitch(r);
+        } catch (const DbError&) {
+            throw DbError(e.number(),
+                          QStringLiteral("Vraćanje kopije nije dovršeno: %1\nZatvorite program; "
+                                         "pri sljedećem pokretanju vraćanje će biti dovršeno ili "
+                                         "poništeno.")
+                                  .arg(causeOf(e)) +
+                              savedNote);
+        }
+        throw DbError(e.number(), QStringLiteral("Kopija nije vraćena: %1\nBaze programa su kakve "
+                                                 "su bile prije vraćanja.")
+                                          .arg(causeOf(e)) +
+                                      savedNote);
     }
     return saved;
 }
+
+QString finishInterruptedRestore() {
+    // At start nothing stops half way on purpose.
+    const auto hook = testing::restoreStepHook;
+    testing::restoreStepHook = nullptr;
+    const auto rehook = qScopeGuard([hook] { testing::restoreStepHook = hook; });
+    try {
+        if (QFileInfo(backupRoot()).isDir()) removeStaleStaging();
+        const QString recordPath = programPath(kRecordName);
+        removeRestoreLeftovers(!exists(recordPath));
+        if (!exists(recordPath)) return {};
+        const auto json = readJson(recordPath);
+        const auto record = json ? readRecord(*json) : std::nullopt;
+        if (!record)
+            return QStringLiteral(
+                       "U mapi programa je zapis o vraćanju sigurnosne kopije (%1) koji "
+                       "nije ispravan. Baze nisu mijenjane; provjerite ih gumbom "
+                       "\"Provjera baza\" u alatima.")
+                .arg(kRecordName);
+        const RestoreRecord& r = *record;
+        const QString saved = QStringLiteral(
+                                  "Baze kakve su bile prije vraćanja spremljene su u "
+                                  "sigurnosnu kopiju %1.")
+                                  .arg(r.saved);
+        if (switchCanComplete(r)) {
+            int n = 0;
+            completeSwitch(r, n);
+            return QStringLiteral(
+                       "Vraćanje sigurnosne kopije od %1 prekinuto je (program je bio "
+                       "zaustavljen usred zamjene baza).\nVraćanje je sada dovršeno: "
+                       "popis tvrtki i sve knjige su onakvi kakvi su u kopiji.\n")
+                       .arg(r.backup) +
+                   saved;
+        }
+        undoSwitch(r);
+        return QStringLiteral(
+                   "Vraćanje sigurnosne kopije od %1 prekinuto je (program je bio "
+                   "zaustavljen prije zamjene baza).\nVraćanje je poništeno: popis "
+                   "tvrtki i sve knjige su kakvi su bili prije vraćanja.\n")
+                   .arg(r.backup) +
+               saved;
+    } catch (const DbError& e) {
+        return QStringLiteral(
+                   "Vraćanje sigurnosne kopije prekinuto je, a sada ga nije moguće ni "
+                   "dovršiti ni poništiti: %1\nNe mijenjajte datoteke u mapi programa "
+                   "i pokrenite program ponovno.")
+            .arg(causeOf(e));
+    }
+}
+
+namespace testing {
+bool (*restoreStepHook)(int step) = nullptr;
+}  // namespace testing
 
 }  // namespace kl

@@ -37,16 +37,39 @@ void settleInterruptedWrites();
 // The folder of the back-up copies.
 QString backupRoot();
 
-// Copies every database into a new dated folder; returns that folder's path.
-QString backUpDatabases();
+// What a back-up could not take, for the clerk.
+struct BackupReport {
+    QString folder;         // the new copy
+    QStringList leftOut;    // "Skladiste9.mdb (Alfa - Glavno): <why>", bad files left out
+    QStringList noDataYet;  // "Alfa - Novo": registered books never entered (no file yet)
+    QStringList missing;    // registered books whose file the program made and that is gone
+};
+// The message for the clerk after a back-up: where it is and what it does not hold.
+QString backupMessage(const BackupReport& report);
+
+// Copies every database into a new dated folder; returns that folder's path. The copy is made
+// whole in a hidden staging folder (each file with the online back-up, synced, then checked:
+// our stamp, the schema version, the expected tables, integrity), described by a manifest
+// written last (kopija.json: names, sizes and SHA-256 of the files, the register's books), and
+// only then renamed into place. A bad book file is left out and named in `report`; a bad
+// register refuses the whole back-up. Staging folders left by a killed program are removed.
+QString backUpDatabases(BackupReport* report = nullptr);
 
 struct BackupInfo {
     QString path;
     QDateTime taken;
     QStringList files;
 };
-// The back-up copies found in the back-up folder, the newest first.
+// The complete back-up copies of the back-up folder, the newest first: a folder is listed only
+// when its manifest is valid and names exactly its files, each of its recorded size (the
+// checksums are compared when a copy is restored, see backupProblem).
 std::vector<BackupInfo> listBackups();
+
+// Empty when the copy in `folder` is whole: a valid manifest naming exactly the files of the
+// folder (no journal, nothing else), each of its recorded size and checksum and, opened only
+// read-only and immutable, a database of ours that passes the integrity check, with a register
+// whose books have valid file names. Otherwise why it is not, in Croatian.
+QString backupProblem(const QString& folder);
 
 // Checks every database with SQLite's integrity check; returns the report text (CR LF lines)
 // and sets `allOk` when every database passed.
@@ -55,11 +78,27 @@ QString checkDatabases(bool* allOk = nullptr);
 // Rebuilds every database into the least space it needs; returns the report text.
 QString compactDatabases();
 
-// Puts the back-up copy in `backupFolder` in place of the program folder's databases. The copy
-// is checked first (every file ours and whole) and nothing changes when it is not; then the
-// current databases are backed up themselves (the returned path), each database of the copy is
-// written over its current file in one transaction, and book files the copy does not have are
-// removed (they are in the copy just made).
+// Puts the back-up copy in `backupFolder` in place of the program folder's databases, all or
+// nothing. The copy is checked first (backupProblem) and nothing changes when it is not whole;
+// then the current databases are backed up themselves (the returned path), the copy's files are
+// staged beside them under temporary names, a restore record is written (vracanje-kopije.json),
+// and the switch is made by renames: the old files (and book files the copy does not have) are
+// moved aside, the new ones moved in, the ones moved aside removed, the record removed last. A
+// kill at any moment leaves a state finishInterruptedRestore completes or undoes.
 QString restoreBackup(const QString& backupFolder);
+
+// Run at start, before anything opens a database: finishes a restore a killed program left
+// half done (the record names what it was doing: the switch is completed when every new file is
+// there and it had begun, otherwise undone, so the folder holds the whole old or the whole new
+// set) and removes staging files of unfinished back-ups and restores. Returns the message for
+// the clerk, empty when nothing was pending. Nothing in the record is trusted: every name must
+// be one of the database names of the program folder.
+QString finishInterruptedRestore();
+
+namespace testing {
+// Called before each rename or removal of a restore's switch with its number (0, 1, ...); when
+// it returns true the restore stops there as a killed program would (DbError, nothing undone).
+extern bool (*restoreStepHook)(int step);
+}  // namespace testing
 
 }  // namespace kl

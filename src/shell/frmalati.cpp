@@ -98,11 +98,11 @@ void frmAlati::loadBackups() {
 }
 
 void frmAlati::backUp() {
-    QString folder;
+    BackupReport report;
     {
         BusyCursor busy;
         try {
-            folder = backUpDatabases();
+            backUpDatabases(&report);
         } catch (const DbError& e) {
             MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
                      QStringLiteral("Sigurnosna kopija"));
@@ -111,9 +111,10 @@ void frmAlati::backUp() {
     }
     loadBackups();
     if (lstkopije_->count() > 0) lstkopije_->setCurrentRow(0);
-    MsgBoxHr(QStringLiteral("Sigurnosna kopija svih baza spremljena je u mapu:\n") +
-                 QDir::toNativeSeparators(folder),
-             MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Sigurnosna kopija"));
+    const bool whole = report.leftOut.isEmpty() && report.missing.isEmpty();
+    MsgBoxHr(backupMessage(report),
+             MsgStyle::OkOnly | (whole ? MsgStyle::Information : MsgStyle::Exclamation),
+             QStringLiteral("Sigurnosna kopija"));
 }
 
 void frmAlati::check() {

@@ -1,7 +1,9 @@
 // Crash test of the books: a child process does what a clerk does (receipts, issues, entry lists,
-// products, work orders) through the program's own functions and is killed with SIGKILL at a
-// random moment; after every kill the parent opens every book and checks that each user action
-// is either stored whole or not at all.
+// products, work orders; back-ups, restores of a listed back-up, compaction) through the
+// program's own functions and is killed with SIGKILL at a random moment; after every kill and the
+// settling the program does at start, the parent opens every book and checks that each user
+// action is either stored whole or not at all, that every listed back-up is complete (and, on a
+// sample, restores to exactly its content), and that no staged or temporary file is left.
 //
 //   crashtest [--kills N] [--seed S]        the parent (the CTest run)
 //   crashtest --child <folder> <seed>       the child, started by the parent
@@ -31,6 +33,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -78,6 +81,11 @@ class Clerk {
 
     [[noreturn]] void work() {
         for (;;) {
+            // The tools of the register, now and then.
+            if (pick(100) < 4) {
+                useTools();
+                continue;
+            }
             const int action = pick(100);
             if (action < 35)
                 postReceipt(book());
@@ -269,6 +277,25 @@ class Clerk {
         o.costs = {materialCost(m->lines), figure(between(0, 50000)), zero, zero, zero, zero};
         if (issueWorkOrder(books_.productionPath, o, m->lines).refusal.refused())
             throw DbError(0, QStringLiteral("work order refused"));
+    }
+
+    // ---- The tools: back-up, restore of a listed back-up, compaction ----
+    void useTools() {
+        const int tool = pick(10);
+        if (tool < 5)
+            backUpDatabases();
+        else if (tool < 8)
+            restoreListedBackup();
+        else
+            compactDatabases();
+    }
+
+    void restoreListedBackup() {
+        const std::vector<BackupInfo> list = listBackups();
+        if (list.empty())
+            backUpDatabases();
+        else
+            restoreBackup(list[size_t(pick(int(list.size())))].path);
     }
 
     std::mt19937_64 rng_;
@@ -553,6 +580,99 @@ class Checker {
     std::map<QString, std::map<int, int>> productionNotes_;  // book name -> number -> lines
 };
 
+// ---- The back-ups and restores -----------------------------------------------------------------
+
+// Every row of every table of a database file read only (sealed, so nothing is rolled back), in
+// table and rowid order.
+std::map<QString, Rows> tableRows(const QString& path) {
+    std::map<QString, Rows> tables;
+    sqlite3* db = nullptr;
+    const QByteArray uri =
+        QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toUtf8() + "?mode=ro&immutable=1";
+    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        throw DbError(0, QStringLiteral("cannot open ") + path);
+    }
+    try {
+        for (const QStringList& t :
+             query(db, "select name from sqlite_master where type='table' order by name"))
+            tables[t[0]] = query(db, QStringLiteral("select * from \"%1\" order by rowid")
+                                         .arg(t[0])
+                                         .toUtf8()
+                                         .constData());
+    } catch (...) {
+        sqlite3_close(db);
+        throw;
+    }
+    sqlite3_close(db);
+    return tables;
+}
+
+// What must hold of the back-ups and restores after a kill and the settling at start.
+class BackupChecker {
+  public:
+    QStringList run(bool sampleRestore, std::mt19937_64& rng) {
+        QStringList failures;
+        const QDir program(context().programFolder);
+        for (const QString& name : program.entryList(QDir::Files | QDir::Hidden)) {
+            if (name.contains(QLatin1String(".vracanje-")) ||
+                name.startsWith(QLatin1String("vracanje-kopije")) ||
+                name.contains(QLatin1String(".neispravna-")))
+                failures << QStringLiteral("left in the program folder: ") + name;
+        }
+        const QDir root(backupRoot());
+        for (const QString& name : root.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+            if (name.startsWith(QLatin1Char('.')))
+                failures << QStringLiteral("staging folder left: ") + name;
+        // Every registered book has its file (each had data from the start).
+        {
+            Database master = Database::open(context().masterPath());
+            for (Recordset rs = master.openRecordset(
+                     QStringLiteral("select id, vrstaknjige from otvoreneknjige"));
+                 !rs.eof(); rs.moveNext()) {
+                const QString file = bookFileName(rs.text(QStringLiteral("vrstaknjige")).trimmed(),
+                                                  rs.text(QStringLiteral("id")));
+                if (!QFileInfo::exists(context().bookPath(file)))
+                    failures << QStringLiteral("registered book without its file: ") + file;
+            }
+        }
+        // A listed back-up is whole; each is read through once, as it never changes afterwards.
+        const std::vector<BackupInfo> list = listBackups();
+        for (const BackupInfo& b : list) {
+            if (verified_.count(b.path)) continue;
+            if (const QString problem = backupProblem(b.path); !problem.isEmpty())
+                failures << QStringLiteral("listed back-up %1 is not whole: %2")
+                                .arg(QFileInfo(b.path).fileName(), problem);
+            verified_.insert(b.path);
+        }
+        if (sampleRestore && !list.empty() && failures.isEmpty()) {
+            const BackupInfo& b =
+                list[std::uniform_int_distribution<size_t>(0, list.size() - 1)(rng)];
+            restoreBackup(b.path);
+            ++sampled_;
+            const QStringList now = QDir(program).entryList({QStringLiteral("*.mdb")}, QDir::Files);
+            QStringList copied = b.files;
+            std::sort(copied.begin(), copied.end());
+            if (now != copied)
+                failures << QStringLiteral("restored %1: files %2, the copy has %3")
+                                .arg(QFileInfo(b.path).fileName(), now.join(u' '),
+                                     copied.join(u' '));
+            for (const QString& name : b.files)
+                if (tableRows(program.filePath(name)) != tableRows(QDir(b.path).filePath(name)))
+                    failures << QStringLiteral("restored %1: %2 differs from the copy")
+                                    .arg(QFileInfo(b.path).fileName(), name);
+        }
+        return failures;
+    }
+    int sampled() const { return sampled_; }
+    int listed() const { return int(verified_.size()); }
+
+  private:
+    std::set<QString> verified_;
+    int sampled_ = 0;
+};
+
 // ---- The parent --------------------------------------------------------------------------------
 
 // The company "Lumen" with three warehouse books, each with raw materials in stock, suppliers,
@@ -652,6 +772,10 @@ int runParent(int kills, quint64 seed) {
     QElapsedTimer timer;
     timer.start();
     int interrupted = 0;
+    int restoresCompleted = 0, restoresUndone = 0;
+    int mostDocuments = start.documents, mostWorkOrders = start.workOrders,
+        mostListEntries = start.listEntries;
+    BackupChecker backups;
     for (int round = 1; round <= kills; ++round) {
         const quint64 childSeed = rng();
         const int delay = std::uniform_int_distribution<int>(5, 300)(rng);
@@ -677,12 +801,22 @@ int runParent(int kills, quint64 seed) {
         child.kill();
         child.waitForFinished();
         if (filesLike(dir.path(), QStringLiteral("*-journal")) > 0) ++interrupted;
-        // What the program does at its next start.
+        // What the program does at its next start, in its order.
+        const QString restore = finishInterruptedRestore();
+        if (restore.contains(QLatin1String("dovršeno")))
+            ++restoresCompleted;
+        else if (restore.contains(QLatin1String("poništeno")))
+            ++restoresUndone;
         settleInterruptedWrites();
 
         QStringList failures;
+        if (!restore.isEmpty() && !restore.contains(QLatin1String("dovršeno")) &&
+            !restore.contains(QLatin1String("poništeno")))
+            failures << QStringLiteral("restore not settled: ") + restore;
         try {
-            failures = Checker(books, now).run();
+            failures += Checker(books, now).run();
+            failures += backups.run(round % 10 == 0, rng);
+            if (round % 10 == 0 && failures.isEmpty()) failures += Checker(books, now).run();
         } catch (const DbError& e) {
             failures.append(
                 QStringLiteral("database error %1: %2").arg(e.number()).arg(e.description()));
@@ -698,6 +832,9 @@ int runParent(int kills, quint64 seed) {
             say(QStringLiteral("books kept in ") + dir.path());
             return 1;
         }
+        mostDocuments = std::max(mostDocuments, now.documents);
+        mostWorkOrders = std::max(mostWorkOrders, now.workOrders);
+        mostListEntries = std::max(mostListEntries, now.listEntries);
         if (round % 50 == 0)
             say(QStringLiteral("  %1 kills, %2 documents, %3 work orders, %4 s")
                     .arg(round)
@@ -706,16 +843,17 @@ int runParent(int kills, quint64 seed) {
                     .arg(timer.elapsed() / 1000));
     }
 
-    if (kills >= 10 && (now.documents <= start.documents || now.workOrders <= start.workOrders ||
-                        now.listEntries <= start.listEntries)) {
+    // A restore may take the books back to an earlier copy: progress is the most ever seen.
+    if (kills >= 10 && (mostDocuments <= start.documents || mostWorkOrders <= start.workOrders ||
+                        mostListEntries <= start.listEntries)) {
         say(QStringLiteral("the child made no progress: documents %1 -> %2, work orders %3 -> %4, "
                            "list entries %5 -> %6")
                 .arg(start.documents)
-                .arg(now.documents)
+                .arg(mostDocuments)
                 .arg(start.workOrders)
-                .arg(now.workOrders)
+                .arg(mostWorkOrders)
                 .arg(start.listEntries)
-                .arg(now.listEntries));
+                .arg(mostListEntries));
         return 1;
     }
     // A work order killed before any book's journal named its shared journal leaves that file
@@ -724,6 +862,12 @@ int runParent(int kills, quint64 seed) {
         say(QStringLiteral("shared journals left in the folder: %1").arg(left));
         return 1;
     }
+    say(QStringLiteral("back-ups listed and checked: %1, restores settled at start: %2 completed, "
+                       "%3 undone, sample restores compared: %4")
+            .arg(backups.listed())
+            .arg(restoresCompleted)
+            .arg(restoresUndone)
+            .arg(backups.sampled()));
     say(QStringLiteral("kills: %1 (%2 inside a transaction), documents: %3, work orders: %4, "
                        "list entries: %5, products: %6, %7 s, all invariants held")
             .arg(kills)

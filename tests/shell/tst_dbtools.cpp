@@ -19,9 +19,12 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace kl;
 using namespace kl::test;
@@ -77,6 +80,22 @@ void damage(const QString& path) {
     const qint64 page = f.size() > 8192 ? 4096 : f.size() / 2;
     f.seek(page + 8);
     f.write(QByteArray(64, '\xA5'));
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The permission bits of a file or folder (0600, 0700).
+int mode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+bool appendFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::Append) && f.write(bytes) == bytes.size();
 }
 
 // Adds `n` customers in one statement (a book of some pages, quickly).
@@ -161,33 +180,145 @@ class TstDbTools : public WindowTest {
         QCOMPARE(dump(pogon_), dump(QDir(copy).filePath("Proizvodnja2.mdb")));
     }
 
-    // A copy that is not whole, or not ours, is refused before anything changes.
-    void damagedCopyIsRefused_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("remove");
+    // A copy that is not whole, half made, or holds anything but its own files is refused
+    // before anything changes; only a complete one is listed. A crafted journal in the copy
+    // naming a super-journal elsewhere never makes SQLite touch that file.
+    void incompleteCopyIsRefused_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("listed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("damaged book") << "Skladiste1.mdb" << false << "Skladiste1.mdb";
-        QTest::newRow("no register") << "tvrtke.mdb" << true << "nije sigurnosna kopija";
+        dataRow("damaged page", QString("damage"), true, QString("Skladiste1.mdb"));
+        dataRow("no manifest", QString("manifest"), false, QString("popisa sadržaja"));
+        dataRow("file missing", QString("remove"), false,
+                QString("nedostaje datoteka Proizvodnja2"));
+        dataRow("size differs", QString("append"), false,
+                QString("Skladiste1.mdb u kopiji nije cijela"));
+        dataRow("crafted journal", QString("journal"), false, QString("dnevnik"));
+        dataRow("foreign file", QString("foreign"), false, QString("ne pripada kopiji"));
     }
-    void damagedCopyIsRefused() {
-        QFETCH(QString, file);
-        QFETCH(bool, remove);
+    void incompleteCopyIsRefused() {
+        QFETCH(QString, change);
+        QFETCH(bool, listed);
         QFETCH(QString, message);
         addCustomers(glavno_, 500);
         const QString copy = backUpDatabases();
-        if (remove)
-            QVERIFY(QFile::remove(QDir(copy).filePath(file)));
-        else
-            damage(QDir(copy).filePath(file));
+        const QDir c(copy);
+        QTemporaryDir watched;
+        const QString victim = watched.filePath("drugo.txt");
+        QVERIFY(writeFile(victim, "ne dirati"));
+        if (change == "damage") damage(c.filePath("Skladiste1.mdb"));
+        if (change == "manifest") QVERIFY(QFile::remove(c.filePath("kopija.json")));
+        if (change == "remove") QVERIFY(QFile::remove(c.filePath("Proizvodnja2.mdb")));
+        if (change == "append") QVERIFY(appendFile(c.filePath("Skladiste1.mdb"), "x"));
+        if (change == "foreign") QVERIFY(writeFile(c.filePath("citaj.txt"), "x"));
+        if (change == "journal") {
+            // A garbage header (hot) and a trailer naming the watched file as its super-journal.
+            QByteArray j(1024, '\xA5');
+            const QByteArray name = QFile::encodeName(victim);
+            quint32 sum = 0;
+            for (char ch : name)
+                sum += quint32(uchar(ch));
+            const auto be32 = [](quint32 v) {
+                QByteArray b(4, '\0');
+                qToBigEndian(v, b.data());
+                return b;
+            };
+            j += be32(1) + name + be32(quint32(name.size())) + be32(sum) +
+                 QByteArray("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+            QVERIFY(writeFile(c.filePath("Skladiste1.mdb-journal"), j));
+        }
         const QMap<QString, QString> before = dumpAll();
         try {
             restoreBackup(copy);
             QFAIL("restored");
         } catch (const DbError& e) {
             QVERIFY2(e.description().contains(message), qPrintable(e.description()));
+            QVERIFY(e.description().contains("Baze programa nisu mijenjane."));
         }
         QCOMPARE(dumpAll(), before);
-        QCOMPARE(listBackups().size(), size_t(remove ? 0 : 1));
+        QVERIFY(QFileInfo::exists(victim));
+        QCOMPARE(listBackups().size(), size_t(listed ? 1 : 0));
+    }
+
+    // A back-up stopped half way is never listed and goes at the next back-up; a bad book file
+    // is left out and named, the others are backed up; a book never entered is named as having
+    // no data yet. Everything of a copy is its owner's only.
+    void backupLeavesOutBadFiles_data() {
+        QTest::addColumn<QString>("bad");
+        dataRow("zero length", QString("empty"));
+        dataRow("damaged", QString("damaged"));
+        dataRow("not ours", QString("foreign"));
+    }
+    void backupLeavesOutBadFiles() {
+        QFETCH(QString, bad);
+        addCustomers(glavno_, 500);
+        insertBook(QString::number(int(context().currentCompanyId)), "Novo", kWarehouseKind, "-");
+        const QString root = backupRoot();
+        QVERIFY(QDir().mkpath(root + "/.u-izradi-99"));
+        QVERIFY(
+            QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(writeFile(root + "/.u-izradi-99/tvrtke.mdb", ""));
+        QVERIFY(listBackups().empty());
+        const QString file = bad == "damaged" ? glavno_ : context().bookPath("\\Skladiste9.mdb");
+        if (bad == "damaged") damage(glavno_);
+        if (bad != "damaged")
+            QVERIFY(writeFile(file, bad == "empty" ? QByteArray() : QByteArray("nije baza")));
+
+        BackupReport report;
+        const QString copy = backUpDatabases(&report);
+        QCOMPARE(report.leftOut.size(), 1);
+        QVERIFY(report.leftOut[0].startsWith(QFileInfo(file).fileName()));
+        QCOMPARE(report.noDataYet, QStringList{"Alfa - Novo"});
+        QVERIFY(backupMessage(report).contains(QFileInfo(file).fileName()));
+        QVERIFY(backupMessage(report).contains("Alfa - Novo"));
+        QStringList expected = {"Proizvodnja2.mdb", "kopija.json", "tvrtke.mdb"};
+        if (bad != "damaged") expected << "Skladiste1.mdb";
+        QStringList inCopy = QDir(copy).entryList(QDir::Files);
+        inCopy.sort();
+        expected.sort();
+        QCOMPARE(inCopy, expected);
+        QCOMPARE(backupProblem(copy), QString());
+        QCOMPARE(QDir(root).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(copy).fileName()});
+        for (const QString& dir : {root, copy})
+            QCOMPARE(mode(dir), 0700);
+        for (const QString& name : expected)
+            QCOMPARE(mode(QDir(copy).filePath(name)), 0600);
+    }
+
+    // A restore stopped at any step of its switch (as by a kill) is completed or undone at the
+    // next start: the folder then holds exactly the copy's data or exactly the data before.
+    void restoreInterruptedAtEachStep_data() {
+        QTest::addColumn<int>("stopAt");
+        for (int k = 0; k <= 12; ++k)
+            QTest::newRow(qPrintable(QString::number(k))) << k;
+    }
+    void restoreInterruptedAtEachStep() {
+        QFETCH(int, stopAt);
+        const QString copy = backUpDatabases();
+        const QMap<QString, QString> inCopy = dumpAll();
+        postReceipt(glavno_, article_, QStringLiteral("5"), QStringLiteral("3"));
+        addBook(addCompany("Beta"), "Novo", kWarehouseKind);
+        const QMap<QString, QString> now = dumpAll();
+        static int stop;
+        stop = stopAt;
+        testing::restoreStepHook = [](int step) { return step == stop; };
+        bool stopped = false;
+        try {
+            restoreBackup(copy);
+        } catch (const DbError&) {
+            stopped = true;
+        }
+        testing::restoreStepHook = nullptr;
+        const QString message = finishInterruptedRestore();
+        QCOMPARE(message.isEmpty(), !stopped);
+        if (stopped) QVERIFY(message.startsWith("Vraćanje sigurnosne kopije od"));
+        QCOMPARE(dumpAll(), message.contains("poništeno") ? now : inCopy);
+        // Nothing of the switch is left, and what came back is the owner's only.
+        QCOMPARE(QDir(context().programFolder).entryList(QDir::Files | QDir::Hidden),
+                 QDir(context().programFolder).entryList({"*.mdb"}, QDir::Files | QDir::Hidden));
+        if (!message.contains("poništeno")) QCOMPARE(mode(glavno_), 0600);
+        QCOMPARE(finishInterruptedRestore(), QString());
     }
 
     // The check names every database and finds the damaged one; compacting keeps every row.
@@ -208,6 +339,16 @@ class TstDbTools : public WindowTest {
         QCOMPARE(dumpAll(), before);
         QVERIFY(report.contains("Skladiste1.mdb"));
         QVERIFY(!report.contains("nije sažeta"));
+
+        // A book another connection is writing is not compacted, and the report says its data
+        // are unchanged (nothing was "not saved").
+        sqlite3* writer = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(glavno_).constData(), &writer), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        report = compactDatabases();
+        sqlite3_close(writer);
+        QVERIFY2(report.contains("nije sažeta, podaci su nepromijenjeni"), qPrintable(report));
+        QVERIFY(!report.contains("nije spremljena"));
 
         damage(glavno_);
         report = checkDatabases(&ok);
