@@ -4,6 +4,7 @@
 #include "data/appcontext.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "shell/books.h"
 #include "shell/dbtools.h"
 #include "shell/frmabout.h"
 #include "shell/instancelock.h"
@@ -99,6 +100,9 @@ int main(int argc, char** argv) {
         kl::MsgBoxHr(restored, kl::MsgStyle::OkOnly | kl::MsgStyle::Exclamation,
                      QStringLiteral("Vraćanje sigurnosne kopije"));
     kl::settleInterruptedWrites();
+    // Then a deletion or a book creation a kill stopped half-way is finished or undone.
+    if (const QStringList notes = kl::finishInterruptedRemovals(); !notes.isEmpty())
+        kl::MsgBoxHr(notes.join(QStringLiteral("\n\n")), kl::MsgStyle::Exclamation);
 
     // The register of companies must be usable before anything else is shown.
     try {

@@ -1,8 +1,11 @@
 #include "data/appcontext.h"
 
 #include "data/convert.h"
+#include "data/dberror.h"
+#include "data/fileops.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace kl {
 
@@ -21,6 +24,17 @@ QString AppContext::bookPath(const QString& bookFile) const {
     return QDir(programFolder).filePath(name);
 }
 
+QString AppContext::checkedBookPath(const QString& bookFile) const {
+    const QString path = bookPath(bookFile);
+    if (!isInsideFolder(programFolder, path))
+        throw DbError(DbErrorCode::CannotOpen,
+                      QStringLiteral("Datoteka knjige %1 nije obična datoteka u mapi programa "
+                                     "(simbolička veza ili put izvan mape). Program je ne "
+                                     "otvara, ne mijenja i ne briše.")
+                          .arg(QDir::toNativeSeparators(path)));
+    return path;
+}
+
 void AppContext::reset() {
     const QString folder = programFolder;
     *this = AppContext{};
@@ -34,6 +48,31 @@ AppContext& context() {
 
 QString bookFileName(const QString& kind, const QString& id) {
     return QStringLiteral("\\") + kind + id + QStringLiteral(".mdb");
+}
+
+bool isBookRow(const QString& kind, const QString& id) {
+    static const QRegularExpression number(QStringLiteral("^[1-9][0-9]{0,14}$"));
+    return (kind == kWarehouseKind || kind == kProductionKind) && number.match(id).hasMatch();
+}
+
+namespace {
+
+// A few characters of a stored text, enough to recognise it in a message.
+QString excerpt(const QString& text) {
+    constexpr int kShown = 20;
+    return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("...");
+}
+
+}  // namespace
+
+QString checkedBookFileName(const QString& kind, const QString& id) {
+    if (!isBookRow(kind, id))
+        throw DbError(DbErrorCode::Corrupt,
+                      QStringLiteral("Knjiga u popisu tvrtki nije ispravno upisana (vrsta "
+                                     "\"%1\", broj \"%2\"): takav zapis ne imenuje datoteku "
+                                     "ovog programa. Ništa nije učinjeno s datotekama.")
+                          .arg(excerpt(kind), excerpt(id)));
+    return bookFileName(kind, id);
 }
 
 }  // namespace kl

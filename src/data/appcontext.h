@@ -38,6 +38,10 @@ struct AppContext {
     QString masterPath() const;
     // Full path of a book file name of the form "\Skladiste7.mdb".
     QString bookPath(const QString& bookFile) const;
+    // bookPath after a check that the path lies inside the program folder once symbolic links
+    // are resolved and is not itself a symbolic link; throws DbError otherwise. Every path built
+    // from a register row is checked so before a file is opened, renamed or removed.
+    QString checkedBookPath(const QString& bookFile) const;
     QString currentBookPath() const { return bookPath(currentBookFile); }
     QString materialBookPath() const { return bookPath(materialBookFile); }
 
@@ -50,5 +54,14 @@ AppContext& context();
 
 // Book file name "\" + kind + id + ".mdb" (e.g. "\Skladiste7.mdb"), the form kept in the context.
 QString bookFileName(const QString& kind, const QString& id);
+
+// True when a register row's kind and id may make a book file name: the kind is one of the two
+// book kinds and the id a positive whole number as the register writes it ("7"; never "07",
+// "-7", "7.5", " 7" or "1/../2"). A register is a file like any other and may have been made
+// elsewhere: any other row names no file of ours.
+bool isBookRow(const QString& kind, const QString& id);
+// bookFileName of a row that isBookRow accepts; throws DbError naming the row otherwise, before
+// anything is done with a file.
+QString checkedBookFileName(const QString& kind, const QString& id);
 
 }  // namespace kl

@@ -2,9 +2,17 @@
 
 #include "data/appcontext.h"
 #include "data/database.h"
+#include "data/fileops.h"
+#include "data/schema.h"
 
-#include <QFile>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <unistd.h>
+
+#include <set>
 
 namespace kl {
 
@@ -17,6 +25,65 @@ Database openMaster() {
 // The program's own table of made book files; no window shows it. Made when first needed, so a
 // register from before it works as it is.
 const QString kMadeFiles = QStringLiteral("kl_knjigedatoteke");
+
+const QString kStagedSuffix = QStringLiteral(".brisanje");
+
+// The names StagedFileRemoval gives: a book file or its journal, then ".brisanje". Group "book"
+// is the book file's name, group "name" the name before staging.
+const QRegularExpression& stagedPattern() {
+    static const QRegularExpression re(
+        QStringLiteral("^(?<name>(?<book>(?:Skladiste|Proizvodnja)[1-9][0-9]{0,14}\\.mdb)"
+                       "(?:-journal)?)\\.brisanje$"));
+    return re;
+}
+
+// The temporary names of a database being made (Database::create): the register or a book file,
+// ".nova-" and the maker's process id, or the journal of such a file. Group 1 is the process id.
+const QRegularExpression& creationPattern() {
+    static const QRegularExpression re(QStringLiteral(
+        "^(?:tvrtke|(?:Skladiste|Proizvodnja)[1-9][0-9]{0,14})\\.mdb\\.nova-([0-9]{1,10})"
+        "(?:-journal)?$"));
+    return re;
+}
+
+QString fileNameOf(const QString& bookFile) {
+    return QFileInfo(context().bookPath(bookFile)).fileName();
+}
+
+// The plain files (no symbolic links) of the program folder whose names match `re`.
+QStringList folderFilesMatching(const QRegularExpression& re) {
+    QStringList names;
+    const QDir folder(context().programFolder);
+    for (const QString& name :
+         folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks))
+        if (re.match(name).hasMatch() &&
+            isInsideFolder(context().programFolder, folder.filePath(name)))
+            names << name;
+    return names;
+}
+
+// The book file names ("Skladiste7.mdb") of every well-formed row of the register.
+std::set<QString> registeredBookFiles(Database& master) {
+    std::set<QString> files;
+    Recordset rs =
+        master.openRecordset(QStringLiteral("select id,vrstaknjige from otvoreneknjige"));
+    for (; !rs.eof(); rs.moveNext()) {
+        const QString kind = rs.text(QStringLiteral("vrstaknjige")).trimmed();
+        const QString id = rs.text(QStringLiteral("id")).trimmed();
+        if (isBookRow(kind, id)) files.insert(fileNameOf(bookFileName(kind, id)));
+    }
+    return files;
+}
+
+void removeUnfinishedCreations() {
+    const QDir folder(context().programFolder);
+    for (const QString& name : folderFilesMatching(creationPattern())) {
+        // Only one copy of the program runs on the folder: a maker that is not this process is
+        // gone.
+        if (creationPattern().match(name).captured(1).toLongLong() == ::getpid()) continue;
+        removeDurably(folder.filePath(name));
+    }
+}
 
 }  // namespace
 
@@ -61,6 +128,14 @@ void updateBook(const QString& id, const QString& name, const QString& address) 
     t.commit();
 }
 
+bool prepareBookFile(const QString& bookFile, const QString& kind) {
+    const QString path = context().checkedBookPath(bookFile);
+    const QString fileName = QFileInfo(path).fileName();
+    if (!QFileInfo::exists(path) && bookFileWasMade(fileName)) return false;
+    if (schema::ensureBookDatabase(path, kind)) recordBookFileMade(fileName);
+    return true;
+}
+
 void recordBookFileMade(const QString& fileName) {
     Database db = openMaster();
     Transaction t(db);
@@ -91,17 +166,60 @@ void forgetBookFiles(Database& master, const QStringList& fileNames) {
 }
 
 void deleteBook(const QString& id, const QString& kind) {
+    const QString file = checkedBookFileName(kind.trimmed(), id.trimmed());
     Database db = openMaster();
     StagedFileRemoval files;
     {
         Transaction t(db);
-        db.execute(QStringLiteral("delete from otvoreneknjige where cstr(id) like ?"), {id});
-        const QString file = bookFileName(kind.trimmed(), id.trimmed());
-        forgetBookFiles(db, {file.mid(1)});
-        files.stage(context().bookPath(file));
+        db.execute(QStringLiteral("delete from otvoreneknjige where cstr(id) like ?"),
+                   {id.trimmed()});
+        forgetBookFiles(db, {fileNameOf(file)});
+        files.stage(file);
         t.commit();
     }
     files.finish();
+}
+
+QStringList finishInterruptedRemovals() {
+    QStringList notes;
+    try {
+        removeUnfinishedCreations();
+    } catch (const DbError&) {
+        // Left for the next start; a leftover temporary file harms nothing.
+    }
+    const QStringList staged = folderFilesMatching(stagedPattern());
+    if (staged.isEmpty()) return notes;
+    std::set<QString> registered;
+    try {
+        Database master = openMaster();
+        registered = registeredBookFiles(master);
+    } catch (const DbError&) {
+        return notes;  // without the register nothing is decided
+    }
+    const QDir folder(context().programFolder);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (const QString& name : staged) {
+        const QRegularExpressionMatch m = stagedPattern().match(name);
+        const QString path = folder.filePath(name);
+        const QString original = folder.filePath(m.captured(u"name"));
+        try {
+            if (!registered.count(m.captured(u"book"))) {
+                removeDurably(path);
+            } else if (!renameNoReplace(path, original)) {
+                const QString kept = original + QStringLiteral(".sacuvano-") + stamp;
+                if (renameNoReplace(path, kept))
+                    notes << QStringLiteral(
+                                 "Brisanje datoteke %1 prekinuto je pri prošlom radu "
+                                 "programa, a pod njenim imenom sada postoji druga "
+                                 "datoteka. Obje su sačuvane: premještena datoteka "
+                                 "je %2. Provjerite koja je ispravna.")
+                                 .arg(m.captured(u"name"), QFileInfo(kept).fileName());
+            }
+        } catch (const DbError&) {
+            // Left for the next start.
+        }
+    }
+    return notes;
 }
 
 // ---- StagedFileRemoval -----------------------------------------------------------------------
@@ -110,16 +228,17 @@ StagedFileRemoval::~StagedFileRemoval() {
     restore();
 }
 
-void StagedFileRemoval::stage(const QString& path) {
-    for (const QString& file : {path, path + QStringLiteral("-journal")}) {
+void StagedFileRemoval::stage(const QString& bookFile) {
+    const QString path = context().checkedBookPath(bookFile);
+    const QString journal = context().checkedBookPath(bookFile + QStringLiteral("-journal"));
+    for (const QString& file : {path, journal}) {
         if (!QFileInfo::exists(file)) continue;
-        QString staged = file + QStringLiteral(".brisanje");
-        for (int n = 2; QFileInfo::exists(staged); ++n)
-            staged = file + QStringLiteral(".brisanje") + QString::number(n);
-        if (!QFile::rename(file, staged)) {
+        const QString staged = file + kStagedSuffix;
+        if (!QFileInfo(file).isFile() || !renameNoReplace(file, staged)) {
             throw DbError(DbErrorCode::ReadOnly,
-                          QStringLiteral("Datoteku %1 nije moguće obrisati (nema prava pisanja "
-                                         "ili je datoteka u upotrebi). Ništa nije obrisano.")
+                          QStringLiteral("Datoteku %1 nije moguće obrisati (nije obična datoteka, "
+                                         "nema prava pisanja ili je u upotrebi). Ništa nije "
+                                         "obrisano.")
                               .arg(QFileInfo(file).fileName()));
         }
         moved_.append({file, staged});
@@ -127,15 +246,25 @@ void StagedFileRemoval::stage(const QString& path) {
 }
 
 void StagedFileRemoval::restore() {
-    // Back in reverse order, so a journal returns after its database.
-    for (auto it = moved_.crbegin(); it != moved_.crend(); ++it)
-        QFile::rename(it->staged, it->original);
+    // Back in reverse order, so a journal returns after its database. What cannot go back now
+    // is put back at the next start.
+    for (auto it = moved_.crbegin(); it != moved_.crend(); ++it) {
+        try {
+            renameNoReplace(it->staged, it->original);
+        } catch (const DbError&) {
+        }
+    }
     moved_.clear();
 }
 
 void StagedFileRemoval::finish() {
-    for (const Moved& m : std::as_const(moved_))
-        QFile::remove(m.staged);
+    // A staged file that cannot be removed now is removed at the next start.
+    for (const Moved& m : std::as_const(moved_)) {
+        try {
+            removeDurably(m.staged);
+        } catch (const DbError&) {
+        }
+    }
     moved_.clear();
 }
 

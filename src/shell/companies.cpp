@@ -5,6 +5,8 @@
 #include "data/database.h"
 #include "shell/books.h"
 
+#include <QFileInfo>
+
 namespace kl {
 
 namespace {
@@ -71,14 +73,18 @@ void deleteCompany(const QString& id) {
     StagedFileRemoval files;
     {
         Transaction t(db);
-        db.execute(QStringLiteral("delete from svetvrtke where cstr(id)=?"), {id});
+        // Every book row is checked before any file is touched: one row that names no book file
+        // of ours refuses the whole removal.
+        QStringList bookFiles;
         Recordset books = db.openRecordset(
             QStringLiteral("select *  from otvoreneknjige where idtvrtke like  ?"), {id});
-        for (; !books.eof(); books.moveNext()) {
-            const QString file = bookFileName(books.text(QStringLiteral("vrstaknjige")),
-                                              books.text(QStringLiteral("id")));
-            forgetBookFiles(db, {file.mid(1)});
-            files.stage(context().bookPath(file));
+        for (; !books.eof(); books.moveNext())
+            bookFiles << checkedBookFileName(books.text(QStringLiteral("vrstaknjige")).trimmed(),
+                                             books.text(QStringLiteral("id")).trimmed());
+        db.execute(QStringLiteral("delete from svetvrtke where cstr(id)=?"), {id});
+        for (const QString& file : std::as_const(bookFiles)) {
+            forgetBookFiles(db, {QFileInfo(context().bookPath(file)).fileName()});
+            files.stage(file);
         }
         db.execute(QStringLiteral("delete from otvoreneknjige where idtvrtke like ?"), {id});
         t.commit();

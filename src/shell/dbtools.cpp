@@ -82,8 +82,11 @@ QHash<QString, QString> bookLabels() {
         for (Recordset rs = db.openRecordset(
                  QStringLiteral("select id,idtvrtke,nazivknjige,vrstaknjige from otvoreneknjige"));
              !rs.eof(); rs.moveNext()) {
-            const QString file = rs.text(QStringLiteral("vrstaknjige")).trimmed() +
-                                 rs.text(QStringLiteral("id")) + QStringLiteral(".mdb");
+            // A row that names no book file of ours labels nothing.
+            const QString kind = rs.text(QStringLiteral("vrstaknjige")).trimmed();
+            const QString id = rs.text(QStringLiteral("id")).trimmed();
+            if (!isBookRow(kind, id)) continue;
+            const QString file = bookFileName(kind, id).mid(1);
             labels.insert(file, companies.value(rs.text(QStringLiteral("idtvrtke")).trimmed()) +
                                     QStringLiteral(" - ") + rs.text(QStringLiteral("nazivknjige")));
         }

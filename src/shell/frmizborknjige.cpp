@@ -218,8 +218,14 @@ void frmIzborKnjige::setListButtonsEnabled(bool enabled) {
 
 void frmIzborKnjige::enterBook() {
     const QString kind = lblvrstaknjige_->text().trimmed();
-    if (kind != kWarehouseKind && kind != kProductionKind) return;
-    const QString bookFile = bookFileName(kind, lblid_->text().trimmed());
+    QString bookFile;
+    try {
+        bookFile = checkedBookFileName(kind, lblid_->text().trimmed());
+    } catch (const DbError& e) {
+        MsgBoxHr(QStringLiteral("Knjigu nije moguće otvoriti.\n") + e.description(),
+                 MsgStyle::OkOnly | MsgStyle::Critical, QStringLiteral("Ulaz u knjigu"));
+        return;
+    }
 
     // One book is open at a time: another book's window closes first (its windows may ask
     // about unsaved entries and keep it open).
@@ -387,9 +393,13 @@ void frmIzborKnjige::deleteBook() {
 void frmIzborKnjige::openTools() {
     auto* tools = windows().window<frmAlati>(win::Alati);
     if (!tools) return;
-    tools->setMarkedBook(lblvrstaknjige_->text().trimmed(),
-                         bookFileName(lblvrstaknjige_->text().trimmed(), lblid_->text().trimmed()),
-                         lblimeknjige_->text());
+    // A row that names no book file of ours marks no book for the tools.
+    const QString kind = lblvrstaknjige_->text().trimmed();
+    const QString id = lblid_->text().trimmed();
+    if (isBookRow(kind, id))
+        tools->setMarkedBook(kind, bookFileName(kind, id), lblimeknjige_->text());
+    else
+        tools->setMarkedBook(QString(), QString(), lblimeknjige_->text());
     // While the tools work on the files, nothing else of the program changes them.
     tools->setWindowModality(Qt::ApplicationModal);
     connect(tools, &frmAlati::databasesRestored, this, &frmIzborKnjige::reloadAfterRestore,

@@ -2,7 +2,6 @@
 
 #include "data/appcontext.h"
 #include "data/dberror.h"
-#include "data/schema.h"
 #include "shell/books.h"
 #include "shell/frmabout.h"
 #include "shell/shellwindows.h"
@@ -126,22 +125,17 @@ void frmSkladiste::showBook() {
         try {
             // A book whose file was made and is gone lost its data: a new, empty file must not
             // take its place unnoticed.
-            const QString fileName = QFileInfo(context().currentBookPath()).fileName();
-            if ((warehouse || production) && !QFileInfo::exists(context().currentBookPath()) &&
-                bookFileWasMade(fileName)) {
+            if ((warehouse || production) && !prepareBookFile(bookFile_, bookType_)) {
                 MsgBoxHr(QStringLiteral("Datoteka knjige %1 ne postoji, a knjiga je već imala "
                                         "podatke. Knjiga se ne otvara, da njeni podaci ne bi "
                                         "bili zamijenjeni praznom knjigom.\nVratite datoteku u "
                                         "mapu programa ili vratite sigurnosnu kopiju (Alati).")
-                             .arg(fileName),
+                             .arg(QFileInfo(context().bookPath(bookFile_)).fileName()),
                          MsgStyle::OkOnly | MsgStyle::Critical,
                          QStringLiteral("Knjigu nije moguće otvoriti"));
                 close();
                 return;
             }
-            if ((warehouse || production) &&
-                schema::ensureBookDatabase(context().currentBookPath(), bookType_))
-                recordBookFileMade(fileName);
         } catch (const DbError& e) {
             showDbError(QStringLiteral("Knjigu nije moguće otvoriti."), e);
             close();

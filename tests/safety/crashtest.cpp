@@ -1,9 +1,11 @@
 // Crash test of the books: a child process does what a clerk does (receipts, issues, entry lists,
 // products, work orders; back-ups, restores of a listed back-up, compaction) through the
 // program's own functions and is killed with SIGKILL at a random moment; after every kill and the
-// settling the program does at start, the parent opens every book and checks that each user
-// action is either stored whole or not at all, that every listed back-up is complete (and, on a
-// sample, restores to exactly its content), and that no staged or temporary file is left.
+// program's start-up steps the parent opens every book and checks that each user action is either
+// stored whole or not at all, that every listed back-up is complete (and, on a sample, restores to
+// exactly its content), and that no staged or temporary file is left. The child also makes and
+// removes other companies and books; the register and the book files must then agree, and nothing
+// outside the program folder may change.
 //
 //   crashtest [--kills N] [--seed S]        the parent (the CTest run)
 //   crashtest --child <folder> <seed>       the child, started by the parent
@@ -18,9 +20,13 @@
 #include "data/appcontext.h"
 #include "data/convert.h"
 #include "data/database.h"
+#include "data/fileops.h"
+#include "data/schema.h"
 #include "production/products.h"
 #include "production/workorders.h"
 #include "reports/stockaudit.h"
+#include "shell/books.h"
+#include "shell/companies.h"
 #include "shell/dbtools.h"
 #include "testenv.h"
 #include "warehouse/documents.h"
@@ -47,6 +53,9 @@ using namespace kl;
 namespace {
 
 const QString kProductionCustomer = QStringLiteral("Proizvodnja");
+// The company whose books the clerk posts to; the others come and go.
+const QString kCompany = QStringLiteral("Lumen");
+constexpr int kMaxPassingCompanies = 4;
 constexpr int kSetupArticles = 8;
 
 void say(const QString& text) {
@@ -64,10 +73,13 @@ struct Books {
 Books findBooks() {
     Books b;
     Database master = Database::open(context().masterPath());
-    Recordset company = master.openRecordset(QStringLiteral("select id from svetvrtke"));
-    b.warehouses = companyWarehouseBooks(company.text(QStringLiteral("id")));
+    Recordset company =
+        master.openRecordset(QStringLiteral("select id from svetvrtke where ime=?"), {kCompany});
+    const QString companyId = company.text(QStringLiteral("id"));
+    b.warehouses = companyWarehouseBooks(companyId);
     Recordset production = master.openRecordset(
-        QStringLiteral("select id from otvoreneknjige where vrstaknjige=?"), {kProductionKind});
+        QStringLiteral("select id from otvoreneknjige where vrstaknjige=? and idtvrtke=?"),
+        {kProductionKind, companyId});
     b.productionPath =
         context().bookPath(bookFileName(kProductionKind, production.text(QStringLiteral("id"))));
     return b;
@@ -80,6 +92,9 @@ class Clerk {
     explicit Clerk(quint64 seed) : rng_(seed), books_(findBooks()) {}
 
     [[noreturn]] void work() {
+        // A child lives for a few actions only: a third of them start with a change of the
+        // register, so kills land inside it often enough.
+        if (pick(3) == 0) changeRegister();
         for (;;) {
             // The tools of the register, now and then.
             if (pick(100) < 4) {
@@ -99,6 +114,8 @@ class Clerk {
                 insertDocumentType(book().path(), QStringLiteral("Vrsta ") + tag());
             else if (action < 77)
                 addProduct();
+            else if (action < 81)
+                changeRegister();  // companies and books made and removed
             else
                 issueOrder();
         }
@@ -296,6 +313,47 @@ class Clerk {
             backUpDatabases();
         else
             restoreBackup(list[size_t(pick(int(list.size())))].path);
+    }
+
+    // ---- Companies and books made and removed, beside the company the clerk posts to ----
+
+    void changeRegister() {
+        std::vector<CompanyRow> passing;
+        for (const CompanyRow& c : loadCompanies())
+            if (c.name() != kCompany) passing.push_back(c);
+        const int choice = pick(4);
+        if (passing.empty() || (choice == 0 && int(passing.size()) < kMaxPassingCompanies))
+            addPassingCompany();
+        else if (choice <= 1)
+            addPassingBook(anyOf(passing).id);
+        else if (choice == 2)
+            deletePassingBook(anyOf(passing).id);
+        else
+            deleteCompany(anyOf(passing).id);
+    }
+
+    void addPassingCompany() {
+        CompanyFields fields;
+        fields[0] = QStringLiteral("Prolazna ") + tag();
+        const QString id = insertCompany(fields);
+        for (int i = between(1, 2); i > 0; --i)
+            addPassingBook(id);
+    }
+
+    // A new book, entered at once: entering makes its database file.
+    void addPassingBook(const QString& companyId) {
+        const QString kind = pick(2) ? kWarehouseKind : kProductionKind;
+        const QString id =
+            insertBook(companyId, QStringLiteral("Knjiga ") + tag(), kind, QStringLiteral("-"));
+        if (!prepareBookFile(checkedBookFileName(kind, id), kind))
+            throw DbError(0, QStringLiteral("a new book's file counts as made"));
+    }
+
+    void deletePassingBook(const QString& companyId) {
+        const QList<BookRow> books = loadBooks(companyId);
+        if (books.isEmpty()) return;
+        const BookRow& b = books[pick(int(books.size()))];
+        deleteBook(b.id, b.kind);
     }
 
     std::mt19937_64 rng_;
@@ -673,12 +731,56 @@ class BackupChecker {
     int sampled_ = 0;
 };
 
+// The register and the files of the program folder agree: every book file is a registered
+// book's, every registered book whose file was made has it, and nothing staged or half-made is
+// left.
+QStringList registerAgreesWithFiles(const QString& folder) {
+    QStringList failures;
+    Database master = Database::open(context().masterPath());
+    std::set<QString> registered;
+    for (const QStringList& r :
+         query(master.handle(), "select vrstaknjige, id from otvoreneknjige")) {
+        if (!isBookRow(r[0], r[1]))
+            failures << QStringLiteral("register row %1 %2 names no book file").arg(r[0], r[1]);
+        registered.insert(bookFileName(r[0], r[1]).mid(1));
+    }
+    if (master.hasTable(QStringLiteral("kl_knjigedatoteke"))) {
+        for (const QStringList& r :
+             query(master.handle(), "select datoteka from kl_knjigedatoteke")) {
+            if (!registered.count(r[0]))
+                failures << QStringLiteral("made file %1 of a book not registered").arg(r[0]);
+            else if (!QFileInfo::exists(QDir(folder).filePath(r[0])))
+                failures << QStringLiteral("registered book file %1 is gone").arg(r[0]);
+        }
+    }
+    static const QRegularExpression bookFile(
+        QStringLiteral("^(Skladiste|Proizvodnja)\\d+\\.mdb(-journal)?$"));
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name.contains(QLatin1String(".brisanje")) || name.contains(QLatin1String(".nova-")))
+            failures << QStringLiteral("left in the folder: ") + name;
+        const auto m = bookFile.match(name);
+        if (m.hasMatch() && !registered.count(name.left(name.indexOf(QLatin1String(".mdb")) + 4)))
+            failures << QStringLiteral("book file %1 the register does not name").arg(name);
+    }
+    return failures;
+}
+
+// A folder beside the program folder, with what a crafted register could aim at: its entries and
+// their checksums.
+QStringList folderState(const QString& folder) {
+    QStringList entries;
+    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                          QDir::Hidden | QDir::System))
+        entries << fi.fileName() + QLatin1Char(' ') + fileSha256(fi.filePath());
+    return entries;
+}
+
 // ---- The parent --------------------------------------------------------------------------------
 
 // The company "Lumen" with three warehouse books, each with raw materials in stock, suppliers,
 // customers and a document type, and a production book with products drawing from them.
 void createCompany() {
-    const int company = test::addCompany(QStringLiteral("Lumen"));
+    const int company = test::addCompany(kCompany);
     context().currentCompanyId = company;
     const QStringList names = {QStringLiteral("Sirovine"), QStringLiteral("Ambalaža"),
                                QStringLiteral("Repromaterijal")};
@@ -754,7 +856,16 @@ int runParent(int kills, quint64 seed) {
             .arg(kills));
     QTemporaryDir dir;
     if (!dir.isValid()) qFatal("cannot create a temporary program folder");
-    context().programFolder = dir.path();
+    const QString folder = dir.filePath(QStringLiteral("program"));
+    const QString outside = dir.filePath(QStringLiteral("x"));
+    QDir().mkpath(folder);
+    QDir().mkpath(outside);
+    for (const char* name : {"Racun1.mdb", "Racun1.mdb-journal"}) {
+        QFile f(QDir(outside).filePath(QLatin1String(name)));
+        if (!f.open(QIODevice::WriteOnly) || f.write("tude") != 4) qFatal("cannot write %s", name);
+    }
+    const QStringList outsideBefore = folderState(outside);
+    context().programFolder = folder;
     createCompany();
     const Books books = findBooks();
 
@@ -781,7 +892,7 @@ int runParent(int kills, quint64 seed) {
         const int delay = std::uniform_int_distribution<int>(5, 300)(rng);
         QProcess child;
         child.setProgram(QCoreApplication::applicationFilePath());
-        child.setArguments({QStringLiteral("--child"), dir.path(), QString::number(childSeed)});
+        child.setArguments({QStringLiteral("--child"), folder, QString::number(childSeed)});
         child.start();
         if (!child.waitForStarted()) {
             say(QStringLiteral("cannot start the child: ") + child.errorString());
@@ -795,28 +906,32 @@ int runParent(int kills, quint64 seed) {
                     .arg(child.exitCode())
                     .arg(QString::fromLocal8Bit(child.readAllStandardError())));
             dir.setAutoRemove(false);
-            say(QStringLiteral("books kept in ") + dir.path());
+            say(QStringLiteral("books kept in ") + folder);
             return 1;
         }
         child.kill();
         child.waitForFinished();
-        if (filesLike(dir.path(), QStringLiteral("*-journal")) > 0) ++interrupted;
+        if (filesLike(folder, QStringLiteral("*-journal")) > 0) ++interrupted;
         // What the program does at its next start, in its order.
         const QString restore = finishInterruptedRestore();
         if (restore.contains(QLatin1String("dovršeno")))
             ++restoresCompleted;
         else if (restore.contains(QLatin1String("poništeno")))
             ++restoresUndone;
-        settleInterruptedWrites();
-
         QStringList failures;
         if (!restore.isEmpty() && !restore.contains(QLatin1String("dovršeno")) &&
             !restore.contains(QLatin1String("poništeno")))
             failures << QStringLiteral("restore not settled: ") + restore;
         try {
-            failures += Checker(books, now).run();
+            settleInterruptedWrites();
+            finishInterruptedRemovals();
+            schema::ensureMasterDatabase(context().masterPath());
+            failures += Checker(books, now).run() + registerAgreesWithFiles(folder);
+            if (folderState(outside) != outsideBefore)
+                failures << QStringLiteral("the folder beside the program folder changed");
             failures += backups.run(round % 10 == 0, rng);
-            if (round % 10 == 0 && failures.isEmpty()) failures += Checker(books, now).run();
+            if (round % 10 == 0 && failures.isEmpty())
+                failures += Checker(books, now).run() + registerAgreesWithFiles(folder);
         } catch (const DbError& e) {
             failures.append(
                 QStringLiteral("database error %1: %2").arg(e.number()).arg(e.description()));
@@ -829,7 +944,7 @@ int runParent(int kills, quint64 seed) {
                     .arg(delay)
                     .arg(childSeed) +
                 failures.join(QStringLiteral("\n  ")));
-            say(QStringLiteral("books kept in ") + dir.path());
+            say(QStringLiteral("books kept in ") + folder);
             return 1;
         }
         mostDocuments = std::max(mostDocuments, now.documents);
@@ -858,8 +973,10 @@ int runParent(int kills, quint64 seed) {
     }
     // A work order killed before any book's journal named its shared journal leaves that file
     // behind; the start of the program removes it.
-    if (const int left = filesLike(dir.path(), QStringLiteral("*-mj*")); left > 0) {
+    if (const int left = filesLike(folder, QStringLiteral("*-mj*")); left > 0) {
         say(QStringLiteral("shared journals left in the folder: %1").arg(left));
+        dir.setAutoRemove(false);
+        say(QStringLiteral("books kept in ") + folder);
         return 1;
     }
     say(QStringLiteral("back-ups listed and checked: %1, restores settled at start: %2 completed, "

@@ -4,11 +4,13 @@
 #include "data/appcontext.h"
 #include "data/database.h"
 #include "data/dberror.h"
+#include "data/fileops.h"
 #include "shell/books.h"
 #include "shell/companies.h"
 #include "testenv.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -23,6 +25,25 @@ namespace {
 CompanyFields fields(const QString& name, const QString& to = QStringLiteral("T")) {
     return {name,    "12345678901", "52.10",   to,           "2360000-1101234567",
             "10000", "Zagreb",      "Ilica 1", "01/234-567", "Ana Anić"};
+}
+
+// Every entry under `folder` with a checksum of each file: what a test asserts stays unchanged.
+QStringList snapshot(const QString& folder) {
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        entries << QDir(folder).relativeFilePath(path) + QLatin1Char(' ') + fileSha256(path);
+    }
+    entries.sort();
+    return entries;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
 }
 
 }  // namespace
@@ -116,6 +137,135 @@ class TstRegisters : public QObject {
         QCOMPARE(loadBooks(QString::number(alfa)).size(), 2);
         // Nothing staged is left lying around.
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).filter(".brisanje").size(), 0);
+    }
+
+    void bookRowsThatNameAFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("accepted");
+        dataRow("warehouse", kWarehouseKind, QString("7"), true);
+        dataRow("production", kProductionKind, QString("120"), true);
+        dataRow("other kind", QString("Racun"), QString("7"), false);
+        dataRow("kind with a path", QString("../../x/Racun"), QString("7"), false);
+        dataRow("id with a path", kWarehouseKind, QString("1/../2"), false);
+        dataRow("negative", kWarehouseKind, QString("-7"), false);
+        dataRow("zero", kWarehouseKind, QString("0"), false);
+        dataRow("leading zero", kWarehouseKind, QString("07"), false);
+        dataRow("fraction", kWarehouseKind, QString("7.5"), false);
+        dataRow("blank", kWarehouseKind, QString(" 7"), false);
+        dataRow("empty", kWarehouseKind, QString(), false);
+    }
+    void bookRowsThatNameAFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, id);
+        QFETCH(bool, accepted);
+        QCOMPARE(isBookRow(kind, id), accepted);
+        if (!accepted) QVERIFY_THROWS_EXCEPTION(DbError, checkedBookFileName(kind, id));
+    }
+
+    // A register made elsewhere: a book row whose kind or id names no file of ours, or a book
+    // file that is a symbolic link, is refused with a message before any file is touched, when
+    // the book or its company is deleted and when the book is entered. Outside the program
+    // folder nothing changes.
+    void craftedRegisterTouchesNothingOutside_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("message");
+        const QString row = "nije ispravno upisana";
+        dataRow("kind leaving the folder", QString("../../x/Racun"), 5, row);
+        dataRow("kind through a folder", QString("Skladiste1/../../../x/Racun"), 5, row);
+        dataRow("negative id", kWarehouseKind, -3, row);
+        dataRow("book file a symbolic link", kWarehouseKind, 9,
+                QString("nije obična datoteka u mapi programa"));
+    }
+    void craftedRegisterTouchesNothingOutside() {
+        QFETCH(QString, kind);
+        QFETCH(int, id);
+        QFETCH(QString, message);
+        TempProgramFolder root;
+        const QString watched = root.filePath("x");
+        QVERIFY(QDir().mkpath(watched));
+        QVERIFY(QDir().mkpath(root.filePath("a/b/Skladiste1")));
+        context().programFolder = root.filePath("a/b");
+        writeFile(watched + "/Racun5.mdb", "tuđi podaci");
+        writeFile(watched + "/Racun5.mdb-journal", "tuđi dnevnik");
+        QVERIFY(QFile::link(watched + "/Racun5.mdb", context().programFolder + "/Skladiste9.mdb"));
+        createMaster();
+        QVERIFY(executeRaw(context().masterPath(),
+                           QString("insert into svetvrtke(id,ime) values(7,'Zla');"
+                                   "insert into otvoreneknjige(id,idtvrtke,nazivknjige,"
+                                   "vrstaknjige,adresa) values(%1,'7','Knjiga','%2','-')")
+                               .arg(id)
+                               .arg(kind)));
+        const QStringList before = snapshot(watched);
+        const QString idText = QString::number(id);
+        const auto refused = [&](const std::function<void()>& action) {
+            try {
+                action();
+            } catch (const DbError& e) {
+                return e.description().contains(message);
+            }
+            return false;
+        };
+        QVERIFY(refused([&] { deleteBook(idText, kind); }));
+        QVERIFY(refused([&] { deleteCompany("7"); }));
+        // Entering: the row gives the file name, then the file is prepared.
+        QVERIFY(refused([&] { prepareBookFile(checkedBookFileName(kind, idText), kind); }));
+        QCOMPARE(loadBooks("7").size(), 1);
+        QCOMPARE(loadCompanies().size(), 1);
+        QCOMPARE(snapshot(watched), before);
+        QVERIFY(QFileInfo(context().programFolder + "/Skladiste9.mdb").isSymLink());
+    }
+
+    // At start, what a killed deletion or creation left is finished or undone from the register:
+    // a registered book's staged files go back, an unregistered book's go; a name taken
+    // meanwhile keeps both; creation temporaries of a dead process go. Names not exactly ours
+    // and symbolic links are left alone.
+    void interruptedRemovalsAreSettledAtStart() {
+        TempProgramFolder folder;
+        createMaster();
+        for (int i = 1; i <= 3; ++i)
+            insertBook("7", "Knjiga", kWarehouseKind, "-");
+        deleteBook("2", kWarehouseKind);
+        const QString own = QString::number(QCoreApplication::applicationPid());
+        const QStringList keep = {"Racun.mdb.brisanje",
+                                  "Skladiste01.mdb.brisanje",
+                                  "Skladiste1.mdb.brisanje2",
+                                  "Skladiste4.mdb.nova-" + own,
+                                  "Skladiste4.mdb.nova-1x",
+                                  "Skladiste3.mdb",
+                                  "tvrtke.mdb"};
+        for (const QString& name :
+             keep + QStringList{"Skladiste1.mdb.brisanje", "Skladiste1.mdb-journal.brisanje",
+                                "Skladiste2.mdb.brisanje", "Skladiste3.mdb.brisanje",
+                                "Skladiste4.mdb.nova-99999999", "tvrtke.mdb.nova-99999999-journal"})
+            if (name != "tvrtke.mdb") writeFile(folder.filePath(name), name.toUtf8());
+        // A staged name that is a symbolic link to a file elsewhere.
+        const QString outside = QDir(folder.path()).filePath("../izvan-" + own);
+        writeFile(outside, "tuđe");
+        QVERIFY(QFile::link(outside, folder.filePath("Skladiste2.mdb-journal.brisanje")));
+
+        const QStringList notes = finishInterruptedRemovals();
+        QVERIFY(QFileInfo(folder.filePath("Skladiste2.mdb-journal.brisanje")).isSymLink());
+        QFile target(outside);
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), QString("tuđe").toUtf8());
+        target.close();
+        QVERIFY(QFile::remove(outside));
+        QCOMPARE(notes.size(), 1);
+        QVERIFY(notes[0].contains("Skladiste3.mdb"));
+        QStringList expected = keep + QStringList{"Skladiste1.mdb", "Skladiste1.mdb-journal",
+                                                  "Skladiste2.mdb-journal.brisanje"};
+        QStringList found = QDir(folder.path()).entryList(QDir::Files | QDir::System);
+        const QStringList kept = found.filter(".sacuvano-");
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(kept[0].startsWith("Skladiste3.mdb.sacuvano-"));
+        found.removeAll(kept[0]);
+        expected.sort();
+        QCOMPARE(found, expected);
+        QFile restored(folder.filePath("Skladiste1.mdb"));
+        QVERIFY(restored.open(QIODevice::ReadOnly));
+        QCOMPARE(restored.readAll(), "Skladiste1.mdb.brisanje");
     }
 
     void companySheetLines() {
