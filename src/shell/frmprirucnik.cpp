@@ -1,0 +1,58 @@
+#include "shell/frmprirucnik.h"
+
+#include "data/appcontext.h"
+#include "shell/programfolder.h"
+#include "shell/shellwindows.h"
+#include "ui/msgboxhr.h"
+#include "ui/windowregistry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace kl {
+
+frmPrirucnik::frmPrirucnik(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(win::Prirucnik);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Priručnik"));
+    txtprirucnik_ = new QTextBrowser(this);
+    txtprirucnik_->setObjectName(QStringLiteral("txtprirucnik"));
+    txtprirucnik_->setOpenExternalLinks(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(txtprirucnik_);
+    resize(900, 700);
+}
+
+bool frmPrirucnik::load(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QString folder = QFileInfo(path).absolutePath();
+    txtprirucnik_->setSearchPaths({folder});
+    txtprirucnik_->document()->setBaseUrl(QUrl::fromLocalFile(folder + QLatin1Char('/')));
+    txtprirucnik_->setMarkdown(QString::fromUtf8(file.readAll()));
+    return true;
+}
+
+void showUserGuide() {
+    const QString path = findGuide(
+        guideFolderCandidates(QCoreApplication::applicationDirPath(), context().programFolder));
+    auto* guide = windows().window<frmPrirucnik>(win::Prirucnik);
+    if (!guide) return;
+    if (path.isEmpty() || !guide->load(path)) {
+        windows().unload(win::Prirucnik);
+        MsgBoxHr(QStringLiteral("Priručnik nije pronađen. Nalazi se u mapi dokumentacije "
+                                "programa (%1) ili u mapi docs izvornog koda.")
+                     .arg(QDir::toNativeSeparators(QStringLiteral("/usr/share/doc/knjigelumen"))),
+                 MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Priručnik"));
+        return;
+    }
+    showWindow(guide);
+}
+
+}  // namespace kl
