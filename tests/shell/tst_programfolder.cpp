@@ -1,7 +1,17 @@
 // Where the program keeps its data: installed, portable, chosen by the environment; the folder
-// made private on first start; the guide found in the first folder that has it.
+// made private on first start; the guide found in the first folder that has it, and opened from
+// the help menu with its pictures.
 
 #include "shell/programfolder.h"
+
+#include "shell/frmprirucnik.h"
+#include "shell/frmskladiste.h"
+#include "shell/shellwindows.h"
+#include "ui/windowregistry.h"
+
+#include <QAction>
+#include <QImage>
+#include <QTextBrowser>
 
 #include <QDir>
 #include <QFile>
@@ -96,7 +106,29 @@ class TstProgramFolder : public QObject {
         QCOMPARE(c.first(), QStringLiteral("/usr/share/doc/knjigelumen"));
         QVERIFY(c.last().endsWith(QStringLiteral("/docs")));
     }
+
+    // "Priručnik" of the help menu: the guide of this source tree (or the installed one), with
+    // the pictures it names loaded from its folder.
+    void guideOpensFromHelpMenu() {
+        defineShellWindows();
+        {
+            frmSkladiste main;
+            auto* item = main.findChild<QAction*>(QStringLiteral("mnuprirucnik"));
+            QVERIFY(item && item->isEnabled());
+            item->trigger();
+        }
+        auto* guide = windows().loaded<frmPrirucnik>(win::Prirucnik);
+        QVERIFY(guide && guide->isVisible());
+        QTextBrowser* text = guide->browser();
+        QVERIFY(text->toPlainText().contains(QStringLiteral("Sigurnosna kopija")));
+        const QImage picture =
+            text->document()
+                ->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("slike/primka.png")))
+                .value<QImage>();
+        QVERIFY(!picture.isNull());
+        windows().clear();
+    }
 };
 
-QTEST_GUILESS_MAIN(TstProgramFolder)
+QTEST_MAIN(TstProgramFolder)
 #include "tst_programfolder.moc"
