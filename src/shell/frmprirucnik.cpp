@@ -10,7 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -36,6 +40,24 @@ bool frmPrirucnik::load(const QString& path) {
     txtprirucnik_->setSearchPaths({folder});
     txtprirucnik_->document()->setBaseUrl(QUrl::fromLocalFile(folder + QLatin1Char('/')));
     txtprirucnik_->setMarkdown(QString::fromUtf8(file.readAll()));
+    // The pictures are screenshots of whole windows: shown smaller than the text's width, so
+    // they read as pictures and need no sideways scrolling.
+    QTextDocument* doc = txtprirucnik_->document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const QVariant picture = doc->resource(QTextDocument::ImageResource, image.name());
+            const int width = picture.value<QImage>().width();
+            if (width <= MaxPictureWidth) continue;
+            image.setWidth(MaxPictureWidth);
+            QTextCursor cursor(doc);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
     return true;
 }
 

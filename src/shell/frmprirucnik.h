@@ -12,6 +12,9 @@ namespace kl {
 class frmPrirucnik : public QWidget {
     Q_OBJECT
   public:
+    // Pictures wider than this are shown scaled down to it.
+    static constexpr int MaxPictureWidth = 640;
+
     explicit frmPrirucnik(QWidget* parent = nullptr);
 
     // Loads the guide at `path` (pictures resolved against its folder). False when it cannot be
