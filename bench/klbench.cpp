@@ -222,6 +222,7 @@ std::pair<double, double> startProgram(const QString& program) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KNJIGE_LUMEN_STARTUP_PROBE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("KNJIGE_LUMEN_DIR"));  // its data beside it, in the generated company
     p.setProcessEnvironment(env);
     QElapsedTimer t;
     t.start();

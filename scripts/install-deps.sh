@@ -10,6 +10,8 @@ packages=(
     fonts-liberation   # "Courier New" of the reports maps to Liberation Mono
     poppler-utils      # pdfinfo/pdftotext: the print tests read the PDFs they print
     clang libclang-rt-14-dev  # fuzz/: libFuzzer with address and undefined-behaviour sanitizers
+    dpkg-dev file      # the Debian package: dpkg-shlibdeps finds its dependencies, file its programs
+    lintian appstream  # the package check: lintian, and appstreamcli for the metainfo
 )
 
 missing=()

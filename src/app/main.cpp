@@ -1,5 +1,5 @@
-// Knjige Lumen: start-up. The program takes no arguments and reads no configuration; its data
-// lives in the folder of its executable.
+// Knjige Lumen: start-up. The program takes no arguments and reads no configuration file; its
+// data lives in the program folder (see shell/programfolder.h).
 
 #include "data/appcontext.h"
 #include "data/dberror.h"
@@ -8,6 +8,7 @@
 #include "shell/dbtools.h"
 #include "shell/frmabout.h"
 #include "shell/instancelock.h"
+#include "shell/programfolder.h"
 #include "shell/shellwindows.h"
 #include "ui/msgboxhr.h"
 #include "ui/windowregistry.h"
@@ -77,7 +78,8 @@ int main(int argc, char** argv) {
     for (int size : {16, 32, 48, 64, 128})
         icon.addPixmap(kl::frmAbout::emblem(size));
     QApplication::setWindowIcon(icon);
-    const QString folder = QCoreApplication::applicationDirPath();
+    const QString folder = kl::chooseProgramFolder(kl::currentProgramFolderInputs());
+    kl::ensureProgramFolder(folder);  // one that cannot be made is refused just below
     kl::context().programFolder = folder;
 
     // A folder the program may not write is said at once, before the first book fails.

@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "shell/books.h"
 #include "shell/frmabout.h"
+#include "shell/frmprirucnik.h"
 #include "shell/shellwindows.h"
 #include "ui/childwindow.h"
 #include "ui/msgboxhr.h"
@@ -67,6 +68,10 @@ frmSkladiste::frmSkladiste(QWidget* parent) : QMainWindow(parent) {
             this, &frmSkladiste::showProgramGuide);
     connect(addItem(mnupomoc_, "mnunama", QStringLiteral("O nama...")), &QAction::triggered, this,
             &frmSkladiste::showAboutPage);
+    // The user guide, with pictures, in a window of its own.
+    addSeparator(mnupomoc_, "mnucrta3");
+    connect(addItem(mnupomoc_, "mnuprirucnik", QStringLiteral("Priručnik")), &QAction::triggered,
+            this, [] { showUserGuide(); });
 
     for (QMenu* m : {mnuNoviunos_, mnuPregled_, mnuizbor_, mnualati_})
         m->menuAction()->setVisible(false);

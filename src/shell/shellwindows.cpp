@@ -6,6 +6,7 @@
 #include "shell/frmalati.h"
 #include "shell/frmizborknjige.h"
 #include "shell/frmizbortvrtke.h"
+#include "shell/frmprirucnik.h"
 #include "shell/frmskladiste.h"
 #include "shell/frmupisnove.h"
 #include "shell/frmuvod.h"
@@ -54,6 +55,7 @@ void defineShellWindows() {
     w.define(win::Skladiste, [] { return new frmSkladiste; });
     w.define(win::About, [] { return new frmAbout; });
     w.define(win::Alati, [] { return new frmAlati; });
+    w.define(win::Prirucnik, [] { return new frmPrirucnik; });
     defineWarehouseWindows();
     defineReportWindows();
     defineProductionWindows();

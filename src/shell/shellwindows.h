@@ -16,6 +16,7 @@ inline const QString IzborKnjige = QStringLiteral("frmIzborKnjige");
 inline const QString Skladiste = QStringLiteral("frmSkladiste");
 inline const QString About = QStringLiteral("frmAbout");
 inline const QString Alati = QStringLiteral("frmAlati");
+inline const QString Prirucnik = QStringLiteral("frmPrirucnik");
 }  // namespace win
 
 // Defines the shell windows in kl::windows(), and the windows of a book that the shell opens.
