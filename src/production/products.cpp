@@ -46,6 +46,9 @@ std::vector<WarehouseBook> companyWarehouseBooks(const QString& companyIdText) {
         {kWarehouseKind, companyIdText});
     std::vector<WarehouseBook> books;
     for (; !rs.eof(); rs.moveNext()) {
+        // A row that names no book file of ours is no book to draw from.
+        if (!isBookRow(rs.text(QStringLiteral("vrstaknjige")), rs.text(QStringLiteral("id"))))
+            continue;
         books.push_back({rs.text(QStringLiteral("id")), rs.text(QStringLiteral("nazivknjige")),
                          rs.text(QStringLiteral("vrstaknjige"))});
     }
