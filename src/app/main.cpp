@@ -4,9 +4,9 @@
 #include "data/appcontext.h"
 #include "data/dberror.h"
 #include "data/schema.h"
-#include "shell/dbtools.h"
 #include "shell/frmabout.h"
 #include "shell/instancelock.h"
+#include "shell/settle.h"
 #include "shell/shellwindows.h"
 #include "ui/msgboxhr.h"
 #include "ui/windowregistry.h"
@@ -14,9 +14,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QIcon>
 #include <QTimer>
 #include <QWidget>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
@@ -58,6 +62,9 @@ class StartupProbe : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Books, journals, back-ups and prints are the company's business: everything the program
+    // creates is readable by its owner only.
+    ::umask(077);
     // Without a display Qt would stop with a platform plugin error; say it plainly instead.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -78,6 +85,11 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
     const QString folder = QCoreApplication::applicationDirPath();
     kl::context().programFolder = folder;
+    // The program folder holds the books: closed to other users of the machine (a folder of
+    // somebody else's is left as it is).
+    if (struct stat st{}; ::stat(QFile::encodeName(folder).constData(), &st) == 0 &&
+                          st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+        ::chmod(QFile::encodeName(folder).constData(), st.st_mode & 0700);
 
     // A folder the program may not write is said at once, before the first book fails.
     if (!kl::folderWritable(folder)) {
@@ -94,7 +106,8 @@ int main(int argc, char** argv) {
         kl::MsgBoxHr(kl::InstanceLock::refusal(folder, lockError), kl::MsgStyle::Critical);
         return 1;
     }
-    kl::settleInterruptedWrites();
+    if (const QStringList settled = kl::settleInterruptedWrites(); !settled.isEmpty())
+        kl::MsgBoxHr(settled.join(QStringLiteral("\n\n")), kl::MsgStyle::Exclamation);
 
     // The register of companies must be usable before anything else is shown.
     try {

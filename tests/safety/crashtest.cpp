@@ -20,6 +20,7 @@
 #include "production/workorders.h"
 #include "reports/stockaudit.h"
 #include "shell/dbtools.h"
+#include "shell/settle.h"
 #include "testenv.h"
 #include "warehouse/documents.h"
 #include "warehouse/masterdata.h"
