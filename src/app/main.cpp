@@ -9,6 +9,7 @@
 #include "shell/frmabout.h"
 #include "shell/instancelock.h"
 #include "shell/programfolder.h"
+#include "shell/settle.h"
 #include "shell/shellwindows.h"
 #include "ui/msgboxhr.h"
 #include "ui/windowregistry.h"
@@ -16,9 +17,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QIcon>
 #include <QTimer>
 #include <QWidget>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
@@ -60,6 +65,9 @@ class StartupProbe : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Books, journals, back-ups and prints are the company's business: everything the program
+    // creates is readable by its owner only.
+    ::umask(077);
     // Without a display Qt would stop with a platform plugin error; say it plainly instead.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -81,6 +89,11 @@ int main(int argc, char** argv) {
     const QString folder = kl::chooseProgramFolder(kl::currentProgramFolderInputs());
     kl::ensureProgramFolder(folder);  // one that cannot be made is refused just below
     kl::context().programFolder = folder;
+    // The program folder holds the books: closed to other users of the machine (a folder of
+    // somebody else's is left as it is).
+    if (struct stat st{}; ::stat(QFile::encodeName(folder).constData(), &st) == 0 &&
+                          st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+        ::chmod(QFile::encodeName(folder).constData(), st.st_mode & 0700);
 
     // A folder the program may not write is said at once, before the first book fails.
     if (!kl::folderWritable(folder)) {
@@ -101,7 +114,9 @@ int main(int argc, char** argv) {
     if (const QString restored = kl::finishInterruptedRestore(); !restored.isEmpty())
         kl::MsgBoxHr(restored, kl::MsgStyle::OkOnly | kl::MsgStyle::Exclamation,
                      QStringLiteral("Vraćanje sigurnosne kopije"));
-    kl::settleInterruptedWrites();
+    // Then the journals: our own unfinished changes taken back, strangers' moved aside.
+    if (const QStringList settled = kl::settleInterruptedWrites(); !settled.isEmpty())
+        kl::MsgBoxHr(settled.join(QStringLiteral("\n\n")), kl::MsgStyle::Exclamation);
     // Then a deletion or a book creation a kill stopped half-way is finished or undone.
     if (const QStringList notes = kl::finishInterruptedRemovals(); !notes.isEmpty())
         kl::MsgBoxHr(notes.join(QStringLiteral("\n\n")), kl::MsgStyle::Exclamation);

@@ -1,7 +1,9 @@
 #include "data/database.h"
 
 #include "data/convert.h"
+#include "data/fileops.h"
 #include "data/jetfunctions.h"
+#include "data/schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,9 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <map>
@@ -22,6 +26,14 @@ namespace {
 // Stamped into every database the program creates ("KNJL"); a file without it is not ours.
 constexpr int kApplicationId = 0x4B4E4A4C;
 constexpr size_t kStatementCacheSize = 256;
+// A statement of the program touches each row of its tables a few times (well under 10^8 steps
+// of the virtual machine on the largest books); one that runs 10^9 steps (some 10-30 s) runs away
+// on a crafted file and is stopped. The count starts again with every statement; the handler looks
+// at it every kProgressSteps.
+constexpr int kProgressSteps = 10000;
+constexpr qint64 kStatementStepLimit = 1'000'000'000LL;
+// Text and blob values of our tables are a few dozen characters; nothing needs more than this.
+constexpr int kValueLengthLimit = 64 * 1024 * 1024;
 
 QString fileName(const QString& path) {
     return QFileInfo(path).fileName();
@@ -42,6 +54,11 @@ void checkOurs(const QString& path) {
     if (!fi.exists())
         throw DbError(DbErrorCode::FileNotFound,
                       QStringLiteral("Datoteka baze podataka %1 ne postoji.").arg(fileName(path)));
+    if (fi.isDir())
+        throw DbError(DbErrorCode::CannotOpen,
+                      QStringLiteral("Na mjestu datoteke baze podataka %1 nalazi se mapa; baza se "
+                                     "ne može otvoriti. Mapa nije mijenjana.")
+                          .arg(fileName(path)));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw DbError(DbErrorCode::CannotOpen,
@@ -66,6 +83,7 @@ struct DatabaseImpl {
     std::map<QString, sqlite3_stmt*> statements;
     std::map<QString, std::optional<std::vector<jet::Column>>> columns;
     int savepoints = 0;
+    qint64 steps = 0;  // virtual machine steps of the running statement
 
     ~DatabaseImpl() {
         clearStatements();
@@ -146,6 +164,12 @@ void DatabaseImpl::fail(int rc) const {
             throw DbError(DbErrorCode::ReadOnly,
                           QStringLiteral("Baza %1 se ne može mijenjati: datoteka ili mapa nije "
                                          "dopuštena za pisanje. Promjena nije spremljena.")
+                              .arg(file));
+        case SQLITE_INTERRUPT:
+            throw DbError(DbErrorCode::Interrupted,
+                          QStringLiteral("Naredba nad bazom %1 je prekinuta jer je trajala "
+                                         "predugo (baza je oštećena ili nije baza ovog programa). "
+                                         "Promjena nije spremljena.")
                               .arg(file));
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
@@ -306,6 +330,12 @@ QString textOf(const QVariant& v) {
     }
 }
 
+// The first words of an entered text for a message: a long text is cut to its start.
+QString quotedStart(const QString& s) {
+    constexpr int kQuoted = 20;
+    return s.size() <= kQuoted ? s : s.left(kQuoted) + QStringLiteral("…");
+}
+
 [[noreturn]] void mismatch(const QVariant& v, const jet::Column& c, const char* what) {
     throw DbError(DbErrorCode::TypeMismatch, QStringLiteral("Vrijednost \"%1\" nije %2 (polje %3).")
                                                  .arg(textOf(v), QString::fromUtf8(what), c.name));
@@ -334,7 +364,7 @@ Bound convert(const QVariant& v, const jet::Column& c) {
                 throw DbError(DbErrorCode::TextTooLong,
                               QStringLiteral("Tekst \"%1\" je predug za polje %2 (najviše %3 "
                                              "znakova, upisano %4).")
-                                  .arg(s, c.name)
+                                  .arg(quotedStart(s), c.name)
                                   .arg(c.length)
                                   .arg(s.size()));
             return s.toUtf8();
@@ -572,6 +602,113 @@ void Database::close() {
     d_.reset();
 }
 
+namespace {
+std::atomic<bool> testTriggers{false};
+}  // namespace
+
+void allowTriggersForTesting(bool allowed) {
+    testTriggers = allowed;
+}
+bool triggersAllowedForTesting() {
+    return testTriggers;
+}
+
+namespace {
+
+// Bounds every connection of the program keeps, whatever file it opens: the engine's features
+// the program never uses are off (views, triggers, functions run from a file's schema, writes
+// to the schema itself), values are limited in length, and a statement is stopped after
+// kStatementStepLimit steps of the virtual machine.
+void configure(DatabaseImpl& impl) {
+    sqlite3* db = impl.db;
+    sqlite3_extended_result_codes(db, 1);
+    for (const int option : {SQLITE_DBCONFIG_ENABLE_VIEW, SQLITE_DBCONFIG_TRUSTED_SCHEMA,
+                             SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION})
+        sqlite3_db_config(db, option, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, testTriggers ? 1 : 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kValueLengthLimit);
+    sqlite3_limit(db, SQLITE_LIMIT_TRIGGER_DEPTH, 1);
+    sqlite3_limit(db, SQLITE_LIMIT_COMPOUND_SELECT, 50);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 8);
+    // The count of steps starts when a statement starts running.
+    sqlite3_trace_v2(
+        db, SQLITE_TRACE_STMT,
+        [](unsigned, void* ctx, void*, void*) {
+            static_cast<DatabaseImpl*>(ctx)->steps = 0;
+            return 0;
+        },
+        &impl);
+    sqlite3_progress_handler(
+        db, kProgressSteps,
+        [](void* ctx) {
+            auto* d = static_cast<DatabaseImpl*>(ctx);
+            d->steps += kProgressSteps;
+            return d->steps > kStatementStepLimit ? 1 : 0;
+        },
+        &impl);
+    sqlite3_busy_timeout(db, 3000);
+}
+
+// The one value a statement of the connection gives (a pragma); empty when it gives none.
+QString pragmaValue(DatabaseImpl& impl, const QString& sql) {
+    sqlite3_stmt* st = nullptr;
+    const QByteArray q = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(impl.db, q.constData(), int(q.size()), &st, nullptr);
+    QString value;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW)
+            value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_OK) impl.fail(rc);
+    return value;
+}
+
+// Makes the database `schema` of the connection (the file at `path`) fit for our writes: its
+// schema must be the program's own (checked before anything else reads it), its journal a
+// rollback journal deleted at commit (a file left in WAL mode by another tool is converted
+// here, SQLite first copying the -wal file's content into it), and every commit synced down to
+// the folder that held the journal.
+void prepareSchema(DatabaseImpl& impl, const QString& schema, const QString& path) {
+    int rc = SQLITE_OK;
+    const QString problem = schema::foreignObjects(impl.db, schema, fileName(path), &rc);
+    if (rc != SQLITE_OK) impl.fail(rc);
+    if (!problem.isEmpty())
+        throw DbError(DbErrorCode::ForeignSchema,
+                      QStringLiteral("Datoteka %1 nije baza ovog programa: %2. Datoteka nije "
+                                     "mijenjana; vratite je iz sigurnosne kopije.")
+                          .arg(fileName(path), problem));
+    const QString quoted =
+        QLatin1Char('"') + QString(schema).remove(QLatin1Char('"')) + QLatin1Char('"');
+    const QString mode =
+        pragmaValue(impl, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(quoted));
+    if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+        throw DbError(DbErrorCode::Locked,
+                      QStringLiteral("Bazu %1 trenutno koristi drugi program (način dnevnika "
+                                     "\"%2\" nije moguće promijeniti). Pokušajte ponovno.")
+                          .arg(fileName(path), mode));
+    pragmaValue(impl, QStringLiteral("PRAGMA %1.synchronous=EXTRA").arg(quoted));
+}
+
+}  // namespace
+
+Database Database::openInMemory() {
+    auto impl = std::make_shared<DatabaseImpl>();
+    impl->path = QStringLiteral(":memory:");
+    int rc =
+        sqlite3_open_v2(":memory:", &impl->db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) impl->fail(rc);
+    configure(*impl);
+    rc = registerJetFunctions(impl->db);
+    if (rc != SQLITE_OK) impl->fail(rc);
+    Database db;
+    db.d_ = std::move(impl);
+    return db;
+}
+
 Database Database::open(const QString& path) {
     checkOurs(path);
     auto impl = std::make_shared<DatabaseImpl>();
@@ -580,11 +717,10 @@ Database Database::open(const QString& path) {
     int rc = sqlite3_open_v2(p.constData(), &impl->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) impl->fail(rc);
-    sqlite3_extended_result_codes(impl->db, 1);
+    configure(*impl);
     rc = registerJetFunctions(impl->db);
     if (rc != SQLITE_OK) impl->fail(rc);
-    sqlite3_busy_timeout(impl->db, 3000);
-    impl->exec("PRAGMA synchronous=FULL");
+    prepareSchema(*impl, QStringLiteral("main"), path);
     Database db;
     db.d_ = std::move(impl);
     return db;
@@ -608,17 +744,29 @@ Database Database::create(const QString& path) {
 
     // The new file is made whole under a temporary name and then linked into place, which fails
     // if anything appeared there meanwhile: an existing file is never replaced, and a crash
-    // never leaves a half-made file under the real name.
+    // never leaves a half-made file under the real name. It is readable by its owner only, and
+    // so is its journal (SQLite gives a journal the mode of its database).
     const QString tmp = path + QStringLiteral(".nova-%1").arg(::getpid());
-    QFile::remove(tmp);
+    const QByteArray t = QFile::encodeName(tmp);
+    // Left by a creation killed half-way (ours: the name carries our process id).
+    for (const QString& left : {tmp + QStringLiteral("-journal"), tmp})
+        if (QFileInfo(left).exists() || QFileInfo(left).isSymLink()) removeDurably(left);
+    const auto cannotCreate = [&](int err) {
+        removeDurably(tmp);
+        return DbError(err == ENOSPC ? DbErrorCode::DiskFull : DbErrorCode::CannotOpen,
+                       QStringLiteral("Bazu podataka %1 nije moguće stvoriti.").arg(fi.fileName()));
+    };
     {
+        const int fd = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) throw cannotCreate(errno);
+        ::close(fd);
         sqlite3* raw = nullptr;
-        const QByteArray t = QFile::encodeName(tmp);
-        int rc = sqlite3_open_v2(t.constData(), &raw,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+        int rc = sqlite3_open_v2(t.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                                  nullptr);
-        const QString sql =
-            QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=0;").arg(kApplicationId);
+        const QString sql = QStringLiteral(
+                                "PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA; "
+                                "PRAGMA application_id=%1; PRAGMA user_version=0;")
+                                .arg(kApplicationId);
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(raw, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK)
@@ -628,26 +776,27 @@ Database Database::create(const QString& path) {
         guard.db = raw;
         guard.path = path;
         if (rc != SQLITE_OK) {
-            QFile::remove(tmp);
+            removeDurably(tmp);
             guard.fail(rc);
         }
     }
-    if (::link(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (::link(t.constData(), QFile::encodeName(path).constData()) != 0) {
         const int err = errno;
         if (err == EEXIST) {
-            QFile::remove(tmp);
+            removeDurably(tmp);
             throw DbError(DbErrorCode::DatabaseExists,
                           QStringLiteral("Baza podataka %1 već postoji.").arg(fi.fileName()));
         }
-        // File systems without hard links: a rename after a last look.
-        if (QFileInfo::exists(path) || !QFile::rename(tmp, path)) {
-            QFile::remove(tmp);
-            throw DbError(
-                err == ENOSPC ? DbErrorCode::DiskFull : DbErrorCode::CannotOpen,
-                QStringLiteral("Bazu podataka %1 nije moguće stvoriti.").arg(fi.fileName()));
+        // File systems without hard links: a rename that never replaces.
+        bool moved = false;
+        try {
+            moved = renameNoReplace(tmp, path);
+        } catch (const DbError&) {
         }
+        if (!moved) throw cannotCreate(err);
     } else {
-        QFile::remove(tmp);
+        syncFolder(dir.filePath());
+        removeDurably(tmp);
     }
     return open(path);
 }
@@ -820,8 +969,8 @@ qint64 Database::lastInsertId() const {
 void Database::attach(const QString& path, const QString& schema) {
     checkOurs(path);
     sqlite3_stmt* st = nullptr;
-    const QString sql =
-        QStringLiteral("ATTACH DATABASE ?1 AS \"%1\"").arg(QString(schema).replace('"', QString()));
+    const QString name = QString(schema).remove(QLatin1Char('"'));
+    const QString sql = QStringLiteral("ATTACH DATABASE ?1 AS \"%1\"").arg(name);
     const QByteArray q = sql.toUtf8();
     int rc = sqlite3_prepare_v2(d_->db, q.constData(), int(q.size()), &st, nullptr);
     if (rc == SQLITE_OK) {
@@ -832,6 +981,12 @@ void Database::attach(const QString& path, const QString& schema) {
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE && rc != SQLITE_OK) d_->fail(rc);
     d_->schemaChanged();
+    try {
+        prepareSchema(*d_, name, path);
+    } catch (const DbError&) {
+        detach(name);
+        throw;
+    }
 }
 
 void Database::detach(const QString& schema) {

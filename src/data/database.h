@@ -130,8 +130,14 @@ class Database {
 
     // A new, empty database of ours; DbError 3204 when anything already exists at `path`.
     static Database create(const QString& path);
-    // An existing database of ours; DbError 3024 when missing, 3343 when not ours.
+    // An existing database of ours; DbError 3024 when missing, 3343 when not ours, 3344 when
+    // a file of the program (the register, a book) holds tables, views, triggers or indexes
+    // that are not the program's own. Every database is opened with a rollback journal that is
+    // deleted at commit (a file in WAL mode is converted) and synchronous=EXTRA, also each one
+    // attached to it; no view or trigger ever runs and a runaway statement is stopped (3052).
     static Database open(const QString& path);
+    // A private, empty database in memory (the reference copy of the program's schemas).
+    static Database openInMemory();
 
     bool isOpen() const { return bool(d_); }
     QString path() const;
@@ -202,6 +208,12 @@ class Transaction {
     QString savepoint_;
     bool done_ = false;
 };
+
+// For the tests that make a statement fail on purpose with a trigger: while allowed, a book may
+// hold triggers and they run. The program itself never allows them (a book with a trigger is
+// refused on open, and no trigger ever runs).
+void allowTriggersForTesting(bool allowed);
+bool triggersAllowedForTesting();
 
 // The text form of a value read from a column of the given type (the form `text()` gives).
 QString valueText(const QVariant& value, jet::ColType type);

@@ -20,6 +20,7 @@ constexpr int IoError = 3043;          // disk or file system error
 constexpr int Corrupt = 3049;          // our database, but damaged
 constexpr int Locked = 3050;           // the file is locked by another program
 constexpr int CannotOpen = 3051;       // the file cannot be opened
+constexpr int Interrupted = 3052;      // a statement ran away (a crafted or damaged file)
 constexpr int NoSuchColumn = 3061;     // unknown column in a statement
 constexpr int SyntaxError = 3075;      // a statement the engine does not understand
 constexpr int NoSuchTable = 3078;      // unknown table
@@ -28,6 +29,7 @@ constexpr int TextTooLong = 3163;      // text longer than its column
 constexpr int DatabaseExists = 3204;   // create over an existing file
 constexpr int ItemNotFound = 3265;     // unknown field name in a recordset
 constexpr int NotOurDatabase = 3343;   // the file is not a database of this program
+constexpr int ForeignSchema = 3344;    // stamped as ours, but its tables, views, ... are not
 constexpr int TypeMismatch = 3464;     // a value that does not fit the column's type
 }  // namespace DbErrorCode
 

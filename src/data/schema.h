@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+struct sqlite3;
+
 namespace kl {
 
 class Database;
@@ -39,6 +41,15 @@ bool ensureMasterDatabase(const QString& path);
 // Creates a book database of `kind` ("Skladiste" or "Proizvodnja") at `path` when it does not
 // exist yet; true when created now.
 bool ensureBookDatabase(const QString& path, const QString& kind);
+
+// What in the database `dbSchema` ("main" or an attached name) of the connection is not the
+// program's own, for a file named like one of the program's databases (tvrtke.mdb,
+// Skladiste<n>.mdb, Proizvodnja<n>.mdb); empty when everything is ours or the name is none of
+// those. Every table, index, view and trigger must be one the program creates, by name, type
+// and SQL (the reference is made by running the creation statements in memory), or a table or
+// index named kl_... (the program's own later additions). `rc` is set to the SQLite result of
+// reading the schema (SQLITE_OK when it could be read).
+QString foreignObjects(sqlite3* db, const QString& dbSchema, const QString& fileName, int* rc);
 
 }  // namespace schema
 }  // namespace kl

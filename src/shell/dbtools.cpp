@@ -779,24 +779,6 @@ std::vector<DatabaseFile> programDatabases() {
     return files;
 }
 
-void settleInterruptedWrites() {
-    const QDir folder(context().programFolder);
-    for (const QString& name : databaseNames(folder.path())) {
-        if (!QFileInfo::exists(folder.filePath(name + QStringLiteral("-journal")))) continue;
-        try {
-            Database db = Database::open(folder.filePath(name));
-            sqlite3_exec(db.handle(), "select count(*) from sqlite_master", nullptr, nullptr,
-                         nullptr);
-        } catch (const DbError&) {
-            // Left for the next start; the book's own window will report what is wrong.
-        }
-    }
-    // A shared journal is still needed while any book's journal may name it.
-    if (!folder.entryList({QStringLiteral("*.mdb-journal")}, QDir::Files).isEmpty()) return;
-    for (const QString& name : folder.entryList({QStringLiteral("*.mdb-mj*")}, QDir::Files))
-        QFile::remove(folder.filePath(name));
-}
-
 QString backupRoot() {
     return QDir(context().programFolder).filePath(kBackupFolder);
 }
@@ -867,11 +849,14 @@ QString checkDatabases(bool* allOk) {
     int whole = 0, damaged = 0;
     for (const DatabaseFile& f : programDatabases()) {
         QStringList messages;
+        QString state = QStringLiteral("OŠTEĆENA");
         try {
             Database db = Database::open(f.path());
             messages = integrityMessages(db);
         } catch (const DbError& e) {
             messages << e.description();
+            // Tables, views or triggers that are not the program's own: said as such.
+            if (e.number() == DbErrorCode::ForeignSchema) state = QStringLiteral("NEPOZNATA SHEMA");
         }
         if (isWhole(messages)) {
             ++whole;
@@ -879,7 +864,7 @@ QString checkDatabases(bool* allOk) {
             continue;
         }
         ++damaged;
-        report += reportLine(f.fileName, f.label, QStringLiteral("OŠTEĆENA"));
+        report += reportLine(f.fileName, f.label, state);
         for (const QString& m : messages.mid(0, 10))
             report += QStringLiteral("    ") + m + QStringLiteral("\r\n");
     }

@@ -28,12 +28,6 @@ struct DatabaseFile {
 // The register first, then the book files in the order of their kind and number.
 std::vector<DatabaseFile> programDatabases();
 
-// Finishes what a program stopped mid-write (a crash, a power cut) left in the program folder:
-// every database with a journal beside it is opened, which lets SQLite take back the unfinished
-// change; then the shared journals of unfinished work orders that no book's journal names any
-// more are removed. Runs at start, while no other copy of the program can be writing.
-void settleInterruptedWrites();
-
 // The folder of the back-up copies.
 QString backupRoot();
 

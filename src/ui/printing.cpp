@@ -1,6 +1,7 @@
 #include "printing.h"
 
 #include "data/appcontext.h"
+#include "data/fileops.h"
 #include "msgboxhr.h"
 
 #include <QDateTime>
@@ -100,15 +101,18 @@ QString moveIntoPlace(const QString& tempPath, const QString& wanted) {
     return QString();
 }
 
-// Creates a new empty file under a hidden name in `folder` for the PDF while it is written, with
-// the permissions of any new file (the user's umask), and returns its path; empty on failure.
+// Creates a new empty file under a hidden name in `folder` for the PDF while it is written,
+// readable by its owner only (a print shows the company's data), and returns its path; empty on
+// failure.
 QString reserveTempFile(const QString& folder) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path = QDir(folder).filePath(
             QStringLiteral(".ispis_%1.pdf.tmp")
                 .arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0')));
         QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return path;
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return path;
         if (!f.exists()) break;  // not a name clash: the folder does not take new files
     }
     return QString();
@@ -235,7 +239,9 @@ bool LinePrinter::Impl::begin() {
     toPdf = pdfForced() || QPrinterInfo::defaultPrinter().isNull();
     if (toPdf) {
         const QString folder = pdfFolder();
-        if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+        // The prints folder of the program folder is private like the books; a folder of the
+        // clerk's choice is made with the parents it needs.
+        if (!(makePrivateFolder(folder) || QDir().mkpath(folder)) || !QFileInfo(folder).isDir()) {
             fail(failed(QStringLiteral("nije moguće stvoriti mapu %1.").arg(native(folder))));
             return false;
         }

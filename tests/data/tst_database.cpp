@@ -88,6 +88,7 @@ class TestDatabase : public QObject {
         dataRow("read-only folder", "zakljucano/baza.mdb", "", ReadOnly, FileNotFound);
         for (const char* kind : {"empty", "text", "sqlite"})
             dataRow(kind, "tvrtke.mdb", kind, DatabaseExists, NotOurDatabase);
+        dataRow("folder", "Skladiste6.mdb", "folder", DatabaseExists, CannotOpen);
     }
     void files() {
         // Create refuses any existing file; open, attach and the master's creation refuse one that
@@ -104,6 +105,8 @@ class TestDatabase : public QObject {
         if (existing == "sqlite") {  // a database, but not marked as ours
             sqlite3_exec(makeDb(path).handle(), "pragma application_id=0", nullptr, nullptr,
                          nullptr);
+        } else if (existing == "folder") {
+            QVERIFY(QDir().mkdir(path));
         } else if (!existing.isEmpty()) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -115,6 +118,9 @@ class TestDatabase : public QObject {
         if (existing.isEmpty() && create)
             QVERIFY2(description.contains(where.section('/', 0, 0)), qPrintable(description));
         QCOMPARE(errorOf([&] { Database::open(path); }, &description), open);
+        if (existing == "folder")
+            QVERIFY2(description.contains("Skladiste6.mdb nalazi se mapa"),
+                     qPrintable(description));
         if (open == DbErrorCode::NotOurDatabase) {
             QVERIFY2(description.contains("tvrtke.mdb") &&
                          description.contains("nije baza podataka ovog programa"),
@@ -126,7 +132,8 @@ class TestDatabase : public QObject {
             QCOMPARE(contents(path), before);
         }
         QCOMPARE(QDir(folder_->path()).entryList(QDir::Files),
-                 (where.contains('/') ? QStringList{"a.mdb"} : QStringList{"a.mdb", where}));
+                 (where.contains('/') || existing == "folder" ? QStringList{"a.mdb"}
+                                                              : QStringList{"a.mdb", where}));
     }
 
     void recordset() {
@@ -174,6 +181,11 @@ class TestDatabase : public QObject {
         dataRow("eleven into ten", "ime", V("01234567890"), V(), "ime (najviše 10 ");
         dataRow("long number into ten", "ime", V(qlonglong(12345678901)), V(), "ime (najviše 10 ");
         dataRow("two into one", "to", V("AB"), V(), "to (najviše 1 ");
+        // A pasted page is quoted by its first words only.
+        dataRow("a page into ten", "ime", V(QString(10000, u'x')), V(),
+                "\"" + QString(20, u'x') +
+                    "…\" je predug za polje ime (najviše 10 znakova, "
+                    "upisano 10000)");
     }
     void value() {
         QFETCH(QString, column);
@@ -191,7 +203,8 @@ class TestDatabase : public QObject {
                 QCOMPARE(
                     errorOf([&] { db_.execute(QString(sql).arg(column), {input}); }, &description),
                     number);
-                QVERIFY2(description.contains(text), qPrintable(description));
+                QVERIFY2(description.contains(text) && description.size() < 200,
+                         qPrintable(description));
                 QCOMPARE(rows(db_, "select * from t"), before);
                 db_.execute(
                     "insert into t(ime,to,k,c,l,d)values('Ana','A','1','2','3','04.05.2026')");
@@ -298,7 +311,7 @@ class TestDatabase : public QObject {
         QFETCH(QString, failing);
         QFETCH(int, number);
         QStringList files, before;
-        for (const char* name : {"tvrtke", "Skladiste1", "Skladiste2"}) {
+        for (const char* name : {"glavna", "knjiga1", "knjiga2"}) {
             files << folder_->filePath(name + QStringLiteral(".mdb"));
             Database db = makeDb(files.last());
             db.execute("insert into t(ime)values(?)", {QString(name).left(10)});

@@ -28,6 +28,7 @@
 #include "shell/books.h"
 #include "shell/companies.h"
 #include "shell/dbtools.h"
+#include "shell/settle.h"
 #include "testenv.h"
 #include "warehouse/documents.h"
 #include "warehouse/masterdata.h"

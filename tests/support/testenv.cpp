@@ -12,6 +12,9 @@ TempProgramFolder::TempProgramFolder() : previousFolder_(context().programFolder
     if (!dir_.isValid()) qFatal("cannot create a temporary program folder");
     context().programFolder = dir_.path();
     context().reset();
+    // The tests make statements fail on purpose with triggers; the tests of crafted files
+    // turn this off again.
+    allowTriggersForTesting(true);
 }
 
 TempProgramFolder::~TempProgramFolder() {
@@ -90,6 +93,7 @@ int rowCount(const QString& path, const QString& table) {
 }
 
 bool executeRaw(const QString& path, const QString& sql) {
+    allowTriggersForTesting(true);
     return sqlite3_exec(Database::open(path).handle(), sql.toUtf8().constData(), nullptr, nullptr,
                         nullptr) == SQLITE_OK;
 }

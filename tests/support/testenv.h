@@ -12,7 +12,9 @@
 namespace kl::test {
 
 // A fresh, empty program folder for one test. While it lives, kl::context().programFolder
-// points at it (and the rest of the context is reset); the folder is removed afterwards.
+// points at it (and the rest of the context is reset); the folder is removed afterwards. It
+// also allows triggers in the books (allowTriggersForTesting), which tests use to make a
+// statement fail on purpose.
 class TempProgramFolder {
   public:
     TempProgramFolder();
@@ -56,7 +58,7 @@ int addDocumentType(const QString& bookPath, const QString& name);
 // Number of rows of `table` in a database file.
 int rowCount(const QString& path, const QString& table);
 // Runs `sql` on a database file straight through the engine, past the program's SQL dialect (to
-// add a trigger, say); true when it succeeded.
+// add a trigger, say, which it allows); true when it succeeded.
 bool executeRaw(const QString& path, const QString& sql);
 
 // One row of a data-driven test: its name, then the values of the columns in order.

@@ -187,6 +187,12 @@ class TstPrinting : public QObject {
         QVERIFY2(file.fileName().contains(QRegularExpression("^Podaci_tvrtke_[\\d_-]{19}\\.pdf$")),
                  qPrintable(file.fileName()));
         QCOMPARE(filesIn(pdfFolder()), QStringList{file.fileName()});
+        // A print shows the company's data: readable by its owner only.
+        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(QFile::permissions(r.pdfPath) & others, QFileDevice::Permissions());
+        QCOMPARE(QFile::permissions(pdfFolder()) & others, QFileDevice::Permissions());
         QCOMPARE(pdfInfo(r.pdfPath, "Pages"), QString("5"));
         const QString size = pdfInfo(r.pdfPath, "Page size");
         QVERIFY2(size.contains(QRegularExpression(portrait ? "^595\\S* x 84" : "^84\\S* x 595")),
