@@ -1,10 +1,17 @@
 #include "bare.h"
 
+#include "data/collation.h"
 #include "data/jetfunctions.h"
 
 #include <sqlite3.h>
 
 #include <QByteArray>
+#include <QHash>
+
+#include <algorithm>
+#include <charconv>
+#include <numeric>
+#include <string_view>
 
 #include <stdexcept>
 
@@ -102,6 +109,113 @@ double Bare::scalar(const char* sql, const QVariantList& params) {
 
 qint64 Bare::lastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
+}
+
+std::vector<int> sortFloor(const std::vector<QString>& texts) {
+    QHash<QString, int> seen;
+    std::vector<const QString*> distinct;
+    std::vector<int> textOf(texts.size());
+    for (size_t r = 0; r < texts.size(); ++r) {
+        auto it = seen.constFind(texts[r]);
+        if (it == seen.cend()) {
+            it = seen.insert(texts[r], int(distinct.size()));
+            distinct.push_back(&texts[r]);
+        }
+        textOf[r] = *it;
+    }
+    std::vector<int> byText(distinct.size());
+    std::iota(byText.begin(), byText.end(), 0);
+    std::sort(byText.begin(), byText.end(), [&](int a, int b) {
+        return kl::compareText(*distinct[size_t(a)], *distinct[size_t(b)]) < 0;
+    });
+    std::vector<int> rank(distinct.size());
+    for (size_t i = 0; i < byText.size(); ++i)
+        rank[size_t(byText[i])] = int(i);
+    std::vector<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return rank[size_t(textOf[size_t(a)])] < rank[size_t(textOf[size_t(b)])];
+    });
+    return order;
+}
+
+namespace {
+
+void padded(std::string& out, std::string_view text, size_t width, bool right) {
+    if (text.size() > width && !right) text = text.substr(0, width);
+    if (right)
+        for (size_t i = text.size(); i < width; ++i)
+            out += ' ';
+    out += text;
+    if (!right)
+        for (size_t i = text.size(); i < width; ++i)
+            out += ' ';
+}
+
+void date(std::string& out, int d, int m, int y) {
+    if (y == 0) {
+        out.append(10, ' ');
+        return;
+    }
+    char b[10] = {char('0' + d / 10),   char('0' + d % 10),       '.',
+                  char('0' + m / 10),   char('0' + m % 10),       '.',
+                  char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+                  char('0' + y % 10)};
+    out.append(b, 10);
+}
+
+void figure(std::string& out, double v) {
+    char b[32];
+    const auto r = std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, 2);
+    for (char* p = b; p < r.ptr; ++p)
+        if (*p == '.') *p = ',';
+    padded(out, std::string_view(b, size_t(r.ptr - b)), 10, true);
+}
+
+}  // namespace
+
+size_t journalTextFloor(const std::vector<PlainJournalLine>& lines, std::string& out) {
+    out.clear();
+    out.reserve(lines.size() * 132);
+    for (const PlainJournalLine& l : lines) {
+        date(out, l.day, l.month, l.year);
+        out += ' ';
+        padded(out, l.name, 23, false);
+        out += ' ';
+        out += l.receipt ? 'P' : 'I';
+        out += ' ';
+        padded(out, l.receipt ? l.document : std::string(), 15, false);
+        out += ' ';
+        padded(out, l.receipt ? l.number : std::string(), 10, true);
+        out += ' ';
+        if (l.receipt)
+            date(out, l.docDay, l.docMonth, l.docYear);
+        else
+            out.append(10, ' ');
+        const double amount = l.quantity * l.price;
+        out += ' ';
+        if (l.receipt)
+            figure(out, l.quantity);
+        else
+            out.append(10, ' ');
+        out += ' ';
+        if (l.receipt)
+            out.append(10, ' ');
+        else
+            figure(out, l.quantity);
+        out += ' ';
+        figure(out, l.price);
+        out += ' ';
+        if (l.receipt) {
+            figure(out, amount);
+        } else {
+            out.append(10, ' ');
+            out += ' ';
+            figure(out, amount);
+        }
+        out += "\r\n";
+    }
+    return out.size();
 }
 
 }  // namespace bench

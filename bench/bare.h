@@ -6,6 +6,8 @@
 #include <QVariantList>
 
 #include <map>
+#include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -35,5 +37,26 @@ class Bare {
     std::map<const char*, sqlite3_stmt*> statements_;  // keyed by the literal's address
     quint64 touched_ = 0;                              // keeps the reads from being optimised away
 };
+
+// ---- Floors in memory ---------------------------------------------------------------------------
+// The least the program's in-memory work can cost: the same work on the same data already in
+// memory, in plain C++.
+
+// The order a stable sort of `texts` by the books' collation gives: each distinct text ranked
+// once, then the positions sorted by rank.
+std::vector<int> sortFloor(const std::vector<QString>& texts);
+
+// A journal line with its figures as numbers and its texts as UTF-8.
+struct PlainJournalLine {
+    int day = 0, month = 0, year = 0;  // 0: no date
+    std::string name, document, number;
+    int docDay = 0, docMonth = 0, docYear = 0;
+    bool receipt = true;
+    double quantity = 0, price = 0;
+};
+
+// The journal report's lines of `lines` (129 characters each, CR LF), formatted with
+// std::to_chars; returns the text's length.
+size_t journalTextFloor(const std::vector<PlainJournalLine>& lines, std::string& out);
 
 }  // namespace bench

@@ -197,6 +197,7 @@ Company generate(const QString& folder, const Scale& scale) {
     const qint64 days = first.daysTo(QDate(2026, 12, 4));
     company.lastYearFrom = QDate(2025, 1, 1);
     company.lastYearTo = QDate(2025, 12, 31);
+    company.firstYearFrom = QDate(first.year(), 1, 1);
 
     {
         kl::Database db = kl::Database::open(path);

@@ -27,7 +27,15 @@ struct Scale {
     int years = 10;
     int runs = 5;  // timed runs of each figure (the median is reported)
 
+    int factor = 1;  // the size against the full company
+
     static Scale full() { return {}; }
+    // The company `n` times as large: articles, partners, documents and lines.
+    Scale times(int n) const {
+        Scale s = *this;
+        s.articles *= n, s.partners *= n, s.documents *= n, s.lines *= n, s.factor *= n;
+        return s;
+    }
     static Scale small();
 };
 
@@ -46,6 +54,7 @@ struct Company {
     int hotArticleLines = 0;
     QString bigReceiptNumber;        // number of the 100-line receipt
     QDate lastYearFrom, lastYearTo;  // the year the summaries cover
+    QDate firstYearFrom;             // the first day of the first year with documents
     QString customer;                // a customer of the large book (issues)
     QString supplier;                // a supplier of the large book (receipts)
     QString documentType;            // a document type of the large book

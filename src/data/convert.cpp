@@ -166,6 +166,32 @@ QString format00(double value, Precision precision) {
     return fixedText(d.negative, roundedUnits(d, 2, Rounding::HalfAwayFromZero), 2, 1);
 }
 
+QString format00(Currency value) {
+    // Below 10^15 units a value's double has its four decimals within 15 digits, so
+    // Currency::fromDouble gives the same units back and the two ways agree.
+    constexpr std::int64_t kExact = 1'000'000'000'000'000;
+    if (value.units <= -kExact || value.units >= kExact)
+        return format00(value.toDouble(), Precision::Currency);
+    const std::uint64_t magnitude =
+        value.units < 0 ? std::uint64_t(-value.units) : std::uint64_t(value.units);
+    const std::uint64_t hundredths = (magnitude + 50) / 100;  // half away from zero
+    char buf[24];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    std::uint64_t rest = hundredths;
+    *--p = char('0' + rest % 10);
+    rest /= 10;
+    *--p = char('0' + rest % 10);
+    rest /= 10;
+    *--p = ',';
+    do {
+        *--p = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    if (value.units < 0 && hundredths > 0) *--p = '-';  // no "-0,00"
+    return QString::fromLatin1(p, end - p);
+}
+
 QString formatHash00(double value, Precision precision) {
     const Decimal d = decimalOf(value, precision);
     return fixedText(d.negative, roundedUnits(d, 2, Rounding::HalfAwayFromZero), 2, 0);

@@ -32,6 +32,11 @@ enum class Precision {
 // formatted as 0 by every function of this module.
 QString format00(double value, Precision precision = Precision::Double);
 
+// format00(value.toDouble(), Precision::Currency), written from the units without a double or
+// a digit string: the text of the reports' long columns of money.
+struct Currency;
+QString format00(Currency value);
+
 // Pattern "#.00": as "0.00" but without an integer digit when the integer part is zero:
 // 0.5 -> ",50", 0 -> ",00", -0.25 -> "-,25", 12 -> "12,00".
 QString formatHash00(double value, Precision precision = Precision::Double);

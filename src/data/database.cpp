@@ -576,6 +576,67 @@ QVariant RowView::value(int column) const {
     return textValue(text, sqlite3_column_bytes(st_, c), type);
 }
 
+bool RowView::isNull(int column) const {
+    return column >= 0 && column < fieldCount() &&
+           sqlite3_column_type(st_, column + skip_) == SQLITE_NULL;
+}
+
+double RowView::number(int column) const {
+    if (column >= 0 && column < fieldCount()) {
+        const int c = column + skip_;
+        switch (sqlite3_column_type(st_, c)) {
+            case SQLITE_NULL:
+                return 0;
+            case SQLITE_INTEGER:
+                return double(sqlite3_column_int64(st_, c));
+            case SQLITE_FLOAT:
+                return sqlite3_column_double(st_, c);
+            default:
+                break;
+        }
+    }
+    return value(column).toDouble();
+}
+
+bool RowView::integer(int column, qint64* result) const {
+    if (column >= 0 && column < fieldCount()) {
+        const int c = column + skip_;
+        if (sqlite3_column_type(st_, c) == SQLITE_INTEGER) {
+            // Its text has at most 18 digits exactly when isIntegerText would read it.
+            constexpr qint64 kLimit = 999'999'999'999'999'999;
+            const qint64 v = sqlite3_column_int64(st_, c);
+            if (v < -kLimit || v > kLimit) return false;
+            *result = v;
+            return true;
+        }
+        if (sqlite3_column_type(st_, c) == SQLITE_TEXT) {
+            // Plain ASCII digits are read here; anything else as isIntegerText reads it.
+            const auto* text = sqlite3_column_text(st_, c);
+            const int n = sqlite3_column_bytes(st_, c);
+            const int first = n > 0 && text[0] == '-' ? 1 : 0;
+            if (n - first < 1 || n - first > 18 || (text[first] == '0' && n - first > 1))
+                return false;
+            qint64 v = 0;
+            for (int i = first; i < n; ++i) {
+                if (text[i] < '0' || text[i] > '9') return false;
+                v = v * 10 + (text[i] - '0');
+            }
+            if (first && v == 0) return false;  // "-0"
+            *result = first ? -v : v;
+            return true;
+        }
+    }
+    return jet::isIntegerText(value(column).toString(), result);
+}
+
+QByteArrayView RowView::textBytes(int column) const {
+    if (column < 0 || column >= fieldCount()) return {};
+    const int c = column + skip_;
+    if (sqlite3_column_type(st_, c) != SQLITE_TEXT) return {};
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
+    return QByteArrayView(text, sqlite3_column_bytes(st_, c));
+}
+
 void Recordset::close() {
     *this = Recordset();
 }

@@ -18,6 +18,7 @@
 #include "data/dberror.h"
 #include "data/jetsql.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -109,6 +110,14 @@ class RowView {
     int fieldCount() const { return int(types_->size()); }
     // The value of a column with the conversions of Recordset::value.
     QVariant value(int column) const;
+    // For the long reads that take every line of a book, without a QVariant per value:
+    // value(column).isNull(), value(column).toDouble(), and the value of an integer column or an
+    // integer text that jet::isIntegerText reads (false for anything else).
+    bool isNull(int column) const;
+    double number(int column) const;
+    bool integer(int column, qint64* value) const;
+    // The UTF-8 bytes of a text value (empty for any other), valid until the next row.
+    QByteArrayView textBytes(int column) const;
 
   private:
     friend class Database;

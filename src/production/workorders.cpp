@@ -28,9 +28,7 @@ qint64 cents(const QString& text) {
 // The count of issue notes of a warehouse book plus one: the number of its next issue note,
 // shared by issues entered by hand and issues of work orders.
 int nextIssueNumber(Database& db, const QString& schema) {
-    return db.openRecordsetIn(schema, QStringLiteral("select pi from pi where pi like 'I*'"))
-               .recordCount() +
-           1;
+    return countDocuments(db, schema, DocumentKind::Issue) + 1;
 }
 
 }  // namespace
@@ -164,7 +162,10 @@ QStringList productNames(const QString& bookPath) {
 
 int nextWorkOrderNumber(const QString& bookPath) {
     Database db = Database::open(bookPath);
-    return db.openRecordset(QStringLiteral("select id from radninalozi")).recordCount() + 1;
+    return db.openRecordset(QStringLiteral("select count(*) as n from radninalozi"))
+               .value(0)
+               .toInt() +
+           1;
 }
 
 std::vector<WorkOrderRow> loadWorkOrders(const QString& bookPath) {

@@ -7,6 +7,9 @@
 
 #include <QHash>
 
+#include <bit>
+#include <cstdint>
+
 namespace kl {
 
 namespace {
@@ -47,6 +50,44 @@ double addToTotal(double total, const LineFigures& line) {
     return roundHalfAway(total + amount.toDouble(), 2);
 }
 
+// A document's total as addToTotal makes it, line by line. While the total and the amounts are
+// not negative and below 10^10, the sum's decimal digits are exactly the total's hundredths plus
+// the amount's ten-thousandths, so it is kept in whole hundredths without a double or a text;
+// anything else goes the long way.
+class RunningTotal {
+  public:
+    void add(Currency amount) {
+        constexpr std::int64_t kLimit = 100'000'000'000'000;  // 10^10 in ten-thousandths
+        if (!long_ && amount.units >= 0 && cents_ * 100 < kLimit - amount.units) {
+            cents_ = (cents_ * 100 + amount.units + 50) / 100;
+            return;
+        }
+        if (!long_) total_ = double(cents_) / 100.0;
+        long_ = true;
+        total_ = roundHalfAway(total_ + amount.toDouble(), 2);
+    }
+    double value() const { return long_ ? total_ : double(cents_) / 100.0; }
+
+  private:
+    std::int64_t cents_ = 0;
+    double total_ = 0;
+    bool long_ = false;
+};
+
+// Currency::fromDouble of the figures of many lines, each distinct figure converted once.
+class CurrencyOf {
+  public:
+    Currency operator()(double value) {
+        const quint64 bits = std::bit_cast<quint64>(value);
+        auto it = made_.constFind(bits);
+        if (it == made_.cend()) it = made_.insert(bits, Currency::fromDouble(value));
+        return *it;
+    }
+
+  private:
+    QHash<quint64, Currency> made_;
+};
+
 // The documents of the condition with their totals: the headers, then every line of them in one
 // read, added to their document's total in stored order.
 std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind kind,
@@ -59,20 +100,30 @@ std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind
 
     QVariantList lineParams = params;
     lineParams.prepend(kindLetter(kind));
-    QHash<qint64, double> totals;
-    for (Recordset rs = db.openRecordset(
-             QStringLiteral("select ulazizlaz.idpi,ulazizlaz.kolicina,ulazizlaz.cijena "
-                            "from ulazizlaz inner join pi on pi.id=ulazizlaz.idpi "
-                            "where pi.pi=? and ") +
-                 condition + QStringLiteral(" order by ulazizlaz.id"),
-             lineParams);
-         !rs.eof(); rs.moveNext()) {
-        double& total = totals[rs.value(0).toLongLong()];
-        total = addToTotal(total, {rs.value(1).toDouble(), rs.value(2).toDouble()});
-    }
+    QHash<qint64, size_t> positionOf;
+    for (size_t i = 0; i < documents.size(); ++i)
+        positionOf.insert(documents[i].id, i);
+    std::vector<RunningTotal> totals(documents.size());
+    CurrencyOf currency;
+    qint64 lastId = 0;
+    RunningTotal* current = nullptr;
+    db.forEachRow(QStringLiteral("select ulazizlaz.idpi,ulazizlaz.kolicina,ulazizlaz.cijena "
+                                 "from ulazizlaz inner join pi on pi.id=ulazizlaz.idpi "
+                                 "where pi.pi=? and ") +
+                      condition + QStringLiteral(" order by ulazizlaz.id"),
+                  lineParams, [&](const RowView& row) {
+                      // The lines of one document mostly follow each other.
+                      const qint64 id = row.value(0).toLongLong();
+                      if (!current || id != lastId) {
+                          const auto it = positionOf.constFind(id);
+                          current = it == positionOf.cend() ? nullptr : &totals[*it];
+                          lastId = id;
+                      }
+                      if (current) current->add(currency(row.number(2)) * currency(row.number(1)));
+                  });
     db.close();
-    for (DocumentSummary& d : documents)
-        d.total = totals.value(d.id);
+    for (size_t i = 0; i < documents.size(); ++i)
+        documents[i].total = totals[i].value();
     return documents;
 }
 

@@ -156,11 +156,26 @@ void frmpregleddnevnika::loadJournal() {
 }
 
 void frmpregleddnevnika::fillRange() {
-    const QDate from = dtpod_->date(), to = dtpdo_->date();
+    const int count = lsvdnevnik_->rowCount();
+    if (rowDaysRevision_ != lsvdnevnik_->revision()) {
+        rowDays_.resize(size_t(count));
+        QString previous;  // the lines of one document follow each other and share its date
+        qint64 previousDay = kNoDay;
+        for (int row = 0; row < count; ++row) {
+            const QString text = lsvdnevnik_->text(row, JDatum);
+            if (row == 0 || text != previous) {
+                previous = text;
+                previousDay = journalRowDay(text);
+            }
+            rowDays_[size_t(row)] = previousDay;
+        }
+        rowDaysRevision_ = lsvdnevnik_->revision();
+    }
+    const qint64 from = dtpod_->date().toJulianDay(), to = dtpdo_->date().toJulianDay();
     std::vector<QStringList> rows;
-    for (int row = 0; row < lsvdnevnik_->rowCount(); ++row) {
-        QStringList texts = lsvdnevnik_->rowTexts(row);
-        if (journalRowInRange(texts, from, to)) rows.push_back(std::move(texts));
+    for (int row = 0; row < count; ++row) {
+        const qint64 day = rowDays_[size_t(row)];
+        if (day != kNoDay && day >= from && day <= to) rows.push_back(lsvdnevnik_->rowTexts(row));
     }
     lsvizbor_->setRows(std::move(rows));
 }

@@ -54,6 +54,10 @@ class frmpregleddnevnika : public ReportWindow {
     QDateEdit* dtpdo_;
     ReportList* lsvdnevnik_;
     ReportList* lsvizbor_;
+    // The day ("Dat.primke", as a Julian day) of every row of lsvdnevnik_ in its order, read once
+    // for as long as the list's rows stay as they are (its revision); no date: kNoDay.
+    std::vector<qint64> rowDays_;
+    quint64 rowDaysRevision_ = ~quint64(0);
     QPushButton* cmdprikazart_;
     QPushButton* cmdispisart_;
     QPushButton* cmdizlaz_;

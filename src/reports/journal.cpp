@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <bit>
 #include <functional>
 #include <optional>
@@ -36,10 +37,66 @@ QString textOf(const QVariant& v) {
     return v.isNull() ? QString() : v.toString();
 }
 
-// A figure of the report: "0.00" right-aligned in 10, or 10 blanks for an empty text.
-QString figureOf(const QString& text) {
-    if (text.isEmpty()) return blanks(10);
-    return report::figure(parseNumber(text).value_or(0), Precision::Double, 10);
+// True when `text` is already what format00 makes of it: an optional minus, at most 13 integer
+// digits without a leading zero (a lone 0 aside), the decimal comma and two decimals, and not
+// "-0,00". Such a text (at most 15 significant digits) reads back to the same decimal and is
+// written again unchanged, so it stands as it is. The amounts of the rows are all like this.
+bool isFormatted00(QStringView text) {
+    const auto digit = [&](qsizetype i) { return text[i] >= u'0' && text[i] <= u'9'; };
+    const qsizetype n = text.size();
+    const qsizetype first = n > 0 && text[0] == u'-' ? 1 : 0;
+    qsizetype i = first;
+    while (i < n && digit(i))
+        ++i;
+    const qsizetype integer = i - first;
+    if (integer < 1 || integer > 13 || (integer > 1 && text[first] == u'0')) return false;
+    if (n != i + 3 || text[i] != u',' || !digit(i + 1) || !digit(i + 2)) return false;
+    return !(first == 1 && text == u"-0,00");
+}
+
+// The figures of the report: "0.00" right-aligned in 10, or 10 blanks for an empty text. The
+// quantities and prices of a journal are few distinct texts: each is formatted once.
+class Figures {
+  public:
+    void append(QString& out, const QString& text) {
+        if (text.isEmpty()) {
+            out.append(blanks_);
+            return;
+        }
+        if (isFormatted00(text)) {
+            pad(out, text.size());
+            out.append(text);
+            return;
+        }
+        auto it = made_.constFind(text);
+        if (it == made_.cend())
+            it = made_.insert(text,
+                              report::figure(parseNumber(text).value_or(0), Precision::Double, 10));
+        out.append(*it);
+    }
+
+  private:
+    static void pad(QString& out, qsizetype size) {
+        for (qsizetype i = size; i < 10; ++i)
+            out.append(u' ');
+    }
+    const QString blanks_ = blanks(10);
+    QHash<QString, QString> made_;
+};
+
+// A text left-aligned in `width`, cut to it.
+void appendLeft(QString& out, const QString& text, int width) {
+    const qsizetype n = std::min<qsizetype>(text.size(), width);
+    out.append(QStringView(text).first(n));
+    for (qsizetype i = n; i < width; ++i)
+        out.append(u' ');
+}
+
+// A text right-aligned in `width`, kept whole.
+void appendRight(QString& out, const QString& text, int width) {
+    for (qsizetype i = text.size(); i < width; ++i)
+        out.append(u' ');
+    out.append(text);
 }
 
 const QString& cell(const QStringList& row, int column) {
@@ -104,8 +161,8 @@ void readLines(const QString& bookPath, const std::function<void(const JournalLi
             "order by ulazizlaz.id"),
         {}, [&](const RowView& row) {
             JournalLine line;
-            line.kolicina = float(row.value(Kolicina).toDouble());
-            line.cijena = row.value(Cijena).toDouble();
+            line.kolicina = float(row.number(Kolicina));
+            line.cijena = row.number(Cijena);
 
             const QVariant article = row.value(IdArt);
             if (!article.isNull())
@@ -201,6 +258,11 @@ std::vector<QStringList> journalRows(const std::vector<JournalLine>& lines) {
     return rows;
 }
 
+qint64 journalRowDay(const QString& datumText) {
+    const std::optional<QDate> date = parseDate(datumText);
+    return date && date->isValid() ? date->toJulianDay() : kNoDay;
+}
+
 bool journalRowInRange(const QStringList& row, const QDate& from, const QDate& to) {
     const std::optional<QDate> date = parseDate(cell(row, JDatum));
     return date && *date >= from && *date <= to;
@@ -229,28 +291,43 @@ QString journalHeading() {
            QStringLiteral("Potražuje ");
 }
 
-QString journalReportLine(const QStringList& row) {
-    QString line;
-    line.reserve(kLineWidth);
-    line += report::left(cell(row, JDatum), 10);
+namespace {
+
+// Appends the report line of one row (no line end).
+void appendReportLine(QString& line, const QStringList& row, Figures& figures) {
+    appendLeft(line, cell(row, JDatum), 10);
     line += u' ';
-    line += report::left(report::cut(cell(row, JNaziv).trimmed(), 23), 23);
+    // The name trimmed and cut to 23: a view of the stored text, no copy.
+    const QStringView name = QStringView(cell(row, JNaziv)).trimmed();
+    const qsizetype n = std::min<qsizetype>(name.size(), 23);
+    line.append(name.first(n));
+    for (qsizetype i = n; i < 23; ++i)
+        line.append(u' ');
     line += u' ';
-    line += report::left(cell(row, JVrsta), 1);
+    appendLeft(line, cell(row, JVrsta), 1);
     line += u' ';
-    line += report::left(cell(row, JDokument), 15);
+    appendLeft(line, cell(row, JDokument), 15);
     line += u' ';
-    line += report::right(cell(row, JBrojDok), 10);
+    appendRight(line, cell(row, JBrojDok), 10);
     line += u' ';
-    line += report::left(cell(row, JDatumDok), 10);
+    appendLeft(line, cell(row, JDatumDok), 10);
     for (int c : {JKolUlaz, JKolIzlaz, JCijena, JDuguje}) {
         line += u' ';
-        line += figureOf(cell(row, c));
+        figures.append(line, cell(row, c));
     }
     if (cell(row, JVrsta) != u"P") {
         line += u' ';
-        line += figureOf(cell(row, JPotrazuje));
+        figures.append(line, cell(row, JPotrazuje));
     }
+}
+
+}  // namespace
+
+QString journalReportLine(const QStringList& row) {
+    QString line;
+    line.reserve(kLineWidth);
+    Figures figures;
+    appendReportLine(line, row, figures);
     return line;
 }
 
@@ -260,8 +337,11 @@ QString journalText(const QString& title, const std::vector<QStringList>& rows) 
     text += title + kCrLf + kCrLf;
     text += journalHeading() + kCrLf;
     text += report::underscores(kLineWidth) + kCrLf;
-    for (const QStringList& row : rows)
-        text += journalReportLine(row) + kCrLf;
+    Figures figures;
+    for (const QStringList& row : rows) {
+        appendReportLine(text, row, figures);
+        text += kCrLf;
+    }
     return text;
 }
 
@@ -275,8 +355,12 @@ std::vector<QStringList> journalPages(const QString& firstTitle, const QString& 
     std::vector<QStringList> pages;
     startPage(pages, firstTitle);
     int counter = 4;
+    Figures figures;
     for (const QStringList& row : rows) {
-        pages.back().append(indent + journalReportLine(row));
+        QString line = indent;
+        line.reserve(kIndent + kLineWidth);
+        appendReportLine(line, row, figures);
+        pages.back().append(line);
         if (++counter == kRowsCounterEnd) {
             pages.back() << QString() << indent + QString::number(pages.size());
             startPage(pages, laterTitle);

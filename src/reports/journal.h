@@ -25,6 +25,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <vector>
 
 namespace kl {
@@ -79,6 +80,10 @@ std::vector<QStringList> journalRows(const std::vector<JournalLine>& lines);
 
 // True when the row's "Dat.primke" lies between `from` and `to`, both included.
 bool journalRowInRange(const QStringList& row, const QDate& from, const QDate& to);
+
+// The day a "Dat.primke" text names, as a Julian day; kNoDay when it names none.
+inline constexpr qint64 kNoDay = std::numeric_limits<qint64>::min();
+qint64 journalRowDay(const QString& datumText);
 
 // The title of the report and of the printed pages.
 QString journalTitle(JournalScope scope, const QDate& today, const QDate& from = QDate(),

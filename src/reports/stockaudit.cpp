@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstring>
 
 namespace kl {
@@ -63,7 +64,9 @@ class Conversions {
 void replayDocumentLine(Conversions& c, Figures& f, DocumentKind kind, double storedKolicina,
                         double cijena) {
     const double kolicina = c.typed(float(storedKolicina));
-    const double amount = numberOrZero(formatEntry(kolicina * cijena));
+    // The amount shown with two decimals and read back: the same as rounding its decimal digits.
+    const double product = kolicina * cijena;
+    const double amount = std::isfinite(product) ? roundHalfAway(product, 2) : 0.0;
     const StockFigures now =
         applyMovement(kind, {float(f.stanje), float(f.vrijednost)}, kolicina, amount);
     f.stanje = c.storedSingle(now.stanje);
@@ -89,6 +92,18 @@ std::pair<QString, QString> figurePair(double stored, double replay, Precision p
         b = p == Precision::Single ? singleText(float(replay)) : currencyText(replay);
     }
     return {right(a, width), right(b, width)};
+}
+
+// The kind letter of a header ("P", "I"; letter case and blanks around it ignored), or 0 for
+// anything else.
+char kindOf(const RowView& row, int column) {
+    const QByteArrayView bytes = row.textBytes(column);
+    if (bytes.size() == 1) {
+        const char c = bytes[0];
+        return c == 'P' || c == 'p' ? 'P' : c == 'I' || c == 'i' ? 'I' : 0;
+    }
+    const QString kind = row.value(column).toString().trimmed().toUpper();
+    return kind == u"P" ? 'P' : kind == u"I" ? 'I' : 0;
 }
 
 // One read transaction (a deferred one: no write lock, so a read-only book can be audited), so
@@ -150,18 +165,18 @@ std::vector<StockDifference> auditStock(const QString& bookPath) {
                        "left join pi as p on p.id=u.idpi order by u.id"),
         {}, [&](const RowView& row) {
             qint64 id = 0;
-            if (!jet::isIntegerText(row.value(0).toString().trimmed(), &id)) return;
+            if (!row.integer(0, &id) && !jet::isIntegerText(row.value(0).toString().trimmed(), &id))
+                return;
             const auto it = byId.constFind(id);
             if (it == byId.constEnd()) return;
             Article& a = articles[*it];
-            const QString kind = row.value(3).toString().trimmed().toUpper();
-            const double kolicina = row.value(1).toDouble(), cijena = row.value(2).toDouble();
-            if (kind == QLatin1String("P")) {
+            const char kind = kindOf(row, 3);
+            const double kolicina = row.number(1), cijena = row.number(2);
+            if (kind == 'P') {
                 replayDocumentLine(conversions, a.replay, DocumentKind::Receipt, kolicina, cijena);
-            } else if (kind == QLatin1String("I")) {
-                const QVariant customer = row.value(4);
-                if (workOrderCustomer >= 0 && !customer.isNull() &&
-                    customer.toLongLong() == workOrderCustomer) {
+            } else if (kind == 'I') {
+                if (workOrderCustomer >= 0 && !row.isNull(4) &&
+                    row.value(4).toLongLong() == workOrderCustomer) {
                     replayWorkOrderLine(conversions, a.replay, kolicina, cijena);
                     a.d.workOrderIssues = true;
                 } else {

@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <map>
 
@@ -91,6 +93,17 @@ CardLine readLine(const Row& rs) {
     return l;
 }
 
+CardLine readLine(const RowView& row) {
+    CardLine l;
+    l.kolicina = float(row.number(1));
+    l.cijena = Currency::fromDouble(row.number(2));
+    l.kind = row.value(3).toString();
+    qint64 broj = 0;
+    if (!row.isNull(4))
+        l.broj = QString::number(row.integer(4, &broj) ? broj : row.value(4).toLongLong());
+    return l;
+}
+
 // The texts of many card lines made once and shared: the kind letters and document numbers
 // repeat over the lines of a book.
 class SharedTexts {
@@ -134,6 +147,31 @@ void appendArticleBlock(QString& out, const StockArticle& a) {
     out += report::underscores() + kCrLf;
 }
 
+// Blanks up to `width` for a value of `size` characters, then the value: right-aligned, kept
+// whole.
+void appendRight(QString& out, QStringView text, int width) {
+    for (qsizetype i = text.size(); i < width; ++i)
+        out += u' ';
+    out += text;
+}
+
+// The figures of single-precision values, each distinct value formatted once: the quantities and
+// stock levels of a book repeat from line to line.
+class SingleFigures {
+  public:
+    explicit SingleFigures(int width) : width_(width) {}
+    const QString& operator()(float value) {
+        const quint32 bits = std::bit_cast<quint32>(value);
+        auto it = made_.constFind(bits);
+        if (it == made_.cend()) it = made_.insert(bits, figure(value, Precision::Single, width_));
+        return *it;
+    }
+
+  private:
+    int width_;
+    QHash<quint32, QString> made_;
+};
+
 void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
     float stock = 0;
     Currency value;
@@ -141,6 +179,7 @@ void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
     int number = 0;
     static const QString zeroQuantity = figure(0.0, Precision::Single, 9);
     static const QString zeroPrice = figure(0.0, Precision::Currency, 9);
+    SingleFigures quantities(9), stocks(11);
     for (const CardLine& l : lines) {
         const bool receipt = l.kind == QLatin1String("P");
         const Currency amount = l.cijena * Currency::fromDouble(l.kolicina);
@@ -157,21 +196,32 @@ void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
             if (std::isfinite(quotient) && std::fabs(quotient) < kCurrencyLimit)
                 average = Currency::fromDouble(quotient);
         }
-        // Appended piece by piece: a card of every article can run to hundreds of thousands of
-        // lines. The column of the other side always reads 0,00.
-        const QString quantity = figure(l.kolicina, Precision::Single, 9);
-        const QString price = figure(l.cijena.toDouble(), Precision::Currency, 9);
-        out += right(QString::number(++number), 4);
+        // Appended piece by piece, straight into the text: a card of every article can run to
+        // hundreds of thousands of lines. The column of the other side always reads 0,00.
+        const QString& quantity = quantities(l.kolicina);
+        const QString price = format00(l.cijena);
+        char digits[16];
+        const auto written = std::to_chars(digits, digits + sizeof digits, ++number);
+        for (qsizetype i = written.ptr - digits; i < 4; ++i)
+            out += u' ';
+        out += QLatin1String(digits, written.ptr - digits);
         out += QLatin1String(". ");
-        out += left(l.kind, 1);
-        out += right(l.broj, 6);
-        out += receipt ? quantity : zeroQuantity;
-        out += receipt ? price : zeroPrice;
-        out += receipt ? zeroQuantity : quantity;
-        out += receipt ? zeroPrice : price;
-        out += figure(stock, Precision::Single, 11);
-        out += figure(value.toDouble(), Precision::Currency, 13);
-        out += figure(average.toDouble(), Precision::Currency, 10);
+        out += l.kind.isEmpty() ? QStringView(u" ") : QStringView(l.kind).first(1);
+        appendRight(out, l.broj, 6);
+        if (receipt) {
+            out += quantity;
+            appendRight(out, price, 9);
+            out += zeroQuantity;
+            out += zeroPrice;
+        } else {
+            out += zeroQuantity;
+            out += zeroPrice;
+            out += quantity;
+            appendRight(out, price, 9);
+        }
+        out += stocks(stock);
+        appendRight(out, format00(value), 13);
+        appendRight(out, format00(average), 10);
         out += kCrLf;
     }
 }
@@ -245,7 +295,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     SharedTexts texts;
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
-        if (!jet::isIntegerText(row.value(0).toString(), &id)) return;
+        if (!row.integer(0, &id)) return;
         const auto it = linesOf.find(int(id));
         if (it == linesOf.end()) return;
         CardLine line = readLine(row);

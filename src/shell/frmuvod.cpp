@@ -7,7 +7,45 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
 namespace kl {
+
+namespace {
+
+constexpr qint64 kSplashMs = 500;
+
+// Milliseconds since this process was started, as the kernel records its start (to its clock
+// tick, 10 ms); 0 where that cannot be read.
+qint64 msSinceProcessStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // The fields after the command name (which may hold blanks), from the third on.
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    unsigned long long startTicks = 0;
+    for (int i = 3; i <= 22 && fields >> field; ++i)
+        if (i == 22) startTicks = std::strtoull(field.c_str(), nullptr, 10);
+    const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+    timespec now{};
+    if (startTicks == 0 || ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        return 0;
+    const qint64 nowMs = qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    const qint64 startMs = qint64(startTicks * 1000 / (unsigned long long)ticksPerSecond);
+    return std::max<qint64>(0, nowMs - startMs);
+}
+
+}  // namespace
 
 // The program shows every date in the day.month.year form ("05.12.2026") through its own
 // conversions and date fields, whatever the machine's settings; nothing of the machine is changed.
@@ -44,7 +82,11 @@ frmUvod::frmUvod(QWidget* parent) : QWidget(parent) {
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
-    timer_->setInterval(500);
+    // Half a second from the start of the process, not from this window: loading the program
+    // and building the window take part of it. A splash made later than that (not at start-up)
+    // shows its whole half second.
+    const qint64 elapsed = msSinceProcessStart();
+    timer_->setInterval(int(elapsed > 0 && elapsed < kSplashMs ? kSplashMs - elapsed : kSplashMs));
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &frmUvod::timerFired);
     timer_->start();

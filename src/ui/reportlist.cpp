@@ -2,6 +2,7 @@
 
 #include "data/collation.h"
 
+#include <QHash>
 #include <QHeaderView>
 
 #include <algorithm>
@@ -13,6 +14,7 @@ namespace kl {
 
 void ReportListModel::setColumns(const QList<ReportColumn>& columns) {
     beginResetModel();
+    ++revision_;
     columns_ = columns;
     rows_.clear();
     endResetModel();
@@ -30,12 +32,14 @@ int ReportListModel::appendColumn(const ReportColumn& column) {
 // reset the heading (column widths the clerk has dragged, hidden columns).
 void ReportListModel::clear() {
     if (rows_.empty()) return;
+    ++revision_;
     beginRemoveRows({}, 0, count() - 1);
     rows_.clear();
     endRemoveRows();
 }
 
 int ReportListModel::addRow(const QStringList& row) {
+    ++revision_;
     const int at = count();
     beginInsertRows({}, at, at);
     rows_.push_back(row);
@@ -46,6 +50,7 @@ int ReportListModel::addRow(const QStringList& row) {
 void ReportListModel::setRows(std::vector<QStringList>&& rows) {
     clear();
     if (rows.empty()) return;
+    ++revision_;
     beginInsertRows({}, 0, int(rows.size()) - 1);
     rows_ = std::move(rows);
     endInsertRows();
@@ -53,6 +58,7 @@ void ReportListModel::setRows(std::vector<QStringList>&& rows) {
 
 void ReportListModel::removeRowAt(int row) {
     if (row < 0 || row >= count()) return;
+    ++revision_;
     beginRemoveRows({}, row, row);
     rows_.erase(rows_.begin() + row);
     endRemoveRows();
@@ -67,6 +73,7 @@ const QString& ReportListModel::text(int row, int column) const {
 
 void ReportListModel::setText(int row, int column, const QString& text) {
     if (row < 0 || row >= count() || column < 0) return;
+    ++revision_;
     QStringList& texts = rows_[size_t(row)];
     while (texts.size() <= column)
         texts.append(QString());
@@ -75,19 +82,57 @@ void ReportListModel::setText(int row, int column, const QString& text) {
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
+std::vector<int> sortedOrder(const std::vector<const QString*>& texts, Qt::SortOrder order) {
+    const size_t n = texts.size();
+    // Each distinct text once, in order of first appearance.
+    QHash<QString, int> seen;
+    std::vector<const QString*> distinct;
+    std::vector<int> textOf(n);
+    for (size_t r = 0; r < n; ++r) {
+        auto it = seen.constFind(*texts[r]);
+        if (it == seen.cend()) {
+            it = seen.insert(*texts[r], int(distinct.size()));
+            distinct.push_back(texts[r]);
+        }
+        textOf[r] = *it;
+    }
+    // The distinct texts in collation order; texts the collation finds equal share a rank.
+    std::vector<int> byText(distinct.size());
+    std::iota(byText.begin(), byText.end(), 0);
+    std::sort(byText.begin(), byText.end(), [&](int a, int b) {
+        return compareText(*distinct[size_t(a)], *distinct[size_t(b)]) < 0;
+    });
+    std::vector<int> rankOf(distinct.size());
+    int ranks = 0;
+    for (size_t i = 0; i < byText.size(); ++i) {
+        if (i > 0 &&
+            compareText(*distinct[size_t(byText[i - 1])], *distinct[size_t(byText[i])]) < 0)
+            ++ranks;
+        rankOf[size_t(byText[i])] = ranks;
+    }
+    ++ranks;
+    // A counting sort by rank keeps equal rows in their order, as a stable sort does.
+    std::vector<int> start(size_t(ranks) + 1, 0);
+    const auto key = [&](size_t r) {
+        const int k = rankOf[size_t(textOf[r])];
+        return size_t(order == Qt::AscendingOrder ? k : ranks - 1 - k);
+    };
+    for (size_t r = 0; r < n; ++r)
+        ++start[key(r) + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<int> sequence(n);
+    for (size_t r = 0; r < n; ++r)
+        sequence[size_t(start[key(r)]++)] = int(r);
+    return sequence;
+}
+
 void ReportListModel::sortRows(int column, Qt::SortOrder order) {
     const int n = count();
-    std::vector<int> sequence(static_cast<size_t>(n), 0);
-    std::iota(sequence.begin(), sequence.end(), 0);
-    if (order == Qt::AscendingOrder) {
-        std::stable_sort(sequence.begin(), sequence.end(), [&](int a, int b) {
-            return compareText(text(a, column), text(b, column)) < 0;
-        });
-    } else {
-        std::stable_sort(sequence.begin(), sequence.end(), [&](int a, int b) {
-            return compareText(text(b, column), text(a, column)) < 0;
-        });
-    }
+    std::vector<const QString*> texts(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r)
+        texts[size_t(r)] = &text(r, column);
+    const std::vector<int> sequence = sortedOrder(texts, order);
+    ++revision_;
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<QStringList> sorted;
@@ -286,6 +331,27 @@ void ReportList::setRowSelected(int row, bool selected) {
     else
         how |= QItemSelectionModel::ClearAndSelect;
     selectionModel()->select(model_->index(row, 0), how);
+}
+
+void ReportList::selectRows(const std::vector<int>& rows) {
+    if (!isMultiSelection()) {
+        if (!rows.empty()) setRowSelected(rows.front(), true);
+        return;
+    }
+    const int lastColumn = std::max(0, columnCount() - 1);
+    QItemSelection selection;
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        if (rows[i] >= 0 && rows[j] < rowCount())
+            selection.append(
+                QItemSelectionRange(model_->index(rows[i], 0), model_->index(rows[j], lastColumn)));
+        i = j + 1;
+    }
+    if (!selection.isEmpty())
+        selectionModel()->select(selection,
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void ReportList::sortRows(int column, Qt::SortOrder order) {

@@ -29,6 +29,10 @@ struct ReportColumn {
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
+// The positions of `texts` in the order a stable sort by kl::compareText gives (equal texts keep
+// their order), found by ranking each distinct text once and sorting the rows by rank.
+std::vector<int> sortedOrder(const std::vector<const QString*>& texts, Qt::SortOrder order);
+
 // The list's data; used through ReportList.
 class ReportListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -48,6 +52,9 @@ class ReportListModel : public QAbstractTableModel {
     void setText(int row, int column, const QString& text);
     const QStringList& rowTexts(int row) const { return rows_[size_t(row)]; }
     int count() const { return int(rows_.size()); }
+    // Counts every change of the rows (filled, sorted, a text set): what was worked out from the
+    // rows as they stood still holds while it stays the same.
+    quint64 revision() const { return revision_; }
 
     // Stable sort by the texts of `column`.
     void sortRows(int column, Qt::SortOrder order);
@@ -62,6 +69,7 @@ class ReportListModel : public QAbstractTableModel {
   private:
     QList<ReportColumn> columns_;
     std::vector<QStringList> rows_;
+    quint64 revision_ = 0;
 };
 
 class ReportList : public QTreeView {
@@ -84,6 +92,8 @@ class ReportList : public QTreeView {
     // Replaces all rows at once (the fast way to fill a list).
     void setRows(std::vector<QStringList>&& rows);
     int rowCount() const { return model_->count(); }
+    // See ReportListModel::revision.
+    quint64 revision() const { return model_->revision(); }
     // The text of a cell; empty for a cell the row has no text for or a position out of range.
     QString text(int row, int column) const;
     void setText(int row, int column, const QString& text);
@@ -104,6 +114,9 @@ class ReportList : public QTreeView {
     QList<int> selectedRows() const;
     bool isRowSelected(int row) const;
     void setRowSelected(int row, bool selected);
+    // Adds `rows` (ascending positions) to the selection in one step: each run of neighbouring
+    // rows is one range, so thousands of rows take no longer than one does row by row.
+    void selectRows(const std::vector<int>& rows);
 
     // ---- Sorting ----
     // Sorts as a heading click does, and shows the sort indicator.

@@ -9,12 +9,20 @@ QString kindLetter(DocumentKind kind) {
     return kind == DocumentKind::Receipt ? QStringLiteral("P") : QStringLiteral("I");
 }
 
+// The kind column holds one letter (its length is checked by the table), so "pi like 'P*'" and
+// "pi = 'P'" (letter case ignored, as the books compare text) count the same headers; the
+// equality finds them in the index on (pi, brojpi) instead of reading every header.
+int countDocuments(Database& db, const QString& schema, DocumentKind kind) {
+    return db
+        .openRecordsetIn(schema, QStringLiteral("select count(*) as n from pi where pi = ?"),
+                         {kindLetter(kind)})
+        .value(0)
+        .toInt();
+}
+
 int nextDocumentNumber(const QString& bookPath, DocumentKind kind) {
     Database db = Database::open(bookPath);
-    Recordset rs = db.openRecordset(kind == DocumentKind::Receipt
-                                        ? QStringLiteral("select pi from pi where pi like 'P*'")
-                                        : QStringLiteral("select pi from pi where pi like 'I*'"));
-    return rs.recordCount() + 1;
+    return countDocuments(db, QStringLiteral("main"), kind) + 1;
 }
 
 // ---- Articles as a document line needs them ---------------------------------------------------

@@ -24,6 +24,9 @@ QString kindLetter(DocumentKind kind);
 // The number the next document of `kind` gets: the count of stored documents of that kind plus
 // one. Receipts and issues are numbered independently, each from 1.
 int nextDocumentNumber(const QString& bookPath, DocumentKind kind);
+// The count of stored documents of `kind` in the book open as `schema` of `db` ("main" or an
+// attached book).
+int countDocuments(Database& db, const QString& schema, DocumentKind kind);
 
 // ---- Articles as a document line needs them ---------------------------------------------------
 

@@ -184,18 +184,16 @@ void frmartikliizbor::search() {
     const Match how = optcijelinaziv_->isChecked()  ? Match::Whole
                       : optimaunazivu_->isChecked() ? Match::Anywhere
                                                     : Match::StartsWith;
-    int first = -1;
-    for (int r = 0; r < lsvsviartikli_->rowCount(); ++r) {
-        if (!matches(lsvsviartikli_->text(r, column), wanted, how)) continue;
-        lsvsviartikli_->setRowSelected(r, true);
-        if (first < 0) first = r;
-    }
-    if (first < 0) {
+    std::vector<int> hits;
+    for (int r = 0; r < lsvsviartikli_->rowCount(); ++r)
+        if (matches(lsvsviartikli_->text(r, column), wanted, how)) hits.push_back(r);
+    if (hits.empty()) {
         MsgBoxHr(QStringLiteral("Nema traženog upisa"), MsgStyle::OkOnly | MsgStyle::Question,
                  QStringLiteral("Nema traženog upisa"));
         return;
     }
-    lsvsviartikli_->scrollTo(lsvsviartikli_->model()->index(first, Sifra));
+    lsvsviartikli_->selectRows(hits);
+    lsvsviartikli_->scrollTo(lsvsviartikli_->model()->index(hits.front(), Sifra));
 }
 
 void frmartikliizbor::sendSelected() {

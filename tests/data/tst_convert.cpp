@@ -188,6 +188,14 @@ class TestConvert : public QObject {
         QCOMPARE(Currency::fromText(QStringLiteral(" -0,00015 "))->units, -2);
         QVERIFY(!Currency::fromText(QStringLiteral("abc")));
         QVERIFY(!Currency::fromText(QStringLiteral("1E+15")));
+        // The reports' format of a currency from its units agrees with the one through a double,
+        // at the roundings and at the ends of the range.
+        for (const qint64 u :
+             {qint64(0), qint64(49), qint64(50), qint64(-50), qint64(-49), qint64(12345),
+              qint64(-99995), qint64(999999999999949), qint64(999999999999950),
+              qint64(-999999999999999), qint64(1000000000000000),
+              std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min()})
+            QCOMPARE(format00(Currency{u}), format00(double(u) / 10000.0, Precision::Currency));
     }
 };
 

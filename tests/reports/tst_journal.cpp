@@ -140,6 +140,21 @@ class Tst_journal : public ReportTest {
         }
     }
 
+    // A figure of a row is "0.00" right-aligned in 10 whatever form its text has: texts already
+    // in that form stand, others are read and formatted.
+    void figureTexts() {
+        for (const char* text :
+             {"12,50", "-7,25", "0,00", "-0,00", "007,50", "2,675", "1234567890123,45",
+              "12345678901234,5", "1,5E+03", "2.5", " 3,10", "abc", "-,5", "99999999999999,99"}) {
+            QStringList row = someRow(2);
+            row[JKolUlaz] = text;
+            const QString line = journalReportLine(row);
+            const QString figure =
+                padLeft(format00(parseNumber(text).value_or(0), Precision::Double), 10);
+            QCOMPARE(line.mid(75, figure.size()), figure);
+        }
+    }
+
     // The journal's page takes its 59 lines and its widest line.
     void pageSetup() {
         LinePrinter printer("Dnevnik", journalPageSetup());

@@ -9,6 +9,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+#include <numeric>
+
 using kl::ReportList;
 
 namespace {
@@ -128,6 +131,43 @@ class TstReportList : public QObject {
             if (c == 0) QVERIFY(list.text(r - 1, 2).toInt() < list.text(r, 2).toInt());  // stable
         }
         QCOMPARE(list.text(list.currentRow(), 2), QString::number(n - 1));
+    }
+
+    // The order by ranks is the order a stable sort by the collation gives, both ways: texts
+    // equal but for letter case tie and keep their order; č, ć, dž, đ, lj, nj, š, ž in their
+    // Croatian places; empty texts and missing cells first.
+    void sortedOrderIsTheStableSort() {
+        const QStringList words{"Čavao", "čavao", "Cavao", "ćup", "Dž", "dz", "Džep",
+                                "Đak",   "d",     "Lj",    "L",   "lz", "Nj", "nz",
+                                "Šaraf", "sz",    "ž",     "Z",   "",   " a", "A",
+                                "a1",    "a10",   "a2",    "Ž"};
+        QRandomGenerator random(3);
+        std::vector<QString> texts;
+        for (int i = 0; i < 400; ++i)
+            texts.push_back(words[int(random.bounded(qint64(words.size())))]);
+        std::vector<const QString*> pointers;
+        for (const QString& t : texts)
+            pointers.push_back(&t);
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            std::vector<int> expected(texts.size());
+            std::iota(expected.begin(), expected.end(), 0);
+            std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+                const int c = kl::compareText(texts[size_t(a)], texts[size_t(b)]);
+                return order == Qt::AscendingOrder ? c < 0 : c > 0;
+            });
+            QCOMPARE(kl::sortedOrder(pointers, order), expected);
+        }
+    }
+
+    // Rows selected at once, in runs and alone, add to the selection there is.
+    void selectRows() {
+        ReportList list;
+        fill(list);
+        list.setMultiSelection(true);
+        list.setRowSelected(4, true);
+        list.selectRows({0, 1, 2, 5});
+        QCOMPARE(list.selectedRows(), (QList<int>{0, 1, 2, 4, 5}));
+        QVERIFY(list.isRowSelected(1) && !list.isRowSelected(3));
     }
 };
 

@@ -115,6 +115,21 @@ class TstDocuments : public QObject {
         QCOMPARE(figures(book_, a), expected);
     }
 
+    // Numbering counts the headers whose kind letter is the kind's, letter case ignored, as
+    // books written by hand or by older copies may hold it; other letters, empty and missing
+    // kinds are neither.
+    void numberingCountsKindLetters() {
+        {
+            Database db = Database::open(book_);
+            for (const QVariant& kind : {QVariant("P"), QVariant("p"), QVariant("I"), QVariant("i"),
+                                         QVariant("X"), QVariant(""), QVariant()})
+                db.execute("insert into pi(pi,brojpi,datumpi,idkd)values(?,0,?,2)",
+                           {kind, QDate(2026, 3, 14)});
+        }
+        QCOMPARE(nextDocumentNumber(book_, R), 3);
+        QCOMPARE(nextDocumentNumber(book_, I), 3);
+    }
+
     // The average price is taken from the stored figures rounded to two decimals; none at zero
     // stock (the article keeps the price it had), whatever small stock is left otherwise.
     void averagePriceRule_data() {
