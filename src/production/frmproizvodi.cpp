@@ -291,6 +291,11 @@ bool frmproizvodi::isEditMode() const {
 
 void frmproizvodi::chooseWarehouse(int index) {
     if (index < 0 || index >= int(warehouses_.size())) return;
+    // The warehouse already chosen again: its articles and the article chosen stay.
+    if (lblidknjige_->text() == warehouses_[size_t(index)].id && Cbosifra_->count() > 0) {
+        cboskladiste_->setCurrentIndex(index);
+        return;
+    }
     Cbosifra_->clear();
     cbonaziv_->clear();
     lblartikl_->clear();
@@ -386,6 +391,8 @@ bool frmproizvodi::addLine() {
     // A button pressed by its access key leaves no field: apply the leaving rules here.
     if (!txtkolicina_->finishEntry()) return false;
     if (cboskladiste_->currentText().isEmpty()) {
+        MsgBoxHr(QStringLiteral("Nije odabrano skladište!"), Exclamation,
+                 QStringLiteral("Unos nepotpun!"));
         cboskladiste_->setFocus(Qt::OtherFocusReason);
         return false;
     }
@@ -431,12 +438,12 @@ bool frmproizvodi::addLine() {
     return true;
 }
 
-// Quantity, price, warehouse, article and available quantity emptied; the article lists keep
-// the last warehouse's entries until another warehouse is chosen.
+// Quantity, price, article and available quantity emptied; the warehouse stays chosen for the
+// next line, with its articles. "Dodaj na listu" waits for the next quantity and price.
 void frmproizvodi::clearLineEntry() {
     txtkolicina_->clear();
     txtcijena_->clear();
-    cboskladiste_->setCurrentIndex(-1);
+    cmddodaj_->setEnabled(false);
     Cbosifra_->setCurrentIndex(-1);
     cbonaziv_->setCurrentIndex(-1);
     lblartikl_->clear();
@@ -703,7 +710,7 @@ void frmproizvodi::print() {
     if (MsgBoxHr(QStringLiteral("Ispis proizvoda: ") + productName_ + QStringLiteral(" na pisač?"),
                  MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Ispis!")) != MsgResult::Yes)
         return;
-    showPrintResult(printText(QStringLiteral("Proizvod"), text, reportPageSetup()));
+    showPrintResult(printText(QStringLiteral("Proizvod"), text, fittedTo(reportPageSetup(), text)));
 }
 
 // ---- Closing, help, keys -----------------------------------------------------------------------

@@ -566,7 +566,8 @@ void frmrn::print() {
                      QStringLiteral(" na pisač?"),
                  MsgStyle::YesNo | MsgStyle::Question, QStringLiteral("Ispis!")) != MsgResult::Yes)
         return;
-    showPrintResult(printText(QStringLiteral("Radni nalog"), text, reportPageSetup()));
+    showPrintResult(
+        printText(QStringLiteral("Radni nalog"), text, fittedTo(reportPageSetup(), text)));
 }
 
 // ---- Closing, help, keys -----------------------------------------------------------------------

@@ -230,7 +230,12 @@ void frmpregleddnevnika::printJournal() {
         const QString later =
             chosen == JournalScope::Selection ? journalTitle(JournalScope::All, today) : title;
         const std::vector<QStringList> pages = journalPages(title, later, chosenRows());
-        LinePrinter printer(printName(), journalPageSetup());
+        PageSetup setup = journalPageSetup();
+        for (const QStringList& page : pages) {
+            for (const QString& line : page)
+                setup.longestLine = qMax(setup.longestLine, int(line.size()));
+        }
+        LinePrinter printer(printName(), setup);
         if (printer.begin()) {
             for (size_t page = 0; page < pages.size(); ++page) {
                 if (page > 0) printer.newPage();

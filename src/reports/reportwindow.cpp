@@ -61,7 +61,8 @@ void ReportWindow::printReport() {
     if (MsgBoxHr(QStringLiteral("Ispis na pisač?"), MsgStyle::YesNo | MsgStyle::Question,
                  QStringLiteral("Ispis!")) != MsgResult::Yes)
         return;
-    const PrintResult result = printText(printName(), textToPrint(), reportPageSetup());
+    const PrintResult result =
+        printText(printName(), textToPrint(), fittedTo(reportPageSetup(), reportText_));
     showPrintResult(result);
 }
 

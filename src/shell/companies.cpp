@@ -92,6 +92,18 @@ void deleteCompany(const QString& id) {
     files.finish();
 }
 
+int companySheetWidth() {
+    // The most characters each field of the company entry takes, in CompanyFields order.
+    static constexpr int limits[10] = {30, 13, 10, 1, 20, 6, 20, 30, 15, 15};
+    CompanyRow widest;
+    for (size_t i = 0; i < widest.fields.size(); ++i)
+        widest.fields[i] = QString(limits[i], QLatin1Char('W'));
+    int width = 0;
+    for (const QString& line : companySheetLines(widest, QDate(2026, 12, 31)))
+        width = qMax(width, int(line.size()));
+    return width;
+}
+
 QStringList companySheetLines(const CompanyRow& company, const QDate& today) {
     static const char* const labels[10] = {
         "Naziv T/O   :  ", "Matični br. :  ", "Šifra djel. :  ", "Tvrtka/obrt :  ",

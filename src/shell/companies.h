@@ -41,5 +41,7 @@ void deleteCompany(const QString& id);
 // The printed sheet of a company: three empty lines, the heading and the ten data lines, each
 // printed line indented by ten blanks and the lines separated by one empty line.
 QStringList companySheetLines(const CompanyRow& company, const QDate& today);
+// The longest line that sheet can have: every field as long as the company entry takes it.
+int companySheetWidth();
 
 }  // namespace kl

@@ -244,9 +244,13 @@ void frmIzborTvrtke::printCompany() {
     PageSetup setup;
     setup.orientation = QPageLayout::Portrait;
     setup.font = QFont(lsvLista_->font().family(), 12);
+    const QStringList lines = companySheetLines(company, QDate::currentDate());
+    setup.longestLine = companySheetWidth();
+    for (const QString& line : lines)  // a field longer than the register's today
+        setup.longestLine = qMax(setup.longestLine, int(line.size()));
     LinePrinter printer(QStringLiteral("Tvrtka ") + company.name(), setup);
     if (printer.begin()) {
-        for (const QString& line : companySheetLines(company, QDate::currentDate()))
+        for (const QString& line : lines)
             printer.printLine(line);
     }
     const PrintResult result = printer.end();

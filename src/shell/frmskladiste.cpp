@@ -15,6 +15,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -54,16 +55,16 @@ frmSkladiste::frmSkladiste(QWidget* parent) : QMainWindow(parent) {
     addItem(mnuPregled_, "mnuDnevnika1", QStringLiteral("Dnevnika"),
             QStringLiteral("frmpregleddnevnika"));
 
-    mnuizbor_ = addTopMenu("mnuizbor", QStringLiteral("Izbor"));
+    mnuizbor_ = addTopMenu("mnuizbor", QStringLiteral("&Izbor"));
     addItem(mnuizbor_, "mnuproizvodi", QStringLiteral("Proizvodi"), QStringLiteral("frmproizvodi"));
     addItem(mnuizbor_, "mnuradninalozi", QStringLiteral("Radni nalozi"), QStringLiteral("frmrn"));
     addSeparator(mnuizbor_, "mnucrta2");
     connect(addItem(mnuizbor_, "mnuizlazrn", QStringLiteral("Izlaz")), &QAction::triggered, this,
             &QWidget::close);
 
-    mnualati_ = addTopMenu("mnualati", QStringLiteral("Alati"));
+    mnualati_ = addTopMenu("mnualati", QStringLiteral("&Alati"));
 
-    mnupomoc_ = addTopMenu("mnupomoc", QStringLiteral("Pomoć"));
+    mnupomoc_ = addTopMenu("mnupomoc", QStringLiteral("Pomo&ć"));
     connect(addItem(mnupomoc_, "mnupomoc1", QStringLiteral("O programu...")), &QAction::triggered,
             this, &frmSkladiste::showProgramGuide);
     connect(addItem(mnupomoc_, "mnunama", QStringLiteral("O nama...")), &QAction::triggered, this,
@@ -75,11 +76,25 @@ frmSkladiste::frmSkladiste(QWidget* parent) : QMainWindow(parent) {
 
     for (QMenu* m : {mnuNoviunos_, mnuPregled_, mnuizbor_, mnualati_})
         m->menuAction()->setVisible(false);
+    updateAccessKeys();
+
+    // F10 opens the menu bar on its first menu the clerk can use, in both book kinds.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    f10->setContext(Qt::WindowShortcut);
+    connect(f10, &QShortcut::activated, this, [this] {
+        for (QAction* a : menuBar()->actions()) {
+            if (a->isVisible() && a->isEnabled() && a->menu()) {
+                menuBar()->setActiveAction(a);
+                return;
+            }
+        }
+    });
     resize(1024, 700);
 }
 
 QMenu* frmSkladiste::addTopMenu(const char* name, const QString& caption) {
     QMenu* menu = menuBar()->addMenu(caption);
+    menu->setProperty("klTitle", caption);
     menu->setObjectName(QString::fromLatin1(name));
     menu->menuAction()->setObjectName(QString::fromLatin1(name));
     return menu;
@@ -127,6 +142,7 @@ void frmSkladiste::showBook() {
         mnuPregled_->menuAction()->setVisible(warehouse);
         mnuizbor_->menuAction()->setVisible(production);
         mnupomoc_->menuAction()->setVisible(true);
+        updateAccessKeys();
         try {
             // A book whose file was made and is gone lost its data: a new, empty file must not
             // take its place unnoticed.
@@ -162,13 +178,21 @@ QList<QMenu*> frmSkladiste::bookMenus() const {
 }
 
 void frmSkladiste::setBookMenusEnabled(bool enabled) {
-    for (QMenu* m : bookMenus()) {
+    for (QMenu* m : bookMenus())
         m->menuAction()->setEnabled(enabled);
-        // A disabled menu gives up its access key (Alt+P of "&Pregled"), which then belongs to
-        // the open window's buttons ("&Primi u skladiste", "&Prihvati listu").
-        if (!m->property("klTitle").isValid()) m->setProperty("klTitle", m->title());
+    updateAccessKeys();
+}
+
+// Only a menu the clerk can open holds its access key: a disabled menu gives up its key (Alt+P
+// of "&Pregled"), which then belongs to the open window's buttons ("&Primi u skladiste",
+// "&Prihvati listu"), and the menu bar takes the keys of hidden menus too ("&Alati" would take
+// Alt+A from "Unos novog &artikla..."). "Pomo&ć" takes a key no button of the program uses.
+void frmSkladiste::updateAccessKeys() {
+    for (QMenu* m : {mnuNoviunos_, mnuPregled_, mnuizbor_, mnualati_, mnupomoc_}) {
         const QString title = m->property("klTitle").toString();
-        m->setTitle(enabled ? title : QString(title).remove(QLatin1Char('&')));
+        const bool usable = m->menuAction()->isVisible() && m->menuAction()->isEnabled();
+        const QString shown = usable ? title : QString(title).remove(QLatin1Char('&'));
+        if (m->title() != shown) m->setTitle(shown);
     }
 }
 

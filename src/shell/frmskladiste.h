@@ -47,6 +47,7 @@ class frmSkladiste : public QMainWindow {
     // The menus that one open window disables: warehouse or production.
     QList<QMenu*> bookMenus() const;
     void setBookMenusEnabled(bool enabled);
+    void updateAccessKeys();
     void claimContext();
 
     QMdiArea* mdi_;

@@ -61,6 +61,7 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QString::fromLatin1(rule.allowed)), edit));
             selectAllOnFocus(edit);
+            showLimits(edit);
         } else {
             edit = new TextField(this);
         }

@@ -2,8 +2,15 @@
 
 #include "ui/windowregistry.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QShortcut>
@@ -13,8 +20,76 @@
 
 namespace kl {
 
+namespace {
+
+// The child window `w` lies in (through popups such as an open drop-down list), or null.
+ChildWindow* childWindowOf(QWidget* w) {
+    for (; w; w = w->parentWidget()) {
+        if (auto* child = qobject_cast<ChildWindow*>(w)) return child;
+    }
+    return nullptr;
+}
+
+// Closes the open drop-down list (or calendar) `popup`.
+void closePopup(QWidget* popup) {
+    for (QWidget* w = popup; w; w = w->parentWidget()) {
+        if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            combo->hidePopup();
+            return;
+        }
+    }
+    popup->close();  // a date picker's calendar
+}
+
+// Keys of every child window that no single control can handle:
+//  * Esc while a drop-down list or calendar of a child window is open closes just that. The
+//    window's Esc shortcut would fire through the popup (it counts as part of the window), so
+//    the key is claimed before the shortcut is looked for.
+//  * Alt+letter that no enabled control took as its access key (a disabled button's, or
+//    nobody's) would reach the focused control as a typed character; it is dropped. A key press
+//    only gets here when no shortcut took it. AltGr (reported as Ctrl+Alt on some systems)
+//    still types its characters.
+class KeyboardRules : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
+            !watched->isWidgetType())
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (type == QEvent::ShortcutOverride) {
+            QWidget* popup = QApplication::activePopupWidget();
+            if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier || !popup ||
+                !childWindowOf(popup))
+                return false;
+            closePopup(popup);
+            key->accept();
+            return true;
+        }
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if (!(mods & Qt::AltModifier) || (mods & (Qt::ControlModifier | Qt::MetaModifier)))
+            return false;
+        const QString text = key->text();
+        if (text.isEmpty() || !text.front().isPrint()) return false;
+        return childWindowOf(static_cast<QWidget*>(watched)) != nullptr;
+    }
+};
+
+void installKeyboardRules() {
+    static bool installed = false;
+    if (installed || !qApp) return;
+    installed = true;
+    qApp->installEventFilter(new KeyboardRules(qApp));
+}
+
+}  // namespace
+
 ChildWindow::ChildWindow(QWidget* parent, Sizing sizing) : QWidget(parent), sizing_(sizing) {
     if (sizing_ == Sizing::Fixed) setFixedSize(FixedWidth, FixedHeight);
+    installKeyboardRules();
 
     helpBox_ = new QTextBrowser(this);
     helpBox_->setObjectName(QStringLiteral("txtpomoc"));
@@ -24,7 +99,9 @@ ChildWindow::ChildWindow(QWidget* parent, Sizing sizing) : QWidget(parent), sizi
 
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (!closeOpenPopup()) close();
+    });
 
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WidgetWithChildrenShortcut);
@@ -193,6 +270,45 @@ void ChildWindow::focusFirstControl() {
         }
     }
     if (target) target->setFocus(Qt::OtherFocusReason);
+}
+
+bool ChildWindow::closeOpenPopup() {
+    QWidget* popup = QApplication::activePopupWidget();
+    if (!popup || childWindowOf(popup) != this) return false;
+    closePopup(popup);
+    return true;
+}
+
+void ChildWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter reaches the window when the focused control did not use it (a line edit, a closed
+    // drop-down list, a date, a button that is not a default button; a list does not pass it on
+    // as a move). On a button it presses the button, elsewhere it moves on as Tab does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~Qt::KeypadModifier;  // the keypad's Enter
+    QWidget* focus = focusWidget();
+    if (enter && mods == Qt::NoModifier && focus && !isHelpMode()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(focus);
+            button && !button->isCheckable()) {
+            if (button->isEnabled()) button->click();
+            event->accept();
+            return;
+        }
+        QWidget* control = focus;
+        while (control && control != this && !qobject_cast<QLineEdit*>(control) &&
+               !qobject_cast<QComboBox*>(control) && !qobject_cast<QAbstractSpinBox*>(control) &&
+               !qobject_cast<QAbstractButton*>(control) &&
+               !qobject_cast<QAbstractItemView*>(control))
+            control = control->parentWidget();
+        if (control && control != this && !qobject_cast<QAbstractItemView*>(control) &&
+            !(qobject_cast<QLineEdit*>(control) &&
+              qobject_cast<QAbstractItemView*>(control->parentWidget()))) {
+            focusNextPrevChild(true);
+            event->accept();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ChildWindow::showEvent(QShowEvent* event) {

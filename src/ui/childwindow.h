@@ -24,6 +24,15 @@
 //    shown when help mode ends (setWindowTitle() in help mode would replace the help caption).
 //    A window given no help text ignores F1.
 //
+//  * Enter in an entry field (line edit, closed drop-down list, date) moves to the next control
+//  of the tab order, as Tab does; Enter on a focused push button presses it (Space still does).
+//  Controls that use Enter themselves keep it (an open drop-down list, a multi-line text, a
+//  ReportList, where it is a double click on the current row).
+//
+//  * Alt+letter that is no enabled control's access key (e.g. that of a disabled button) does
+//  nothing: it is not typed into the focused field (an application-wide filter, installed with
+//  the first child window).
+//
 // The shortcuts work while the keyboard focus is inside the window, which is always the case
 // for a window that has at least one focusable control.
 
@@ -119,6 +128,7 @@ class ChildWindow : public QWidget {
     virtual void helpModeChanged(bool helpMode) { Q_UNUSED(helpMode); }
 
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
@@ -126,6 +136,8 @@ class ChildWindow : public QWidget {
 
   private:
     void watchSubWindow();
+    // Closes an open drop-down list (or calendar) of this window; false when none is open.
+    bool closeOpenPopup();
     void focusOnActivation();
     void fixSubWindowSize();
 

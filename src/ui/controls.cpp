@@ -2,9 +2,12 @@
 
 #include "ui/fields.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,21 +21,61 @@ namespace kl {
 
 namespace {
 
-// Discards the printable characters typed into a choice list.
-class TypedKeysDiscarded : public QObject {
+// Typing in a choice list (closed or dropped down) jumps to the first entry that starts with the
+// letters typed, compared without regard to case (Croatian letters too); letters typed within the
+// keyboard input interval of each other add up ("ma" after "m"). A letter that makes the typed
+// text match no entry starts over with that letter alone; when nothing matches, nothing changes.
+// The typed characters never go into the list itself, so only a listed entry can be chosen.
+class TypeToChoose : public QObject {
   public:
-    using QObject::QObject;
+    explicit TypeToChoose(QComboBox* box) : QObject(box), box_(box) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const QString text = key->text();
-            const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-            if (!shortcut && !text.isEmpty() && text.front().isPrint()) return true;
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if (shortcut || text.isEmpty() || !text.front().isPrint()) return false;
+        const bool dropped = watched == box_->view();
+        if (!typed_.isEmpty() && sinceLast_.isValid() &&
+            sinceLast_.elapsed() <= QApplication::keyboardInputInterval())
+            typed_ += text;
+        else
+            typed_ = text;
+        sinceLast_.start();
+        int row = firstStartingWith(typed_);
+        if (row < 0 && typed_ != text) {
+            typed_ = text;
+            row = firstStartingWith(typed_);
         }
-        return QObject::eventFilter(watched, event);
+        if (row < 0) return true;
+        if (dropped) {
+            const QModelIndex index = box_->model()->index(row, box_->modelColumn());
+            box_->view()->setCurrentIndex(index);
+            box_->view()->scrollTo(index);
+        } else if (row != box_->currentIndex()) {
+            box_->setCurrentIndex(row);
+            emit box_->activated(row);  // as choosing it with the arrow keys does
+        }
+        return true;
     }
+
+  private:
+    int firstStartingWith(const QString& prefix) const {
+        const QAbstractItemModel* model = box_->model();
+        const int column = box_->modelColumn();
+        const int rows = model->rowCount();
+        for (int r = 0; r < rows; ++r) {
+            if (model->index(r, column).data().toString().startsWith(prefix, Qt::CaseInsensitive))
+                return r;
+        }
+        return -1;
+    }
+
+    QComboBox* box_;
+    QString typed_;
+    QElapsedTimer sinceLast_;
 };
 
 }  // namespace
@@ -87,8 +130,14 @@ QComboBox* makeChoiceList(QWidget* parent, const char* name, const QString& tip)
     combo->setObjectName(QString::fromLatin1(name));
     if (!tip.isEmpty()) combo->setToolTip(tip);
     combo->setMaxVisibleItems(20);
-    combo->installEventFilter(new TypedKeysDiscarded(combo));
+    chooseByTyping(combo);
     return combo;
+}
+
+void chooseByTyping(QComboBox* box) {
+    auto* filter = new TypeToChoose(box);
+    box->installEventFilter(filter);
+    box->view()->installEventFilter(filter);
 }
 
 QLineEdit* makeShownField(QWidget* parent, const char* name, const QString& tip) {

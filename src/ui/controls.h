@@ -37,10 +37,16 @@ QGroupBox* makeOptionFrame(QWidget* parent, const char* name,
                            std::initializer_list<QRadioButton*> options,
                            QVBoxLayout** layout = nullptr);
 
-// A list to choose from (a combo box that is not edited): typed characters choose nothing and are
-// discarded, so only a listed entry can be chosen (with the mouse or the arrow keys); shortcuts
-// with Ctrl or Alt keep working. Shows up to 20 entries when it drops down.
+// A list to choose from (a combo box that is not edited): only a listed entry can be chosen (with
+// the mouse, the arrow keys or by typing, see chooseByTyping); shortcuts with Ctrl or Alt keep
+// working. Shows up to 20 entries when it drops down.
 QComboBox* makeChoiceList(QWidget* parent, const char* name, const QString& tip = QString());
+
+// Typed letters choose in `box` (closed or dropped down) the first entry that starts with them,
+// whatever their case (Croatian letters too); letters typed quickly one after another add up,
+// within QApplication::keyboardInputInterval(). Nothing typed ever becomes an entry. A closed
+// list emits activated() for the entry chosen, as the arrow keys do.
+void chooseByTyping(QComboBox* box);
 
 // Replaces the entries of `box` with `texts`, each carrying the entry of `data` at its position
 // (when given) as its item data, in one insertion: a list of 20 000 articles fills at once, where

@@ -3,12 +3,15 @@
 #include "data/convert.h"
 #include "ui/msgboxhr.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <QToolTip>
 #include <QValidator>
 
 namespace kl {
@@ -78,11 +81,72 @@ bool numericText(QStringView text) {
     return true;
 }
 
+// The limit of a field as the clerk reads it.
+QString limitText(int maxLength) {
+    return QStringLiteral("Najviše %1 znakova").arg(maxLength);
+}
+
+// The hints and the tool tip of showLimits().
+class LimitHints : public QObject {
+  public:
+    explicit LimitHints(QLineEdit* edit) : QObject(edit), edit_(edit) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != edit_) return false;
+        if (event->type() == QEvent::ToolTip) {
+            if (!isFull()) return false;
+            const QString tip = edit_->toolTip();
+            const QString limit = limitText(edit_->maxLength());
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                               tip.isEmpty() ? limit : tip + u'\n' + limit, edit_);
+            return true;
+        }
+        if (event->type() != QEvent::KeyPress || edit_->isReadOnly()) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        QString typed;
+        if (key->matches(QKeySequence::Paste)) {
+            typed = QGuiApplication::clipboard()->text();
+        } else {
+            const Qt::KeyboardModifiers mods = key->modifiers();
+            if ((mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier))
+                return false;
+            typed = key->text();
+            if (typed.isEmpty() || !typed.front().isPrint()) return false;
+        }
+        if (typed.isEmpty()) return false;
+        const qsizetype after = edit_->text().size() - edit_->selectedText().size() + typed.size();
+        if (containsQuote(typed) && qobject_cast<TextField*>(edit_)) {
+            showHint(edit_, QStringLiteral("Znakovi ' i \" ne mogu se upisati"));
+            return false;  // the validator refuses it
+        }
+        if (after > edit_->maxLength()) {
+            showHint(edit_, limitText(edit_->maxLength()) + QStringLiteral(": polje je puno"));
+            return true;  // a paste that does not fit goes in not at all, never cut
+        }
+        return false;
+    }
+
+  private:
+    bool isFull() const { return edit_->text().size() >= edit_->maxLength(); }
+
+    QLineEdit* edit_;
+};
+
 // A numeric field's message box is open: no other numeric field may show its own on the focus
 // changes the box causes.
 bool g_tooLargeMessageOpen = false;
 
 }  // namespace
+
+void showHint(QWidget* control, const QString& hint) {
+    control->setProperty("klHint", hint);
+    QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())), hint, control);
+}
+
+void showLimits(QLineEdit* edit) {
+    if (edit) edit->installEventFilter(new LimitHints(edit));
+}
 
 void selectAllOnFocus(QLineEdit* edit) {
     if (edit) edit->installEventFilter(new SelectAllFilter(edit));
@@ -106,6 +170,7 @@ void refuseQuotes(QLineEdit* edit) {
 
 TextField::TextField(QWidget* parent) : QLineEdit(parent) {
     refuseQuotes(this);
+    showLimits(this);
 }
 
 TextField::TextField(QWidget* parent, const char* name, int maxLength, const QString& tip)
@@ -206,6 +271,7 @@ void NumericField::keyPressEvent(QKeyEvent* event) {
             take = false;
         }
         if (!take) {
+            showHint(this, QStringLiteral("Upisuju se samo znamenke i jedan decimalni zarez"));
             event->accept();
             return;
         }

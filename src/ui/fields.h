@@ -20,6 +20,16 @@ class QComboBox;
 
 namespace kl {
 
+// Shows `hint` for a moment under `control` (a tool tip), e.g. why a typed character was refused;
+// the last hint stays readable as the control's property "klHint".
+void showHint(QWidget* control, const QString& hint);
+
+// Makes the limit of `edit` (its maxLength) visible: while the field is full its tool tip adds
+// "Najviše N znakova"; a character typed into the full field shows that as a hint; a paste that
+// would not fit is refused whole with the same hint (never cut to fit). TextField does this by
+// itself; for other line edits with a limit (e.g. one with a validator of its own).
+void showLimits(QLineEdit* edit);
+
 // Selects the whole text of `edit` each time it receives the focus.
 void selectAllOnFocus(QLineEdit* edit);
 
@@ -35,8 +45,9 @@ bool containsQuote(QStringView text);
 // sees that it did not go in). Installs a QValidator on `edit`; do not replace it.
 void refuseQuotes(QLineEdit* edit);
 
-// A line edit for text that goes into the database: refuses quotes (see refuseQuotes), selects
-// all on focus, optional maximum length through QLineEdit::setMaxLength.
+// A line edit for text that goes into the database: refuses quotes (see refuseQuotes) with a hint,
+// selects all on focus, optional maximum length through QLineEdit::setMaxLength, shown as
+// showLimits() gives.
 class TextField : public QLineEdit {
     Q_OBJECT
   public:
@@ -51,10 +62,10 @@ class TextField : public QLineEdit {
 // A line edit for a number with the decimal comma.
 //
 // Keys: digits and Backspace are always taken; a comma only when the field is not empty and
-// holds no comma yet; every other character is discarded. Keys without a character (arrows,
-// Delete, Home/End, Tab, Enter, Esc, F-keys, Ctrl+C/V/X/Z) keep their usual meaning. A paste or
-// drop is taken only if the resulting text is digits with at most one comma, otherwise nothing
-// is inserted.
+// holds no comma yet; every other character is discarded with a hint (showHint). Keys without a
+// character (arrows, Delete, Home/End, Tab, Enter, Esc, F-keys, Ctrl+C/V/X/Z) keep their usual
+// meaning. A paste or drop is taken only if the resulting text is digits with at most one comma,
+// otherwise nothing is inserted.
 //
 // Leaving a non-empty field (the focus moves to another control of the program):
 //  * integer part above five digits: MsgBoxHr("Možete upisati samo do 99 999!", 48,

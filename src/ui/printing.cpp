@@ -231,9 +231,34 @@ struct LinePrinter::Impl {
     }
 
     bool begin();
+    void fitFont();
     PrintResult end();
     void abandon();
 };
+
+// The font made smaller, a tenth of a point at a time, until the setup's longest line fits.
+void LinePrinter::Impl::fitFont() {
+    if (setup.longestLine <= 0) return;
+    const QString longest(setup.longestLine, u'M');  // fixed pitch: any character will do
+    const qreal width = right - left;
+    qreal size = font.pointSizeF();
+    if (size <= 0) return;  // a pixel-sized font: left as it is
+    const qreal smallest = qMin(size, qMax<qreal>(setup.smallestPointSize, 1));
+    const auto fits = [&](qreal points) {
+        QFont f = font;
+        f.setPointSizeF(points);
+        return QFontMetricsF(f, printer.get()).horizontalAdvance(longest) <= width;
+    };
+    if (fits(size)) return;
+    // First guess by proportion, then down in tenths until it fits.
+    size = qMax(smallest,
+                std::floor(size * width /
+                           QFontMetricsF(font, printer.get()).horizontalAdvance(longest) * 10) /
+                    10);
+    while (size > smallest && !fits(size))
+        size = qMax(smallest, size - 0.1);
+    font.setPointSizeF(size);
+}
 
 bool LinePrinter::Impl::begin() {
     toPdf = pdfForced() || QPrinterInfo::defaultPrinter().isNull();
@@ -294,6 +319,7 @@ bool LinePrinter::Impl::begin() {
     if (right < left) right = left;
     if (bottom < top) bottom = top;
 
+    fitFont();
     painter.setFont(font);
     painter.setPen(Qt::black);
     metrics = std::make_unique<QFontMetricsF>(font, printer.get());
@@ -387,17 +413,17 @@ bool LinePrinter::isActive() const {
 
 void LinePrinter::printLine(const QString& line) {
     if (d_->state != Impl::State::Active) return;
+    const QString shown = expandTabs(line);
+    const qreal width = d_->right - d_->left;
+    if (shown.size() > 1 && textWidth(shown) > width) {
+        // Wider than the page: on over the next lines, never cut.
+        for (const QString& piece :
+             wrapLine(shown, width, [this](const QString& s) { return textWidth(s); }))
+            printLine(piece);
+        return;
+    }
     if (d_->onPage >= d_->perPage) newPage();
-    QString shown = expandTabs(line);
     if (!shown.isEmpty()) {
-        // Characters wholly past the right margin are left out (the clip cuts the one that
-        // straddles it), so the file holds the text that can be seen.
-        const qreal width = d_->right - d_->left;
-        if (textWidth(shown) > width) {
-            const qsizetype n =
-                fittingPrefix(shown, width, [this](const QString& s) { return textWidth(s); });
-            shown.truncate(n + 1);
-        }
         const qreal baseline = d_->top + d_->onPage * d_->lineHeight + d_->ascent;
         d_->painter.drawText(QPointF(d_->left, baseline), shown);
     }
@@ -445,6 +471,18 @@ PrintResult LinePrinter::end() {
 }
 
 // ---- printText ---------------------------------------------------------------------------------
+
+PageSetup fittedTo(PageSetup setup, const QString& text) {
+    int longest = 0;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r')) line.chop(1);
+        const int n =
+            line.contains(u'\t') ? int(expandTabs(line.toString()).size()) : int(line.size());
+        longest = qMax(longest, n);
+    }
+    setup.longestLine = qMax(setup.longestLine, longest);
+    return setup;
+}
 
 PrintResult printText(const QString& documentName, const QString& text, const PageSetup& setup,
                       int start, int length) {

@@ -43,7 +43,17 @@ struct PageSetup {
     // pitch is narrowed when the font's spacing would not let n lines fit between the top and
     // bottom margins (never widened).
     int linesPerPage = 0;
+    // Characters of the longest line the layout can produce (0: not known). When that many do
+    // not fit between the margins at the font's size, the font is made smaller (never below
+    // smallestPointSize) so that they do: no line of the layout is wrapped.
+    int longestLine = 0;
+    qreal smallestPointSize = 6;
 };
+
+// `setup` made to fit `text`: its longestLine at least the longest line of the text (tabs
+// expanded), so that a report whose lines are wider than the page prints in a smaller font
+// rather than wrapped (wrapped only below the setup's smallest size).
+PageSetup fittedTo(PageSetup setup, const QString& text);
 
 // The outcome of one print.
 struct PrintResult {
@@ -73,7 +83,8 @@ const PrintSettings& printSettings();
 //     if (p.begin()) { p.printLine(heading); p.printLine(); ... }
 //     showPrintResult(p.end());
 //
-// Lines are not wrapped; a line wider than the page is cut at the right margin.
+// No line is ever cut: a line wider than the page (a layout whose longestLine was not given or
+// could not be fitted) goes on over the next lines, broken as printText breaks lines.
 class LinePrinter {
   public:
     LinePrinter(const QString& documentName, const PageSetup& setup = PageSetup());
@@ -108,7 +119,8 @@ class LinePrinter {
     qreal textWidth(const QString& text) const;
 
     // The font actually used: the setup's font, or the system's fixed-pitch family when the
-    // setup's family does not resolve to a fixed-pitch font.
+    // setup's family does not resolve to a fixed-pitch font; after begin(), in the size fitted
+    // to the setup's longestLine.
     QFont font() const;
 
     // Finishes the document (a PDF is moved to its final name) and returns the result. A second

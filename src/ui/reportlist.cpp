@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <numeric>
@@ -220,6 +221,17 @@ ReportList::ReportList(QWidget* parent) : QTreeView(parent), model_(new ReportLi
             [this](const QModelIndex& current) {
                 emit currentRowChanged(current.isValid() ? current.row() : -1);
             });
+}
+
+void ReportList::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid()) emit rowDoubleClicked(current.row());
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void ReportList::setColumns(const QList<ReportColumn>& columns) {

@@ -133,9 +133,13 @@ class ReportList : public QTreeView {
 
   signals:
     void rowClicked(int row);
+    // A double click on a row, or Enter on the current row.
     void rowDoubleClicked(int row);
     // The current row changed (-1: none).
     void currentRowChanged(int row);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void headingClicked(int column);

@@ -293,10 +293,13 @@ void frmPrimka::loadLists() {
 
 // ---- Lists written from the other windows ------------------------------------------------------
 
+// The partner already chosen stays chosen when it is still in the list (the partner window
+// refreshes the list when it is left).
 void frmPrimka::setPartnerNames(const QStringList& names) {
+    const QString chosen = cbokd_->currentIndex() >= 0 ? cbokd_->currentText() : QString();
     cbokd_->clear();
     cbokd_->addItems(names);
-    cbokd_->setCurrentIndex(-1);
+    cbokd_->setCurrentIndex(chosen.isEmpty() ? -1 : cbokd_->findText(chosen, Qt::MatchExactly));
 }
 
 void frmPrimka::addDocumentType(const QString& name) {

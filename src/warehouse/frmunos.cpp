@@ -11,6 +11,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -100,6 +101,7 @@ frmunos::frmunos(QWidget* parent) : ChildWindow(parent) {
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9/-]*")), edit));
             selectAllOnFocus(edit);
+            showLimits(edit);
         } else {
             edit = new TextField(this);
         }
@@ -187,6 +189,7 @@ frmunos::frmunos(QWidget* parent) : ChildWindow(parent) {
     });
 
     setInitialFocus(fields_[Kd]);
+    fields_[Ime]->installEventFilter(this);
     fillPartnerTable(true);
 }
 
@@ -222,10 +225,12 @@ void frmunos::updateAddButton() {
 // The code is one of k, d, s in either case: on to the name. Anything else is erased at once.
 void frmunos::codeChanged(const QString& text) {
     if (!text.isEmpty()) {
-        if (isPartnerCode(text))
+        if (isPartnerCode(text)) {
+            movedToName_ = fields_[Kd]->hasFocus();  // typed, not filled in from a row
             fields_[Ime]->setFocus(Qt::OtherFocusReason);
-        else
+        } else {
             fields_[Kd]->clear();  // comes back here with the empty text
+        }
     }
     updateAddButton();
 }
@@ -392,6 +397,21 @@ bool frmunos::queryClose() {
     }
     context().calledFromDocument = false;
     return true;
+}
+
+bool frmunos::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == fields_[Ime] && movedToName_) {
+        if (event->type() == QEvent::FocusOut) {
+            movedToName_ = false;
+        } else if (event->type() == QEvent::KeyPress) {
+            movedToName_ = false;
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool next = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Return ||
+                              key->key() == Qt::Key_Enter;
+            if (next && !(key->modifiers() & ~Qt::KeypadModifier)) return true;
+        }
+    }
+    return ChildWindow::eventFilter(watched, event);
 }
 
 void frmunos::helpModeChanged(bool helpMode) {

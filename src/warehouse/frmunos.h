@@ -65,6 +65,7 @@ class frmunos : public ChildWindow {
   protected:
     bool queryClose() override;
     void helpModeChanged(bool helpMode) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     enum { FieldCount = 8 };
@@ -92,6 +93,9 @@ class frmunos : public ChildWindow {
     QLabel* lblid_;
     QLabel* lblimekd_;
     QLabel* lblpd_;
+    // The code field has just moved the focus on to the name by itself: the clerk's Tab (or
+    // Enter) after the code then stays in the name instead of skipping it.
+    bool movedToName_ = false;
 };
 
 }  // namespace kl

@@ -70,7 +70,7 @@ class TstFrmProizvodi : public ProductionTest {
 
   private slots:
     // Only this company's warehouse books, by name; a choice fills the article lists in name
-    // order and opens the search; typing chooses nothing; F1 and back; the article search.
+    // order and opens the search; typing a first letter chooses; F1 and back; the article search.
     void warehousePickerAndSearch() {
         addBook(addCompany("Beta"), "Arhiva", kWarehouseKind);
         addBook(books_.companyId, "Drugi pogon", kProductionKind);
@@ -82,8 +82,8 @@ class TstFrmProizvodi : public ProductionTest {
         QCOMPARE(items(books), (QStringList{"Centrala", "Glavno", "Pomoćno"}));
         QVERIFY(!button(w, "cmdpretraga")->isEnabled());
         books->setFocus();
-        QTest::keyClicks(books, "g");
-        QCOMPARE(books->currentIndex(), -1);
+        QTest::keyClicks(books, "g");  // chooses "Glavno", as a click does
+        QCOMPARE(books->currentText(), "Glavno");
 
         w->chooseWarehouse(1);
         QCOMPARE(control<QLabel>(w, "lblidknjige")->text(), books_.glavnoId());
@@ -141,7 +141,11 @@ class TstFrmProizvodi : public ProductionTest {
         QCOMPARE(rows(list(w, "lsvproizvodi"), 9),
                  QStringList{"Glavno|K1|Kabel|4,00|2,50|10,00|" + QString::number(kabel_) + "|" +
                              books_.glavnoId() + "|0"});
-        QCOMPARE(combo(w, "cboskladiste")->currentText() + field(w, "txtkolicina")->text(), "");
+        // The warehouse stays for the next line; the button waits for its quantity.
+        QCOMPARE(combo(w, "cboskladiste")->currentText() + "|" + field(w, "txtkolicina")->text() +
+                     "|" + combo(w, "cbonaziv")->currentText(),
+                 "Glavno||");
+        QVERIFY(!button(w, "cmddodaj")->isEnabled());
         QVERIFY(button(w, "cmdprihvati")->isEnabled());
 
         w->chooseWarehouse(combo(w, "cboskladiste")->findText(book));
@@ -152,6 +156,34 @@ class TstFrmProizvodi : public ProductionTest {
         QCOMPARE(said(*box_), refusal.isEmpty() ? QStringList{} : QStringList{refusal});
         QCOMPARE(field(w, "txtcijenaproizvoda")->text(), refusal.isEmpty() ? "22,00" : "10,00");
         if (qty == "0") QCOMPARE(field(w, "txtcijena")->text(), "0,00");
+    }
+
+    // The warehouse chosen again keeps the article chosen; "Dodaj na listu" without a warehouse
+    // says why it does nothing.
+    void warehouseChosenAgain() {
+        frmproizvodi* w = open();
+        field(w, "txtkolicina")->setText("1");
+        field(w, "txtcijena")->setText("2,00");
+        click(w, "cmddodaj");
+        QCOMPARE(said(*box_),
+                 QStringList{said(Exclamation, "Unos nepotpun!", "Nije odabrano skladište!")});
+        QCOMPARE(list(w, "lsvproizvodi")->rowCount(), 0);
+
+        QComboBox* books = combo(w, "cboskladiste");
+        books->setFocus();
+        QTest::keyClicks(books, "g");
+        w->chooseArticle(combo(w, "cbonaziv")->findText("Vijak"));
+        QTest::keyClick(books, Qt::Key_Down);  // Pomoćno
+        QTest::keyClick(books, Qt::Key_Up);    // Glavno again: its articles, nothing chosen
+        QCOMPARE(combo(w, "cbonaziv")->currentIndex(), -1);
+        w->chooseArticle(combo(w, "cbonaziv")->findText("Vijak"));
+        books->showPopup();
+        QTRY_VERIFY(books->view()->isVisible());
+        QTest::keyClick(books->view(), Qt::Key_Return);  // the same one chosen from the list
+        QTRY_VERIFY(!books->view()->isVisible());
+        QCOMPARE(books->currentText() + "|" + combo(w, "cbonaziv")->currentText() + "|" +
+                     field(w, "txtpokazkolicine")->text(),
+                 "Glavno|Vijak|100,00");
     }
 
     // A quantity too large keeps the focus (the document rules); the amount limit resets

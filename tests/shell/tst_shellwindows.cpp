@@ -308,10 +308,18 @@ class TstShellWindows : public QObject {
             QVERIFY2(!windows().isLoaded(name), qPrintable(name));
     }
 
+    // Also with the longest name the register takes: the heading is printed whole, its date
+    // included.
+    void printCompanySheet_data() {
+        QTest::addColumn<QString>("name");
+        dataRow("short name", "Alfa Č");
+        dataRow("30 characters", "Ćiro Đurđević i sinovi ČĆŽŠĐ d");
+    }
     void printCompanySheet() {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
-        addCompany("Alfa Č");
+        QFETCH(QString, name);
+        addCompany(name);
         frmIzborTvrtke* companies = openCompanies();
         QVERIFY(companies);
         const QDir pdfFolder(folder_->filePath("Ispisi"));
@@ -325,7 +333,8 @@ class TstShellWindows : public QObject {
         QCOMPARE(pdfs.size(), 1);
         const QString pdf = pdfFolder.filePath(pdfs[0]);
         QCOMPARE(opened_, QStringList({pdf}));
-        const QString question = said(4 + 32, "Ispis podataka!", " Ispis podataka za: Alfa Č?");
+        const QString question =
+            said(4 + 32, "Ispis podataka!", " Ispis podataka za: " + name + "?");
         QCOMPARE(said(*box_).mid(0, 2), QStringList({question, question}));
         QCOMPARE(box_->count(), 3);  // then where the sheet went
         QVERIFY(box_->last().prompt.contains(QDir::toNativeSeparators(pdf)));
@@ -341,9 +350,50 @@ class TstShellWindows : public QObject {
         for (const QString& line : runTool("pdftotext", {"-layout", pdf, "-"}).split(u'\n'))
             if (!line.trimmed().isEmpty()) lines.append(line.simplified());
         QCOMPARE(lines.size(), 11);
-        QCOMPARE(lines.first(), "Ispis podataka za: !Alfa Č na dan: " +
-                                    QDate::currentDate().toString("dd.MM.yyyy"));
+        QCOMPARE(lines.first(), "Ispis podataka za: !" + name.simplified() +
+                                    " na dan: " + QDate::currentDate().toString("dd.MM.yyyy"));
         QCOMPARE(lines.mid(4, 2), QStringList({"Tvrtka/obrt : T", "Žiro račun : -"}));
+    }
+
+    // Every menu shown has an access key (its text as shown unchanged), no two the same; Alt+key
+    // opens it, F10 opens the first one.
+    void menuAccessKeysAndF10_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("shown");
+        dataRow("warehouse", kWarehouseKind, QStringList{"Novi unos", "Pregled", "Pomoć"});
+        dataRow("production", kProductionKind, QStringList{"Izbor", "Pomoć"});
+    }
+    void menuAccessKeysAndF10() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, shown);
+        frmSkladiste* main = openBook(kind);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QStringList texts;
+        QList<QKeySequence> keys;
+        QList<QMenu*> menus;
+        for (QAction* a : main->menuBar()->actions()) {
+            if (!a->isVisible()) {
+                QVERIFY2(!a->text().contains(u'&'), qPrintable(a->text()));  // keeps no key
+                continue;
+            }
+            texts.append(QString(a->text()).remove(u'&'));
+            const QKeySequence key = QKeySequence::mnemonic(a->text());
+            QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(a->text()));
+            keys.append(key);
+            menus.append(a->menu());
+        }
+        QCOMPARE(texts, shown);
+        for (int i = 0; i < keys.size(); ++i) {
+            const Qt::Key key = keys[i][0].key();  // Alt+Ć too, which QTest cannot spell
+            QTest::sendKeyEvent(QTest::Click, main, key, QString(QChar(key).toLower()),
+                                Qt::AltModifier);
+            QTRY_VERIFY2(menus[i]->isVisible(), qPrintable(texts[i]));
+            menus[i]->close();
+            QTRY_VERIFY(!menus[i]->isVisible());
+        }
+        QTest::keyClick(main, Qt::Key_F10);
+        QTRY_VERIFY(menus.first()->isVisible());
+        menus.first()->close();
     }
 
     void booksOfBothKinds() {

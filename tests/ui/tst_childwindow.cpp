@@ -4,17 +4,22 @@
 #include "scriptedmsgbox.h"
 #include "testenv.h"
 #include "ui/childwindow.h"
+#include "ui/controls.h"
 #include "ui/fields.h"
 #include "ui/windowregistry.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -188,5 +193,135 @@ class TstChildWindow : public QObject {
     }
 };
 
-QTEST_MAIN(TstChildWindow)
+// The keyboard rules every window shares, walked in a small window: a field, a choice list, a
+// button, a disabled button with an access key.
+class KeysWindow : public kl::ChildWindow {
+  public:
+    KeysWindow() {
+        auto* layout = new QVBoxLayout(this);
+        for (QWidget* w : {static_cast<QWidget*>(name), static_cast<QWidget*>(list),
+                           static_cast<QWidget*>(save), static_cast<QWidget*>(erase)})
+            layout->addWidget(w);
+        erase->setEnabled(false);
+        kl::fillChoices(list, {"Ana", "Bora", "Branko", "čaša", "Ćevap", "Čokolada", "Đak"});
+        list->setCurrentIndex(-1);
+    }
+    kl::TextField* name = new kl::TextField(this, "txtime", 30);
+    QComboBox* list = kl::makeChoiceList(this, "cbolista");
+    QPushButton* save = kl::makeButton(this, "cmdspremi", "&Spremi");
+    QPushButton* erase = kl::makeButton(this, "cmdbrisi", "&Briši");
+};
+
+class TstChildKeys : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<KeysWindow> w_;
+
+  private slots:
+    void init() {
+        QApplication::setKeyboardInputInterval(60 * 60 * 1000);  // letters always add up
+        w_ = std::make_unique<KeysWindow>();
+        w_->show();
+        QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+        w_->name->setFocus();
+    }
+    void cleanup() { w_.reset(); }
+
+    // Enter moves on as Tab does; on a button it presses it.
+    void enterMovesAndPresses() {
+        QSignalSpy saved(w_->save, &QPushButton::clicked);
+        QTest::keyClick(w_->name, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w_->list);
+        QTest::keyClick(w_->list, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(QApplication::focusWidget(), w_->save);
+        QTest::keyClick(w_->save, Qt::Key_Return);
+        QCOMPARE(saved.count(), 1);
+        QTest::keyClick(w_->save, Qt::Key_Space);
+        QCOMPARE(saved.count(), 2);
+        QVERIFY(w_->isVisible());
+    }
+
+    // Alt+B belongs to the disabled "&Briši": nothing happens, nothing is typed.
+    void altLetterOfDisabledButton() {
+        QTest::keyClicks(w_->name, "Ana");
+        QTest::keyClick(w_->name, Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(w_->name->text(), QString("Ana"));
+        w_->erase->setEnabled(true);
+        QSignalSpy erased(w_->erase, &QPushButton::clicked);
+        QTest::keyClick(w_->name, Qt::Key_B, Qt::AltModifier);
+        QTRY_COMPARE(erased.count(), 1);  // an access key animates the click first
+    }
+
+    // Esc on an open drop-down list closes the list, not the window; then Esc closes it.
+    void escOnOpenList() {
+        w_->list->setFocus();
+        w_->list->showPopup();
+        QTRY_VERIFY(w_->list->view()->isVisible());
+        QTest::keyClick(w_->list->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!w_->list->view()->isVisible());
+        QVERIFY(w_->isVisible());
+        QTest::keyClick(w_->list, Qt::Key_Escape);
+        QVERIFY(!w_->isVisible());
+    }
+
+    // Typed letters choose the first entry starting with them, whatever the case, closed or
+    // open; what matches nothing changes nothing.
+    void typingChooses_data() {
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("chosen");
+        for (const bool dropped : {false, true}) {
+            const char* tag = dropped ? "open: " : "closed: ";
+            QTest::newRow(QByteArray(tag) + "b") << dropped << "b"
+                                                 << "Bora";
+            QTest::newRow(QByteArray(tag) + "brA") << dropped << "brA"
+                                                   << "Branko";
+            QTest::newRow(QByteArray(tag) + "Č") << dropped << "Č"
+                                                 << "čaša";
+            QTest::newRow(QByteArray(tag) + "čo") << dropped << "čo"
+                                                  << "Čokolada";
+            QTest::newRow(QByteArray(tag) + "ćx: x matches nothing") << dropped << "ćx"
+                                                                     << "Ćevap";
+            QTest::newRow(QByteArray(tag) + "đ") << dropped << "đ"
+                                                 << "Đak";
+            QTest::newRow(QByteArray(tag) + "z: nothing") << dropped << "z"
+                                                          << "";
+        }
+    }
+    void typingChooses() {
+        QFETCH(bool, dropped);
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QSignalSpy activated(w_->list, &QComboBox::activated);
+        w_->list->setFocus();
+        QWidget* target = w_->list;
+        if (dropped) {
+            w_->list->showPopup();
+            QTRY_VERIFY(w_->list->view()->isVisible());
+            target = w_->list->view();
+        }
+        for (const QChar c : typed) {  // Croatian letters as a Croatian keyboard types them
+            QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+        }
+        if (dropped) {
+            if (!chosen.isEmpty())
+                QCOMPARE(w_->list->view()->currentIndex().data().toString(), chosen);
+            // The open list takes the entry on Enter; with none, Esc closes it.
+            QTest::keyClick(target, chosen.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+            QTRY_VERIFY(!w_->list->view()->isVisible());
+            QVERIFY(w_->isVisible());
+        }
+        QCOMPARE(w_->list->currentText(), chosen);
+        QCOMPARE(activated.isEmpty(), chosen.isEmpty());
+        QCOMPARE(w_->list->count(), 7);  // nothing typed became an entry
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    TstChildWindow windows;
+    TstChildKeys keys;
+    return QTest::qExec(&windows, argc, argv) | QTest::qExec(&keys, argc, argv);
+}
 #include "tst_childwindow.moc"

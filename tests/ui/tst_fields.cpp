@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 using kl::NumericField;
@@ -88,6 +89,55 @@ class TstFields : public QObject {
             type(field.get(), keys);
         }
         QCOMPARE(field->text(), expected);
+    }
+
+    // A full field says so: a refused character or a paste that does not fit gives a hint, the
+    // paste goes in not at all, and the tool tip of the full field names the limit.
+    void limitsShown_data() {
+        QTest::addColumn<bool>("textField");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("hint");
+        const QString full = "Najviše 5 znakova: polje je puno";
+        dataRow("typed into full field", true, "abcd", "ef", false, "abcde", full);
+        dataRow("typed within limit", true, "ab", "c", false, "abc", "");
+        dataRow("paste too long refused whole", true, "abc", "def", true, "abc", full);
+        dataRow("paste that fits", true, "abc", "de", true, "abcde", "");
+        dataRow("quote", true, "ab", "'", false, "ab", "Znakovi ' i \" ne mogu se upisati");
+        dataRow("letter in a number", false, "1", "x", false, "1",
+                "Upisuju se samo znamenke i jedan decimalni zarez");
+    }
+    void limitsShown() {
+        QFETCH(bool, textField);
+        QFETCH(QString, start);
+        QFETCH(QString, keys);
+        QFETCH(bool, pasted);
+        QFETCH(QString, expected);
+        QFETCH(QString, hint);
+        QLineEdit* field = textField
+                               ? static_cast<QLineEdit*>(new TextField(nullptr, "t", 5, "Ime"))
+                               : new NumericField;
+        Form form(field);
+        QVERIFY(form.ready());
+        field->setFocus();
+        field->setText(start);
+        field->end(false);
+        if (pasted) {
+            QGuiApplication::clipboard()->setText(keys);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            type(field, keys);
+        }
+        QCOMPARE(field->text(), expected);
+        QCOMPARE(field->property("klHint").toString(), hint);
+        if (!textField) return;
+        QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), field->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(field, &tip);
+        QCOMPARE(field->toolTip(), QString("Ime"));  // the window's own tip stays as it is
+        if (expected.size() == 5) QTRY_COMPARE(QToolTip::text(), QString("Ime\nNajviše 5 znakova"));
+        QToolTip::hideText();
     }
 
     void numericLeave_data() {

@@ -90,6 +90,9 @@ class TstReportList : public QObject {
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(doubled.count(), 1);
         QCOMPARE(doubled.last().at(0).toInt(), 1);
+        QTest::keyClick(&list, Qt::Key_Return);  // Enter is a double click on the current row
+        QCOMPARE(doubled.count(), 2);
+        QCOMPARE(doubled.last().at(0).toInt(), 1);
 
         list.sortRows(0, Qt::AscendingOrder);
         list.setColumnWidth(0, 222);  // the clerk widened the column

@@ -4,6 +4,7 @@
 // tst_documents.
 
 #include "warehouse/frmprimka.h"
+#include "warehouse/masterdata.h"
 #include "warehousefixture.h"
 
 #include <QComboBox>
@@ -64,9 +65,8 @@ class TstFrmPrimka : public WarehouseWindowTest {
     }
 
   private slots:
-    // What each kind shows; the first article chosen with the arrow key (typing into a list
-    // chooses nothing); 10 000 of it at a price typed as 1000, over the limit of a receipt's
-    // amount; then help mode on and off with F1.
+    // What each kind shows; the first article chosen by typing its first letter; 10 000 of it at a
+    // price typed as 1000, over the limit of a receipt's amount; then help mode on and off with F1.
     void kindSetup_data() {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("expected");
@@ -107,9 +107,7 @@ class TstFrmPrimka : public WarehouseWindowTest {
 
         QComboBox* articles = combo(w, "cbonaziv");
         articles->setFocus();
-        QTest::keyClicks(articles, "k");
-        QCOMPARE(articles->currentIndex(), -1);
-        QTest::keyClick(articles, Qt::Key_Down);
+        QTest::keyClicks(articles, "k");  // chooses the first name starting with it
         field(w, "txtkolicina")->setText("10000");
         QLineEdit* price = field(w, "txtcijena");
         price->setFocus();
@@ -284,6 +282,48 @@ class TstFrmPrimka : public WarehouseWindowTest {
         QTRY_COMPARE(w.isNull(), closed);
         QCOMPARE(rowCount(book_, "ulazizlaz"), stored);
         QCOMPARE(context().calledFromDocument, !closed);
+    }
+
+    // Esc on the open partner list closes the list only: the window and its header stay.
+    void escClosesOnlyTheOpenList() {
+        seed();
+        QPointer<frmPrimka> w = open("Primka");
+        QComboBox* partners = combo(w, "cbokd");
+        partners->setCurrentIndex(0);
+        partners->setFocus();
+        partners->showPopup();
+        QTRY_VERIFY(partners->view()->isVisible());
+        QTest::keyClick(partners->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!partners->view()->isVisible());
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(partners->currentText(), "Dobavljač d.o.o.");
+        QCOMPARE(box_->count(), 0);
+    }
+
+    // The partner window opened from the receipt, left by "Izlaz" (its list then refreshed) or
+    // by Esc: the supplier chosen stays chosen.
+    void partnerWindowKeepsSupplier_data() {
+        QTest::addColumn<bool>("byButton");
+        dataRow("Izlaz", true);
+        dataRow("Esc", false);
+    }
+    void partnerWindowKeepsSupplier() {
+        QFETCH(bool, byButton);
+        seed();
+        frmPrimka* w = open("Primka");
+        QComboBox* partners = combo(w, "cbokd");
+        partners->setCurrentIndex(partners->findText("Oboje"));
+        click(w, "cmddobavljac");
+        QPointer<QWidget> partnerWindow = windows().loaded(win::Unos);
+        QVERIFY(partnerWindow && QTest::qWaitForWindowActive(partnerWindow));
+        insertPartners(book_, {{"d", "Alfa"}});
+        if (byButton)
+            click(partnerWindow, "cmdodustani");
+        else
+            QTest::keyClick(field(partnerWindow, "txtkd"), Qt::Key_Escape);
+        QTRY_VERIFY(!partnerWindow || !partnerWindow->isVisible());
+        QCOMPARE(partners->currentText(), "Oboje");
+        QCOMPARE(partners->findText("Alfa") >= 0, byButton);
     }
 
     void articlesFromOtherWindows() {

@@ -118,6 +118,30 @@ class TstPartnerWindows : public WarehouseWindowTest {
         QCOMPARE(box_->count(), 0);
     }
 
+    // Tab (or Enter) after the code goes to the name, not past it (the code moves on by itself),
+    // and on through the fields as they stand.
+    void fieldOrder_data() {
+        QTest::addColumn<int>("key");
+        dataRow("Tab", int(Qt::Key_Tab));
+        dataRow("Enter", int(Qt::Key_Return));
+    }
+    void fieldOrder() {
+        QFETCH(int, key);
+        frmunos* w = openPartners();
+        QVERIFY(w && field(w, 0)->hasFocus());
+        QTest::keyClicks(field(w, 0), "d");
+        QVERIFY(field(w, 1)->hasFocus());
+        QTest::keyClick(field(w, 1), Qt::Key(key));
+        QVERIFY(field(w, 1)->hasFocus());
+        for (int i = 1; i < 8; ++i) {
+            QVERIFY2(field(w, i)->hasFocus(), qPrintable(QString::number(i)));
+            QTest::keyClicks(field(w, i), "1");
+            QTest::keyClick(field(w, i), Qt::Key(key));
+        }
+        QCOMPARE(fieldTexts(w), QStringList({"d", "1", "1", "1", "1", "1", "1", "1"}));
+        QCOMPARE(QApplication::focusWidget(), button(w, "cmddodaj"));
+    }
+
     // Editing waits for an empty entry list; the list is stored as typed after Yes only.
     void storeList() {
         frmunos* w = openPartners();
