@@ -262,6 +262,15 @@ QStringList expectedTables(const QString& name) {
     return tables;
 }
 
+// A file of ours whose making was cut short: stamped, at schema version 0 and without a single
+// table, so it holds no data (the schema and the version are written in one transaction).
+bool isUnfinishedEmpty(const QString& path) {
+    const SealedDatabase db(path);
+    return db.ok() && db.value("pragma application_id") == QString::number(kOurApplicationId) &&
+           db.value("pragma user_version") == QLatin1String("0") &&
+           db.value("select count(*) from sqlite_master") == QLatin1String("0");
+}
+
 // Empty when the file is a whole, complete database of ours of the kind its name says; else why
 // not. The file is only read (sealed), never changed.
 QString databaseProblem(const QString& path, const QString& name) {
@@ -516,7 +525,7 @@ QString makeBackup(BackupReport& report) {
     });
 
     QJsonArray manifestFiles;
-    QStringList copied;
+    QStringList copied, emptyFiles;
     QHash<QString, QString> labels;
     for (const DatabaseFile& f : files) {
         labels.insert(f.fileName, f.label);
@@ -528,9 +537,14 @@ QString makeBackup(BackupReport& report) {
                 throw DbError(DbErrorCode::Corrupt,
                               QStringLiteral("Popis tvrtki (%1) nije ispravan: %2.")
                                   .arg(kMasterFileName, problem));
+            // A book whose making was cut short has no data to lose: named as such, not as bad.
+            const bool empty = isUnfinishedEmpty(target);
             QFile::remove(target);
             QFile::remove(target + QStringLiteral("-journal"));
-            report.leftOut << labelled(f.fileName, f.label) + QStringLiteral(": ") + problem;
+            if (empty)
+                emptyFiles << f.fileName;
+            else
+                report.leftOut << labelled(f.fileName, f.label) + QStringLiteral(": ") + problem;
             continue;
         }
         copied << f.fileName;
@@ -563,8 +577,9 @@ QString makeBackup(BackupReport& report) {
             books.append(QJsonObject{{QStringLiteral("file"), file},
                                      {QStringLiteral("label"), label},
                                      {QStringLiteral("data"), has}});
-            if (has || labels.contains(file)) continue;
-            (made.contains(file) ? report.missing : report.noDataYet) << label;
+            if (has || (labels.contains(file) && !emptyFiles.contains(file))) continue;
+            (made.contains(file) && !emptyFiles.contains(file) ? report.missing : report.noDataYet)
+                << label;
         }
     }
     const QJsonObject manifest{

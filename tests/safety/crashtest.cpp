@@ -682,18 +682,7 @@ class BackupChecker {
         for (const QString& name : root.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
             if (name.startsWith(QLatin1Char('.')))
                 failures << QStringLiteral("staging folder left: ") + name;
-        // Every registered book has its file (each had data from the start).
-        {
-            Database master = Database::open(context().masterPath());
-            for (Recordset rs = master.openRecordset(
-                     QStringLiteral("select id, vrstaknjige from otvoreneknjige"));
-                 !rs.eof(); rs.moveNext()) {
-                const QString file = bookFileName(rs.text(QStringLiteral("vrstaknjige")).trimmed(),
-                                                  rs.text(QStringLiteral("id")));
-                if (!QFileInfo::exists(context().bookPath(file)))
-                    failures << QStringLiteral("registered book without its file: ") + file;
-            }
-        }
+        // Every registered book whose file was made still has it: registerAgreesWithFiles.
         // A listed back-up is whole; each is read through once, as it never changes afterwards.
         const std::vector<BackupInfo> list = listBackups();
         for (const BackupInfo& b : list) {
@@ -918,13 +907,13 @@ int runParent(int kills, quint64 seed) {
             ++unfinishedFiles;
         // What the program does at its next start, in its order.
         const QString restore = finishInterruptedRestore();
-        if (restore.contains(QLatin1String("dovršeno")))
+        if (restore.contains(QStringLiteral("dovršeno")))
             ++restoresCompleted;
-        else if (restore.contains(QLatin1String("poništeno")))
+        else if (restore.contains(QStringLiteral("poništeno")))
             ++restoresUndone;
         QStringList failures;
-        if (!restore.isEmpty() && !restore.contains(QLatin1String("dovršeno")) &&
-            !restore.contains(QLatin1String("poništeno")))
+        if (!restore.isEmpty() && !restore.contains(QStringLiteral("dovršeno")) &&
+            !restore.contains(QStringLiteral("poništeno")))
             failures << QStringLiteral("restore not settled: ") + restore;
         try {
             settleInterruptedWrites();
