@@ -35,7 +35,8 @@ double listFigure(const QString& text) {
 }  // namespace
 
 QString WarehouseBook::path() const {
-    return context().bookPath(bookFileName(kind, id));
+    // The kind and id come from a book's own rows: checked before they name a file.
+    return context().checkedBookPath(checkedBookFileName(kind, id));
 }
 
 std::vector<WarehouseBook> companyWarehouseBooks(const QString& companyIdText) {

@@ -215,7 +215,7 @@ IssueResult issueWorkOrder(const QString& bookPath, const WorkOrder& order,
         if (known) continue;
         Supplier s{
             id, line.bookName, QStringLiteral("skladiste%1").arg(suppliers.size() + 1), {}, {}};
-        db.attach(context().bookPath(bookFileName(line.bookKind, id)), s.schema);
+        db.attach(context().checkedBookPath(checkedBookFileName(line.bookKind, id)), s.schema);
         Recordset customer = db.openRecordsetIn(
             s.schema, QStringLiteral("select id,ime from kd where ime=? order by id"),
             {kProductionCustomer});
