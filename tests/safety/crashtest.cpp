@@ -96,9 +96,10 @@ class Clerk {
         // A child lives for a few actions only: one in five starts with a change of the
         // register, so kills land inside it often enough.
         if (pick(5) == 0) changeRegister();
+        // The tools of the register: often first (a child's life is short), now and then later.
+        if (pick(8) == 0) useTools();
         for (;;) {
-            // The tools of the register, now and then.
-            if (pick(100) < 4) {
+            if (pick(100) < 3) {
                 useTools();
                 continue;
             }
