@@ -75,4 +75,9 @@ QString checkedBookFileName(const QString& kind, const QString& id) {
     return bookFileName(kind, id);
 }
 
+bool isDatabaseFileName(const QString& name) {
+    static const QRegularExpression book(QStringLiteral("^(Skladiste|Proizvodnja)\\d+\\.mdb$"));
+    return name == kMasterFileName || book.match(name).hasMatch();
+}
+
 }  // namespace kl

@@ -64,4 +64,8 @@ bool isBookRow(const QString& kind, const QString& id);
 // anything is done with a file.
 QString checkedBookFileName(const QString& kind, const QString& id);
 
+// True for the names of the program's database files in a folder: the register "tvrtke.mdb" and
+// kind + number + ".mdb" ("Skladiste7.mdb", "Proizvodnja3.mdb").
+bool isDatabaseFileName(const QString& name);
+
 }  // namespace kl

@@ -23,8 +23,6 @@ namespace kl {
 
 namespace {
 
-// Stamped into every database the program creates ("KNJL"); a file without it is not ours.
-constexpr int kApplicationId = 0x4B4E4A4C;
 constexpr size_t kStatementCacheSize = 256;
 // A statement of the program touches each row of its tables a few times (well under 10^8 steps
 // of the virtual machine on the largest books); one that runs 10^9 steps (some 10-30 s) runs away
@@ -65,16 +63,21 @@ void checkOurs(const QString& path) {
                       QStringLiteral("Datoteku baze podataka %1 nije moguće otvoriti (nema prava "
                                      "čitanja).")
                           .arg(fileName(path)));
-    const QByteArray h = f.read(100);
-    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        throw notOurs(path);
-    const auto b = reinterpret_cast<const unsigned char*>(h.constData());
-    const int appId =
-        int((quint32(b[68]) << 24) | (quint32(b[69]) << 16) | (quint32(b[70]) << 8) | b[71]);
-    if (appId != kApplicationId) throw notOurs(path);
+    f.close();
+    if (!hasOurStamp(path)) throw notOurs(path);
 }
 
 }  // namespace
+
+bool hasOurStamp(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray h = f.read(100);
+    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0"))) return false;
+    const auto b = reinterpret_cast<const unsigned char*>(h.constData());
+    return ((quint32(b[68]) << 24) | (quint32(b[69]) << 16) | (quint32(b[70]) << 8) | b[71]) ==
+           kApplicationId;
+}
 
 struct DatabaseImpl {
     sqlite3* db = nullptr;

@@ -35,6 +35,14 @@ struct sqlite3_stmt;
 
 namespace kl {
 
+// Stamped into every database the program creates ("KNJL", SQLite's application_id); a file
+// without it is not ours.
+inline constexpr quint32 kApplicationId = 0x4B4E4A4C;
+
+// True when `path` is a file that starts with an SQLite header stamped kApplicationId. Only its
+// first bytes are read, without SQLite, so nothing a file holds can act before it is trusted.
+bool hasOurStamp(const QString& path);
+
 class Database;
 struct DatabaseImpl;
 

@@ -42,10 +42,6 @@ const QRegularExpression& bookFilePattern() {
     return re;
 }
 
-bool isDatabaseName(const QString& name) {
-    return name == kMasterFileName || bookFilePattern().match(name).hasMatch();
-}
-
 // Book files sort by kind, then by number.
 bool bookOrder(const QString& a, const QString& b) {
     const auto ma = bookFilePattern().match(a);
@@ -62,7 +58,7 @@ QStringList databaseNames(const QString& folder) {
     for (const QString& name : all) {
         if (name == kMasterFileName)
             master = true;
-        else if (isDatabaseName(name))
+        else if (isDatabaseFileName(name))
             books << name;
     }
     std::sort(books.begin(), books.end(), bookOrder);
@@ -145,8 +141,6 @@ const QString kKeptSuffix = QStringLiteral(".neispravna-");
 constexpr int kManifestFormat = 1;
 constexpr int kRecordFormat = 1;
 constexpr qint64 kMaxSmallFile = 1 << 20;
-// The stamp Database::create writes into every database of ours ("KNJL").
-constexpr quint32 kOurApplicationId = 0x4B4E4A4C;
 
 // Files SQLite keeps beside a database while it changes it.
 bool isJournalName(const QString& name) {
@@ -167,11 +161,6 @@ bool mayBeHotJournal(const QString& path) {
     if (!f.open(QIODevice::ReadOnly)) return exists(path);
     const QByteArray first = f.read(1);
     return !first.isEmpty() && first[0] != '\0';
-}
-
-bool validBookName(const QString& kind, const QString& id) {
-    static const QRegularExpression number(QStringLiteral("^[1-9][0-9]{0,17}$"));
-    return (kind == kWarehouseKind || kind == kProductionKind) && number.match(id).hasMatch();
 }
 
 // A small file of ours (a manifest, a record): read whole, never through a symbolic link.
@@ -198,7 +187,7 @@ std::optional<QStringList> databaseNameList(const QJsonValue& value) {
     QStringList names;
     for (const QJsonValue& v : value.toArray()) {
         const QString name = v.toString();
-        if (!isDatabaseName(name) || names.contains(name)) return std::nullopt;
+        if (!isDatabaseFileName(name) || names.contains(name)) return std::nullopt;
         names << name;
     }
     return names;
@@ -266,7 +255,7 @@ QStringList expectedTables(const QString& name) {
 // table, so it holds no data (the schema and the version are written in one transaction).
 bool isUnfinishedEmpty(const QString& path) {
     const SealedDatabase db(path);
-    return db.ok() && db.value("pragma application_id") == QString::number(kOurApplicationId) &&
+    return db.ok() && db.value("pragma application_id") == QString::number(kApplicationId) &&
            db.value("pragma user_version") == QLatin1String("0") &&
            db.value("select count(*) from sqlite_master") == QLatin1String("0");
 }
@@ -277,12 +266,8 @@ QString databaseProblem(const QString& path, const QString& name) {
     QFile f(path);
     if (QFileInfo(path).isSymLink() || !f.open(QIODevice::ReadOnly))
         return QStringLiteral("datoteku nije moguće pročitati");
-    const QByteArray h = f.read(100);
     f.close();
-    const auto b = reinterpret_cast<const unsigned char*>(h.constData());
-    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0")) ||
-        ((quint32(b[68]) << 24) | (quint32(b[69]) << 16) | (quint32(b[70]) << 8) | b[71]) !=
-            kOurApplicationId)
+    if (!hasOurStamp(path))
         return QStringLiteral("nije baza podataka ovog programa ili je oštećena");
     const SealedDatabase db(path);
     if (!db.ok()) return QStringLiteral("bazu nije moguće otvoriti");
@@ -430,7 +415,7 @@ std::optional<Manifest> readManifest(const QString& folder) {
         const QString name = f.value(QStringLiteral("name")).toString();
         const qint64 size = qint64(f.value(QStringLiteral("size")).toDouble());
         const QString sum = f.value(QStringLiteral("sha256")).toString();
-        if (!isDatabaseName(name) || m.files.contains(name) || size <= 0 ||
+        if (!isDatabaseFileName(name) || m.files.contains(name) || size <= 0 ||
             !hex.match(sum).hasMatch())
             return std::nullopt;
         m.files << name;
@@ -471,7 +456,7 @@ QString manifestMismatch(const QString& folder, const Manifest& m, bool deep) {
     const auto books = master.rows("select trim(vrstaknjige), trim(id) from otvoreneknjige");
     if (!books) return QStringLiteral("popis knjiga u kopiji nije čitljiv");
     for (const QStringList& r : *books)
-        if (!validBookName(r.value(0), r.value(1)))
+        if (!isBookRow(r.value(0), r.value(1)))
             return QStringLiteral(
                        "popis tvrtki u kopiji ima knjigu neispravne vrste ili broja "
                        "(\"%1\", \"%2\")")
@@ -570,7 +555,7 @@ QString makeBackup(BackupReport& report) {
                  .rows("select trim(vrstaknjige), trim(id), nazivknjige, trim(idtvrtke) from "
                        "otvoreneknjige order by id")
                  .value_or(std::vector<QStringList>{})) {
-            if (!validBookName(r.value(0), r.value(1))) continue;
+            if (!isBookRow(r.value(0), r.value(1))) continue;
             const QString file = r.value(0) + r.value(1) + QStringLiteral(".mdb");
             const QString label = companies.value(r.value(3)) + QStringLiteral(" - ") + r.value(2);
             const bool has = copied.contains(file);
@@ -768,8 +753,8 @@ bool switchCanComplete(const RestoreRecord& r) {
 void removeRestoreLeftovers(bool staged) {
     const QDir program(context().programFolder);
     for (const QString& name : program.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const bool copy =
-            staged && name.endsWith(kNewSuffix) && isDatabaseName(name.chopped(kNewSuffix.size()));
+        const bool copy = staged && name.endsWith(kNewSuffix) &&
+                          isDatabaseFileName(name.chopped(kNewSuffix.size()));
         if (copy || name.startsWith(kRecordName + QStringLiteral(".nova-")))
             removeDurably(program.filePath(name));
     }

@@ -28,12 +28,6 @@ namespace {
 const QByteArray kJournalMagic = QByteArray::fromHex("d9d505f920a163d7");
 const QString kJournalSuffix = QStringLiteral("-journal");
 
-const QRegularExpression& databasePattern() {
-    static const QRegularExpression re(
-        QStringLiteral("^(tvrtke|(Skladiste|Proizvodnja)\\d+)\\.mdb$"));
-    return re;
-}
-
 // SQLite names a shared journal "<main database>-mj" and hexadecimal digits.
 const QRegularExpression& sharedJournalPattern() {
     static const QRegularExpression re(
@@ -150,7 +144,7 @@ QStringList settleInterruptedWrites() {
     // Every journal of a database of ours, judged before any database is opened.
     std::vector<Journal> hot;
     for (const QString& name : folder.entryList({QStringLiteral("*") + kJournalSuffix}, all)) {
-        if (!databasePattern().match(name.chopped(kJournalSuffix.size())).hasMatch()) continue;
+        if (!isDatabaseFileName(name.chopped(kJournalSuffix.size()))) continue;
         const Journal j = inspect(folderPath, folder.filePath(name));
         if (j.verdict == Verdict::Stale)
             removeDurably(j.path);

@@ -18,6 +18,7 @@
 
 using namespace kl;
 using kl::test::dataRow;
+using kl::test::errorOf;
 
 namespace {
 
@@ -46,17 +47,6 @@ QString rows(Database& db, const QString& sql, const QVariantList& params = {}) 
 QByteArray contents(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-template <typename F>
-int errorOf(F&& f, QString* description = nullptr) {
-    try {
-        f();
-    } catch (const DbError& e) {
-        if (description) *description = e.description();
-        return e.number();
-    }
-    return 0;
 }
 
 }  // namespace

@@ -754,16 +754,6 @@ QStringList registerAgreesWithFiles(const QString& folder) {
     return failures;
 }
 
-// A folder beside the program folder, with what a crafted register could aim at: its entries and
-// their checksums.
-QStringList folderState(const QString& folder) {
-    QStringList entries;
-    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                          QDir::Hidden | QDir::System))
-        entries << fi.fileName() + QLatin1Char(' ') + fileSha256(fi.filePath());
-    return entries;
-}
-
 // ---- The parent --------------------------------------------------------------------------------
 
 // The company "Lumen" with three warehouse books, each with raw materials in stock, suppliers,
@@ -853,7 +843,7 @@ int runParent(int kills, quint64 seed) {
         QFile f(QDir(outside).filePath(QLatin1String(name)));
         if (!f.open(QIODevice::WriteOnly) || f.write("tude") != 4) qFatal("cannot write %s", name);
     }
-    const QStringList outsideBefore = folderState(outside);
+    const QStringList outsideBefore = kl::test::folderSnapshot(outside);
     context().programFolder = folder;
     createCompany();
     const Books books = findBooks();
@@ -921,7 +911,7 @@ int runParent(int kills, quint64 seed) {
             finishInterruptedRemovals();
             schema::ensureMasterDatabase(context().masterPath());
             failures += Checker(books, now).run() + registerAgreesWithFiles(folder);
-            if (folderState(outside) != outsideBefore)
+            if (kl::test::folderSnapshot(outside) != outsideBefore)
                 failures << QStringLiteral("the folder beside the program folder changed");
             failures += backups.run(round % 10 == 0, rng);
             if (round % 10 == 0 && failures.isEmpty())

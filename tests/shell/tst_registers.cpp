@@ -27,19 +27,6 @@ CompanyFields fields(const QString& name, const QString& to = QStringLiteral("T"
             "10000", "Zagreb",      "Ilica 1", "01/234-567", "Ana Anić"};
 }
 
-// Every entry under `folder` with a checksum of each file: what a test asserts stays unchanged.
-QStringList snapshot(const QString& folder) {
-    QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        entries << QDir(folder).relativeFilePath(path) + QLatin1Char(' ') + fileSha256(path);
-    }
-    entries.sort();
-    return entries;
-}
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -197,7 +184,7 @@ class TstRegisters : public QObject {
                                    "vrstaknjige,adresa) values(%1,'7','Knjiga','%2','-')")
                                .arg(id)
                                .arg(kind)));
-        const QStringList before = snapshot(watched);
+        const QStringList before = folderSnapshot(watched);
         const QString idText = QString::number(id);
         const auto refused = [&](const std::function<void()>& action) {
             try {
@@ -213,7 +200,7 @@ class TstRegisters : public QObject {
         QVERIFY(refused([&] { prepareBookFile(checkedBookFileName(kind, idText), kind); }));
         QCOMPARE(loadBooks("7").size(), 1);
         QCOMPARE(loadCompanies().size(), 1);
-        QCOMPARE(snapshot(watched), before);
+        QCOMPARE(folderSnapshot(watched), before);
         QVERIFY(QFileInfo(context().programFolder + "/Skladiste9.mdb").isSymLink());
     }
 

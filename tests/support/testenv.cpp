@@ -2,7 +2,12 @@
 
 #include "data/appcontext.h"
 #include "data/database.h"
+#include "data/dberror.h"
+#include "data/fileops.h"
 #include "data/schema.h"
+
+#include <QDir>
+#include <QDirIterator>
 
 #include <sqlite3.h>
 
@@ -96,6 +101,28 @@ bool executeRaw(const QString& path, const QString& sql) {
     allowTriggersForTesting(true);
     return sqlite3_exec(Database::open(path).handle(), sql.toUtf8().constData(), nullptr, nullptr,
                         nullptr) == SQLITE_OK;
+}
+
+QStringList folderSnapshot(const QString& folder) {
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        entries << QDir(folder).relativeFilePath(path) + QLatin1Char(' ') + fileSha256(path);
+    }
+    entries.sort();
+    return entries;
+}
+
+int errorOf(const std::function<void()>& f, QString* description) {
+    try {
+        f();
+    } catch (const DbError& e) {
+        if (description) *description = e.description();
+        return e.number();
+    }
+    return 0;
 }
 
 }  // namespace kl::test

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <functional>
+
 namespace kl::test {
 
 // A fresh, empty program folder for one test. While it lives, kl::context().programFolder
@@ -60,6 +62,13 @@ int rowCount(const QString& path, const QString& table);
 // Runs `sql` on a database file straight through the engine, past the program's SQL dialect (to
 // add a trigger, say, which it allows); true when it succeeded.
 bool executeRaw(const QString& path, const QString& sql);
+
+// Every entry under `folder` (sub-folders too) with the checksum of each file, sorted: what a test
+// asserts stays unchanged.
+QStringList folderSnapshot(const QString& folder);
+
+// The number of the DbError `f` throws (its description into `description`); 0 when none.
+int errorOf(const std::function<void()>& f, QString* description = nullptr);
 
 // One row of a data-driven test: its name, then the values of the columns in order.
 template <typename... A>
