@@ -736,16 +736,26 @@ QString pragmaValue(DatabaseImpl& impl, const QString& sql) {
 // here, SQLite first copying the -wal file's content into it), and every commit synced down to
 // the folder that held the journal.
 void prepareSchema(DatabaseImpl& impl, const QString& schema, const QString& path) {
+    const QString quoted =
+        QLatin1Char('"') + QString(schema).remove(QLatin1Char('"')) + QLatin1Char('"');
+    const int version =
+        pragmaValue(impl, QStringLiteral("PRAGMA %1.user_version").arg(quoted)).toInt();
+    if (version > schema::kVersion && schema::isSchemaFile(fileName(path)))
+        throw DbError(DbErrorCode::ForeignSchema,
+                      QStringLiteral("Datoteku %1 napravila je novija inačica programa (inačica "
+                                     "baze %2, ova inačica programa zna do %3). Datoteka nije "
+                                     "mijenjana; otvorite je novijom inačicom programa.")
+                          .arg(fileName(path))
+                          .arg(version)
+                          .arg(schema::kVersion));
     int rc = SQLITE_OK;
-    const QString problem = schema::foreignObjects(impl.db, schema, fileName(path), &rc);
+    const QString problem = schema::foreignObjects(impl.db, schema, fileName(path), version, &rc);
     if (rc != SQLITE_OK) impl.fail(rc);
     if (!problem.isEmpty())
         throw DbError(DbErrorCode::ForeignSchema,
                       QStringLiteral("Datoteka %1 nije baza ovog programa: %2. Datoteka nije "
                                      "mijenjana; vratite je iz sigurnosne kopije.")
                           .arg(fileName(path), problem));
-    const QString quoted =
-        QLatin1Char('"') + QString(schema).remove(QLatin1Char('"')) + QLatin1Char('"');
     const QString mode =
         pragmaValue(impl, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(quoted));
     if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
@@ -774,6 +784,17 @@ Database Database::openInMemory() {
 }
 
 Database Database::open(const QString& path) {
+    Database db = openChecked(path);
+    // A file of an earlier version of the program is brought up to this one first, in one
+    // transaction; the connection is then opened again on the upgraded schema.
+    if (schema::upgrade(db, fileName(path))) {
+        db.close();
+        db = openChecked(path);
+    }
+    return db;
+}
+
+Database Database::openChecked(const QString& path) {
     checkOurs(path);
     auto impl = std::make_shared<DatabaseImpl>();
     impl->path = path;
@@ -1050,6 +1071,14 @@ void Database::attach(const QString& path, const QString& schema) {
     } catch (const DbError&) {
         detach(name);
         throw;
+    }
+    // A file of an earlier version is upgraded on a connection of its own and attached again.
+    const int version =
+        pragmaValue(*d_, QStringLiteral("PRAGMA \"%1\".user_version").arg(name)).toInt();
+    if (version >= 1 && version < schema::kVersion && schema::isSchemaFile(fileName(path))) {
+        detach(name);
+        open(path).close();
+        attach(path, schema);
     }
 }
 

@@ -203,6 +203,8 @@ class Database {
 
   private:
     friend class Transaction;
+    // open() without the upgrade of a file of an earlier version.
+    static Database openChecked(const QString& path);
     // Translates `sql`, prepares it (or takes it from the cache) and binds `params`.
     sqlite3_stmt* prepare(const QString& schema, const QString& sql, const QVariantList& params,
                           std::shared_ptr<const jet::Translation>& tr);

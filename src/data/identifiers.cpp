@@ -69,4 +69,32 @@ bool isValidOib(const QString& text) {
     return oibControlDigit(text.left(10)) == text[10].unicode() - '0';
 }
 
+QString accountProblem(const QString& account) {
+    if (!looksLikeIban(account) || isValidIban(account)) return {};
+    const QString s = compactIban(account);
+    if (s.startsWith(QLatin1String("HR")) && (s.size() != 21 || !allDigits(s.mid(2))))
+        return QStringLiteral(
+                   "IBAN %1 nije ispravan: hrvatski IBAN ima 21 znak (HR i 19 "
+                   "znamenki), a ovaj ima %2 znakova.")
+            .arg(account.trimmed())
+            .arg(s.size());
+    return QStringLiteral(
+               "IBAN %1 nije ispravan: kontrolni broj ne odgovara (provjerite je li "
+               "broj točno prepisan).")
+        .arg(account.trimmed());
+}
+
+QString oibProblem(const QString& oib) {
+    const QString s = oib.trimmed();
+    if (s.isEmpty() || isValidOib(s)) return {};
+    if (s.size() != 11 || !allDigits(s))
+        return QStringLiteral("OIB %1 nije ispravan: OIB ima 11 znamenki, a ovdje ih je %2.")
+            .arg(s)
+            .arg(s.size());
+    return QStringLiteral(
+               "OIB %1 nije ispravan: kontrolna znamenka ne odgovara (provjerite je "
+               "li broj točno prepisan).")
+        .arg(s);
+}
+
 }  // namespace kl

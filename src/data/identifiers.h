@@ -25,6 +25,12 @@ bool isValidIban(const QString& text);
 // first ten.
 bool isValidOib(const QString& text);
 
+// What is wrong with an account or an OIB as the clerk typed it, said for a warning that names
+// it; empty when nothing is. An account that is no IBAN at all (the old domestic form
+// "2360000-1101234565") and an empty OIB are not checked.
+QString accountProblem(const QString& account);
+QString oibProblem(const QString& oib);
+
 // The control digit ISO 7064 MOD 11,10 gives ten digits (for tests and for making examples);
 // -1 when `tenDigits` is not ten digits.
 int oibControlDigit(const QString& tenDigits);

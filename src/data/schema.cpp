@@ -7,24 +7,40 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
+#include <mutex>
+#include <optional>
 
 namespace kl::schema {
 
-QStringList masterTables() {
-    return {
+namespace {
+
+// The width of the account columns: 20 characters at first, an IBAN's 34 since version 2.
+QString accountWidth(int version) {
+    return version >= 2 ? QStringLiteral("34") : QStringLiteral("20");
+}
+
+}  // namespace
+
+QStringList masterTables(int version) {
+    QStringList tables = {
         QStringLiteral("create table svetvrtke") +
             QStringLiteral(
                 "(id autoincrement,ime string(30),mb string(13)null,sifradj string(10)null,"
-                "to string(1)null,ziroracun string(20)null,posta string(6)null,"
+                "to string(1)null,ziroracun string(%1)null,posta string(6)null,"
                 "mjesto string(20)null,ulica string(30)null,telefon string(20)null,"
-                "kontakt string(30)null)"),
+                "kontakt string(30)null)")
+                .arg(accountWidth(version)),
         QStringLiteral("create table dodajknjige") +
             QStringLiteral("(id autoincrement,Nazivvrste string(30))"),
         QStringLiteral("create table otvoreneknjige") +
             QStringLiteral("(id autoincrement,idtvrtke string(5),nazivknjige string(30),"
                            "vrstaknjige string(30),adresa string(30))"),
     };
+    if (version >= 2)
+        tables << QStringLiteral("create table kl_oibtvrtke (idtvrtke long, oib string(11))");
+    return tables;
 }
 
 QStringList masterSeedRows() {
@@ -36,12 +52,13 @@ QStringList masterSeedRows() {
     };
 }
 
-QStringList warehouseTables() {
-    return {
+QStringList warehouseTables(int version) {
+    QStringList tables = {
         QStringLiteral("create table kd") +
             QStringLiteral("(id autoincrement,kd string(1),ime string(30),mb string(13)null,"
-                           "ziroracun string(20)null,mjesto string(20)null,ulica string(30)null,"
-                           "telefon string(20)null,kontakt string(30)null)"),
+                           "ziroracun string(%1)null,mjesto string(20)null,ulica string(30)null,"
+                           "telefon string(20)null,kontakt string(30)null)")
+                .arg(accountWidth(version)),
         QStringLiteral("create table artikli") +
             QStringLiteral(
                 "(id autoincrement,sifra string(10),barkod string(13)null,naziv string(30),"
@@ -57,6 +74,9 @@ QStringList warehouseTables() {
         QStringLiteral("create table dokumenti") +
             QStringLiteral("(id autoincrement,dokument string(20))"),
     };
+    if (version >= 2)
+        tables << QStringLiteral("create table kl_oibpartnera (idkd long, oib string(11))");
+    return tables;
 }
 
 QStringList warehouseSeedRows() {
@@ -85,12 +105,16 @@ QStringList productionTables() {
     };
 }
 
-QStringList masterIndexes() {
-    return {QStringLiteral("create index ix_otvoreneknjige_idtvrtke on otvoreneknjige (idtvrtke)")};
+QStringList masterIndexes(int version) {
+    QStringList indexes = {
+        QStringLiteral("create index ix_otvoreneknjige_idtvrtke on otvoreneknjige (idtvrtke)")};
+    if (version >= 2)
+        indexes << QStringLiteral("create unique index kl_ix_oibtvrtke on kl_oibtvrtke (idtvrtke)");
+    return indexes;
 }
 
-QStringList warehouseIndexes() {
-    return {
+QStringList warehouseIndexes(int version) {
+    QStringList indexes = {
         QStringLiteral("create index ix_ulazizlaz_idartikla on ulazizlaz (idartikla)"),
         QStringLiteral("create index ix_ulazizlaz_idpi on ulazizlaz (idpi)"),
         QStringLiteral("create index ix_pi_pi on pi (pi, brojpi)"),
@@ -99,6 +123,9 @@ QStringList warehouseIndexes() {
         QStringLiteral("create index ix_artikli_naziv on artikli (naziv)"),
         QStringLiteral("create index ix_kd_ime on kd (ime)"),
     };
+    if (version >= 2)
+        indexes << QStringLiteral("create unique index kl_ix_oibpartnera on kl_oibpartnera (idkd)");
+    return indexes;
 }
 
 QStringList productionIndexes() {
@@ -187,24 +214,51 @@ SchemaObjects reference(const QStringList& statements) {
     return readObjects(db.handle(), QStringLiteral("main"), &rc);
 }
 
-const SchemaObjects* expectedObjects(const QString& fileName) {
+enum class FileKind { None, Master, Warehouse, Production };
+
+FileKind kindOf(const QString& fileName) {
     static const QRegularExpression warehouse(QStringLiteral("^Skladiste\\d+\\.mdb$"));
     static const QRegularExpression production(QStringLiteral("^Proizvodnja\\d+\\.mdb$"));
-    if (fileName == kMasterFileName) {
-        static const SchemaObjects master =
-            reference(masterTables() + masterSeedRows() + masterIndexes());
-        return &master;
+    if (fileName == kMasterFileName) return FileKind::Master;
+    if (warehouse.match(fileName).hasMatch()) return FileKind::Warehouse;
+    if (production.match(fileName).hasMatch()) return FileKind::Production;
+    return FileKind::None;
+}
+
+struct Statements {
+    QStringList tables, seedRows, indexes;
+};
+
+Statements statementsOf(FileKind kind, int version) {
+    switch (kind) {
+        case FileKind::Master:
+            return {masterTables(version), masterSeedRows(), masterIndexes(version)};
+        case FileKind::Warehouse:
+            return {warehouseTables(version), warehouseSeedRows(), warehouseIndexes(version)};
+        case FileKind::Production:
+            return {productionTables(), {}, productionIndexes()};
+        case FileKind::None:
+            break;
     }
-    if (warehouse.match(fileName).hasMatch()) {
-        static const SchemaObjects book =
-            reference(warehouseTables() + warehouseSeedRows() + warehouseIndexes());
-        return &book;
+    return {};
+}
+
+// The objects a file of that name and schema version must hold; null for a name that is none of
+// the program's databases or a version it does not know.
+const SchemaObjects* expectedObjects(const QString& fileName, int version) {
+    const FileKind kind = kindOf(fileName);
+    if (version == 0) version = kVersion;
+    if (kind == FileKind::None || version < 1 || version > kVersion) return nullptr;
+    static std::mutex lock;
+    static std::map<std::pair<FileKind, int>, SchemaObjects> made;
+    const std::lock_guard<std::mutex> guard(lock);
+    auto it = made.find({kind, version});
+    if (it == made.end()) {
+        const Statements s = statementsOf(kind, version);
+        it = made.emplace(std::pair(kind, version), reference(s.tables + s.seedRows + s.indexes))
+                 .first;
     }
-    if (production.match(fileName).hasMatch()) {
-        static const SchemaObjects book = reference(productionTables() + productionIndexes());
-        return &book;
-    }
-    return nullptr;
+    return &it->second;
 }
 
 QString typeName(const QString& type) {
@@ -243,9 +297,10 @@ bool isLaterAddition(const QString& name, const SchemaObject& o) {
 
 }  // namespace
 
-QString foreignObjects(sqlite3* db, const QString& dbSchema, const QString& fileName, int* rc) {
+QString foreignObjects(sqlite3* db, const QString& dbSchema, const QString& fileName, int version,
+                       int* rc) {
     *rc = SQLITE_OK;
-    const SchemaObjects* expected = expectedObjects(fileName);
+    const SchemaObjects* expected = expectedObjects(fileName, version);
     if (!expected) return QString();
     const SchemaObjects found = readObjects(db, dbSchema, rc);
     if (*rc != SQLITE_OK) return QString();
@@ -268,6 +323,126 @@ QString foreignObjects(sqlite3* db, const QString& dbSchema, const QString& file
         return problems.mid(0, 3).join(QStringLiteral("; ")) +
                QStringLiteral(" (i još %1)").arg(problems.size() - 3);
     return problems.join(QStringLiteral("; "));
+}
+
+bool isSchemaFile(const QString& fileName) {
+    return kindOf(fileName) != FileKind::None;
+}
+
+// ---- Upgrading a file of an earlier version ----------------------------------------------------
+
+namespace {
+
+// One statement straight on SQLite, past the program's dialect (the renames and copies of an
+// upgrade, which the dialect has no form for), with its values bound.
+void runRaw(Database& db, const QString& sql, const QVariantList& params = {}) {
+    sqlite3_stmt* st = nullptr;
+    const QByteArray q = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(db.handle(), q.constData(), int(q.size()), &st, nullptr);
+    for (int i = 0; rc == SQLITE_OK && i < params.size(); ++i) {
+        const QVariant& v = params[i];
+        if (v.typeId() == QMetaType::LongLong) {
+            rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+        } else {
+            const QByteArray t = v.toString().toUtf8();
+            rc = sqlite3_bind_text(st, i + 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+        }
+    }
+    if (rc == SQLITE_OK) rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    db.check(rc);
+}
+
+// The id counter of an autoincrement table; nullopt when it has none yet.
+std::optional<qint64> idCounter(Database& db, const QString& table) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db.handle(), "SELECT seq FROM sqlite_sequence WHERE name=?1", -1,
+                                &st, nullptr);
+    std::optional<qint64> seq;
+    const QByteArray name = table.toUtf8();
+    if (rc == SQLITE_OK) rc = sqlite3_bind_text(st, 1, name.constData(), int(name.size()), nullptr);
+    if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) seq = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    db.check(rc);
+    return seq;
+}
+
+QString tableOf(const QString& statement) {
+    static const QRegularExpression create(QStringLiteral("^create table (\\w+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return create.match(statement).captured(1).toLower();
+}
+
+QStringList indexesOn(const QStringList& indexes, const QString& table) {
+    static const QRegularExpression on(QStringLiteral(" on (\\w+) \\("),
+                                       QRegularExpression::CaseInsensitiveOption);
+    QStringList found;
+    for (const QString& index : indexes)
+        if (on.match(index).captured(1).compare(table, Qt::CaseInsensitive) == 0) found << index;
+    return found;
+}
+
+}  // namespace
+
+bool upgrade(Database& db, const QString& fileName) {
+    const FileKind kind = kindOf(fileName);
+    const int from = db.userVersion();
+    if (kind == FileKind::None || from < 1 || from >= kVersion) return false;
+    const Statements was = statementsOf(kind, from);
+    const Statements now = statementsOf(kind, kVersion);
+    int step = 0;
+    const auto done = [&step] {
+        if (testing::upgradeStepHook) testing::upgradeStepHook(++step);
+    };
+
+    Transaction tx(db);
+    QStringList indexesMade;
+    for (const QString& create : now.tables) {
+        const QString table = tableOf(create);
+        const auto old = std::find_if(was.tables.cbegin(), was.tables.cend(),
+                                      [&](const QString& s) { return tableOf(s) == table; });
+        if (old == was.tables.cend()) {  // a table the earlier version did not have
+            db.execute(create);
+            done();
+            continue;
+        }
+        if (*old == create) continue;
+        // A table of another form: its rows move into the table made anew, ids and counter
+        // kept; its indexes go with the old table and are made again on the new one.
+        const QString aside = QStringLiteral("kl_stara_") + table;
+        const std::optional<qint64> counter = idCounter(db, table);
+        runRaw(db, QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%2\"").arg(table, aside));
+        done();
+        db.execute(create);
+        done();
+        runRaw(db, QStringLiteral("INSERT INTO \"%1\" SELECT * FROM \"%2\"").arg(table, aside));
+        done();
+        runRaw(db, QStringLiteral("DROP TABLE \"%1\"").arg(aside));
+        done();
+        for (const QString& index : indexesOn(now.indexes, table)) {
+            db.execute(index);
+            indexesMade << index;
+            done();
+        }
+        if (counter) {
+            runRaw(db,
+                   QStringLiteral("INSERT INTO sqlite_sequence(name,seq) SELECT ?1,?2 WHERE NOT "
+                                  "EXISTS(SELECT 1 FROM sqlite_sequence WHERE name=?1)"),
+                   {table, *counter});
+            runRaw(db, QStringLiteral("UPDATE sqlite_sequence SET seq=max(seq,?2) WHERE name=?1"),
+                   {table, *counter});
+            done();
+        }
+    }
+    for (const QString& index : now.indexes) {
+        if (was.indexes.contains(index) || indexesMade.contains(index)) continue;
+        db.execute(index);
+        done();
+    }
+    db.setUserVersion(kVersion);
+    done();
+    tx.commit();
+    return true;
 }
 
 }  // namespace kl::schema

@@ -4,6 +4,8 @@
 #include "data/database.h"
 #include "reports/reportlayout.h"
 
+#include <QHash>
+
 namespace kl {
 
 namespace {
@@ -20,9 +22,13 @@ std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKi
     const bool customers = kind == PartnerListKind::Customers;
     Database db = Database::open(bookPath);
     Recordset rs = db.openRecordset(
-        QStringLiteral("select ime,mb,ziroracun,kontakt,mjesto,ulica,telefon from kd "
+        QStringLiteral("select ime,mb,ziroracun,kontakt,mjesto,ulica,telefon,id from kd "
                        "where kd = ? or kd = ? order by ime asc, id asc"),
         {customers ? QStringLiteral("k") : QStringLiteral("d"), QStringLiteral("s")});
+    QHash<QString, QString> oibs;
+    Recordset o = db.openRecordset(QStringLiteral("select idkd,oib from kl_oibpartnera"));
+    for (; !o.eof(); o.moveNext())
+        oibs.insert(o.text(QStringLiteral("idkd")), o.text(QStringLiteral("oib")));
     std::vector<PartnerEntry> partners;
     partners.reserve(size_t(rs.recordCount()));
     for (; !rs.eof(); rs.moveNext()) {
@@ -32,7 +38,8 @@ std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKi
                             rs.text(QStringLiteral("kontakt")).trimmed(),
                             rs.text(QStringLiteral("mjesto")).trimmed(),
                             rs.text(QStringLiteral("ulica")).trimmed(),
-                            rs.text(QStringLiteral("telefon")).trimmed()});
+                            rs.text(QStringLiteral("telefon")).trimmed(),
+                            oibs.value(rs.text(QStringLiteral("id")))});
     }
     return partners;
 }
@@ -54,6 +61,7 @@ QString partnerListText(PartnerListKind kind, const std::vector<PartnerEntry>& p
                 u' ' + p.kontakt + kCrLf;
         text += blanks(31) + column(cut(p.mjesto, 13), 13) + u' ' + column(p.ulica, 20) + u' ' +
                 p.telefon + kCrLf;
+        if (!p.oib.isEmpty()) text += blanks(31) + QStringLiteral("OIB: ") + p.oib + kCrLf;
         text += dashes() + kCrLf;
     }
     return text;

@@ -13,13 +13,15 @@ enum class PartnerListKind { Customers, Suppliers };
 
 struct PartnerEntry {
     QString ime, mb, ziroracun, kontakt, mjesto, ulica, telefon;
+    QString oib;  // empty when the partner has none
 };
 
 // The partners of the list from the book at `bookPath`, ordered by name. Throws DbError.
 std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKind kind);
 
 // The report: title with `today`, the two heading lines, and two lines and a dashed rule per
-// partner.
+// partner; a partner with an OIB gets a third line with it. An account longer than its column
+// (an IBAN) is printed whole and moves the contact after it to the right.
 QString partnerListText(PartnerListKind kind, const std::vector<PartnerEntry>& partners,
                         const QDate& today);
 

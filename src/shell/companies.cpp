@@ -6,6 +6,7 @@
 #include "shell/books.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace kl {
 
@@ -13,6 +14,13 @@ namespace {
 
 Database openMaster() {
     return Database::open(context().masterPath());
+}
+
+void storeCompanyOib(Database& db, const QString& id, const QString& oib) {
+    db.execute(QStringLiteral("delete from kl_oibtvrtke where cstr(idtvrtke)=?"), {id});
+    if (!oib.trimmed().isEmpty())
+        db.execute(QStringLiteral("insert into kl_oibtvrtke(idtvrtke,oib)values(?,?)"),
+                   {id, oib.trimmed()});
 }
 
 }  // namespace
@@ -33,6 +41,10 @@ QString storedField(const QString& text) {
 
 QList<CompanyRow> loadCompanies() {
     Database db = openMaster();
+    QHash<QString, QString> oibs;
+    Recordset o = db.openRecordset(QStringLiteral("select idtvrtke,oib from kl_oibtvrtke"));
+    for (; !o.eof(); o.moveNext())
+        oibs.insert(o.text(QStringLiteral("idtvrtke")), o.text(QStringLiteral("oib")));
     Recordset rs = db.openRecordset(QStringLiteral("select * from svetvrtke order by ime asc"));
     QList<CompanyRow> rows;
     rows.reserve(rs.recordCount());
@@ -41,23 +53,28 @@ QList<CompanyRow> loadCompanies() {
         row.id = rs.text(QStringLiteral("id"));
         for (size_t i = 0; i < row.fields.size(); ++i)
             row.fields[i] = rs.text(companyColumns()[i]);
+        row.oib = oibs.value(row.id);
         rows.append(row);
     }
     return rows;
 }
 
-QString insertCompany(const CompanyFields& fields) {
+QString insertCompany(const CompanyFields& fields, const QString& oib) {
     QVariantList values;
     for (const QString& f : fields)
         values.append(storedField(f));
     Database db = openMaster();
+    Transaction t(db);
     db.execute(QStringLiteral("insert into svetvrtke(ime,mb,sifradj,to,ziroracun,posta,mjesto,"
                               "ulica,telefon,kontakt)values(?,?,?,?,?,?,?,?,?,?)"),
                values);
-    return QString::number(db.lastInsertId());
+    const QString id = QString::number(db.lastInsertId());
+    storeCompanyOib(db, id, oib);
+    t.commit();
+    return id;
 }
 
-void updateCompany(const QString& id, const CompanyFields& fields) {
+void updateCompany(const QString& id, const CompanyFields& fields, const QString& oib) {
     Database db = openMaster();
     Transaction t(db);
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -65,6 +82,7 @@ void updateCompany(const QString& id, const CompanyFields& fields) {
                        QStringLiteral("=?where cstr(id)=?"),
                    {storedField(fields[i]), id});
     }
+    storeCompanyOib(db, id, oib);
     t.commit();
 }
 
@@ -82,6 +100,7 @@ void deleteCompany(const QString& id) {
             bookFiles << checkedBookFileName(books.text(QStringLiteral("vrstaknjige")).trimmed(),
                                              books.text(QStringLiteral("id")).trimmed());
         db.execute(QStringLiteral("delete from svetvrtke where cstr(id)=?"), {id});
+        storeCompanyOib(db, id, QString());
         for (const QString& file : std::as_const(bookFiles)) {
             forgetBookFiles(db, {QFileInfo(context().bookPath(file)).fileName()});
             files.stage(file);
@@ -94,7 +113,7 @@ void deleteCompany(const QString& id) {
 
 int companySheetWidth() {
     // The most characters each field of the company entry takes, in CompanyFields order.
-    static constexpr int limits[10] = {30, 13, 10, 1, 20, 6, 20, 30, 15, 15};
+    static constexpr int limits[10] = {30, 13, 10, 1, 34, 6, 20, 30, 15, 15};
     CompanyRow widest;
     for (size_t i = 0; i < widest.fields.size(); ++i)
         widest.fields[i] = QString(limits[i], QLatin1Char('W'));
@@ -116,6 +135,10 @@ QStringList companySheetLines(const CompanyRow& company, const QDate& today) {
     for (size_t i = 0; i < company.fields.size(); ++i) {
         lines.append(QString());
         lines.append(indent + QString::fromUtf8(labels[i]) + company.fields[i]);
+    }
+    if (!company.oib.isEmpty()) {
+        lines.append(QString());
+        lines.append(indent + QStringLiteral("OIB         :  ") + company.oib);
     }
     return lines;
 }

@@ -19,6 +19,7 @@ using CompanyFields = std::array<QString, 10>;
 struct CompanyRow {
     QString id;
     CompanyFields fields;
+    QString oib;  // kept beside the company's row (kl_oibtvrtke); empty when none
     const QString& name() const { return fields[0]; }
 };
 
@@ -30,16 +31,18 @@ QString storedField(const QString& text);
 
 // Every company, ordered by name.
 QList<CompanyRow> loadCompanies();
-// Stores a new company (fields stored as storedField gives them); returns its id as text.
-QString insertCompany(const CompanyFields& fields);
-// Changes every field of company `id`.
-void updateCompany(const QString& id, const CompanyFields& fields);
+// Stores a new company (fields stored as storedField gives them) with its OIB (none when
+// empty); returns its id as text.
+QString insertCompany(const CompanyFields& fields, const QString& oib = {});
+// Changes every field and the OIB of company `id` (an empty `oib` removes it), all or nothing.
+void updateCompany(const QString& id, const CompanyFields& fields, const QString& oib = {});
 // Removes company `id`, every book registered to it and every book file, all or nothing. A
 // book whose file is missing is still removed.
 void deleteCompany(const QString& id);
 
 // The printed sheet of a company: three empty lines, the heading and the ten data lines, each
-// printed line indented by ten blanks and the lines separated by one empty line.
+// printed line indented by ten blanks and the lines separated by one empty line; a company with
+// an OIB gets it on a line of its own after them.
 QStringList companySheetLines(const CompanyRow& company, const QDate& today);
 // The longest line that sheet can have: every field as long as the company entry takes it.
 int companySheetWidth();

@@ -239,10 +239,11 @@ class SealedDatabase {
     bool ok_ = false;
 };
 
-QStringList expectedTables(const QString& name) {
-    const QStringList statements = name == kMasterFileName            ? schema::masterTables()
-                                   : name.startsWith(kProductionKind) ? schema::productionTables()
-                                                                      : schema::warehouseTables();
+QStringList expectedTables(const QString& name, int version) {
+    const QStringList statements = name == kMasterFileName ? schema::masterTables(version)
+                                   : name.startsWith(kProductionKind)
+                                       ? schema::productionTables()
+                                       : schema::warehouseTables(version);
     static const QRegularExpression table(QStringLiteral("^create table (\\w+)"),
                                           QRegularExpression::CaseInsensitiveOption);
     QStringList tables;
@@ -271,16 +272,19 @@ QString databaseProblem(const QString& path, const QString& name) {
         return QStringLiteral("nije baza podataka ovog programa ili je oštećena");
     const SealedDatabase db(path);
     if (!db.ok()) return QStringLiteral("bazu nije moguće otvoriti");
-    const QString version = db.value("pragma user_version");
-    if (version != QString::number(schema::kVersion))
+    // A copy made by an earlier version of the program is upgraded when it is next opened.
+    bool number = false;
+    const QString versionText = db.value("pragma user_version");
+    const int version = versionText.toInt(&number);
+    if (!number || version < 1 || version > schema::kVersion)
         return QStringLiteral("baza nije dovršena ili je drugog izdanja (verzija %1)")
-            .arg(version.isEmpty() ? QStringLiteral("?") : version);
+            .arg(versionText.isEmpty() ? QStringLiteral("?") : versionText);
     const auto tables = db.rows("select lower(name) from sqlite_master where type='table'");
     if (!tables) return QStringLiteral("baza je oštećena (popis tablica nije čitljiv)");
     QStringList present;
     for (const QStringList& r : *tables)
         present << r.value(0);
-    for (const QString& t : expectedTables(name))
+    for (const QString& t : expectedTables(name, version))
         if (!present.contains(t)) return QStringLiteral("u bazi nema tablice %1").arg(t);
     const auto check = db.rows("pragma integrity_check");
     if (!check || check->size() != 1 || check->front().value(0) != QLatin1String("ok"))

@@ -37,7 +37,7 @@ constexpr FieldRule kRules[10] = {
     {"M.B./JMBG :", 13, nullptr},
     {"Šifra djelatnosti :", 10, nullptr},
     {"Tvrtka/Obrt (T/O) :", 1, nullptr},
-    {"Žiro račun :", 20, nullptr},
+    {"Žiro račun :", 34, nullptr},
     {"Poštanski broj :", 6, "[0-9 ]*"},
     {"Mjesto :", 20, nullptr},
     {"Ulica i br. :", 30, nullptr},
@@ -53,6 +53,22 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Upis nove tvrtke / obrta"));
 
     auto* grid = new QGridLayout;
+    // The OIB is entered under the registration number; rows and the Tab order follow that.
+    const auto addOib = [this, grid] {
+        oib_ = new QLineEdit(this);
+        oib_->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), oib_));
+        oib_->setObjectName(QStringLiteral("TextOib"));
+        oib_->setMaxLength(11);
+        oib_->setToolTip(QStringLiteral("OIB: 11 znamenki (ne mora se unijeti)"));
+        selectAllOnFocus(oib_);
+        showLimits(oib_);
+        auto* label = new QLabel(QStringLiteral("OIB :"), this);
+        label->setObjectName(QStringLiteral("LabelOib"));
+        label->setBuddy(oib_);
+        grid->addWidget(label, Mb + 1, 0, Qt::AlignRight);
+        grid->addWidget(oib_, Mb + 1, 1);
+    };
     for (int i = 0; i < 10; ++i) {
         const FieldRule& rule = kRules[i];
         QLineEdit* edit;
@@ -70,9 +86,11 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
         auto* label = new QLabel(QString::fromUtf8(rule.label), this);
         label->setObjectName(QStringLiteral("Label") + QString::number(i + 1));
         label->setBuddy(edit);
-        grid->addWidget(label, i, 0, Qt::AlignRight);
-        grid->addWidget(edit, i, 1);
+        const int row = i > Mb ? i + 1 : i;
+        grid->addWidget(label, row, 0, Qt::AlignRight);
+        grid->addWidget(edit, row, 1);
         fields_[size_t(i)] = edit;
+        if (i == Mb) addOib();
     }
     fields_[To]->setMaximumWidth(40);
     fields_[To]->installEventFilter(this);
@@ -104,6 +122,7 @@ void frmUpisNove::startInsert() {
     setWindowTitle(QStringLiteral("Upis nove tvrtke / obrta"));
     for (QLineEdit* f : fields_)
         f->clear();
+    oib_->clear();
     cmdUpis_->setText(insertCaption());
     cmdUpis_->setToolTip(QStringLiteral("Unos nove tvrtke ili obrta"));
     cmdUpis_->setEnabled(false);
@@ -116,6 +135,7 @@ void frmUpisNove::startEdit(const CompanyRow& company) {
     setWindowTitle(QStringLiteral("Izmjena podataka - ") + company.name());
     for (size_t i = 0; i < fields_.size(); ++i)
         fields_[i]->setText(company.fields[i]);
+    oib_->setText(company.oib);
     cmdUpis_->setEnabled(!fields_[Naziv]->text().isEmpty());
     fields_[Naziv]->setFocus();
 }
@@ -165,17 +185,19 @@ void frmUpisNove::store() {
         fields_[To]->setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (!confirmIdentifiers(fields_[ZiroRacun]->text(), oib_->text())) return;
     CompanyFields values;
     for (size_t i = 0; i < fields_.size(); ++i) {
         fields_[i]->setText(storedField(fields_[i]->text()));
         values[i] = fields_[i]->text();
     }
+    const QString oib = oib_->text().trimmed();
     const bool edit = isEditMode();
     try {
         if (edit)
-            updateCompany(context().companyIdText(), values);
+            updateCompany(context().companyIdText(), values, oib);
         else
-            insertCompany(values);
+            insertCompany(values, oib);
     } catch (const DbError& e) {
         showDbError(edit ? QStringLiteral("Izmjena nije spremljena.")
                          : QStringLiteral("Tvrtka nije upisana."),
@@ -190,6 +212,7 @@ void frmUpisNove::store() {
              MsgStyle::OkOnly | MsgStyle::Question, QStringLiteral("Unešena nova tvrtka!"));
     for (QLineEdit* f : fields_)
         f->clear();
+    oib_->clear();
     cmdUpis_->setEnabled(false);
     fields_[Naziv]->setFocus();
 }

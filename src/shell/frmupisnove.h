@@ -40,6 +40,7 @@ class frmUpisNove : public QWidget {
     bool checkCompanyKind();
 
     std::array<QLineEdit*, 10> fields_{};
+    QLineEdit* oib_ = nullptr;
     QPushButton* cmdUpis_;
     QPushButton* cmdizlaz_;
     bool checkingKind_ = false;

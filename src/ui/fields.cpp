@@ -1,6 +1,7 @@
 #include "ui/fields.h"
 
 #include "data/convert.h"
+#include "data/identifiers.h"
 #include "ui/msgboxhr.h"
 
 #include <QClipboard>
@@ -156,6 +157,21 @@ void selectAllOnFocus(QComboBox* combo) {
     // The combo box owns the focus and hands its focus events to its line edit directly, so the
     // filter sits on the combo box and looks up the line edit when the focus arrives.
     if (combo) combo->installEventFilter(new SelectAllFilter(combo));
+}
+
+bool confirmIdentifiers(const QString& account, const QString& oib) {
+    const std::pair<QString, QString> checks[] = {
+        {accountProblem(account), QStringLiteral("Provjera IBAN-a")},
+        {oibProblem(oib), QStringLiteral("Provjera OIB-a")},
+    };
+    for (const auto& [problem, title] : checks) {
+        if (problem.isEmpty()) continue;
+        if (MsgBoxHr(problem + QStringLiteral("\n\nIpak spremiti?"),
+                     MsgStyle::YesNo | MsgStyle::Exclamation | MsgStyle::DefaultButton2,
+                     title) != MsgResult::Yes)
+            return false;
+    }
+    return true;
 }
 
 bool containsQuote(QStringView text) {

@@ -37,6 +37,10 @@ void selectAllOnFocus(QLineEdit* edit);
 // setEditable/setLineEdit). Does nothing harmful on a non-editable combo box.
 void selectAllOnFocus(QComboBox* combo);
 
+// Before an account and an OIB are stored: a wrong IBAN or OIB (identifiers.h) is named in a
+// warning asking whether to store it anyway; true when nothing is wrong or the clerk said "Da".
+bool confirmIdentifiers(const QString& account, const QString& oib);
+
 // True if `text` holds a single (') or double (") quote.
 bool containsQuote(QStringView text);
 

@@ -24,7 +24,8 @@ namespace {
 // Positions of the entry fields, the same as the columns of both lists and of PartnerFields.
 enum Field { Kd, Ime, Mb, ZiroRacun, Mjesto, Ulica, Telefon, Kontakt };
 
-constexpr int IdColumn = 8;  // hidden column of the yellow table
+constexpr int OibColumn = 8;  // after the eight fields in both lists
+constexpr int IdColumn = 9;   // hidden column of the yellow table
 
 struct FieldRule {
     const char* name;
@@ -37,7 +38,7 @@ constexpr FieldRule kFields[8] = {
     {"txtkd", "K/D/S", "Unos k,d ili s(kupac,dobavljač ili oboje)", 1},
     {"txtime", "Ime:", "Unos imena k,d ili s", 30},
     {"txtmb", "Mat. broj:", "Unos matičnog broja(ne mora se unijeti)", 13},
-    {"txtziroracun", "Žiro rač.:", "Unos žiro računa(ne mora se unijeti)", 20},
+    {"txtziroracun", "Žiro rač.:", "Unos žiro računa ili IBAN-a(ne mora se unijeti)", 34},
     {"txtmjesto", "Mjesto:", "Unos mjesta(Ne mora se unijeti)", 17},
     {"txtulica", "Ulica i br.", "Unos ulice i broja(Ne mora se unijeti)", 20},
     {"txttelefon", "Telefon:", "Unos telefona(Ne mora se unijeti)", 17},
@@ -46,9 +47,10 @@ constexpr FieldRule kFields[8] = {
 
 QList<ReportColumn> partnerColumnsShown() {
     return {{QStringLiteral("kd"), 30},      {QStringLiteral("Ime"), 150},
-            {QStringLiteral("mb"), 90},      {QStringLiteral("Žiro račun"), 120},
+            {QStringLiteral("mb"), 90},      {QStringLiteral("Žiro račun"), 170},
             {QStringLiteral("Mjesto"), 100}, {QStringLiteral("Ulica"), 120},
-            {QStringLiteral("Telefon"), 90}, {QStringLiteral("Kontakt"), 100}};
+            {QStringLiteral("Telefon"), 90}, {QStringLiteral("Kontakt"), 100},
+            {QStringLiteral("OIB"), 90}};
 }
 
 QString partnerHelp() {
@@ -60,8 +62,11 @@ QString partnerHelp() {
         "svako drugo slovo se briše.</p>"
         "<p><b>Ime</b> – obavezno, najviše 30 znakova.</p>"
         "<p>Ostala polja ne morate popuniti, a možete ih i naknadno izmijeniti: matični broj "
-        "do 13 znakova, žiro račun do 20, mjesto do 17, ulica i broj do 20, telefon do 17 "
-        "(samo brojke, \"-\" i \"/\") i osoba za kontakt do 17 znakova.</p>"
+        "do 13 znakova, OIB od 11 znamenki, žiro račun ili IBAN do 34, mjesto do 17, ulica i broj "
+        "do 20, telefon do 17 "
+        "(samo brojke, \"-\" i \"/\") i osoba za kontakt do 17 znakova. Kontrolni broj "
+        "IBAN-a i kontrolna znamenka OIB-a provjeravaju se pri spremanju; pogrešan broj "
+        "sprema se tek kad to potvrdite.</p>"
         "<p><b>Dodaj na listu</b> stavlja kupca ili dobavljača samo na listu desno, još ne u "
         "bazu, pa od svega možete odustati. <b>Skini sa liste</b> uklanja označenog s liste.</p>"
         "<p><b>Prihvati listu</b> unosi sve s liste u bazu i osvježava žutu tablicu dolje.</p>"
@@ -110,9 +115,24 @@ frmunos::frmunos(QWidget* parent) : ChildWindow(parent) {
         edit->setMaxLength(rule.maxLength);
         auto* label = new QLabel(QString::fromUtf8(rule.label), this);
         label->setBuddy(edit);
-        grid->addWidget(label, i, 0);
-        grid->addWidget(edit, i, 1);
+        const int row = i > Mb ? i + 1 : i;
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row, 1);
         fields_[size_t(i)] = edit;
+        if (i == Mb) {  // the OIB under the registration number, in the Tab order too
+            txtoib_ = new QLineEdit(this);
+            txtoib_->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), txtoib_));
+            txtoib_->setObjectName(QStringLiteral("txtoib"));
+            txtoib_->setToolTip(QStringLiteral("Unos OIB-a, 11 znamenki(ne mora se unijeti)"));
+            txtoib_->setMaxLength(11);
+            selectAllOnFocus(txtoib_);
+            showLimits(txtoib_);
+            auto* oibLabel = new QLabel(QStringLiteral("OIB:"), this);
+            oibLabel->setBuddy(txtoib_);
+            grid->addWidget(oibLabel, Mb + 1, 0);
+            grid->addWidget(txtoib_, Mb + 1, 1);
+        }
     }
     fields_[Kd]->setMaximumWidth(30);
     grid->setColumnStretch(1, 1);
@@ -215,6 +235,7 @@ PartnerFields frmunos::enteredFields() const {
 void frmunos::clearFields() {
     for (QLineEdit* f : fields_)
         f->clear();
+    txtoib_->clear();
 }
 
 void frmunos::updateAddButton() {
@@ -247,6 +268,7 @@ void frmunos::fillPartnerTable(bool byName) {
         rows.reserve(partners.size());
         for (const PartnerRow& p : partners) {
             QStringList texts(p.fields.cbegin(), p.fields.cend());
+            texts.append(p.oib);
             texts.append(p.id);
             rows.push_back(texts);
         }
@@ -269,8 +291,9 @@ void frmunos::refreshDocument(bool suppliers) {
 
 void frmunos::addToList() {
     if (fields_[Kd]->text().isEmpty() || fields_[Ime]->text().isEmpty() || isEditing()) return;
+    if (!confirmIdentifiers(fields_[ZiroRacun]->text(), txtoib_->text())) return;
     const PartnerFields values = enteredFields();
-    lsvkd_->addRow(QStringList(values.cbegin(), values.cend()));
+    lsvkd_->addRow(QStringList(values.cbegin(), values.cend()) << txtoib_->text().trimmed());
     cmdbrisi_->setEnabled(true);
     cmdprihvati_->setEnabled(true);
     clearFields();
@@ -293,15 +316,17 @@ bool frmunos::storeList(bool ask) {
         return false;
 
     QList<PartnerFields> entries;
+    QStringList oibs;
     entries.reserve(lsvkd_->rowCount());
     for (int r = 0; r < lsvkd_->rowCount(); ++r) {
         PartnerFields values;
         for (int c = 0; c < FieldCount; ++c)
             values[size_t(c)] = lsvkd_->text(r, c);
         entries.append(values);
+        oibs.append(lsvkd_->text(r, OibColumn));
     }
     try {
-        insertPartners(bookPath_, entries);
+        insertPartners(bookPath_, entries, oibs);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Kupci i dobavljači s liste nisu spremljeni."), e);
         return false;
@@ -333,6 +358,7 @@ void frmunos::editSelected() {
         values[size_t(c)] = lsveditkd_->text(row, c);
     for (size_t i = 0; i < values.size(); ++i)
         fields_[i]->setText(values[i]);
+    txtoib_->setText(lsveditkd_->text(row, OibColumn));
     lblid_->setText(id);
     lblimekd_->setText(values[Ime]);
     cmdizmijeni_->setText(captionWithName(QStringLiteral("I&zmjena: "), values[Ime]));
@@ -353,8 +379,9 @@ void frmunos::saveEdit() {
                  MsgStyle::YesNo | MsgStyle::Question,
                  QStringLiteral("Promjena stanja?")) != MsgResult::Yes)
         return;
+    if (!confirmIdentifiers(fields_[ZiroRacun]->text(), txtoib_->text())) return;
     try {
-        updatePartner(bookPath_, lblid_->text(), enteredFields());
+        updatePartner(bookPath_, lblid_->text(), enteredFields(), txtoib_->text());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Izmjena nije spremljena."), e);
         return;

@@ -81,6 +81,7 @@ class frmunos : public ChildWindow {
 
     QString bookPath_;
     std::array<QLineEdit*, FieldCount> fields_{};
+    QLineEdit* txtoib_ = nullptr;  // beside the fields of the partner's row
     ReportList* lsvkd_;
     ReportList* lsveditkd_;
     QPushButton* cmddodaj_;

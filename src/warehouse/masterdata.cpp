@@ -2,6 +2,8 @@
 
 #include "data/database.h"
 
+#include <QHash>
+
 namespace kl {
 
 namespace {
@@ -112,8 +114,29 @@ bool isPartnerCode(const QString& code) {
            upper == QLatin1String("S");
 }
 
+namespace {
+
+// The OIB rows of the book by partner id.
+QHash<QString, QString> partnerOibs(Database& db) {
+    QHash<QString, QString> oibs;
+    Recordset rs = db.openRecordset(QStringLiteral("select idkd,oib from kl_oibpartnera"));
+    for (; !rs.eof(); rs.moveNext())
+        oibs.insert(rs.text(QStringLiteral("idkd")), rs.text(QStringLiteral("oib")));
+    return oibs;
+}
+
+void storePartnerOib(Database& db, const QString& id, const QString& oib) {
+    db.execute(QStringLiteral("delete from kl_oibpartnera where cstr(idkd)=?"), {id});
+    if (!oib.trimmed().isEmpty())
+        db.execute(QStringLiteral("insert into kl_oibpartnera(idkd,oib)values(?,?)"),
+                   {id, oib.trimmed()});
+}
+
+}  // namespace
+
 std::vector<PartnerRow> loadPartners(const QString& bookPath, bool byName) {
     Database db = Database::open(bookPath);
+    const QHash<QString, QString> oibs = partnerOibs(db);
     Recordset rs = db.openRecordset(byName ? QStringLiteral("select * from kd order by ime asc")
                                            : QStringLiteral("select * from kd"));
     std::vector<PartnerRow> rows;
@@ -123,6 +146,7 @@ std::vector<PartnerRow> loadPartners(const QString& bookPath, bool byName) {
         row.id = rs.text(QStringLiteral("id"));
         for (size_t i = 0; i < row.fields.size(); ++i)
             row.fields[i] = rs.text(partnerColumns()[i]);
+        row.oib = oibs.value(row.id);
         rows.push_back(row);
     }
     return rows;
@@ -140,18 +164,23 @@ QStringList partnerNames(const QString& bookPath, bool suppliers) {
     return names;
 }
 
-void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries) {
+void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries,
+                    const QStringList& oibs) {
     Database db = Database::open(bookPath);
     Transaction t(db);
-    for (const PartnerFields& f : entries) {
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const PartnerFields& f = entries[i];
         db.execute(QStringLiteral("insert into kd(kd,ime,mb,ziroracun,mjesto,ulica,telefon,"
                                   "kontakt)values(?,?,?,?,?,?,?,?)"),
                    QVariantList(f.cbegin(), f.cend()));
+        if (!oibs.value(i).trimmed().isEmpty())
+            storePartnerOib(db, QString::number(db.lastInsertId()), oibs[i]);
     }
     t.commit();
 }
 
-void updatePartner(const QString& bookPath, const QString& id, const PartnerFields& fields) {
+void updatePartner(const QString& bookPath, const QString& id, const PartnerFields& fields,
+                   const QString& oib) {
     Database db = Database::open(bookPath);
     Transaction t(db);
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -159,7 +188,16 @@ void updatePartner(const QString& bookPath, const QString& id, const PartnerFiel
                        QStringLiteral("=? where cstr(id)=?"),
                    {fields[i], id});
     }
+    storePartnerOib(db, id, oib);
     t.commit();
+}
+
+QString partnerIdByOib(const QString& bookPath, const QString& oib) {
+    Database db = Database::open(bookPath);
+    Recordset rs = db.openRecordset(
+        QStringLiteral("select idkd from kl_oibpartnera where oib=? order by idkd asc"),
+        {oib.trimmed()});
+    return rs.eof() ? QString() : rs.text(QStringLiteral("idkd"));
 }
 
 // ---- Document types ---------------------------------------------------------------------------

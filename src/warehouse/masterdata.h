@@ -83,6 +83,7 @@ using PartnerFields = std::array<QString, 8>;
 struct PartnerRow {
     QString id;
     PartnerFields fields;
+    QString oib;  // kept beside the partner's row (kl_oibpartnera); empty when none
 };
 
 // Column names of `kd` in the order of PartnerFields.
@@ -98,11 +99,18 @@ std::vector<PartnerRow> loadPartners(const QString& bookPath, bool byName);
 // case) for a receipt, customers and cost centres (k or s) otherwise.
 QStringList partnerNames(const QString& bookPath, bool suppliers);
 
-// Stores the entries in list order, all or none.
-void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries);
+// Stores the entries in list order, all or none; `oibs[i]`, when given and not empty, is the OIB
+// of entry i.
+void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries,
+                    const QStringList& oibs = {});
 
-// Changes the eight fields of partner `id`, all or nothing.
-void updatePartner(const QString& bookPath, const QString& id, const PartnerFields& fields);
+// Changes the eight fields and the OIB of partner `id` (an empty `oib` removes it), all or
+// nothing.
+void updatePartner(const QString& bookPath, const QString& id, const PartnerFields& fields,
+                   const QString& oib = {});
+
+// The partner whose OIB is `oib`; empty when none has it.
+QString partnerIdByOib(const QString& bookPath, const QString& oib);
 
 // ---- Document types ---------------------------------------------------------------------------
 

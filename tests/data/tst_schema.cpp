@@ -31,6 +31,27 @@ QStringList raw(Database& db, const QString& sql) {
     return out;
 }
 
+// The file at `path` attached as "old" to `db` straight through SQLite, read only: no upgrade.
+bool executeRawAttach(Database& db, const QString& path) {
+    const QString uri = "file:" + path + "?mode=ro";
+    return sqlite3_exec(db.handle(), ("ATTACH '" + uri + "' AS old").toUtf8().constData(), nullptr,
+                        nullptr, nullptr) == SQLITE_OK;
+}
+
+// Every row of every table of the attached "old" (the program's own later tables aside) and the
+// id counters, each value with its storage class.
+QStringList content(Database& db) {
+    QStringList out;
+    for (const QString& t : raw(db,
+                                "select name from old.sqlite_master where type='table' and "
+                                "substr(name,1,3)<>'kl_' and substr(name,1,7)<>'sqlite_' "
+                                "order by name"))
+        out << t << raw(db, "select *, typeof(id) from old.\"" + t + "\" order by rowid");
+    return out << raw(db,
+                      "select name,seq from old.sqlite_sequence where substr(name,1,3)<>'kl_' "
+                      "order by name");
+}
+
 QByteArray contents(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
@@ -67,11 +88,11 @@ class TestSchema : public QObject {
             const QByteArray note = cutShort ? ", cut short" : "";
             row("master" + note, "master", "tvrtke.mdb",
                 QStringList{"dodajknjige:1|Skladiste;2|Proizvodnja",
-                            "otvoreneknjige:", "svetvrtke:"},
+                            "kl_oibtvrtke:", "otvoreneknjige:", "svetvrtke:"},
                 cutShort);
             row("warehouse" + note, "Skladiste", "Skladiste7.mdb",
                 QStringList{"artikli:", "dokumenti:", "kd:1|k|Proizvodnja||||||",
-                            "pi:", "ulazizlaz:"},
+                            "kl_oibpartnera:", "pi:", "ulazizlaz:"},
                 cutShort);
             row("production" + note, "Proizvodnja", "Proizvodnja7.mdb",
                 QStringList{"proizvodi:", "radninalozi:", "sastojci:", "troskovi:"}, cutShort);
@@ -107,6 +128,78 @@ class TestSchema : public QObject {
         QVERIFY(QFile::remove(path));
         QVERIFY(ensure(kind));
         check();
+    }
+
+    // Files made by the program's first version (kept as fixtures) are upgraded on open: every
+    // row and id counter kept, the account column takes an IBAN, and the file is then exactly
+    // what the current version checks for; once upgraded, opening it changes nothing.
+    void upgraded_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("accountTable");  // empty: the file has no account column
+        row("register", "tvrtke.mdb", "svetvrtke");
+        row("warehouse book", "Skladiste1.mdb", "kd");
+        row("production book", "Proizvodnja2.mdb", "");
+    }
+    void upgraded() {
+        QFETCH(QString, file);
+        QFETCH(QString, accountTable);
+        test::TempProgramFolder folder;
+        const QString path = folder.filePath(file);
+        QVERIFY(QFile::copy(QStringLiteral(KL_V1_FIXTURES "/") + file, path));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QStringList before;
+        {
+            Database raw1 = Database::openInMemory();
+            QVERIFY(executeRawAttach(raw1, path));
+            before = content(raw1);
+            QCOMPARE(raw(raw1, "pragma old.user_version"), QStringList{"1"});
+        }
+        {
+            Database db = Database::open(path);
+            QCOMPARE(db.userVersion(), schema::kVersion);
+        }
+        Database again = Database::openInMemory();
+        QVERIFY(executeRawAttach(again, path));
+        QCOMPARE(content(again), before);
+        again.close();
+        const QByteArray upgraded = contents(path);
+        Database db = Database::open(path);
+        QCOMPARE(contents(path), upgraded);
+        if (accountTable.isEmpty()) return;
+        db.execute("update " + accountTable + " set ziroracun=? where id=1",
+                   {QString(34, QLatin1Char('9'))});
+        QCOMPARE(test::errorOf([&] {
+                     db.execute("update " + accountTable + " set ziroracun=? where id=1",
+                                {QString(35, QLatin1Char('9'))});
+                 }),
+                 3163);
+    }
+
+    // A book of the first version attached to another connection (a work order's issue) is
+    // upgraded too; a file of a later version, or an old one with a table that is not ours, is
+    // refused and left as it was.
+    void upgradedOnAttachOrRefused() {
+        test::TempProgramFolder folder;
+        const QString book = folder.filePath("Skladiste1.mdb");
+        QVERIFY(QFile::copy(QStringLiteral(KL_V1_FIXTURES "/Skladiste1.mdb"), book));
+        QVERIFY(QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(ensure("Proizvodnja"));
+        Database production = Database::open(folder.filePath("Proizvodnja7.mdb"));
+        production.attach(book, "s1");
+        QCOMPARE(raw(production, "pragma s1.user_version"), QStringList{"2"});
+        production.close();
+
+        const auto refused = [&](const QString& change, int error) {
+            QVERIFY(QFile::remove(book));
+            QVERIFY(QFile::copy(QStringLiteral(KL_V1_FIXTURES "/Skladiste1.mdb"), book));
+            QVERIFY(QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner));
+            QVERIFY(test::executeRaw(book, change));
+            const QByteArray was = contents(book);
+            QCOMPARE(test::errorOf([&] { Database::open(book); }), error);
+            QCOMPARE(contents(book), was);
+        };
+        refused("pragma user_version=3", 3344);
+        refused("create table tuda (x)", 3344);
     }
 
     void indexesUsed_data() {

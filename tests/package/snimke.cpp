@@ -21,6 +21,7 @@
 #include "testenv.h"
 #include "ui/windowregistry.h"
 #include "warehouse/frmprimka.h"
+#include "warehouse/masterdata.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -80,9 +81,10 @@ int main(int argc, char** argv) {
     ScriptedMsgBox boxes;  // the back-up's report box is answered, not shown
     createMaster();
     const QString companyId =
-        insertCompany({"Stolarija Hrast d.o.o.", "01234567", "16.23", "T", "2360000-1101234567",
-                       "10000", "Zagreb", "Ilica 101", "01/234-5678", "Ana Horvat"});
-    insertCompany({"Obrt Lumen, vl. Ivo Kovač", "98765432", "47.59", "O", "2402006-1100123456",
+        insertCompany({"Stolarija Hrast d.o.o.", "01234567", "16.23", "T", "HR1723600001101234565",
+                       "10000", "Zagreb", "Ilica 101", "01/234-5678", "Ana Horvat"},
+                      "12345678903");
+    insertCompany({"Obrt Lumen, vl. Ivo Kovač", "98765432", "47.59", "O", "HR7224020061100123456",
                    "21000", "Split", "Obala 7", "021/345-678", "Ivo Kovač"});
     const int company = companyId.toInt();
     context().currentCompanyId = company;
@@ -91,7 +93,10 @@ int main(int argc, char** argv) {
     const QString book = bookPath(kWarehouseKind, glavno);
 
     addPartner(book, "d", "Drvo Slavonija d.o.o.");
-    addPartner(book, "d", "Okov Metal d.o.o.");
+    insertPartners(book,
+                   {{"d", "Okov Metal d.o.o.", "", "HR1210010051863000160", "Zagreb", "Savska 5",
+                     "01/555-123", "Marko"}},
+                   {"11111111119"});
     addPartner(book, "k", "Namještaj Dom d.o.o.");
     addPartner(book, "s", "Građa Plus j.d.o.o.");
     addDocumentType(book, "Račun");
@@ -164,6 +169,10 @@ int main(int argc, char** argv) {
     settleAll();
     main->openChild("frmpregleddnevnika");
     save(main, "dnevnik");
+    main->mdiArea()->closeAllSubWindows();
+    settleAll();
+    main->openChild("frmunos");
+    save(main, "partneri");
     main->mdiArea()->closeAllSubWindows();
     main->close();
     settleAll();

@@ -78,6 +78,27 @@ class Tst_partnerlist : public ReportTest {
         QVERIFY(text.endsWith("\r\n"));
     }
 
+    // An IBAN longer than the 20-character column is printed whole, the contact moving right; an
+    // OIB gets a line of its own under the address.
+    void ibanAndOib() {
+        addFullPartner(book_, "d", "Iban d.o.o.", "Zagreb", "Ilica 1");
+        Database db = Database::open(book_);
+        db.execute("update kd set ziroracun=? where ime=?",
+                   {"HR1210010051863000160", "Iban d.o.o."});
+        db.execute("insert into kl_oibpartnera(idkd,oib)values(?,?)",
+                   {db.openRecordset("select id from kd where ime='Iban d.o.o.'").text("id"),
+                    "12345678903"});
+        const QStringList lines = linesOf(partnerListText(
+            PartnerListKind::Suppliers, readPartnerList(book_, PartnerListKind::Suppliers),
+            QDate(2026, 12, 5)));
+        QCOMPARE(
+            lines.mid(5),
+            QStringList({"Iban d.o.o.                    1234567890123 HR1210010051863000160 Ana",
+                         "                               Zagreb        Ilica 1              "
+                         "01/234-567",
+                         "                               OIB: 12345678903", kDashes83}));
+    }
+
     void noSuppliersGivesTheHeadingAlone() {
         const QString text =
             partnerListText(PartnerListKind::Suppliers,

@@ -70,7 +70,7 @@ class TstRegisters : public QObject {
         QCOMPARE(loadCompanies()[1].fields, dashes);  // others untouched
         // A change that fails on its fifth column leaves the first four as they were.
         CompanyFields bad = fields("Beta");
-        bad[4] = QString(21, QLatin1Char('9'));
+        bad[4] = QString(35, QLatin1Char('9'));  // an IBAN takes 34
         QVERIFY_THROWS_EXCEPTION(DbError, updateCompany(alfa, bad));
         QCOMPARE(loadCompanies()[0].fields, changed);
     }
@@ -255,9 +255,15 @@ class TstRegisters : public QObject {
         QCOMPARE(restored.readAll(), "Skladiste1.mdb.brisanje");
     }
 
+    void companySheetLines_data() {
+        QTest::addColumn<QString>("oib");
+        dataRow("no OIB", "");
+        dataRow("OIB on a line of its own", "12345678903");
+    }
     void companySheetLines() {
+        QFETCH(QString, oib);
         const QStringList lines =
-            kl::companySheetLines({"3", fields("Lumen d.o.o.")}, QDate(2026, 12, 5));
+            kl::companySheetLines({"3", fields("Lumen d.o.o."), oib}, QDate(2026, 12, 5));
         const QString in(10, QLatin1Char(' '));
         QStringList expected = {"", "", "",
                                 in + "Ispis podataka za: !Lumen d.o.o.  na dan: 05.12.2026"};
@@ -267,6 +273,7 @@ class TstRegisters : public QObject {
               "Mjesto      :  Zagreb", "Ulica i br. :  Ilica 1", "Telefon     :  01/234-567",
               "Kontaktiraj :  Ana Anić"})
             expected << QString() << in + QString::fromUtf8(line);
+        if (!oib.isEmpty()) expected << QString() << in + "OIB         :  " + oib;
         QCOMPARE(lines, expected);
     }
 };

@@ -4,6 +4,8 @@
 
 #include "data/appcontext.h"
 #include "data/database.h"
+#include "data/identifiers.h"
+#include "shell/companies.h"
 #include "shell/frmabout.h"
 #include "shell/frmizborknjige.h"
 #include "shell/frmizbortvrtke.h"
@@ -243,6 +245,40 @@ class TstShellWindows : public QObject {
         QCOMPARE(said(*box_),
                  QStringList({said(32, "Unešena nova tvrtka!", "Unešena nova tvrtka: Beta obrt"),
                               said(32, "Unešena nova tvrtka!", "Unešena nova tvrtka: Alfa")}));
+    }
+
+    // The company entry takes an account of 34 characters (an IBAN) and an OIB: a wrong IBAN is
+    // named and the company stored only after "Da"; the OIB is stored beside it and comes back
+    // for an edit.
+    void companyIbanAndOib() {
+        QVERIFY(openCompanies());
+        click(windows().loaded(win::IzborTvrtke), "cmdNova");
+        settle();
+        auto* entry = windows().loaded<frmUpisNove>(win::UpisNove);
+        QVERIFY(entry);
+        QTest::keyClicks(field(entry, "Text1"), "Alfa");
+        QLineEdit* account = field(entry, "Text5");
+        account->setFocus();
+        QTest::keyClicks(account, QString(35, u'1'));
+        QCOMPARE(account->text(), QString(34, u'1'));
+        account->setText("HR1210010051863000161");
+        const QString oib = "1234567890" + QString::number(oibControlDigit("1234567890"));
+        field(entry, "TextOib")->setText(oib);
+        box_->answer(MsgResult::No);
+        click(entry, "cmdUpis");
+        QCOMPARE(box_->last().title, "Provjera IBAN-a");
+        QVERIFY(box_->last().prompt.startsWith("IBAN HR1210010051863000161 nije ispravan"));
+        QVERIFY(loadCompanies().isEmpty());
+        QCOMPARE(account->text(), "HR1210010051863000161");
+        box_->answer(MsgResult::Yes);
+        click(entry, "cmdUpis");
+        const QList<CompanyRow> stored = loadCompanies();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored[0].fields[4], "HR1210010051863000161");
+        QCOMPARE(stored[0].oib, oib);
+        QCOMPARE(field(entry, "TextOib")->text(), QString());
+        entry->startEdit(stored[0]);
+        QCOMPARE(field(entry, "TextOib")->text(), oib);
     }
 
     // The company goes with its books and their files, its open book closing first; the other

@@ -5,6 +5,7 @@
 // tst_masterdata; here each case gives its own message.
 
 #include "data/database.h"
+#include "data/identifiers.h"
 #include "warehouse/frmunos.h"
 #include "warehouse/frmunosdokumenta.h"
 #include "warehousefixture.h"
@@ -83,7 +84,8 @@ class TstPartnerWindows : public WarehouseWindowTest {
         ReportList* table = list(w, "lsveditkd");
         QCOMPARE(tableRows(table, 2),
                  QList<QStringList>({{"s", "Alfa"}, {"d", "Ćevapi"}, {"k", "Proizvodnja"}}));
-        QCOMPARE(table->columnWidth(8), 0);
+        // (the tenth, after the OIB)
+        QCOMPARE(table->columnWidth(9), 0);
         for (const char* off :
              {"cmddodaj", "cmdbrisi", "cmdprihvati", "cmdeditiraj", "cmdizmijeni", "cmdne"})
             QVERIFY2(!button(w, off)->isEnabled(), off);
@@ -133,12 +135,17 @@ class TstPartnerWindows : public WarehouseWindowTest {
         QVERIFY(field(w, 1)->hasFocus());
         QTest::keyClick(field(w, 1), Qt::Key(key));
         QVERIFY(field(w, 1)->hasFocus());
-        for (int i = 1; i < 8; ++i) {
-            QVERIFY2(field(w, i)->hasFocus(), qPrintable(QString::number(i)));
-            QTest::keyClicks(field(w, i), "1");
-            QTest::keyClick(field(w, i), Qt::Key(key));
+        // The OIB stands under the registration number.
+        QList<QLineEdit*> order = {field(w, 1), field(w, 2), kl::test::field(w, "txtoib")};
+        for (int i = 3; i < 8; ++i)
+            order << field(w, i);
+        for (QLineEdit* f : order) {
+            QVERIFY2(f->hasFocus(), qPrintable(f->objectName()));
+            QTest::keyClicks(f, "1");
+            QTest::keyClick(f, Qt::Key(key));
         }
         QCOMPARE(fieldTexts(w), QStringList({"d", "1", "1", "1", "1", "1", "1", "1"}));
+        QCOMPARE(kl::test::field(w, "txtoib")->text(), "1");
         QCOMPARE(QApplication::focusWidget(), button(w, "cmddodaj"));
     }
 
@@ -176,6 +183,65 @@ class TstPartnerWindows : public WarehouseWindowTest {
                                                 "Onemogućeno editiranje dok se ne riješe kupci "
                                                 "ili dobavljači unešeni na listu!"),
                                            ask, ask}));
+    }
+
+    // An IBAN's control digits and an OIB's control digit are checked as the partner goes on the
+    // list and when an edit is saved: a wrong one is named and kept only after "Da"; the OIB is
+    // stored beside the partner and comes back into the field for an edit.
+    void ibanAndOib_data() {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("oib");
+        QTest::addColumn<int>("answer");      // to the warning, when there is one
+        QTest::addColumn<QString>("warned");  // the warning's title, empty: none
+        const QString oib = "1234567890" + QString::number(oibControlDigit("1234567890"));
+        const QString wrongOib =
+            "1234567890" + QString::number((oibControlDigit("1234567890") + 1) % 10);
+        dataRow("valid IBAN and OIB", "HR12 1001 0051 8630 0016 0", oib, MsgResult::Yes, "");
+        dataRow("old domestic account, no OIB", "2360000-1101234567", "", MsgResult::Yes, "");
+        dataRow("wrong IBAN, Ne", "HR1210010051863000161", oib, MsgResult::No, "Provjera IBAN-a");
+        dataRow("wrong IBAN, Da", "HR1210010051863000161", oib, MsgResult::Yes, "Provjera IBAN-a");
+        dataRow("Croatian IBAN one digit short, Da", "HR121001005186300016", "", MsgResult::Yes,
+                "Provjera IBAN-a");
+        dataRow("wrong OIB, Ne", "", wrongOib, MsgResult::No, "Provjera OIB-a");
+        dataRow("short OIB, Da", "", "1234", MsgResult::Yes, "Provjera OIB-a");
+    }
+    void ibanAndOib() {
+        QFETCH(QString, account);
+        QFETCH(QString, oib);
+        QFETCH(int, answer);
+        QFETCH(QString, warned);
+        frmunos* w = openPartners();
+        QVERIFY(w);
+        QLineEdit* oibField = kl::test::field(w, "txtoib");
+        oibField->setText(oib);
+        box_->answer(answer).answer(MsgResult::Yes);
+        addEntry(w, {"d", "Iban d.o.o.", "", account});
+        const bool kept = warned.isEmpty() || answer == MsgResult::Yes;
+        QCOMPARE(box_->count(), warned.isEmpty() ? 0 : 1);
+        if (!warned.isEmpty()) {
+            QCOMPARE(box_->last().title, warned);
+            QVERIFY(
+                box_->last().prompt.contains(warned.endsWith("IBAN-a") ? account.trimmed() : oib));
+        }
+        QCOMPARE(list(w, "lsvkd")->rowCount(), kept ? 1 : 0);
+        if (!kept) {  // still in the fields, to be corrected
+            QCOMPARE(field(w, 3)->text(), account);
+            return;
+        }
+        click(w, "cmdprihvati");
+        const std::vector<PartnerRow> stored = loadPartners(book_, true);
+        QCOMPARE(stored.front().fields[3], account);
+        QCOMPARE(stored.front().oib, oib);
+        clickRow(list(w, "lsveditkd"), "Iban d.o.o.", 1);
+        click(w, "cmdeditiraj");
+        QCOMPARE(oibField->text(), oib);
+        // Cleared on an edit, the OIB goes; the account is checked again.
+        oibField->clear();
+        box_->clear();
+        box_->answer(MsgResult::Yes).answer(MsgResult::Yes);
+        click(w, "cmdizmijeni");
+        QCOMPARE(loadPartners(book_, true).front().oib, QString());
+        QCOMPARE(box_->count(), warned.endsWith("IBAN-a") ? 2 : 1);
     }
 
     // Edit started by the button or by a double click, then saved, abandoned, or refused for an
