@@ -75,7 +75,17 @@ QStringList warehouseTables(int version) {
             QStringLiteral("(id autoincrement,dokument string(20))"),
     };
     if (version >= 2)
-        tables << QStringLiteral("create table kl_oibpartnera (idkd long, oib string(11))");
+        tables << QStringLiteral("create table kl_oibpartnera (idkd long, oib string(11))")
+               // Received e-invoices: each one posted (its full number), what the clerk chose
+               // for a supplier's item, the document type chosen per supplier.
+               << QStringLiteral(
+                      "create table kl_eracuni (idpi long, idkd long, broj string(200), "
+                      "datum date, datoteka string(255) null)")
+               << QStringLiteral(
+                      "create table kl_eracunartikli (idkd long, kljuc string(220), "
+                      "idartikla long)")
+               << QStringLiteral(
+                      "create table kl_eracundobavljaci (idkd long, dokument string(20))");
     return tables;
 }
 
@@ -124,7 +134,12 @@ QStringList warehouseIndexes(int version) {
         QStringLiteral("create index ix_kd_ime on kd (ime)"),
     };
     if (version >= 2)
-        indexes << QStringLiteral("create unique index kl_ix_oibpartnera on kl_oibpartnera (idkd)");
+        indexes << QStringLiteral("create unique index kl_ix_oibpartnera on kl_oibpartnera (idkd)")
+                << QStringLiteral("create unique index kl_ix_eracuni on kl_eracuni (idkd, broj)")
+                << QStringLiteral(
+                       "create unique index kl_ix_eracunartikli on kl_eracunartikli (idkd, kljuc)")
+                << QStringLiteral(
+                       "create unique index kl_ix_eracundobavljaci on kl_eracundobavljaci (idkd)");
     return indexes;
 }
 

@@ -22,7 +22,9 @@ namespace schema {
 //   1  the first.
 //   2  the account columns (`ziroracun` of the register and of the partners) take 34 characters,
 //      an IBAN; the OIB of companies and partners is kept in tables of the program's own
-//      (kl_oibtvrtke in the register, kl_oibpartnera in a warehouse book).
+//      (kl_oibtvrtke in the register, kl_oibpartnera in a warehouse book); a warehouse book
+//      keeps the received e-invoices it posted and the clerk's choices for them (kl_eracuni,
+//      kl_eracunartikli, kl_eracundobavljaci).
 // A file of an earlier version is brought up to this one when it is opened (upgrade below).
 constexpr int kVersion = 2;
 

@@ -92,6 +92,7 @@ class TestSchema : public QObject {
                 cutShort);
             row("warehouse" + note, "Skladiste", "Skladiste7.mdb",
                 QStringList{"artikli:", "dokumenti:", "kd:1|k|Proizvodnja||||||",
+                            "kl_eracunartikli:", "kl_eracundobavljaci:", "kl_eracuni:",
                             "kl_oibpartnera:", "pi:", "ulazizlaz:"},
                 cutShort);
             row("production" + note, "Proizvodnja", "Proizvodnja7.mdb",

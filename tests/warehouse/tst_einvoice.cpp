@@ -3,8 +3,11 @@
 // line, a foreign currency with other namespace prefixes and a returned item, a credit note, a
 // truncated file, an entity attack) and bad input made from them; the costs worked out by hand.
 
+#include "data/database.h"
 #include "testenv.h"
 #include "warehouse/einvoice.h"
+#include "warehouse/einvoiceimport.h"
+#include "warehouse/masterdata.h"
 
 #include <QFile>
 #include <QTest>
@@ -178,6 +181,66 @@ class TstEinvoice : public QObject {
         const ReadResult r = read(bytes);
         QVERIFY(!r.document);
         QVERIFY2(r.error.contains(message), qPrintable(r.error));
+    }
+
+    // The supplier by OIB or exact name; the lines by bar code and code, then by what was chosen
+    // for the supplier's item; the receipt posted through the book's posting with the invoice
+    // recorded, once only.
+    void importedAsReceipt() {
+        test::TempProgramFolder folder;
+        const QString book = test::newWarehouseBook();
+        const Document d = readOk("racun-popusti.xml");
+        QCOMPARE(matchSupplier(book, d.supplier).how, Match::None);
+        const int supplier = test::addPartner(book, "d", "Željezarija Čakovec d.o.o.");
+        test::addPartner(book, "k", "Kupac");
+        QCOMPARE(matchSupplier(book, d.supplier).how, Match::ByName);
+        updatePartner(book, QString::number(supplier),
+                      {"d", "Željezarija Čakovec", "", "", "", "", "", ""}, "11111111119");
+        const SupplierMatch s = matchSupplier(book, d.supplier);
+        QCOMPARE(s.partnerId, QString::number(supplier));
+        QCOMPARE(s.how, Match::ByOib);
+        test::addDocumentType(book, "Račun");
+        const QString vijak = QString::number(
+            test::addArticle(book, "V1", "Vijak", 0, 0, 0, "kom", 0, "3850123456789"));
+        const QString cavli = QString::number(test::addArticle(book, "0012", "Čavli"));
+        const QString other = QString::number(test::addArticle(book, "X9", "Drugo"));
+        std::vector<ArticleMatch> m = matchLines(book, s.partnerId, d);
+        QCOMPARE(m.size(), size_t(3));
+        QVERIFY(m[0].articleId == vijak && m[0].how == Match::ByBarcode);
+        QVERIFY(m[1].articleId == cavli && m[1].how == Match::ByCode);
+        QCOMPARE(m[2].how, Match::None);  // freight: no goods
+
+        const Costing c = costLines(d, {});
+        Import im{s.partnerId,         s.name, "Račun", d.number, d.issueDate, QDate(2026, 12, 6),
+                  "racun-popusti.xml", {}};
+        // The clerk takes another article for the screws: remembered for the supplier's code.
+        im.lines.push_back({other, "X9", "Drugo", "10,00", "12,11", "121,10", itemKey(d.lines[0])});
+        im.lines.push_back({cavli, "0012", "Čavli", "4,00", "8,48", "33,92", itemKey(d.lines[1])});
+        const ImportResult r = postImport(book, im);
+        QCOMPARE(r.receiptNumber, 1);
+        QCOMPARE(r.alreadyPostedAs, 0);
+        Database db = Database::open(book);
+        QCOMPARE(db.openRecordset("select brojpi,brojdok,datumdok from pi").text("brojdok"),
+                 "R-2026/0147");
+        QCOMPARE(db.openRecordset("select stanje from artikli where id=?", {other}).text("stanje"),
+                 "10");
+        QCOMPARE(db.openRecordset("select vrijednost from artikli where id=?", {cavli})
+                     .text("vrijednost"),
+                 "33,92");
+        db.close();
+        m = matchLines(book, s.partnerId, d);
+        QVERIFY(m[0].articleId == other && m[0].how == Match::Remembered);
+        QCOMPARE(rememberedDocumentType(book, s.partnerId), "Račun");
+
+        // Once only, also when the receipt was typed by hand with that supplier number.
+        const QStringList snapshot = test::folderSnapshot(folder.path());
+        QCOMPARE(postImport(book, im).alreadyPostedAs, 1);
+        QCOMPARE(test::folderSnapshot(folder.path()), snapshot);
+        QCOMPARE(alreadyPostedText(d.number, s.name, 1),
+                 "Račun R-2026/0147 dobavljača Željezarija Čakovec već je unesen (primka br. 1).");
+        im.number = "R-77";
+        test::executeRaw(book, "update pi set brojdok='R-77'");
+        QCOMPARE(postedReceipt(book, s.partnerId, "R-77"), 1);
     }
 
     void totalsThatDoNotAddUp() {

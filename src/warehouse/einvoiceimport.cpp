@@ -1,0 +1,176 @@
+#include "warehouse/einvoiceimport.h"
+
+#include "data/database.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace kl::einvoice {
+
+namespace {
+
+bool isSupplierKind(const QString& kd) {
+    const QString k = kd.trimmed().toLower();
+    return k == QLatin1String("d") || k == QLatin1String("s");
+}
+
+}  // namespace
+
+SupplierMatch matchSupplier(const QString& bookPath, const Party& supplier) {
+    Database db = Database::open(bookPath);
+    QHash<QString, QString> names;  // supplier id -> name
+    Recordset rs = db.openRecordset(QStringLiteral("select id,kd,ime from kd order by id asc"));
+    for (; !rs.eof(); rs.moveNext())
+        if (isSupplierKind(rs.text(QStringLiteral("kd"))))
+            names.insert(rs.text(QStringLiteral("id")), rs.text(QStringLiteral("ime")));
+    if (!supplier.oib.isEmpty()) {
+        Recordset o = db.openRecordset(
+            QStringLiteral("select idkd from kl_oibpartnera where oib=? order by idkd asc"),
+            {supplier.oib});
+        for (; !o.eof(); o.moveNext()) {
+            const QString id = o.text(QStringLiteral("idkd"));
+            if (names.contains(id)) return {id, names.value(id), Match::ByOib};
+        }
+    }
+    Recordset byName = db.openRecordset(QStringLiteral("select id,kd,ime from kd order by id asc"));
+    for (; !byName.eof(); byName.moveNext()) {
+        const QString id = byName.text(QStringLiteral("id"));
+        if (names.contains(id) && byName.text(QStringLiteral("ime")).trimmed() == supplier.name)
+            return {id, names.value(id), Match::ByName};
+    }
+    return {};
+}
+
+QString itemKey(const Line& line) {
+    if (!line.sellersId.isEmpty()) return QStringLiteral("sifra:") + line.sellersId;
+    if (!line.gtin.isEmpty()) return QStringLiteral("gtin:") + line.gtin;
+    return QStringLiteral("naziv:") + line.name;
+}
+
+std::vector<ArticleMatch> matchLines(const QString& bookPath, const QString& partnerId,
+                                     const Document& doc) {
+    Database db = Database::open(bookPath);
+    QHash<QString, QString> remembered;
+    if (!partnerId.isEmpty()) {
+        Recordset r = db.openRecordset(
+            QStringLiteral("select kljuc,idartikla from kl_eracunartikli where cstr(idkd)=?"),
+            {partnerId});
+        for (; !r.eof(); r.moveNext())
+            remembered.insert(r.text(QStringLiteral("kljuc")), r.text(QStringLiteral("idartikla")));
+    }
+    // The first article of each bar code, code and name, in the book's order.
+    QHash<QString, QString> byBarcode, byCode, byName;
+    QSet<QString> articles;
+    Recordset a =
+        db.openRecordset(QStringLiteral("select id,sifra,barkod,naziv from artikli order by id"));
+    for (; !a.eof(); a.moveNext()) {
+        const QString id = a.text(QStringLiteral("id"));
+        articles.insert(id);
+        const QString barcode = a.text(QStringLiteral("barkod")).trimmed();
+        if (!barcode.isEmpty() && !byBarcode.contains(barcode)) byBarcode.insert(barcode, id);
+        const QString code = a.text(QStringLiteral("sifra")).trimmed();
+        if (!byCode.contains(code)) byCode.insert(code, id);
+        const QString name = a.text(QStringLiteral("naziv")).trimmed();
+        if (!byName.contains(name)) byName.insert(name, id);
+    }
+    std::vector<ArticleMatch> matches;
+    matches.reserve(doc.lines.size());
+    for (const Line& l : doc.lines) {
+        ArticleMatch m;
+        if (l.kind == LineKind::Goods || doc.creditNote) {
+            if (const QString id = remembered.value(itemKey(l)); articles.contains(id))
+                m = {id, Match::Remembered};
+            else if (!l.gtin.isEmpty() && byBarcode.contains(l.gtin))
+                m = {byBarcode.value(l.gtin), Match::ByBarcode};
+            else if (!l.sellersId.isEmpty() && byCode.contains(l.sellersId))
+                m = {byCode.value(l.sellersId), Match::ByCode};
+            else if (byName.contains(l.name))
+                m = {byName.value(l.name), Match::ByName};
+        }
+        matches.push_back(m);
+    }
+    return matches;
+}
+
+QString rememberedDocumentType(const QString& bookPath, const QString& partnerId) {
+    if (partnerId.isEmpty()) return {};
+    Database db = Database::open(bookPath);
+    Recordset r = db.openRecordset(
+        QStringLiteral("select dokument from kl_eracundobavljaci where cstr(idkd)=?"), {partnerId});
+    return r.eof() ? QString() : r.text(QStringLiteral("dokument"));
+}
+
+namespace {
+
+int postedIn(Database& db, const QString& partnerId, const QString& number) {
+    Recordset imported = db.openRecordset(
+        QStringLiteral("select pi.brojpi from kl_eracuni inner join pi on kl_eracuni.idpi = pi.id "
+                       "where cstr(kl_eracuni.idkd)=? and kl_eracuni.broj=?"),
+        {partnerId, number});
+    if (!imported.eof()) return imported.value(0).toInt();
+    // A receipt typed by hand with the supplier's document number.
+    Recordset typed = db.openRecordset(
+        QStringLiteral("select brojpi from pi where pi='P' and cstr(idkd)=? and brojdok=? "
+                       "order by brojpi asc"),
+        {partnerId, number.left(20)});
+    return typed.eof() ? 0 : typed.value(0).toInt();
+}
+
+}  // namespace
+
+int postedReceipt(const QString& bookPath, const QString& partnerId, const QString& number) {
+    if (partnerId.isEmpty()) return 0;
+    Database db = Database::open(bookPath);
+    return postedIn(db, partnerId, number);
+}
+
+QString alreadyPostedText(const QString& number, const QString& supplier, int receipt) {
+    return QStringLiteral("Račun %1 dobavljača %2 već je unesen (primka br. %3).")
+        .arg(number, supplier)
+        .arg(receipt);
+}
+
+ImportResult postImport(const QString& bookPath, const Import& import) {
+    ImportResult result;
+    Database db = Database::open(bookPath);
+    Transaction t(db);
+    if (const int posted = postedIn(db, import.partnerId, import.number)) {
+        result.alreadyPostedAs = posted;
+        return result;
+    }
+    result.receiptNumber = countDocuments(db, QStringLiteral("main"), DocumentKind::Receipt) + 1;
+    DocumentHeader header;
+    header.kind = DocumentKind::Receipt;
+    header.broj = QString::number(result.receiptNumber);
+    header.datum = import.postingDate;
+    header.partner = import.partnerName;
+    header.documentType = import.documentType;
+    header.brojdok = import.number.left(20);
+    header.datumdok = import.issueDate;
+    std::vector<DocumentLine> lines;
+    lines.reserve(import.lines.size());
+    for (const ImportLine& l : import.lines)
+        lines.push_back({l.sifra, l.naziv, l.kolicina, l.cijena, l.iznos, l.articleId});
+    result.posting = postDocument(db, header, lines);
+    if (result.posting.refusal != PostingRefusal::None) return result;
+    db.execute(QStringLiteral("insert into kl_eracuni(idpi,idkd,broj,datum,datoteka)"
+                              "values(?,?,?,?,?)"),
+               {QString::number(result.posting.headerId), import.partnerId, import.number,
+                import.issueDate, import.fileName.left(255)});
+    for (const ImportLine& l : import.lines) {
+        if (l.rememberKey.isEmpty()) continue;
+        db.execute(QStringLiteral("delete from kl_eracunartikli where cstr(idkd)=? and kljuc=?"),
+                   {import.partnerId, l.rememberKey.left(220)});
+        db.execute(
+            QStringLiteral("insert into kl_eracunartikli(idkd,kljuc,idartikla)values(?,?,?)"),
+            {import.partnerId, l.rememberKey.left(220), l.articleId});
+    }
+    db.execute(QStringLiteral("delete from kl_eracundobavljaci where cstr(idkd)=?"),
+               {import.partnerId});
+    db.execute(QStringLiteral("insert into kl_eracundobavljaci(idkd,dokument)values(?,?)"),
+               {import.partnerId, import.documentType});
+    t.commit();
+    return result;
+}
+
+}  // namespace kl::einvoice
