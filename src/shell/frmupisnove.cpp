@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -47,10 +46,10 @@ constexpr FieldRule kRules[10] = {
 
 }  // namespace
 
-frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
+frmUpisNove::frmUpisNove(QWidget* parent) : ChildWindow(parent, Sizing::Free) {
     setObjectName(win::UpisNove);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Upis nove tvrtke / obrta"));
+    setCaption(QStringLiteral("Upis nove tvrtke / obrta"));
 
     auto* grid = new QGridLayout;
     for (int i = 0; i < 10; ++i) {
@@ -90,9 +89,7 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
     layout->addLayout(buttons);
     setMinimumWidth(480);
 
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    setInitialFocus(fields_[Naziv]);
 
     connect(fields_[Naziv], &QLineEdit::textChanged, this,
             [this](const QString& text) { cmdUpis_->setEnabled(!text.isEmpty()); });
@@ -101,7 +98,7 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
 }
 
 void frmUpisNove::startInsert() {
-    setWindowTitle(QStringLiteral("Upis nove tvrtke / obrta"));
+    setCaption(QStringLiteral("Upis nove tvrtke / obrta"));
     for (QLineEdit* f : fields_)
         f->clear();
     cmdUpis_->setText(insertCaption());
@@ -113,7 +110,7 @@ void frmUpisNove::startInsert() {
 void frmUpisNove::startEdit(const CompanyRow& company) {
     cmdUpis_->setText(editCaption());
     cmdUpis_->setToolTip(QStringLiteral("Izmjena knjige"));
-    setWindowTitle(QStringLiteral("Izmjena podataka - ") + company.name());
+    setCaption(QStringLiteral("Izmjena podataka - ") + company.name());
     for (size_t i = 0; i < fields_.size(); ++i)
         fields_[i]->setText(company.fields[i]);
     cmdUpis_->setEnabled(!fields_[Naziv]->text().isEmpty());
@@ -156,7 +153,7 @@ bool frmUpisNove::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return ChildWindow::eventFilter(watched, event);
 }
 
 void frmUpisNove::store() {
@@ -195,9 +192,8 @@ void frmUpisNove::store() {
 }
 
 void frmUpisNove::closeEvent(QCloseEvent* event) {
-    event->accept();
-    windows().forget(this);
-    if (isQuitting()) return;
+    ChildWindow::closeEvent(event);
+    if (!event->isAccepted() || isQuitting()) return;
     showWindow(windows().window(win::IzborTvrtke));
 }
 
