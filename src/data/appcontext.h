@@ -25,6 +25,10 @@ struct AppContext {
     QString documentMode;
     // Same form as currentBookFile: the warehouse book the products window takes materials from.
     QString materialBookFile;
+    // The names of the company and the book entered, as the clerk reads them (the page footers
+    // of the prints name them).
+    QString currentCompanyName;
+    QString currentBookName;
     // True while the article or partner window was opened from the receipt/issue window.
     bool calledFromDocument = false;
 

@@ -5,6 +5,7 @@
 #include "reports/documentreports.h"
 #include "reports/reportwindows.h"
 #include "ui/controls.h"
+#include "ui/msgboxhr.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -59,6 +60,23 @@ void fill(QComboBox* c, const QStringList& items) {
 }
 
 }  // namespace
+
+void printPostedDocument(const QString& bookPath, DocumentKind kind, const QString& number) {
+    const bool receipt = kind == DocumentKind::Receipt;
+    QString text;
+    try {
+        const DocumentView document = readDocument(bookPath, kind, number);
+        text = fullViewText(kind, &document);
+    } catch (const DbError& e) {
+        showDbError(receipt ? QStringLiteral("Primku nije moguće ispisati.")
+                            : QStringLiteral("Izdatnicu nije moguće ispisati."),
+                    e);
+        return;
+    }
+    const QString name =
+        (receipt ? QStringLiteral("Primka ") : QStringLiteral("Izdatnica ")) + number;
+    showPrintResult(printText(name, text, fittedTo(reportPageSetup(), text)));
+}
 
 frmpregledprimki::frmpregledprimki(DocumentKind kind, QWidget* parent)
     : ReportWindow(parent), kind_(kind) {

@@ -24,6 +24,11 @@ class QRadioButton;
 
 namespace kl {
 
+// Prints the full view ("Cjelovit prikaz") of the document `number` of `kind` of the book at
+// `bookPath` as the overview's print button prints it, without asking; a document that cannot be
+// read is said in the database failure box.
+void printPostedDocument(const QString& bookPath, DocumentKind kind, const QString& number);
+
 class frmpregledprimki : public ReportWindow {
     Q_OBJECT
   public:

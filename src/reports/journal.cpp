@@ -376,6 +376,7 @@ PageSetup journalPageSetup() {
     setup.font = QFont(QStringLiteral("Courier New"), 9);
     setup.margins = QMarginsF(10, 8, 10, 8);
     setup.linesPerPage = 59;
+    setup.footer.shown = false;  // its pages carry their own numbers
     return setup;
 }
 

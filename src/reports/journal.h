@@ -107,7 +107,8 @@ int journalPageEstimate(int rows);
 std::vector<QStringList> journalPages(const QString& firstTitle, const QString& laterTitle,
                                       const std::vector<QStringList>& rows);
 
-// The page the journal is printed on: landscape A4, Courier New 9 pt, 59 lines a page.
+// The page the journal is printed on: landscape A4, Courier New 9 pt, 59 lines a page, no page
+// footer (its pages are numbered in its own lines).
 PageSetup journalPageSetup();
 
 }  // namespace kl

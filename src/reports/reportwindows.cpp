@@ -6,6 +6,7 @@
 #include "reports/frmpregledprimki.h"
 #include "reports/frmprovjerazaliha.h"
 #include "ui/windowregistry.h"
+#include "warehouse/warehousewindows.h"
 
 namespace kl {
 
@@ -17,6 +18,7 @@ void defineReportWindows() {
     w.define(win::PregledIzdatnica, [] { return new frmpregledprimki(DocumentKind::Issue); });
     w.define(win::PregledPartnera, [] { return new frmpregledkupacadobavljaca; });
     w.define(win::ProvjeraZaliha, [] { return new frmProvjeraZaliha; });
+    setPostedDocumentPrinter(printPostedDocument);
 }
 
 }  // namespace kl

@@ -7,6 +7,7 @@
 #include "shell/frmizbortvrtke.h"
 #include "shell/frmskladiste.h"
 #include "shell/helptexts.h"
+#include "shell/settings.h"
 #include "shell/shellwindows.h"
 #include "ui/controls.h"
 #include "ui/fields.h"
@@ -184,7 +185,10 @@ void frmIzborKnjige::loadBooks() {
     }
     fillList();
     if (lsvotvorene_->rowCount() > 0) {
-        lsvotvorene_->setCurrentRow(0);
+        // The company's book entered last time stands selected.
+        const int last = lsvotvorene_->findRow(
+            settings::valueOr(settings::lastBookKey(lblidtvrtke_->text())), IdColumn);
+        lsvotvorene_->setCurrentRow(qMax(last, 0));
         rowClicked();
     }
 }
@@ -235,6 +239,8 @@ void frmIzborKnjige::enterBook() {
     }
 
     context().currentBookFile = bookFile;
+    context().currentBookName = lblimeknjige_->text().trimmed();
+    settings::trySetValue(settings::lastBookKey(lblidtvrtke_->text()), lblid_->text().trimmed());
     cmdUredjivanje_->setEnabled(false);
     cmdUlaz_->setEnabled(false);
     cmdBrisanje_->setEnabled(false);

@@ -9,6 +9,7 @@
 #include "shell/frmskladiste.h"
 #include "shell/frmupisnove.h"
 #include "shell/helptexts.h"
+#include "shell/settings.h"
 #include "shell/shellwindows.h"
 #include "ui/controls.h"
 #include "ui/msgboxhr.h"
@@ -119,7 +120,10 @@ void frmIzborTvrtke::loadCompanies() {
         cmdUlaz_->setEnabled(true);
         cmdUredjivanje_->setEnabled(true);
         cmdBrisanje_->setEnabled(true);
-        lsvLista_->setCurrentRow(0);
+        // The company entered last time stands selected.
+        const int last =
+            lsvLista_->findRow(settings::valueOr(settings::lastCompanyKey()), kIdColumn);
+        lsvLista_->setCurrentRow(qMax(last, 0));
         selectionChanged();
     } else {
         cmdUlaz_->setEnabled(false);
@@ -157,6 +161,8 @@ void frmIzborTvrtke::enterCompany() {
     if (row < 0) return;
     const CompanyRow company = rowAt(row);
     context().currentCompanyId = numberOrZero(company.id);
+    context().currentCompanyName = company.name();
+    settings::trySetValue(settings::lastCompanyKey(), company.id);
     auto* books = windows().window<frmIzborKnjige>(win::IzborKnjige);
     if (!books) return;
     books->setCompany(context().companyIdText());
@@ -248,6 +254,9 @@ void frmIzborTvrtke::printCompany() {
     setup.longestLine = companySheetWidth();
     for (const QString& line : lines)  // a field longer than the register's today
         setup.longestLine = qMax(setup.longestLine, int(line.size()));
+    // The sheet's own company in its footer, whatever company was entered last.
+    setup.footer.fromContext = false;
+    setup.footer.company = company.name();
     LinePrinter printer(QStringLiteral("Tvrtka ") + company.name(), setup);
     if (printer.begin()) {
         for (const QString& line : lines)

@@ -163,7 +163,11 @@ void frmSkladiste::showBook() {
             return;
         }
         loaded_ = true;
-        showMaximized();
+        // Where the clerk left it last time, maximised the first time.
+        if (restorePlacement(this))
+            show();
+        else
+            showMaximized();
     } else {
         claimContext();
         show();

@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -47,10 +46,10 @@ constexpr FieldRule kRules[10] = {
 
 }  // namespace
 
-frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
+frmUpisNove::frmUpisNove(QWidget* parent) : ChildWindow(parent, Sizing::Free) {
     setObjectName(win::UpisNove);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Upis nove tvrtke / obrta"));
+    setCaption(QStringLiteral("Upis nove tvrtke / obrta"));
 
     auto* grid = new QGridLayout;
     // The OIB is entered under the registration number; rows and the Tab order follow that.
@@ -108,9 +107,7 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
     layout->addLayout(buttons);
     setMinimumWidth(480);
 
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    setInitialFocus(fields_[Naziv]);
 
     connect(fields_[Naziv], &QLineEdit::textChanged, this,
             [this](const QString& text) { cmdUpis_->setEnabled(!text.isEmpty()); });
@@ -119,7 +116,7 @@ frmUpisNove::frmUpisNove(QWidget* parent) : QWidget(parent) {
 }
 
 void frmUpisNove::startInsert() {
-    setWindowTitle(QStringLiteral("Upis nove tvrtke / obrta"));
+    setCaption(QStringLiteral("Upis nove tvrtke / obrta"));
     for (QLineEdit* f : fields_)
         f->clear();
     oib_->clear();
@@ -132,7 +129,7 @@ void frmUpisNove::startInsert() {
 void frmUpisNove::startEdit(const CompanyRow& company) {
     cmdUpis_->setText(editCaption());
     cmdUpis_->setToolTip(QStringLiteral("Izmjena knjige"));
-    setWindowTitle(QStringLiteral("Izmjena podataka - ") + company.name());
+    setCaption(QStringLiteral("Izmjena podataka - ") + company.name());
     for (size_t i = 0; i < fields_.size(); ++i)
         fields_[i]->setText(company.fields[i]);
     oib_->setText(company.oib);
@@ -176,7 +173,7 @@ bool frmUpisNove::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return ChildWindow::eventFilter(watched, event);
 }
 
 void frmUpisNove::store() {
@@ -218,9 +215,8 @@ void frmUpisNove::store() {
 }
 
 void frmUpisNove::closeEvent(QCloseEvent* event) {
-    event->accept();
-    windows().forget(this);
-    if (isQuitting()) return;
+    ChildWindow::closeEvent(event);
+    if (!event->isAccepted() || isQuitting()) return;
     showWindow(windows().window(win::IzborTvrtke));
 }
 

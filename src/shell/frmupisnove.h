@@ -1,8 +1,10 @@
 #pragma once
 // Entry of a new company and changing an existing one. Opened from the company register, which
-// it replaces while it is open; closing it shows the register again.
+// it replaces while it is open; closing it shows the register again. A top-level child window of
+// free size: Esc closes it, Enter moves from field to field and presses a focused button, and its
+// placement is remembered like that of the other top-level windows.
 
-#include <QWidget>
+#include "ui/childwindow.h"
 
 #include <array>
 
@@ -14,7 +16,7 @@ namespace kl {
 
 struct CompanyRow;
 
-class frmUpisNove : public QWidget {
+class frmUpisNove : public ChildWindow {
     Q_OBJECT
   public:
     static QString insertCaption() { return QStringLiteral("&Upis nove tvrtke"); }

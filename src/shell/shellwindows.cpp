@@ -10,9 +10,11 @@
 #include "shell/frmskladiste.h"
 #include "shell/frmupisnove.h"
 #include "shell/frmuvod.h"
+#include "shell/settings.h"
 #include "ui/windowregistry.h"
 #include "warehouse/warehousewindows.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -20,14 +22,64 @@
 namespace kl {
 
 namespace {
+
 bool quitting = false;
+
+// Remembers a window's placement each time it is hidden.
+class PlacementKeeper : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched == parent())
+            rememberPlacement(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+}  // namespace
+
+bool restorePlacement(QWidget* window) {
+    if (!window->property("klRemembered").toBool()) {
+        window->setProperty("klRemembered", true);
+        window->installEventFilter(new PlacementKeeper(window));
+    }
+    const auto placement =
+        settings::parsePlacement(settings::valueOr(settings::windowKey(window->objectName())));
+    if (!placement) return false;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    const QRect rect = settings::keptOnScreens(placement->rect, screens);
+    window->resize(rect.size());  // a window of fixed size keeps its own
+    window->move(rect.topLeft());
+    if (placement->maximized) window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    return true;
+}
+
+void rememberPlacement(QWidget* window) {
+    if (!window->isWindow() || window->objectName().isEmpty()) return;
+    settings::Placement p;
+    p.maximized = window->isMaximized();
+    if (p.maximized) {
+        // The normal geometry is that of the inside; the position kept is the frame's.
+        const QPoint frameOffset = window->geometry().topLeft() - window->pos();
+        p.rect = window->normalGeometry().translated(-frameOffset);
+    } else {
+        p.rect = QRect(window->pos(), window->size());
+    }
+    if (p.rect.isEmpty()) return;
+    settings::trySetValue(settings::windowKey(window->objectName()), settings::placementText(p));
 }
 
 void showWindow(QWidget* window) {
     if (!window) return;
     if (!window->property("klPlaced").toBool()) {
         window->setProperty("klPlaced", true);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The start-up window always stands in the middle.
+        const bool remembered = window->objectName() != win::Uvod && restorePlacement(window);
+        if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && !remembered) {
             QRect frame = window->frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());
             window->move(frame.topLeft());

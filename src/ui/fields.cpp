@@ -6,9 +6,14 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -87,6 +92,17 @@ QString limitText(int maxLength) {
     return QStringLiteral("Najviše %1 znakova").arg(maxLength);
 }
 
+// The "Paste" of a line edit's standard menu: its text ends with the paste shortcut, whatever
+// the language of the menu.
+QAction* pasteAction(const QMenu* menu) {
+    const QString shortcut =
+        u'\t' + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction* a : menu->actions())
+        if (a->objectName() == QLatin1String("edit-paste") || a->text().endsWith(shortcut))
+            return a;
+    return nullptr;
+}
+
 // The hints and the tool tip of showLimits().
 class LimitHints : public QObject {
   public:
@@ -103,8 +119,33 @@ class LimitHints : public QObject {
                                tip.isEmpty() ? limit : tip + u'\n' + limit, edit_);
             return true;
         }
-        if (event->type() != QEvent::KeyPress || edit_->isReadOnly()) return false;
-        auto* key = static_cast<QKeyEvent*>(event);
+        if (edit_->isReadOnly()) return false;
+        switch (event->type()) {
+            case QEvent::KeyPress:
+                return keyRefused(static_cast<QKeyEvent*>(event));
+            case QEvent::ContextMenu:
+                showContextMenu(static_cast<QContextMenuEvent*>(event));
+                return true;
+            case QEvent::MouseButtonRelease:
+                // The middle button pastes the selection of another program.
+                if (static_cast<QMouseEvent*>(event)->button() != Qt::MiddleButton ||
+                    !QGuiApplication::clipboard()->supportsSelection())
+                    return false;
+                return refused(QGuiApplication::clipboard()->text(QClipboard::Selection), 0);
+            case QEvent::Drop: {
+                auto* drop = static_cast<QDropEvent*>(event);
+                if (!drop->mimeData()->hasText() || drop->source() == edit_) return false;
+                if (!refused(drop->mimeData()->text(), 0)) return false;
+                drop->ignore();
+                return true;
+            }
+            default:
+                return false;
+        }
+    }
+
+  private:
+    bool keyRefused(QKeyEvent* key) {
         QString typed;
         if (key->matches(QKeySequence::Paste)) {
             typed = QGuiApplication::clipboard()->text();
@@ -115,20 +156,38 @@ class LimitHints : public QObject {
             typed = key->text();
             if (typed.isEmpty() || !typed.front().isPrint()) return false;
         }
+        return refused(typed, edit_->selectedText().size());
+    }
+
+    // True (after the hint) when `typed`, put in place of `replaced` characters, would not fit:
+    // it then goes in not at all, never cut. Quotes are refused by the field's validator.
+    bool refused(const QString& typed, qsizetype replaced) {
         if (typed.isEmpty()) return false;
-        const qsizetype after = edit_->text().size() - edit_->selectedText().size() + typed.size();
         if (containsQuote(typed) && qobject_cast<TextField*>(edit_)) {
             showHint(edit_, QStringLiteral("Znakovi ' i \" ne mogu se upisati"));
-            return false;  // the validator refuses it
+            return false;
         }
-        if (after > edit_->maxLength()) {
+        if (edit_->text().size() - replaced + typed.size() > edit_->maxLength()) {
             showHint(edit_, limitText(edit_->maxLength()) + QStringLiteral(": polje je puno"));
-            return true;  // a paste that does not fit goes in not at all, never cut
+            return true;
         }
         return false;
     }
 
-  private:
+    // The field's own menu, its "Paste" held to the same rule as Ctrl+V.
+    void showContextMenu(QContextMenuEvent* event) {
+        QMenu* menu = edit_->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        if (QAction* paste = pasteAction(menu)) {
+            disconnect(paste, &QAction::triggered, nullptr, nullptr);
+            connect(paste, &QAction::triggered, edit_, [this] {
+                if (!refused(QGuiApplication::clipboard()->text(), edit_->selectedText().size()))
+                    edit_->paste();
+            });
+        }
+        menu->popup(event->globalPos());
+    }
+
     bool isFull() const { return edit_->text().size() >= edit_->maxLength(); }
 
     QLineEdit* edit_;

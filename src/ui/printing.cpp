@@ -147,6 +147,15 @@ const PrintSettings& printSettings() {
     return settingsRef();
 }
 
+QString pageFooterText(const PageFooter& footer, int page, int pages) {
+    QStringList parts = {QStringLiteral("Stranica %1 od %2").arg(page).arg(pages)};
+    for (const QString& name : {footer.company.trimmed(), footer.book.trimmed()})
+        if (!name.isEmpty()) parts.append(name);
+    if (footer.printed.isValid())
+        parts.append(footer.printed.toString(QStringLiteral("dd.MM.yyyy")));
+    return parts.join(QStringLiteral("  ·  "));
+}
+
 QString pdfFileName(const QString& documentName, const QDateTime& when) {
     QString name;
     for (QChar c : documentName.trimmed().left(80))
@@ -218,6 +227,12 @@ struct LinePrinter::Impl {
     int onPage = 0;
     int page = 0;
     QString pageError;  // a failure met while printing, reported by end()
+    qreal paperBottom = 0;
+
+    // With a footer the pages are kept, each a list of (baseline, text), and printed by end().
+    bool buffered = false;
+    PageFooter footer;
+    std::vector<std::vector<std::pair<qreal, QString>>> keptPages;
 
     void fail(const QString& error) {
         result = PrintResult();
@@ -232,6 +247,8 @@ struct LinePrinter::Impl {
 
     bool begin();
     void fitFont();
+    void printKeptPages();
+    void drawFooter(int pageNo, int pages);
     PrintResult end();
     void abandon();
 };
@@ -318,6 +335,7 @@ bool LinePrinter::Impl::begin() {
     bottom = corner.y() + paper.height() - m.bottom() * perMm;
     if (right < left) right = left;
     if (bottom < top) bottom = top;
+    paperBottom = corner.y() + paper.height();
 
     fitFont();
     painter.setFont(font);
@@ -338,14 +356,60 @@ bool LinePrinter::Impl::begin() {
     painter.setClipRect(QRectF(left, top, right - left, qMax(bottom - top, lineHeight)));
     page = 1;
     onPage = 0;
+    buffered = setup.footer.shown;
+    footer = setup.footer;
+    if (footer.fromContext) {
+        footer.company = context().currentCompanyName;
+        footer.book = context().currentBookName;
+    }
+    if (!footer.printed.isValid()) footer.printed = QDate::currentDate();
+    keptPages.assign(buffered ? 1 : 0, {});
     state = State::Active;
     return true;
+}
+
+// The kept pages with their footers, one printer page each.
+void LinePrinter::Impl::printKeptPages() {
+    const int pages = int(keptPages.size());
+    for (int i = 0; i < pages && pageError.isEmpty(); ++i) {
+        if (i > 0 && !printer->newPage()) {
+            pageError = !toPdf ? failed(QStringLiteral("pisač je javio pogrešku."))
+                               : failed(QStringLiteral("pogreška pri pisanju datoteke %1.")
+                                            .arg(native(finalPath)));
+            break;
+        }
+        for (const auto& [baseline, text] : keptPages[size_t(i)])
+            painter.drawText(QPointF(left, baseline), text);
+        drawFooter(i + 1, pages);
+    }
+    keptPages.clear();
+}
+
+// The footer in the middle of the bottom margin, from the left margin, in the page's font at 8
+// points at most and smaller where it would not fit between the side margins.
+void LinePrinter::Impl::drawFooter(int pageNo, int pages) {
+    const QString text = pageFooterText(footer, pageNo, pages);
+    QFont f = font;
+    qreal size = f.pointSizeF() > 0 ? qMin<qreal>(8, f.pointSizeF()) : 8;
+    f.setPointSizeF(size);
+    while (size > 4 && QFontMetricsF(f, printer.get()).horizontalAdvance(text) > right - left) {
+        size -= 0.5;
+        f.setPointSizeF(size);
+    }
+    const QFontMetricsF m(f, printer.get());
+    const qreal middle = (bottom + paperBottom) / 2;
+    painter.save();
+    painter.setClipping(false);
+    painter.setFont(f);
+    painter.drawText(QPointF(left, middle + (m.ascent() - m.descent()) / 2), text);
+    painter.restore();
 }
 
 PrintResult LinePrinter::Impl::end() {
     if (state == State::Idle) fail(failed(QStringLiteral("ispis nije započet.")));
     if (state == State::Done) return result;
 
+    if (buffered) printKeptPages();
     const bool painterOk = painter.end();
     const bool printerOk = printer->printerState() != QPrinter::Error;
     printer.reset();  // closes the file
@@ -425,14 +489,19 @@ void LinePrinter::printLine(const QString& line) {
     if (d_->onPage >= d_->perPage) newPage();
     if (!shown.isEmpty()) {
         const qreal baseline = d_->top + d_->onPage * d_->lineHeight + d_->ascent;
-        d_->painter.drawText(QPointF(d_->left, baseline), shown);
+        if (d_->buffered)
+            d_->keptPages.back().emplace_back(baseline, shown);
+        else
+            d_->painter.drawText(QPointF(d_->left, baseline), shown);
     }
     ++d_->onPage;
 }
 
 void LinePrinter::newPage() {
     if (d_->state != Impl::State::Active || !d_->pageError.isEmpty()) return;
-    if (!d_->printer->newPage()) {
+    if (d_->buffered) {
+        d_->keptPages.emplace_back();
+    } else if (!d_->printer->newPage()) {
         d_->pageError = !d_->toPdf ? failed(QStringLiteral("pisač je javio pogrešku."))
                                    : failed(QStringLiteral("pogreška pri pisanju datoteke %1.")
                                                 .arg(native(d_->finalPath)));

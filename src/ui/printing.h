@@ -20,6 +20,7 @@
 // Environment: KNJIGE_LUMEN_PDF=1 makes every print go to a PDF file even when a printer is
 // installed (for machines whose default printer should not be used by the program).
 
+#include <QDate>
 #include <QFont>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -32,6 +33,22 @@
 class QDateTime;
 
 namespace kl {
+
+// The line at the foot of every page of a print whose own layout numbers no pages, printed in
+// the bottom margin, outside the report's text: "Stranica 2 od 5 · company · book · date".
+struct PageFooter {
+    bool shown = true;
+    // The company and book named: those of the context when the print begins (fromContext),
+    // otherwise the two below; an empty one is left out.
+    bool fromContext = true;
+    QString company;
+    QString book;
+    // The date printed; invalid: today, when the print begins.
+    QDate printed;
+};
+
+// The footer's text on page `page` of `pages`.
+QString pageFooterText(const PageFooter& footer, int page, int pages);
 
 // How a document is laid out on paper. Margins are in millimetres from the paper edge (left,
 // top, right, bottom), whatever the printer's unprintable border.
@@ -48,6 +65,8 @@ struct PageSetup {
     // smallestPointSize) so that they do: no line of the layout is wrapped.
     int longestLine = 0;
     qreal smallestPointSize = 6;
+    // Off for a layout that numbers its pages itself (the journal).
+    PageFooter footer;
 };
 
 // `setup` made to fit `text`: its longestLine at least the longest line of the text (tabs
@@ -82,6 +101,9 @@ const PrintSettings& printSettings();
 //     LinePrinter p(QStringLiteral("Kartica artikla"), setup);
 //     if (p.begin()) { p.printLine(heading); p.printLine(); ... }
 //     showPrintResult(p.end());
+//
+// With the setup's footer shown, the pages are kept until end(), which prints them with their
+// footers ("Stranica n od N" needs the count); without it every line goes out as it is printed.
 //
 // No line is ever cut: a line wider than the page (a layout whose longestLine was not given or
 // could not be fitted) goes on over the next lines, broken as printText breaks lines.

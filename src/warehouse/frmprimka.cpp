@@ -94,6 +94,7 @@ frmPrimka::frmPrimka(QWidget* parent)
     buildControls();
     configureKind();
     loadLists();
+    listChanged();
 }
 
 void frmPrimka::buildControls() {
@@ -204,9 +205,15 @@ void frmPrimka::buildControls() {
     left->addLayout(entry);
     left->addLayout(lineButtons);
     left->addStretch();
+    lblukupno_ = new QLabel(f);
+    lblukupno_->setObjectName(QStringLiteral("lblukupno"));
+    lblukupno_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* right = new QVBoxLayout;
+    right->addWidget(lsvartprimka_, 1);
+    right->addWidget(lblukupno_);
     auto* top = new QHBoxLayout;
     top->addLayout(left, 4);
-    top->addWidget(lsvartprimka_, 5);
+    top->addLayout(right, 5);
     auto* bottom = new QHBoxLayout;
     for (QPushButton* b : {cmdartikl_, cmddobavljac_, cmdnovidokument_})
         bottom->addWidget(b);
@@ -439,6 +446,18 @@ void frmPrimka::listChanged() {
     const bool lines = lsvartprimka_->rowCount() > 0;
     cmdbrisi_->setEnabled(lines);
     cmdprihvati_->setEnabled(lines);
+    lblukupno_->setText(runningTotal());
+}
+
+// The amounts as the list shows them (two decimals each), added in whole hundredths so that the
+// total is exact however many lines there are.
+QString frmPrimka::runningTotal() const {
+    qint64 hundredths = 0;
+    for (int r = 0; r < lsvartprimka_->rowCount(); ++r)
+        hundredths += qRound64(numberOrZero(lsvartprimka_->text(r, Iznos)) * 100);
+    return QStringLiteral("Stavki: %1    Ukupno: %2")
+        .arg(lsvartprimka_->rowCount())
+        .arg(format00(double(hundredths) / 100));
 }
 
 // ---- Posting ---------------------------------------------------------------------------------
@@ -506,6 +525,7 @@ bool frmPrimka::post() {
     }
 
     // Ready for the next document of the same kind; the dates stay.
+    const QString posted = header.broj;
     lsvartprimka_->clear();
     listChanged();
     txtprimka_->setText(QString::number(txtprimka_->text().toInt() + 1));
@@ -515,7 +535,26 @@ bool frmPrimka::post() {
         cbodokument_->setCurrentIndex(-1);
         txtbroj_->clear();
     }
+    offerPrint(posted);
     return true;
+}
+
+// "Primka br. N je unesena." with the offer to print it; without a printer of the overview only
+// the number is said.
+void frmPrimka::offerPrint(const QString& number) {
+    const QString said = (isReceipt() ? QStringLiteral("Primka br. %1 je unesena.")
+                                      : QStringLiteral("Izdatnica br. %1 je unesena."))
+                             .arg(number);
+    const PostedDocumentPrinter& print = postedDocumentPrinter();
+    if (!print) {
+        MsgBoxHr(said, MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Unošenje"));
+        return;
+    }
+    if (MsgBoxHr(said + (isReceipt() ? QStringLiteral("\nŽelite li ispisati primku?")
+                                     : QStringLiteral("\nŽelite li ispisati izdatnicu?")),
+                 MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                 QStringLiteral("Unošenje")) == MsgResult::Yes)
+        print(bookPath_, kind_, number);
 }
 
 // ---- Other windows ---------------------------------------------------------------------------

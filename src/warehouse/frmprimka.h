@@ -12,6 +12,9 @@
 // price, which the clerk cannot change, and shows the quantity still available: the stock less
 // what the list already issues of that article.
 //
+// Below the line list a running total shows the number of lines and their amount. After a
+// posting the clerk is told the document's number and offered its print (postedDocumentPrinter).
+//
 // The article, partner and document type windows opened from here write what they store back
 // into this window's lists (DocumentLists); the article search sends its choice here
 // (ArticleReceiver).
@@ -67,6 +70,9 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     // when it was posted (the window is then ready for the next document).
     bool post();
 
+    // The running total below the line list: "Stavki: n    Ukupno: 1234,56".
+    QString runningTotal() const;
+
     // The buttons that open the other windows.
     void openArticles();
     void openPartners();
@@ -87,6 +93,7 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     void amountInputChanged(NumericField* changed);
     void clearEntry();
     void listChanged();
+    void offerPrint(const QString& number);
 
     DocumentKind kind_;
     QString bookPath_;
@@ -111,6 +118,7 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     QLabel* lblprimka_;
     QLabel* lbldatumprimke_;
     QLabel* lblkd_;
+    QLabel* lblukupno_;
     QList<QWidget*> receiptOnly_;
     QPushButton* cmddodaj_;
     QPushButton* cmdbrisi_;

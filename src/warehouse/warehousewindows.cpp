@@ -9,6 +9,21 @@
 
 namespace kl {
 
+namespace {
+PostedDocumentPrinter& printerRef() {
+    static PostedDocumentPrinter printer;
+    return printer;
+}
+}  // namespace
+
+void setPostedDocumentPrinter(PostedDocumentPrinter printer) {
+    printerRef() = std::move(printer);
+}
+
+const PostedDocumentPrinter& postedDocumentPrinter() {
+    return printerRef();
+}
+
 void defineWarehouseWindows() {
     WindowRegistry& w = windows();
     w.define(win::Artikli, [] { return new frmartikli; });

@@ -159,6 +159,11 @@ class Tst_frmpregledprimki : public ReportTest {
         const QString page = pdfPageTexts(printed_.front()).value(0);
         QVERIFY2(page.contains("    2 06.03.26 Beta"), qPrintable(page));
         QVERIFY2(page.contains(QRegularExpression("Ukupni iznos: +4,00")), qPrintable(page));
+        // The print offered after a posting is the same, without the question.
+        printPostedDocument(book_, DocumentKind::Receipt, "2");
+        QCOMPARE(box_->count(), 3);  // the question, then where each file went
+        QCOMPARE(printed_.size(), 2);
+        QCOMPARE(pdfPageTexts(printed_.back()), pdfPageTexts(printed_.front()));
 
         clickOn(w, "optzakljucak");
         QCOMPARE(checkedOptions(w), QString("optzakljucak Optjedne optdobavljacu"));

@@ -1,11 +1,11 @@
 // Crash test of the books: a child process does what a clerk does (receipts, issues, entry lists,
-// products, work orders; back-ups, restores of a listed back-up, compaction) through the
-// program's own functions and is killed with SIGKILL at a random moment; after every kill and the
-// program's start-up steps the parent opens every book and checks that each user action is either
-// stored whole or not at all, that every listed back-up is complete (and, on a sample, restores to
-// exactly its content), and that no staged or temporary file is left. The child also makes and
-// removes other companies and books; the register and the book files must then agree, and nothing
-// outside the program folder may change.
+// products, work orders, what the program remembers; back-ups, restores of a listed back-up,
+// compaction) through the program's own functions and is killed with SIGKILL at a random moment;
+// after every kill and the program's start-up steps the parent opens every book and checks that
+// each user action is either stored whole or not at all, that every listed back-up is complete
+// (and, on a sample, restores to exactly its content), and that no staged or temporary file is
+// left. The child also makes and removes other companies and books; the register and the book files
+// must then agree, and nothing outside the program folder may change.
 //
 //   crashtest [--kills N] [--seed S]        the parent (the CTest run)
 //   crashtest --child <folder> <seed>       the child, started by the parent
@@ -28,6 +28,7 @@
 #include "shell/books.h"
 #include "shell/companies.h"
 #include "shell/dbtools.h"
+#include "shell/settings.h"
 #include "shell/settle.h"
 #include "testenv.h"
 #include "warehouse/documents.h"
@@ -63,6 +64,9 @@ void say(const QString& text) {
     std::fprintf(stdout, "%s\n", qPrintable(text));
     std::fflush(stdout);
 }
+
+// The window whose remembered placement the clerk stores with the last company entered.
+const QString kRememberedWindow = settings::windowKey(QStringLiteral("crashtest"));
 
 // ---- The company's books ------------------------------------------------------------------------
 
@@ -118,6 +122,8 @@ class Clerk {
                 addProduct();
             else if (action < 81)
                 changeRegister();  // companies and books made and removed
+            else if (action < 84)
+                remember();
             else
                 issueOrder();
         }
@@ -315,6 +321,12 @@ class Clerk {
             backUpDatabases();
         else
             restoreBackup(list[size_t(pick(int(list.size())))].path);
+    }
+
+    // ---- What the program remembers: two values stored together carry the same tag ----
+    void remember() {
+        const QString t = tag();
+        settings::setValues({{settings::lastCompanyKey(), t}, {kRememberedWindow, t}});
     }
 
     // ---- Companies and books made and removed, beside the company the clerk posts to ----
@@ -720,6 +732,15 @@ class BackupChecker {
     int sampled_ = 0;
 };
 
+// What was remembered together went in together (the table made with the first write, or not
+// at all).
+QStringList rememberedTogether() {
+    const QString company = settings::value(settings::lastCompanyKey()).value_or(QString());
+    const QString window = settings::value(kRememberedWindow).value_or(QString());
+    if (company == window) return {};
+    return {QStringLiteral("remembered in one write, read apart: %1, %2").arg(company, window)};
+}
+
 // The register and the files of the program folder agree: every book file is a registered
 // book's, every registered book whose file was made has it, and nothing staged or half-made is
 // left.
@@ -910,7 +931,8 @@ int runParent(int kills, quint64 seed) {
             settleInterruptedWrites();
             finishInterruptedRemovals();
             schema::ensureMasterDatabase(context().masterPath());
-            failures += Checker(books, now).run() + registerAgreesWithFiles(folder);
+            failures +=
+                Checker(books, now).run() + registerAgreesWithFiles(folder) + rememberedTogether();
             if (kl::test::folderSnapshot(outside) != outsideBefore)
                 failures << QStringLiteral("the folder beside the program folder changed");
             failures += backups.run(round % 10 == 0, rng);

@@ -11,6 +11,7 @@
 #include "shell/frmizbortvrtke.h"
 #include "shell/frmskladiste.h"
 #include "shell/frmupisnove.h"
+#include "shell/settings.h"
 #include "shell/shellwindows.h"
 #include "ui/childwindow.h"
 #include "ui/printing.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -28,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTimer>
@@ -385,10 +388,119 @@ class TstShellWindows : public QObject {
         QStringList lines;
         for (const QString& line : runTool("pdftotext", {"-layout", pdf, "-"}).split(u'\n'))
             if (!line.trimmed().isEmpty()) lines.append(line.simplified());
-        QCOMPARE(lines.size(), 11);
-        QCOMPARE(lines.first(), "Ispis podataka za: !" + name.simplified() +
-                                    " na dan: " + QDate::currentDate().toString("dd.MM.yyyy"));
+        QCOMPARE(lines.size(), 12);
+        const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+        QCOMPARE(lines.first(), "Ispis podataka za: !" + name.simplified() + " na dan: " + today);
+        // The footer names the sheet's company.
+        QCOMPARE(lines.last(), ("Stranica 1 od 1  ·  " + name + "  ·  " + today).simplified());
         QCOMPARE(lines.mid(4, 2), QStringList({"Tvrtka/obrt : T", "Žiro račun : -"}));
+    }
+
+    // Kept in the register, read back when the windows open again: the company and the book
+    // entered last stand selected, the windows come back where they were left (one that would
+    // stand off the screen is brought onto it). A register from before reads nothing remembered.
+    void rememberedState() {
+        addBook(addCompany("Alfa"), "Treća", kWarehouseKind);
+        const int beta = addCompany("Beta");
+        addBook(beta, "Prva", kWarehouseKind);
+        addBook(beta, "Druga", kWarehouseKind);
+        QVERIFY(!settings::value(settings::lastCompanyKey()));
+        QVERIFY(!Database::open(context().masterPath()).hasTable(settings::kTable));
+
+        // Every window closed as at the end of the program, then the program again.
+        const auto reopen = [] {
+            windows().clear();
+            settle();
+            defineShellWindows();
+        };
+        const auto enter = [&reopen](int company, int book) {
+            showWindow(windows().window(win::IzborTvrtke));
+            ReportList* companies = list(windows().loaded(win::IzborTvrtke), "lsvLista");
+            const int shownCompany = companies->currentRow();
+            selectRow(companies, company);
+            click(companies->window(), "cmdUlaz");
+            QWidget* books = windows().loaded(win::IzborKnjige);
+            const int shownBook = list(books, "lsvotvorene")->currentRow();
+            selectRow(list(books, "lsvotvorene"), book);
+            click(books, "cmdUlaz");
+            reopen();
+            return QPoint(shownCompany, shownBook);
+        };
+        QCOMPARE(enter(1, 1), QPoint(0, 0));
+        QCOMPARE(enter(1, 0), QPoint(1, 1));
+        QCOMPARE(enter(0, 0), QPoint(1, 0));
+
+        QWidget* companies = windows().window(win::IzborTvrtke);
+        showWindow(companies);
+        companies->setGeometry(40, 50, 700, 450);
+        const QRect left(companies->pos(), companies->size());  // the frame's corner
+        companies->close();
+        reopen();
+        companies = windows().window(win::IzborTvrtke);
+        showWindow(companies);
+        QCOMPARE(QRect(companies->pos(), companies->size()), left);
+        reopen();
+
+        QVERIFY(settings::trySetValue(settings::windowKey(win::IzborTvrtke), "9000,-700,700,450"));
+        companies = windows().window(win::IzborTvrtke);
+        showWindow(companies);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect shown(companies->pos(), companies->size());
+        QVERIFY2(screen.contains(shown), qPrintable(QString("%1,%2 %3x%4")
+                                                        .arg(shown.x())
+                                                        .arg(shown.y())
+                                                        .arg(shown.width())
+                                                        .arg(shown.height())));
+
+        // A file dialog's folder: the one of the file chosen, while it still is one.
+        const QString kept = folder_->filePath("Ispisi");
+        QVERIFY(QDir().mkpath(kept));
+        settings::rememberFolder("proba", kept + "/kopija.json");
+        QCOMPARE(settings::lastFolder("proba", "-"), kept);
+        QVERIFY(QDir(kept).removeRecursively());
+        QCOMPARE(settings::lastFolder("proba", "-"), "-");
+    }
+
+    // Placements brought onto the screens: left as they are inside one; moved back from past an
+    // edge; made smaller when larger than the screen; onto the screen overlapped most, or the
+    // first.
+    void keptOnScreens_data() {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<QRect>("expected");
+        dataRow("inside", QRect(10, 10, 300, 200), QRect(10, 10, 300, 200));
+        dataRow("past the right and bottom", QRect(900, 700, 300, 200), QRect(724, 568, 300, 200));
+        dataRow("above and left", QRect(-50, -20, 300, 200), QRect(0, 0, 300, 200));
+        dataRow("larger", QRect(0, 0, 2000, 900), QRect(0, 0, 1024, 768));
+        dataRow("mostly on the second", QRect(1000, 100, 300, 200), QRect(1024, 100, 300, 200));
+        dataRow("on none", QRect(5000, 5000, 300, 200), QRect(724, 568, 300, 200));
+    }
+    void keptOnScreens() {
+        QFETCH(QRect, rect);
+        QFETCH(QRect, expected);
+        QCOMPARE(settings::keptOnScreens(rect, {QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)}),
+                 expected);
+    }
+
+    // The company entry is a child window like the others: Enter goes from field to field and
+    // presses the focused button; Esc closes it, back to the company register.
+    void companyEntryKeys() {
+        frmIzborTvrtke* companies = openCompanies();
+        QVERIFY(companies);
+        click(companies, "cmdNova");
+        settle();
+        auto* entry = windows().loaded<frmUpisNove>(win::UpisNove);
+        QVERIFY(qobject_cast<ChildWindow*>(entry) && QTest::qWaitForWindowActive(entry));
+        QTRY_VERIFY(field(entry, "Text1")->hasFocus());
+        QTest::keyClicks(field(entry, "Text1"), "Gama");
+        QTest::keyClick(field(entry, "Text1"), Qt::Key_Return);
+        QVERIFY(field(entry, "Text2")->hasFocus());
+        button(entry, "cmdUpis")->setFocus();
+        QTest::keyClick(button(entry, "cmdUpis"), Qt::Key_Return);
+        QCOMPARE(box_->count(), 1);  // "Unešena nova tvrtka: Gama"
+        QTest::keyClick(field(entry, "Text1"), Qt::Key_Escape);
+        settle();
+        QVERIFY(!windows().isLoaded(win::UpisNove));
+        QVERIFY(windows().loaded(win::IzborTvrtke)->isVisible());
     }
 
     // Every menu shown has an access key (its text as shown unchanged), no two the same; Alt+key

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -91,29 +93,32 @@ class TstFields : public QObject {
         QCOMPARE(field->text(), expected);
     }
 
-    // A full field says so: a refused character or a paste that does not fit gives a hint, the
-    // paste goes in not at all, and the tool tip of the full field names the limit.
+    // A full field says so: a refused character or a paste (by Ctrl+V or by the field's menu) that
+    // does not fit gives a hint, the paste goes in not at all, and the tool tip of the full field
+    // names the limit.
     void limitsShown_data() {
         QTest::addColumn<bool>("textField");
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("way");  // typed, Ctrl+V or the menu's paste
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("hint");
         const QString full = "Najviše 5 znakova: polje je puno";
-        dataRow("typed into full field", true, "abcd", "ef", false, "abcde", full);
-        dataRow("typed within limit", true, "ab", "c", false, "abc", "");
-        dataRow("paste too long refused whole", true, "abc", "def", true, "abc", full);
-        dataRow("paste that fits", true, "abc", "de", true, "abcde", "");
-        dataRow("quote", true, "ab", "'", false, "ab", "Znakovi ' i \" ne mogu se upisati");
-        dataRow("letter in a number", false, "1", "x", false, "1",
+        dataRow("typed into full field", true, "abcd", "ef", "typed", "abcde", full);
+        dataRow("typed within limit", true, "ab", "c", "typed", "abc", "");
+        dataRow("paste too long refused whole", true, "abc", "def", "Ctrl+V", "abc", full);
+        dataRow("paste that fits", true, "abc", "de", "Ctrl+V", "abcde", "");
+        dataRow("menu paste too long refused whole", true, "abc", "def", "menu", "abc", full);
+        dataRow("menu paste that fits", true, "abc", "de", "menu", "abcde", "");
+        dataRow("quote", true, "ab", "'", "typed", "ab", "Znakovi ' i \" ne mogu se upisati");
+        dataRow("letter in a number", false, "1", "x", "typed", "1",
                 "Upisuju se samo znamenke i jedan decimalni zarez");
     }
     void limitsShown() {
         QFETCH(bool, textField);
         QFETCH(QString, start);
         QFETCH(QString, keys);
-        QFETCH(bool, pasted);
+        QFETCH(QString, way);
         QFETCH(QString, expected);
         QFETCH(QString, hint);
         QLineEdit* field = textField
@@ -124,11 +129,25 @@ class TstFields : public QObject {
         field->setFocus();
         field->setText(start);
         field->end(false);
-        if (pasted) {
-            QGuiApplication::clipboard()->setText(keys);
-            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-        } else {
+        if (way == "typed") {
             type(field, keys);
+        } else {
+            QGuiApplication::clipboard()->setText(keys);
+            if (way == "Ctrl+V") {
+                QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                            field->mapToGlobal(QPoint(2, 2)));
+                QApplication::sendEvent(field, &menuEvent);
+                QMenu* menu = nullptr;
+                QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+                QAction* paste = nullptr;  // the one with the paste shortcut
+                for (QAction* a : menu->actions())
+                    if (a->text().endsWith(QKeySequence(QKeySequence::Paste).toString())) paste = a;
+                QVERIFY(paste);
+                paste->trigger();
+                menu->close();
+            }
         }
         QCOMPARE(field->text(), expected);
         QCOMPARE(field->property("klHint").toString(), hint);

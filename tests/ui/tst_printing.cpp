@@ -21,9 +21,14 @@ using namespace kl;
 namespace {
 
 // Courier New, the same margin on every side; by default the reports' page (9 pt, one inch).
+// No page footer: its own test below.
 PageSetup reportSetup(int points = 9, qreal mm = 25.4, int orientation = QPageLayout::Portrait) {
-    return {QPageLayout::Orientation(orientation), QFont("Courier New", points),
-            QMarginsF(mm, mm, mm, mm)};
+    PageSetup setup;
+    setup.orientation = QPageLayout::Orientation(orientation);
+    setup.font = QFont("Courier New", points);
+    setup.margins = QMarginsF(mm, mm, mm, mm);
+    setup.footer.shown = false;
+    return setup;
 }
 
 QString run(const QString& program, const QStringList& args) {
@@ -302,6 +307,35 @@ class TstPrinting : public QObject {
         QCOMPARE(pdfInfo(r.pdfPath, "Pages"), QString::number(pages));
         // Exactly the characters of the range, each line once and in order.
         QCOMPARE(pdfLines(r.pdfPath), linesOf(text.mid(start, length), true));
+    }
+
+    // 130 lines, 50 to a page: three pages, each with its lines as they were and, below the
+    // bottom margin, its footer; the names left out where there are none.
+    void pageFooters() {
+        PageSetup setup = reportSetup();
+        setup.linesPerPage = 50;
+        setup.footer = {true, false, "Lumen d.o.o.", "Skladište Čakovec", QDate(2026, 12, 7)};
+        QStringList lines;
+        for (int i = 1; i <= 130; ++i)
+            lines << QString("Redak %1").arg(i);
+        const PrintResult r = kl::printText("Izvješće", lines.join("\r\n"), setup);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(r.pages, 3);
+        const QStringList pages = pdfPages(r.pdfPath);
+        QCOMPARE(pages.size(), 3);
+        for (int p = 0; p < 3; ++p) {
+            QStringList shown = linesOf(pages[p], true);
+            const QString footer = shown.takeLast();
+            QCOMPARE(footer.simplified(), pageFooterText(setup.footer, p + 1, 3).simplified());
+            QCOMPARE(shown, lines.mid(p * 50, 50));
+        }
+        QCOMPARE(pageFooterText(setup.footer, 2, 3),
+                 "Stranica 2 od 3  ·  Lumen d.o.o.  ·  Skladište Čakovec  ·  07.12.2026");
+        QCOMPARE(pageFooterText({true, false, {}, {}, QDate(2026, 1, 2)}, 1, 1),
+                 "Stranica 1 od 1  ·  02.01.2026");
+        // In the bottom margin (A4 is 842 points high, the margin one inch).
+        const QList<QRectF> words = wordBoxes(r.pdfPath);
+        QVERIFY(!words.isEmpty() && words.last().top() > 842 - 72 && words.last().bottom() < 842);
     }
 
     void printTextWraps() {

@@ -5,6 +5,7 @@
 
 #include "warehouse/frmprimka.h"
 #include "warehouse/masterdata.h"
+#include "warehouse/warehousewindows.h"
 #include "warehousefixture.h"
 
 #include <QComboBox>
@@ -251,6 +252,52 @@ class TstFrmPrimka : public WarehouseWindowTest {
         QCOMPARE(document(), QStringList({"", "", "", "", "2"}));
         w->close();  // an issue keeps its own numbering
         QCOMPARE(field(open("Izdatnica"), "txtprimka")->text(), "1");
+    }
+
+    // The running total under the list follows each line added and deleted; after the posting
+    // the clerk reads the document's number and may print it.
+    void runningTotalAndPostedNumber_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QStringList>("printed");
+        dataRow("receipt printed", "Primka", int(MsgResult::Yes),
+                "Primka br. 1 je unesena.\nŽelite li ispisati primku?", QStringList{"P 1"});
+        dataRow("issue not printed", "Izdatnica", int(MsgResult::No),
+                "Izdatnica br. 1 je unesena.\nŽelite li ispisati izdatnicu?", QStringList{});
+    }
+    void runningTotalAndPostedNumber() {
+        QFETCH(QString, mode);
+        QFETCH(int, answer);
+        QFETCH(QString, said);
+        QFETCH(QStringList, printed);
+        seed();
+        QStringList asked;
+        setPostedDocumentPrinter([&](const QString& path, DocumentKind kind, const QString& n) {
+            QCOMPARE(path, book_);
+            asked.append(kindLetter(kind) + u' ' + n);
+        });
+        frmPrimka* w = open(mode);
+        const QLabel* total = control<QLabel>(w, "lblukupno");
+        QCOMPARE(total->text(), "Stavki: 0    Ukupno: 0,00");
+        addLine(w, "Kabel", "3", "1500");
+        addLine(w, "Kabel", "1,5", "1500");
+        QCOMPARE(total->text(), "Stavki: 2    Ukupno: 6750,00");
+        list(w, "lsvartprimka")->setCurrentRow(0);
+        click(w, "cmdbrisi");
+        QCOMPARE(total->text(), "Stavki: 1    Ukupno: 2250,00");
+
+        combo(w, "cbokd")->setCurrentIndex(0);
+        combo(w, "cbodokument")->setCurrentIndex(0);
+        field(w, "txtbroj")->setText("R-1");
+        box_->answer(MsgResult::Yes).answer(answer);
+        QVERIFY(w->post());
+        setPostedDocumentPrinter({});
+        QCOMPARE(kl::test::said(*box_).value(1),
+                 kl::test::said(MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                                "Unošenje", said));
+        QCOMPARE(asked, printed);
+        QCOMPARE(total->text(), "Stavki: 0    Ukupno: 0,00");
     }
 
     void closingWithLines_data() {
