@@ -17,6 +17,7 @@
 #include "shell/frmizbortvrtke.h"
 #include "shell/frmprirucnik.h"
 #include "shell/frmskladiste.h"
+#include "shell/frmupisnove.h"
 #include "shell/shellwindows.h"
 #include "testenv.h"
 #include "ui/windowregistry.h"
@@ -131,6 +132,12 @@ int main(int argc, char** argv) {
     companies->show();
     companies->loadCompanies();
     save(companies, "tvrtke");
+
+    auto* entry = windows().window<frmUpisNove>(win::UpisNove);
+    entry->startEdit(loadCompanies().back());
+    entry->show();
+    save(entry, "upis-tvrtke");
+    entry->close();
 
     auto* books = windows().window<frmIzborKnjige>(win::IzborKnjige);
     books->setCompany(companyId);
