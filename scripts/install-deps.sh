@@ -12,6 +12,8 @@ packages=(
     clang libclang-rt-14-dev  # fuzz/: libFuzzer with address and undefined-behaviour sanitizers
     dpkg-dev file      # the Debian package: dpkg-shlibdeps finds its dependencies, file its programs
     lintian appstream  # the package check: lintian, and appstreamcli for the metainfo
+    libxlsxwriter-dev  # the reports' export to .xlsx spreadsheets
+    unzip              # the export tests read the .xlsx files they write (a zip of XML)
 )
 
 missing=()

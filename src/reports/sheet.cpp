@@ -1,0 +1,213 @@
+#include "reports/sheet.h"
+
+#include "data/dberror.h"
+#include "data/fileops.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <xlsxwriter.h>
+
+#include <cstdio>
+#include <map>
+
+#include <unistd.h>
+
+namespace kl::sheet {
+
+namespace {
+
+QString numberText(double v, int decimals) {
+    QString t = QString::number(v, 'f', decimals);
+    // No "-0,00": a negative value that rounds to nothing is nothing.
+    if (t.startsWith(QLatin1Char('-')) &&
+        QString(t).remove(QRegularExpression(QStringLiteral("[-0.]"))).isEmpty())
+        t.remove(0, 1);
+    return t.replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QString cellText(const Cell& c) {
+    switch (c.type) {
+        case CellType::Text:
+            return c.text;
+        case CellType::Number:
+            return numberText(c.number, c.decimals);
+        case CellType::Date:
+            return c.date.toString(QStringLiteral("dd.MM.yyyy"));
+        case CellType::Empty:
+            break;
+    }
+    return {};
+}
+
+QString csvField(const QString& t) {
+    const bool quote = t.contains(QLatin1Char(';')) || t.contains(QLatin1Char('"')) ||
+                       t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r')) ||
+                       (!t.isEmpty() && (t.front().isSpace() || t.back().isSpace()));
+    if (!quote) return t;
+    QString q = t;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+// The temporary file beside `path` the writers fill; ours by its name (our process id).
+QString temporaryFor(const QString& path) {
+    const QFileInfo fi(path);
+    return fi.dir().filePath(QStringLiteral(".%1.nova-%2").arg(fi.fileName()).arg(::getpid()));
+}
+
+// The temporary file, written, put in place of `path`: synced first, renamed, the folder synced.
+QString putInPlace(const QString& temporary, const QString& path) {
+    try {
+        syncFile(temporary);
+        if (std::rename(QFile::encodeName(temporary).constData(),
+                        QFile::encodeName(path).constData()) != 0) {
+            removeDurably(temporary);
+            return QStringLiteral("Datoteku %1 nije moguće zapisati.")
+                .arg(QFileInfo(path).fileName());
+        }
+        syncFolder(QFileInfo(path).absolutePath());
+    } catch (const DbError& e) {
+        removeDurably(temporary);
+        return e.description();
+    }
+    return {};
+}
+
+}  // namespace
+
+QByteArray csvBytes(const Sheet& sheet) {
+    QString out;
+    const auto line = [&out](const QStringList& fields) {
+        QStringList quoted;
+        for (const QString& f : fields)
+            quoted << csvField(f);
+        out += quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    };
+    for (const QString& t : sheet.titleLines)
+        line({t});
+    if (!sheet.titleLines.isEmpty()) line({});
+    line(sheet.heading);
+    for (const auto* rows : {&sheet.rows, &sheet.totals})
+        for (const Row& r : *rows) {
+            QStringList fields;
+            for (const Cell& c : r)
+                fields << cellText(c);
+            line(fields);
+        }
+    return QByteArrayLiteral("\xEF\xBB\xBF") + out.toUtf8();
+}
+
+QString writeCsv(const QString& path, const Sheet& sheet) {
+    const QString temporary = temporaryFor(path);
+    removeDurably(temporary);
+    QFile f(temporary);
+    const QByteArray bytes = csvBytes(sheet);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) || f.write(bytes) != bytes.size()) {
+        f.close();
+        removeDurably(temporary);
+        return QStringLiteral("Datoteku %1 nije moguće zapisati (%2).")
+            .arg(QFileInfo(path).fileName(), f.errorString());
+    }
+    f.close();
+    return putInPlace(temporary, path);
+}
+
+QString writeXlsx(const QString& path, const Sheet& sheet) {
+    const QString temporary = temporaryFor(path);
+    removeDurably(temporary);
+    const QByteArray file = QFile::encodeName(temporary);
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;  // rows go straight to the file: long reports stay small
+    lxw_workbook* wb = workbook_new_opt(file.constData(), &options);
+    if (!wb)
+        return QStringLiteral("Datoteku %1 nije moguće zapisati.").arg(QFileInfo(path).fileName());
+    QString name = sheet.name.isEmpty() ? QStringLiteral("Izvještaj") : sheet.name;
+    for (const char c : {'[', ']', ':', '*', '?', '/', '\\'})
+        name.remove(QLatin1Char(c));
+    const QByteArray tab = name.left(31).toUtf8();
+    lxw_worksheet* ws = workbook_add_worksheet(wb, tab.constData());
+
+    lxw_format* bold = workbook_add_format(wb);
+    format_set_bold(bold);
+    std::map<std::pair<int, bool>, lxw_format*> numbers;  // (decimals, bold)
+    const auto numberFormat = [&](int decimals, bool strong) {
+        auto& f = numbers[{decimals, strong}];
+        if (!f) {
+            f = workbook_add_format(wb);
+            const QByteArray pattern =
+                decimals > 0 ? "0." + QByteArray(decimals, '0') : QByteArray("0");
+            format_set_num_format(f, pattern.constData());
+            if (strong) format_set_bold(f);
+        }
+        return f;
+    };
+    lxw_format* date = workbook_add_format(wb);
+    format_set_num_format(date, "dd.mm.yyyy");
+
+    std::vector<int> widths(sheet.heading.size(), 0);
+    const auto widen = [&widths](size_t column, int chars) {
+        if (column >= widths.size()) widths.resize(column + 1, 0);
+        widths[column] = std::max(widths[column], chars);
+    };
+    lxw_row_t row = 0;
+    for (const QString& t : sheet.titleLines) {
+        worksheet_write_string(ws, row, 0, t.toUtf8().constData(), row == 0 ? bold : nullptr);
+        ++row;
+    }
+    if (!sheet.titleLines.isEmpty()) ++row;
+    for (int c = 0; c < sheet.heading.size(); ++c) {
+        worksheet_write_string(ws, row, lxw_col_t(c), sheet.heading[c].toUtf8().constData(), bold);
+        widen(size_t(c), int(sheet.heading[c].size()));
+    }
+    worksheet_freeze_panes(ws, row + 1, 0);
+    ++row;
+    for (const auto* rows : {&sheet.rows, &sheet.totals}) {
+        const bool strong = rows == &sheet.totals;
+        for (const Row& r : *rows) {
+            for (size_t c = 0; c < r.size(); ++c) {
+                const Cell& cell = r[c];
+                const auto col = lxw_col_t(c);
+                switch (cell.type) {
+                    case CellType::Text:
+                        worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(),
+                                               strong ? bold : nullptr);
+                        break;
+                    case CellType::Number:
+                        worksheet_write_number(ws, row, col, cell.number,
+                                               numberFormat(cell.decimals, strong));
+                        break;
+                    case CellType::Date: {
+                        lxw_datetime dt = {
+                            cell.date.year(), cell.date.month(), cell.date.day(), 0, 0, 0.0};
+                        worksheet_write_datetime(ws, row, col, &dt, date);
+                        break;
+                    }
+                    case CellType::Empty:
+                        break;
+                }
+                widen(c, int(cellText(cell).size()));
+            }
+            ++row;
+        }
+    }
+    // The widths are written with the sheet when the workbook is closed.
+    for (size_t c = 0; c < widths.size(); ++c)
+        worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), std::min(60, widths[c] + 2), nullptr);
+    if (workbook_close(wb) != LXW_NO_ERROR) {
+        removeDurably(temporary);
+        return QStringLiteral("Datoteku %1 nije moguće zapisati.").arg(QFileInfo(path).fileName());
+    }
+    return putInPlace(temporary, path);
+}
+
+QString proposedFileName(const QString& report, const QDate& date, const QString& extension) {
+    QString name = report + QLatin1Char(' ') + date.toString(QStringLiteral("dd.MM.yyyy"));
+    for (const QChar c : QStringLiteral("/\\:*?\"<>|"))
+        name.remove(c);
+    return name.simplified() + QLatin1Char('.') + extension;
+}
+
+}  // namespace kl::sheet

@@ -1,0 +1,63 @@
+#pragma once
+// A report as a table for a spreadsheet: the report's title lines, a heading row, the data rows
+// and the total rows, each cell typed (text, number with its decimals, date), and the two files
+// made from it: CSV the way a Croatian spreadsheet opens it by a double click (UTF-8 with BOM,
+// ";" between fields, the decimal comma) and XLSX (libxlsxwriter: numbers as numbers, dates as
+// dates, codes as text so "0012" keeps its zeros, a bold heading row frozen under the title,
+// columns as wide as their content). The rows come from the reports' own readers, never from
+// their text. Widget-free.
+//
+// A file is written whole under a temporary name beside the target, synced, and only then
+// renamed onto the target: a kill or a power cut leaves the old file or the new one, never a
+// part. Whether an existing file may be replaced is asked by the window before.
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace kl::sheet {
+
+enum class CellType { Empty, Text, Number, Date };
+
+struct Cell {
+    CellType type = CellType::Empty;
+    QString text;
+    double number = 0;
+    int decimals = 2;
+    QDate date;
+
+    static Cell empty() { return {}; }
+    static Cell ofText(const QString& t) { return {CellType::Text, t, 0, 0, {}}; }
+    static Cell ofNumber(double v, int decimals = 2) {
+        return {CellType::Number, {}, v, decimals, {}};
+    }
+    static Cell ofDate(const QDate& d) { return {CellType::Date, {}, 0, 0, d}; }
+};
+
+using Row = std::vector<Cell>;
+
+struct Sheet {
+    QString name;            // the worksheet's tab (cut to 31 characters)
+    QStringList titleLines;  // the report's title and range, one row each, above the heading
+    QStringList heading;     // the column headings
+    std::vector<Row> rows;
+    std::vector<Row> totals;  // bold, after the data rows
+};
+
+// The CSV bytes: BOM, the title lines, the heading, the rows and the totals; CR LF line ends.
+// A number is written with its decimals and the decimal comma ("1234,50"), a date dd.MM.yyyy;
+// a field holding ";", a quote, a line end or blanks at either end is quoted.
+QByteArray csvBytes(const Sheet& sheet);
+
+// Writes the file at `path` (replacing one that is there), as said above. Empty on success,
+// otherwise why not, in Croatian.
+QString writeCsv(const QString& path, const Sheet& sheet);
+QString writeXlsx(const QString& path, const Sheet& sheet);
+
+// The name the save dialog proposes: the report's name and the date, "Stanje zaliha 07.12.2026"
+// with the extension ("xlsx" or "csv"); characters a file name cannot hold are left out.
+QString proposedFileName(const QString& report, const QDate& date, const QString& extension);
+
+}  // namespace kl::sheet
