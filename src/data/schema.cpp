@@ -85,7 +85,10 @@ QStringList warehouseTables(int version) {
                       "create table kl_eracunartikli (idkd long, kljuc string(220), "
                       "idartikla long)")
                << QStringLiteral(
-                      "create table kl_eracundobavljaci (idkd long, dokument string(20))");
+                      "create table kl_eracundobavljaci (idkd long, dokument string(20))")
+               // Reversals: the reversed document's header, its reversal's and the note.
+               << QStringLiteral(
+                      "create table kl_storna (idpi long, idstorna long, napomena string(40))");
     return tables;
 }
 
@@ -139,7 +142,10 @@ QStringList warehouseIndexes(int version) {
                 << QStringLiteral(
                        "create unique index kl_ix_eracunartikli on kl_eracunartikli (idkd, kljuc)")
                 << QStringLiteral(
-                       "create unique index kl_ix_eracundobavljaci on kl_eracundobavljaci (idkd)");
+                       "create unique index kl_ix_eracundobavljaci on kl_eracundobavljaci (idkd)")
+                << QStringLiteral("create unique index kl_ix_storna on kl_storna (idpi)")
+                << QStringLiteral(
+                       "create unique index kl_ix_storna_storno on kl_storna (idstorna)");
     return indexes;
 }
 

@@ -24,7 +24,7 @@ namespace schema {
 //      an IBAN; the OIB of companies and partners is kept in tables of the program's own
 //      (kl_oibtvrtke in the register, kl_oibpartnera in a warehouse book); a warehouse book
 //      keeps the received e-invoices it posted and the clerk's choices for them (kl_eracuni,
-//      kl_eracunartikli, kl_eracundobavljaci).
+//      kl_eracunartikli, kl_eracundobavljaci) and the reversals of its documents (kl_storna).
 // A file of an earlier version is brought up to this one when it is opened (upgrade below).
 constexpr int kVersion = 2;
 

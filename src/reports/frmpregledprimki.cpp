@@ -6,6 +6,7 @@
 #include "reports/reportwindows.h"
 #include "ui/controls.h"
 #include "ui/msgboxhr.h"
+#include "warehouse/reversal.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -135,11 +136,15 @@ frmpregledprimki::frmpregledprimki(DocumentKind kind, QWidget* parent)
     auto* cmdprikazart = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
     QPushButton* cmdispisart = makePrintButton();
     QPushButton* exit = makeExitButton(receipts ? "Command1" : "cmdizlaz");
+    auto* cmdstorno = makeButton(this, "cmdstorno", QStringLiteral("S&torno..."),
+                                 receipts ? QStringLiteral("Storno odabrane primke")
+                                          : QStringLiteral("Storno odabrane izdatnice"));
     ReportView* rtfprimke = makeReportBox("rtfprimke");
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdprikazart);
     buttons->addWidget(cmdispisart);
+    buttons->addWidget(cmdstorno);
     buttons->addWidget(exit);
     buttons->addStretch();
     auto* options = new QHBoxLayout;
@@ -165,7 +170,8 @@ frmpregledprimki::frmpregledprimki(DocumentKind kind, QWidget* parent)
     setTabOrder(cboizborprimke_, cboizbordobavljaca_);
     setTabOrder(cboizbordobavljaca_, cmdprikazart);
     setTabOrder(cmdprikazart, cmdispisart);
-    setTabOrder(cmdispisart, exit);
+    setTabOrder(cmdispisart, cmdstorno);
+    setTabOrder(cmdstorno, exit);
     setTabOrder(exit, rtfprimke);
 
     connect(optzakljucak_, &QRadioButton::clicked, this, &frmpregledprimki::optzakljucakClick);
@@ -177,6 +183,7 @@ frmpregledprimki::frmpregledprimki(DocumentKind kind, QWidget* parent)
     connect(cboizbordobavljaca_, &QComboBox::activated, this,
             &frmpregledprimki::cboizbordobavljacaClick);
     connect(cmdprikazart, &QPushButton::clicked, this, &frmpregledprimki::cmdprikazartClick);
+    connect(cmdstorno, &QPushButton::clicked, this, &frmpregledprimki::reverseChosen);
 
     setInitialFocus(cboizborprimke_);
 
@@ -212,6 +219,49 @@ void frmpregledprimki::fillDocumentChooser() {
         return;
     }
     fill(cboizborprimke_, numbers);
+}
+
+void frmpregledprimki::reverseChosen() {
+    const bool receipt = kind_ == DocumentKind::Receipt;
+    const QString word = receipt ? QStringLiteral("primku") : QStringLiteral("izdatnicu");
+    const QString title =
+        receipt ? QStringLiteral("Storno primke") : QStringLiteral("Storno izdatnice");
+    const int number = cboizborprimke_->currentText().trimmed().toInt();
+    if (number <= 0) {
+        MsgBoxHr(QStringLiteral("Odaberite %1 koju želite stornirati.").arg(word),
+                 MsgStyle::OkOnly | MsgStyle::Exclamation, title);
+        return;
+    }
+    try {
+        const QString refusal = reversalRefusal(bookPath(), kind_, number);
+        if (!refusal.isEmpty()) {
+            MsgBoxHr(refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, title);
+            return;
+        }
+        if (MsgBoxHr(QStringLiteral("Stornirati %1 br. %2?\n\nUnijet će se nova %3 s istim "
+                                    "stavkama i negativnim količinama i iznosima; %1 br. %2 "
+                                    "ostaje kakva jest.")
+                         .arg(word)
+                         .arg(number)
+                         .arg(receipt ? QStringLiteral("primka") : QStringLiteral("izdatnica")),
+                     MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                     title) != MsgResult::Yes)
+            return;
+        const ReversalResult r = reverseDocument(bookPath(), kind_, number, QDate::currentDate());
+        if (!r.refusal.isEmpty()) {
+            MsgBoxHr(r.refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, title);
+            return;
+        }
+        MsgBoxHr(QStringLiteral("%1 br. %2 je unesena: %3.")
+                     .arg(receipt ? QStringLiteral("Primka") : QStringLiteral("Izdatnica"))
+                     .arg(r.number)
+                     .arg(reversalNote(kind_, number)),
+                 MsgStyle::OkOnly | MsgStyle::Information, title);
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Storno nije unesen."), e);
+        return;
+    }
+    fillDocumentChooser();
 }
 
 void frmpregledprimki::optzakljucakClick() {

@@ -53,6 +53,8 @@ class frmpregledprimki : public ReportWindow {
 
     // The document chooser refilled with every document of the kind, the first one chosen.
     void fillDocumentChooser();
+    // "Storno...": the document chosen in the chooser reversed, after a confirmation naming it.
+    void reverseChosen();
 
     void zakljucakjedne();
     void zakljucakvisedatum();

@@ -93,7 +93,7 @@ class TestSchema : public QObject {
             row("warehouse" + note, "Skladiste", "Skladiste7.mdb",
                 QStringList{"artikli:", "dokumenti:", "kd:1|k|Proizvodnja||||||",
                             "kl_eracunartikli:", "kl_eracundobavljaci:", "kl_eracuni:",
-                            "kl_oibpartnera:", "pi:", "ulazizlaz:"},
+                            "kl_oibpartnera:", "kl_storna:", "pi:", "ulazizlaz:"},
                 cutShort);
             row("production" + note, "Proizvodnja", "Proizvodnja7.mdb",
                 QStringList{"proizvodi:", "radninalozi:", "sastojci:", "troskovi:"}, cutShort);

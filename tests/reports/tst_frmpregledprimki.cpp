@@ -128,6 +128,27 @@ class Tst_frmpregledprimki : public ReportTest {
                              {readDocument(book_, DocumentKind(kind), "2").summary}, false));
     }
 
+    // "Storno..." reverses the chosen document after a confirmation naming it, says the new
+    // document's number, and refuses a second reversal with the reason.
+    void reverseFromTheOverview() {
+        seed();
+        frmpregledprimki* w = open(DocumentKind::Receipt);
+        QVERIFY(w);
+        QComboBox* documents = combo(w, "cboizborprimke");
+        documents->setCurrentIndex(2);
+        box_->answer(MsgResult::No);
+        clickOn(w, "cmdstorno");
+        QVERIFY(box_->last().prompt.startsWith("Stornirati primku br. 3?"));
+        QCOMPARE(items(documents), "1|2|3");
+        box_->answer(MsgResult::Yes);
+        clickOn(w, "cmdstorno");
+        QCOMPARE(box_->last().prompt, "Primka br. 4 je unesena: Storno primke br. 3.");
+        QCOMPARE(items(documents), "1|2|3|4");
+        documents->setCurrentIndex(2);
+        clickOn(w, "cmdstorno");
+        QCOMPARE(box_->last().prompt, "Primka br. 3 već je stornirana (primka br. 4).");
+    }
+
     // "Cjelovit prikaz" is always of one document: the options of several documents, the dates
     // and the partner chooser are disabled, the pickers hidden. "I&spis" prints the document
     // shown to a PDF after the question. "Zaključak" gives "Više" back.
