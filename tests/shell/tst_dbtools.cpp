@@ -4,6 +4,7 @@
 
 #include "data/appcontext.h"
 #include "data/dberror.h"
+#include "data/fileops.h"
 #include "data/jetfunctions.h"
 #include "reports/frmprovjerazaliha.h"
 #include "reports/reportfixture.h"
@@ -14,11 +15,14 @@
 #include "shell/frmizborknjige.h"
 #include "shell/frmskladiste.h"
 #include "shell/shellwindows.h"
+#include "ui/folderchooser.h"
 #include "windowtest.h"
 
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -319,6 +323,163 @@ class TstDbTools : public WindowTest {
                  QDir(context().programFolder).entryList({"*.mdb"}, QDir::Files | QDir::Hidden));
         if (!message.contains("poništeno")) QCOMPARE(mode(glavno_), 0600);
         QCOMPARE(finishInterruptedRestore(), QString());
+    }
+
+    // A back-up onto a stick goes into a new folder of ours there, whole, also where the file
+    // system has no RENAME_NOREPLACE. What killed back-ups of ours left there goes; a stranger's
+    // things stay byte for byte, also when named like ours. Put back from the stick, the copy
+    // is first brought in among the program's copies (once), and the data are exactly its own.
+    void backupToOutsideFolderAndBack_data() {
+        QTest::addColumn<bool>("noReplace");
+        dataRow("renameat2", false);
+        dataRow("no RENAME_NOREPLACE", true);
+    }
+    void backupToOutsideFolderAndBack() {
+        QFETCH(bool, noReplace);
+        testing::noRenameNoReplace = noReplace;
+        const auto reset = qScopeGuard([] { testing::noRenameNoReplace = false; });
+        QTemporaryDir stick;
+        const QDir usb(stick.path());
+        const QString strange = ".knjige-lumen-u-izradi-7-1",
+                      oldCopy = "Knjige Lumen kopija 2001-01-01 10.00.00";
+        QVERIFY(usb.mkpath(strange) && usb.mkpath(oldCopy));
+        QVERIFY(writeFile(usb.filePath("popis.txt"), "tuđe"));
+        QVERIFY(writeFile(usb.filePath(strange + "/Skladiste1.mdb"), "tuđe"));
+        QVERIFY(writeFile(usb.filePath(oldCopy + "/tvrtke.mdb"), "tuđe"));
+        const QStringList strangers = folderSnapshot(usb.path());
+        // Left by killed back-ups of ours: a half copy with its marker, an empty staging folder,
+        // an empty folder named like a copy.
+        const QString half = ".knjige-lumen-u-izradi-8-1";
+        for (const QString& d : {half, QString(".knjige-lumen-u-izradi-9-1"),
+                                 QString("Knjige Lumen kopija 2002-02-02 10.00.00")})
+            QVERIFY(usb.mkpath(d));
+        QVERIFY(writeFile(usb.filePath(half + "/.knjige-lumen-u-izradi"),
+                          "Knjige Lumen: sigurnosna kopija u izradi\n" + half.toUtf8() + "\n"));
+        QVERIFY(writeFile(usb.filePath(half + "/tvrtke.mdb-journal"), "pola"));
+
+        const QMap<QString, QString> atCopy = dumpAll();
+        BackupReport report;
+        const QString copy = backUpDatabasesTo(usb.path(), &report);
+        const QString name = QFileInfo(copy).fileName();
+        QCOMPARE(report.folder, copy);
+        QVERIFY2(name.startsWith("Knjige Lumen kopija "), qPrintable(name));
+        QCOMPARE(backupProblem(copy), QString());
+        const auto others = [&] {
+            return folderSnapshot(usb.path())
+                .filter(QRegularExpression("^(?!" + QRegularExpression::escape(name) + ")"));
+        };
+        QCOMPARE(others(), strangers);
+        QVERIFY(listBackups().empty());
+        QCOMPARE(listBackupsIn(usb.path()).size(), size_t(1));
+        QCOMPARE(listBackupsIn(copy).front().path, copy);
+
+        postReceipt(glavno_, article_, QStringLiteral("5"), QStringLiteral("3"));
+        addCompany(QStringLiteral("Beta"));
+        restoreBackupFrom(copy);
+        QCOMPARE(dumpAll(), atCopy);
+        QCOMPARE(listBackups().size(), size_t(2));  // the copy brought in, the one made before
+        restoreBackupFrom(copy);
+        QCOMPARE(dumpAll(), atCopy);
+        QCOMPARE(listBackups().size(), size_t(3));  // only the one made before is new
+        QCOMPARE(others(), strangers);
+        QCOMPARE(backupProblem(copy), QString());
+    }
+
+    // No back-up into the program folder, its back-up folder (also through a link) or a copy,
+    // nor into a folder that does not exist; nothing changes anywhere.
+    void outsideFolderRefused_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("message");
+        dataRow("program folder", QString("program"), QString("je u mapi programa"));
+        dataRow("its back-up folder", QString("backups"), QString("je u mapi programa"));
+        dataRow("link to the program folder", QString("link"), QString("je u mapi programa"));
+        dataRow("a copy on the stick", QString("copy"), QString("je sigurnosna kopija"));
+        dataRow("missing", QString("missing"), QString("ne postoji"));
+    }
+    void outsideFolderRefused() {
+        QFETCH(QString, where);
+        QFETCH(QString, message);
+        QTemporaryDir stick;
+        const QString copy = backUpDatabasesTo(stick.path());
+        backUpDatabases();
+        QVERIFY(QFile::link(context().programFolder, stick.filePath("veza")));
+        const QString folder = where == "program"   ? context().programFolder
+                               : where == "backups" ? backupRoot()
+                               : where == "link"    ? stick.filePath("veza")
+                               : where == "copy"    ? copy
+                                                    : stick.filePath("nema");
+        const QStringList before =
+            folderSnapshot(context().programFolder) + folderSnapshot(stick.path());
+        QString why;
+        QVERIFY(errorOf([&] { backUpDatabasesTo(folder); }, &why) != 0);
+        QVERIFY2(why.startsWith("Sigurnosna kopija nije napravljena.") && why.contains(message),
+                 qPrintable(why));
+        QCOMPARE(folderSnapshot(context().programFolder) + folderSnapshot(stick.path()), before);
+    }
+
+    // A copy on the stick that is not whole is refused before anything changes, and nothing of
+    // it is brought in.
+    void damagedOutsideCopyIsRefused_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("message");
+        dataRow("damaged page", QString("damage"), QString("promijenjena ili oštećena"));
+        dataRow("size differs", QString("append"), QString("nije cijela"));
+        dataRow("foreign file", QString("foreign"), QString("ne pripada kopiji"));
+        dataRow("no manifest", QString("manifest"), QString("nije sigurnosna kopija"));
+    }
+    void damagedOutsideCopyIsRefused() {
+        QFETCH(QString, change);
+        QFETCH(QString, message);
+        addCustomers(glavno_, 500);
+        QTemporaryDir stick;
+        const QDir c(backUpDatabasesTo(stick.path()));
+        if (change == "damage") damage(c.filePath("Skladiste1.mdb"));
+        if (change == "append") QVERIFY(appendFile(c.filePath("Skladiste1.mdb"), "x"));
+        if (change == "foreign") QVERIFY(writeFile(c.filePath("citaj.txt"), "x"));
+        if (change == "manifest") QVERIFY(QFile::remove(c.filePath("kopija.json")));
+        postReceipt(glavno_, article_, QStringLiteral("5"), QStringLiteral("3"));
+        const QMap<QString, QString> before = dumpAll();
+        QString why;
+        QVERIFY(errorOf([&] { restoreBackupFrom(c.path()); }, &why) != 0);
+        QVERIFY2(why.contains(message) && why.contains("Baze programa nisu mijenjane."),
+                 qPrintable(why));
+        QCOMPARE(dumpAll(), before);
+        QVERIFY(listBackups().empty());
+        QCOMPARE(
+            QDir(backupRoot()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+    }
+
+    // The clerk backs up onto a stick chosen in the folder dialog and puts it back from there;
+    // a folder in the program folder is refused with a word why.
+    void toolsWindowBackUpToStickAndBack() {
+        QTemporaryDir stick;
+        QString chosen = stick.path();
+        setFolderChooser([&chosen](const QString&, const QString&) { return chosen; });
+        const auto reset = qScopeGuard([] { setFolderChooser({}); });
+        auto* tools = windows().window<frmAlati>(win::Alati);
+        showWindow(tools);
+        click(tools, "cmdkopijana");
+        QVERIFY2(box_->last().prompt.startsWith("Sigurnosna kopija svih baza spremljena je u "
+                                                "mapu:\n" +
+                                                stick.path() + "/Knjige Lumen kopija "),
+                 qPrintable(box_->last().prompt));
+        QCOMPARE(tools->backupList()->count(), 0);
+        const QMap<QString, QString> atCopy = dumpAll();
+
+        postReceipt(glavno_, article_, QStringLiteral("7"), QStringLiteral("1"));
+        box_->answer(MsgResult::Yes);
+        click(tools, "cmdvracanjes");
+        QCOMPARE(dumpAll(), atCopy);
+        QVERIFY(
+            box_->shown()[box_->count() - 2].prompt.contains("Kopija je u mapi " + stick.path()));
+        QVERIFY(box_->last().prompt.startsWith("Sigurnosna kopija je vraćena."));
+        QCOMPARE(tools->backupList()->count(), 2);
+
+        chosen = backupRoot();
+        click(tools, "cmdkopijana");
+        QVERIFY(box_->last().prompt.contains("je u mapi programa"));
+        tools->close();
     }
 
     // The check names every database and finds the damaged one; compacting keeps every row.
