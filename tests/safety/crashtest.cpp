@@ -110,6 +110,13 @@ class Clerk {
         if (pick(5) == 0) changeRegister();
         // The tools of the register: often first (a child's life is short), now and then later.
         if (pick(8) == 0) useTools();
+        // And one in six with the stick, so kills land inside those too.
+        if (pick(6) == 0) {
+            if (pick(2))
+                backUpDatabasesTo(stickFolder());
+            else
+                restoreFromStick();
+        }
         for (;;) {
             if (pick(100) < 3) {
                 useTools();
@@ -785,6 +792,8 @@ class StickChecker {
             const bool copy = folder && name.startsWith(QLatin1String("Knjige Lumen kopija "));
             const bool staging =
                 folder && name.startsWith(QLatin1String(".knjige-lumen-u-izradi-"));
+            if ((copy || staging) && !cleaned && (staging || inside.isEmpty()))
+                leftovers_.insert(name);
             if ((copy || staging) && inside.isEmpty() && !cleaned) continue;
             if (copy && !inside.isEmpty()) {
                 if (verified_.insert(path).second)
@@ -802,10 +811,10 @@ class StickChecker {
             }
             failures << QStringLiteral("left on the stick: %1 (%2)").arg(name, inside.join(u' '));
         }
-        ++checked_;
         return failures;
     }
     int copies() const { return int(verified_.size()); }
+    int leftovers() const { return int(leftovers_.size()); }
 
   private:
     QStringList strangerSnapshot() const {
@@ -817,8 +826,7 @@ class StickChecker {
     }
     QString stick_;
     QStringList strangers_, before_;
-    std::set<QString> verified_;
-    int checked_ = 0;
+    std::set<QString> verified_, leftovers_;
 };
 
 // The register and the files of the program folder agree: every book file is a registered
@@ -1086,13 +1094,14 @@ int runParent(int kills, quint64 seed) {
     }
     say(QStringLiteral("back-ups listed and checked: %1, restores settled at start: %2 completed, "
                        "%3 undone, sample restores compared: %4; copies on the stick checked: "
-                       "%5, restores from it compared: %6")
+                       "%5, leftovers of killed back-ups there: %7, restores from it compared: %6")
             .arg(backups.listed())
             .arg(restoresCompleted)
             .arg(restoresUndone)
             .arg(backups.sampled())
             .arg(stick.copies())
-            .arg(stickRestores));
+            .arg(stickRestores)
+            .arg(stick.leftovers()));
     say(QStringLiteral("kills: %1 (%2 inside a transaction, %3 amid a removal or a creation), "
                        "documents: %4, work orders: %5, list entries: %6, products: %7, %8 s, all "
                        "invariants held")
