@@ -533,18 +533,26 @@ bool isStagingFileName(const QString& name) {
 }
 
 // Removes a staging folder of ours: only the files a back-up writes there, then the folder,
-// which stays when anything else is in it.
+// which stays when anything else is in it. What tells that the folder is ours goes last: the
+// marker is written first when it is gone (a whole copy just before its rename), so a kill
+// during the removal leaves a folder still known as ours.
 void removeOwnFolder(const QString& path) {
     const QDir dir(path);
-    for (const QString& name :
-         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString file = dir.filePath(name);
-        if (isStagingFileName(name) && !(QFileInfo(file).isDir() && !QFileInfo(file).isSymLink()))
-            ::unlink(QFile::encodeName(file).constData());
-    }
+    const QString marker = dir.filePath(kMarkerName);
     try {
+        if (!exists(marker)) writeNewFileInPlace(marker, markerText(dir.dirName()));
+        for (const QString& name :
+             dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            const QString file = dir.filePath(name);
+            if (name != kMarkerName && isStagingFileName(name) &&
+                !(QFileInfo(file).isDir() && !QFileInfo(file).isSymLink()))
+                ::unlink(QFile::encodeName(file).constData());
+        }
+        syncFolder(path);
+        ::unlink(QFile::encodeName(marker).constData());
         syncFolder(path);
     } catch (const DbError&) {
+        // Left for the next back-up there.
     }
     ::rmdir(QFile::encodeName(path).constData());
 }
