@@ -192,7 +192,7 @@ void frmAlati::restoreFrom() {
     const BackupInfo& copy = found.front();
     const QString note =
         found.size() > 1 ? QStringLiteral(
-                               "U mapi je kopija: %1; vraća se najnovija. Stariju kopiju vratite "
+                               "U mapi je više kopija (%1); vraća se najnovija. Stariju vratite "
                                "tako da odaberete njezinu mapu.\n")
                                .arg(found.size())
                          : QString();
