@@ -558,15 +558,18 @@ void removeOwnFolder(const QString& path) {
 }
 
 // A staging folder `name` at `path` is ours when it holds only what a back-up writes and its
-// marker names it, or it holds a whole copy (the marker goes just before the rename), or it is
-// empty (a kill right after its mkdir).
+// marker names it (or is the start of one that does), or it holds a whole copy (the marker goes
+// just before the rename), or it is empty (a kill right after its mkdir).
 bool isOwnStaging(const QString& path, const QString& name) {
     const QStringList entries =
         QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& e : entries)
         if (!isStagingFileName(e)) return false;
     if (entries.isEmpty()) return true;
-    if (readSmallFile(QDir(path).filePath(kMarkerName)) == markerText(name)) return true;
+    // A marker cut short by a kill (down to empty: killed between open and write) is ours too.
+    if (const auto marker = readSmallFile(QDir(path).filePath(kMarkerName));
+        marker && markerText(name).startsWith(*marker))
+        return true;
     const auto m = readManifest(path);
     return m && manifestMismatch(path, *m, false).isEmpty();
 }

@@ -359,8 +359,8 @@ class TstDbTools : public WindowTest {
         QVERIFY(writeFile(usb.filePath(strange + "/Skladiste1.mdb"), "tuđe"));
         QVERIFY(writeFile(usb.filePath(oldCopy + "/tvrtke.mdb"), "tuđe"));
         const QStringList strangers = folderSnapshot(usb.path());
-        // Left by killed back-ups of ours: a half copy with its marker, an empty staging folder,
-        // an empty folder named like a copy.
+        // Left by killed back-ups of ours: a half copy with its marker, one whose marker a kill
+        // left empty, an empty folder named like a copy.
         const QString half = ".knjige-lumen-u-izradi-8-1";
         for (const QString& d : {half, QString(".knjige-lumen-u-izradi-9-1"),
                                  QString("Knjige Lumen kopija 2002-02-02 10.00.00")})
@@ -368,6 +368,7 @@ class TstDbTools : public WindowTest {
         QVERIFY(writeFile(usb.filePath(half + "/.knjige-lumen-u-izradi"),
                           "Knjige Lumen: sigurnosna kopija u izradi\n" + half.toUtf8() + "\n"));
         QVERIFY(writeFile(usb.filePath(half + "/tvrtke.mdb-journal"), "pola"));
+        QVERIFY(writeFile(usb.filePath(".knjige-lumen-u-izradi-9-1/.knjige-lumen-u-izradi"), ""));
 
         const QMap<QString, QString> atCopy = dumpAll();
         BackupReport report;
