@@ -9,6 +9,7 @@
 #include "shell/frmabout.h"
 #include "shell/instancelock.h"
 #include "shell/programfolder.h"
+#include "shell/runningcopy.h"
 #include "shell/settle.h"
 #include "shell/shellwindows.h"
 #include "ui/msgboxhr.h"
@@ -25,6 +26,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -107,9 +109,17 @@ int main(int argc, char** argv) {
     int lockError = 0;
     const std::optional<kl::InstanceLock> lock = kl::InstanceLock::acquire(folder, &lockError);
     if (!lock) {
+        // The running copy's window comes to the front (if it answers at once), then the message.
+        if (lockError == EWOULDBLOCK) kl::askRunningCopyToShow(folder);
         kl::MsgBoxHr(kl::InstanceLock::refusal(folder, lockError), kl::MsgStyle::Critical);
         return 1;
     }
+    // A second copy started on this folder asks this one to show its window.
+    kl::RunningCopyServer runningCopy;
+    kl::WindowRaiser raiser;
+    QObject::connect(&runningCopy, &kl::RunningCopyServer::showRequested, &raiser,
+                     &kl::WindowRaiser::raise);
+    runningCopy.listen(folder);
     // A restore stopped half way is completed or undone before anything opens a database.
     if (const QString restored = kl::finishInterruptedRestore(); !restored.isEmpty())
         kl::MsgBoxHr(restored, kl::MsgStyle::OkOnly | kl::MsgStyle::Exclamation,

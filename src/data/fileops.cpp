@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace kl {
 
@@ -67,6 +68,63 @@ bool renameNoReplace(const QString& from, const QString& to) {
     syncFolder(parentOf(to));
     if (parentOf(from) != parentOf(to)) syncFolder(parentOf(from));
     return true;
+}
+
+bool renameFolderNoReplace(const QString& from, const QString& to) {
+    const QByteArray f = encoded(from);
+    const QByteArray t = encoded(to);
+    const auto fail = [&](int err) {
+        return DbError(err == ENOSPC                                   ? DbErrorCode::DiskFull
+                       : err == EACCES || err == EPERM || err == EROFS ? DbErrorCode::ReadOnly
+                                                                       : DbErrorCode::IoError,
+                       QStringLiteral("Mapu %1 nije moguće preimenovati (%2).")
+                           .arg(QFileInfo(from).fileName(), QString::fromLocal8Bit(strerror(err))));
+    };
+    int rc = -1;
+    int err = EINVAL;
+    if (!testing::noRenameNoReplace) {
+        rc = ::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE);
+        err = errno;
+    }
+    if (rc != 0) {
+        if (err == EEXIST || err == ENOENT || err == ENOTEMPTY) return false;
+        if (err != EINVAL && err != ENOSYS) throw fail(err);
+        struct stat st {};
+        if (::lstat(f.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+        // The name taken first: mkdir fails when anything is there, a dangling link too.
+        if (::mkdir(t.constData(), 0700) != 0) {
+            if (errno == EEXIST) return false;
+            throw fail(errno);
+        }
+        if (::rename(f.constData(), t.constData()) != 0) {
+            const int renameErr = errno;
+            ::rmdir(t.constData());  // only while it is still our empty folder
+            if (renameErr == ENOTEMPTY || renameErr == EEXIST || renameErr == ENOENT) return false;
+            throw fail(renameErr);
+        }
+    }
+    syncFolder(parentOf(to));
+    if (parentOf(from) != parentOf(to)) syncFolder(parentOf(from));
+    return true;
+}
+
+bool writeNewFileInPlace(const QString& path, const QByteArray& bytes) {
+    const QByteArray p = encoded(path);
+    const int fd =
+        ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    qint64 done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ::close(fd);
+    if (ok) syncFolder(parentOf(path));
+    return ok;
 }
 
 bool removeDurably(const QString& path) {
@@ -130,5 +188,9 @@ QString fileSha256(const QString& path) {
     if (!hash.addData(&f)) return {};
     return QString::fromLatin1(hash.result().toHex());
 }
+
+namespace testing {
+bool noRenameNoReplace = false;
+}  // namespace testing
 
 }  // namespace kl

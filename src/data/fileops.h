@@ -22,6 +22,23 @@ void syncFile(const QString& path);
 // `to` exists or `from` does not; throws DbError on any other failure.
 bool renameNoReplace(const QString& from, const QString& to);
 
+// Renames the folder `from` to `to` only when nothing exists at `to`, then syncs the parent
+// folders. Where the file system refuses RENAME_NOREPLACE (EINVAL or ENOSYS: FUSE file systems
+// such as exFAT or NTFS drivers in user space, some network shares) and hard links do not exist
+// either (FAT, exFAT), the name is first taken with mkdir, which fails when anything at all is
+// there, and `from` is renamed over that empty folder of our own: a rename replaces only an
+// empty folder, and one that stopped being empty in between makes it fail (ENOTEMPTY), so nothing
+// but the folder we just made is ever replaced. A kill between the two steps leaves that empty
+// folder, which holds nothing to lose. Returns false when `to` exists or `from` does not; throws
+// DbError on any other failure.
+bool renameFolderNoReplace(const QString& from, const QString& to);
+
+// Writes `bytes` into a new file at `path` with O_EXCL (never over anything), synced, then
+// syncs its folder; for a folder of our own that nobody else writes to, on any file system (no
+// hard link needed). A kill mid-write leaves a short file under `path`. False when it cannot be
+// written.
+bool writeNewFileInPlace(const QString& path, const QByteArray& bytes);
+
 // Removes a file (a missing one is fine) and syncs its folder. Returns false when it exists but
 // cannot be removed.
 bool removeDurably(const QString& path);
@@ -41,5 +58,10 @@ bool isInsideFolder(const QString& folder, const QString& path);
 
 // SHA-256 of a file's content as lower-case hex; empty when it cannot be read.
 QString fileSha256(const QString& path);
+
+namespace testing {
+// When true, renameFolderNoReplace acts as on a file system without RENAME_NOREPLACE.
+extern bool noRenameNoReplace;
+}  // namespace testing
 
 }  // namespace kl

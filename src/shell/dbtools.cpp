@@ -6,6 +6,7 @@
 #include "data/fileops.h"
 #include "data/jetfunctions.h"
 #include "data/schema.h"
+#include "shell/instancelock.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,8 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -406,12 +409,15 @@ struct Manifest {
     QStringList files;  // the register first
     QHash<QString, qint64> sizes;
     QHash<QString, QString> sums;
+    QDateTime taken;  // invalid when the manifest does not say
 };
 
-std::optional<Manifest> readManifest(const QString& folder) {
-    const auto json = readJson(QDir(folder).filePath(kManifestName));
-    if (!json || json->value(QStringLiteral("format")).toInt() != kManifestFormat)
-        return std::nullopt;
+std::optional<Manifest> manifestFrom(const QByteArray& bytes) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
+    const std::optional<QJsonObject> json = doc.object();
+    if (json->value(QStringLiteral("format")).toInt() != kManifestFormat) return std::nullopt;
     static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{64}$"));
     Manifest m;
     for (const QJsonValue& v : json->value(QStringLiteral("files")).toArray()) {
@@ -427,7 +433,13 @@ std::optional<Manifest> readManifest(const QString& folder) {
         m.sums.insert(name, sum);
     }
     if (m.files.value(0) != kMasterFileName) return std::nullopt;
+    m.taken = QDateTime::fromString(json->value(QStringLiteral("taken")).toString(), Qt::ISODate);
     return m;
+}
+
+std::optional<Manifest> readManifest(const QString& folder) {
+    const auto bytes = readSmallFile(QDir(folder).filePath(kManifestName));
+    return bytes ? manifestFrom(*bytes) : std::nullopt;
 }
 
 // Empty when `folder` holds exactly the files of its manifest at their sizes (and, when `deep`,
@@ -468,13 +480,29 @@ QString manifestMismatch(const QString& folder, const Manifest& m, bool deep) {
     return {};
 }
 
+const QString kOutsideName = QStringLiteral("Knjige Lumen kopija ");
+
+// The time in the name of a copy ("2026-12-07 10.15.00", "Knjige Lumen kopija 2026-12-07
+// 10.15.00 (2)"); invalid for any other name.
+QDateTime copyNameTime(const QString& name) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(?:Knjige Lumen kopija )?(\\d{4}-\\d\\d-\\d\\d "
+                       "\\d\\d\\.\\d\\d\\.\\d\\d)(?: \\(\\d{1,2}\\))?$"));
+    const auto m = pattern.match(name);
+    return m.hasMatch() ? QDateTime::fromString(m.captured(1), kStampFormat) : QDateTime();
+}
+
 // Staging folders of back-ups a killed program did not finish.
 void removeStaleStaging() {
     const QDir root(backupRoot());
     bool removed = false;
     for (const QString& name : root.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        if (!name.startsWith(kStagingPrefix)) continue;
         const QString path = root.filePath(name);
+        // An empty dated folder: a kill inside the fallback of renameFolderNoReplace.
+        if (copyNameTime(name).isValid() && !QFileInfo(path).isSymLink() &&
+            ::rmdir(QFile::encodeName(path).constData()) == 0)
+            removed = true;
+        if (!name.startsWith(kStagingPrefix)) continue;
         if (QFileInfo(path).isSymLink())
             QFile::remove(path);
         else
@@ -484,29 +512,171 @@ void removeStaleStaging() {
     if (removed) syncFolder(root.path());
 }
 
+// ---- Copies in a folder the clerk chose (a USB stick) ----------------------------------------
+//
+// The folder is not ours: a copy goes into a new folder of our own making, "Knjige Lumen kopija
+// <date time>", made whole in a staging folder ".knjige-lumen-u-izradi-<pid>-<n>" (made new with
+// mkdir, never an existing one), locked with flock while in use and marked as ours by a marker
+// file naming it. Nothing there needs permissions, symbolic or hard links, so FAT and exFAT
+// sticks take it. What a killed back-up left is removed at the next back-up into that folder,
+// only when it is ours and nobody holds it; anything else there is never touched.
+
+const QString kOutsideStagingPrefix = QStringLiteral(".knjige-lumen-u-izradi-");
+const QString kMarkerName = QStringLiteral(".knjige-lumen-u-izradi");
+
+QByteArray markerText(const QString& stagingName) {
+    return "Knjige Lumen: sigurnosna kopija u izradi\n" + stagingName.toUtf8() + '\n';
+}
+
+// The names a back-up writes into its staging folder.
+bool isStagingFileName(const QString& name) {
+    if (name == kManifestName || name == kMarkerName) return true;
+    const QString base =
+        name.endsWith(QLatin1String("-journal")) ? name.chopped(int(strlen("-journal"))) : name;
+    return isDatabaseFileName(base);
+}
+
+// Removes a staging folder of ours: only the files a back-up writes there, then the folder,
+// which stays when anything else is in it. What tells that the folder is ours goes last: the
+// marker is written first when it is gone (a whole copy just before its rename), so a kill
+// during the removal leaves a folder still known as ours.
+void removeOwnFolder(const QString& path) {
+    const QDir dir(path);
+    const QString marker = dir.filePath(kMarkerName);
+    try {
+        if (!exists(marker)) writeNewFileInPlace(marker, markerText(dir.dirName()));
+        for (const QString& name :
+             dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            const QString file = dir.filePath(name);
+            if (name != kMarkerName && isStagingFileName(name) &&
+                !(QFileInfo(file).isDir() && !QFileInfo(file).isSymLink()))
+                ::unlink(QFile::encodeName(file).constData());
+        }
+        syncFolder(path);
+        ::unlink(QFile::encodeName(marker).constData());
+        syncFolder(path);
+    } catch (const DbError&) {
+        // Left for the next back-up there.
+    }
+    ::rmdir(QFile::encodeName(path).constData());
+}
+
+// A staging folder `name` at `path` is ours when it holds only what a back-up writes and its
+// marker names it (or is the start of one that does), or it holds a whole copy (the marker goes
+// just before the rename), or it is empty (a kill right after its mkdir).
+bool isOwnStaging(const QString& path, const QString& name) {
+    const QStringList entries =
+        QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& e : entries)
+        if (!isStagingFileName(e)) return false;
+    if (entries.isEmpty()) return true;
+    // A marker cut short by a kill (down to empty: killed between open and write) is ours too.
+    if (const auto marker = readSmallFile(QDir(path).filePath(kMarkerName));
+        marker && markerText(name).startsWith(*marker))
+        return true;
+    const auto m = readManifest(path);
+    return m && manifestMismatch(path, *m, false).isEmpty();
+}
+
+// What killed back-ups of ours left in the folder `root` the clerk chose: staging folders of ours
+// that no running back-up holds, and empty folders named like a copy (a kill inside the
+// fallback of renameFolderNoReplace). An empty folder holds nothing to lose; anything else that
+// is not ours stays as it is.
+void removeOwnLeftovers(const QString& root) {
+    const QDir dir(root);
+    bool removed = false;
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString path = dir.filePath(name);
+        if (QFileInfo(path).isSymLink()) continue;
+        const QByteArray p = QFile::encodeName(path);
+        if (copyNameTime(name).isValid()) {
+            removed = ::rmdir(p.constData()) == 0 || removed;  // fails unless empty
+            continue;
+        }
+        if (!name.startsWith(kOutsideStagingPrefix)) continue;
+        const int fd = ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isOwnStaging(path, name)) {
+            removeOwnFolder(path);
+            removed = true;
+        }
+        ::close(fd);
+    }
+    if (removed) syncFolder(root);
+}
+
+// A new staging folder of ours in `root`, locked while `fd` is open, with its marker.
+struct OwnStaging {
+    QString path;
+    int fd = -1;
+    OwnStaging() = default;
+    OwnStaging(const OwnStaging&) = delete;
+    OwnStaging& operator=(const OwnStaging&) = delete;
+    ~OwnStaging() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+void makeOwnStaging(const QString& root, OwnStaging& staging) {
+    QString name;
+    for (int n = 1; n < 100 && staging.path.isEmpty(); ++n) {
+        name = kOutsideStagingPrefix + QStringLiteral("%1-%2").arg(::getpid()).arg(n);
+        const QString path = QDir(root).filePath(name);
+        if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0)
+            staging.path = path;
+        else if (errno != EEXIST)
+            throw diskError(errno, QDir::toNativeSeparators(root));
+    }
+    if (staging.path.isEmpty())
+        throw DbError(DbErrorCode::ReadOnly,
+                      QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                          .arg(QDir::toNativeSeparators(root)));
+    syncFolder(root);
+    staging.fd = ::open(QFile::encodeName(staging.path).constData(),
+                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (staging.fd < 0 || ::flock(staging.fd, LOCK_EX | LOCK_NB) != 0 ||
+        !writeNewFileInPlace(QDir(staging.path).filePath(kMarkerName), markerText(name)))
+        throw DbError(DbErrorCode::IoError, QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                                                .arg(QDir::toNativeSeparators(root)));
+}
+
 QString labelled(const QString& fileName, const QString& label) {
     return label.isEmpty() ? fileName : QStringLiteral("%1 (%2)").arg(fileName, label);
 }
 
-// The back-up itself; DbError without the "not made" heading (the caller adds its own).
-QString makeBackup(BackupReport& report) {
+// The back-up itself, into the program's back-up folder or, when `outsideRoot` is given, into a
+// new folder of ours there; DbError without the "not made" heading (the caller adds its own).
+QString makeBackup(BackupReport& report, const QString& outsideRoot = {}) {
     const std::vector<DatabaseFile> files = programDatabases();
     if (files.empty() || files.front().fileName != kMasterFileName)
         throw DbError(
             DbErrorCode::FileNotFound,
             QStringLiteral("U mapi programa nema popisa tvrtki (%1).").arg(kMasterFileName));
-    const QDir root(backupRoot());
-    if (!makePrivateFolder(root.path()))
-        throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
-                                                 .arg(QDir::toNativeSeparators(root.path())));
-    removeStaleStaging();
-    const QString staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
-    if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
-        throw DbError(DbErrorCode::ReadOnly,
-                      QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
-                          .arg(QDir::toNativeSeparators(root.path())));
+    const bool outside = !outsideRoot.isEmpty();
+    const QDir root(outside ? outsideRoot : backupRoot());
+    OwnStaging own;
+    QString staging;
+    if (outside) {
+        removeOwnLeftovers(root.path());
+        makeOwnStaging(root.path(), own);
+        staging = own.path;
+    } else {
+        if (!makePrivateFolder(root.path()))
+            throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
+                                                     .arg(QDir::toNativeSeparators(root.path())));
+        removeStaleStaging();
+        staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
+        if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
+            throw DbError(DbErrorCode::ReadOnly,
+                          QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                              .arg(QDir::toNativeSeparators(root.path())));
+    }
     auto discard = qScopeGuard([&] {
-        QDir(staging).removeRecursively();
+        if (outside) {
+            removeOwnFolder(staging);
+        } else {
+            QDir(staging).removeRecursively();
+        }
         try {
             syncFolder(root.path());
         } catch (const DbError&) {
@@ -577,23 +747,99 @@ QString makeBackup(BackupReport& report) {
         {QStringLiteral("files"), manifestFiles},
         {QStringLiteral("books"), books},
     };
-    if (!writeNewFileDurably(QDir(staging).filePath(kManifestName),
-                             QJsonDocument(manifest).toJson()))
+    // Outside, the manifest is written straight under its name: the staging folder is ours and
+    // locked, and a copy counts only once renamed, after the manifest is synced.
+    const QByteArray manifestBytes = QJsonDocument(manifest).toJson();
+    const QString manifestPath = QDir(staging).filePath(kManifestName);
+    if (!(outside ? writeNewFileInPlace(manifestPath, manifestBytes)
+                  : writeNewFileDurably(manifestPath, manifestBytes)))
         throw DbError(DbErrorCode::IoError,
                       QStringLiteral("Popis sadržaja kopije nije moguće zapisati."));
+    if (outside) {
+        // The marker goes; what is then in the folder must be exactly the copy (nobody else
+        // wrote there meanwhile).
+        removeDurably(QDir(staging).filePath(kMarkerName));
+        const auto written = readManifest(staging);
+        if (!written || !manifestMismatch(staging, *written, false).isEmpty())
+            throw DbError(DbErrorCode::IoError,
+                          QStringLiteral("Kopija u mapi %1 promijenjena je tijekom izrade.")
+                              .arg(QDir::toNativeSeparators(root.path())));
+    }
     syncFolder(staging);
 
     // Into place under the time it was taken: a folder of that name never exists half made.
-    const QString stamp = QDateTime::currentDateTime().toString(kStampFormat);
+    const QString stamp =
+        (outside ? kOutsideName : QString()) + QDateTime::currentDateTime().toString(kStampFormat);
     for (int n = 1; n < 100; ++n) {
         const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
-        if (renameNoReplace(staging, root.filePath(name))) {
+        if (renameFolderNoReplace(staging, root.filePath(name))) {
             discard.dismiss();
             report.folder = root.filePath(name);
             return report.folder;
         }
     }
     throw DbError(DbErrorCode::ReadOnly, QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                                             .arg(QDir::toNativeSeparators(root.path())));
+}
+
+// Brings the copy in the folder `folder` the clerk chose into the back-up folder as a copy of its
+// own (staging folder, checksums compared while copying, the whole check, rename into place), so
+// that a restore works only on files of ours. A copy already there with the same files is taken
+// as it is. DbError with the reason as a clause when the copy is not whole.
+QString importBackup(const QString& folder) {
+    const auto bytes = readSmallFile(QDir(folder).filePath(kManifestName));
+    const auto manifest = bytes ? manifestFrom(*bytes) : std::nullopt;
+    if (!manifest)
+        throw DbError(DbErrorCode::FileNotFound,
+                      QStringLiteral("mapa nije sigurnosna kopija ovog programa (nema ispravnog "
+                                     "popisa sadržaja %1)")
+                          .arg(kManifestName));
+    if (const QString problem = manifestMismatch(folder, *manifest, false); !problem.isEmpty())
+        throw DbError(DbErrorCode::Corrupt, problem);
+    for (const BackupInfo& b : listBackups()) {
+        const auto m = readManifest(b.path);
+        if (m && m->files == manifest->files && m->sums == manifest->sums) return b.path;
+    }
+    const QDir root(backupRoot());
+    if (!makePrivateFolder(root.path()))
+        throw DbError(DbErrorCode::ReadOnly, QStringLiteral("mapu %1 nije moguće napraviti")
+                                                 .arg(QDir::toNativeSeparators(root.path())));
+    removeStaleStaging();
+    const QString staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
+    if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
+        throw DbError(DbErrorCode::ReadOnly, QStringLiteral("u mapu %1 nije moguće spremiti kopiju")
+                                                 .arg(QDir::toNativeSeparators(root.path())));
+    auto discard = qScopeGuard([&] {
+        QDir(staging).removeRecursively();
+        try {
+            syncFolder(root.path());
+        } catch (const DbError&) {
+        }
+    });
+    for (const QString& name : manifest->files)
+        if (!copyFileExactly(QDir(folder).filePath(name), QDir(staging).filePath(name),
+                             manifest->sums.value(name)))
+            throw DbError(
+                DbErrorCode::Corrupt,
+                QStringLiteral("datoteka %1 u kopiji je promijenjena ili oštećena").arg(name));
+    if (!writeNewFileDurably(QDir(staging).filePath(kManifestName), *bytes))
+        throw DbError(DbErrorCode::IoError,
+                      QStringLiteral("popis sadržaja kopije nije moguće zapisati"));
+    syncFolder(staging);
+    if (const QString problem = backupProblem(staging); !problem.isEmpty())
+        throw DbError(DbErrorCode::Corrupt, problem);
+    // Listed under the time the copy was taken.
+    const QString stamp =
+        (manifest->taken.isValid() ? manifest->taken : QDateTime::currentDateTime())
+            .toString(kStampFormat);
+    for (int n = 1; n < 100; ++n) {
+        const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
+        if (renameFolderNoReplace(staging, root.filePath(name))) {
+            discard.dismiss();
+            return root.filePath(name);
+        }
+    }
+    throw DbError(DbErrorCode::ReadOnly, QStringLiteral("u mapu %1 nije moguće spremiti kopiju")
                                              .arg(QDir::toNativeSeparators(root.path())));
 }
 
@@ -821,6 +1067,68 @@ QString backUpDatabases(BackupReport* report) {
     }
 }
 
+QString outsideFolderProblem(const QString& folder) {
+    const QString where = QDir::toNativeSeparators(folder);
+    const QString path = QFileInfo(folder).canonicalFilePath();
+    if (path.isEmpty() || !QFileInfo(path).isDir())
+        return QStringLiteral("Mapa %1 ne postoji.").arg(where);
+    if (isInsideFolder(context().programFolder, path))
+        return QStringLiteral(
+                   "Mapa %1 je u mapi programa. Odaberite mapu na drugom disku ili na USB "
+                   "sticku (kopija u mapi programa radi se gumbom \"Sigurnosna kopija\").")
+            .arg(where);
+    // Never into a copy: its folder must hold exactly the copy's files.
+    for (QDir d(path);;) {
+        if (exists(d.filePath(kManifestName)) || d.dirName().startsWith(kOutsideStagingPrefix) ||
+            d.dirName().startsWith(kStagingPrefix))
+            return QStringLiteral(
+                       "Mapa %1 je sigurnosna kopija ili je u njoj. Odaberite mapu "
+                       "izvan kopije.")
+                .arg(where);
+        if (!d.cdUp()) break;
+    }
+    if (!folderWritable(path)) return QStringLiteral("U mapu %1 nije dopušteno pisati.").arg(where);
+    return {};
+}
+
+QString backUpDatabasesTo(const QString& folder, BackupReport* report) {
+    BackupReport own;
+    BackupReport& r = report ? *report : own;
+    r = {};
+    try {
+        if (const QString problem = outsideFolderProblem(folder); !problem.isEmpty())
+            throw DbError(DbErrorCode::FileNotFound, problem);
+        return makeBackup(r, QFileInfo(folder).canonicalFilePath());
+    } catch (const DbError& e) {
+        throw DbError(e.number(),
+                      QStringLiteral("Sigurnosna kopija nije napravljena.\n") + causeOf(e));
+    }
+}
+
+std::vector<BackupInfo> listBackupsIn(const QString& folder) {
+    std::vector<BackupInfo> list;
+    const QString path = QFileInfo(folder).canonicalFilePath();
+    if (path.isEmpty()) return list;
+    const auto add = [&list](const QString& copy, QDateTime taken) {
+        const QFileInfo fi(copy);
+        if (fi.isSymLink() || !fi.isDir()) return;
+        const auto manifest = readManifest(copy);
+        if (!manifest || !manifestMismatch(copy, *manifest, false).isEmpty()) return;
+        list.push_back({copy, taken.isValid() ? taken : manifest->taken, manifest->files});
+    };
+    if (exists(QDir(path).filePath(kManifestName))) {
+        add(path, copyNameTime(QFileInfo(path).fileName()));
+        return list;
+    }
+    const QDir dir(path);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (const QDateTime taken = copyNameTime(name); taken.isValid())
+            add(dir.filePath(name), taken);
+    std::stable_sort(list.begin(), list.end(),
+                     [](const BackupInfo& a, const BackupInfo& b) { return a.taken > b.taken; });
+    return list;
+}
+
 std::vector<BackupInfo> listBackups() {
     std::vector<BackupInfo> list;
     const QDir root(backupRoot());
@@ -1020,6 +1328,28 @@ QString restoreBackup(const QString& backupFolder) {
                                       savedNote);
     }
     return saved;
+}
+
+QString restoreBackupFrom(const QString& backupFolder) {
+    const QString folder = QFileInfo(backupFolder).canonicalFilePath();
+    if (!folder.isEmpty() && isInsideFolder(backupRoot(), folder)) return restoreBackup(folder);
+    const auto refused = [&](int code, const QString& why) {
+        return DbError(code, QStringLiteral("Kopija %1 nije vraćena: %2.\nBaze programa nisu "
+                                            "mijenjane.")
+                                 .arg(QDir::toNativeSeparators(backupFolder), why));
+    };
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        throw refused(DbErrorCode::FileNotFound, QStringLiteral("mapa kopije ne postoji"));
+    if (isInsideFolder(context().programFolder, folder))
+        throw refused(DbErrorCode::FileNotFound,
+                      QStringLiteral("mapa nije sigurnosna kopija ovog programa"));
+    QString local;
+    try {
+        local = importBackup(folder);
+    } catch (const DbError& e) {
+        throw refused(e.number(), clauseOf(e));
+    }
+    return restoreBackup(local);
 }
 
 QString finishInterruptedRestore() {

@@ -49,6 +49,21 @@ QString backupMessage(const BackupReport& report);
 // register refuses the whole back-up. Staging folders left by a killed program are removed.
 QString backUpDatabases(BackupReport* report = nullptr);
 
+// Why the folder `folder` (one the clerk chose, a USB stick) cannot take a back-up; empty when
+// it can: it must exist, be writable, and lie neither inside the program folder (a copy there
+// would be on the same disk, and our own clean-up of that folder could meet it) nor inside a
+// back-up copy (whose folder holds exactly the copy's files).
+QString outsideFolderProblem(const QString& folder);
+
+// The same back-up into a new folder "Knjige Lumen kopija <yyyy-MM-dd HH.mm.ss>" inside the
+// folder `folder` the clerk chose, with the same guarantees: made whole in a staging folder of
+// ours there (new, locked while in use, marked as ours), manifest last, renamed into place
+// without ever replacing anything (also where the file system has no RENAME_NOREPLACE, see
+// renameFolderNoReplace). Nothing else in `folder` is touched, except what killed back-ups of
+// ours left there: staging folders whose marker or whole copy says they are ours, and empty
+// folders named like a copy. FAT and exFAT are fine: no permissions or links are needed.
+QString backUpDatabasesTo(const QString& folder, BackupReport* report = nullptr);
+
 struct BackupInfo {
     QString path;
     QDateTime taken;
@@ -58,6 +73,11 @@ struct BackupInfo {
 // when its manifest is valid and names exactly its files, each of its recorded size (the
 // checksums are compared when a copy is restored, see backupProblem).
 std::vector<BackupInfo> listBackups();
+
+// The complete copies in a folder the clerk chose, the newest first: the folder itself when it
+// is a copy (it holds kopija.json), otherwise its folders named like a copy ("Knjige Lumen
+// kopija <date time>", or "<date time>" as in the back-up folder), listed by the same rule.
+std::vector<BackupInfo> listBackupsIn(const QString& folder);
 
 // Empty when the copy in `folder` is whole: a valid manifest naming exactly the files of the
 // folder (no journal, nothing else), each of its recorded size and checksum and, opened only
@@ -80,6 +100,12 @@ QString compactDatabases();
 // moved aside, the new ones moved in, the ones moved aside removed, the record removed last. A
 // kill at any moment leaves a state finishInterruptedRestore completes or undoes.
 QString restoreBackup(const QString& backupFolder);
+
+// Puts back a copy from any folder: one in the back-up folder as restoreBackup does; one
+// elsewhere (a USB stick) is first brought into the back-up folder as a copy of its own, checked
+// as it is copied (manifest, sizes, checksums) and whole again there, then restored from there by
+// the same switch. A folder inside the program folder but not in its back-up folder is refused.
+QString restoreBackupFrom(const QString& backupFolder);
 
 // Run at start, before anything opens a database: finishes a restore a killed program left
 // half done (the record names what it was doing: the switch is completed when every new file is

@@ -9,6 +9,7 @@
 #include "shell/helptexts.h"
 #include "shell/shellwindows.h"
 #include "ui/controls.h"
+#include "ui/folderchooser.h"
 #include "ui/msgboxhr.h"
 #include "ui/windowregistry.h"
 
@@ -40,6 +41,10 @@ frmAlati::frmAlati(QWidget* parent) : ReportWindow(parent) {
         makeButton(this, "cmdkopija", QStringLiteral("Sigurnosna &kopija"),
                    QStringLiteral("Sprema kopiju popisa tvrtki i svih knjiga u mapu \"Sigurnosne "
                                   "kopije\""));
+    QPushButton* cmdkopijana = makeButton(
+        this, "cmdkopijana", QStringLiteral("Sigurnosna kopija &na..."),
+        QStringLiteral("Sprema kopiju popisa tvrtki i svih knjiga u mapu koju odaberete (npr. na "
+                       "USB sticku)"));
     QPushButton* cmdprovjera = makeButton(this, "cmdprovjera", QStringLiteral("&Provjera baza"),
                                           QStringLiteral("Provjerava jesu li sve baze ispravne"));
     QPushButton* cmdsazimanje = makeButton(this, "cmdsazimanje", QStringLiteral("S&ažimanje baza"),
@@ -50,6 +55,10 @@ frmAlati::frmAlati(QWidget* parent) : ReportWindow(parent) {
     QPushButton* cmdvracanje =
         makeButton(this, "cmdvracanje", QStringLiteral("&Vraćanje kopije"),
                    QStringLiteral("Vraća označenu sigurnosnu kopiju na mjesto sadašnjih baza"));
+    QPushButton* cmdvracanjes =
+        makeButton(this, "cmdvracanjes", QStringLiteral("V&rati kopiju s..."),
+                   QStringLiteral("Vraća sigurnosnu kopiju iz mape koju odaberete (npr. s USB "
+                                  "sticka)"));
     QPushButton* cmdispis = makePrintButton();
     QPushButton* cmdizlaz = makeExitButton("cmdizlaz");
 
@@ -59,12 +68,13 @@ frmAlati::frmAlati(QWidget* parent) : ReportWindow(parent) {
     listLabel->setBuddy(lstkopije_);
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {cmdkopija, cmdprovjera, cmdsazimanje, cmdzalihe, cmdispis})
+    for (QPushButton* b : {cmdkopija, cmdkopijana, cmdprovjera, cmdsazimanje, cmdzalihe, cmdispis})
         buttons->addWidget(b);
     buttons->addSpacing(12);
     buttons->addWidget(listLabel);
     buttons->addWidget(lstkopije_, 1);
     buttons->addWidget(cmdvracanje);
+    buttons->addWidget(cmdvracanjes);
     buttons->addSpacing(12);
     buttons->addWidget(cmdizlaz);
     auto* layout = new QHBoxLayout(this);
@@ -72,10 +82,12 @@ frmAlati::frmAlati(QWidget* parent) : ReportWindow(parent) {
     layout->addLayout(buttons);
 
     connect(cmdkopija, &QPushButton::clicked, this, &frmAlati::backUp);
+    connect(cmdkopijana, &QPushButton::clicked, this, &frmAlati::backUpTo);
     connect(cmdprovjera, &QPushButton::clicked, this, &frmAlati::check);
     connect(cmdsazimanje, &QPushButton::clicked, this, &frmAlati::compact);
     connect(cmdzalihe, &QPushButton::clicked, this, &frmAlati::auditStock);
     connect(cmdvracanje, &QPushButton::clicked, this, &frmAlati::restore);
+    connect(cmdvracanjes, &QPushButton::clicked, this, &frmAlati::restoreFrom);
     connect(lstkopije_, &QListWidget::itemDoubleClicked, this, &frmAlati::restore);
     setInitialFocus(cmdkopija);
     loadBackups();
@@ -117,6 +129,31 @@ void frmAlati::backUp() {
              QStringLiteral("Sigurnosna kopija"));
 }
 
+void frmAlati::backUpTo() {
+    const QString folder = chooseFolder(this, QStringLiteral("Sigurnosna kopija na..."));
+    if (folder.isEmpty()) return;
+    if (const QString problem = outsideFolderProblem(folder); !problem.isEmpty()) {
+        MsgBoxHr(problem, MsgStyle::OkOnly | MsgStyle::Exclamation,
+                 QStringLiteral("Sigurnosna kopija"));
+        return;
+    }
+    BackupReport report;
+    {
+        BusyCursor busy;
+        try {
+            backUpDatabasesTo(folder, &report);
+        } catch (const DbError& e) {
+            MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
+                     QStringLiteral("Sigurnosna kopija"));
+            return;
+        }
+    }
+    const bool whole = report.leftOut.isEmpty() && report.missing.isEmpty();
+    MsgBoxHr(backupMessage(report),
+             MsgStyle::OkOnly | (whole ? MsgStyle::Information : MsgStyle::Exclamation),
+             QStringLiteral("Sigurnosna kopija"));
+}
+
 void frmAlati::check() {
     BusyCursor busy;
     bool ok = false;
@@ -135,12 +172,41 @@ void frmAlati::restore() {
                  MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Nije ništa označeno!"));
         return;
     }
-    if (MsgBoxHr(QStringLiteral("Vraćate sigurnosnu kopiju od %1.\n"
-                                "Popis tvrtki i sve knjige bit će zamijenjeni onima iz kopije; "
-                                "sve promjene nakon te kopije nestaju iz programa.\n"
-                                "Sadašnje baze najprije se spremaju u novu sigurnosnu kopiju.\n"
-                                "Vratiti kopiju?")
-                     .arg(item->text().section(QStringLiteral("   "), 0, 0)),
+    restoreCopy(item->data(Qt::UserRole).toString(),
+                item->text().section(QStringLiteral("   "), 0, 0), QString());
+}
+
+void frmAlati::restoreFrom() {
+    const QString folder = chooseFolder(this, QStringLiteral("Vrati kopiju s..."));
+    if (folder.isEmpty()) return;
+    const std::vector<BackupInfo> found = listBackupsIn(folder);
+    if (found.empty()) {
+        MsgBoxHr(QStringLiteral("U mapi %1 nema cijele sigurnosne kopije programa (mape s "
+                                "popisom sadržaja kopija.json).\nOdaberite mapu kopije ili mapu "
+                                "u kojoj su kopije.")
+                     .arg(QDir::toNativeSeparators(folder)),
+                 MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Vraćanje kopije"));
+        return;
+    }
+    // Of several, the newest; an older one is chosen by choosing its own folder.
+    const BackupInfo& copy = found.front();
+    const QString note =
+        found.size() > 1 ? QStringLiteral(
+                               "U mapi je više kopija (%1); vraća se najnovija. Stariju vratite "
+                               "tako da odaberete njezinu mapu.\n")
+                               .arg(found.size())
+                         : QString();
+    restoreCopy(
+        copy.path, copy.taken.toString(QStringLiteral("dd.MM.yyyy  HH:mm:ss")),
+        QStringLiteral("Kopija je u mapi %1.\n").arg(QDir::toNativeSeparators(copy.path)) + note);
+}
+
+void frmAlati::restoreCopy(const QString& folder, const QString& taken, const QString& note) {
+    if (MsgBoxHr(QStringLiteral("Vraćate sigurnosnu kopiju od %1.\n").arg(taken) + note +
+                     QStringLiteral("Popis tvrtki i sve knjige bit će zamijenjeni onima iz kopije; "
+                                    "sve promjene nakon te kopije nestaju iz programa.\n"
+                                    "Sadašnje baze najprije se spremaju u novu sigurnosnu kopiju.\n"
+                                    "Vratiti kopiju?"),
                  MsgStyle::YesNo | MsgStyle::Exclamation | MsgStyle::DefaultButton2,
                  QStringLiteral("Vraćanje kopije")) != MsgResult::Yes)
         return;
@@ -152,7 +218,7 @@ void frmAlati::restore() {
     {
         BusyCursor busy;
         try {
-            saved = restoreBackup(item->data(Qt::UserRole).toString());
+            saved = restoreBackupFrom(folder);
         } catch (const DbError& e) {
             loadBackups();
             MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,

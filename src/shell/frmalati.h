@@ -21,9 +21,12 @@ class frmAlati : public ReportWindow {
     void setMarkedBook(const QString& kind, const QString& bookFile, const QString& name);
 
     void backUp();
+    // A back-up into a folder the clerk chooses (a USB stick), and a restore from one.
+    void backUpTo();
     void check();
     void compact();
     void restore();
+    void restoreFrom();
     void auditStock();
 
     // The back-up copies on offer (newest first), as listed.
@@ -35,6 +38,9 @@ class frmAlati : public ReportWindow {
     void databasesRestored();
 
   private:
+    // Asks, closes the book's windows and puts back the copy in `folder` (taken at `taken`).
+    void restoreCopy(const QString& folder, const QString& taken, const QString& note);
+
     QListWidget* lstkopije_;
     QString bookKind_, bookFile_, bookName_;
 };

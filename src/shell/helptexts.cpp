@@ -91,8 +91,11 @@ QString tools() {
 
         "<h3>Sigurnosna kopija</h3>"
         "<p>Sprema kopiju svih baza u novu mapu unutar mape <b>Sigurnosne kopije</b>, nazvanu "
-        "po datumu i vremenu. Kopija je ispravna i dok je neka knjiga otvorena. Mapu kopija "
-        "povremeno prenesite i na drugi disk ili USB memoriju.</p>"
+        "po datumu i vremenu. Kopija je ispravna i dok je neka knjiga otvorena.</p>"
+        "<p><b>Sigurnosna kopija na...</b> sprema istu kopiju u mapu koju odaberete, npr. na "
+        "USB memoriji: u njoj nastaje nova mapa <b>Knjige Lumen kopija</b> s datumom i "
+        "vremenom, a ništa drugo u odabranoj mapi ne mijenja se. Kopiju redovito spremajte i "
+        "na drugi disk ili USB memoriju.</p>"
 
         "<h3>Provjera baza</h3>"
         "<p>Provjerava je li svaka baza ispravna i ispisuje izvještaj. Oštećenu bazu vratite "
@@ -111,6 +114,10 @@ QString tools() {
         "<p>Označite kopiju na popisu i pritisnite <b>Vraćanje kopije</b>. Nakon potvrde sve "
         "baze programa zamjenjuju se bazama iz kopije; sadašnje baze prije toga se spremaju "
         "u novu sigurnosnu kopiju, tako da se ništa ne gubi.</p>"
+        "<p><b>Vrati kopiju s...</b> vraća kopiju iz mape koju odaberete (npr. s USB "
+        "memorije): odaberite mapu kopije ili mapu u kojoj su kopije (tada se vraća "
+        "najnovija). Kopija se najprije provjeri i prenese među kopije u mapi programa, a "
+        "zatim se vraća kao i svaka druga.</p>"
 
         "<p><b>Izlaz</b> zatvara alate. F1 otvara i zatvara ovu pomoć.</p>");
 }

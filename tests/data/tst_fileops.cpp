@@ -62,6 +62,37 @@ class TstFileOps : public QObject {
         QVERIFY(!QFile::exists(a));
     }
 
+    // A folder is renamed only to a free name, also where the file system has no
+    // RENAME_NOREPLACE: an empty folder, a file or a dangling link there is never replaced.
+    void folderRenameNeverReplaces_data() {
+        QTest::addColumn<bool>("noReplace");
+        QTest::newRow("renameat2") << false;
+        QTest::newRow("mkdir, then rename") << true;
+    }
+    void folderRenameNeverReplaces() {
+        QFETCH(bool, noReplace);
+        testing::noRenameNoReplace = noReplace;
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        QVERIFY(d.mkpath(QStringLiteral("a")) && d.mkpath(QStringLiteral("prazna")));
+        touch(d.filePath(QStringLiteral("a/x")));
+        touch(d.filePath(QStringLiteral("f")), "keep");
+        QVERIFY(QFile::link(d.filePath(QStringLiteral("nema")), d.filePath(QStringLiteral("l"))));
+        for (const char* taken : {"prazna", "f", "l"})
+            QVERIFY(!renameFolderNoReplace(d.filePath(QStringLiteral("a")),
+                                           d.filePath(QLatin1String(taken))));
+        QVERIFY(renameFolderNoReplace(d.filePath(QStringLiteral("a")),
+                                      d.filePath(QStringLiteral("b"))));
+        testing::noRenameNoReplace = false;
+        QVERIFY(QFileInfo::exists(d.filePath(QStringLiteral("b/x"))));
+        QVERIFY(!QFileInfo::exists(d.filePath(QStringLiteral("a"))));
+        QVERIFY(QDir(d.filePath(QStringLiteral("prazna"))).isEmpty());
+        QFile f(d.filePath(QStringLiteral("f")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep"));
+        QVERIFY(QFileInfo(d.filePath(QStringLiteral("l"))).isSymLink());
+    }
+
     void newFileIsPrivateAndNeverOverwrites() {
         QTemporaryDir dir;
         const QString p = dir.filePath(QStringLiteral("m.txt"));

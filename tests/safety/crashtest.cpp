@@ -5,7 +5,11 @@
 // each user action is either stored whole or not at all, that every listed back-up is complete
 // (and, on a sample, restores to exactly its content), and that no staged or temporary file is
 // left. The child also makes and removes other companies and books; the register and the book files
-// must then agree, and nothing outside the program folder may change.
+// must then agree, and nothing outside the program folder may change. It also backs up onto a "USB
+// stick" (a folder beside the program folder, or KNJIGE_LUMEN_CRASHTEST_STICK) and restores from
+// it, every other child as on a file system without RENAME_NOREPLACE: the stick must then hold
+// only whole copies and leftovers of ours that the next back-up there removes, a stranger's files
+// on it untouched.
 //
 //   crashtest [--kills N] [--seed S]        the parent (the CTest run)
 //   crashtest --child <folder> <seed>       the child, started by the parent
@@ -60,6 +64,15 @@ const QString kCompany = QStringLiteral("Lumen");
 constexpr int kMaxPassingCompanies = 4;
 constexpr int kSetupArticles = 8;
 
+// The USB stick: a folder beside the program folder, or the folder KNJIGE_LUMEN_CRASHTEST_STICK
+// names (a mounted FAT or exFAT stick, for a run by hand).
+QString stickFolder() {
+    const QString given = qEnvironmentVariable("KNJIGE_LUMEN_CRASHTEST_STICK");
+    return !given.isEmpty()
+               ? given
+               : QFileInfo(context().programFolder).dir().filePath(QStringLiteral("usb"));
+}
+
 void say(const QString& text) {
     std::fprintf(stdout, "%s\n", qPrintable(text));
     std::fflush(stdout);
@@ -102,6 +115,13 @@ class Clerk {
         if (pick(5) == 0) changeRegister();
         // The tools of the register: often first (a child's life is short), now and then later.
         if (pick(8) == 0) useTools();
+        // And one in six with the stick, so kills land inside those too.
+        if (pick(6) == 0) {
+            if (pick(2))
+                backUpDatabasesTo(stickFolder());
+            else
+                restoreFromStick();
+        }
         for (;;) {
             if (pick(100) < 3) {
                 useTools();
@@ -304,15 +324,27 @@ class Clerk {
             throw DbError(0, QStringLiteral("work order refused"));
     }
 
-    // ---- The tools: back-up, restore of a listed back-up, compaction ----
+    // ---- The tools: back-ups and restores here and on the stick, compaction ----
     void useTools() {
-        const int tool = pick(10);
-        if (tool < 5)
+        const int tool = pick(12);
+        if (tool < 3)
             backUpDatabases();
+        else if (tool < 6)
+            backUpDatabasesTo(stickFolder());
         else if (tool < 8)
             restoreListedBackup();
+        else if (tool < 10)
+            restoreFromStick();
         else
             compactDatabases();
+    }
+
+    void restoreFromStick() {
+        const std::vector<BackupInfo> list = listBackupsIn(stickFolder());
+        if (list.empty())
+            backUpDatabasesTo(stickFolder());
+        else
+            restoreBackupFrom(list[size_t(pick(int(list.size())))].path);
     }
 
     void restoreListedBackup() {
@@ -374,6 +406,8 @@ class Clerk {
 
 int runChild(const QString& folder, quint64 seed) {
     context().programFolder = folder;
+    // Every other child as on a file system without RENAME_NOREPLACE (a FUSE exFAT stick).
+    kl::testing::noRenameNoReplace = (seed & 1) != 0;
     try {
         Clerk(seed).work();
     } catch (const DbError& e) {
@@ -741,6 +775,82 @@ QStringList rememberedTogether() {
     return {QStringLiteral("remembered in one write, read apart: %1, %2").arg(company, window)};
 }
 
+// What must hold of the stick after a kill: a stranger's things there are byte for byte as they
+// were (also those named like ours), and besides them there are only whole copies, staging
+// folders of ours (only the files a back-up writes, with its marker or a whole copy) and empty
+// folders named like a copy; the next back-up there removes all but the whole copies.
+class StickChecker {
+  public:
+    explicit StickChecker(const QString& stick) : stick_(stick) {
+        const QDir usb(stick);
+        QDir().mkpath(usb.filePath(QStringLiteral(".knjige-lumen-u-izradi-1-1")));
+        QDir().mkpath(usb.filePath(QStringLiteral("Knjige Lumen kopija 2001-01-01 10.00.00")));
+        for (const char* name : {"popis.txt", ".knjige-lumen-u-izradi-1-1/tvrtke.mdb",
+                                 "Knjige Lumen kopija 2001-01-01 10.00.00/tvrtke.mdb"}) {
+            QFile f(usb.filePath(QLatin1String(name)));
+            if (!f.open(QIODevice::WriteOnly) || f.write("tude") != 4)
+                qFatal("cannot write %s", name);
+        }
+        strangers_ = usb.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        before_ = strangerSnapshot();
+    }
+
+    // `cleaned`: right after a back-up there, so nothing but whole copies may be left.
+    QStringList run(bool cleaned) {
+        QStringList failures;
+        if (strangerSnapshot() != before_)
+            failures << QStringLiteral("a stranger's file on the stick changed");
+        static const QRegularExpression written(
+            QStringLiteral("^(kopija\\.json|\\.knjige-lumen-u-izradi|(tvrtke|(Skladiste|"
+                           "Proizvodnja)\\d+)\\.mdb(-journal)?)$"));
+        const QDir usb(stick_);
+        for (const QString& name :
+             usb.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            if (strangers_.contains(name)) continue;
+            const QString path = usb.filePath(name);
+            const QStringList inside = QDir(path).entryList(QDir::AllEntries | QDir::Hidden |
+                                                            QDir::System | QDir::NoDotAndDotDot);
+            const bool folder = QFileInfo(path).isDir() && !QFileInfo(path).isSymLink();
+            const bool copy = folder && name.startsWith(QLatin1String("Knjige Lumen kopija "));
+            const bool staging =
+                folder && name.startsWith(QLatin1String(".knjige-lumen-u-izradi-"));
+            if ((copy || staging) && !cleaned && (staging || inside.isEmpty()))
+                leftovers_.insert(name);
+            if ((copy || staging) && inside.isEmpty() && !cleaned) continue;
+            if (copy && !inside.isEmpty()) {
+                if (verified_.insert(path).second)
+                    if (const QString problem = backupProblem(path); !problem.isEmpty())
+                        failures << QStringLiteral("copy %1 on the stick is not whole: %2")
+                                        .arg(name, problem);
+                continue;
+            }
+            if (staging && !cleaned) {
+                bool ours = inside.contains(QStringLiteral(".knjige-lumen-u-izradi")) ||
+                            backupProblem(path).isEmpty();
+                for (const QString& e : inside)
+                    ours = ours && written.match(e).hasMatch();
+                if (ours) continue;
+            }
+            failures << QStringLiteral("left on the stick: %1 (%2)").arg(name, inside.join(u' '));
+        }
+        return failures;
+    }
+    int copies() const { return int(verified_.size()); }
+    int leftovers() const { return int(leftovers_.size()); }
+
+  private:
+    QStringList strangerSnapshot() const {
+        QStringList all;
+        for (const QString& entry : kl::test::folderSnapshot(stick_))
+            for (const QString& name : strangers_)
+                if (entry.startsWith(name + u' ') || entry.startsWith(name + u'/')) all << entry;
+        return all;
+    }
+    QString stick_;
+    QStringList strangers_, before_;
+    std::set<QString> verified_, leftovers_;
+};
+
 // The register and the files of the program folder agree: every book file is a registered
 // book's, every registered book whose file was made has it, and nothing staged or half-made is
 // left.
@@ -866,6 +976,8 @@ int runParent(int kills, quint64 seed) {
     }
     const QStringList outsideBefore = kl::test::folderSnapshot(outside);
     context().programFolder = folder;
+    QDir().mkpath(stickFolder());
+    StickChecker stick(stickFolder());
     createCompany();
     const Books books = findBooks();
 
@@ -888,6 +1000,7 @@ int runParent(int kills, quint64 seed) {
         mostListEntries = start.listEntries;
     BackupChecker backups;
     int unfinishedFiles = 0;  // kills that left a staged removal or a half-made database
+    int stickRestores = 0;
     for (int round = 1; round <= kills; ++round) {
         const quint64 childSeed = rng();
         const int delay = std::uniform_int_distribution<int>(5, 300)(rng);
@@ -935,7 +1048,24 @@ int runParent(int kills, quint64 seed) {
                 Checker(books, now).run() + registerAgreesWithFiles(folder) + rememberedTogether();
             if (kl::test::folderSnapshot(outside) != outsideBefore)
                 failures << QStringLiteral("the folder beside the program folder changed");
-            failures += backups.run(round % 10 == 0, rng);
+            failures += backups.run(round % 10 == 0, rng) + stick.run(false);
+            // Now and then the parent backs up onto the stick itself (what kills left there
+            // goes) and puts a copy from the stick back.
+            if (round % 10 == 5 && failures.isEmpty()) {
+                backUpDatabasesTo(stickFolder());
+                failures += stick.run(true);
+                const std::vector<BackupInfo> list = listBackupsIn(stickFolder());
+                const BackupInfo& b =
+                    list[std::uniform_int_distribution<size_t>(0, list.size() - 1)(rng)];
+                restoreBackupFrom(b.path);
+                for (const QString& name : b.files)
+                    if (tableRows(QDir(folder).filePath(name)) !=
+                        tableRows(QDir(b.path).filePath(name)))
+                        failures << QStringLiteral("restored %1 from the stick: %2 differs")
+                                        .arg(QFileInfo(b.path).fileName(), name);
+                ++stickRestores;
+                failures += Checker(books, now).run() + registerAgreesWithFiles(folder);
+            }
             if (round % 10 == 0 && failures.isEmpty())
                 failures += Checker(books, now).run() + registerAgreesWithFiles(folder);
         } catch (const DbError& e) {
@@ -986,11 +1116,15 @@ int runParent(int kills, quint64 seed) {
         return 1;
     }
     say(QStringLiteral("back-ups listed and checked: %1, restores settled at start: %2 completed, "
-                       "%3 undone, sample restores compared: %4")
+                       "%3 undone, sample restores compared: %4; copies on the stick checked: "
+                       "%5, leftovers of killed back-ups there: %7, restores from it compared: %6")
             .arg(backups.listed())
             .arg(restoresCompleted)
             .arg(restoresUndone)
-            .arg(backups.sampled()));
+            .arg(backups.sampled())
+            .arg(stick.copies())
+            .arg(stickRestores)
+            .arg(stick.leftovers()));
     say(QStringLiteral("kills: %1 (%2 inside a transaction, %3 amid a removal or a creation), "
                        "documents: %4, work orders: %5, list entries: %6, products: %7, %8 s, all "
                        "invariants held")

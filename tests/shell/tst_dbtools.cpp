@@ -4,6 +4,7 @@
 
 #include "data/appcontext.h"
 #include "data/dberror.h"
+#include "data/fileops.h"
 #include "data/jetfunctions.h"
 #include "reports/frmprovjerazaliha.h"
 #include "reports/reportfixture.h"
@@ -14,11 +15,14 @@
 #include "shell/frmizborknjige.h"
 #include "shell/frmskladiste.h"
 #include "shell/shellwindows.h"
+#include "ui/folderchooser.h"
 #include "windowtest.h"
 
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -182,26 +186,34 @@ class TstDbTools : public WindowTest {
 
     // A copy that is not whole, half made, or holds anything but its own files is refused
     // before anything changes; only a complete one is listed. A crafted journal in the copy
-    // naming a super-journal elsewhere never makes SQLite touch that file.
+    // naming a super-journal elsewhere never makes SQLite touch that file. The same holds of a
+    // copy on a stick, and nothing of it is brought in.
     void incompleteCopyIsRefused_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("listed");
         QTest::addColumn<QString>("message");
-        dataRow("damaged page", QString("damage"), true, QString("Skladiste1.mdb"));
-        dataRow("no manifest", QString("manifest"), false, QString("popisa sadržaja"));
-        dataRow("file missing", QString("remove"), false,
-                QString("nedostaje datoteka Proizvodnja2"));
-        dataRow("size differs", QString("append"), false,
-                QString("Skladiste1.mdb u kopiji nije cijela"));
-        dataRow("crafted journal", QString("journal"), false, QString("dnevnik"));
-        dataRow("foreign file", QString("foreign"), false, QString("ne pripada kopiji"));
+        QTest::addColumn<bool>("onStick");
+        for (bool stick : {false, true}) {
+            const auto row = [stick](const char* name) -> QTestData& {
+                return QTest::newRow(qPrintable(QString(name) + (stick ? " (stick)" : "")));
+            };
+            row("damaged page") << "damage" << !stick << "Skladiste1.mdb" << stick;
+            row("no manifest") << "manifest" << false << "popisa sadržaja" << stick;
+            row("file missing") << "remove" << false << "nedostaje datoteka Proizvodnja2" << stick;
+            row("size differs") << "append" << false << "Skladiste1.mdb u kopiji nije cijela"
+                                << stick;
+            row("crafted journal") << "journal" << false << "dnevnik" << stick;
+            row("foreign file") << "foreign" << false << "ne pripada kopiji" << stick;
+        }
     }
     void incompleteCopyIsRefused() {
         QFETCH(QString, change);
         QFETCH(bool, listed);
         QFETCH(QString, message);
+        QFETCH(bool, onStick);
         addCustomers(glavno_, 500);
-        const QString copy = backUpDatabases();
+        QTemporaryDir stick;
+        const QString copy = onStick ? backUpDatabasesTo(stick.path()) : backUpDatabases();
         const QDir c(copy);
         QTemporaryDir watched;
         const QString victim = watched.filePath("drugo.txt");
@@ -229,7 +241,7 @@ class TstDbTools : public WindowTest {
         }
         const QMap<QString, QString> before = dumpAll();
         try {
-            restoreBackup(copy);
+            restoreBackupFrom(copy);
             QFAIL("restored");
         } catch (const DbError& e) {
             QVERIFY2(e.description().contains(message), qPrintable(e.description()));
@@ -238,6 +250,10 @@ class TstDbTools : public WindowTest {
         QCOMPARE(dumpAll(), before);
         QVERIFY(QFileInfo::exists(victim));
         QCOMPARE(listBackups().size(), size_t(listed ? 1 : 0));
+        if (onStick)
+            QCOMPARE(QDir(backupRoot())
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList());
     }
 
     // A back-up stopped half way is never listed and goes at the next back-up; a bad book file
@@ -319,6 +335,135 @@ class TstDbTools : public WindowTest {
                  QDir(context().programFolder).entryList({"*.mdb"}, QDir::Files | QDir::Hidden));
         if (!message.contains("poništeno")) QCOMPARE(mode(glavno_), 0600);
         QCOMPARE(finishInterruptedRestore(), QString());
+    }
+
+    // A back-up onto a stick goes into a new folder of ours there, whole, also where the file
+    // system has no RENAME_NOREPLACE. What killed back-ups of ours left there goes; a stranger's
+    // things stay byte for byte, also when named like ours. Put back from the stick, the copy
+    // is first brought in among the program's copies (once), and the data are exactly its own.
+    void backupToOutsideFolderAndBack_data() {
+        QTest::addColumn<bool>("noReplace");
+        dataRow("renameat2", false);
+        dataRow("no RENAME_NOREPLACE", true);
+    }
+    void backupToOutsideFolderAndBack() {
+        QFETCH(bool, noReplace);
+        testing::noRenameNoReplace = noReplace;
+        const auto reset = qScopeGuard([] { testing::noRenameNoReplace = false; });
+        QTemporaryDir stick;
+        QDir usb(stick.path());
+        const QString strange = ".knjige-lumen-u-izradi-7-1",
+                      oldCopy = "Knjige Lumen kopija 2001-01-01 10.00.00";
+        QVERIFY(usb.mkpath(strange) && usb.mkpath(oldCopy));
+        QVERIFY(writeFile(usb.filePath("popis.txt"), "tuđe"));
+        QVERIFY(writeFile(usb.filePath(strange + "/Skladiste1.mdb"), "tuđe"));
+        QVERIFY(writeFile(usb.filePath(oldCopy + "/tvrtke.mdb"), "tuđe"));
+        const QStringList strangers = folderSnapshot(usb.path());
+        // Left by killed back-ups of ours: a half copy with its marker, one whose marker a kill
+        // left empty, an empty folder named like a copy.
+        const QString half = ".knjige-lumen-u-izradi-8-1";
+        for (const QString& d : {half, QString(".knjige-lumen-u-izradi-9-1"),
+                                 QString("Knjige Lumen kopija 2002-02-02 10.00.00")})
+            QVERIFY(usb.mkpath(d));
+        QVERIFY(writeFile(usb.filePath(half + "/.knjige-lumen-u-izradi"),
+                          "Knjige Lumen: sigurnosna kopija u izradi\n" + half.toUtf8() + "\n"));
+        QVERIFY(writeFile(usb.filePath(half + "/tvrtke.mdb-journal"), "pola"));
+        QVERIFY(writeFile(usb.filePath(".knjige-lumen-u-izradi-9-1/.knjige-lumen-u-izradi"), ""));
+
+        const QMap<QString, QString> atCopy = dumpAll();
+        BackupReport report;
+        const QString copy = backUpDatabasesTo(usb.path(), &report);
+        const QString name = QFileInfo(copy).fileName();
+        QCOMPARE(report.folder, copy);
+        QVERIFY2(name.startsWith("Knjige Lumen kopija "), qPrintable(name));
+        QCOMPARE(backupProblem(copy), QString());
+        // Everything on the stick but the copy `made`.
+        const auto others = [&](const QString& made) {
+            return folderSnapshot(usb.path())
+                .filter(QRegularExpression("^(?!" + QRegularExpression::escape(made) + ")"));
+        };
+        QCOMPARE(others(name), strangers);
+        QVERIFY(listBackups().empty());
+        QCOMPARE(listBackupsIn(usb.path()).size(), size_t(1));
+        QCOMPARE(listBackupsIn(copy).front().path, copy);
+
+        postReceipt(glavno_, article_, QStringLiteral("5"), QStringLiteral("3"));
+        addCompany(QStringLiteral("Beta"));
+        restoreBackupFrom(copy);
+        QCOMPARE(dumpAll(), atCopy);
+        QCOMPARE(listBackups().size(), size_t(2));  // the copy brought in, the one made before
+        restoreBackupFrom(copy);
+        QCOMPARE(dumpAll(), atCopy);
+        QCOMPARE(listBackups().size(), size_t(3));  // only the one made before is new
+        QCOMPARE(others(name), strangers);
+        QCOMPARE(backupProblem(copy), QString());
+        // A whole copy under a staging name (a kill just before its rename) is ours too.
+        QVERIFY(usb.rename(name, ".knjige-lumen-u-izradi-5-1"));
+        QCOMPARE(others(QFileInfo(backUpDatabasesTo(usb.path())).fileName()), strangers);
+    }
+
+    // No back-up into the program folder, its back-up folder (also through a link) or a copy,
+    // nor into a folder that does not exist; nothing changes anywhere.
+    void outsideFolderRefused_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("message");
+        dataRow("program folder", QString("program"), QString("je u mapi programa"));
+        dataRow("its back-up folder", QString("backups"), QString("je u mapi programa"));
+        dataRow("link to the program folder", QString("link"), QString("je u mapi programa"));
+        dataRow("a copy on the stick", QString("copy"), QString("je sigurnosna kopija"));
+        dataRow("missing", QString("missing"), QString("ne postoji"));
+    }
+    void outsideFolderRefused() {
+        QFETCH(QString, where);
+        QFETCH(QString, message);
+        QTemporaryDir stick;
+        const QString copy = backUpDatabasesTo(stick.path());
+        backUpDatabases();
+        QVERIFY(QFile::link(context().programFolder, stick.filePath("veza")));
+        const QString folder = where == "program"   ? context().programFolder
+                               : where == "backups" ? backupRoot()
+                               : where == "link"    ? stick.filePath("veza")
+                               : where == "copy"    ? copy
+                                                    : stick.filePath("nema");
+        const QStringList before =
+            folderSnapshot(context().programFolder) + folderSnapshot(stick.path());
+        QString why;
+        QVERIFY(errorOf([&] { backUpDatabasesTo(folder); }, &why) != 0);
+        QVERIFY2(why.startsWith("Sigurnosna kopija nije napravljena.") && why.contains(message),
+                 qPrintable(why));
+        QCOMPARE(folderSnapshot(context().programFolder) + folderSnapshot(stick.path()), before);
+    }
+
+    // The clerk backs up onto a stick chosen in the folder dialog and puts it back from there;
+    // a folder in the program folder is refused with a word why.
+    void toolsWindowBackUpToStickAndBack() {
+        QTemporaryDir stick;
+        QString chosen = stick.path();
+        setFolderChooser([&chosen](const QString&, const QString&) { return chosen; });
+        const auto reset = qScopeGuard([] { setFolderChooser({}); });
+        auto* tools = windows().window<frmAlati>(win::Alati);
+        showWindow(tools);
+        click(tools, "cmdkopijana");
+        QVERIFY2(box_->last().prompt.startsWith("Sigurnosna kopija svih baza spremljena je u "
+                                                "mapu:\n" +
+                                                stick.path() + "/Knjige Lumen kopija "),
+                 qPrintable(box_->last().prompt));
+        QCOMPARE(tools->backupList()->count(), 0);
+        const QMap<QString, QString> atCopy = dumpAll();
+
+        postReceipt(glavno_, article_, QStringLiteral("7"), QStringLiteral("1"));
+        box_->answer(MsgResult::Yes);
+        click(tools, "cmdvracanjes");
+        QCOMPARE(dumpAll(), atCopy);
+        QVERIFY(
+            box_->shown()[box_->count() - 2].prompt.contains("Kopija je u mapi " + stick.path()));
+        QVERIFY(box_->last().prompt.startsWith("Sigurnosna kopija je vraćena."));
+        QCOMPARE(tools->backupList()->count(), 2);
+
+        chosen = backupRoot();
+        click(tools, "cmdkopijana");
+        QVERIFY(box_->last().prompt.contains("je u mapi programa"));
+        tools->close();
     }
 
     // The check names every database and finds the damaged one; compacting keeps every row.
