@@ -7,6 +7,7 @@
 #include "shell/dbtools.h"
 #include "shell/frmskladiste.h"
 #include "shell/helptexts.h"
+#include "shell/settings.h"
 #include "shell/shellwindows.h"
 #include "ui/controls.h"
 #include "ui/folderchooser.h"
@@ -21,6 +22,11 @@
 #include <QVBoxLayout>
 
 namespace kl {
+
+namespace {
+// The folder dialogs of the back-up to and the restore from another place share one memory.
+const QString kBackupDialog = QStringLiteral("sigurnosnakopija");
+}  // namespace
 
 namespace {
 
@@ -130,8 +136,11 @@ void frmAlati::backUp() {
 }
 
 void frmAlati::backUpTo() {
-    const QString folder = chooseFolder(this, QStringLiteral("Sigurnosna kopija na..."));
+    // Opens where the last back-up went (a stick that is plugged in again), else on the media.
+    const QString folder = chooseFolder(this, QStringLiteral("Sigurnosna kopija na..."),
+                                        settings::lastFolder(kBackupDialog, QString()));
     if (folder.isEmpty()) return;
+    settings::rememberFolder(kBackupDialog, folder);
     if (const QString problem = outsideFolderProblem(folder); !problem.isEmpty()) {
         MsgBoxHr(problem, MsgStyle::OkOnly | MsgStyle::Exclamation,
                  QStringLiteral("Sigurnosna kopija"));
@@ -177,8 +186,10 @@ void frmAlati::restore() {
 }
 
 void frmAlati::restoreFrom() {
-    const QString folder = chooseFolder(this, QStringLiteral("Vrati kopiju s..."));
+    const QString folder = chooseFolder(this, QStringLiteral("Vrati kopiju s..."),
+                                        settings::lastFolder(kBackupDialog, QString()));
     if (folder.isEmpty()) return;
+    settings::rememberFolder(kBackupDialog, folder);
     const std::vector<BackupInfo> found = listBackupsIn(folder);
     if (found.empty()) {
         MsgBoxHr(QStringLiteral("U mapi %1 nema cijele sigurnosne kopije programa (mape s "
