@@ -4,6 +4,7 @@
 #include "ui/msgboxhr.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QPushButton>
 
 namespace kl {
@@ -37,7 +38,29 @@ ReportView* ReportWindow::makeReportBox(const char* name) {
 QPushButton* ReportWindow::makePrintButton() {
     QPushButton* b = makeButton(this, "cmdispisart", QStringLiteral("I&spis"));
     connect(b, &QPushButton::clicked, this, &ReportWindow::printReport);
+    printButton_ = b;
+    previewButton_ = makeButton(this, "cmdpregledispisa", QStringLiteral("Pre&gled ispisa"),
+                                QStringLiteral("Pregled ispisa po stranicama"));
+    previewButton_->hide();
+    connect(previewButton_, &QPushButton::clicked, this, &ReportWindow::previewReport);
     return b;
+}
+
+void ReportWindow::showEvent(QShowEvent* event) {
+    // The preview button goes right after the print button, wherever the window laid that out.
+    if (previewButton_ && previewButton_->isHidden() &&
+        !previewButton_->property("klPlaced").toBool()) {
+        for (QBoxLayout* layout : findChildren<QBoxLayout*>()) {
+            const int at = layout->indexOf(printButton_);
+            if (at < 0) continue;
+            layout->insertWidget(at + 1, previewButton_);
+            previewButton_->show();
+            setTabOrder(printButton_, previewButton_);
+            break;
+        }
+        previewButton_->setProperty("klPlaced", true);
+    }
+    ChildWindow::showEvent(event);
 }
 
 QPushButton* ReportWindow::makeExitButton(const char* name) {
@@ -64,6 +87,11 @@ void ReportWindow::printReport() {
     const PrintResult result =
         printText(printName(), textToPrint(), fittedTo(reportPageSetup(), reportText_));
     showPrintResult(result);
+}
+
+void ReportWindow::previewReport() {
+    if (reportText_.isEmpty()) return;
+    previewText(this, printName(), textToPrint(), fittedTo(reportPageSetup(), reportText_));
 }
 
 void ReportWindow::showReportError(const QString& description) {

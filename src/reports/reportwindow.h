@@ -49,6 +49,9 @@ class ReportWindow : public ChildWindow {
 
     // The "I&spis" button: the question, then the selection or the whole report.
     void printReport();
+    // The "Pre&gled ispisa" button beside it: Qt's print preview of exactly that print, from
+    // which the clerk prints or saves a PDF.
+    void previewReport();
 
     // The text the print button would print now: the selection when there is one, otherwise
     // the whole report.
@@ -57,8 +60,10 @@ class ReportWindow : public ChildWindow {
   protected:
     // Makes the report box `name` (rtfart, rtfprimke, ...) as a child of the window.
     ReportView* makeReportBox(const char* name);
-    // Makes the print button cmdispisart, wired to printReport.
+    // Makes the print button cmdispisart, wired to printReport; the preview button
+    // cmdpregledispisa is put after it in its layout when the window is first shown.
     QPushButton* makePrintButton();
+    void showEvent(QShowEvent* event) override;
     // Makes the exit button `name` ("&Izlaz"), wired to close.
     QPushButton* makeExitButton(const char* name);
 
@@ -71,6 +76,8 @@ class ReportWindow : public ChildWindow {
 
   private:
     ReportView* reportBox_ = nullptr;
+    QPushButton* printButton_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
     QString reportText_;
 };
 

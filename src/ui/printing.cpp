@@ -13,6 +13,8 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRandomGenerator>
@@ -214,7 +216,9 @@ struct LinePrinter::Impl {
     bool toPdf = false;
     PrintResult result;
 
-    std::unique_ptr<QPrinter> printer;
+    std::unique_ptr<QPrinter> owned;
+    QPrinter* printer = nullptr;  // the owned one, or a caller's (the print preview's)
+    QPrinter* external = nullptr;
     QPainter painter;
     QString tempPath;   // the PDF while it is written
     QString finalPath;  // the name it is meant to get
@@ -264,22 +268,30 @@ void LinePrinter::Impl::fitFont() {
     const auto fits = [&](qreal points) {
         QFont f = font;
         f.setPointSizeF(points);
-        return QFontMetricsF(f, printer.get()).horizontalAdvance(longest) <= width;
+        return QFontMetricsF(f, printer).horizontalAdvance(longest) <= width;
     };
     if (fits(size)) return;
     // First guess by proportion, then down in tenths until it fits.
-    size = qMax(smallest,
-                std::floor(size * width /
-                           QFontMetricsF(font, printer.get()).horizontalAdvance(longest) * 10) /
-                    10);
+    size = qMax(smallest, std::floor(size * width /
+                                     QFontMetricsF(font, printer).horizontalAdvance(longest) * 10) /
+                              10);
     while (size > smallest && !fits(size))
         size = qMax(smallest, size - 0.1);
     font.setPointSizeF(size);
 }
 
 bool LinePrinter::Impl::begin() {
-    toPdf = pdfForced() || QPrinterInfo::defaultPrinter().isNull();
-    if (toPdf) {
+    toPdf = !external && (pdfForced() || QPrinterInfo::defaultPrinter().isNull());
+    if (external) {
+        printer = external;
+        printer->setDocName(documentName);
+        printer->setPageOrientation(setup.orientation);
+        printer->setFullPage(true);
+        if (!painter.begin(printer)) {
+            fail(QStringLiteral("Pregled ispisa nije moguće prikazati."));
+            return false;
+        }
+    } else if (toPdf) {
         const QString folder = pdfFolder();
         // The prints folder of the program folder is private like the books; a folder of the
         // clerk's choice is made with the parents it needs.
@@ -295,7 +307,8 @@ bool LinePrinter::Impl::begin() {
             fail(cannotCreate);
             return false;
         }
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        owned = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer = owned.get();
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(tempPath);
         printer->setPageSize(QPageSize(QPageSize::A4));
@@ -303,18 +316,19 @@ bool LinePrinter::Impl::begin() {
         printer->setDocName(documentName);
         printer->setPageOrientation(setup.orientation);
         printer->setFullPage(true);
-        if (!painter.begin(printer.get())) {
+        if (!painter.begin(printer)) {
             discardTemp();
             fail(cannotCreate);
             return false;
         }
     } else {
-        printer =
+        owned =
             std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+        printer = owned.get();
         printer->setDocName(documentName);
         printer->setPageOrientation(setup.orientation);
         printer->setFullPage(true);
-        if (!painter.begin(printer.get())) {
+        if (!painter.begin(printer)) {
             fail(QStringLiteral("Pisač nije dostupan."));
             return false;
         }
@@ -340,7 +354,7 @@ bool LinePrinter::Impl::begin() {
     fitFont();
     painter.setFont(font);
     painter.setPen(Qt::black);
-    metrics = std::make_unique<QFontMetricsF>(font, printer.get());
+    metrics = std::make_unique<QFontMetricsF>(font, printer);
     lineHeight = qMax<qreal>(metrics->lineSpacing(), 1);
     ascent = metrics->ascent();
     perPage = qMax(1, int(std::floor((bottom - top) / lineHeight + 1e-9)));
@@ -392,11 +406,11 @@ void LinePrinter::Impl::drawFooter(int pageNo, int pages) {
     QFont f = font;
     qreal size = f.pointSizeF() > 0 ? qMin<qreal>(8, f.pointSizeF()) : 8;
     f.setPointSizeF(size);
-    while (size > 4 && QFontMetricsF(f, printer.get()).horizontalAdvance(text) > right - left) {
+    while (size > 4 && QFontMetricsF(f, printer).horizontalAdvance(text) > right - left) {
         size -= 0.5;
         f.setPointSizeF(size);
     }
-    const QFontMetricsF m(f, printer.get());
+    const QFontMetricsF m(f, printer);
     const qreal middle = (bottom + paperBottom) / 2;
     painter.save();
     painter.setClipping(false);
@@ -412,7 +426,8 @@ PrintResult LinePrinter::Impl::end() {
     if (buffered) printKeptPages();
     const bool painterOk = painter.end();
     const bool printerOk = printer->printerState() != QPrinter::Error;
-    printer.reset();  // closes the file
+    owned.reset();  // closes the file
+    printer = nullptr;
     state = State::Done;
 
     PrintResult r;
@@ -447,17 +462,22 @@ PrintResult LinePrinter::Impl::end() {
 
 void LinePrinter::Impl::abandon() {
     if (state != State::Active) return;
-    printer->abort();
+    if (!external) printer->abort();
     painter.end();
-    printer.reset();
+    owned.reset();
+    printer = nullptr;
     discardTemp();
     state = State::Done;
 }
 
 LinePrinter::LinePrinter(const QString& documentName, const PageSetup& setup)
+    : LinePrinter(documentName, setup, nullptr) {}
+
+LinePrinter::LinePrinter(const QString& documentName, const PageSetup& setup, QPrinter* onto)
     : d_(std::make_unique<Impl>()) {
     d_->documentName = documentName;
     d_->setup = setup;
+    d_->external = onto;
     d_->font = resolveFont(setup.font);
 }
 
@@ -553,17 +573,12 @@ PageSetup fittedTo(PageSetup setup, const QString& text) {
     return setup;
 }
 
-PrintResult printText(const QString& documentName, const QString& text, const PageSetup& setup,
-                      int start, int length) {
+namespace {
+
+// The lines of `text` in [start, start + length), a break at the very end starting no other.
+QStringList linesOf(const QString& text, int start, int length) {
     start = qBound(0, start, int(text.size()));
     const QString range = length < 0 ? text.mid(start) : text.mid(start, length);
-    if (range.isEmpty()) {
-        PrintResult r;
-        r.ok = true;
-        return r;
-    }
-
-    // Lines of the range; a break at the very end does not start another (empty) line.
     QStringList lines;
     qsizetype from = 0;
     for (qsizetype i = 0; i < range.size(); ++i) {
@@ -574,16 +589,62 @@ PrintResult printText(const QString& documentName, const QString& text, const Pa
         from = i + 1;
     }
     if (from < range.size()) lines.append(range.mid(from));
+    return lines;
+}
 
-    LinePrinter printer(documentName, setup);
+PrintResult printLines(LinePrinter& printer, const QStringList& lines) {
     if (!printer.begin()) return printer.end();
     const qreal width = printer.printableWidth();
     const auto measure = [&printer](const QString& s) { return printer.textWidth(s); };
-    for (const QString& line : std::as_const(lines)) {
+    for (const QString& line : lines) {
         for (const QString& piece : wrapLine(expandTabs(line), width, measure))
             printer.printLine(piece);
     }
     return printer.end();
+}
+
+}  // namespace
+
+PrintResult printText(const QString& documentName, const QString& text, const PageSetup& setup,
+                      int start, int length) {
+    const QStringList lines = linesOf(text, start, length);
+    if (lines.isEmpty()) {
+        PrintResult r;
+        r.ok = true;
+        return r;
+    }
+    LinePrinter printer(documentName, setup);
+    return printLines(printer, lines);
+}
+
+PrintResult printTextOn(QPrinter* onto, const QString& documentName, const QString& text,
+                        const PageSetup& setup) {
+    LinePrinter printer(documentName, setup, onto);
+    return printLines(printer, linesOf(text, 0, -1));
+}
+
+int previewPageCount(const QString& documentName, const QString& text, const PageSetup& setup) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintPreviewWidget preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, &preview,
+                     [&](QPrinter* p) { printTextOn(p, documentName, text, setup); });
+    preview.updatePreview();
+    return preview.pageCount();
+}
+
+void previewText(QWidget* parent, const QString& documentName, const QString& text,
+                 const PageSetup& setup) {
+    if (text.isEmpty()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(setup.orientation);
+    printer.setDocName(documentName);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Pregled ispisa: ") + documentName);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter* p) { printTextOn(p, documentName, text, setup); });
+    dialog.exec();
 }
 
 // ---- After a print -----------------------------------------------------------------------------

@@ -32,6 +32,9 @@
 
 class QDateTime;
 
+class QPrinter;
+class QWidget;
+
 namespace kl {
 
 // The line at the foot of every page of a print whose own layout numbers no pages, printed in
@@ -110,6 +113,9 @@ const PrintSettings& printSettings();
 class LinePrinter {
   public:
     LinePrinter(const QString& documentName, const PageSetup& setup = PageSetup());
+    // Prints onto a printer of the caller's (the print preview's page by page), which it neither
+    // chooses nor writes as a file.
+    LinePrinter(const QString& documentName, const PageSetup& setup, QPrinter* onto);
     // A document still open is abandoned: nothing is kept of it.
     ~LinePrinter();
     LinePrinter(const LinePrinter&) = delete;
@@ -161,6 +167,17 @@ class LinePrinter {
 // nothing and returns ok with 0 pages.
 PrintResult printText(const QString& documentName, const QString& text, const PageSetup& setup,
                       int start = 0, int length = -1);
+
+// The same text painted onto the caller's printer: what the print preview shows.
+PrintResult printTextOn(QPrinter* onto, const QString& documentName, const QString& text,
+                        const PageSetup& setup);
+
+// Qt's print preview of `text` exactly as printText prints it (pages, margins, footers), from
+// which the clerk prints or saves a PDF; modal. Nothing for an empty text.
+void previewText(QWidget* parent, const QString& documentName, const QString& text,
+                 const PageSetup& setup);
+// The pages the preview shows (for the tests).
+int previewPageCount(const QString& documentName, const QString& text, const PageSetup& setup);
 
 // After a print: opens a written PDF (PrintSettings::openFile) and shows its path in a message
 // box; shows the error's description when the print failed; says nothing after a print that went

@@ -307,6 +307,9 @@ class TstPrinting : public QObject {
         QCOMPARE(pdfInfo(r.pdfPath, "Pages"), QString::number(pages));
         // Exactly the characters of the range, each line once and in order.
         QCOMPARE(pdfLines(r.pdfPath), linesOf(text.mid(start, length), true));
+        // The print preview shows the same pages.
+        if (start == 0 && length < 0)
+            QCOMPARE(previewPageCount("Izvješće", text, reportSetup()), pages);
     }
 
     // 130 lines, 50 to a page: three pages, each with its lines as they were and, below the
