@@ -175,8 +175,10 @@ std::vector<StockDifference> auditStock(const QString& bookPath) {
             if (kind == 'P') {
                 replayDocumentLine(conversions, a.replay, DocumentKind::Receipt, kolicina, cijena);
             } else if (kind == 'I') {
-                if (workOrderCustomer >= 0 && !row.isNull(4) &&
-                    row.value(4).toLongLong() == workOrderCustomer) {
+                qint64 customer = -1;
+                if (!row.isNull(4) && !row.integer(4, &customer))
+                    customer = row.value(4).toLongLong();
+                if (workOrderCustomer >= 0 && !row.isNull(4) && customer == workOrderCustomer) {
                     replayWorkOrderLine(conversions, a.replay, kolicina, cijena);
                     a.d.workOrderIssues = true;
                 } else {
