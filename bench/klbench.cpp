@@ -2,7 +2,7 @@
 // for, each figure beside the bare SQLite queries that fetch or write the same rows.
 //
 //   klbench [--small] [--scale N] [--runs N] [--folder DIR] [--keep]
-//   klbench --report-parts BOOK   (the parts of the heavy reports timed on a kept book)
+//   klbench --report-parts BOOK [PART]   (the heavy reports' parts timed on a kept book)
 //
 // --small makes a company of a few hundred documents (the smoke run of the test suite); --scale N
 // makes the full company N times as large (articles, partners, documents, lines); --folder
@@ -221,34 +221,11 @@ double peakMb() {
     return NAN;
 }
 
-// Child mode: opens the journal window of `bookFile` in `folder` with its report text shown and,
-// with `cards`, the stock cards of all articles beside it; reports the peak.
-int journalMemory(const QString& folder, const QString& bookFile, bool cards) {
-    kl::context().programFolder = folder;
-    kl::context().currentBookFile = bookFile;
-    kl::context().currentBookType = kl::kWarehouseKind;
-    auto window = std::make_unique<kl::frmpregleddnevnika>();
-    window->show();
-    settle();
-    click(window.get(), "cmdprikazart");
-    std::unique_ptr<kl::frmPregledart> overview;
-    if (cards) {
-        overview = std::make_unique<kl::frmPregledart>();
-        overview->show();
-        settle();
-        click(overview.get(), "optkarticeart");
-        click(overview.get(), "optviseart");
-        click(overview.get(), "optsveart");
-        click(overview.get(), "cmdprikazart");
-    }
-    std::printf("%.1f\n", peakMb());
-    return 0;
-}
-
 // Child mode: the parts of the heavy reports timed one by one on the book `bookPath` (medians
 // of three), to see what is what: reading, making the text, showing it.
-int reportParts(const QString& bookPath) {
-    const auto part = [](const char* name, const std::function<void()>& work) {
+int reportParts(const QString& bookPath, const QString& only) {
+    const auto part = [&only](const char* name, const std::function<void()>& work) {
+        if (!only.isEmpty() && !QString::fromLatin1(name).contains(only)) return;
         std::vector<double> t;
         for (int i = 0; i < 3; ++i)
             t.push_back(timed(work));
@@ -271,6 +248,16 @@ int reportParts(const QString& bookPath) {
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
     part("stock audit", [&] { kl::auditStock(bookPath); });
+    Bare bare(bookPath);
+    part("stock audit: bare selects", [&] {
+        bare.fetch(kBareAuditArticles);
+        bare.fetch(kBareAuditLines);
+    });
+    part("stock cards: bare selects", [&] {
+        bare.fetch(kBareArticles);
+        bare.fetch(kBareAllCardLines);
+    });
+    part("journal rows: bare select", [&] { bare.fetch(kBareJournal); });
     for (const auto kind : {kl::DocumentKind::Receipt, kl::DocumentKind::Issue}) {
         std::vector<kl::DocumentSummary> documents;
         part(kind == kl::DocumentKind::Receipt ? "receipt summaries read, all years"
@@ -281,6 +268,30 @@ int reportParts(const QString& bookPath) {
              });
         part("  their text", [&] { text = kl::summaryText(kind, documents, true); });
     }
+    return 0;
+}
+
+// Child mode: opens the journal window of `bookFile` in `folder` with its report text shown and,
+// with `cards`, the stock cards of all articles beside it; reports the peak.
+int journalMemory(const QString& folder, const QString& bookFile, bool cards) {
+    kl::context().programFolder = folder;
+    kl::context().currentBookFile = bookFile;
+    kl::context().currentBookType = kl::kWarehouseKind;
+    auto window = std::make_unique<kl::frmpregleddnevnika>();
+    window->show();
+    settle();
+    click(window.get(), "cmdprikazart");
+    std::unique_ptr<kl::frmPregledart> overview;
+    if (cards) {
+        overview = std::make_unique<kl::frmPregledart>();
+        overview->show();
+        settle();
+        click(overview.get(), "optkarticeart");
+        click(overview.get(), "optviseart");
+        click(overview.get(), "optsveart");
+        click(overview.get(), "cmdprikazart");
+    }
+    std::printf("%.1f\n", peakMb());
     return 0;
 }
 
@@ -808,8 +819,8 @@ int main(int argc, char** argv) {
     if (args.size() >= 4 && args[1] == QLatin1String("--journal-memory"))
         return bench::journalMemory(args[2], args[3], args.contains(QStringLiteral("--cards")));
     if (args.size() == 2 && args[1] == QLatin1String("--bare-window")) return bench::bareWindow();
-    if (args.size() == 3 && args[1] == QLatin1String("--report-parts"))
-        return bench::reportParts(args[2]);
+    if (args.size() >= 3 && args[1] == QLatin1String("--report-parts"))
+        return bench::reportParts(args[2], args.value(3));
 
     bench::Scale scale =
         args.contains(QStringLiteral("--small")) ? bench::Scale::small() : bench::Scale::full();

@@ -167,10 +167,35 @@ class ById {
     QHash<qlonglong, T> sparse_;
 };
 
+// A line as readLines hands it over: its figures, and its article's name and its header's texts
+// as read once for all the lines that share them (valid during the call).
+struct LineRead {
+    float kolicina = 0;
+    double cijena = 0;
+    bool hasArticle = false, hasHeader = false;
+    qint64 articleId = 0, headerId = 0;
+    const QString* naziv = nullptr;
+    const HeaderTexts* header = nullptr;
+
+    JournalLine line() const {
+        JournalLine l;
+        l.kolicina = kolicina;
+        l.cijena = cijena;
+        if (naziv) l.naziv = *naziv;
+        if (header) {
+            l.datumpi = header->datumpi;
+            l.pi = header->pi;
+            l.dokument = header->dokument;
+            l.brojdok = header->brojdok;
+            l.datumdok = header->datumdok;
+        }
+        return l;
+    }
+};
+
 // Reads the journal's lines in stored order and hands each to `each`, keeping none. Lines of one
 // document share the header's texts, lines of one article its name.
-void readLines(const QString& bookPath, const std::function<void(const JournalLine&)>& each) {
-    Database db = Database::open(bookPath);
+void readLines(Database& db, const std::function<void(const LineRead&)>& each) {
     enum { Kolicina, Cijena, IdArt, Naziv, IdZag, Pi, DatumPi, BrojDok, DatumDok, NazivDok };
     ById<QString> names;
     ById<HeaderTexts> headers;
@@ -184,7 +209,7 @@ void readLines(const QString& bookPath, const std::function<void(const JournalLi
             "left join dokumenti on dokumenti.id = pi.dokument "
             "order by ulazizlaz.id"),
         {}, [&](const RowView& row) {
-            JournalLine line;
+            LineRead line;
             line.kolicina = float(row.number(Kolicina));
             line.cijena = row.number(Cijena);
 
@@ -193,24 +218,47 @@ void readLines(const QString& bookPath, const std::function<void(const JournalLi
                 qint64 id = 0;
                 return row.integer(column, &id) ? id : row.value(column).toLongLong();
             };
-            if (!row.isNull(IdArt))
-                line.naziv = names.get(idOf(IdArt), [&row] { return textOf(row.value(Naziv)); });
-
+            if (!row.isNull(IdArt)) {
+                line.hasArticle = true;
+                line.articleId = idOf(IdArt);
+                line.naziv =
+                    &names.get(line.articleId, [&row] { return textOf(row.value(Naziv)); });
+            }
             if (!row.isNull(IdZag)) {
-                const HeaderTexts& h = headers.get(idOf(IdZag), [&row] {
+                line.hasHeader = true;
+                line.headerId = idOf(IdZag);
+                line.header = &headers.get(line.headerId, [&row] {
                     return HeaderTexts{row.value(DatumPi).toDate(), textOf(row.value(Pi)),
                                        textOf(row.value(NazivDok)), textOf(row.value(BrojDok)),
                                        row.value(DatumDok).toDate()};
                 });
-                line.datumpi = h.datumpi;
-                line.pi = h.pi;
-                line.dokument = h.dokument;
-                line.brojdok = h.brojdok;
-                line.datumdok = h.datumdok;
             }
             each(line);
         });
 }
+
+// The last values looked up, a slot for each key's low bits: a cache for lookups that mostly
+// find what they found before (a journal's quantities and prices).
+template <class Value>
+class RecentValues {
+  public:
+    template <class Make>
+    const Value& get(quint64 key, Make&& make) {
+        if (slots_.empty()) slots_.resize(kSlots);
+        Slot& slot = slots_[size_t((key ^ (key >> 29) ^ (key >> 47)) & (kSlots - 1))];
+        if (!slot.used || slot.key != key) slot = {key, true, make()};
+        return slot.value;
+    }
+
+  private:
+    struct Slot {
+        quint64 key = 0;
+        bool used = false;
+        Value value{};
+    };
+    static constexpr size_t kSlots = 1 << 12;
+    std::vector<Slot> slots_;
+};
 
 // Makes the rows of journal lines into `rows`: each date, name, header text, quantity and price
 // is one text of the rows' pool, only the amounts are texts of their own.
@@ -219,32 +267,53 @@ class RowMaker {
     using TextId = ReportRows::TextId;
     explicit RowMaker(ReportRows& rows) : rows_(rows) {}
 
-    void operator()(const JournalLine& line) {
-        const quint32 bits = std::bit_cast<quint32>(line.kolicina);
-        auto q = quantities_.constFind(bits);
-        if (q == quantities_.cend()) {
-            const QString text = singleText(line.kolicina);
-            q = quantities_.insert(bits, {rows_.addText(text), parseNumber(text).value_or(0)});
-        }
-        const quint64 priceBits = std::bit_cast<quint64>(line.cijena);
-        auto p = prices_.constFind(priceBits);
-        if (p == prices_.cend()) {
-            const double price = Currency::fromDouble(line.cijena).toDouble();
-            p = prices_.insert(priceBits, {rows_.addText(currencyText(price)), price});
-        }
-        // Amounts are nearly all different: made for each line, not looked up.
-        const TextId a = rows_.addText(format00(q->second * p->second, Precision::Double));
+    // A line as read: its name and header texts found by the ids, each made a text of the pool
+    // once.
+    void operator()(const LineRead& read) {
+        const TextId name = !read.hasArticle
+                                ? ReportRows::kEmpty
+                                : names_.get(read.articleId, [&] { return shared(*read.naziv); });
+        static const HeaderIds noHeader;
+        const HeaderIds& h = !read.hasHeader ? noHeader : headers_.get(read.headerId, [&] {
+            const HeaderTexts& t = *read.header;
+            return HeaderIds{dateOf(t.datumpi), shared(t.pi),       shared(t.dokument),
+                             shared(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
+        });
+        append(read.kolicina, read.cijena, name, h);
+    }
 
-        const bool receipt = line.isReceipt();
-        constexpr TextId none = ReportRows::kEmpty;
-        rows_.appendRow(
-            {dateOf(line.datumpi), shared(line.naziv), shared(line.pi),
-             receipt ? shared(line.dokument) : none, receipt ? shared(line.brojdok) : none,
-             receipt ? dateOf(line.datumdok) : none, receipt ? q->first : none,
-             receipt ? none : q->first, p->first, receipt ? a : none, receipt ? none : a});
+    void operator()(const JournalLine& line) {
+        append(line.kolicina, line.cijena, shared(line.naziv),
+               {dateOf(line.datumpi), shared(line.pi), shared(line.dokument), shared(line.brojdok),
+                dateOf(line.datumdok), line.isReceipt()});
     }
 
   private:
+    struct HeaderIds {
+        TextId datumpi = ReportRows::kEmpty, pi = ReportRows::kEmpty, dokument = ReportRows::kEmpty,
+               brojdok = ReportRows::kEmpty, datumdok = ReportRows::kEmpty;
+        bool receipt = false;
+    };
+
+    void append(float kolicina, double cijena, TextId name, const HeaderIds& h) {
+        const auto& q = quantities_.get(std::bit_cast<quint32>(kolicina), [&] {
+            const QString text = singleText(kolicina);
+            return std::pair{rows_.addText(text), parseNumber(text).value_or(0)};
+        });
+        const auto& p = prices_.get(std::bit_cast<quint64>(cijena), [&] {
+            const double price = Currency::fromDouble(cijena).toDouble();
+            return std::pair{rows_.addText(currencyText(price)), price};
+        });
+        // Amounts are nearly all different: made for each line, not looked up.
+        const TextId a = rows_.addText(format00(q.second * p.second, Precision::Double));
+        const bool receipt = h.receipt;
+        constexpr TextId none = ReportRows::kEmpty;
+        rows_.appendRow({h.datumpi, name, h.pi, receipt ? h.dokument : none,
+                         receipt ? h.brojdok : none, receipt ? h.datumdok : none,
+                         receipt ? q.first : none, receipt ? none : q.first, p.first,
+                         receipt ? a : none, receipt ? none : a});
+    }
+
     TextId dateOf(const QDate& d) {
         if (!d.isValid()) return ReportRows::kEmpty;
         auto it = dates_.constFind(d.toJulianDay());
@@ -265,10 +334,12 @@ class RowMaker {
 
     ReportRows& rows_;
     // Texts already in the pool, by the value they stand for.
-    QHash<qint64, TextId> dates_;                           // by Julian day
-    QHash<quint32, std::pair<TextId, double>> quantities_;  // by the float's bits
-    QHash<quint64, std::pair<TextId, double>> prices_;      // by the double's bits
-    QHash<std::pair<const QChar*, qsizetype>, TextId> shared_;
+    QHash<qint64, TextId> dates_;                               // by Julian day
+    RecentValues<std::pair<TextId, double>> quantities_;        // by the float's bits
+    RecentValues<std::pair<TextId, double>> prices_;            // by the double's bits
+    QHash<std::pair<const QChar*, qsizetype>, TextId> shared_;  // by the characters' address
+    ById<TextId> names_;                                        // by article id
+    ById<HeaderIds> headers_;                                   // by header id
 };
 
 std::vector<QStringList> listsOf(const ReportRows& rows) {
@@ -282,15 +353,21 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
 }  // namespace
 
 std::vector<JournalLine> readJournal(const QString& bookPath) {
+    Database db = Database::open(bookPath);
     std::vector<JournalLine> lines;
-    readLines(bookPath, [&lines](const JournalLine& line) { lines.push_back(line); });
+    readLines(db, [&lines](const LineRead& line) { lines.push_back(line.line()); });
     return lines;
 }
 
 ReportRows readJournalRows(const QString& bookPath) {
+    Database db = Database::open(bookPath);
     ReportRows rows;
+    // Room for every line at once: no growing and copying of the rows while they are read.
+    const Recordset count = db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
+    if (!count.eof())
+        rows.reserve(size_t(std::max(0.0, count.value(0).toDouble())), JournalColumnCount);
     RowMaker make(rows);
-    readLines(bookPath, [&](const JournalLine& line) { make(line); });
+    readLines(db, [&](const LineRead& line) { make(line); });
     return rows;
 }
 
@@ -410,19 +487,19 @@ class JournalReport final : public ReportSource {
         // A line is as wide as its columns, but for a supplier's number over 10 characters or a
         // figure over 10 (both kept whole).
         const auto over = [](qsizetype size) { return size > 10 ? int(size - 10) : 0; };
-        QHash<ReportRows::TextId, int> figureOver;
+        // What a figure text adds, worked out once for each text of the pool.
+        std::vector<int> figureOver;
         const auto figure = [&](int r, int c) {
-            const QString& t = rows_.text(r, c);
-            if (t.isEmpty()) return 0;
-            if (isFormatted00(t)) return over(t.size());
             const ReportRows::TextId id = rows_.id(r, c);
-            auto it = figureOver.constFind(id);
-            if (it == figureOver.cend()) {
+            if (id >= figureOver.size()) figureOver.resize(size_t(id) + 1 + id / 2, -1);
+            int& known = figureOver[id];
+            if (known < 0) {
+                const QString& t = rows_.text(r, c);
                 QString made;
-                Figures().append(made, t);
-                it = figureOver.insert(id, over(made.size()));
+                if (!t.isEmpty()) Figures().append(made, t);
+                known = over(made.size());
             }
-            return *it;
+            return known;
         };
         constexpr int kFixed = 10 + 1 + 23 + 1 + 1 + 1 + 15 + 1 + 10 + 1 + 10 + 4 * 11;
         for (int r = 0; r < rows_.count(); ++r) {

@@ -266,13 +266,36 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         auto [it, inserted] = firstByCode.emplace(a.sifra, &a);
         if (!inserted && a.id < it->second->id) it->second = &a;
     }
-    QHash<int, std::vector<CardLine>> linesOf;
+    // The lines of each card's article gather in a slot of their own; the slot of an article id
+    // is found in a table by id (the ids of a book count up from 1), or in a hash for ids far
+    // beyond the number of cards.
+    std::vector<std::vector<CardLine>> lineSlots;
+    std::vector<int> slotById;
+    QHash<int, int> slotBySparseId;
     cards.reserve(members.size());
+    int minId = 0, maxId = 0;
     for (const StockArticle& m : members) {
         const auto it = firstByCode.find(m.sifra);
         const StockArticle& article = it != firstByCode.end() ? *it->second : m;
         cards.push_back({article, {}});
-        linesOf.insert(article.id, {});
+        minId = std::min(minId, article.id);
+        maxId = std::max(maxId, article.id);
+    }
+    const bool dense = minId >= 0 && maxId < 4 * int(cards.size()) + 1024;
+    if (dense) slotById.assign(size_t(maxId) + 1, -1);
+    const auto slotOf = [&](int id) -> int* {
+        if (dense) return id >= 0 && id <= maxId ? &slotById[size_t(id)] : nullptr;
+        auto it = slotBySparseId.find(id);
+        return it == slotBySparseId.end() ? nullptr : &*it;
+    };
+    for (const StockCard& card : cards) {
+        if (!dense && !slotBySparseId.contains(card.article.id))
+            slotBySparseId.insert(card.article.id, -1);
+        int* slot = slotOf(card.article.id);
+        if (slot && *slot < 0) {
+            *slot = int(lineSlots.size());
+            lineSlots.emplace_back();
+        }
     }
 
     // Every line of the book once, in posting order, handed to the cards' articles; read forward,
@@ -282,18 +305,18 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
         if (!row.integer(0, &id)) return;
-        const auto it = linesOf.find(int(id));
-        if (it == linesOf.end()) return;
-        it->push_back(reader(row));
+        const int* slot = slotOf(int(id));
+        if (!slot || *slot < 0) return;
+        lineSlots[size_t(*slot)].push_back(reader(row));
     });
     // Two entries of a group may name the same article: each gets the lines, the last one takes
     // them over.
-    QHash<int, int> uses;
+    std::vector<int> uses(lineSlots.size(), 0);
     for (const StockCard& card : cards)
-        ++uses[card.article.id];
+        ++uses[size_t(*slotOf(card.article.id))];
     for (StockCard& card : cards) {
-        auto it = linesOf.find(card.article.id);
-        card.lines = --uses[card.article.id] == 0 ? std::move(*it) : *it;
+        const size_t slot = size_t(*slotOf(card.article.id));
+        card.lines = --uses[slot] == 0 ? std::move(lineSlots[slot]) : lineSlots[slot];
     }
 }
 

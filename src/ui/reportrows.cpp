@@ -34,6 +34,9 @@ void ReportRows::widen(int width) {
 void ReportRows::reserve(size_t rows, int width) {
     widen(width);
     cells_.reserve(rows * size_t(std::max(stride_, 1)));
+    // About a text of its own a row (the rows' amounts, say) beside the shared ones.
+    ownPool();
+    pool_->reserve(pool_->size() + rows + rows / 8);
 }
 
 void ReportRows::appendRow(const QStringList& texts) {
