@@ -13,17 +13,17 @@
 #include "generate.h"
 
 #include "data/appcontext.h"
+#include "data/database.h"
 #include "data/dberror.h"
 #include "production/workorders.h"
+#include "reports/documentreports.h"
 #include "reports/frmpregledart.h"
 #include "reports/frmpregleddnevnika.h"
 #include "reports/frmpregledprimki.h"
 #include "reports/frmprovjerazaliha.h"
-#include "reports/documentreports.h"
 #include "reports/journal.h"
 #include "reports/stockaudit.h"
 #include "reports/stockreports.h"
-#include "data/database.h"
 #include "ui/reportlist.h"
 #include "ui/reportview.h"
 #include "warehouse/documents.h"
@@ -39,6 +39,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
@@ -237,6 +238,16 @@ int reportParts(const QString& bookPath, const QString& only) {
     part("journal report made (source)", [&] { report = kl::journalReport(QString(), rows); });
     QString text;
     part("journal report text made whole", [&] { text = report->text(); });
+    if (only.isEmpty() || QStringLiteral("journal window").contains(only)) {
+        const QFileInfo book(bookPath);
+        kl::context().programFolder = book.absolutePath();
+        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
+        kl::context().currentBookType = kl::kWarehouseKind;
+        kl::frmpregleddnevnika window;
+        window.show();
+        settle();
+        part("journal window: \"Prikaz\" clicked", [&] { click(&window, "cmdprikazart"); });
+    }
     kl::ReportView view;
     view.resize(800, 400);
     part("journal text set into a report box", [&] { view.setText(text); });
@@ -263,8 +274,8 @@ int reportParts(const QString& bookPath, const QString& only) {
         part(kind == kl::DocumentKind::Receipt ? "receipt summaries read, all years"
                                                : "issue summaries read, all years",
              [&] {
-                 documents = kl::documentsInRange(bookPath, kind, QDate(1900, 1, 1),
-                                                  QDate(2100, 1, 1));
+                 documents =
+                     kl::documentsInRange(bookPath, kind, QDate(1900, 1, 1), QDate(2100, 1, 1));
              });
         part("  their text", [&] { text = kl::summaryText(kind, documents, true); });
     }

@@ -296,13 +296,26 @@ class RowMaker {
     };
 
     void append(float kolicina, double cijena, TextId name, const HeaderIds& h) {
-        const auto& q = quantities_.get(std::bit_cast<quint32>(kolicina), [&] {
-            const QString text = singleText(kolicina);
-            return std::pair{rows_.addText(text), parseNumber(text).value_or(0)};
+        // Each quantity and price one text of the pool: the recent ones found in the small
+        // cache, the others in the hash of all.
+        const quint32 quantityBits = std::bit_cast<quint32>(kolicina);
+        const auto& q = recentQuantities_.get(quantityBits, [&] {
+            auto it = quantities_.constFind(quantityBits);
+            if (it == quantities_.cend()) {
+                const QString text = singleText(kolicina);
+                it = quantities_.insert(quantityBits,
+                                        {rows_.addText(text), parseNumber(text).value_or(0)});
+            }
+            return *it;
         });
-        const auto& p = prices_.get(std::bit_cast<quint64>(cijena), [&] {
-            const double price = Currency::fromDouble(cijena).toDouble();
-            return std::pair{rows_.addText(currencyText(price)), price};
+        const quint64 priceBits = std::bit_cast<quint64>(cijena);
+        const auto& p = recentPrices_.get(priceBits, [&] {
+            auto it = prices_.constFind(priceBits);
+            if (it == prices_.cend()) {
+                const double price = Currency::fromDouble(cijena).toDouble();
+                it = prices_.insert(priceBits, {rows_.addText(currencyText(price)), price});
+            }
+            return *it;
         });
         // Amounts are nearly all different: made for each line, not looked up.
         const TextId a = rows_.addText(format00(q.second * p.second, Precision::Double));
@@ -334,9 +347,10 @@ class RowMaker {
 
     ReportRows& rows_;
     // Texts already in the pool, by the value they stand for.
-    QHash<qint64, TextId> dates_;                               // by Julian day
-    RecentValues<std::pair<TextId, double>> quantities_;        // by the float's bits
-    RecentValues<std::pair<TextId, double>> prices_;            // by the double's bits
+    QHash<qint64, TextId> dates_;                           // by Julian day
+    QHash<quint32, std::pair<TextId, double>> quantities_;  // by the float's bits
+    QHash<quint64, std::pair<TextId, double>> prices_;      // by the double's bits
+    RecentValues<std::pair<TextId, double>> recentQuantities_, recentPrices_;
     QHash<std::pair<const QChar*, qsizetype>, TextId> shared_;  // by the characters' address
     ById<TextId> names_;                                        // by article id
     ById<HeaderIds> headers_;                                   // by header id
