@@ -167,8 +167,23 @@ class ById {
     QHash<qlonglong, T> sparse_;
 };
 
-// A line as readLines hands it over: its figures, and its article's name and its header's texts
-// as read once for all the lines that share them (valid during the call).
+// The columns of the journal's select.
+enum JournalSelect {
+    Kolicina,
+    Cijena,
+    IdArt,
+    Naziv,
+    IdZag,
+    Pi,
+    DatumPi,
+    BrojDok,
+    DatumDok,
+    NazivDok
+};
+
+// A line as readLines hands it over (valid during the call): its figures, its article's and
+// header's ids, and their texts: kept once for all the lines that share them when readLines is
+// asked to, otherwise read from the row by a caller that keeps what it needs itself.
 struct LineRead {
     float kolicina = 0;
     double cijena = 0;
@@ -176,6 +191,15 @@ struct LineRead {
     qint64 articleId = 0, headerId = 0;
     const QString* naziv = nullptr;
     const HeaderTexts* header = nullptr;
+    const RowView* row = nullptr;
+
+    QString nameText() const { return naziv ? *naziv : textOf(row->value(Naziv)); }
+    HeaderTexts headerTexts() const {
+        if (header) return *header;
+        return HeaderTexts{row->value(DatumPi).toDate(), textOf(row->value(Pi)),
+                           textOf(row->value(NazivDok)), textOf(row->value(BrojDok)),
+                           row->value(DatumDok).toDate()};
+    }
 
     JournalLine line() const {
         JournalLine l;
@@ -195,8 +219,7 @@ struct LineRead {
 
 // Reads the journal's lines in stored order and hands each to `each`, keeping none. Lines of one
 // document share the header's texts, lines of one article its name.
-void readLines(Database& db, const std::function<void(const LineRead&)>& each) {
-    enum { Kolicina, Cijena, IdArt, Naziv, IdZag, Pi, DatumPi, BrojDok, DatumDok, NazivDok };
+void readLines(Database& db, bool keepTexts, const std::function<void(const LineRead&)>& each) {
     ById<QString> names;
     ById<HeaderTexts> headers;
     db.forEachRow(
@@ -210,6 +233,7 @@ void readLines(Database& db, const std::function<void(const LineRead&)>& each) {
             "order by ulazizlaz.id"),
         {}, [&](const RowView& row) {
             LineRead line;
+            line.row = &row;
             line.kolicina = float(row.number(Kolicina));
             line.cijena = row.number(Cijena);
 
@@ -221,17 +245,15 @@ void readLines(Database& db, const std::function<void(const LineRead&)>& each) {
             if (!row.isNull(IdArt)) {
                 line.hasArticle = true;
                 line.articleId = idOf(IdArt);
-                line.naziv =
-                    &names.get(line.articleId, [&row] { return textOf(row.value(Naziv)); });
+                if (keepTexts)
+                    line.naziv = &names.get(line.articleId, [&line] { return line.nameText(); });
             }
             if (!row.isNull(IdZag)) {
                 line.hasHeader = true;
                 line.headerId = idOf(IdZag);
-                line.header = &headers.get(line.headerId, [&row] {
-                    return HeaderTexts{row.value(DatumPi).toDate(), textOf(row.value(Pi)),
-                                       textOf(row.value(NazivDok)), textOf(row.value(BrojDok)),
-                                       row.value(DatumDok).toDate()};
-                });
+                if (keepTexts)
+                    line.header =
+                        &headers.get(line.headerId, [&line] { return line.headerTexts(); });
             }
             each(line);
         });
@@ -270,12 +292,12 @@ class RowMaker {
     // A line as read: its name and header texts found by the ids, each made a text of the pool
     // once.
     void operator()(const LineRead& read) {
-        const TextId name = !read.hasArticle
-                                ? ReportRows::kEmpty
-                                : names_.get(read.articleId, [&] { return shared(*read.naziv); });
+        const TextId name =
+            !read.hasArticle ? ReportRows::kEmpty
+                             : names_.get(read.articleId, [&] { return shared(read.nameText()); });
         static const HeaderIds noHeader;
         const HeaderIds& h = !read.hasHeader ? noHeader : headers_.get(read.headerId, [&] {
-            const HeaderTexts& t = *read.header;
+            const HeaderTexts t = read.headerTexts();
             return HeaderIds{dateOf(t.datumpi), shared(t.pi),       shared(t.dokument),
                              shared(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
         });
@@ -334,14 +356,12 @@ class RowMaker {
         return *it;
     }
 
-    // A text the lines share (an article's name, a header's texts: one string each, see
-    // readLines), found by its characters' address: the pool holds a copy of every text found,
-    // so no other text can take that address while the rows are made.
+    // A text the lines share (an article's name, a header's texts), one text of the pool for
+    // each distinct text.
     TextId shared(const QString& text) {
         if (text.isEmpty()) return ReportRows::kEmpty;
-        const std::pair<const QChar*, qsizetype> key{text.constData(), text.size()};
-        auto it = shared_.constFind(key);
-        if (it == shared_.cend()) it = shared_.insert(key, rows_.addText(text));
+        auto it = shared_.constFind(text);
+        if (it == shared_.cend()) it = shared_.insert(text, rows_.addText(text));
         return *it;
     }
 
@@ -351,9 +371,9 @@ class RowMaker {
     QHash<quint32, std::pair<TextId, double>> quantities_;  // by the float's bits
     QHash<quint64, std::pair<TextId, double>> prices_;      // by the double's bits
     RecentValues<std::pair<TextId, double>> recentQuantities_, recentPrices_;
-    QHash<std::pair<const QChar*, qsizetype>, TextId> shared_;  // by the characters' address
-    ById<TextId> names_;                                        // by article id
-    ById<HeaderIds> headers_;                                   // by header id
+    QHash<QString, TextId> shared_;  // by the text
+    ById<TextId> names_;             // by article id
+    ById<HeaderIds> headers_;        // by header id
 };
 
 std::vector<QStringList> listsOf(const ReportRows& rows) {
@@ -369,7 +389,7 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
 std::vector<JournalLine> readJournal(const QString& bookPath) {
     Database db = Database::open(bookPath);
     std::vector<JournalLine> lines;
-    readLines(db, [&lines](const LineRead& line) { lines.push_back(line.line()); });
+    readLines(db, true, [&lines](const LineRead& line) { lines.push_back(line.line()); });
     return lines;
 }
 
@@ -381,7 +401,7 @@ ReportRows readJournalRows(const QString& bookPath) {
     if (!count.eof())
         rows.reserve(size_t(std::max(0.0, count.value(0).toDouble())), JournalColumnCount);
     RowMaker make(rows);
-    readLines(db, [&](const LineRead& line) { make(line); });
+    readLines(db, false, [&](const LineRead& line) { make(line); });
     return rows;
 }
 
