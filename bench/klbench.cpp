@@ -2,6 +2,7 @@
 // for, each figure beside the bare SQLite queries that fetch or write the same rows.
 //
 //   klbench [--small] [--scale N] [--runs N] [--folder DIR] [--keep]
+//   klbench --report-parts BOOK [PART]   (the heavy reports' parts timed on a kept book)
 //
 // --small makes a company of a few hundred documents (the smoke run of the test suite); --scale N
 // makes the full company N times as large (articles, partners, documents, lines); --folder
@@ -12,13 +13,17 @@
 #include "generate.h"
 
 #include "data/appcontext.h"
+#include "data/database.h"
 #include "data/dberror.h"
 #include "production/workorders.h"
+#include "reports/documentreports.h"
 #include "reports/frmpregledart.h"
 #include "reports/frmpregleddnevnika.h"
 #include "reports/frmpregledprimki.h"
 #include "reports/frmprovjerazaliha.h"
 #include "reports/journal.h"
+#include "reports/stockaudit.h"
+#include "reports/stockreports.h"
 #include "ui/reportlist.h"
 #include "ui/reportview.h"
 #include "warehouse/documents.h"
@@ -34,6 +39,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
@@ -216,6 +222,66 @@ double peakMb() {
     return NAN;
 }
 
+// Child mode: the parts of the heavy reports timed one by one on the book `bookPath` (medians
+// of three), to see what is what: reading, making the text, showing it.
+int reportParts(const QString& bookPath, const QString& only) {
+    const auto part = [&only](const char* name, const std::function<void()>& work) {
+        if (!only.isEmpty() && !QString::fromLatin1(name).contains(only)) return;
+        std::vector<double> t;
+        for (int i = 0; i < 3; ++i)
+            t.push_back(timed(work));
+        std::printf("%-44s %8.1f ms\n", name, median(t));
+    };
+    kl::ReportRows rows;
+    part("journal rows read", [&] { rows = kl::readJournalRows(bookPath); });
+    std::shared_ptr<const kl::ReportSource> report;
+    part("journal report made (source)", [&] { report = kl::journalReport(QString(), rows); });
+    QString text;
+    part("journal report text made whole", [&] { text = report->text(); });
+    if (only.isEmpty() || QStringLiteral("journal window").contains(only)) {
+        const QFileInfo book(bookPath);
+        kl::context().programFolder = book.absolutePath();
+        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
+        kl::context().currentBookType = kl::kWarehouseKind;
+        kl::frmpregleddnevnika window;
+        window.show();
+        settle();
+        part("journal window: \"Prikaz\" clicked", [&] { click(&window, "cmdprikazart"); });
+    }
+    kl::ReportView view;
+    view.resize(800, 400);
+    part("journal text set into a report box", [&] { view.setText(text); });
+    std::vector<kl::StockCard> cards;
+    part("stock cards read", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        kl::readGroupCards(db, kl::ArticleGroup::All, cards);
+    });
+    part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
+    part("stock cards text set into a report box", [&] { view.setText(text); });
+    part("stock audit", [&] { kl::auditStock(bookPath); });
+    Bare bare(bookPath);
+    part("stock audit: bare selects", [&] {
+        bare.fetch(kBareAuditArticles);
+        bare.fetch(kBareAuditLines);
+    });
+    part("stock cards: bare selects", [&] {
+        bare.fetch(kBareArticles);
+        bare.fetch(kBareAllCardLines);
+    });
+    part("journal rows: bare select", [&] { bare.fetch(kBareJournal); });
+    for (const auto kind : {kl::DocumentKind::Receipt, kl::DocumentKind::Issue}) {
+        std::vector<kl::DocumentSummary> documents;
+        part(kind == kl::DocumentKind::Receipt ? "receipt summaries read, all years"
+                                               : "issue summaries read, all years",
+             [&] {
+                 documents =
+                     kl::documentsInRange(bookPath, kind, QDate(1900, 1, 1), QDate(2100, 1, 1));
+             });
+        part("  their text", [&] { text = kl::summaryText(kind, documents, true); });
+    }
+    return 0;
+}
+
 // Child mode: opens the journal window of `bookFile` in `folder` with its report text shown and,
 // with `cards`, the stock cards of all articles beside it; reports the peak.
 int journalMemory(const QString& folder, const QString& bookFile, bool cards) {
@@ -376,6 +442,12 @@ void run(const Company& c, const Scale& scale) {
         QStringLiteral("journal report text (\"Prikaz\")"), runs,
         [&] { click(journal.get(), "cmdprikazart"); }, [&] { journalTextFloor(plain, plainText); })
         .ratioLimit = 1.5;
+    // The box makes the lines on screen only; the whole text is made for a print or a copy.
+    qsizetype made = 0;
+    measure(
+        QStringLiteral("journal report text made whole (print, copy)"), runs,
+        [&] { made += journal->reportText().size(); }, [&] { journalTextFloor(plain, plainText); });
+    if (made == 0) throw std::runtime_error("the journal text is empty");
     plain.clear();
     // "Po datumu": each change of a date makes the list of the range again.
     click(journal.get(), "optdatumu");
@@ -758,6 +830,8 @@ int main(int argc, char** argv) {
     if (args.size() >= 4 && args[1] == QLatin1String("--journal-memory"))
         return bench::journalMemory(args[2], args[3], args.contains(QStringLiteral("--cards")));
     if (args.size() == 2 && args[1] == QLatin1String("--bare-window")) return bench::bareWindow();
+    if (args.size() >= 3 && args[1] == QLatin1String("--report-parts"))
+        return bench::reportParts(args[2], args.value(3));
 
     bench::Scale scale =
         args.contains(QStringLiteral("--small")) ? bench::Scale::small() : bench::Scale::full();

@@ -37,6 +37,11 @@ QString format00(double value, Precision precision = Precision::Double);
 struct Currency;
 QString format00(Currency value);
 
+// format00 right-aligned in `width` (a longer text kept whole), appended to `out` without a
+// string of its own: the figures of the long reports.
+void appendFormat00(QString& out, double value, Precision precision, int width);
+void appendFormat00(QString& out, Currency value, int width);
+
 // Pattern "#.00": as "0.00" but without an integer digit when the integer part is zero:
 // 0.5 -> ",50", 0 -> ",00", -0.25 -> "-,25", 12 -> "12,00".
 QString formatHash00(double value, Precision precision = Precision::Double);
@@ -134,6 +139,16 @@ QString dateLiteral(const QDate& date);
 // 00..29 are 20xx), ISO "yyyy-MM-dd" and "yyyy/MM/dd". Returns nothing for anything else or an
 // impossible date (31.02.2026).
 std::optional<QDate> parseDate(const QString& text);
+
+// The roundings above done on the value's decimal digit text, the plain way: the functions above
+// give the same results from integers and fall back on these beyond their reach; kept apart so
+// that the tests can compare the two.
+namespace textual {
+QString format00(double value, Precision precision);
+float round2Single(double value, Precision precision);
+double roundHalfAway(double value, int decimals);
+Currency currencyFromDouble(double value);
+}  // namespace textual
 
 // ---- Fixed-width text -----------------------------------------------------------------------
 

@@ -18,20 +18,25 @@ using report::kCrLf;
 
 // The headers of documents of one kind with their partner's and document type's names. The
 // condition names the header's columns as pi.<column>; its values follow the kind letter.
+QString headersSql(const QString& condition) {
+    return QStringLiteral(
+               "select pi.id,pi.brojpi,pi.datumpi,pi.idkd,pi.brojdok,pi.datumdok,"
+               "kd.ime,dokumenti.dokument from pi left join kd on kd.id=pi.idkd "
+               "left join dokumenti on dokumenti.id=pi.dokument where pi.pi=? and ") +
+           condition + QStringLiteral(" order by pi.id");
+}
+
 Recordset readHeaders(Database& db, DocumentKind kind, const QString& condition,
                       QVariantList params) {
     params.prepend(kindLetter(kind));
-    return db.openRecordset(
-        QStringLiteral("select pi.id,pi.brojpi,pi.datumpi,pi.idkd,pi.brojdok,pi.datumdok,"
-                       "kd.ime,dokumenti.dokument from pi left join kd on kd.id=pi.idkd "
-                       "left join dokumenti on dokumenti.id=pi.dokument where pi.pi=? and ") +
-            condition + QStringLiteral(" order by pi.id"),
-        params);
+    return db.openRecordset(headersSql(condition), params);
 }
 
 enum HeaderColumn { Id, Number, Date, PartnerId, Brojdok, Datumdok, PartnerName, TypeName };
 
-DocumentSummary summaryOf(const Recordset& rs) {
+// A header of a Recordset's current row or of a row read forward.
+template <class Row>
+DocumentSummary summaryOf(const Row& rs) {
     DocumentSummary d;
     d.id = rs.value(Id).toLongLong();
     d.number = rs.value(Number).toLongLong();
@@ -94,12 +99,12 @@ std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind
                                            const QString& condition, const QVariantList& params) {
     Database db = Database::open(bookPath);
     std::vector<DocumentSummary> documents;
-    for (Recordset rs = readHeaders(db, kind, condition, params); !rs.eof(); rs.moveNext())
-        documents.push_back(summaryOf(rs));
-    if (documents.empty()) return documents;
-
     QVariantList lineParams = params;
     lineParams.prepend(kindLetter(kind));
+    db.forEachRow(headersSql(condition), lineParams,
+                  [&](const RowView& row) { documents.push_back(summaryOf(row)); });
+    if (documents.empty()) return documents;
+
     QHash<qint64, size_t> positionOf;
     for (size_t i = 0; i < documents.size(); ++i)
         positionOf.insert(documents[i].id, i);
@@ -107,20 +112,35 @@ std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind
     CurrencyOf currency;
     qint64 lastId = 0;
     RunningTotal* current = nullptr;
-    db.forEachRow(QStringLiteral("select ulazizlaz.idpi,ulazizlaz.kolicina,ulazizlaz.cijena "
-                                 "from ulazizlaz inner join pi on pi.id=ulazizlaz.idpi "
-                                 "where pi.pi=? and ") +
-                      condition + QStringLiteral(" order by ulazizlaz.id"),
-                  lineParams, [&](const RowView& row) {
-                      // The lines of one document mostly follow each other.
-                      const qint64 id = row.value(0).toLongLong();
-                      if (!current || id != lastId) {
-                          const auto it = positionOf.constFind(id);
-                          current = it == positionOf.cend() ? nullptr : &totals[*it];
-                          lastId = id;
-                      }
-                      if (current) current->add(currency(row.number(2)) * currency(row.number(1)));
-                  });
+    // The lines of the documents found: when they are a large part of the book, every line is
+    // read in stored order and those of other documents passed over, which costs less than
+    // finding the header of every line; otherwise only theirs are read, through their headers.
+    Recordset all = db.openRecordset(QStringLiteral("select count(*) as n from pi"));
+    const bool everyLine = !all.eof() && double(documents.size()) * 4 >= all.value(0).toDouble();
+    const QString sql =
+        everyLine ? QStringLiteral("select idpi,kolicina,cijena from ulazizlaz order by id")
+                  : QStringLiteral(
+                        "select ulazizlaz.idpi,ulazizlaz.kolicina,ulazizlaz.cijena "
+                        "from ulazizlaz inner join pi on pi.id=ulazizlaz.idpi "
+                        "where pi.pi=? and ") +
+                        condition + QStringLiteral(" order by ulazizlaz.id");
+    db.forEachRow(sql, everyLine ? QVariantList() : lineParams, [&](const RowView& row) {
+        // A line's header is the one whose id its idpi equals: an integer (a
+        // line without one, or with a text or a fraction, belongs to none).
+        qint64 id = 0;
+        if (!row.integer(0, &id)) {
+            const QVariant v = row.value(0);
+            if (v.typeId() != QMetaType::LongLong) return;
+            id = v.toLongLong();
+        }
+        // The lines of one document mostly follow each other.
+        if (!current || id != lastId) {
+            const auto it = positionOf.constFind(id);
+            current = it == positionOf.cend() ? nullptr : &totals[*it];
+            lastId = id;
+        }
+        if (current) current->add(currency(row.number(2)) * currency(row.number(1)));
+    });
     db.close();
     for (size_t i = 0; i < documents.size(); ++i)
         documents[i].total = totals[i].value();

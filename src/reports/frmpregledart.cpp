@@ -228,7 +228,10 @@ void frmPregledart::ispissvih() {
         } catch (const DbError& e) {
             error = e.description();
         }
-        setReportText(stockCardsText(cards));
+        const QString text = stockCardsText(cards);
+        // The cards go before the box takes the text: the two never need room at once.
+        std::vector<StockCard>().swap(cards);
+        setReportText(text);
     }
     if (!error.isEmpty()) showReportError(error);
 }

@@ -41,22 +41,6 @@ ReportList* makeJournalList(QWidget* parent, const char* name) {
     return list;
 }
 
-std::vector<QStringList> rowsOf(const ReportList* list, const QList<int>& positions) {
-    std::vector<QStringList> rows;
-    rows.reserve(size_t(positions.size()));
-    for (int row : positions)
-        rows.push_back(list->rowTexts(row));
-    return rows;
-}
-
-std::vector<QStringList> allRowsOf(const ReportList* list) {
-    std::vector<QStringList> rows;
-    rows.reserve(size_t(list->rowCount()));
-    for (int row = 0; row < list->rowCount(); ++row)
-        rows.push_back(list->rowTexts(row));
-    return rows;
-}
-
 }  // namespace
 
 frmpregleddnevnika::frmpregleddnevnika(QWidget* parent) : ReportWindow(parent) {
@@ -143,7 +127,7 @@ void frmpregleddnevnika::loadJournal() {
         lsvizbor_->hide();
         framedatum_->setEnabled(false);
         lsvdnevnik_->clear();
-        std::vector<QStringList> rows;
+        ReportRows rows;
         try {
             rows = readJournalRows(context().currentBookPath());
         } catch (const DbError& e) {
@@ -172,12 +156,12 @@ void frmpregleddnevnika::fillRange() {
         rowDaysRevision_ = lsvdnevnik_->revision();
     }
     const qint64 from = dtpod_->date().toJulianDay(), to = dtpdo_->date().toJulianDay();
-    std::vector<QStringList> rows;
+    std::vector<int> inRange;
     for (int row = 0; row < count; ++row) {
         const qint64 day = rowDays_[size_t(row)];
-        if (day != kNoDay && day >= from && day <= to) rows.push_back(lsvdnevnik_->rowTexts(row));
+        if (day != kNoDay && day >= from && day <= to) inRange.push_back(row);
     }
-    lsvizbor_->setRows(std::move(rows));
+    lsvizbor_->setRows(lsvdnevnik_->rows().subset(inRange));
 }
 
 JournalScope frmpregleddnevnika::scope() const {
@@ -186,16 +170,18 @@ JournalScope frmpregleddnevnika::scope() const {
     return JournalScope::All;
 }
 
-std::vector<QStringList> frmpregleddnevnika::chosenRows() const {
+ReportRows frmpregleddnevnika::chosenRows() const {
     switch (scope()) {
         case JournalScope::All:
             break;
-        case JournalScope::Selection:
-            return rowsOf(lsvdnevnik_, lsvdnevnik_->selectedRows());
+        case JournalScope::Selection: {
+            const QList<int> selected = lsvdnevnik_->selectedRows();
+            return lsvdnevnik_->rows().subset(std::vector<int>(selected.begin(), selected.end()));
+        }
         case JournalScope::Range:
-            return allRowsOf(lsvizbor_);
+            return lsvizbor_->rows();
     }
-    return allRowsOf(lsvdnevnik_);
+    return lsvdnevnik_->rows();
 }
 
 void frmpregleddnevnika::showReport() {
@@ -206,12 +192,12 @@ void frmpregleddnevnika::showReport() {
     lsvizbor_->hide();
     const QString title =
         journalTitle(scope(), QDate::currentDate(), dtpod_->date(), dtpdo_->date());
-    setReportText(journalText(title, chosenRows()));
+    setReportSource(journalReport(title, chosenRows()));
 }
 
 void frmpregleddnevnika::printJournal() {
     showReport();
-    if (reportText().isEmpty()) return;
+    if (!hasReport()) return;
 
     const JournalScope chosen = scope();
     const int count =

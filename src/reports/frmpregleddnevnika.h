@@ -10,9 +10,10 @@
 // `lsvdnevnik` whose date lies in the range of `dtpod` and `dtpdo` (both included), in the order
 // `lsvdnevnik` has at that moment; a change of either date fills it again.
 //
-// "Prikaz" shows the report in `rtfdnevnik` in place of the lists; a click on an option brings
-// the list back. "Ispis" makes the report the same way, then asks "Broj stranica: N Ispis
-// dokumenta?" and prints the journal's own landscape pages with page headings and numbers.
+// "Prikaz" shows the report in `rtfdnevnik` in place of the lists (its lines made from the rows
+// as they come into view, see journalReport); a click on an option brings the list back. "Ispis"
+// makes the report the same way, then asks "Broj stranica: N Ispis dokumenta?" and prints the
+// journal's own landscape pages with page headings and numbers.
 
 #include "reports/journal.h"
 #include "reports/reportwindow.h"
@@ -43,7 +44,7 @@ class frmpregleddnevnika : public ReportWindow {
   private:
     JournalScope scope() const;
     // The rows the report and the print of the chosen option go through, in list order.
-    std::vector<QStringList> chosenRows() const;
+    ReportRows chosenRows() const;
     void showList(ReportList* list);
 
     QRadioButton* optsve_;

@@ -104,6 +104,30 @@ const QString& cell(const QStringList& row, int column) {
     return column < row.size() ? row.at(column) : empty;
 }
 
+// A row of a ReportRows, read as a row of texts.
+struct RowOf {
+    const ReportRows& rows;
+    int row;
+};
+
+const QString& cell(const RowOf& r, int column) {
+    return r.rows.text(r.row, column);
+}
+
+// The rows of a report, both kinds alike.
+size_t rowCount(const std::vector<QStringList>& rows) {
+    return rows.size();
+}
+const QStringList& rowAt(const std::vector<QStringList>& rows, size_t i) {
+    return rows[i];
+}
+size_t rowCount(const ReportRows& rows) {
+    return size_t(rows.count());
+}
+RowOf rowAt(const ReportRows& rows, size_t i) {
+    return {rows, int(i)};
+}
+
 // The printed page's heading block.
 void startPage(std::vector<QStringList>& pages, const QString& title) {
     const QString indent = blanks(kIndent);
@@ -143,11 +167,59 @@ class ById {
     QHash<qlonglong, T> sparse_;
 };
 
+// The columns of the journal's select.
+enum JournalSelect {
+    Kolicina,
+    Cijena,
+    IdArt,
+    Naziv,
+    IdZag,
+    Pi,
+    DatumPi,
+    BrojDok,
+    DatumDok,
+    NazivDok
+};
+
+// A line as readLines hands it over (valid during the call): its figures, its article's and
+// header's ids, and their texts: kept once for all the lines that share them when readLines is
+// asked to, otherwise read from the row by a caller that keeps what it needs itself.
+struct LineRead {
+    float kolicina = 0;
+    double cijena = 0;
+    bool hasArticle = false, hasHeader = false;
+    qint64 articleId = 0, headerId = 0;
+    const QString* naziv = nullptr;
+    const HeaderTexts* header = nullptr;
+    const RowView* row = nullptr;
+
+    QString nameText() const { return naziv ? *naziv : textOf(row->value(Naziv)); }
+    HeaderTexts headerTexts() const {
+        if (header) return *header;
+        return HeaderTexts{row->value(DatumPi).toDate(), textOf(row->value(Pi)),
+                           textOf(row->value(NazivDok)), textOf(row->value(BrojDok)),
+                           row->value(DatumDok).toDate()};
+    }
+
+    JournalLine line() const {
+        JournalLine l;
+        l.kolicina = kolicina;
+        l.cijena = cijena;
+        if (naziv) l.naziv = *naziv;
+        if (header) {
+            l.datumpi = header->datumpi;
+            l.pi = header->pi;
+            l.dokument = header->dokument;
+            l.brojdok = header->brojdok;
+            l.datumdok = header->datumdok;
+        }
+        return l;
+    }
+};
+
 // Reads the journal's lines in stored order and hands each to `each`, keeping none. Lines of one
 // document share the header's texts, lines of one article its name.
-void readLines(const QString& bookPath, const std::function<void(const JournalLine&)>& each) {
-    Database db = Database::open(bookPath);
-    enum { Kolicina, Cijena, IdArt, Naziv, IdZag, Pi, DatumPi, BrojDok, DatumDok, NazivDok };
+void readLines(Database& db, bool keepTexts, const std::function<void(const LineRead&)>& each) {
     ById<QString> names;
     ById<HeaderTexts> headers;
     db.forEachRow(
@@ -160,102 +232,193 @@ void readLines(const QString& bookPath, const std::function<void(const JournalLi
             "left join dokumenti on dokumenti.id = pi.dokument "
             "order by ulazizlaz.id"),
         {}, [&](const RowView& row) {
-            JournalLine line;
+            LineRead line;
+            line.row = &row;
             line.kolicina = float(row.number(Kolicina));
             line.cijena = row.number(Cijena);
 
-            const QVariant article = row.value(IdArt);
-            if (!article.isNull())
-                line.naziv =
-                    names.get(article.toLongLong(), [&row] { return textOf(row.value(Naziv)); });
-
-            const QVariant header = row.value(IdZag);
-            if (!header.isNull()) {
-                const HeaderTexts& h = headers.get(header.toLongLong(), [&row] {
-                    return HeaderTexts{row.value(DatumPi).toDate(), textOf(row.value(Pi)),
-                                       textOf(row.value(NazivDok)), textOf(row.value(BrojDok)),
-                                       row.value(DatumDok).toDate()};
-                });
-                line.datumpi = h.datumpi;
-                line.pi = h.pi;
-                line.dokument = h.dokument;
-                line.brojdok = h.brojdok;
-                line.datumdok = h.datumdok;
+            // The ids are the tables' integer keys: read without a QVariant.
+            const auto idOf = [&row](int column) {
+                qint64 id = 0;
+                return row.integer(column, &id) ? id : row.value(column).toLongLong();
+            };
+            if (!row.isNull(IdArt)) {
+                line.hasArticle = true;
+                line.articleId = idOf(IdArt);
+                if (keepTexts)
+                    line.naziv = &names.get(line.articleId, [&line] { return line.nameText(); });
+            }
+            if (!row.isNull(IdZag)) {
+                line.hasHeader = true;
+                line.headerId = idOf(IdZag);
+                if (keepTexts)
+                    line.header =
+                        &headers.get(line.headerId, [&line] { return line.headerTexts(); });
             }
             each(line);
         });
 }
 
-// Makes the rows of journal lines; equal texts (dates, figures) share one string.
-class RowMaker {
+// The last values looked up, a slot for each key's low bits: a cache for lookups that mostly
+// find what they found before (a journal's quantities and prices).
+template <class Value>
+class RecentValues {
   public:
-    QStringList operator()(const JournalLine& line) {
-        const quint32 bits = std::bit_cast<quint32>(line.kolicina);
-        auto q = quantities_.constFind(bits);
-        if (q == quantities_.cend()) {
-            const QString text = singleText(line.kolicina);
-            q = quantities_.insert(bits, {text, parseNumber(text).value_or(0)});
-        }
-        const quint64 priceBits = std::bit_cast<quint64>(line.cijena);
-        auto p = prices_.constFind(priceBits);
-        if (p == prices_.cend()) {
-            const double price = Currency::fromDouble(line.cijena).toDouble();
-            p = prices_.insert(priceBits, {currencyText(price), price});
-        }
-        // Amounts are nearly all different: made for each line, not looked up.
-        const QString a = format00(q->second * p->second, Precision::Double);
-
-        const bool receipt = line.isReceipt();
-        QStringList row;
-        row.reserve(JournalColumnCount);
-        row << dateOf(line.datumpi) << line.naziv << line.pi
-            << (receipt ? line.dokument : QString()) << (receipt ? line.brojdok : QString())
-            << (receipt ? dateOf(line.datumdok) : QString()) << (receipt ? q->first : QString())
-            << (receipt ? QString() : q->first) << p->first << (receipt ? a : QString())
-            << (receipt ? QString() : a);
-        return row;
+    template <class Make>
+    const Value& get(quint64 key, Make&& make) {
+        if (slots_.empty()) slots_.resize(kSlots);
+        Slot& slot = slots_[size_t((key ^ (key >> 29) ^ (key >> 47)) & (kSlots - 1))];
+        if (!slot.used || slot.key != key) slot = {key, true, make()};
+        return slot.value;
     }
 
   private:
-    QString dateOf(const QDate& d) {
-        if (!d.isValid()) return QString();
+    struct Slot {
+        quint64 key = 0;
+        bool used = false;
+        Value value{};
+    };
+    static constexpr size_t kSlots = 1 << 12;
+    std::vector<Slot> slots_;
+};
+
+// Makes the rows of journal lines into `rows`: each date, name, header text, quantity and price
+// is one text of the rows' pool, only the amounts are texts of their own.
+class RowMaker {
+  public:
+    using TextId = ReportRows::TextId;
+    explicit RowMaker(ReportRows& rows) : rows_(rows) {}
+
+    // A line as read: its name and header texts found by the ids, each made a text of the pool
+    // once.
+    void operator()(const LineRead& read) {
+        const TextId name =
+            !read.hasArticle ? ReportRows::kEmpty
+                             : names_.get(read.articleId, [&] { return shared(read.nameText()); });
+        static const HeaderIds noHeader;
+        const HeaderIds& h = !read.hasHeader ? noHeader : headers_.get(read.headerId, [&] {
+            const HeaderTexts t = read.headerTexts();
+            return HeaderIds{dateOf(t.datumpi), shared(t.pi),       shared(t.dokument),
+                             shared(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
+        });
+        append(read.kolicina, read.cijena, name, h);
+    }
+
+    void operator()(const JournalLine& line) {
+        append(line.kolicina, line.cijena, shared(line.naziv),
+               {dateOf(line.datumpi), shared(line.pi), shared(line.dokument), shared(line.brojdok),
+                dateOf(line.datumdok), line.isReceipt()});
+    }
+
+  private:
+    struct HeaderIds {
+        TextId datumpi = ReportRows::kEmpty, pi = ReportRows::kEmpty, dokument = ReportRows::kEmpty,
+               brojdok = ReportRows::kEmpty, datumdok = ReportRows::kEmpty;
+        bool receipt = false;
+    };
+
+    void append(float kolicina, double cijena, TextId name, const HeaderIds& h) {
+        // Each quantity and price one text of the pool: the recent ones found in the small
+        // cache, the others in the hash of all.
+        const quint32 quantityBits = std::bit_cast<quint32>(kolicina);
+        const auto& q = recentQuantities_.get(quantityBits, [&] {
+            auto it = quantities_.constFind(quantityBits);
+            if (it == quantities_.cend()) {
+                const QString text = singleText(kolicina);
+                it = quantities_.insert(quantityBits,
+                                        {rows_.addText(text), parseNumber(text).value_or(0)});
+            }
+            return *it;
+        });
+        const quint64 priceBits = std::bit_cast<quint64>(cijena);
+        const auto& p = recentPrices_.get(priceBits, [&] {
+            auto it = prices_.constFind(priceBits);
+            if (it == prices_.cend()) {
+                const double price = Currency::fromDouble(cijena).toDouble();
+                it = prices_.insert(priceBits, {rows_.addText(currencyText(price)), price});
+            }
+            return *it;
+        });
+        // Amounts are nearly all different: made for each line, not looked up.
+        const TextId a = rows_.addText(format00(q.second * p.second, Precision::Double));
+        const bool receipt = h.receipt;
+        constexpr TextId none = ReportRows::kEmpty;
+        rows_.appendRow({h.datumpi, name, h.pi, receipt ? h.dokument : none,
+                         receipt ? h.brojdok : none, receipt ? h.datumdok : none,
+                         receipt ? q.first : none, receipt ? none : q.first, p.first,
+                         receipt ? a : none, receipt ? none : a});
+    }
+
+    TextId dateOf(const QDate& d) {
+        if (!d.isValid()) return ReportRows::kEmpty;
         auto it = dates_.constFind(d.toJulianDay());
-        if (it == dates_.cend()) it = dates_.insert(d.toJulianDay(), dateText(d));
+        if (it == dates_.cend()) it = dates_.insert(d.toJulianDay(), rows_.addText(dateText(d)));
         return *it;
     }
 
-    // Texts already made, by the value they stand for.
-    QHash<qint64, QString> dates_;                           // by Julian day
-    QHash<quint32, std::pair<QString, double>> quantities_;  // by the float's bits
-    QHash<quint64, std::pair<QString, double>> prices_;      // by the double's bits
+    // A text the lines share (an article's name, a header's texts), one text of the pool for
+    // each distinct text.
+    TextId shared(const QString& text) {
+        if (text.isEmpty()) return ReportRows::kEmpty;
+        auto it = shared_.constFind(text);
+        if (it == shared_.cend()) it = shared_.insert(text, rows_.addText(text));
+        return *it;
+    }
+
+    ReportRows& rows_;
+    // Texts already in the pool, by the value they stand for.
+    QHash<qint64, TextId> dates_;                           // by Julian day
+    QHash<quint32, std::pair<TextId, double>> quantities_;  // by the float's bits
+    QHash<quint64, std::pair<TextId, double>> prices_;      // by the double's bits
+    RecentValues<std::pair<TextId, double>> recentQuantities_, recentPrices_;
+    QHash<QString, TextId> shared_;  // by the text
+    ById<TextId> names_;             // by article id
+    ById<HeaderIds> headers_;        // by header id
 };
+
+std::vector<QStringList> listsOf(const ReportRows& rows) {
+    std::vector<QStringList> lists;
+    lists.reserve(size_t(rows.count()));
+    for (int r = 0; r < rows.count(); ++r)
+        lists.push_back(rows.rowTexts(r));
+    return lists;
+}
 
 }  // namespace
 
 std::vector<JournalLine> readJournal(const QString& bookPath) {
+    Database db = Database::open(bookPath);
     std::vector<JournalLine> lines;
-    readLines(bookPath, [&lines](const JournalLine& line) { lines.push_back(line); });
+    readLines(db, true, [&lines](const LineRead& line) { lines.push_back(line.line()); });
     return lines;
 }
 
-std::vector<QStringList> readJournalRows(const QString& bookPath) {
-    RowMaker make;
-    std::vector<QStringList> rows;
-    readLines(bookPath, [&](const JournalLine& line) { rows.push_back(make(line)); });
+ReportRows readJournalRows(const QString& bookPath) {
+    Database db = Database::open(bookPath);
+    ReportRows rows;
+    // Room for every line at once: no growing and copying of the rows while they are read.
+    const Recordset count = db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
+    if (!count.eof())
+        rows.reserve(size_t(std::max(0.0, count.value(0).toDouble())), JournalColumnCount);
+    RowMaker make(rows);
+    readLines(db, false, [&](const LineRead& line) { make(line); });
     return rows;
 }
 
 QStringList journalRow(const JournalLine& line) {
-    return RowMaker()(line);
+    ReportRows rows;
+    RowMaker make(rows);
+    make(line);
+    return rows.rowTexts(0);
 }
 
 std::vector<QStringList> journalRows(const std::vector<JournalLine>& lines) {
-    RowMaker make;
-    std::vector<QStringList> rows;
-    rows.reserve(lines.size());
+    ReportRows rows;
+    rows.reserve(lines.size(), JournalColumnCount);
+    RowMaker make(rows);
     for (const JournalLine& line : lines)
-        rows.push_back(make(line));
-    return rows;
+        make(line);
+    return listsOf(rows);
 }
 
 qint64 journalRowDay(const QString& datumText) {
@@ -294,7 +457,8 @@ QString journalHeading() {
 namespace {
 
 // Appends the report line of one row (no line end).
-void appendReportLine(QString& line, const QStringList& row, Figures& figures) {
+template <class Row>
+void appendReportLine(QString& line, const Row& row, Figures& figures) {
     appendLeft(line, cell(row, JDatum), 10);
     line += u' ';
     // The name trimmed and cut to 23: a view of the stored text, no copy.
@@ -331,35 +495,98 @@ QString journalReportLine(const QStringList& row) {
     return line;
 }
 
-QString journalText(const QString& title, const std::vector<QStringList>& rows) {
+namespace {
+
+template <class Rows>
+QString reportTextOf(const QString& title, const Rows& rows) {
     QString text;
-    text.reserve(qsizetype(rows.size() + 5) * (kLineWidth + 2));
+    text.reserve(qsizetype(rowCount(rows) + 5) * (kLineWidth + 2));
     text += title + kCrLf + kCrLf;
     text += journalHeading() + kCrLf;
     text += report::underscores(kLineWidth) + kCrLf;
     Figures figures;
-    for (const QStringList& row : rows) {
-        appendReportLine(text, row, figures);
+    for (size_t r = 0; r < rowCount(rows); ++r) {
+        appendReportLine(text, rowAt(rows, r), figures);
         text += kCrLf;
     }
     return text;
 }
 
-int journalPageEstimate(int rows) {
-    return rows / kRowsCounterEnd + 1;
-}
+// The report made line by line from the rows as they are shown.
+class JournalReport final : public ReportSource {
+  public:
+    JournalReport(const QString& title, ReportRows&& rows)
+        : title_(title), heading_(journalHeading()), rows_(std::move(rows)) {
+        widest_ = int(std::max({title_.size(), heading_.size(), qsizetype(kLineWidth)}));
+        // A line is as wide as its columns, but for a supplier's number over 10 characters or a
+        // figure over 10 (both kept whole).
+        const auto over = [](qsizetype size) { return size > 10 ? int(size - 10) : 0; };
+        // What a figure text adds, worked out once for each text of the pool.
+        std::vector<int> figureOver;
+        const auto figure = [&](int r, int c) {
+            const ReportRows::TextId id = rows_.id(r, c);
+            if (id >= figureOver.size()) figureOver.resize(size_t(id) + 1 + id / 2, -1);
+            int& known = figureOver[id];
+            if (known < 0) {
+                const QString& t = rows_.text(r, c);
+                QString made;
+                if (!t.isEmpty()) Figures().append(made, t);
+                known = over(made.size());
+            }
+            return known;
+        };
+        constexpr int kFixed = 10 + 1 + 23 + 1 + 1 + 1 + 15 + 1 + 10 + 1 + 10 + 4 * 11;
+        for (int r = 0; r < rows_.count(); ++r) {
+            const bool issue = rows_.text(r, JVrsta) != u"P";
+            int width = kFixed + (issue ? 11 : 0) + over(rows_.text(r, JBrojDok).size());
+            for (int c : {JKolUlaz, JKolIzlaz, JCijena, JDuguje})
+                width += figure(r, c);
+            if (issue) width += figure(r, JPotrazuje);
+            widest_ = std::max(widest_, width);
+        }
+    }
 
-std::vector<QStringList> journalPages(const QString& firstTitle, const QString& laterTitle,
-                                      const std::vector<QStringList>& rows) {
+    int lineCount() const override { return rows_.count() + 4; }
+    QString line(int i) const override {
+        switch (i) {
+            case 0:
+                return title_;
+            case 1:
+                return QString();
+            case 2:
+                return heading_;
+            case 3:
+                return report::underscores(kLineWidth);
+            default:
+                break;
+        }
+        QString out;
+        out.reserve(kLineWidth);
+        Figures figures;
+        appendReportLine(out, RowOf{rows_, i - 4}, figures);
+        return out;
+    }
+    int widestLine() const override { return widest_; }
+    QString text() const override { return reportTextOf(title_, rows_); }
+
+  private:
+    QString title_, heading_;
+    ReportRows rows_;
+    int widest_ = 0;
+};
+
+template <class Rows>
+std::vector<QStringList> pagesOf(const QString& firstTitle, const QString& laterTitle,
+                                 const Rows& rows) {
     const QString indent = blanks(kIndent);
     std::vector<QStringList> pages;
     startPage(pages, firstTitle);
     int counter = 4;
     Figures figures;
-    for (const QStringList& row : rows) {
+    for (size_t r = 0; r < rowCount(rows); ++r) {
         QString line = indent;
         line.reserve(kIndent + kLineWidth);
-        appendReportLine(line, row, figures);
+        appendReportLine(line, rowAt(rows, r), figures);
         pages.back().append(line);
         if (++counter == kRowsCounterEnd) {
             pages.back() << QString() << indent + QString::number(pages.size());
@@ -368,6 +595,30 @@ std::vector<QStringList> journalPages(const QString& firstTitle, const QString& 
         }
     }
     return pages;
+}
+
+}  // namespace
+
+QString journalText(const QString& title, const std::vector<QStringList>& rows) {
+    return reportTextOf(title, rows);
+}
+
+std::shared_ptr<const ReportSource> journalReport(const QString& title, ReportRows rows) {
+    return std::make_shared<JournalReport>(title, std::move(rows));
+}
+
+int journalPageEstimate(int rows) {
+    return rows / kRowsCounterEnd + 1;
+}
+
+std::vector<QStringList> journalPages(const QString& firstTitle, const QString& laterTitle,
+                                      const std::vector<QStringList>& rows) {
+    return pagesOf(firstTitle, laterTitle, rows);
+}
+
+std::vector<QStringList> journalPages(const QString& firstTitle, const QString& laterTitle,
+                                      const ReportRows& rows) {
+    return pagesOf(firstTitle, laterTitle, rows);
 }
 
 PageSetup journalPageSetup() {

@@ -20,12 +20,14 @@
 // after each full page; the page after the last full one always starts with its heading block.
 
 #include "ui/printing.h"
+#include "ui/reportrows.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace kl {
@@ -68,8 +70,9 @@ enum class JournalScope { All, Selection, Range };
 std::vector<JournalLine> readJournal(const QString& bookPath);
 
 // The rows of every line of the journal, read and made in one pass (the journal window's list):
-// the same as journalRows(readJournal(bookPath)) without holding the lines. Throws DbError.
-std::vector<QStringList> readJournalRows(const QString& bookPath);
+// the same rows as journalRows(readJournal(bookPath)) without holding the lines, held compactly
+// (each date, name, header text, quantity and price once). Throws DbError.
+ReportRows readJournalRows(const QString& bookPath);
 
 // The texts of the row of one line.
 QStringList journalRow(const JournalLine& line);
@@ -99,6 +102,10 @@ QString journalReportLine(const QStringList& row);
 // every line.
 QString journalText(const QString& title, const std::vector<QStringList>& rows);
 
+// The same report as a source whose lines are made as they are shown (the journal window's
+// "Prikaz"); its text() is journalText of the same rows.
+std::shared_ptr<const ReportSource> journalReport(const QString& title, ReportRows rows);
+
 // The number of pages the print question announces for a list of `rows` rows.
 int journalPageEstimate(int rows);
 
@@ -106,6 +113,8 @@ int journalPageEstimate(int rows);
 // others.
 std::vector<QStringList> journalPages(const QString& firstTitle, const QString& laterTitle,
                                       const std::vector<QStringList>& rows);
+std::vector<QStringList> journalPages(const QString& firstTitle, const QString& laterTitle,
+                                      const ReportRows& rows);
 
 // The page the journal is printed on: landscape A4, Courier New 9 pt, 59 lines a page, no page
 // footer (its pages are numbered in its own lines).

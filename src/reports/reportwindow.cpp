@@ -70,22 +70,37 @@ QPushButton* ReportWindow::makeExitButton(const char* name) {
 }
 
 void ReportWindow::setReportText(const QString& text) {
+    reportSource_.reset();
     reportText_ = text;
     if (reportBox_) reportBox_->setText(text);
 }
 
+void ReportWindow::setReportSource(std::shared_ptr<const ReportSource> source) {
+    reportText_.clear();
+    reportSource_ = std::move(source);
+    if (reportBox_) reportBox_->setSource(reportSource_);
+}
+
+QString ReportWindow::reportText() const {
+    return reportSource_ ? reportSource_->text() : reportText_;
+}
+
+bool ReportWindow::hasReport() const {
+    return reportSource_ ? reportSource_->lineCount() > 0 : !reportText_.isEmpty();
+}
+
 QString ReportWindow::textToPrint() const {
     if (reportBox_ && reportBox_->hasSelection()) return reportBox_->selectedText();
-    return reportText_;
+    return reportText();
 }
 
 void ReportWindow::printReport() {
-    if (reportText_.isEmpty()) return;
+    if (!hasReport()) return;
     if (MsgBoxHr(QStringLiteral("Ispis na pisač?"), MsgStyle::YesNo | MsgStyle::Question,
                  QStringLiteral("Ispis!")) != MsgResult::Yes)
         return;
     const PrintResult result =
-        printText(printName(), textToPrint(), fittedTo(reportPageSetup(), reportText_));
+        printText(printName(), textToPrint(), fittedTo(reportPageSetup(), reportText()));
     showPrintResult(result);
 }
 

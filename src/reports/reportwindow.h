@@ -3,7 +3,8 @@
 // pattern, the error message of a report operation and the page a report is printed on.
 //
 // A report is plain fixed-width text (lines ending in CR LF) built by a widget-free text builder
-// and shown whole in the window's read-only report box (a ReportView: Courier New 9 pt, no
+// (or, for the journal, a source that makes each line from the rows when it is shown) and shown
+// whole in the window's read-only report box (a ReportView: Courier New 9 pt, no
 // wrapping, only the lines on screen painted, so a report of 200 000 lines shows at once). The
 // box is never edited; each "Prikaz" replaces its text.
 //
@@ -42,10 +43,15 @@ class ReportWindow : public ChildWindow {
 
     // The report box and its text as the builder made it (CR LF line ends).
     ReportView* reportBox() const { return reportBox_; }
-    QString reportText() const { return reportText_; }
+    // Made whole from the report's source when it has one.
+    QString reportText() const;
+    bool hasReport() const;
 
     // Shows `text` (CR LF line ends) as the report; an empty text empties the box.
     void setReportText(const QString& text);
+    // Shows the report of `source`, its lines made as they are shown (a long report from rows in
+    // memory); the text is made whole only when it is printed or read (reportText).
+    void setReportSource(std::shared_ptr<const ReportSource> source);
 
     // The "I&spis" button: the question, then the selection or the whole report.
     void printReport();
@@ -79,6 +85,7 @@ class ReportWindow : public ChildWindow {
     QPushButton* printButton_ = nullptr;
     QPushButton* previewButton_ = nullptr;
     QString reportText_;
+    std::shared_ptr<const ReportSource> reportSource_;
 };
 
 }  // namespace kl

@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -35,28 +36,52 @@ struct Figures {
 class Conversions {
   public:
     double storedSingle(float f) {
-        return memo(singles_, f, [f] { return double(toSingle(numberOrZero(singleText(f)))); });
+        return memo(singles_, f, [f] { return double(toSingle(textValue(f))); });
     }
     double storedCurrency(float f) {
         return memo(currencies_, f, [f] {
-            const auto c = Currency::fromText(singleText(f));
-            return c ? c->toDouble() : 0.0;
+            const double v = textValue(f);
+            return std::fabs(v) >= 9.2e14 ? 0.0 : Currency::fromDouble(v).toDouble();
         });
     }
     double typed(float kolicina) {
-        return memo(typed_, kolicina, [kolicina] { return numberOrZero(singleText(kolicina)); });
+        return memo(typed_, kolicina, [kolicina] { return textValue(kolicina); });
+    }
+
+    // numberOrZero(singleText(f)): the single's seven significant digits (the digits singleText
+    // writes, from the same std::to_chars) read back as the nearest double, without the texts.
+    static double textValue(float f) {
+        if (!std::isfinite(f) || f == 0) return 0.0;
+        char digits[32];
+        const auto written = std::to_chars(digits, digits + sizeof digits, double(f),
+                                           std::chars_format::scientific, 6);
+        double v = 0;
+        std::from_chars(digits, written.ptr, v);
+        return v;
     }
 
   private:
+    // A cache of the last conversions, a slot for each value's low bits: the figures that come
+    // back (quantities, prices, the stock of the article being replayed) are found at once, a
+    // figure met once costs its conversion and a slot.
+    struct Slot {
+        quint32 key = 0;
+        bool used = false;
+        double value = 0;
+    };
+    using Cache = std::vector<Slot>;
+    static constexpr size_t kSlots = 1 << 14;
+
     template <class F>
-    static double memo(QHash<quint32, double>& cache, float f, F convert) {
+    static double memo(Cache& cache, float f, F convert) {
+        if (cache.empty()) cache.resize(kSlots);
         quint32 key;
         std::memcpy(&key, &f, sizeof key);
-        auto it = cache.constFind(key);
-        if (it == cache.constEnd()) it = cache.insert(key, convert());
-        return *it;
+        Slot& slot = cache[(key ^ (key >> 14)) & (kSlots - 1)];
+        if (!slot.used || slot.key != key) slot = {key, true, convert()};
+        return slot.value;
     }
-    QHash<quint32, double> singles_, currencies_, typed_;
+    Cache singles_, currencies_, typed_;
 };
 
 // A line posted by postDocument. Its amount was the window's quantity x price as typed, shown
@@ -175,8 +200,10 @@ std::vector<StockDifference> auditStock(const QString& bookPath) {
             if (kind == 'P') {
                 replayDocumentLine(conversions, a.replay, DocumentKind::Receipt, kolicina, cijena);
             } else if (kind == 'I') {
-                if (workOrderCustomer >= 0 && !row.isNull(4) &&
-                    row.value(4).toLongLong() == workOrderCustomer) {
+                qint64 customer = -1;
+                if (!row.isNull(4) && !row.integer(4, &customer))
+                    customer = row.value(4).toLongLong();
+                if (workOrderCustomer >= 0 && !row.isNull(4) && customer == workOrderCustomer) {
                     replayWorkOrderLine(conversions, a.replay, kolicina, cijena);
                     a.d.workOrderIssues = true;
                 } else {

@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QSet>
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -93,29 +92,36 @@ CardLine readLine(const Row& rs) {
     return l;
 }
 
-CardLine readLine(const RowView& row) {
-    CardLine l;
-    l.kolicina = float(row.number(1));
-    l.cijena = Currency::fromDouble(row.number(2));
-    l.kind = row.value(3).toString();
-    qint64 broj = 0;
-    if (!row.isNull(4))
-        l.broj = QString::number(row.integer(4, &broj) ? broj : row.value(4).toLongLong());
-    return l;
-}
-
-// The texts of many card lines made once and shared: the kind letters and document numbers
-// repeat over the lines of a book.
-class SharedTexts {
+// The card lines of rows read forward. The texts of many card lines are made once and shared:
+// the kind letters and document numbers repeat over the lines of a book.
+class LineReader {
   public:
-    void share(CardLine& line) {
-        line.kind = shared(line.kind);
-        line.broj = shared(line.broj);
+    CardLine operator()(const RowView& row) {
+        CardLine l;
+        l.kolicina = float(row.number(1));
+        l.cijena = Currency::fromDouble(row.number(2));
+        const QByteArrayView kind = row.textBytes(3);
+        if (kind.size() == 1 && uchar(kind[0]) < 128) {
+            QString& letter = letters_[uchar(kind[0])];
+            if (letter.isEmpty()) letter = QString(QLatin1Char(kind[0]));
+            l.kind = letter;
+        } else {
+            l.kind = *texts_.insert(row.value(3).toString());
+        }
+        qint64 broj = 0;
+        if (!row.isNull(4)) {
+            if (!row.integer(4, &broj)) broj = row.value(4).toLongLong();
+            auto it = numbers_.constFind(broj);
+            if (it == numbers_.cend()) it = numbers_.insert(broj, QString::number(broj));
+            l.broj = *it;
+        }
+        return l;
     }
 
   private:
-    const QString& shared(const QString& text) { return *texts_.insert(text); }
+    QString letters_[128];
     QSet<QString> texts_;
+    QHash<qint64, QString> numbers_;
 };
 
 const QString kLinesSql = QStringLiteral(
@@ -155,23 +161,6 @@ void appendRight(QString& out, QStringView text, int width) {
     out += text;
 }
 
-// The figures of single-precision values, each distinct value formatted once: the quantities and
-// stock levels of a book repeat from line to line.
-class SingleFigures {
-  public:
-    explicit SingleFigures(int width) : width_(width) {}
-    const QString& operator()(float value) {
-        const quint32 bits = std::bit_cast<quint32>(value);
-        auto it = made_.constFind(bits);
-        if (it == made_.cend()) it = made_.insert(bits, figure(value, Precision::Single, width_));
-        return *it;
-    }
-
-  private:
-    int width_;
-    QHash<quint32, QString> made_;
-};
-
 void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
     float stock = 0;
     Currency value;
@@ -179,7 +168,6 @@ void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
     int number = 0;
     static const QString zeroQuantity = figure(0.0, Precision::Single, 9);
     static const QString zeroPrice = figure(0.0, Precision::Currency, 9);
-    SingleFigures quantities(9), stocks(11);
     for (const CardLine& l : lines) {
         const bool receipt = l.kind == QLatin1String("P");
         const Currency amount = l.cijena * Currency::fromDouble(l.kolicina);
@@ -198,8 +186,6 @@ void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
         }
         // Appended piece by piece, straight into the text: a card of every article can run to
         // hundreds of thousands of lines. The column of the other side always reads 0,00.
-        const QString& quantity = quantities(l.kolicina);
-        const QString price = format00(l.cijena);
         char digits[16];
         const auto written = std::to_chars(digits, digits + sizeof digits, ++number);
         for (qsizetype i = written.ptr - digits; i < 4; ++i)
@@ -209,19 +195,19 @@ void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
         out += l.kind.isEmpty() ? QStringView(u" ") : QStringView(l.kind).first(1);
         appendRight(out, l.broj, 6);
         if (receipt) {
-            out += quantity;
-            appendRight(out, price, 9);
+            appendFormat00(out, l.kolicina, Precision::Single, 9);
+            appendFormat00(out, l.cijena, 9);
             out += zeroQuantity;
             out += zeroPrice;
         } else {
             out += zeroQuantity;
             out += zeroPrice;
-            out += quantity;
-            appendRight(out, price, 9);
+            appendFormat00(out, l.kolicina, Precision::Single, 9);
+            appendFormat00(out, l.cijena, 9);
         }
-        out += stocks(stock);
-        appendRight(out, format00(value), 13);
-        appendRight(out, format00(average), 10);
+        appendFormat00(out, stock, Precision::Single, 11);
+        appendFormat00(out, value, 13);
+        appendFormat00(out, average, 10);
         out += kCrLf;
     }
 }
@@ -280,36 +266,57 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         auto [it, inserted] = firstByCode.emplace(a.sifra, &a);
         if (!inserted && a.id < it->second->id) it->second = &a;
     }
-    QHash<int, std::vector<CardLine>> linesOf;
+    // The lines of each card's article gather in a slot of their own; the slot of an article id
+    // is found in a table by id (the ids of a book count up from 1), or in a hash for ids far
+    // beyond the number of cards.
+    std::vector<std::vector<CardLine>> lineSlots;
+    std::vector<int> slotById;
+    QHash<int, int> slotBySparseId;
     cards.reserve(members.size());
+    int minId = 0, maxId = 0;
     for (const StockArticle& m : members) {
         const auto it = firstByCode.find(m.sifra);
         const StockArticle& article = it != firstByCode.end() ? *it->second : m;
         cards.push_back({article, {}});
-        linesOf.insert(article.id, {});
+        minId = std::min(minId, article.id);
+        maxId = std::max(maxId, article.id);
+    }
+    const bool dense = minId >= 0 && maxId < 4 * int(cards.size()) + 1024;
+    if (dense) slotById.assign(size_t(maxId) + 1, -1);
+    const auto slotOf = [&](int id) -> int* {
+        if (dense) return id >= 0 && id <= maxId ? &slotById[size_t(id)] : nullptr;
+        auto it = slotBySparseId.find(id);
+        return it == slotBySparseId.end() ? nullptr : &*it;
+    };
+    for (const StockCard& card : cards) {
+        if (!dense && !slotBySparseId.contains(card.article.id))
+            slotBySparseId.insert(card.article.id, -1);
+        int* slot = slotOf(card.article.id);
+        if (slot && *slot < 0) {
+            *slot = int(lineSlots.size());
+            lineSlots.emplace_back();
+        }
     }
 
     // Every line of the book once, in posting order, handed to the cards' articles; read forward,
     // since the lines go straight to their cards.
     // A failure leaves the cards without their lines.
-    SharedTexts texts;
+    LineReader reader;
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
         if (!row.integer(0, &id)) return;
-        const auto it = linesOf.find(int(id));
-        if (it == linesOf.end()) return;
-        CardLine line = readLine(row);
-        texts.share(line);
-        it->push_back(std::move(line));
+        const int* slot = slotOf(int(id));
+        if (!slot || *slot < 0) return;
+        lineSlots[size_t(*slot)].push_back(reader(row));
     });
     // Two entries of a group may name the same article: each gets the lines, the last one takes
     // them over.
-    QHash<int, int> uses;
+    std::vector<int> uses(lineSlots.size(), 0);
     for (const StockCard& card : cards)
-        ++uses[card.article.id];
+        ++uses[size_t(*slotOf(card.article.id))];
     for (StockCard& card : cards) {
-        auto it = linesOf.find(card.article.id);
-        card.lines = --uses[card.article.id] == 0 ? std::move(*it) : *it;
+        const size_t slot = size_t(*slotOf(card.article.id));
+        card.lines = --uses[slot] == 0 ? std::move(lineSlots[slot]) : lineSlots[slot];
     }
 }
 

@@ -92,6 +92,16 @@ frmUvod::frmUvod(QWidget* parent) : QWidget(parent) {
     timer_->start();
 }
 
+void frmUvod::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (prepared_) return;
+    prepared_ = true;
+    // After this paint has reached the screen.
+    QTimer::singleShot(0, this, [] {
+        if (QWidget* list = windows().window(win::IzborTvrtke)) list->ensurePolished();
+    });
+}
+
 void frmUvod::timerFired() {
     showWindow(windows().window(win::IzborTvrtke));
     windows().forget(this);

@@ -17,7 +17,7 @@ void ReportListModel::setColumns(const QList<ReportColumn>& columns) {
     beginResetModel();
     ++revision_;
     columns_ = columns;
-    rows_.clear();
+    rows_ = ReportRows();
     endResetModel();
 }
 
@@ -35,7 +35,7 @@ void ReportListModel::clear() {
     if (rows_.empty()) return;
     ++revision_;
     beginRemoveRows({}, 0, count() - 1);
-    rows_.clear();
+    rows_ = ReportRows();
     endRemoveRows();
 }
 
@@ -43,16 +43,16 @@ int ReportListModel::addRow(const QStringList& row) {
     ++revision_;
     const int at = count();
     beginInsertRows({}, at, at);
-    rows_.push_back(row);
+    rows_.appendRow(row);
     endInsertRows();
     return at;
 }
 
-void ReportListModel::setRows(std::vector<QStringList>&& rows) {
+void ReportListModel::setRows(ReportRows&& rows) {
     clear();
     if (rows.empty()) return;
     ++revision_;
-    beginInsertRows({}, 0, int(rows.size()) - 1);
+    beginInsertRows({}, 0, rows.count() - 1);
     rows_ = std::move(rows);
     endInsertRows();
 }
@@ -61,24 +61,14 @@ void ReportListModel::removeRowAt(int row) {
     if (row < 0 || row >= count()) return;
     ++revision_;
     beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
+    rows_.removeRow(row);
     endRemoveRows();
-}
-
-const QString& ReportListModel::text(int row, int column) const {
-    static const QString empty;
-    if (row < 0 || row >= count()) return empty;
-    const QStringList& texts = rows_[size_t(row)];
-    return column >= 0 && column < texts.size() ? texts.at(column) : empty;
 }
 
 void ReportListModel::setText(int row, int column, const QString& text) {
     if (row < 0 || row >= count() || column < 0) return;
     ++revision_;
-    QStringList& texts = rows_[size_t(row)];
-    while (texts.size() <= column)
-        texts.append(QString());
-    texts[column] = text;
+    rows_.setText(row, column, text);
     const QModelIndex cell = index(row, column);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
@@ -136,14 +126,10 @@ void ReportListModel::sortRows(int column, Qt::SortOrder order) {
     ++revision_;
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<QStringList> sorted;
-    sorted.reserve(size_t(n));
     std::vector<int> newPosition(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        sorted.push_back(std::move(rows_[size_t(sequence[size_t(i)])]));
+    for (int i = 0; i < n; ++i)
         newPosition[size_t(sequence[size_t(i)])] = i;
-    }
-    rows_.swap(sorted);
+    rows_.reorder(sequence);
     // The current row and the selection follow their rows.
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
@@ -262,6 +248,18 @@ int ReportList::addRow(const QStringList& texts) {
 }
 
 void ReportList::setRows(std::vector<QStringList>&& rows) {
+    ReportRows compact;
+    size_t width = 0;
+    for (const QStringList& row : rows)
+        width = std::max(width, size_t(row.size()));
+    compact.reserve(rows.size(), int(width));
+    for (const QStringList& row : rows)
+        compact.appendRow(row);
+    rows.clear();
+    setRows(std::move(compact));
+}
+
+void ReportList::setRows(ReportRows&& rows) {
     dropSort();
     model_->setRows(std::move(rows));
 }

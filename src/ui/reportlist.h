@@ -15,6 +15,8 @@
 // Built on a table model of its own and uniform row heights: filling and sorting 100 000 rows
 // takes a fraction of a second. Fill large lists with setRows, not row by row.
 
+#include "ui/reportrows.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTreeView>
@@ -46,12 +48,13 @@ class ReportListModel : public QAbstractTableModel {
 
     void clear();
     int addRow(const QStringList& row);
-    void setRows(std::vector<QStringList>&& rows);
+    void setRows(ReportRows&& rows);
     void removeRowAt(int row);
-    const QString& text(int row, int column) const;
+    const QString& text(int row, int column) const { return rows_.text(row, column); }
     void setText(int row, int column, const QString& text);
-    const QStringList& rowTexts(int row) const { return rows_[size_t(row)]; }
-    int count() const { return int(rows_.size()); }
+    QStringList rowTexts(int row) const { return rows_.rowTexts(row); }
+    const ReportRows& rows() const { return rows_; }
+    int count() const { return rows_.count(); }
     // Counts every change of the rows (filled, sorted, a text set): what was worked out from the
     // rows as they stood still holds while it stays the same.
     quint64 revision() const { return revision_; }
@@ -68,7 +71,7 @@ class ReportListModel : public QAbstractTableModel {
 
   private:
     QList<ReportColumn> columns_;
-    std::vector<QStringList> rows_;
+    ReportRows rows_;
     quint64 revision_ = 0;
 };
 
@@ -91,6 +94,9 @@ class ReportList : public QTreeView {
     int addRow(const QStringList& texts);
     // Replaces all rows at once (the fast way to fill a list).
     void setRows(std::vector<QStringList>&& rows);
+    void setRows(ReportRows&& rows);
+    // The rows in the order shown.
+    const ReportRows& rows() const { return model_->rows(); }
     int rowCount() const { return model_->count(); }
     // See ReportListModel::revision.
     quint64 revision() const { return model_->revision(); }

@@ -44,26 +44,42 @@ ReportView::ReportView(QWidget* parent) : QAbstractScrollArea(parent) {
     updateMetrics();
 }
 
+void ReportView::setSource(std::shared_ptr<const ReportSource> source) {
+    text_.clear();
+    lines_.clear();
+    source_ = std::move(source);
+    widestLine_ = source_ ? source_->widestLine() : 0;
+    reset();
+}
+
 void ReportView::setText(const QString& text) {
+    source_.reset();
     text_ = text;
     lines_.clear();
     widestLine_ = 0;
-    const qsizetype n = text_.size();
-    const QChar* data = text_.constData();
+    const QStringView all(text_);
+    const qsizetype n = all.size();
+    // The next CR and the next LF, each looked for again only once passed (a vectorised search
+    // rather than a test of every character).
+    qsizetype cr = all.indexOf(u'\r'), lf = all.indexOf(u'\n');
     qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = data[i];
-        if (c.unicode() > u'\r' || (c != u'\n' && c != u'\r')) continue;
-        const int length = int(i - start);
+    while (cr >= 0 || lf >= 0) {
+        const qsizetype end = cr < 0 ? lf : lf < 0 ? cr : std::min(cr, lf);
+        const int length = int(end - start);
         lines_.push_back({start, length});
         widestLine_ = std::max(widestLine_, length);
-        if (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ++i;
-        start = i + 1;
+        start = end + (end == cr && lf == end + 1 ? 2 : 1);
+        if (cr >= 0 && cr < start) cr = all.indexOf(u'\r', start);
+        if (lf >= 0 && lf < start) lf = all.indexOf(u'\n', start);
     }
     if (start < n) {
         lines_.push_back({start, int(n - start)});
         widestLine_ = std::max(widestLine_, int(n - start));
     }
+    reset();
+}
+
+void ReportView::reset() {
     anchor_ = cursor_ = Position();
     updateScrollBars();
     verticalScrollBar()->setValue(0);
@@ -72,10 +88,11 @@ void ReportView::setText(const QString& text) {
     emit selectionChanged();
 }
 
-QStringView ReportView::line(int i) const {
+QString ReportView::line(int i) const {
     if (i < 0 || i >= lineCount()) return {};
+    if (source_) return source_->line(i);
     const Line& l = lines_[size_t(i)];
-    return QStringView(text_).mid(l.start, l.length);
+    return text_.mid(l.start, l.length);
 }
 
 QString ReportView::toPlainText() const {
@@ -89,7 +106,7 @@ QString ReportView::toPlainText() const {
 }
 
 ReportView::Position ReportView::clamp(Position p) const {
-    if (lines_.empty()) return {};
+    if (lineCount() == 0) return {};
     p.line = std::clamp(p.line, 0, lineCount() - 1);
     p.column = std::clamp(p.column, 0, int(line(p.line).size()));
     return p;
@@ -103,7 +120,7 @@ void ReportView::setSelection(Position anchor, Position cursor) {
 }
 
 void ReportView::selectAll() {
-    if (lines_.empty()) return;
+    if (lineCount() == 0) return;
     setSelection({0, 0}, {lineCount() - 1, int(line(lineCount() - 1).size())});
 }
 
@@ -115,9 +132,8 @@ QString ReportView::selectedText() const {
     if (!hasSelection()) return QString();
     const Position from = selectionStart();
     const Position to = selectionEnd();
-    if (from.line == to.line)
-        return line(from.line).mid(from.column, to.column - from.column).toString();
-    QString out = line(from.line).mid(from.column).toString();
+    if (from.line == to.line) return line(from.line).mid(from.column, to.column - from.column);
+    QString out = line(from.line).mid(from.column);
     for (int i = from.line + 1; i < to.line; ++i) {
         out += QStringLiteral("\r\n");
         out += line(i);
@@ -189,7 +205,7 @@ void ReportView::paintEvent(QPaintEvent* event) {
     const Position to = selectionEnd();
     for (int i = std::max(first, 0); i <= last; ++i) {
         const int y = (i - firstVisibleLine()) * lineHeight_;
-        const QStringView text = line(i);
+        const QString text = line(i);
         // The selected columns of this line (a selected line end shows as one more column).
         int selFrom = 0, selTo = 0;
         if (hasSelection() && i >= from.line && i <= to.line) {
@@ -205,7 +221,7 @@ void ReportView::paintEvent(QPaintEvent* event) {
             if (toColumn <= fromColumn) return;
             p.setPen(pal.color(role));
             p.drawText(QPointF(columnX(fromColumn), y + ascent_),
-                       text.mid(fromColumn, toColumn - fromColumn).toString());
+                       text.mid(fromColumn, toColumn - fromColumn));
         };
         const int length = int(text.size());
         draw(0, std::min(selFrom, length), QPalette::Text);
@@ -213,7 +229,7 @@ void ReportView::paintEvent(QPaintEvent* event) {
         draw(std::max(selTo, selFrom), length, QPalette::Text);
     }
     // The caret, while the view has the keyboard.
-    if (hasFocus() && !lines_.empty()) {
+    if (hasFocus() && lineCount() > 0) {
         const int y = (cursor_.line - firstVisibleLine()) * lineHeight_;
         p.fillRect(QRectF(columnX(cursor_.column), y, 1, lineHeight_), pal.color(QPalette::Text));
     }
@@ -266,9 +282,9 @@ void ReportView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ReportView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || lines_.empty()) return;
+    if (event->button() != Qt::LeftButton || lineCount() == 0) return;
     const Position at = positionAt(event->position().toPoint());
-    const QStringView text = line(at.line);
+    const QString text = line(at.line);
     int from = at.column, to = at.column;
     while (from > 0 && isWordCharacter(text[from - 1]))
         --from;

@@ -11,13 +11,20 @@
 // Shift they extend the selection), Ctrl+A selects everything and Ctrl+C copies the selection.
 // A print of the report prints the selection when there is one (selectedText).
 //
+// A report made from rows in memory can be shown through a ReportSource instead: the view then
+// asks for the lines on screen only, and the whole text is made when it is asked for (a copy, a
+// print).
+//
 // Positions are (line, column) with columns counted in characters; the font is fixed-pitch
 // ("Courier New", the system's fixed-pitch font where that is not one), so columns line up.
+
+#include "ui/reportrows.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
 
 #include <compare>
+#include <memory>
 #include <vector>
 
 namespace kl {
@@ -37,10 +44,12 @@ class ReportView : public QAbstractScrollArea {
     // the last line does not start another line. The selection is cleared and the view goes to
     // the top.
     void setText(const QString& text);
+    // Shows the lines of `source`, made as they come into view.
+    void setSource(std::shared_ptr<const ReportSource> source);
     void clear() { setText(QString()); }
 
-    int lineCount() const { return int(lines_.size()); }
-    QStringView line(int i) const;
+    int lineCount() const { return source_ ? source_->lineCount() : int(lines_.size()); }
+    QString line(int i) const;
     // The lines joined with "\n" (no line end after the last).
     QString toPlainText() const;
 
@@ -92,9 +101,12 @@ class ReportView : public QAbstractScrollArea {
     int visibleLines() const;
     qreal columnX(int column) const;
 
+    void reset();
+
     QString text_;
     std::vector<Line> lines_;
-    int widestLine_ = 0;  // characters
+    std::shared_ptr<const ReportSource> source_;  // instead of text_ when set
+    int widestLine_ = 0;                          // characters
     Position anchor_, cursor_;
     qreal charWidth_ = 8;  // the advance of a character within a line, in pixels
     int lineHeight_ = 14;

@@ -2,10 +2,12 @@
 
 #include <QTest>
 
+#include <bit>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <map>
+#include <random>
 
 #include "data/convert.h"
 
@@ -168,6 +170,78 @@ class TestConvert : public QObject {
         for (QDate day(1930, 1, 1); day.year() < 2030; day = day.addDays(97)) {
             QCOMPARE(kl::parseDate(dateText(day)), std::optional(day));
             QCOMPARE(kl::parseDate(dateTextShort(day)), std::optional(day));
+        }
+    }
+
+    // The roundings on integers give exactly what the digit text gives: at the ties of each
+    // step (seven or fifteen digits, then the decimals), at carries, at the ends of their reach
+    // and over 400 000 seeded values of every magnitude the books hold.
+    void roundingsAsText() {
+        std::vector<double> values = {0.0,
+                                      -0.0,
+                                      0.005,
+                                      -0.005,
+                                      0.015,
+                                      2.675,
+                                      1.005,
+                                      0.125,
+                                      0.375,
+                                      double(2.675f),
+                                      1234567.5,
+                                      1234568.5,
+                                      8388607.5,
+                                      9999999.5,
+                                      99999.995,
+                                      999999.995,
+                                      0.00005,
+                                      0.00015,
+                                      2.00025,
+                                      123456789012345.5,
+                                      999999999999999.5,
+                                      0.0049999999999999,
+                                      9.2e14,
+                                      4.6e14,
+                                      1e-20,
+                                      1e-300,
+                                      1e20,
+                                      1e300,
+                                      std::numeric_limits<double>::denorm_min(),
+                                      std::numeric_limits<double>::max(),
+                                      std::numeric_limits<double>::infinity(),
+                                      std::numeric_limits<double>::quiet_NaN()};
+        std::mt19937_64 random(20261207);
+        for (int i = 0; i < 200000; ++i) {
+            const int digits = int(random() % 9) + 1;    // a figure as typed: few digits ...
+            const int decimals = int(random() % 7) - 1;  // ... at some place
+            const double typed = double(random() % std::uint64_t(std::pow(10, digits))) /
+                                 std::pow(10.0, decimals) * (random() % 2 ? 1 : -1);
+            // ... and what sums, products and quotients of them make.
+            const double made = typed * double(random() % 100000) / 997.0;
+            values.push_back(i % 2 ? typed : made);
+            values.push_back(std::bit_cast<double>(random()));
+        }
+        for (const double v : values) {
+            const auto text = [&] { return QByteArray::number(v, 'g', 17); };
+            QVERIFY2(round2Single(v) == textual::round2Single(v, S) &&
+                         std::signbit(round2Single(v)) == std::signbit(textual::round2Single(v, S)),
+                     text());
+            QVERIFY2(exact(round2Single(v, D)) == exact(textual::round2Single(v, D)), text());
+            if (std::isfinite(v))
+                for (const int decimals : {0, 2, 4})
+                    QVERIFY2(exact(roundHalfAway(v, decimals)) ==
+                                 exact(textual::roundHalfAway(v, decimals)),
+                             text());
+            QVERIFY2(Currency::fromDouble(v) == textual::currencyFromDouble(v), text());
+            for (const Precision p : {S, D, C}) {
+                QString appended;
+                appendFormat00(appended, v, p, 12);
+                QVERIFY2(format00(v, p) == textual::format00(v, p) &&
+                             appended == textual::format00(v, p).rightJustified(12),
+                         text());
+            }
+            const float single = toSingle(v);
+            QVERIFY2(exact(round2Single(single)) == exact(textual::round2Single(single, S)),
+                     text());
         }
     }
 

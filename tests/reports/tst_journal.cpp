@@ -29,6 +29,26 @@ QStringList someRow(int n) {
     return journalRow(line);
 }
 
+std::vector<QStringList> listsOf(const ReportRows& rows) {
+    std::vector<QStringList> lists;
+    for (int r = 0; r < rows.count(); ++r)
+        lists.push_back(rows.rowTexts(r));
+    return lists;
+}
+
+// The lines of a report source, and its widest line checked against them.
+QStringList sourceLines(const ReportSource& source) {
+    QStringList lines;
+    int widest = 0;
+    for (int i = 0; i < source.lineCount(); ++i) {
+        lines << source.line(i);
+        widest = std::max(widest, int(lines.back().size()));
+    }
+    if (widest != source.widestLine())
+        lines << QStringLiteral("widest %1").arg(source.widestLine());
+    return lines;
+}
+
 }  // namespace
 
 class Tst_journal : public ReportTest {
@@ -59,7 +79,7 @@ class Tst_journal : public ReportTest {
             {"05.02.2026", "Čokolada mliječna", "I", "", "", "", "", "5", "2,5", "", "12,50"},
         };
         QCOMPARE(rows, expected);
-        QCOMPARE(readJournalRows(book_), expected);  // the window's one-pass reading
+        QCOMPARE(listsOf(readJournalRows(book_)), expected);  // the window's one-pass reading
 
         const QString title = journalTitle(JournalScope::All, kToday);
         QCOMPARE(title, QString("Ispis dnevnika na dan: 10.02.2026"));
@@ -72,6 +92,17 @@ class Tst_journal : public ReportTest {
                      "      1,50                  3,33       5,00",
                      "05.02.2026 Čokolada mliječna       I                                       "
                      "                 5,00       2,50                 12,50"}));
+        // The window shows the same report made line by line; a supplier's number or a figure
+        // over ten characters widens its line.
+        const auto source = journalReport(title, readJournalRows(book_));
+        QCOMPARE(source->text(), journalText(title, rows));
+        QCOMPARE(sourceLines(*source), reportLines(journalText(title, rows)));
+        ReportRows wide;
+        wide.appendRow(expected[0]);
+        wide.appendRow({"03.02.2026", "A", "I", "", "R-1234567890123", "", "", "123456789012,5",
+                        "2,5", "", "123456789,00"});
+        QCOMPARE(sourceLines(*journalReport(title, wide)),
+                 reportLines(journalText(title, listsOf(wide))));
     }
 
     // The journal keeps the order the lines were posted in, whatever their dates; a line whose
@@ -92,7 +123,7 @@ class Tst_journal : public ReportTest {
         for (const QStringList& row : journalRows(readJournal(book_)))
             shown << row.mid(0, 4).join(u'|') + u'|' + row.at(JKolUlaz);
         QStringList read;
-        for (const QStringList& row : readJournalRows(book_))
+        for (const QStringList& row : listsOf(readJournalRows(book_)))
             read << row.mid(0, 4).join(u'|') + u'|' + row.at(JKolUlaz);
         QCOMPARE(read, shown);
         QCOMPARE(shown, (QStringList{"09.03.2026|Artikl A|P|Ulazni račun|1", "02.01.2026||P||2",

@@ -45,6 +45,8 @@ class TstReportView : public QObject {
         kl::test::dataRow("an empty line between", QString("ab\r\n\r\ncd"),
                           QStringList{"ab", "", "cd"});
         kl::test::dataRow("LF and a lone CR", QString("ab\ncd\ref"), QStringList{"ab", "cd", "ef"});
+        kl::test::dataRow("LF CR and CR CR LF", QString("ab\n\rcd\r\r\nef"),
+                          QStringList{"ab", "", "cd", "", "ef"});
         kl::test::dataRow("only a line end", QString("\r\n"), QStringList{""});
         kl::test::dataRow("nothing", QString(), QStringList{});
     }
@@ -55,7 +57,7 @@ class TstReportView : public QObject {
         v.setText(text);
         QStringList got;
         for (int i = 0; i < v.lineCount(); ++i)
-            got.append(v.line(i).toString());
+            got.append(v.line(i));
         QCOMPARE(got, lines);
         QCOMPARE(v.toPlainText(), lines.join('\n'));
     }

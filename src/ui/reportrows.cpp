@@ -1,0 +1,153 @@
+#include "ui/reportrows.h"
+
+#include <algorithm>
+
+namespace kl {
+
+// ---- ReportRows -----------------------------------------------------------------------------
+
+ReportRows::ReportRows() : pool_(std::make_shared<std::vector<QString>>(1)) {}
+
+void ReportRows::ownPool() {
+    if (pool_.use_count() > 1) pool_ = std::make_shared<std::vector<QString>>(*pool_);
+}
+
+ReportRows::TextId ReportRows::addText(const QString& text) {
+    if (text.isEmpty()) return kEmpty;
+    ownPool();
+    pool_->push_back(text);
+    return TextId(pool_->size() - 1);
+}
+
+void ReportRows::widen(int width) {
+    if (width <= stride_) return;
+    const int n = count();
+    std::vector<TextId> cells(size_t(n) * size_t(width), kAbsent);
+    for (int r = 0; r < n; ++r)
+        std::copy_n(cells_.begin() + ptrdiff_t(r) * stride_, stride_,
+                    cells.begin() + ptrdiff_t(r) * width);
+    cells_.swap(cells);
+    stride_ = width;
+    rows_ = 0;
+}
+
+void ReportRows::reserve(size_t rows, int width) {
+    widen(width);
+    cells_.reserve(rows * size_t(std::max(stride_, 1)));
+    // About a text of its own a row (the rows' amounts, say) beside the shared ones.
+    ownPool();
+    pool_->reserve(pool_->size() + rows + rows / 8);
+}
+
+void ReportRows::appendRow(const QStringList& texts) {
+    widen(int(texts.size()));
+    if (stride_ == 0) {
+        ++rows_;
+        return;
+    }
+    for (const QString& t : texts)
+        cells_.push_back(addText(t));
+    cells_.insert(cells_.end(), size_t(stride_ - texts.size()), kAbsent);
+}
+
+void ReportRows::appendRow(std::initializer_list<TextId> ids) {
+    widen(int(ids.size()));
+    if (stride_ == 0) {
+        ++rows_;
+        return;
+    }
+    cells_.insert(cells_.end(), ids);
+    cells_.insert(cells_.end(), size_t(stride_) - ids.size(), kAbsent);
+}
+
+const QString& ReportRows::text(int row, int column) const {
+    static const QString empty;
+    if (row < 0 || row >= count() || column < 0 || column >= stride_) return empty;
+    const TextId id = cells_[size_t(row) * size_t(stride_) + size_t(column)];
+    return id == kAbsent ? empty : (*pool_)[id];
+}
+
+ReportRows::TextId ReportRows::id(int row, int column) const {
+    if (row < 0 || row >= count() || column < 0 || column >= stride_) return kEmpty;
+    const TextId id = cells_[size_t(row) * size_t(stride_) + size_t(column)];
+    return id == kAbsent ? kEmpty : id;
+}
+
+int ReportRows::rowLength(int row) const {
+    if (row < 0 || row >= count()) return 0;
+    int n = stride_;
+    while (n > 0 && cells_[size_t(row) * size_t(stride_) + size_t(n - 1)] == kAbsent)
+        --n;
+    return n;
+}
+
+QStringList ReportRows::rowTexts(int row) const {
+    const int n = rowLength(row);
+    QStringList texts;
+    texts.reserve(n);
+    for (int c = 0; c < n; ++c)
+        texts.append(text(row, c));
+    return texts;
+}
+
+void ReportRows::setText(int row, int column, const QString& text) {
+    if (row < 0 || row >= count() || column < 0) return;
+    widen(column + 1);
+    TextId* cells = &cells_[size_t(row) * size_t(stride_)];
+    // The cells before it become part of the row, as empty texts.
+    for (int c = 0; c < column; ++c)
+        if (cells[c] == kAbsent) cells[c] = kEmpty;
+    cells[column] = addText(text);
+}
+
+void ReportRows::removeRow(int row) {
+    if (row < 0 || row >= count()) return;
+    if (stride_ == 0) {
+        --rows_;
+        return;
+    }
+    const auto at = cells_.begin() + ptrdiff_t(row) * stride_;
+    cells_.erase(at, at + stride_);
+}
+
+ReportRows ReportRows::subset(const std::vector<int>& positions) const {
+    ReportRows out;
+    out.pool_ = pool_;
+    out.stride_ = stride_;
+    if (stride_ == 0) {
+        out.rows_ = int(positions.size());
+        return out;
+    }
+    out.cells_.reserve(positions.size() * size_t(stride_));
+    for (int p : positions) {
+        const auto from = cells_.begin() + ptrdiff_t(p) * stride_;
+        out.cells_.insert(out.cells_.end(), from, from + stride_);
+    }
+    return out;
+}
+
+void ReportRows::reorder(const std::vector<int>& sequence) {
+    if (stride_ == 0) return;
+    std::vector<TextId> cells;
+    cells.reserve(cells_.size());
+    for (int p : sequence) {
+        const auto from = cells_.begin() + ptrdiff_t(p) * stride_;
+        cells.insert(cells.end(), from, from + stride_);
+    }
+    cells_.swap(cells);
+}
+
+// ---- ReportSource ---------------------------------------------------------------------------
+
+QString ReportSource::text() const {
+    QString out;
+    const int n = lineCount();
+    out.reserve(qsizetype(n) * (widestLine() + 2));
+    for (int i = 0; i < n; ++i) {
+        out += line(i);
+        out += u"\r\n";
+    }
+    return out;
+}
+
+}  // namespace kl

@@ -1,0 +1,74 @@
+#pragma once
+// The storage of the report lists and report boxes, without widgets: the rows of a list held
+// compactly (ReportRows) and a report whose lines are made as they are shown (ReportSource).
+
+#include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+namespace kl {
+
+// The rows of a list, held compactly: every text of the rows once in a pool, each row a run of
+// indices into it, so that texts the rows share (a name, a date, a figure repeated over
+// thousands of rows) cost four bytes a cell. A builder that knows which texts repeat adds each
+// once (addText) and appends rows of their ids; rows appended as texts give each cell an entry of
+// its own. A row keeps its own length: rowTexts gives back the texts it was appended with. Copies
+// share the pool until one of them adds a text.
+class ReportRows {
+  public:
+    using TextId = quint32;
+    static constexpr TextId kEmpty = 0;  // the empty text, always in the pool
+
+    ReportRows();
+
+    TextId addText(const QString& text);
+    const QString& textOf(TextId id) const { return (*pool_)[id]; }
+
+    void appendRow(const QStringList& texts);
+    void appendRow(std::initializer_list<TextId> ids);
+    void reserve(size_t rows, int width);
+
+    int count() const { return stride_ ? int(cells_.size() / size_t(stride_)) : rows_; }
+    bool empty() const { return count() == 0; }
+    // The text of a cell; empty beyond the row's length or out of range.
+    const QString& text(int row, int column) const;
+    // The pool entry of a cell (kEmpty beyond the row's length or out of range).
+    TextId id(int row, int column) const;
+    int rowLength(int row) const;
+    QStringList rowTexts(int row) const;
+    void setText(int row, int column, const QString& text);
+    void removeRow(int row);
+    // The rows at `positions`, in that order, sharing this pool.
+    ReportRows subset(const std::vector<int>& positions) const;
+    // Row i of the result is row sequence[i] of this.
+    void reorder(const std::vector<int>& sequence);
+
+  private:
+    static constexpr TextId kAbsent = ~TextId(0);  // a cell beyond the row's length
+    void widen(int width);
+    void ownPool();
+
+    std::shared_ptr<std::vector<QString>> pool_;
+    std::vector<TextId> cells_;  // row after row, stride_ cells each
+    int stride_ = 0;
+    int rows_ = 0;  // rows while stride_ is 0 (rows with no cells)
+};
+
+// A report whose lines are made when they are shown: a report of hundreds of thousands of lines
+// made from rows already in memory need not be written out whole to be seen.
+class ReportSource {
+  public:
+    virtual ~ReportSource() = default;
+    virtual int lineCount() const = 0;
+    // Line `i` (0 <= i < lineCount()), without its line end.
+    virtual QString line(int i) const = 0;
+    // The length of the longest line, in characters.
+    virtual int widestLine() const = 0;
+    // Every line with CR LF after it: the report as text.
+    virtual QString text() const;
+};
+
+}  // namespace kl
