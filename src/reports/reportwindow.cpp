@@ -105,8 +105,8 @@ void ReportWindow::printReport() {
 }
 
 void ReportWindow::previewReport() {
-    if (reportText_.isEmpty()) return;
-    previewText(this, printName(), textToPrint(), fittedTo(reportPageSetup(), reportText_));
+    if (!hasReport()) return;
+    previewText(this, printName(), textToPrint(), fittedTo(reportPageSetup(), reportText()));
 }
 
 void ReportWindow::showReportError(const QString& description) {
