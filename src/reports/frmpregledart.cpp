@@ -193,7 +193,13 @@ void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Dat
         error = e.description();
     }
     setReportText(stockStatusText(articles));
+    shownStatus_ = std::move(articles);
     if (!error.isEmpty()) showReportError(error);
+}
+
+std::optional<sheet::Sheet> frmPregledart::reportSheet() const {
+    if (!shownStatus_) return std::nullopt;
+    return stockStatusSheet(*shownStatus_, QDate::currentDate());
 }
 
 void frmPregledart::karticajedannaziv() {
@@ -207,6 +213,7 @@ void frmPregledart::karticajedannaziv() {
     } catch (const DbError& e) {
         error = e.description();
     }
+    shownStatus_.reset();
     setReportText(stockCardText(card));
     if (!error.isEmpty()) showReportError(error);
 }
@@ -231,6 +238,7 @@ void frmPregledart::ispissvih() {
         const QString text = stockCardsText(cards);
         // The cards go before the box takes the text: the two never need room at once.
         std::vector<StockCard>().swap(cards);
+        shownStatus_.reset();
         setReportText(text);
     }
     if (!error.isEmpty()) showReportError(error);

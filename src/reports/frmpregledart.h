@@ -41,6 +41,10 @@ class frmPregledart : public ReportWindow {
     void karticajedannaziv();    // card of the chosen article (by name or by code)
     void ispissvih();            // cards of the articles of the chosen group
 
+  protected:
+    bool exportsSheets() const override { return true; }
+    std::optional<sheet::Sheet> reportSheet() const override;
+
   private:
     void chooseOneArticle();
     void chooseSeveralArticles();
@@ -64,6 +68,8 @@ class frmPregledart : public ReportWindow {
     QGroupBox* Frame3_;
     QGroupBox* Frame4_;
     QComboBox* cbood_;
+    // The stock status shown, for the export; empty while a card or nothing is shown.
+    std::optional<std::vector<StockArticle>> shownStatus_;
 };
 
 }  // namespace kl

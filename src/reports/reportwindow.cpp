@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QPushButton>
 
 namespace kl {
@@ -43,6 +46,14 @@ QPushButton* ReportWindow::makePrintButton() {
                                 QStringLiteral("Pregled ispisa po stranicama"));
     previewButton_->hide();
     connect(previewButton_, &QPushButton::clicked, this, &ReportWindow::previewReport);
+    excelButton_ = makeButton(this, "cmdizvozexcel", QStringLiteral("Izvoz u E&xcel..."),
+                              QStringLiteral("Prikazani izvještaj u tablicu (.xlsx)"));
+    csvButton_ = makeButton(this, "cmdizvozcsv", QStringLiteral("Izvoz u &CSV..."),
+                            QStringLiteral("Prikazani izvještaj u datoteku CSV"));
+    excelButton_->hide();
+    csvButton_->hide();
+    connect(excelButton_, &QPushButton::clicked, this, [this] { exportReport(true); });
+    connect(csvButton_, &QPushButton::clicked, this, [this] { exportReport(false); });
     return b;
 }
 
@@ -56,6 +67,14 @@ void ReportWindow::showEvent(QShowEvent* event) {
             layout->insertWidget(at + 1, previewButton_);
             previewButton_->show();
             setTabOrder(printButton_, previewButton_);
+            if (exportsSheets()) {
+                layout->insertWidget(at + 2, excelButton_);
+                layout->insertWidget(at + 3, csvButton_);
+                excelButton_->show();
+                csvButton_->show();
+                setTabOrder(previewButton_, excelButton_);
+                setTabOrder(excelButton_, csvButton_);
+            }
             break;
         }
         previewButton_->setProperty("klPlaced", true);
@@ -107,6 +126,69 @@ void ReportWindow::printReport() {
 void ReportWindow::previewReport() {
     if (!hasReport()) return;
     previewText(this, printName(), textToPrint(), fittedTo(reportPageSetup(), reportText()));
+}
+
+namespace {
+
+ReportWindow::SaveFileChooser& saveFileChooser() {
+    static ReportWindow::SaveFileChooser chooser;
+    return chooser;
+}
+
+QString& lastExportFolder() {
+    static QString folder = QDir::homePath();
+    return folder;
+}
+
+}  // namespace
+
+void ReportWindow::setSaveFileChooser(SaveFileChooser chooser) {
+    saveFileChooser() = std::move(chooser);
+}
+
+void ReportWindow::exportReport(bool xlsx) {
+    const QString title = xlsx ? QStringLiteral("Izvoz u Excel") : QStringLiteral("Izvoz u CSV");
+    const std::optional<sheet::Sheet> table = reportSheet();
+    if (!table) {
+        MsgBoxHr(QStringLiteral("Najprije prikažite izvještaj (Prikaz), pa ga izvezite."),
+                 MsgStyle::OkOnly | MsgStyle::Exclamation, title);
+        return;
+    }
+    const QString extension = xlsx ? QStringLiteral("xlsx") : QStringLiteral("csv");
+    const QString proposed =
+        QDir(lastExportFolder())
+            .filePath(sheet::proposedFileName(table->name, QDate::currentDate(), extension));
+    QString path;
+    if (saveFileChooser()) {
+        path = saveFileChooser()(title, proposed);
+    } else {
+        path = QFileDialog::getSaveFileName(
+            this, title, proposed,
+            xlsx ? QStringLiteral("Excel (*.xlsx)") : QStringLiteral("CSV (*.csv)"), nullptr,
+            QFileDialog::DontConfirmOverwrite);
+    }
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QLatin1Char('.') + extension, Qt::CaseInsensitive))
+        path += QLatin1Char('.') + extension;
+    lastExportFolder() = QFileInfo(path).absolutePath();
+    if (QFileInfo::exists(path) &&
+        MsgBoxHr(QStringLiteral("Datoteka %1 već postoji. Zamijeniti je?")
+                     .arg(QDir::toNativeSeparators(path)),
+                 MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                 title) != MsgResult::Yes)
+        return;
+    QString error;
+    {
+        BusyCursor busy;
+        error = xlsx ? sheet::writeXlsx(path, *table) : sheet::writeCsv(path, *table);
+    }
+    if (!error.isEmpty()) {
+        MsgBoxHr(error, MsgStyle::OkOnly | MsgStyle::Critical, title);
+        return;
+    }
+    MsgBoxHr(
+        QStringLiteral("Izvještaj je spremljen u datoteku %1.").arg(QDir::toNativeSeparators(path)),
+        MsgStyle::OkOnly | MsgStyle::Information, title);
 }
 
 void ReportWindow::showReportError(const QString& description) {

@@ -16,9 +16,13 @@
 // The window is 800 x 520, Esc closes it, closing is never refused; the main window brings its
 // menus back when it closes.
 
+#include "reports/sheet.h"
 #include "ui/childwindow.h"
 #include "ui/printing.h"
 #include "ui/reportview.h"
+
+#include <functional>
+#include <optional>
 
 class QPushButton;
 
@@ -59,6 +63,15 @@ class ReportWindow : public ChildWindow {
     // which the clerk prints or saves a PDF.
     void previewReport();
 
+    // "Izvoz u E&xcel..." and "Izvoz u &CSV...", beside them in a window whose reports export:
+    // the report shown as a spreadsheet file the clerk names (the save dialog proposes the
+    // report's name and the date; an existing file is replaced only after "Da").
+    void exportReport(bool xlsx);
+    // Test seam for the save dialog: while set, it is asked instead (title, proposed path) and
+    // returns the chosen path or "". An empty function restores the dialog.
+    using SaveFileChooser = std::function<QString(const QString& title, const QString& proposed)>;
+    static void setSaveFileChooser(SaveFileChooser chooser);
+
     // The text the print button would print now: the selection when there is one, otherwise
     // the whole report.
     QString textToPrint() const;
@@ -80,10 +93,17 @@ class ReportWindow : public ChildWindow {
     // The document name of the printed report (the PDF file is named after it).
     virtual QString printName() const { return caption(); }
 
+    // A window whose reports export says so (its export buttons are then shown) and gives the
+    // report shown as a table; nothing while no report that exports is shown.
+    virtual bool exportsSheets() const { return false; }
+    virtual std::optional<sheet::Sheet> reportSheet() const { return std::nullopt; }
+
   private:
     ReportView* reportBox_ = nullptr;
     QPushButton* printButton_ = nullptr;
     QPushButton* previewButton_ = nullptr;
+    QPushButton* excelButton_ = nullptr;
+    QPushButton* csvButton_ = nullptr;
     QString reportText_;
     std::shared_ptr<const ReportSource> reportSource_;
 };

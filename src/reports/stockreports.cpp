@@ -344,6 +344,35 @@ QString stockStatusText(const std::vector<StockArticle>& articles) {
     return out;
 }
 
+sheet::Sheet stockStatusSheet(const std::vector<StockArticle>& articles, const QDate& today) {
+    using sheet::Cell;
+    sheet::Sheet s;
+    s.name = QStringLiteral("Stanje artikala");
+    s.titleLines = {QStringLiteral("Stanje artikala na dan: ") + dateText(today)};
+    s.heading = {QStringLiteral("Šifra"),    QStringLiteral("Naziv"),  QStringLiteral("J.mj."),
+                 QStringLiteral("Min.kol."), QStringLiteral("Stanje"), QStringLiteral("Vrijednost"),
+                 QStringLiteral("Pr.cijena")};
+    // Each figure as the report shows it: rounded to its two decimals.
+    const auto shown = [](double v, Precision p) {
+        return Cell::ofNumber(numberOrZero(format00(v, p)));
+    };
+    double total = 0;
+    s.rows.reserve(articles.size());
+    for (const StockArticle& a : articles) {
+        const Cell value = shown(a.vrijednost.toDouble(), Precision::Currency);
+        total += value.number;
+        s.rows.push_back({Cell::ofText(a.sifra.trimmed()), Cell::ofText(a.naziv.trimmed()),
+                          Cell::ofText(a.jedmjere.trimmed()),
+                          shown(a.minkolicina, Precision::Single),
+                          shown(a.stanje, Precision::Single), value,
+                          shown(a.proscijena.toDouble(), Precision::Currency)});
+    }
+    s.totals.push_back({Cell::ofText(QStringLiteral("Ukupno")), Cell::empty(), Cell::empty(),
+                        Cell::empty(), Cell::empty(), Cell::ofNumber(roundHalfAway(total, 2)),
+                        Cell::empty()});
+    return s;
+}
+
 QString stockCardText(const std::optional<StockCard>& card) {
     if (!card) return QString();
     QString out = cardLabelLine();

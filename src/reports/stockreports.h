@@ -22,6 +22,8 @@
 #include <optional>
 #include <vector>
 
+#include "reports/sheet.h"
+
 namespace kl {
 
 class Database;
@@ -88,6 +90,10 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
 
 // The stock status list: heading, rule and one line per article. No total line.
 QString stockStatusText(const std::vector<StockArticle>& articles);
+
+// The same list as a spreadsheet: one row per article with the figures the text shows (two
+// decimals), the total of the values after them.
+sheet::Sheet stockStatusSheet(const std::vector<StockArticle>& articles, const QDate& today);
 
 // The stock card of one article: the label line, the article block and its lines. Without an
 // article (it was not found) the text is empty.

@@ -7,8 +7,12 @@
 #include "reports/stockreports.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 using namespace kl;
 using namespace kl::test;
@@ -129,6 +133,44 @@ class Tst_frmpregledart : public ReportTest {
         QVERIFY(!text.isEmpty());
         QCOMPARE(w->reportText(), text);
         QCOMPARE(box_->count(), 0);
+    }
+
+    // The stock status of all articles into a spreadsheet, CSV and .xlsx, from the rows the text
+    // is made of; a card shown exports nothing; a file there is replaced only after "Da".
+    void exportStatus() {
+        fillBook();
+        frmPregledart* w = open();
+        QVERIFY(w);
+        QTemporaryDir dir;
+        QString proposed;
+        ReportWindow::setSaveFileChooser([&](const QString&, const QString& p) {
+            proposed = p;
+            return dir.filePath("stanje");
+        });
+        const auto guard = qScopeGuard([] { ReportWindow::setSaveFileChooser({}); });
+        QVERIFY(w->findChild<QPushButton*>("cmdizvozexcel")->isVisible());
+        clickOn(w, "optviseart");
+        clickOn(w, "cmdprikazart");
+        clickOn(w, "cmdizvozcsv");
+        QVERIFY(proposed.endsWith("Stanje artikala " + QDate::currentDate().toString("dd.MM.yyyy") +
+                                  ".csv"));
+        QFile csv(dir.filePath("stanje.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            QString::fromUtf8(csv.readAll()).split("\r\n").mid(2),
+            QStringList({"Šifra;Naziv;J.mj.;Min.kol.;Stanje;Vrijednost;Pr.cijena",
+                         "M2;Matica;kom;0,00;0,00;0,00;0,00", "V1;Vijak;kom;1,00;10,00;20,00;2,00",
+                         "V2;Vijak;kom;50,00;3,00;15,00;5,00", "Ukupno;;;;;35,00;", ""}));
+        box_->answer(MsgResult::No);
+        clickOn(w, "cmdizvozcsv");  // there already: kept after "Ne"
+        QVERIFY(box_->last().prompt.endsWith("već postoji. Zamijeniti je?"));
+        clickOn(w, "cmdizvozexcel");
+        QVERIFY(QFile::exists(dir.filePath("stanje.xlsx")));
+        QCOMPARE(box_->last().title, "Izvoz u Excel");
+        clickOn(w, "optkarticeart");
+        clickOn(w, "cmdprikazart");
+        clickOn(w, "cmdizvozcsv");
+        QCOMPARE(box_->last().prompt, "Najprije prikažite izvještaj (Prikaz), pa ga izvezite.");
     }
 
     void cardOfNoArticle() {
