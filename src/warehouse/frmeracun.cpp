@@ -350,8 +350,10 @@ bool frmEracun::loadFile(const QString& path) {
         const std::vector<ArticleMatch> matches = matchLines(bookPath_, supplier_.partnerId, *doc_);
         for (const ArticleMatch& m : matches)
             choices_.push_back({m.articleId, m.how, false});
+        // The type chosen for the supplier's last invoice, else the book's "Račun" if it has one.
         const QString type = rememberedDocumentType(bookPath_, supplier_.partnerId);
-        if (!type.isEmpty()) cbodokument_->setCurrentIndex(cbodokument_->findText(type));
+        cbodokument_->setCurrentIndex(
+            cbodokument_->findText(type.isEmpty() ? QStringLiteral("Račun") : type));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
         clearDocument();
@@ -492,6 +494,8 @@ void frmEracun::refreshLines() {
     std::vector<QStringList> rows;
     const Costing cost = costing();
     if (doc_) {
+        // The amount of a line the receipt does not take, when it is in the receipt's money.
+        const bool euro = doc_->currency == QLatin1String("EUR");
         std::vector<const CostedLine*> costed(doc_->lines.size(), nullptr);
         for (const CostedLine& c : cost.lines)
             costed[size_t(c.line)] = &c;
@@ -499,7 +503,9 @@ void frmEracun::refreshLines() {
             const Line& l = doc_->lines[size_t(i)];
             const QString unit = bookUnit(l.unitCode);
             rows.push_back({l.name, quantityText(l.quantity), unit.isEmpty() ? l.unitCode : unit,
-                            costed[size_t(i)] ? shown(costed[size_t(i)]->cost) : QString(),
+                            costed[size_t(i)] ? shown(costed[size_t(i)]->cost)
+                            : euro            ? shown(l.lineAmount)
+                                              : QString(),
                             costed[size_t(i)] ? shown(costed[size_t(i)]->unitPrice) : QString(),
                             lineArticleText(i)});
         }
@@ -527,9 +533,22 @@ QString frmEracun::totalsText() const {
     if (!cost.error.isEmpty()) return {};
     // The difference is the receipt's own rounding: its unit prices at two decimals times the
     // quantities against the costs they come from.
-    return QStringLiteral("Primka: %1    Bez PDV-a: %2    Razlika: %3")
-        .arg(shown(cost.receiptTotal), shown(doc_->taxExclusive),
-             shown({cost.receiptTotal.micros - cost.total.micros}));
+    QString text = QStringLiteral("Primka: %1    Bez PDV-a: %2")
+                       .arg(shown(cost.receiptTotal), shown(doc_->taxExclusive));
+    if (doc_->currency != QLatin1String("EUR")) text += QLatin1Char(' ') + doc_->currency;
+    // The lines the receipt leaves out, so that the clerk sees where the amounts part.
+    std::int64_t left = 0;
+    for (size_t i = 0; i < doc_->lines.size(); ++i) {
+        const Line& l = doc_->lines[i];
+        if (l.kind == LineKind::NotPositive || (l.kind == LineKind::Service && !choices_[i].spread))
+            left += l.lineAmount.micros;
+    }
+    if (left != 0) {
+        text += QStringLiteral("    Izostavljeno: ") + shown({left});
+        if (doc_->currency != QLatin1String("EUR")) text += QLatin1Char(' ') + doc_->currency;
+    }
+    return text + QStringLiteral("    Razlika: ") +
+           shown({cost.receiptTotal.micros - cost.total.micros});
 }
 
 int frmEracun::selectedLine() const {

@@ -208,6 +208,7 @@ void frmPrimka::buildControls() {
     left->addLayout(entry);
     left->addLayout(lineButtons);
     left->addStretch();
+    left->addWidget(cmderacun_, 0, Qt::AlignLeft);
     lblukupno_ = new QLabel(f);
     lblukupno_->setObjectName(QStringLiteral("lblukupno"));
     lblukupno_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -218,7 +219,7 @@ void frmPrimka::buildControls() {
     top->addLayout(left, 4);
     top->addLayout(right, 5);
     auto* bottom = new QHBoxLayout;
-    for (QPushButton* b : {cmdartikl_, cmddobavljac_, cmdnovidokument_, cmderacun_})
+    for (QPushButton* b : {cmdartikl_, cmddobavljac_, cmdnovidokument_})
         bottom->addWidget(b);
     bottom->addStretch();
     bottom->addWidget(cmdprihvati_);

@@ -54,7 +54,7 @@ class TstFrmEracun : public WarehouseWindowTest {
         const QString first = writeInvoice(files.path(), QStringLiteral("R-2026/0147"));
         const QString second = writeInvoice(files.path(), QStringLiteral("R-2026/0148"));
         addDocumentType(book_, "Otpremnica");
-        addDocumentType(book_, "Račun");
+        addDocumentType(book_, "Primka");
         addArticle(book_, "V1", "Vijak M8", 0, 0, 0, "kom", 0, "3850123456789");
         addArticle(book_, "0012", "Čavli", 0, 0, 0, "kg");
         addArticle(book_, "B7", "Brusni papir", 0, 0, 0, "kom");
@@ -85,7 +85,7 @@ class TstFrmEracun : public WarehouseWindowTest {
         QVERIFY(lines->text(2, frmEracun::Artikl).startsWith(QStringLiteral("NEMA ARTIKLA")));
 
         // Posting is refused while a line has no article.
-        control<QComboBox>(w, QStringLiteral("cbodokument"))->setCurrentText("Račun");
+        control<QComboBox>(w, QStringLiteral("cbodokument"))->setCurrentText("Primka");
         QVERIFY(!w->post());
         QVERIFY(box.last().prompt.startsWith(QStringLiteral("Stavka 3 (Brusna traka P120)")));
 
@@ -123,7 +123,7 @@ class TstFrmEracun : public WarehouseWindowTest {
         // The supplier's next invoice: every line and the document type as chosen before.
         QVERIFY(w->loadFile(second));
         QCOMPARE(control<QComboBox>(w, QStringLiteral("cbodokument"))->currentText(),
-                 QStringLiteral("Račun"));
+                 QStringLiteral("Primka"));
         QCOMPARE(lines->text(2, frmEracun::Artikl),
                  QStringLiteral("B7 Brusni papir (zapamćen izbor)"));
 
