@@ -151,7 +151,7 @@ void frmEracun::buildControls() {
     chkpdv_->setObjectName(QStringLiteral("chkpdv"));
     chkpdv_->setChecked(settings::valueOr(vatKey()) == QLatin1String("1"));
 
-    auto* lbldatum = new QLabel(QStringLiteral("Da&tum primke:"), f);
+    auto* lbldatum = new QLabel(QStringLiteral("Datum p&rimke:"), f);
     lbldatum->setBuddy(txtdatumprimke_);
     auto* lbldokument = new QLabel(QStringLiteral("&Dokument:"), f);
     lbldokument->setBuddy(cbodokument_);
