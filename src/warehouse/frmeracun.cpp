@@ -288,6 +288,9 @@ void frmEracun::clearDocument() {
         showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
     }
     cbodokument_->setCurrentIndex(-1);
+    cbodokument_->setEnabled(true);
+    chkpdv_->setEnabled(true);
+    stock_.clear();
     lsvstavke_->clear();
     showSupplier();
     refreshLines();
@@ -327,15 +330,20 @@ bool frmEracun::loadFile(const QString& path) {
     const Document& d = *read.document;
     if (d.creditNote) {
         const bool goods = std::any_of(d.lines.begin(), d.lines.end(),
-                                       [](const Line& l) { return l.kind != LineKind::Service; });
-        MsgBoxHr(goods ? QStringLiteral("Datoteka %1 je odobrenje (CreditNote) s robom, a ne "
-                                        "račun. Povrat robe dobavljaču unesite izdatnicom.")
-                             .arg(QFileInfo(path).fileName())
-                       : QStringLiteral("Datoteka %1 je odobrenje (CreditNote) bez robe: ono ne "
-                                        "mijenja skladište i ne unosi se.")
-                             .arg(QFileInfo(path).fileName()),
-                 MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("E-račun"));
-        return false;
+                                       [](const Line& l) { return l.kind == LineKind::Goods; });
+        if (!goods) {
+            MsgBoxHr(QStringLiteral("Datoteka %1 je odobrenje (CreditNote) bez robe: ono ne "
+                                    "mijenja skladište i ne unosi se.")
+                         .arg(QFileInfo(path).fileName()),
+                     MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("E-račun"));
+            return false;
+        }
+        if (MsgBoxHr(QStringLiteral("Datoteka %1 je odobrenje (CreditNote) dobavljača s robom.\n"
+                                    "Unijeti povrat te robe dobavljaču kao izdatnicu?")
+                         .arg(QFileInfo(path).fileName()),
+                     MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                     QStringLiteral("Odobrenje")) != MsgResult::Yes)
+            return false;
     }
 
     clearDocument();
@@ -348,8 +356,14 @@ bool frmEracun::loadFile(const QString& path) {
         for (ArticleChoice& a : loadArticleChoices(bookPath_))
             articles_.insert(a.id, a);
         const std::vector<ArticleMatch> matches = matchLines(bookPath_, supplier_.partnerId, *doc_);
-        for (const ArticleMatch& m : matches)
-            choices_.push_back({m.articleId, m.how, false});
+        stock_.clear();
+        for (size_t i = 0; i < matches.size(); ++i) {
+            const ArticleMatch& m = matches[i];
+            const bool goods = doc_->lines[i].kind == LineKind::Goods;
+            choices_.push_back({goods ? m.articleId : QString(), m.how, false});
+            if (doc_->creditNote && goods && !m.articleId.isEmpty())
+                if (const auto a = findArticle(bookPath_, m.articleId)) stock_.insert(a->id, *a);
+        }
         // The type chosen for the supplier's last invoice, else the book's "Račun" if it has one.
         const QString type = rememberedDocumentType(bookPath_, supplier_.partnerId);
         cbodokument_->setCurrentIndex(
@@ -363,7 +377,10 @@ bool frmEracun::loadFile(const QString& path) {
     QString invoice =
         QStringLiteral("%1 od %2")
             .arg(doc_->number, doc_->issueDate.toString(QStringLiteral("dd.MM.yyyy")));
-    if (doc_->number.size() > kNumberWidth)
+    if (doc_->creditNote)
+        invoice = QStringLiteral("odobrenje ") + invoice +
+                  QStringLiteral(" – povrat robe dobavljaču izdatnicom, po prosječnim cijenama");
+    if (doc_->number.size() > kNumberWidth && !doc_->creditNote)
         invoice += QStringLiteral(
                        " (u primku ulazi prvih %1 znakova: %2; cijeli broj čuva se uz "
                        "primku)")
@@ -371,6 +388,8 @@ bool frmEracun::loadFile(const QString& path) {
                        .arg(doc_->number.left(kNumberWidth));
     if (doc_->currency != QLatin1String("EUR"))
         invoice += QStringLiteral(", valuta %1").arg(doc_->currency);
+    cbodokument_->setEnabled(!doc_->creditNote);
+    chkpdv_->setEnabled(!doc_->creditNote);
     lblracun_->setText(invoice);
     showSupplier();
     refreshLines();
@@ -382,7 +401,7 @@ bool frmEracun::loadFile(const QString& path) {
 // ---- The supplier ---------------------------------------------------------------------------
 
 void frmEracun::showSupplier() {
-    const bool foreign = doc_ && doc_->currency != QLatin1String("EUR");
+    const bool foreign = doc_ && !doc_->creditNote && doc_->currency != QLatin1String("EUR");
     lbltecaj_->setText(foreign ? QStringLiteral("&Tečaj 1 %1 = ? EUR:").arg(doc_->currency)
                                : QStringLiteral("&Tečaj:"));
     lbltecaj_->setVisible(foreign);
@@ -463,7 +482,7 @@ std::optional<Decimal> frmEracun::rate() const {
 }
 
 Costing frmEracun::costing() const {
-    if (!doc_) return {};
+    if (!doc_ || doc_->creditNote) return {};
     CostOptions options;
     options.addVat = outsideVat();
     for (const LineChoice& c : choices_)
@@ -502,12 +521,13 @@ void frmEracun::refreshLines() {
         for (int i = 0; i < int(doc_->lines.size()); ++i) {
             const Line& l = doc_->lines[size_t(i)];
             const QString unit = bookUnit(l.unitCode);
-            rows.push_back({l.name, quantityText(l.quantity), unit.isEmpty() ? l.unitCode : unit,
-                            costed[size_t(i)] ? shown(costed[size_t(i)]->cost)
-                            : euro            ? shown(l.lineAmount)
-                                              : QString(),
-                            costed[size_t(i)] ? shown(costed[size_t(i)]->unitPrice) : QString(),
-                            lineArticleText(i)});
+            rows.push_back(
+                {l.name, quantityText(l.quantity), unit.isEmpty() ? l.unitCode : unit,
+                 costed[size_t(i)] ? shown(costed[size_t(i)]->cost)
+                 : euro            ? shown(l.lineAmount)
+                                   : QString(),
+                 costed[size_t(i)] ? shown(costed[size_t(i)]->unitPrice) : returnPrice(i),
+                 lineArticleText(i)});
         }
     }
     lsvstavke_->setRows(std::move(rows));
@@ -527,8 +547,27 @@ void frmEracun::refreshLines() {
     cmdusluga_->setEnabled(line >= 0 && doc_->lines[size_t(line)].kind == LineKind::Service);
 }
 
+// The price a credit note's line goes back at: the article's average price (the issue rule).
+QString frmEracun::returnPrice(int line) const {
+    if (!isCreditNote() || doc_->lines[size_t(line)].kind != LineKind::Goods) return {};
+    const auto a = stock_.constFind(choices_[size_t(line)].articleId);
+    return a == stock_.cend() ? QString() : offeredPriceText(*a);
+}
+
 QString frmEracun::totalsText() const {
     if (!doc_) return {};
+    if (doc_->creditNote) {
+        double total = 0;
+        for (int i = 0; i < int(doc_->lines.size()); ++i) {
+            const QString price = returnPrice(i);
+            if (!price.isEmpty())
+                total += numberOrZero(
+                    formatEntry(numberOrZero(format00(doc_->lines[size_t(i)].quantity.toDouble())) *
+                                numberOrZero(price)));
+        }
+        return QStringLiteral("Izdatnica: %1    Odobrenje bez PDV-a: %2")
+            .arg(format00(total), shown(doc_->taxExclusive));
+    }
     const Costing cost = costing();
     if (!cost.error.isEmpty()) return {};
     // The difference is the receipt's own rounding: its unit prices at two decimals times the
@@ -600,7 +639,7 @@ void frmEracun::openSearch() {
 void frmEracun::receiveArticle(const ArticleStock& article) {
     const int line = selectedLine();
     if (line < 0 || doc_->lines[size_t(line)].kind != LineKind::Goods) return;
-    articles_.insert(article.id, {article.id, article.sifra, article.naziv});
+    rememberArticle(article);
     choices_[size_t(line)] = {article.id, Match::None, false};
     refreshLines();
     lsvstavke_->setFocus(Qt::OtherFocusReason);
@@ -649,7 +688,7 @@ void frmEracun::createArticle() {
         insertArticles(bookPath_, {entry});
         for (const ArticleRow& a : loadArticles(bookPath_)) {
             if (a.sifra.trimmed() == entry.sifra) {
-                articles_.insert(a.id, {a.id, a.sifra, a.naziv});
+                rememberArticle({a.id, a.sifra, a.naziv, 0, 0});
                 choices_[size_t(line)] = {a.id, Match::None, false};
                 break;
             }
@@ -663,6 +702,11 @@ void frmEracun::createArticle() {
     refreshLines();
 }
 
+void frmEracun::rememberArticle(const ArticleStock& article) {
+    articles_.insert(article.id, {article.id, article.sifra, article.naziv});
+    stock_.insert(article.id, article);
+}
+
 void frmEracun::toggleService() {
     const int line = selectedLine();
     if (line < 0 || doc_->lines[size_t(line)].kind != LineKind::Service) return;
@@ -672,27 +716,38 @@ void frmEracun::toggleService() {
 
 // ---- Posting --------------------------------------------------------------------------------
 
-bool frmEracun::post() {
-    if (!doc_) return false;
-    auto refuse = [](const QString& text) {
-        MsgBoxHr(text, MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Unos nepotpun"));
-        return false;
-    };
+namespace {
+bool refuse(const QString& text) {
+    MsgBoxHr(text, MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Unos nepotpun"));
+    return false;
+}
+}  // namespace
+
+// The supplier in the book and an article on every goods line.
+bool frmEracun::checkSupplierAndArticles() {
     if (supplier_.partnerId.isEmpty())
         return refuse(QStringLiteral("Dobavljač %1 nije u knjizi: unesite ga gumbom Unos "
                                      "dobavljača.")
                           .arg(doc_->supplier.name));
+    for (size_t i = 0; i < doc_->lines.size(); ++i)
+        if (doc_->lines[i].kind == LineKind::Goods && choices_[i].articleId.isEmpty())
+            return refuse(QStringLiteral("Stavka %1 (%2) nema artikla: odaberite ga pretragom "
+                                         "ili unesite novi artikl.")
+                              .arg(i + 1)
+                              .arg(doc_->lines[i].name));
+    return true;
+}
+
+bool frmEracun::post() {
+    if (!doc_) return false;
+    if (!checkSupplierAndArticles()) return false;
+    if (doc_->creditNote) return postReturn();
     if (cbodokument_->currentText().isEmpty())
         return refuse(QStringLiteral("Nije odabran dokument!"));
     const Costing cost = costing();
     if (!cost.error.isEmpty()) return refuse(cost.error);
     for (const CostedLine& c : cost.lines) {
         const Line& l = doc_->lines[size_t(c.line)];
-        if (choices_[size_t(c.line)].articleId.isEmpty())
-            return refuse(QStringLiteral("Stavka %1 (%2) nema artikla: odaberite ga pretragom "
-                                         "ili unesite novi artikl.")
-                              .arg(c.line + 1)
-                              .arg(l.name));
         if (c.cost.toDouble() > frmPrimka::MaxReceiptAmount)
             return refuse(QStringLiteral("Iznos stavke %1 (%2) prelazi 9 999 999: takva se "
                                          "primka ne unosi.")
@@ -759,20 +814,100 @@ bool frmEracun::post() {
     }
 
     clearDocument();
-    if (auto* receipt = windows().loaded<frmPrimka>(kDocumentWindowName);
-        receipt && receipt->isReceipt())
-        receipt->refreshNumber();
-    const QString number = QString::number(result.receiptNumber);
-    const QString said = QStringLiteral("Primka br. %1 je unesena.").arg(number);
+    sayPosted(DocumentKind::Receipt, result.receiptNumber);
+    return true;
+}
+
+// The credit note's goods back to the supplier as an issue: every article must have the
+// quantity in stock (all lines of an article together), and goes at its average price.
+bool frmEracun::postReturn() {
+    Import import;
+    import.partnerId = supplier_.partnerId;
+    import.partnerName = supplier_.name;
+    import.number = doc_->number;
+    import.issueDate = doc_->issueDate;
+    import.postingDate = txtdatumprimke_->date();
+    import.fileName = QFileInfo(filePath_).fileName();
+    try {
+        if (const int posted = postedCreditNote(bookPath_, import.partnerId, import.number)) {
+            MsgBoxHr(creditNotePostedText(import.number, import.partnerName, posted),
+                     MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("E-račun"));
+            return false;
+        }
+        QHash<QString, double> taken;
+        for (size_t i = 0; i < doc_->lines.size(); ++i) {
+            const Line& l = doc_->lines[i];
+            if (l.kind != LineKind::Goods) continue;
+            const auto article = findArticle(bookPath_, choices_[i].articleId);
+            if (!article)
+                return refuse(
+                    QStringLiteral("Artikl stavke %1 više ne postoji u skladištu!").arg(i + 1));
+            const QString quantity = format00(l.quantity.toDouble());
+            taken[article->id] += numberOrZero(quantity);
+            const double stock = numberOrZero(format00(article->stanje, Precision::Single));
+            if (taken[article->id] > stock)
+                return refuse(QStringLiteral("Na skladištu nema toliko! Artikl %1 %2: na stanju "
+                                             "%3, povrat %4.")
+                                  .arg(article->sifra, article->naziv, format00(stock),
+                                       format00(taken[article->id])));
+            const QString price = offeredPriceText(*article);
+            import.lines.push_back({article->id, article->sifra, article->naziv, quantity, price,
+                                    formatEntry(numberOrZero(quantity) * numberOrZero(price)),
+                                    QString()});
+        }
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
+        return false;
+    }
+    if (const QString problem = totalsProblem(*doc_); !problem.isEmpty()) {
+        if (MsgBoxHr(problem + QStringLiteral("\nŽelite li ipak unijeti izdatnicu?"),
+                     MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                     QStringLiteral("Iznosi se ne slažu")) != MsgResult::Yes)
+            return false;
+    }
+    if (MsgBoxHr(QStringLiteral("Iznosimo iz baze povrat dobavljaču %1?").arg(import.partnerName),
+                 MsgStyle::YesNo | MsgStyle::Question,
+                 QStringLiteral("Unošenje")) != MsgResult::Yes)
+        return false;
+    ImportResult result;
+    try {
+        result = postCreditNote(bookPath_, import);
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Izdatnica nije unešena; skladište je ostalo kakvo je bilo."),
+                    e);
+        return false;
+    }
+    if (result.alreadyPostedAs) {
+        MsgBoxHr(creditNotePostedText(import.number, import.partnerName, result.alreadyPostedAs),
+                 MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("E-račun"));
+        return false;
+    }
+    if (result.posting.refusal != PostingRefusal::None)
+        return refuse(QStringLiteral("Nema dobavljača u tablici, morate dodati dobavljača!"));
+    clearDocument();
+    sayPosted(DocumentKind::Issue, result.receiptNumber);
+    return true;
+}
+
+// The posted number with the print offer, as the receipt and issue window says it; an open
+// receipt and issue window of that kind reads its next number again.
+void frmEracun::sayPosted(DocumentKind kind, int posted) {
+    const bool receipt = kind == DocumentKind::Receipt;
+    if (auto* w = windows().loaded<frmPrimka>(kDocumentWindowName); w && w->kind() == kind)
+        w->refreshNumber();
+    const QString number = QString::number(posted);
+    const QString said = (receipt ? QStringLiteral("Primka br. %1 je unesena.")
+                                  : QStringLiteral("Izdatnica br. %1 je unesena."))
+                             .arg(number);
     const PostedDocumentPrinter& print = postedDocumentPrinter();
     if (!print) {
         MsgBoxHr(said, MsgStyle::OkOnly | MsgStyle::Information, QStringLiteral("Unošenje"));
-    } else if (MsgBoxHr(said + QStringLiteral("\nŽelite li ispisati primku?"),
+    } else if (MsgBoxHr(said + (receipt ? QStringLiteral("\nŽelite li ispisati primku?")
+                                        : QStringLiteral("\nŽelite li ispisati izdatnicu?")),
                         MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
                         QStringLiteral("Unošenje")) == MsgResult::Yes) {
-        print(bookPath_, DocumentKind::Receipt, number);
+        print(bookPath_, kind, number);
     }
-    return true;
 }
 
 bool frmEracun::queryClose() {

@@ -68,7 +68,8 @@ class frmEracun : public ChildWindow, public ArticleReceiver {
     // "Raspodijeli / izostavi uslugu": a service line spread into the cost or left out.
     void toggleService();
 
-    // "Proknjiži". True when the receipt was posted.
+    // "Proknjiži". True when the receipt (for a credit note: the issue back to the supplier) was
+    // posted.
     bool post();
 
     // "Primka: 1234,56    Bez PDV-a: 1234,56    Razlika: 0,00" under the list.
@@ -95,6 +96,12 @@ class frmEracun : public ChildWindow, public ArticleReceiver {
     std::optional<einvoice::Decimal> rate() const;
     einvoice::Costing costing() const;
     QString lineArticleText(int line) const;
+    bool isCreditNote() const { return doc_ && doc_->creditNote; }
+    void rememberArticle(const ArticleStock& article);
+    QString returnPrice(int line) const;
+    bool postReturn();
+    bool checkSupplierAndArticles();
+    void sayPosted(DocumentKind kind, int number);
 
     QString bookPath_;
     QString filePath_;
@@ -102,6 +109,7 @@ class frmEracun : public ChildWindow, public ArticleReceiver {
     einvoice::SupplierMatch supplier_;
     std::vector<LineChoice> choices_;
     QHash<QString, ArticleChoice> articles_;  // id -> code and name
+    QHash<QString, ArticleStock> stock_;      // a credit note's articles as they stood
 
     QPushButton* cmddatoteka_;
     QLineEdit* txtdatoteka_;

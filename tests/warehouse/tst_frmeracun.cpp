@@ -1,8 +1,8 @@
 // The e-invoice window on the clerk's path: a file from an unknown supplier, stored from the
 // file; one line matched by bar code, one by code, one given its article through the article
 // search; posted. The next invoice of the supplier finds the remembered choices; the same
-// invoice again is refused and leaves the book as it was. The reading, costing and matching
-// themselves are tested in tst_einvoice.
+// invoice again is refused and leaves the book as it was. A credit note goes back as an issue. The
+// reading, costing and matching themselves are tested in tst_einvoice.
 
 #include "data/database.h"
 #include "warehouse/frmartikliizbor.h"
@@ -137,6 +137,26 @@ class TstFrmEracun : public WarehouseWindowTest {
                  QStringLiteral("Račun R-2026/0147 dobavljača Željezarija Čakovec d.o.o. već je "
                                 "unesen (primka br. 1)."));
         QCOMPARE(folderSnapshot(QFileInfo(book_).absolutePath()), before);
+
+        // The supplier's credit note for 3 screws: after a confirmation, an issue back to the
+        // supplier at the average price; once only.
+        const QString creditNote = QStringLiteral(KL_EINVOICE_FIXTURES "/odobrenje.xml");
+        box.clear();
+        box.answer(MsgResult::Yes).answer(MsgResult::Yes);
+        QVERIFY(w->loadFile(creditNote));
+        QCOMPARE(lines->text(0, frmEracun::Cijena), QStringLiteral("12,14"));
+        QVERIFY(w->post());
+        QCOMPARE(box.last().prompt, QStringLiteral("Izdatnica br. 1 je unesena."));
+        QCOMPARE(Database::open(book_)
+                     .openRecordset("select stanje from artikli where sifra='V1'")
+                     .text("stanje"),
+                 QStringLiteral("7"));
+        box.answer(MsgResult::Yes);
+        QVERIFY(w->loadFile(creditNote));
+        QVERIFY(!w->post());
+        QCOMPARE(box.last().prompt,
+                 QStringLiteral("Odobrenje O-2026/0009 dobavljača Željezarija Čakovec d.o.o. već "
+                                "je uneseno (izdatnica br. 1)."));
     }
 };
 
