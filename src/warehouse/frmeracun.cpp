@@ -50,7 +50,7 @@ constexpr int kCodeWidth = 10, kBarcodeWidth = 13, kArticleNameWidth = 30, kUnit
 constexpr int kNumberWidth = 20;
 
 QString vatKey() {
-    return QStringLiteral("eracun/izvansustavapdv/") + context().companyIdText();
+    return QStringLiteral("eracun.izvansustavapdv.") + context().companyIdText();
 }
 
 QString howText(Match how) {
@@ -300,7 +300,7 @@ void frmEracun::clearDocument() {
 
 void frmEracun::chooseFile() {
     const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Odaberite e-račun"), settings::lastFolder(kDialog, QString()),
+        this, QStringLiteral("Odaberite e-račun"), settings::lastFolder(kDialog, QDir::homePath()),
         QStringLiteral("E-račun (*.xml *.XML);;Sve datoteke (*)"));
     if (path.isEmpty()) return;
     settings::rememberFolder(kDialog, path);
@@ -753,6 +753,15 @@ bool frmEracun::post() {
                                          "primka ne unosi.")
                               .arg(c.line + 1)
                               .arg(l.name));
+        // The receipt's fields take two decimals and at most 99 999,99.
+        const double quantity = numberOrZero(format00(l.quantity.toDouble()));
+        if (quantity == 0 || quantity > 99999.99 || c.unitPrice.toDouble() > 99999.99 ||
+            c.unitPrice.micros <= 0)
+            return refuse(QStringLiteral("Stavka %1 (%2): količina %3 i cijena %4 ne mogu u "
+                                         "primku (dvije decimale, veće od nule, najviše "
+                                         "99 999,99).")
+                              .arg(c.line + 1)
+                              .arg(l.name, quantityText(l.quantity), shown(c.unitPrice)));
     }
 
     Import import;
@@ -910,8 +919,12 @@ void frmEracun::sayPosted(DocumentKind kind, int posted) {
     }
 }
 
+// A search still open for this window closes with it, and the mode goes back to the receipt's.
 bool frmEracun::queryClose() {
-    if (context().documentMode == searchMode()) context().documentMode = QStringLiteral("Primka");
+    if (context().documentMode == searchMode()) {
+        if (QWidget* search = windows().loaded(win::ArtikliIzbor)) search->close();
+        context().documentMode = QStringLiteral("Primka");
+    }
     return true;
 }
 
