@@ -151,8 +151,8 @@ void frmEracun::buildControls() {
     chkpdv_->setObjectName(QStringLiteral("chkpdv"));
     chkpdv_->setChecked(settings::valueOr(vatKey()) == QLatin1String("1"));
 
-    auto* lbldatum = new QLabel(QStringLiteral("Datum p&rimke:"), f);
-    lbldatum->setBuddy(txtdatumprimke_);
+    lbldatum_ = new QLabel(f);
+    lbldatum_->setBuddy(txtdatumprimke_);
     auto* lbldokument = new QLabel(QStringLiteral("&Dokument:"), f);
     lbldokument->setBuddy(cbodokument_);
 
@@ -166,7 +166,7 @@ void frmEracun::buildControls() {
     header->addWidget(lblracun_, 2, 1, 1, 4);
     header->addWidget(lbldokument, 3, 0);
     header->addWidget(cbodokument_, 3, 1);
-    header->addWidget(lbldatum, 3, 2);
+    header->addWidget(lbldatum_, 3, 2);
     header->addWidget(txtdatumprimke_, 3, 3);
     header->addWidget(lbltecaj_, 4, 0);
     header->addWidget(txttecaj_, 4, 1);
@@ -290,6 +290,7 @@ void frmEracun::clearDocument() {
     cbodokument_->setCurrentIndex(-1);
     cbodokument_->setEnabled(true);
     chkpdv_->setEnabled(true);
+    lbldatum_->setText(QStringLiteral("Datum p&rimke:"));
     stock_.clear();
     lsvstavke_->clear();
     showSupplier();
@@ -390,6 +391,7 @@ bool frmEracun::loadFile(const QString& path) {
         invoice += QStringLiteral(", valuta %1").arg(doc_->currency);
     cbodokument_->setEnabled(!doc_->creditNote);
     chkpdv_->setEnabled(!doc_->creditNote);
+    if (doc_->creditNote) lbldatum_->setText(QStringLiteral("Datum izdatni&ce:"));
     lblracun_->setText(invoice);
     showSupplier();
     refreshLines();

@@ -117,6 +117,7 @@ class frmEracun : public ChildWindow, public ArticleReceiver {
     QPushButton* cmddobavljac_;
     QLabel* lblracun_;
     QDateEdit* txtdatumprimke_;
+    QLabel* lbldatum_;
     QComboBox* cbodokument_;
     QLabel* lbltecaj_;
     QLineEdit* txttecaj_;
