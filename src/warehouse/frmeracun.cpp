@@ -104,6 +104,8 @@ QString helpText() {
         "ulazi u primku.</p>"
         "<p><b>Proknjiži</b> unosi primku u skladište. Isti račun istog dobavljača ne može se "
         "unijeti dvaput.</p>"
+        "<p><b>Odobrenje</b> dobavljača s robom program nudi kao izdatnicu: povrat te robe "
+        "dobavljaču po prosječnim cijenama, najviše koliko ima na stanju.</p>"
         "<p><b>F1</b> vraća u mod unosa, <b>Esc</b> zatvara prozor.</p>");
 }
 

@@ -12,8 +12,10 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -120,8 +122,16 @@ class TstFrmEracun : public WarehouseWindowTest {
             QCOMPARE(stored, (QStringList{"V1 10 12,14 10", "0012 4 8,5 4", "B7 1 14,57 1"}));
         }
 
-        // The supplier's next invoice: every line and the document type as chosen before.
-        QVERIFY(w->loadFile(second));
+        // The supplier's next invoice, dropped on the window: every line and the document type
+        // as chosen before.
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(second)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(w, &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &drop);
+        QVERIFY(labelText(w, "lblracun").startsWith(QStringLiteral("R-2026/0148 od 30.11.2026")));
         QCOMPARE(control<QComboBox>(w, QStringLiteral("cbodokument"))->currentText(),
                  QStringLiteral("Primka"));
         QCOMPARE(lines->text(2, frmEracun::Artikl),
