@@ -168,6 +168,32 @@ class TstFrmEracun : public WarehouseWindowTest {
                  QStringLiteral("Odobrenje O-2026/0009 dobavljača Željezarija Čakovec d.o.o. već "
                                 "je uneseno (izdatnica br. 1)."));
     }
+
+    // A new article from a line: the name and unit from the file, the code the clerk confirms,
+    // the line's GTIN as bar code; a code already in the book is refused.
+    void articleFromLine() {
+        QTemporaryDir files;
+        const QString path = writeInvoice(files.path(), QStringLiteral("R-2026/0147"));
+        addArticle(book_, "V1", "Vijak", 0, 0, 0, "kom");
+        ScriptedMsgBox box;
+        auto* w = shown(windows().window<frmEracun>(win::Eracun));
+        QVERIFY(w->loadFile(path));
+        w->selectLine(0);
+        QCOMPARE(field(w, "txtnaziv")->text() + '|' + field(w, "txtjedmjere")->text(),
+                 QStringLiteral("Vijak M8 x 40 pocinčani|kom"));
+        field(w, "txtsifra")->setText(QStringLiteral("V1"));
+        click(w, "cmdartikl");
+        QCOMPARE(box.last().prompt,
+                 QStringLiteral("Šifra artikla postoji, ne može se unijeti ista šifra"));
+        field(w, "txtsifra")->setText(QStringLiteral("V2"));
+        click(w, "cmdartikl");
+        QCOMPARE(list(w, "lsvstavke")->text(0, frmEracun::Artikl),
+                 QStringLiteral("V2 Vijak M8 x 40 pocinčani (odabran)"));
+        QStringList stored;
+        for (const ArticleRow& a : loadArticles(book_))
+            stored << a.sifra + ' ' + a.barkod + ' ' + a.jedmjere;
+        QCOMPARE(stored, (QStringList{"V1  kom", "V2 3850123456789 kom"}));
+    }
 };
 
 QTEST_MAIN(TstFrmEracun)
