@@ -35,6 +35,11 @@ frmSkladiste::frmSkladiste(QWidget* parent) : QMainWindow(parent) {
     addItem(mnuNoviunos_, "mnuArtikala", QStringLiteral("Artikala"), QStringLiteral("frmartikli"));
     addItem(mnuNoviunos_, "mnuPrimki", QStringLiteral("Primki"), QStringLiteral("frmPrimka"),
             QStringLiteral("Primka"));
+    // A receipt from a received e-invoice; Ctrl+E while no window of the book is open (the book
+    // menus are off then).
+    addItem(mnuNoviunos_, "mnuEracun", QStringLiteral("Učitaj &e-račun..."),
+            QStringLiteral("frmeracun"), QStringLiteral("Primka"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     addItem(mnuNoviunos_, "mnuIzdatnica", QStringLiteral("Izdatnica"), QStringLiteral("frmPrimka"),
             QStringLiteral("Izdatnica"));
     addItem(mnuNoviunos_, "mnuKupaca", QStringLiteral("Kupaca/dobavljača"),

@@ -17,6 +17,8 @@ ArticleReceiver* articleReceiver(const QString& documentMode) {
         w = windows().loaded(kDocumentWindowName);
     else if (documentMode == QLatin1String("proizvodnja"))
         w = windows().loaded(kProductsWindowName);
+    else if (documentMode == QLatin1String("eRacun"))
+        w = windows().loaded(QStringLiteral("frmeracun"));
     return dynamic_cast<ArticleReceiver*>(w);
 }
 

@@ -56,7 +56,8 @@ class ArticleReceiver {
 };
 
 // The window the article search serves in `documentMode` ("Primka" or "Izdatnica": the receipt
-// and issue window; "proizvodnja": the products window) if it is loaded now, otherwise null.
+// and issue window; "proizvodnja": the products window; "eRacun": the e-invoice window) if it
+// is loaded now, otherwise null.
 ArticleReceiver* articleReceiver(const QString& documentMode);
 
 // ---- The paired article lists of the receipt/issue and products windows -----------------------

@@ -173,4 +173,54 @@ ImportResult postImport(const QString& bookPath, const Import& import) {
     return result;
 }
 
+namespace {
+int creditNoteIn(Database& db, const QString& partnerId, const QString& number) {
+    Recordset r = db.openRecordset(
+        QStringLiteral("select pi.brojpi from kl_eracuni inner join pi on kl_eracuni.idpi = pi.id "
+                       "where pi.pi='I' and cstr(kl_eracuni.idkd)=? and kl_eracuni.broj=?"),
+        {partnerId, number});
+    return r.eof() ? 0 : r.value(0).toInt();
+}
+}  // namespace
+
+int postedCreditNote(const QString& bookPath, const QString& partnerId, const QString& number) {
+    if (partnerId.isEmpty()) return 0;
+    Database db = Database::open(bookPath);
+    return creditNoteIn(db, partnerId, number);
+}
+
+QString creditNotePostedText(const QString& number, const QString& supplier, int issue) {
+    return QStringLiteral("Odobrenje %1 dobavljača %2 već je uneseno (izdatnica br. %3).")
+        .arg(number, supplier)
+        .arg(issue);
+}
+
+ImportResult postCreditNote(const QString& bookPath, const Import& import) {
+    ImportResult result;
+    Database db = Database::open(bookPath);
+    Transaction t(db);
+    if (const int posted = creditNoteIn(db, import.partnerId, import.number)) {
+        result.alreadyPostedAs = posted;
+        return result;
+    }
+    result.receiptNumber = countDocuments(db, QStringLiteral("main"), DocumentKind::Issue) + 1;
+    DocumentHeader header;
+    header.kind = DocumentKind::Issue;
+    header.broj = QString::number(result.receiptNumber);
+    header.datum = import.postingDate;
+    header.partner = import.partnerName;
+    std::vector<DocumentLine> lines;
+    lines.reserve(import.lines.size());
+    for (const ImportLine& l : import.lines)
+        lines.push_back({l.sifra, l.naziv, l.kolicina, l.cijena, l.iznos, l.articleId});
+    result.posting = postDocument(db, header, lines);
+    if (result.posting.refusal != PostingRefusal::None) return result;
+    db.execute(QStringLiteral("insert into kl_eracuni(idpi,idkd,broj,datum,datoteka)"
+                              "values(?,?,?,?,?)"),
+               {QString::number(result.posting.headerId), import.partnerId, import.number,
+                import.issueDate, import.fileName.left(255)});
+    t.commit();
+    return result;
+}
+
 }  // namespace kl::einvoice

@@ -85,4 +85,14 @@ struct ImportResult {
 // the book as it was.
 ImportResult postImport(const QString& bookPath, const Import& import);
 
+// A credit note with goods, taken back as an issue of those quantities to the supplier: the
+// issue number under which the supplier's credit note `number` is already in the book (0 when it
+// is not), the text the clerk is shown for it, and the posting through the book's own issue
+// posting with the credit note's row in kl_eracuni, in one transaction. The lines carry the
+// articles' average prices (the issue rule); the caller has checked the stock. `documentType` and
+// `rememberKey` are not used.
+int postedCreditNote(const QString& bookPath, const QString& partnerId, const QString& number);
+QString creditNotePostedText(const QString& number, const QString& supplier, int issue);
+ImportResult postCreditNote(const QString& bookPath, const Import& import);
+
 }  // namespace kl::einvoice

@@ -30,11 +30,13 @@ enum class Match { Whole, StartsWith, Anywhere };
 // The document modes whose window takes an article from this search.
 bool servesArticles(const QString& mode) {
     return mode == QLatin1String("Primka") || mode == QLatin1String("Izdatnica") ||
-           mode == QLatin1String("proizvodnja");
+           mode == QLatin1String("proizvodnja") || mode == QLatin1String("eRacun");
 }
 
+// The modes whose articles come from the current book (the e-invoice's lines too).
 bool isDocumentMode(const QString& mode) {
-    return mode == QLatin1String("Primka") || mode == QLatin1String("Izdatnica");
+    return mode == QLatin1String("Primka") || mode == QLatin1String("Izdatnica") ||
+           mode == QLatin1String("eRacun");
 }
 
 // `text` against the search text, both trimmed, letter case ignored (Croatian letters too).

@@ -1,7 +1,8 @@
 #pragma once
 // The article search of a warehouse book: the clerk finds an article by its code or its name and
 // sends it into the window that asked for it, the receipt and issue window ("Primka",
-// "Izdatnica") or the products window of a production book ("proizvodnja").
+// "Izdatnica"), the e-invoice window ("eRacun") or the products window of a production book
+// ("proizvodnja").
 //
 // Every article of the book is read once, when the window is made, into the list
 // `lsvsviartikli` (its sixth, hidden column the article id); a search only selects the matching

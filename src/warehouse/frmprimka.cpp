@@ -178,7 +178,10 @@ void frmPrimka::buildControls() {
                    QStringLiteral("Unos novog kupca ili dobavljača"));
     cmdnovidokument_ = makeButton(f, "cmdnovidokument", QStringLiteral("Unos novog doku&menta..."),
                                   QStringLiteral("Unos novog dokumenta"));
+    cmderacun_ = makeButton(f, "cmderacun", QStringLiteral("Učitaj &e-račun..."),
+                            QStringLiteral("Primka iz primljenog e-računa (XML)"));
     receiptOnly_.append(cmdnovidokument_);
+    receiptOnly_.append(cmderacun_);
     for (QPushButton* b : {cmddodaj_, cmdbrisi_, cmdprihvati_})
         b->setEnabled(false);
 
@@ -205,6 +208,7 @@ void frmPrimka::buildControls() {
     left->addLayout(entry);
     left->addLayout(lineButtons);
     left->addStretch();
+    left->addWidget(cmderacun_, 0, Qt::AlignLeft);
     lblukupno_ = new QLabel(f);
     lblukupno_->setObjectName(QStringLiteral("lblukupno"));
     lblukupno_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -237,6 +241,7 @@ void frmPrimka::buildControls() {
     connect(cmdartikl_, &QPushButton::clicked, this, &frmPrimka::openArticles);
     connect(cmddobavljac_, &QPushButton::clicked, this, &frmPrimka::openPartners);
     connect(cmdnovidokument_, &QPushButton::clicked, this, &frmPrimka::openDocumentTypes);
+    connect(cmderacun_, &QPushButton::clicked, this, &frmPrimka::openEinvoice);
 }
 
 void frmPrimka::configureKind() {
@@ -281,7 +286,8 @@ void frmPrimka::configureKind() {
     setTabOrder(lsvartprimka_, cmdartikl_);
     setTabOrder(cmdartikl_, cmddobavljac_);
     setTabOrder(cmddobavljac_, cmdnovidokument_);
-    setTabOrder(cmdnovidokument_, cmdprihvati_);
+    setTabOrder(cmdnovidokument_, cmderacun_);
+    setTabOrder(cmderacun_, cmdprihvati_);
     setTabOrder(cmdprihvati_, cmdodustani_);
     setInitialFocus(cbokd_);
 }
@@ -580,8 +586,24 @@ void frmPrimka::openDocumentTypes() {
 }
 
 void frmPrimka::openSearch() {
+    // The e-invoice window may have left the search in its own mode.
+    context().documentMode = isReceipt() ? QStringLiteral("Primka") : QStringLiteral("Izdatnica");
     if (auto* w = qobject_cast<ChildWindow*>(windows().window(win::ArtikliIzbor)))
         showBeside(w, false, QPoint(30, 30));
+}
+
+void frmPrimka::openEinvoice() {
+    if (!isReceipt()) return;
+    if (auto* w = qobject_cast<ChildWindow*>(windows().window(win::Eracun)))
+        showBeside(w, false, QPoint(20, 20));
+}
+
+void frmPrimka::refreshNumber() {
+    try {
+        txtprimka_->setText(QString::number(nextDocumentNumber(bookPath_, kind_)));
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
+    }
 }
 
 // ---- Closing, help, keys -----------------------------------------------------------------------

@@ -78,6 +78,12 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     void openPartners();
     void openDocumentTypes();
     void openSearch();
+    // "Učitaj e-račun..." (a receipt only): the e-invoice window beside this one.
+    void openEinvoice();
+
+    // The next receipt or issue number read again from the book (a receipt was posted from the
+    // e-invoice window meanwhile).
+    void refreshNumber();
 
   protected:
     bool queryClose() override;
@@ -128,6 +134,7 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     QPushButton* cmdartikl_;
     QPushButton* cmddobavljac_;
     QPushButton* cmdnovidokument_;
+    QPushButton* cmderacun_;
 };
 
 }  // namespace kl

@@ -3,6 +3,7 @@
 #include "ui/windowregistry.h"
 #include "warehouse/frmartikli.h"
 #include "warehouse/frmartikliizbor.h"
+#include "warehouse/frmeracun.h"
 #include "warehouse/frmprimka.h"
 #include "warehouse/frmunos.h"
 #include "warehouse/frmunosdokumenta.h"
@@ -31,6 +32,7 @@ void defineWarehouseWindows() {
     w.define(kDocumentWindowName, [] { return new frmPrimka; });
     w.define(win::Unos, [] { return new frmunos; });
     w.define(win::UnosDokumenta, [] { return new frmunosdokumenta; });
+    w.define(win::Eracun, [] { return new frmEracun; });
 }
 
 }  // namespace kl

@@ -14,6 +14,7 @@ inline const QString Artikli = QStringLiteral("frmartikli");
 inline const QString ArtikliIzbor = QStringLiteral("frmartikliizbor");
 inline const QString Unos = QStringLiteral("frmunos");
 inline const QString UnosDokumenta = QStringLiteral("frmunosdokumenta");
+inline const QString Eracun = QStringLiteral("frmeracun");
 }  // namespace win
 
 // Defines the warehouse windows in kl::windows().

@@ -21,12 +21,14 @@
 #include "shell/shellwindows.h"
 #include "testenv.h"
 #include "ui/windowregistry.h"
+#include "warehouse/frmeracun.h"
 #include "warehouse/frmprimka.h"
 #include "warehouse/masterdata.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -167,6 +169,26 @@ int main(int argc, char** argv) {
     save(main, "primka");
     primka->close();
     settleAll();
+
+    // An e-invoice of a supplier the book knows by its OIB: one line found by the supplier's
+    // code, one without an article yet, and a transport line, a service.
+    {
+        QFile in(QStringLiteral(KL_EINVOICE_FIXTURES "/racun-popusti.xml"));
+        in.open(QIODevice::ReadOnly);
+        QString xml = QString::fromUtf8(in.readAll());
+        xml.replace("V-M840", "V40").replace("Željezarija Čakovec d.o.o.", "Okov Metal d.o.o.");
+        const QString path = QDir(context().programFolder).filePath("R-2026-0147.xml");
+        QFile out(path);
+        out.open(QIODevice::WriteOnly);
+        out.write(xml.toUtf8());
+        out.close();
+        auto* eracun = qobject_cast<frmEracun*>(main->openChild("frmeracun", "Primka"));
+        eracun->loadFile(path);
+        eracun->selectLine(1);
+        save(main, "eracun");
+        eracun->close();
+        settleAll();
+    }
 
     QWidget* overview = main->openChild("frmPregledart");
     overview->findChild<QRadioButton*>("optviseart")->click();

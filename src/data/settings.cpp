@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "data/settings.h"
 
 #include "data/appcontext.h"
 #include "data/database.h"
