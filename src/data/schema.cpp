@@ -138,7 +138,7 @@ QStringList warehouseIndexes(int version) {
     };
     if (version >= 2)
         indexes << QStringLiteral("create unique index kl_ix_oibpartnera on kl_oibpartnera (idkd)")
-                << QStringLiteral("create unique index kl_ix_eracuni on kl_eracuni (idkd, broj)")
+                << QStringLiteral("create index kl_ix_eracuni on kl_eracuni (idkd, broj)")
                 << QStringLiteral(
                        "create unique index kl_ix_eracunartikli on kl_eracunartikli (idkd, kljuc)")
                 << QStringLiteral(

@@ -105,7 +105,7 @@ namespace {
 int postedIn(Database& db, const QString& partnerId, const QString& number) {
     Recordset imported = db.openRecordset(
         QStringLiteral("select pi.brojpi from kl_eracuni inner join pi on kl_eracuni.idpi = pi.id "
-                       "where cstr(kl_eracuni.idkd)=? and kl_eracuni.broj=?"),
+                       "where pi.pi='P' and cstr(kl_eracuni.idkd)=? and kl_eracuni.broj=?"),
         {partnerId, number});
     if (!imported.eof()) return imported.value(0).toInt();
     // A receipt typed by hand with the supplier's document number.
