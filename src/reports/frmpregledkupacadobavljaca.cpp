@@ -62,7 +62,13 @@ void frmpregledkupacadobavljaca::showList() {
         error = e.description();
     }
     setReportText(partnerListText(kind, partners, QDate::currentDate()));
+    shown_.emplace(kind, std::move(partners));
     if (!error.isEmpty()) showReportError(error);
+}
+
+std::optional<sheet::Sheet> frmpregledkupacadobavljaca::reportSheet() const {
+    if (!shown_) return std::nullopt;
+    return partnerListSheet(shown_->first, shown_->second, QDate::currentDate());
 }
 
 }  // namespace kl

@@ -2,6 +2,7 @@
 // "Pregled kupaca/dobavljača": the list of every customer or every supplier of the book, shown as
 // a report and printed with the report print button.
 
+#include "reports/partnerlist.h"
 #include "reports/reportwindow.h"
 
 class QRadioButton;
@@ -16,9 +17,15 @@ class frmpregledkupacadobavljaca : public ReportWindow {
     // "Prikaz": builds the list of the chosen kind from the book.
     void showList();
 
+  protected:
+    bool exportsSheets() const override { return true; }
+    std::optional<sheet::Sheet> reportSheet() const override;
+
   private:
     QRadioButton* optkupaca_;
     QRadioButton* optdobavljaca_;
+    // The list shown, for the export.
+    std::optional<std::pair<PartnerListKind, std::vector<PartnerEntry>>> shown_;
 };
 
 }  // namespace kl

@@ -67,4 +67,25 @@ QString partnerListText(PartnerListKind kind, const std::vector<PartnerEntry>& p
     return text;
 }
 
+sheet::Sheet partnerListSheet(PartnerListKind kind, const std::vector<PartnerEntry>& partners,
+                              const QDate& today) {
+    using sheet::Cell;
+    const bool customers = kind == PartnerListKind::Customers;
+    sheet::Sheet s;
+    s.name = customers ? QStringLiteral("Kupci") : QStringLiteral("Dobavljači");
+    s.titleLines = {
+        (customers ? QStringLiteral("Kupci na dan: ") : QStringLiteral("Dobavljači na dan: ")) +
+        dateText(today)};
+    s.heading = {QStringLiteral("Naziv"),       QStringLiteral("Mat. broj"),
+                 QStringLiteral("OIB"),         QStringLiteral("Žiroračun"),
+                 QStringLiteral("Kontakt"),     QStringLiteral("Mjesto"),
+                 QStringLiteral("Ulica i br."), QStringLiteral("Telefon")};
+    s.rows.reserve(partners.size());
+    for (const PartnerEntry& p : partners)
+        s.rows.push_back({Cell::ofText(p.ime), Cell::ofText(p.mb), Cell::ofText(p.oib),
+                          Cell::ofText(p.ziroracun), Cell::ofText(p.kontakt),
+                          Cell::ofText(p.mjesto), Cell::ofText(p.ulica), Cell::ofText(p.telefon)});
+    return s;
+}
+
 }  // namespace kl

@@ -2,6 +2,8 @@
 // The customer and supplier lists of a warehouse book: every customer (kind "k" or "s") or every
 // supplier (kind "d" or "s") with registration data, address and contacts, in name order.
 
+#include "reports/sheet.h"
+
 #include <QDate>
 #include <QString>
 
@@ -24,5 +26,10 @@ std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKi
 // (an IBAN) is printed whole and moves the contact after it to the right.
 QString partnerListText(PartnerListKind kind, const std::vector<PartnerEntry>& partners,
                         const QDate& today);
+
+// The same list as a spreadsheet: one row per partner, every field in a column of its own, the
+// account and the OIB as text.
+sheet::Sheet partnerListSheet(PartnerListKind kind, const std::vector<PartnerEntry>& partners,
+                              const QDate& today);
 
 }  // namespace kl

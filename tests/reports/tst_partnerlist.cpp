@@ -99,6 +99,20 @@ class Tst_partnerlist : public ReportTest {
                          "                               OIB: 12345678903", kDashes83}));
     }
 
+    // The suppliers as a spreadsheet: each field in its column, the account and OIB as text.
+    void exportedAsSheet() {
+        addFullPartner(book_, "d", "Zagorje dobavljač", "Krapina", "Trg 2");
+        const auto kind = PartnerListKind::Suppliers;
+        const QByteArray csv = sheet::csvBytes(
+            partnerListSheet(kind, readPartnerList(book_, kind), QDate(2026, 12, 5)));
+        QCOMPARE(QString::fromUtf8(csv.mid(3)).split("\r\n"),
+                 QStringList({"Dobavljači na dan: 05.12.2026", "",
+                              "Naziv;Mat. broj;OIB;Žiroračun;Kontakt;Mjesto;Ulica i br.;Telefon",
+                              "Zagorje dobavljač;1234567890123;;2360000-1101234567;Ana;Krapina;Trg "
+                              "2;01/234-567",
+                              ""}));
+    }
+
     void noSuppliersGivesTheHeadingAlone() {
         const QString text =
             partnerListText(PartnerListKind::Suppliers,
