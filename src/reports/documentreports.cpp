@@ -296,4 +296,70 @@ QString fullViewText(DocumentKind kind, const DocumentView* document) {
     return text;
 }
 
+sheet::Sheet summarySheet(DocumentKind kind, const std::vector<DocumentSummary>& documents,
+                          const QDate& today) {
+    using sheet::Cell;
+    const bool receipt = kind == DocumentKind::Receipt;
+    sheet::Sheet s;
+    s.name = receipt ? QStringLiteral("Primke") : QStringLiteral("Izdatnice");
+    s.titleLines = {(receipt ? QStringLiteral("Pregled primki na dan: ")
+                             : QStringLiteral("Pregled izdatnica na dan: ")) +
+                    dateText(today)};
+    s.heading = receipt ? QStringList{QStringLiteral("Broj"),      QStringLiteral("Datum"),
+                                      QStringLiteral("Dobavljač"), QStringLiteral("Dokument"),
+                                      QStringLiteral("Broj dok."), QStringLiteral("Datum dok."),
+                                      QStringLiteral("Iznos")}
+                        : QStringList{QStringLiteral("Broj"), QStringLiteral("Datum"),
+                                      QStringLiteral("Mjesto troška"), QStringLiteral("Iznos")};
+    double total = 0;
+    for (const DocumentSummary& d : documents) {
+        total += d.total;
+        sheet::Row r = {Cell::ofNumber(double(d.number), 0), Cell::ofDate(d.date),
+                        Cell::ofText(d.partner)};
+        if (receipt)
+            r.insert(r.end(), {Cell::ofText(d.documentType), Cell::ofText(d.brojdok),
+                               d.datumdok.isValid() ? Cell::ofDate(d.datumdok) : Cell::empty()});
+        r.push_back(Cell::ofNumber(d.total));
+        s.rows.push_back(std::move(r));
+    }
+    sheet::Row totals(size_t(s.heading.size()), Cell::empty());
+    totals.front() = Cell::ofText(QStringLiteral("Ukupno"));
+    totals.back() = Cell::ofNumber(roundHalfAway(total, 2));
+    s.totals.push_back(std::move(totals));
+    return s;
+}
+
+sheet::Sheet fullViewSheet(DocumentKind kind, const DocumentView& document) {
+    using sheet::Cell;
+    const bool receipt = kind == DocumentKind::Receipt;
+    sheet::Sheet s;
+    s.name = (receipt ? QStringLiteral("Primka ") : QStringLiteral("Izdatnica ")) +
+             QString::number(document.summary.number);
+    s.titleLines = {s.name + QStringLiteral(" od ") + dateText(document.summary.date) +
+                    QStringLiteral(", ") + document.summary.partner};
+    s.heading = {QStringLiteral("R.br."), QStringLiteral("Šifra"),    QStringLiteral("Naziv"),
+                 QStringLiteral("J.mj."), QStringLiteral("Količina"), QStringLiteral("Cijena"),
+                 QStringLiteral("Iznos")};
+    Currency grandTotal;
+    int i = 0;
+    for (const DocumentLineItem& line : document.lines) {
+        // The figures as the full view shows and multiplies them.
+        const QString quantity = format00(line.kolicina, Precision::Single);
+        const QString price = format00(line.cijena, Precision::Currency);
+        const Currency amount = Currency::fromText(price).value_or(Currency()) *
+                                Currency::fromText(quantity).value_or(Currency());
+        grandTotal = grandTotal + amount;
+        s.rows.push_back(
+            {Cell::ofNumber(++i, 0), Cell::ofText(line.sifra), Cell::ofText(line.naziv),
+             Cell::ofText(line.jedmjere), Cell::ofNumber(numberOrZero(quantity)),
+             Cell::ofNumber(numberOrZero(price)),
+             Cell::ofNumber(numberOrZero(format00(amount.toDouble(), Precision::Currency)))});
+    }
+    s.totals.push_back(
+        {Cell::ofText(QStringLiteral("Ukupni iznos")), Cell::empty(), Cell::empty(), Cell::empty(),
+         Cell::empty(), Cell::empty(),
+         Cell::ofNumber(numberOrZero(format00(grandTotal.toDouble(), Precision::Currency)))});
+    return s;
+}
+
 }  // namespace kl

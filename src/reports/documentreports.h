@@ -9,6 +9,7 @@
 // Every reading function opens the book at `bookPath`, reads and closes it; a database failure
 // throws DbError.
 
+#include "reports/sheet.h"
 #include "warehouse/documents.h"
 
 #include <QDate>
@@ -104,5 +105,12 @@ QString summaryText(DocumentKind kind, const std::vector<DocumentSummary>& docum
 // Without a document (its number found nothing) the summary line is left out and the list is
 // empty. Each line's amount is worked from its quantity and price as shown ("0.00").
 QString fullViewText(DocumentKind kind, const DocumentView* document);
+
+// The same as spreadsheets: the summaries one row per document (number, dates, partner, the
+// receipt's supplier document, total) with their total after them; the full view one row per
+// line with its amount as the report computes it, and the document's total.
+sheet::Sheet summarySheet(DocumentKind kind, const std::vector<DocumentSummary>& documents,
+                          const QDate& today);
+sheet::Sheet fullViewSheet(DocumentKind kind, const DocumentView& document);
 
 }  // namespace kl

@@ -381,10 +381,12 @@ void frmpregledprimki::cmdprikazartClick() {
 
 void frmpregledprimki::zakljucakjedne() {
     QString text = summaryHeading(kind_, false);
+    shownSheet_.reset();
     try {
         const DocumentView document =
             readDocument(bookPath(), kind_, cboizborprimke_->currentText());
         text += summaryLine(kind_, document.summary);
+        shownSheet_ = summarySheet(kind_, {document.summary}, QDate::currentDate());
     } catch (const DbError& e) {
         setReportText(text);
         showReportError(e.description());
@@ -394,9 +396,12 @@ void frmpregledprimki::zakljucakjedne() {
 }
 
 void frmpregledprimki::zakljucakvisedatum() {
+    shownSheet_.reset();
     try {
-        setReportText(summaryText(
-            kind_, documentsInRange(bookPath(), kind_, dtpod_->date(), dtpdo_->date()), true));
+        const std::vector<DocumentSummary> documents =
+            documentsInRange(bookPath(), kind_, dtpod_->date(), dtpdo_->date());
+        setReportText(summaryText(kind_, documents, true));
+        shownSheet_ = summarySheet(kind_, documents, QDate::currentDate());
     } catch (const DbError& e) {
         setReportText(summaryHeading(kind_, true));
         showReportError(e.description());
@@ -406,11 +411,13 @@ void frmpregledprimki::zakljucakvisedatum() {
 void frmpregledprimki::zakljucakvisedobavljac() {
     // The chosen partner's documents as they stand now.
     const int index = cboizbordobavljaca_->currentIndex();
+    shownSheet_.reset();
     try {
         std::vector<DocumentSummary> documents;
         if (index >= 0 && index < int(partnerIds_.size()))
             documents = partnerDocuments(bookPath(), kind_, partnerIds_[size_t(index)]);
         setReportText(summaryText(kind_, documents, true));
+        shownSheet_ = summarySheet(kind_, documents, QDate::currentDate());
     } catch (const DbError& e) {
         setReportText(summaryHeading(kind_, true));
         showReportError(e.description());
@@ -426,6 +433,10 @@ void frmpregledprimki::prikazprimke() {
         error = e.description();
     }
     setReportText(fullViewText(kind_, document ? &*document : nullptr));
+    if (document)
+        shownSheet_ = fullViewSheet(kind_, *document);
+    else
+        shownSheet_.reset();
     if (!error.isEmpty()) showReportError(error);
 }
 

@@ -39,6 +39,10 @@ class frmpregledprimki : public ReportWindow {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+  protected:
+    bool exportsSheets() const override { return true; }
+    std::optional<sheet::Sheet> reportSheet() const override { return shownSheet_; }
+
   private:
     // The clicks of the options and choosers.
     void optzakljucakClick();
@@ -64,6 +68,7 @@ class frmpregledprimki : public ReportWindow {
     QString bookPath() const;
 
     DocumentKind kind_;
+    std::optional<sheet::Sheet> shownSheet_;  // the report shown, for the export
     QRadioButton* optzakljucak_;
     QRadioButton* optprikaz_;
     QRadioButton* Optjedne_;

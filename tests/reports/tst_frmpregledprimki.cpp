@@ -128,6 +128,29 @@ class Tst_frmpregledprimki : public ReportTest {
                              {readDocument(book_, DocumentKind(kind), "2").summary}, false));
     }
 
+    // The summaries and the full view as spreadsheets, from the same readers as the text.
+    void sheets() {
+        seed();
+        const auto R = DocumentKind::Receipt;
+        const auto csvLines = [](const sheet::Sheet& s) {
+            return QString::fromUtf8(sheet::csvBytes(s).mid(3)).split("\r\n");
+        };
+        const QStringList summary =
+            csvLines(summarySheet(R, documentsInRange(book_, R, kDay, kDay.addDays(2)), kDay));
+        QCOMPARE(summary.size(), 8);
+        QCOMPARE(summary[2], "Broj;Datum;Dobavljač;Dokument;Broj dok.;Datum dok.;Iznos");
+        QVERIFY2(summary[3].startsWith("1;" + kDay.toString("dd.MM.yyyy") + ";Alfa;Račun;") &&
+                     summary[3].endsWith(";2,00"),
+                 qPrintable(summary[3]));
+        QCOMPARE(summary[6], "Ukupno;;;;;;12,00");
+        const QStringList full = csvLines(fullViewSheet(R, readDocument(book_, R, "2")));
+        QCOMPARE(full.mid(2, 3),
+                 QStringList({"R.br.;Šifra;Naziv;J.mj.;Količina;Cijena;Iznos",
+                              "1;A1;Vijak M8;kom;2,00;2,00;4,00", "Ukupni iznos;;;;;;4,00"}));
+        QCOMPARE(csvLines(summarySheet(DocumentKind::Issue, {}, kDay))[2],
+                 "Broj;Datum;Mjesto troška;Iznos");
+    }
+
     // "Storno..." reverses the chosen document after a confirmation naming it, says the new
     // document's number, and refuses a second reversal with the reason.
     void reverseFromTheOverview() {
