@@ -670,11 +670,13 @@ void run(const Company& c, const Scale& scale) {
     {
         const std::vector<kl::ArticleRow> articles = kl::loadArticles(c.mainBookPath);
         QByteArray xml =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<Invoice xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:Invoice-2\" "
-            "xmlns:cac=\"urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-"
-            "2\" "
-            "xmlns:cbc=\"urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2\">"
+            QStringLiteral(
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<Invoice xmlns=\"%1\" xmlns:cac=\"%2\" xmlns:cbc=\"%3\">")
+                .arg(kl::einvoice::ublNamespace("Invoice-2"),
+                     kl::einvoice::ublNamespace("CommonAggregateComponents-2"),
+                     kl::einvoice::ublNamespace("CommonBasicComponents-2"))
+                .toUtf8() +
             "<cbc:CustomizationID>urn:cen.eu:en16931:2017#compliant#urn:mfin.gov.hr:cius-2025:"
             "1.0#conformant#urn:mfin.gov.hr:ext-2025:1.0</cbc:CustomizationID>"
             "<cbc:ID>B-1</cbc:ID><cbc:IssueDate>2026-12-05</cbc:IssueDate>"

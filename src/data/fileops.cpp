@@ -108,11 +108,10 @@ bool renameFolderNoReplace(const QString& from, const QString& to) {
     return true;
 }
 
-bool writeNewFileInPlace(const QString& path, const QByteArray& bytes) {
-    const QByteArray p = encoded(path);
-    const int fd =
-        ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;
+namespace {
+
+// Writes all of `bytes` to `fd`, syncs it and closes it; false when any of it failed.
+bool writeAllAndSync(int fd, const QByteArray& bytes) {
     qint64 done = 0;
     bool ok = true;
     while (ok && done < bytes.size()) {
@@ -123,6 +122,17 @@ bool writeNewFileInPlace(const QString& path, const QByteArray& bytes) {
     }
     ok = ok && ::fsync(fd) == 0;
     ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+bool writeNewFileInPlace(const QString& path, const QByteArray& bytes) {
+    const QByteArray p = encoded(path);
+    const int fd =
+        ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    bool ok = writeAllAndSync(fd, bytes);
     if (ok) syncFolder(parentOf(path));
     return ok;
 }
@@ -140,16 +150,7 @@ bool writeNewFileDurably(const QString& path, const QByteArray& bytes) {
     ::unlink(t.constData());
     const int fd = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    qint64 done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += n;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ::close(fd);
+    bool ok = writeAllAndSync(fd, bytes);
     ok = ok && ::link(t.constData(), encoded(path).constData()) == 0;
     ::unlink(t.constData());
     if (ok) syncFolder(parentOf(path));

@@ -8,17 +8,18 @@
 
 namespace kl::einvoice {
 
+// The standard's own URN (OASIS UBL 2.1), the same for every schema of it.
+QString ublNamespace(const char* schema) {
+    return QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:") + QLatin1String(schema);
+}
+
 namespace {
 
-const QString kInvoiceNs = QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:Invoice-2");
-const QString kCreditNoteNs =
-    QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2");
-const QString kCac =
-    QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2");
-const QString kCbc =
-    QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2");
-const QString kExt =
-    QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CommonExtensionComponents-2");
+const QString kInvoiceNs = ublNamespace("Invoice-2");
+const QString kCreditNoteNs = ublNamespace("CreditNote-2");
+const QString kCac = ublNamespace("CommonAggregateComponents-2");
+const QString kCbc = ublNamespace("CommonBasicComponents-2");
+const QString kExt = ublNamespace("CommonExtensionComponents-2");
 
 constexpr int kMaxDepth = 64;
 

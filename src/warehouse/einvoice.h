@@ -22,6 +22,9 @@
 
 namespace kl::einvoice {
 
+// The namespace of a UBL 2.1 schema: "Invoice-2", "CommonBasicComponents-2", ...
+QString ublNamespace(const char* schema);
+
 // An exact decimal amount: the value times 10^6. The files' amounts have at most two decimals,
 // their quantities and prices a few more; more than six are refused.
 struct Decimal {

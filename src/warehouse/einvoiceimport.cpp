@@ -102,18 +102,52 @@ QString rememberedDocumentType(const QString& bookPath, const QString& partnerId
 
 namespace {
 
-int postedIn(Database& db, const QString& partnerId, const QString& number) {
-    Recordset imported = db.openRecordset(
+// The number of the document of `kind` under which the supplier's e-invoice `number` was
+// imported; 0 when it was not.
+int importedAs(Database& db, DocumentKind kind, const QString& partnerId, const QString& number) {
+    Recordset r = db.openRecordset(
         QStringLiteral("select pi.brojpi from kl_eracuni inner join pi on kl_eracuni.idpi = pi.id "
-                       "where pi.pi='P' and cstr(kl_eracuni.idkd)=? and kl_eracuni.broj=?"),
-        {partnerId, number});
-    if (!imported.eof()) return imported.value(0).toInt();
+                       "where pi.pi=? and cstr(kl_eracuni.idkd)=? and kl_eracuni.broj=?"),
+        {kindLetter(kind), partnerId, number});
+    return r.eof() ? 0 : r.value(0).toInt();
+}
+
+int postedIn(Database& db, const QString& partnerId, const QString& number) {
+    if (const int imported = importedAs(db, DocumentKind::Receipt, partnerId, number))
+        return imported;
     // A receipt typed by hand with the supplier's document number.
     Recordset typed = db.openRecordset(
         QStringLiteral("select brojpi from pi where pi='P' and cstr(idkd)=? and brojdok=? "
                        "order by brojpi asc"),
         {partnerId, number.left(20)});
     return typed.eof() ? 0 : typed.value(0).toInt();
+}
+
+// Posts the import as the next document of `kind` and records the e-invoice beside it, inside
+// the caller's transaction; false when the posting was refused.
+bool postRecorded(Database& db, DocumentKind kind, const Import& import, ImportResult* result) {
+    result->receiptNumber = countDocuments(db, QStringLiteral("main"), kind) + 1;
+    DocumentHeader header;
+    header.kind = kind;
+    header.broj = QString::number(result->receiptNumber);
+    header.datum = import.postingDate;
+    header.partner = import.partnerName;
+    if (kind == DocumentKind::Receipt) {
+        header.documentType = import.documentType;
+        header.brojdok = import.number.left(20);
+        header.datumdok = import.issueDate;
+    }
+    std::vector<DocumentLine> lines;
+    lines.reserve(import.lines.size());
+    for (const ImportLine& l : import.lines)
+        lines.push_back({l.sifra, l.naziv, l.kolicina, l.cijena, l.iznos, l.articleId});
+    result->posting = postDocument(db, header, lines);
+    if (result->posting.refusal != PostingRefusal::None) return false;
+    db.execute(QStringLiteral("insert into kl_eracuni(idpi,idkd,broj,datum,datoteka)"
+                              "values(?,?,?,?,?)"),
+               {QString::number(result->posting.headerId), import.partnerId, import.number,
+                import.issueDate, import.fileName.left(255)});
+    return true;
 }
 
 }  // namespace
@@ -138,25 +172,7 @@ ImportResult postImport(const QString& bookPath, const Import& import) {
         result.alreadyPostedAs = posted;
         return result;
     }
-    result.receiptNumber = countDocuments(db, QStringLiteral("main"), DocumentKind::Receipt) + 1;
-    DocumentHeader header;
-    header.kind = DocumentKind::Receipt;
-    header.broj = QString::number(result.receiptNumber);
-    header.datum = import.postingDate;
-    header.partner = import.partnerName;
-    header.documentType = import.documentType;
-    header.brojdok = import.number.left(20);
-    header.datumdok = import.issueDate;
-    std::vector<DocumentLine> lines;
-    lines.reserve(import.lines.size());
-    for (const ImportLine& l : import.lines)
-        lines.push_back({l.sifra, l.naziv, l.kolicina, l.cijena, l.iznos, l.articleId});
-    result.posting = postDocument(db, header, lines);
-    if (result.posting.refusal != PostingRefusal::None) return result;
-    db.execute(QStringLiteral("insert into kl_eracuni(idpi,idkd,broj,datum,datoteka)"
-                              "values(?,?,?,?,?)"),
-               {QString::number(result.posting.headerId), import.partnerId, import.number,
-                import.issueDate, import.fileName.left(255)});
+    if (!postRecorded(db, DocumentKind::Receipt, import, &result)) return result;
     for (const ImportLine& l : import.lines) {
         if (l.rememberKey.isEmpty()) continue;
         db.execute(QStringLiteral("delete from kl_eracunartikli where cstr(idkd)=? and kljuc=?"),
@@ -173,20 +189,10 @@ ImportResult postImport(const QString& bookPath, const Import& import) {
     return result;
 }
 
-namespace {
-int creditNoteIn(Database& db, const QString& partnerId, const QString& number) {
-    Recordset r = db.openRecordset(
-        QStringLiteral("select pi.brojpi from kl_eracuni inner join pi on kl_eracuni.idpi = pi.id "
-                       "where pi.pi='I' and cstr(kl_eracuni.idkd)=? and kl_eracuni.broj=?"),
-        {partnerId, number});
-    return r.eof() ? 0 : r.value(0).toInt();
-}
-}  // namespace
-
 int postedCreditNote(const QString& bookPath, const QString& partnerId, const QString& number) {
     if (partnerId.isEmpty()) return 0;
     Database db = Database::open(bookPath);
-    return creditNoteIn(db, partnerId, number);
+    return importedAs(db, DocumentKind::Issue, partnerId, number);
 }
 
 QString creditNotePostedText(const QString& number, const QString& supplier, int issue) {
@@ -199,26 +205,11 @@ ImportResult postCreditNote(const QString& bookPath, const Import& import) {
     ImportResult result;
     Database db = Database::open(bookPath);
     Transaction t(db);
-    if (const int posted = creditNoteIn(db, import.partnerId, import.number)) {
+    if (const int posted = importedAs(db, DocumentKind::Issue, import.partnerId, import.number)) {
         result.alreadyPostedAs = posted;
         return result;
     }
-    result.receiptNumber = countDocuments(db, QStringLiteral("main"), DocumentKind::Issue) + 1;
-    DocumentHeader header;
-    header.kind = DocumentKind::Issue;
-    header.broj = QString::number(result.receiptNumber);
-    header.datum = import.postingDate;
-    header.partner = import.partnerName;
-    std::vector<DocumentLine> lines;
-    lines.reserve(import.lines.size());
-    for (const ImportLine& l : import.lines)
-        lines.push_back({l.sifra, l.naziv, l.kolicina, l.cijena, l.iznos, l.articleId});
-    result.posting = postDocument(db, header, lines);
-    if (result.posting.refusal != PostingRefusal::None) return result;
-    db.execute(QStringLiteral("insert into kl_eracuni(idpi,idkd,broj,datum,datoteka)"
-                              "values(?,?,?,?,?)"),
-               {QString::number(result.posting.headerId), import.partnerId, import.number,
-                import.issueDate, import.fileName.left(255)});
+    if (!postRecorded(db, DocumentKind::Issue, import, &result)) return result;
     t.commit();
     return result;
 }
