@@ -56,6 +56,7 @@ frmMedjuskladisnica::frmMedjuskladisnica(QWidget* parent)
 void frmMedjuskladisnica::buildControls() {
     QWidget* f = makeInputFrame("framemedjuskladisnica");
     setHelpText(transferHelp());
+    setCaption(QStringLiteral("Međuskladišnica     Pomoć F1"));
 
     txtbroj_ = makeShownField(f, "txtbroj", QStringLiteral("Broj međuskladišnice (izdatnice)"));
     txtdatum_ = makeDatePicker(f, "txtdatum");

@@ -31,7 +31,8 @@ void ensurePartner(Database& db, const QString& schema, const QString& name) {
     db.executeIn(schema,
                  QStringLiteral("insert into kd(kd,ime,mb,ziroracun,mjesto,ulica,telefon,kontakt)"
                                 "values(?,?,?,?,?,?,?,?)"),
-                 {QStringLiteral("s"), name, QString(), QString(), QString(), QString(), QString(), QString()});
+                 {QStringLiteral("s"), name, QString(), QString(), QString(), QString(), QString(),
+                  QString()});
 }
 
 void ensureDocumentType(Database& db, const QString& schema) {

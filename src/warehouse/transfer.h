@@ -9,16 +9,19 @@
 // transaction over both files (the target book attached to the source book's connection), so
 // either both documents are stored or neither.
 //
-// Each document names the other book as its partner: the issue goes to the customer named like
-// the target book, the receipt comes from the supplier named like the source book, its document
-// type "Međuskladišnica" and its supplier document number the issue's number. A partner or the
-// document type the book does not have yet is created in the same transaction.
+// Each document names the other book as its partner: the issue goes to the partner named like
+// the target book, the receipt comes from the partner named like the source book, its document
+// type "Međuskladišnica" and its supplier document number the issue's number. A partner the
+// book does not have yet is created in the same transaction with the code "s" (offered both as
+// a customer and as a supplier, so a transfer the other way finds it), and so is the document
+// type.
 //
 // The target article is the one with the same code (trimmed, letter case counts; the first by
 // id when an old book has the code twice). When the target book has no article of that code, it
 // is created there in the same transaction with the source article's code, name and unit (and
-// its bar code when no article of the target book has that bar code), stock 0 before the
-// receipt; the window names such articles in its confirmation.
+// its bar code when no article of the target book has that bar code; the minimum quantity 0, a
+// minimum being each warehouse's own), stock 0 before the receipt; the window names such
+// articles in its confirmation.
 //
 // Each book records its side in the program's own table kl_medjuskladisnice (made when first
 // needed): its document's header, the other book, the other document's header and number, and

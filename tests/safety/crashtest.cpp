@@ -134,7 +134,7 @@ class Clerk {
             const int action = pick(100);
             if (action < 35)
                 postReceipt(book());
-            else if (action < 48)
+            else if (action < 45)
                 postIssue(book());
             else if (action < 55)
                 transferGoods();
@@ -244,15 +244,20 @@ class Clerk {
             throw DbError(0, QStringLiteral("issue refused"));
     }
 
-    // Goods from one book to another: raw materials (in every book) and now and then an article
-    // of an entry list, which the target book has not got yet.
+    // Goods from one book to another: raw materials (in every book) and goods that only the
+    // first book had at the start ("Roba"), which a target book without them gets made. (Not
+    // the articles of entry lists: a list is checked whole in its own book.)
     void transferGoods() {
         const size_t from = size_t(pick(3)), to = (from + 1 + size_t(pick(2))) % 3;
         const WarehouseBook& a = books_.warehouses[from];
         const WarehouseBook& b = books_.warehouses[to];
         std::vector<DocumentLine> lines;
         std::map<QString, double> left;
-        const std::vector<ArticleChoice> all = loadArticleChoices(a.path());
+        std::vector<ArticleChoice> all;
+        for (const ArticleChoice& c : loadArticleChoices(a.path()))
+            if (c.naziv.startsWith(QLatin1String("Sirovina")) ||
+                c.naziv.startsWith(QLatin1String("Roba")))
+                all.push_back(c);
         const int n = between(1, 6);
         for (int tries = 0; tries < 20 && int(lines.size()) < n; ++tries) {
             const ArticleChoice& c = anyOf(all);
@@ -1008,6 +1013,11 @@ void createCompany() {
             articles.append({QStringLiteral("S%1").arg(i), QString(),
                              QStringLiteral("Sirovina %1").arg(i), QStringLiteral("kg"),
                              QStringLiteral("0")});
+        // Goods only the first book has; transfers take them to the others.
+        for (int i = 1; b.id == books.warehouses.front().id && i <= 4; ++i)
+            articles.append({QStringLiteral("R%1").arg(i), QStringLiteral("385000000000%1").arg(i),
+                             QStringLiteral("Roba %1").arg(i), QStringLiteral("kom"),
+                             QStringLiteral("0")});
         insertArticles(b.path(), articles);
         QList<PartnerFields> partners = {
             {QStringLiteral("d"), QStringLiteral("Dobavljač d.o.o."), {}, {}, {}, {}, {}, {}}};
@@ -1029,11 +1039,11 @@ void createCompany() {
         h.datum = h.datumdok = QDate::currentDate();
         h.partner = QStringLiteral("Dobavljač d.o.o.");
         h.documentType = QStringLiteral("Račun");
-        h.brojdok = QStringLiteral("L%1-opening").arg(kSetupArticles);
         std::vector<DocumentLine> lines;
         for (const ArticleChoice& a : raw.back())
             lines.push_back({a.sifra, a.naziv, QStringLiteral("500,00"), QStringLiteral("2,50"),
                              QStringLiteral("1250,00"), a.id});
+        h.brojdok = QStringLiteral("L%1-opening").arg(lines.size());
         postDocument(b.path(), h, lines);
     }
 
