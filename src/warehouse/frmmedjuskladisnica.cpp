@@ -198,8 +198,13 @@ void frmMedjuskladisnica::chooseTarget(int index) {
     cboskladiste_->setCurrentIndex(index);
     targetArticles_.clear();
     const auto book = target();
-    if (!book) return;
+    if (!book || !source_) return;
     try {
+        if (const QString refusal = transferTargetRefusal(*source_, *book); !refusal.isEmpty()) {
+            MsgBoxHr(refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, kTitle);
+            cboskladiste_->setCurrentIndex(-1);
+            return;
+        }
         targetArticles_ = articlesByCode(book->path());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Skladište %1 nije moguće pročitati.").arg(book->name), e);
@@ -244,6 +249,9 @@ void frmMedjuskladisnica::addLine() {
         MsgBoxHr(text, MsgStyle::OkOnly | MsgStyle::Exclamation, title);
         focus->setFocus(Qt::OtherFocusReason);
     };
+    if (targets_.empty())
+        return refuse(QStringLiteral("Tvrtka nema druge knjige skladišta u koju bi roba išla."),
+                      kTitle, cboskladiste_);
     if (!target())
         return refuse(QStringLiteral("Najprije odaberite skladište u koje roba ide!"),
                       QStringLiteral("Unos nepotpun!"), cboskladiste_);

@@ -142,6 +142,23 @@ QString transferDocumentType() {
     return QStringLiteral("Međuskladišnica");
 }
 
+QString transferTargetRefusal(const TransferBook& source, const TransferBook& target) {
+    const QString name = target.name.trimmed();
+    if (source.id == target.id)
+        return QStringLiteral("Roba se ne prenosi u skladište iz kojeg izlazi.");
+    if (name.compare(kProductionCustomer, Qt::CaseInsensitive) == 0)
+        return QStringLiteral(
+                   "Skladište %1 zove se kao mjesto troška radnih naloga; izdatnica u njega "
+                   "čitala bi se kao izdatnica radnog naloga. Preimenujte knjigu.")
+            .arg(name);
+    if (!QFileInfo::exists(target.path()))
+        return QStringLiteral(
+                   "Skladište %1 još nema svoju datoteku: uđite jednom u tu knjigu, pa ponovite "
+                   "međuskladišnicu.")
+            .arg(name);
+    return {};
+}
+
 TransferResult postTransfer(const Transfer& transfer) {
     TransferResult result;
     const QString targetName = transfer.target.name.trimmed();
@@ -149,27 +166,9 @@ TransferResult postTransfer(const Transfer& transfer) {
         result.refusal = QStringLiteral("Međuskladišnica nema stavaka.");
         return result;
     }
-    if (transfer.source.id == transfer.target.id) {
-        result.refusal = QStringLiteral("Roba se ne prenosi u skladište iz kojeg izlazi.");
-        return result;
-    }
-    if (targetName.compare(kProductionCustomer, Qt::CaseInsensitive) == 0) {
-        result.refusal = QStringLiteral(
-                             "Skladište %1 zove se kao mjesto troška radnih naloga; izdatnica u "
-                             "njega čitala bi se "
-                             "kao izdatnica radnog naloga. Preimenujte knjigu.")
-                             .arg(targetName);
-        return result;
-    }
+    result.refusal = transferTargetRefusal(transfer.source, transfer.target);
+    if (!result.refusal.isEmpty()) return result;
     const QString targetPath = transfer.target.path();
-    if (!QFileInfo::exists(targetPath)) {
-        result.refusal =
-            QStringLiteral(
-                "Skladište %1 još nema svoju datoteku: uđite jednom u tu knjigu, pa ponovite "
-                "međuskladišnicu.")
-                .arg(targetName);
-        return result;
-    }
 
     Database db = Database::open(transfer.source.path());
     db.attach(targetPath, kTarget);

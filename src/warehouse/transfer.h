@@ -82,11 +82,15 @@ QString transferReceiptNote(int issueNumber, const QString& sourceName);
 // The document type of a transfer's receipt.
 QString transferDocumentType();
 
-// Posts the transfer. Refused before anything is written: no lines, the same book on both
-// sides, a target book whose file was never made, a target named like the cost centre
-// "Proizvodnja" (its issues would read as a work order's), an article gone from the source book
-// or a quantity above its stock (the lines of one article together). A database failure throws
-// DbError and leaves both books exactly as they were.
+// Why goods cannot go from `source` to `target` at all: the same book, a target book whose file
+// was never made (it was never entered), or a target named like the cost centre "Proizvodnja";
+// empty when they can.
+QString transferTargetRefusal(const TransferBook& source, const TransferBook& target);
+
+// Posts the transfer. Refused before anything is written: no lines, transferTargetRefusal, a target
+// named like the cost centre an article gone from the source book or a quantity above its stock
+// (the lines of one article together). A database failure throws DbError and leaves both books
+// exactly as they were.
 TransferResult postTransfer(const Transfer& transfer);
 
 // The note of the transfer document with header `headerId` in the book at `bookPath`; empty

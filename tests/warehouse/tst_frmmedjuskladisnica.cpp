@@ -7,6 +7,7 @@
 #include "warehousefixture.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QTest>
 
 using namespace kl;
@@ -49,15 +50,22 @@ class TstFrmMedjuskladisnica : public WarehouseWindowTest {
         addArticle(book_, "Z1", "Žica", 8, 10, 1.25, "m");
         pomocno_ = bookPath(kWarehouseKind, addBook(1, "Pomoćno", kWarehouseKind));
         addArticle(pomocno_, "K1", "Kabel bakreni");
+        QFile::remove(bookPath(kWarehouseKind, addBook(1, "Treće", kWarehouseKind)));
         auto* w = shown(windows().window<frmMedjuskladisnica>(kTransferWindowName));
         QVERIFY(w);
         QCOMPARE(field(w, "txtizvor")->text(), "Glavno");
         QCOMPARE(field(w, "txtbroj")->text(), "1");
-        QCOMPARE(combo(w, "cboskladiste")->count(), 1);  // the other books only
+        QCOMPARE(combo(w, "cboskladiste")->count(), 2);  // the other books only
 
         add(w, "Kabel", "6");
         QCOMPARE(said(*box_).last(), said(Exclamation, "Unos nepotpun!",
                                           "Najprije odaberite skladište u koje roba ide!"));
+        w->chooseTarget(1);  // never entered
+        QCOMPARE(said(*box_).last(),
+                 said(Exclamation, "Međuskladišnica",
+                      "Skladište Treće još nema svoju datoteku: uđite jednom u tu knjigu, pa "
+                      "ponovite međuskladišnicu."));
+        QCOMPARE(combo(w, "cboskladiste")->currentIndex(), -1);
         w->chooseTarget(0);
         add(w, "Kabel", "16");
         QCOMPARE(said(*box_).last(),
@@ -69,7 +77,7 @@ class TstFrmMedjuskladisnica : public WarehouseWindowTest {
         QCOMPARE(lineTexts(w), QStringList({"K1|Kabel|6,00|2,7|16,20|Kabel bakreni",
                                             "Z1|Žica|3,00|1,25|3,75|novi artikl"}));
         QCOMPARE(w->runningTotal(), "Stavki: 2    Ukupno: 19,95");
-        QCOMPARE(box_->count(), 2);
+        QCOMPARE(box_->count(), 3);
 
         // A failure in the target book keeps the lines and says that neither book changed.
         QVERIFY(executeRaw(pomocno_,
