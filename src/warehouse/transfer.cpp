@@ -196,7 +196,13 @@ TransferResult postTransfer(const Transfer& transfer) {
                  a.text(QStringLiteral("jedmjere")), a.number(QStringLiteral("stanje")),
                  a.number(QStringLiteral("proscijena"))});
         }
-        taken[line.idArtikla] += cents(numberOrZero(line.kolicina));
+        const qint64 quantity = cents(numberOrZero(line.kolicina));
+        if (quantity <= 0) {
+            result.refusal = QStringLiteral("Količina artikla %1 mora biti veća od nule.")
+                                 .arg(articles[line.idArtikla].sifra);
+            return result;
+        }
+        taken[line.idArtikla] += quantity;
     }
     for (auto it = taken.cbegin(); it != taken.cend(); ++it) {
         const SourceArticle& a = articles[it.key()];
@@ -244,7 +250,7 @@ TransferResult postTransfer(const Transfer& transfer) {
         line.idArtikla = found->id;
     }
 
-    // The issue here, to the customer named like the target book.
+    // The issue here, to the partner named like the target book.
     ensurePartner(db, kMain, targetName);
     result.issueNumber = countDocuments(db, kMain, DocumentKind::Issue) + 1;
     DocumentHeader issue;
@@ -254,7 +260,7 @@ TransferResult postTransfer(const Transfer& transfer) {
     issue.partner = targetName;
     const PostingResult issued = postDocumentIn(db, kMain, issue, issueLines);
 
-    // The receipt there, from the supplier named like this book.
+    // The receipt there, from the partner named like this book.
     const QString sourceName = transfer.source.name.trimmed();
     ensurePartner(db, kTarget, sourceName);
     ensureDocumentType(db, kTarget);

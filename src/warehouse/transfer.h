@@ -87,10 +87,10 @@ QString transferDocumentType();
 // empty when they can.
 QString transferTargetRefusal(const TransferBook& source, const TransferBook& target);
 
-// Posts the transfer. Refused before anything is written: no lines, transferTargetRefusal, a target
-// named like the cost centre an article gone from the source book or a quantity above its stock
-// (the lines of one article together). A database failure throws DbError and leaves both books
-// exactly as they were.
+// Posts the transfer. Refused before anything is written: no lines, a transferTargetRefusal,
+// an article gone from the source book, a quantity not above zero or above the stock (the lines
+// of one article together). A database failure throws DbError and leaves both books exactly as
+// they were.
 TransferResult postTransfer(const Transfer& transfer);
 
 // The note of the transfer document with header `headerId` in the book at `bookPath`; empty

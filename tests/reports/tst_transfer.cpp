@@ -145,6 +145,8 @@ class TstTransfer : public QObject {
         dataRow("more than in stock", QString("stock"),
                 QString("Na skladištu Glavno nema dovoljno artikla K1 Kabel: na stanju je 15,00, "
                         "a prenosi se 16,00."));
+        dataRow("no quantity", QString("zero"),
+                QString("Količina artikla Z1 mora biti veća od nule."));
         dataRow("the same book", QString("same"),
                 QString("Roba se ne prenosi u skladište iz kojeg izlazi."));
         dataRow("target file never made", QString("nofile"),
@@ -163,6 +165,7 @@ class TstTransfer : public QObject {
         const QStringList before = folderSnapshot(folder_->path());
         std::vector<DocumentLine> lines = {line(zica_, "1,00"), line(kabel_, "10,00")};
         if (fault == "stock") lines.push_back(line(kabel_, "6,00"));
+        if (fault == "zero") lines.push_back(line(zica_, "-1,00"));
         const TransferBook& to = fault == "same" ? glavno_ : pomocno_;
         if (fault == "trigger")
             QVERIFY_THROWS_EXCEPTION(DbError, transfer(glavno_, to, lines));
