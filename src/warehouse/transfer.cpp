@@ -204,15 +204,17 @@ TransferResult postTransfer(const Transfer& transfer) {
         }
         taken[line.idArtikla] += quantity;
     }
-    for (auto it = taken.cbegin(); it != taken.cend(); ++it) {
-        const SourceArticle& a = articles[it.key()];
-        if (it.value() > cents(double(round2Single(a.stanje)))) {
-            result.refusal = QStringLiteral(
-                                 "Na skladištu %1 nema dovoljno artikla %2 %3: na stanju je %4, a "
-                                 "prenosi se %5.")
-                                 .arg(transfer.source.name.trimmed(), a.sifra, a.naziv.trimmed(),
-                                      format00(a.stanje, Precision::Single),
-                                      format00(double(it.value()) / 100.0));
+    // In line order, so that the first article short of stock on the list is the one named.
+    for (const DocumentLine& line : transfer.lines) {
+        const SourceArticle& a = articles[line.idArtikla];
+        const qint64 wanted = taken.value(line.idArtikla);
+        if (wanted > cents(double(round2Single(a.stanje)))) {
+            result.refusal =
+                QStringLiteral(
+                    "Na skladištu %1 nema dovoljno artikla %2 %3: na stanju je %4, a "
+                    "prenosi se %5.")
+                    .arg(transfer.source.name.trimmed(), a.sifra, a.naziv.trimmed(),
+                         format00(a.stanje, Precision::Single), format00(double(wanted) / 100.0));
             return result;
         }
     }
