@@ -42,6 +42,9 @@ frmSkladiste::frmSkladiste(QWidget* parent) : QMainWindow(parent) {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     addItem(mnuNoviunos_, "mnuIzdatnica", QStringLiteral("Izdatnica"), QStringLiteral("frmPrimka"),
             QStringLiteral("Izdatnica"));
+    // Goods to another warehouse book of the company: an issue here, a receipt there.
+    addItem(mnuNoviunos_, "mnuMedjuskladisnica", QStringLiteral("Međuskladišnica"),
+            QStringLiteral("frmmedjuskladisnica"));
     addItem(mnuNoviunos_, "mnuKupaca", QStringLiteral("Kupaca/dobavljača"),
             QStringLiteral("frmunos"));
     addSeparator(mnuNoviunos_, "mnucrta");

@@ -34,12 +34,13 @@ namespace {
 
 // The id of the first row of `table` whose `column` reads `name` (letter case ignored, as the
 // books compare text); empty when there is none.
-QString firstIdNamed(Database& db, const QString& table, const QString& column,
-                     const QString& name) {
+QString firstIdNamed(Database& db, const QString& schema, const QString& table,
+                     const QString& column, const QString& name) {
     Recordset rs =
-        db.openRecordset(QStringLiteral("select id from ") + table + QStringLiteral(" where ") +
-                             column + QStringLiteral("=? order by id"),
-                         {name});
+        db.openRecordsetIn(schema,
+                           QStringLiteral("select id from ") + table + QStringLiteral(" where ") +
+                               column + QStringLiteral("=? order by id"),
+                           {name});
     return rs.eof() ? QString() : rs.text(QStringLiteral("id"));
 }
 
@@ -95,33 +96,41 @@ PostingResult postDocument(const QString& bookPath, const DocumentHeader& header
 
 PostingResult postDocument(Database& db, const DocumentHeader& header,
                            const std::vector<DocumentLine>& lines) {
+    return postDocumentIn(db, QStringLiteral("main"), header, lines);
+}
+
+PostingResult postDocumentIn(Database& db, const QString& schema, const DocumentHeader& header,
+                             const std::vector<DocumentLine>& lines) {
     const bool receipt = header.kind == DocumentKind::Receipt;
 
     const QString partnerId =
-        firstIdNamed(db, QStringLiteral("kd"), QStringLiteral("ime"), header.partner);
+        firstIdNamed(db, schema, QStringLiteral("kd"), QStringLiteral("ime"), header.partner);
     if (partnerId.isEmpty()) return {PostingRefusal::PartnerMissing, 0};
     QString typeId;
     if (receipt) {
-        typeId = firstIdNamed(db, QStringLiteral("dokumenti"), QStringLiteral("dokument"),
+        typeId = firstIdNamed(db, schema, QStringLiteral("dokumenti"), QStringLiteral("dokument"),
                               header.documentType);
         if (typeId.isEmpty()) return {PostingRefusal::DocumentTypeMissing, 0};
     }
 
     Transaction t(db);
     if (receipt) {
-        db.execute(QStringLiteral("insert into pi(pi,brojpi,datumpi,dokument,brojdok,datumdok,"
-                                  "idkd)values(?,?,?,?,?,?,?)"),
-                   {kindLetter(header.kind), header.broj, dateText(header.datum), typeId,
-                    header.brojdok, dateText(header.datumdok), partnerId});
+        db.executeIn(schema,
+                     QStringLiteral("insert into pi(pi,brojpi,datumpi,dokument,brojdok,datumdok,"
+                                    "idkd)values(?,?,?,?,?,?,?)"),
+                     {kindLetter(header.kind), header.broj, dateText(header.datum), typeId,
+                      header.brojdok, dateText(header.datumdok), partnerId});
     } else {
-        db.execute(QStringLiteral("insert into pi(pi,brojpi,datumpi,idkd)values(?,?,?,?)"),
-                   {kindLetter(header.kind), header.broj, dateText(header.datum), partnerId});
+        db.executeIn(schema,
+                     QStringLiteral("insert into pi(pi,brojpi,datumpi,idkd)values(?,?,?,?)"),
+                     {kindLetter(header.kind), header.broj, dateText(header.datum), partnerId});
     }
     const qint64 headerId = db.lastInsertId();
 
     for (const DocumentLine& line : lines) {
-        Recordset rs = db.openRecordset(
-            QStringLiteral("select stanje,vrijednost from artikli where id=?"), {line.idArtikla});
+        Recordset rs = db.openRecordsetIn(
+            schema, QStringLiteral("select stanje,vrijednost from artikli where id=?"),
+            {line.idArtikla});
         if (rs.eof()) {
             throw DbError(
                 3021,
@@ -132,26 +141,28 @@ PostingResult postDocument(Database& db, const DocumentHeader& header,
                           {float(rs.number(QStringLiteral("stanje"))),
                            float(rs.number(QStringLiteral("vrijednost")))},
                           numberOrZero(line.kolicina), numberOrZero(line.iznos));
-        db.execute(QStringLiteral("update artikli set stanje=? where id=?"),
-                   {singleText(now.stanje), line.idArtikla});
-        db.execute(QStringLiteral("update artikli set vrijednost=? where id=?"),
-                   {singleText(now.vrijednost), line.idArtikla});
+        db.executeIn(schema, QStringLiteral("update artikli set stanje=? where id=?"),
+                     {singleText(now.stanje), line.idArtikla});
+        db.executeIn(schema, QStringLiteral("update artikli set vrijednost=? where id=?"),
+                     {singleText(now.vrijednost), line.idArtikla});
 
         // The average price comes from the figures as they now stand in the row.
-        Recordset stored = db.openRecordset(
-            QStringLiteral("select stanje,vrijednost from artikli where id=?"), {line.idArtikla});
+        Recordset stored = db.openRecordsetIn(
+            schema, QStringLiteral("select stanje,vrijednost from artikli where id=?"),
+            {line.idArtikla});
         if (const auto average = averagePrice(stored.number(QStringLiteral("stanje")),
                                               stored.number(QStringLiteral("vrijednost")))) {
-            db.execute(QStringLiteral("update artikli set proscijena=? where id=?"),
-                       {singleText(*average), line.idArtikla});
+            db.executeIn(schema, QStringLiteral("update artikli set proscijena=? where id=?"),
+                         {singleText(*average), line.idArtikla});
         }
     }
 
     const QString idText = QString::number(headerId);
     for (const DocumentLine& line : lines) {
-        db.execute(QStringLiteral("insert into ulazizlaz(idartikla,idpi,idkd,kolicina,cijena)"
-                                  "values(?,?,?,?,?)"),
-                   {line.idArtikla, idText, partnerId, line.kolicina, line.cijena});
+        db.executeIn(schema,
+                     QStringLiteral("insert into ulazizlaz(idartikla,idpi,idkd,kolicina,cijena)"
+                                    "values(?,?,?,?,?)"),
+                     {line.idArtikla, idText, partnerId, line.kolicina, line.cijena});
     }
     t.commit();
     return {PostingRefusal::None, headerId};

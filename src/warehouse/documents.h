@@ -115,4 +115,9 @@ PostingResult postDocument(const QString& bookPath, const DocumentHeader& header
 PostingResult postDocument(Database& db, const DocumentHeader& header,
                            const std::vector<DocumentLine>& lines);
 
+// The same into the book attached to `db` as `schema` ("main" for the book `db` opened): a
+// posting that writes several books in one transaction posts each with its schema.
+PostingResult postDocumentIn(Database& db, const QString& schema, const DocumentHeader& header,
+                             const std::vector<DocumentLine>& lines);
+
 }  // namespace kl

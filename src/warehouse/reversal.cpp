@@ -2,6 +2,7 @@
 
 #include "data/convert.h"
 #include "data/database.h"
+#include "warehouse/transfer.h"
 
 #include <QHash>
 
@@ -49,6 +50,19 @@ QString examine(Database& db, DocumentKind kind, int number, Original* out) {
                    "Izdatnica br. %1 izdana je mjestu troška Proizvodnja (radnim "
                    "nalogom); stornira se samo s radnim nalogom.")
             .arg(number);
+
+    // One side of a transfer goes back only with the other: by a transfer the other way.
+    if (db.hasTable(kTransferTable)) {
+        Recordset m = db.openRecordset(
+            QStringLiteral("select napomena from kl_medjuskladisnice where idpi=?"), {id});
+        if (!m.eof())
+            return QStringLiteral(
+                       "%1 br. %2 dio je međuskladišnice (%3); ne stornira se sama, nego "
+                       "međuskladišnicom u suprotnom smjeru.")
+                .arg(name)
+                .arg(number)
+                .arg(m.text(QStringLiteral("napomena")));
+    }
 
     Recordset s = db.openRecordset(
         QStringLiteral("select idpi,idstorna from kl_storna where idpi=? or idstorna=?"), {id, id});

@@ -8,9 +8,10 @@
 // as its supplier document number). Everything happens in one transaction.
 //
 // Refused, with the reason in Croatian: a document that does not exist, one already reversed,
-// a reversal itself, an issue to the cost centre "Proizvodnja" (a work order's issue note, which
-// goes with its work order), and a receipt whose goods have since left the warehouse (an
-// article's stock or value would go below zero; the article is named).
+// a reversal itself, one side of a transfer between books (transfer.h: it goes back by a
+// transfer the other way), an issue to the cost centre "Proizvodnja" (a work order's issue
+// note, which goes with its work order), and a receipt whose goods have since left the
+// warehouse (an article's stock or value would go below zero; the article is named).
 
 #include "warehouse/documents.h"
 

@@ -4,6 +4,7 @@
 #include "warehouse/frmartikli.h"
 #include "warehouse/frmartikliizbor.h"
 #include "warehouse/frmeracun.h"
+#include "warehouse/frmmedjuskladisnica.h"
 #include "warehouse/frmprimka.h"
 #include "warehouse/frmunos.h"
 #include "warehouse/frmunosdokumenta.h"
@@ -33,6 +34,7 @@ void defineWarehouseWindows() {
     w.define(win::Unos, [] { return new frmunos; });
     w.define(win::UnosDokumenta, [] { return new frmunosdokumenta; });
     w.define(win::Eracun, [] { return new frmEracun; });
+    w.define(kTransferWindowName, [] { return new frmMedjuskladisnica; });
 }
 
 }  // namespace kl

@@ -19,7 +19,10 @@
 //   - an issue entered by hand goes to the customer "Kupac L<lines>" (two digits);
 //   - an entry of a list is named "Lista <tag> <size>/<index>";
 //   - a product is named "Proizvod <tag> n<bill lines>";
-//   - a work order's issue notes are found through its cost rows (book name, issue note number).
+//   - a work order's issue notes are found through its cost rows (book name, issue note number);
+//   - a transfer between two books is an issue in one and a receipt in the other, each side
+//     recorded in its book's kl_medjuskladisnice with the other side's header: both sides must be
+//     there or neither, with the same lines.
 
 #include "data/appcontext.h"
 #include "data/convert.h"
@@ -37,6 +40,7 @@
 #include "testenv.h"
 #include "warehouse/documents.h"
 #include "warehouse/masterdata.h"
+#include "warehouse/transfer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -130,8 +134,10 @@ class Clerk {
             const int action = pick(100);
             if (action < 35)
                 postReceipt(book());
-            else if (action < 55)
+            else if (action < 45)
                 postIssue(book());
+            else if (action < 55)
+                transferGoods();
             else if (action < 63)
                 addArticleList(book());
             else if (action < 70)
@@ -236,6 +242,37 @@ class Clerk {
         h.partner = QStringLiteral("Kupac L%1").arg(lines.size(), 2, 10, QLatin1Char('0'));
         if (postDocument(b.path(), h, lines).refusal != PostingRefusal::None)
             throw DbError(0, QStringLiteral("issue refused"));
+    }
+
+    // Goods from one book to another: raw materials (in every book) and goods that only the
+    // first book had at the start ("Roba"), which a target book without them gets made. (Not
+    // the articles of entry lists: a list is checked whole in its own book.)
+    void transferGoods() {
+        const size_t from = size_t(pick(3)), to = (from + 1 + size_t(pick(2))) % 3;
+        const WarehouseBook& a = books_.warehouses[from];
+        const WarehouseBook& b = books_.warehouses[to];
+        std::vector<DocumentLine> lines;
+        std::map<QString, double> left;
+        std::vector<ArticleChoice> all;
+        for (const ArticleChoice& c : loadArticleChoices(a.path()))
+            if (c.naziv.startsWith(QLatin1String("Sirovina")) ||
+                c.naziv.startsWith(QLatin1String("Roba")))
+                all.push_back(c);
+        const int n = between(1, 6);
+        for (int tries = 0; tries < 20 && int(lines.size()) < n; ++tries) {
+            const ArticleChoice& c = anyOf(all);
+            if (!left.count(c.id)) left[c.id] = findArticle(a.path(), c.id)->stanje;
+            const int available = int(left[c.id] * 100) / 4;
+            if (available < 1) continue;
+            const QString quantity = figure(between(1, available));
+            left[c.id] -= numberOrZero(quantity);
+            lines.push_back({c.sifra, c.naziv, quantity, QString(), QString(), c.id});
+        }
+        if (lines.empty()) return;
+        const TransferResult r =
+            postTransfer({{a.id, a.name}, {b.id, b.name}, QDate::currentDate(), lines});
+        if (!r.refusal.isEmpty())
+            throw DbError(0, QStringLiteral("transfer refused: ") + r.refusal);
     }
 
     void addArticleList(const WarehouseBook& b) {
@@ -450,6 +487,7 @@ struct Totals {
     int workOrders = 0;
     int listEntries = 0;
     int products = 0;
+    int transfers = 0;
 };
 
 class Checker {
@@ -467,6 +505,7 @@ class Checker {
             entryLists(b.name, db.handle(), "select ime from kd");
             stock(b);
         }
+        transfers();
         integrity(books_.productionPath);
         workOrders();
         return failures_;
@@ -508,9 +547,20 @@ class Checker {
         std::vector<int> receipts, issues;
         auto& notes = productionNotes_[b.name];
         notes.clear();
+        readTransfers(b, db);
+        const auto& sides = sides_[b.id];
         for (const QStringList& h : headers) {
             const QString where = b.name + QStringLiteral(": document id ") + h[0];
             const int lines = h[5].toInt();
+            if (const auto side = sides.find(h[0]); side != sides.end()) {
+                (h[1] == QLatin1String("P") ? receipts : issues).push_back(h[2].toInt());
+                Side& s = sides_[b.id][h[0]];
+                s.kind = h[1];
+                s.number = h[2];
+                s.partner = h[4];
+                s.found = true;
+                continue;  // checked against its other side
+            }
             int expected = -1;
             if (h[1] == QLatin1String("P")) {
                 receipts.push_back(h[2].toInt());
@@ -545,6 +595,62 @@ class Checker {
                                         "p.id = u.idpi where u.idkd <> p.idkd"))
             fail(b.name + QStringLiteral(": %1 lines with another partner").arg(strangers));
         totals_.documents += int(headers.size());
+    }
+
+    // One side of a transfer as its book holds it.
+    struct Side {
+        QString otherBook, otherHeader, otherNumber;
+        QString kind, number, partner;
+        QStringList lines;   // "quantity@price" in line order
+        bool found = false;  // its header is in the book
+    };
+
+    void readTransfers(const WarehouseBook& b, sqlite3* db) {
+        auto& sides = sides_[b.id];
+        sides.clear();
+        if (!count(db, "select count(*) from sqlite_master where name = 'kl_medjuskladisnice'"))
+            return;
+        for (const QStringList& r :
+             query(db, "select idpi, idknjige, idpidrugi, brojpidrugi from kl_medjuskladisnice"))
+            sides[r[0]] = {r[1], r[2], r[3], {}, {}, {}, {}, false};
+        for (const QStringList& r : query(db,
+                                          "select u.idpi, u.kolicina, u.cijena from ulazizlaz u "
+                                          "join kl_medjuskladisnice m on m.idpi = u.idpi "
+                                          "order by u.id"))
+            sides[r[0]].lines << r[1] + u'@' + r[2];
+    }
+
+    // Every side of a transfer has its header and the other side in the other book, pointing
+    // back, of the other kind, with the same lines; each names the other book as its partner.
+    void transfers() {
+        std::map<QString, QString> names;
+        for (const WarehouseBook& b : books_.warehouses)
+            names[b.id] = b.name;
+        for (const auto& [book, sides] : sides_) {
+            for (const auto& [header, s] : sides) {
+                const QString where =
+                    names[book] + QStringLiteral(": transfer side of header ") + header;
+                if (!s.found) {
+                    fail(where + QStringLiteral(" without its header"));
+                    continue;
+                }
+                if (s.partner != names[s.otherBook])
+                    fail(where +
+                         QStringLiteral(": partner %1, not %2").arg(s.partner, names[s.otherBook]));
+                const auto other = sides_[s.otherBook].find(s.otherHeader);
+                if (other == sides_[s.otherBook].end()) {
+                    fail(where + QStringLiteral(": no other side in %1").arg(names[s.otherBook]));
+                    continue;
+                }
+                const Side& o = other->second;
+                if (o.otherBook != book || o.otherHeader != header || o.otherNumber != s.number ||
+                    o.kind == s.kind || o.lines != s.lines)
+                    fail(where + QStringLiteral(": the other side differs (%1 %2 %3 | %4 %5 %6)")
+                                     .arg(s.kind, s.number, s.lines.join(u' '), o.kind, o.number,
+                                          o.lines.join(u' ')));
+                if (s.kind == QLatin1String("I")) ++totals_.transfers;
+            }
+        }
     }
 
     // The entries of one list ("Lista <tag> <size>/<index>") are all there or none.
@@ -682,6 +788,7 @@ class Checker {
     Totals& totals_;
     QStringList failures_;
     std::map<QString, std::map<int, int>> productionNotes_;  // book name -> number -> lines
+    std::map<QString, std::map<QString, Side>> sides_;       // book id -> header id -> side
 };
 
 // ---- The back-ups and restores -----------------------------------------------------------------
@@ -906,6 +1013,11 @@ void createCompany() {
             articles.append({QStringLiteral("S%1").arg(i), QString(),
                              QStringLiteral("Sirovina %1").arg(i), QStringLiteral("kg"),
                              QStringLiteral("0")});
+        // Goods only the first book has; transfers take them to the others.
+        for (int i = 1; b.id == books.warehouses.front().id && i <= 4; ++i)
+            articles.append({QStringLiteral("R%1").arg(i), QStringLiteral("385000000000%1").arg(i),
+                             QStringLiteral("Roba %1").arg(i), QStringLiteral("kom"),
+                             QStringLiteral("0")});
         insertArticles(b.path(), articles);
         QList<PartnerFields> partners = {
             {QStringLiteral("d"), QStringLiteral("Dobavljač d.o.o."), {}, {}, {}, {}, {}, {}}};
@@ -927,11 +1039,11 @@ void createCompany() {
         h.datum = h.datumdok = QDate::currentDate();
         h.partner = QStringLiteral("Dobavljač d.o.o.");
         h.documentType = QStringLiteral("Račun");
-        h.brojdok = QStringLiteral("L%1-opening").arg(kSetupArticles);
         std::vector<DocumentLine> lines;
         for (const ArticleChoice& a : raw.back())
             lines.push_back({a.sifra, a.naziv, QStringLiteral("500,00"), QStringLiteral("2,50"),
                              QStringLiteral("1250,00"), a.id});
+        h.brojdok = QStringLiteral("L%1-opening").arg(lines.size());
         postDocument(b.path(), h, lines);
     }
 
@@ -997,7 +1109,7 @@ int runParent(int kills, quint64 seed) {
     int interrupted = 0;
     int restoresCompleted = 0, restoresUndone = 0;
     int mostDocuments = start.documents, mostWorkOrders = start.workOrders,
-        mostListEntries = start.listEntries;
+        mostListEntries = start.listEntries, mostTransfers = start.transfers;
     BackupChecker backups;
     int unfinishedFiles = 0;  // kills that left a staged removal or a half-made database
     int stickRestores = 0;
@@ -1086,6 +1198,7 @@ int runParent(int kills, quint64 seed) {
         mostDocuments = std::max(mostDocuments, now.documents);
         mostWorkOrders = std::max(mostWorkOrders, now.workOrders);
         mostListEntries = std::max(mostListEntries, now.listEntries);
+        mostTransfers = std::max(mostTransfers, now.transfers);
         if (round % 50 == 0)
             say(QStringLiteral("  %1 kills, %2 documents, %3 work orders, %4 s")
                     .arg(round)
@@ -1096,15 +1209,17 @@ int runParent(int kills, quint64 seed) {
 
     // A restore may take the books back to an earlier copy: progress is the most ever seen.
     if (kills >= 10 && (mostDocuments <= start.documents || mostWorkOrders <= start.workOrders ||
-                        mostListEntries <= start.listEntries)) {
+                        mostListEntries <= start.listEntries || mostTransfers <= start.transfers)) {
         say(QStringLiteral("the child made no progress: documents %1 -> %2, work orders %3 -> %4, "
-                           "list entries %5 -> %6")
+                           "list entries %5 -> %6, transfers %7 -> %8")
                 .arg(start.documents)
                 .arg(mostDocuments)
                 .arg(start.workOrders)
                 .arg(mostWorkOrders)
                 .arg(start.listEntries)
-                .arg(mostListEntries));
+                .arg(mostListEntries)
+                .arg(start.transfers)
+                .arg(mostTransfers));
         return 1;
     }
     // A work order killed before any book's journal named its shared journal leaves that file
@@ -1126,8 +1241,8 @@ int runParent(int kills, quint64 seed) {
             .arg(stickRestores)
             .arg(stick.leftovers()));
     say(QStringLiteral("kills: %1 (%2 inside a transaction, %3 amid a removal or a creation), "
-                       "documents: %4, work orders: %5, list entries: %6, products: %7, %8 s, all "
-                       "invariants held")
+                       "documents: %4, work orders: %5, list entries: %6, products: %7, "
+                       "transfers: %9, %8 s, all invariants held")
             .arg(kills)
             .arg(interrupted)
             .arg(unfinishedFiles)
@@ -1135,7 +1250,8 @@ int runParent(int kills, quint64 seed) {
             .arg(now.workOrders)
             .arg(now.listEntries)
             .arg(now.products)
-            .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
+            .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1)
+            .arg(now.transfers));
     return 0;
 }
 

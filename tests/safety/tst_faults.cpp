@@ -1,13 +1,15 @@
 // Faults of the file system under the books: a book file or its folder that may not be written,
-// a full disk at every stage of a posting and of a work order, a book deleted or moved while the
-// program runs. Each fault gives its own Croatian message, the windows show it, and every book
-// stays exactly as it was (byte for byte); once the fault is gone the same action succeeds.
+// a full disk at every stage of a posting, of a work order and of a transfer between books, a book
+// deleted or moved while the program runs. Each fault gives its own Croatian message, the windows
+// show it, and every book stays exactly as it was (byte for byte); once the fault is gone the same
+// action succeeds.
 
 #include "data/database.h"
 #include "production/productionfixture.h"
 #include "warehouse/frmartikli.h"
 #include "warehouse/frmprimka.h"
 #include "warehouse/masterdata.h"
+#include "warehouse/transfer.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -258,9 +260,20 @@ class TstFaults : public ProductionTest {
         o.costs = {materialCost(m->lines), "10,00", "0,00", "0,00", "0,00", "0,00"};
         issueWorkOrder(books_.productionPath, o, m->lines);
     }
+    // 10 Kabel from "Glavno" to "Pomoćno", which gets the article and its first transfer.
+    void transferKabel() {
+        const TransferResult r =
+            postTransfer({{books_.glavnoId(), "Glavno"},
+                          {books_.pomocnoId(), "Pomoćno"},
+                          QDate(2026, 3, 2),
+                          {{"K1", "Kabel", "10,00", {}, {}, QString::number(kabel_)}}});
+        QCOMPARE(r.refusal, QString());
+    }
     void run(const QString& operation) {
         if (operation == "receipt")
             postReceipt();
+        else if (operation == "transfer")
+            transferKabel();
         else
             issueOrmar();
     }
@@ -282,7 +295,7 @@ class TstFaults : public ProductionTest {
     void fullDisk_data() {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<double>("share");
-        for (const char* op : {"receipt", "work order"})
+        for (const char* op : {"receipt", "work order", "transfer"})
             for (double share : {0.0, 0.05, 0.2, 0.4, 0.6, 0.8, 0.95, 0.999})
                 QTest::addRow("%s, %g of the space", op, share) << QString(op) << share;
     }
@@ -324,6 +337,9 @@ class TstFaults : public ProductionTest {
         if (operation == "receipt")
             QCOMPARE(valueOf(books_.glavnoPath, "select stanje from artikli where id=?", {kabel_}),
                      "115");
+        else if (operation == "transfer")
+            QCOMPARE(valueOf(books_.pomocnoPath, "select stanje from artikli where sifra='K1'"),
+                     "10");
         else
             QCOMPARE(valueOf(books_.pomocnoPath, "select stanje from artikli where id=?", {vijak_}),
                      "46");
