@@ -1,0 +1,142 @@
+#include "data/pgtextkey.h"
+
+#include "data/collation.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace kl::pg {
+namespace {
+
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+constexpr char32_t kFirstLetterKey = 0x4C;
+
+bool isSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+bool isAsciiLetter(char32_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The letters' weights in order, and the case folds below U+0080 of characters outside ASCII.
+struct Tables {
+    std::vector<char32_t> letterWeights;
+    std::vector<char32_t> asciiFolds;
+    Tables() {
+        for (char32_t c = 1; c <= kLastCodePoint; ++c) {
+            if (isSurrogate(c)) continue;
+            const char32_t w = collationWeight(c);
+            if (w >= 0x1000 && w < 0x2000) letterWeights.push_back(w);
+            if (c >= 0x80 && w >= 0x2000 && w < 0x2080) asciiFolds.push_back(w - 0x2000);
+        }
+        for (auto* v : {&letterWeights, &asciiFolds}) {
+            std::sort(v->begin(), v->end());
+            v->erase(std::unique(v->begin(), v->end()), v->end());
+        }
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+char32_t rankIn(const std::vector<char32_t>& v, char32_t x) {
+    return char32_t(std::lower_bound(v.begin(), v.end(), x) - v.begin());
+}
+
+}  // namespace
+
+char32_t keyChar(char32_t c) {
+    if (c < 0x80 && !isAsciiLetter(c)) {
+        if (c <= 0x40) return c;
+        if (c <= 0x60) return c - 26;  // [ \ ] ^ _ `
+        return c - 52;                 // { | } ~ DEL
+    }
+    const char32_t w = collationWeight(c);
+    const Tables& t = tables();
+    if (w < 0x2000) return kFirstLetterKey + rankIn(t.letterWeights, w);
+    const char32_t fold = w - 0x2000;
+    if (fold < 0x80)
+        return kFirstLetterKey + char32_t(t.letterWeights.size()) + rankIn(t.asciiFolds, fold);
+    return fold;
+}
+
+namespace {
+
+// QString::fromUcs4 would drop a U+FEFF at the start.
+void append(QString& out, char32_t c) {
+    if (QChar::requiresSurrogates(c)) {
+        out += QChar(QChar::highSurrogate(c));
+        out += QChar(QChar::lowSurrogate(c));
+    } else {
+        out += QChar(char16_t(c));
+    }
+}
+
+}  // namespace
+
+QString textKey(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]), ++i;
+        append(out, keyChar(c));
+    }
+    return out;
+}
+
+const KeyMap& keyMap() {
+    static const KeyMap map = [] {
+        KeyMap m;
+        std::vector<char32_t> order;
+        for (char32_t c = 'a'; c <= 'z'; ++c)
+            order.push_back(c);
+        for (char32_t c : {U' ', U'0', U'1', U'2', U'3', U'4', U'5', U'6', U'7', U'8', U'9'})
+            order.push_back(c);
+        for (char32_t c = 'A'; c <= 'Z'; ++c)
+            order.push_back(c);
+        for (char32_t c : {U'.', U',', U'-', U'/'})
+            order.push_back(c);
+        for (char32_t c : {0x10D, 0x107, 0x111, 0x161, 0x17E, 0x10C, 0x106, 0x110, 0x160, 0x17D})
+            order.push_back(c);
+        std::vector<bool> taken(kLastCodePoint + 1);
+        for (char32_t c : order)
+            taken[c] = true;
+        for (char32_t c = 1; c <= kLastCodePoint; ++c)
+            if (!taken[c] && !isSurrogate(c)) order.push_back(c);
+        // Every ASCII character stands in the list, mapped to itself if need be, so that the
+        // frequent ones are found at the start; of the rest, only those whose key differs.
+        for (char32_t c : order) {
+            const char32_t k = keyChar(c);
+            if (k == c && c >= 0x80) continue;
+            append(m.from, c);
+            append(m.to, k);
+        }
+        return m;
+    }();
+    return map;
+}
+
+QString keyFunctionSql(const QString& schema) {
+    auto literal = [](QString s) {
+        s.replace(QLatin1Char('\''), QLatin1String("''"));
+        return QLatin1Char('\'') + s + QLatin1Char('\'');
+    };
+    const KeyMap& m = keyMap();
+    // The schema is a name the program makes ("kl_skladiste_3"), quoted as an identifier.
+    QString quotedSchema = schema;
+    quotedSchema.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QStringLiteral(
+               "CREATE OR REPLACE FUNCTION \"%1\".kl_key(text) RETURNS text LANGUAGE sql "
+               "IMMUTABLE STRICT PARALLEL SAFE AS $kl_key$ SELECT pg_catalog.translate($1, %2, "
+               "%3) $kl_key$")
+        .arg(quotedSchema, literal(m.from), literal(m.to));
+}
+
+}  // namespace kl::pg
