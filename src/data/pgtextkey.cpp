@@ -123,6 +123,96 @@ const KeyMap& keyMap() {
     return map;
 }
 
+namespace {
+
+void appendEscape(QString& out, char32_t c) {
+    if (c <= 0xFFFF)
+        out += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+    else
+        out += QStringLiteral("\\U%1").arg(uint(c), 8, 16, QLatin1Char('0'));
+}
+
+// The key characters of the digits (QChar::isDigit: every decimal digit of Unicode), as class
+// members.
+const QString& digitClass() {
+    static const QString cls = [] {
+        QString out;
+        for (char32_t c = 1; c <= kLastCodePoint; ++c) {
+            if (isSurrogate(c) || !QChar::isDigit(c)) continue;
+            char32_t last = c;
+            while (last + 1 <= kLastCodePoint && QChar::isDigit(last + 1))
+                ++last;
+            // A run of digits has consecutive keys (they are all ASCII or all outside it).
+            appendEscape(out, keyChar(c));
+            if (last > c) {
+                out += QLatin1Char('-');
+                appendEscape(out, keyChar(last));
+            }
+            c = last;
+        }
+        return out;
+    }();
+    return cls;
+}
+
+char32_t codePointAt(const QString& s, qsizetype& i) {
+    char32_t c = s[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+        c = QChar::surrogateToUcs4(s[i], s[i + 1]), ++i;
+    return c;
+}
+
+}  // namespace
+
+QString likeRegex(const QString& pattern) {
+    QString out = QStringLiteral("^");
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == QLatin1Char('*')) {
+            out += QLatin1String(".*");
+        } else if (c == QLatin1Char('?')) {
+            out += QLatin1Char('.');
+        } else if (c == QLatin1Char('#')) {
+            out += QLatin1Char('[') + digitClass() + QLatin1Char(']');
+        } else if (c == QLatin1Char('[') && pattern.indexOf(QLatin1Char(']'), i + 1) > i) {
+            const qsizetype close = pattern.indexOf(QLatin1Char(']'), i + 1);
+            const QString set = pattern.mid(i + 1, close - i - 1);
+            qsizetype k = 0;
+            const bool negate = set.startsWith(QLatin1Char('!'));
+            if (negate) k = 1;
+            QString members;
+            for (; k < set.size(); ++k) {
+                // "a-z" is a range when a character follows the dash, as the file engine reads it.
+                qsizetype j = k;
+                const char32_t lo = codePointAt(set, j);
+                if (j + 2 < set.size() && set[j + 1] == QLatin1Char('-')) {
+                    qsizetype h = j + 2;
+                    const char32_t hi = codePointAt(set, h);
+                    if (keyChar(lo) <= keyChar(hi)) {
+                        appendEscape(members, keyChar(lo));
+                        members += QLatin1Char('-');
+                        appendEscape(members, keyChar(hi));
+                    }
+                    k = h;
+                } else {
+                    appendEscape(members, keyChar(lo));
+                    k = j;
+                }
+            }
+            if (members.isEmpty())
+                // No member: [] matches no character, [!] any.
+                out += negate ? QStringLiteral(".") : QStringLiteral("[^\\u0001-\\U0010ffff]");
+            else
+                out += (negate ? QStringLiteral("[^") : QStringLiteral("[")) + members +
+                       QLatin1Char(']');
+            i = close;
+        } else {
+            appendEscape(out, keyChar(codePointAt(pattern, i)));
+        }
+    }
+    return out + QLatin1Char('$');
+}
+
 QString keyFunctionSql(const QString& schema) {
     auto literal = [](QString s) {
         s.replace(QLatin1Char('\''), QLatin1String("''"));

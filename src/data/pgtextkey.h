@@ -34,6 +34,14 @@ struct KeyMap {
 };
 const KeyMap& keyMap();
 
+// A `like` pattern of the books (`*`, `?`, `#`, `[abc]`, `[a-z]`, `[!abc]`, case-insensitive,
+// see jetfunctions.h) as a regular expression of the server that matches the keys of exactly the
+// texts the pattern matches: `kl_key(column) ~ likeRegex(pattern)`. Every character stands in
+// it as an escape (\uXXXX, \UXXXXXXXX), so nothing of the pattern is read as regex syntax.
+// (One difference: `?` takes one code point here, one UTF-16 unit in the file engine; the two
+// differ only for characters outside the Basic Multilingual Plane.)
+QString likeRegex(const QString& pattern);
+
 // `CREATE OR REPLACE FUNCTION <schema>.kl_key(text) ...`: an immutable SQL function the server
 // can inline into an ORDER BY or a comparison.
 QString keyFunctionSql(const QString& schema);

@@ -2,6 +2,7 @@
 // the text order of the books reproduced by the server's keys.
 
 #include "data/collation.h"
+#include "data/jetfunctions.h"
 #include "data/pgconnection.h"
 #include "data/pgtextkey.h"
 #include "pgtestserver.h"
@@ -206,6 +207,53 @@ class TestPgConnection : public QObject {
             QVERIFY2(compareText(a, b) <= 0, qPrintable(a + QLatin1String(" / ") + b));
             QCOMPARE(sorted.text(i - 1, 1) == sorted.text(i, 1), compareText(a, b) == 0);
             QCOMPARE(sorted.text(i, 1), pg::textKey(b));
+        }
+        c.exec(QStringLiteral("DROP SCHEMA kl_proba CASCADE"));
+    }
+
+    // A pattern on the server (the key against likeRegex) matches what it matches in the file.
+    void likePatternsMatchAsInTheFile() {
+        const QStringList values = {
+            QStringLiteral("čokolada"), QStringLiteral("ČOKOLADA"), QStringLiteral("Cokolada"),
+            QStringLiteral("ćevap"),    QStringLiteral("iva1"),     QStringLiteral("ivan"),
+            QStringLiteral("a"),        QStringLiteral("b"),        QStringLiteral("ab"),
+            QStringLiteral(""),         QStringLiteral("12"),       QStringLiteral("١٢"),
+            QStringLiteral("x[y"),      QStringLiteral("50%"),      QStringLiteral("a_b"),
+            QStringLiteral("a.b"),      QStringLiteral("Šđ"),       QStringLiteral("dž"),
+            QStringLiteral("\\"),       QStringLiteral("a*b"),      QStringLiteral("^$"),
+            QStringLiteral("Zagreb"),   QStringLiteral("zz"),       QStringLiteral("ž")};
+        const QStringList patterns = {
+            QStringLiteral("čokolada"), QStringLiteral("[Č]OKOLADA"), QStringLiteral("[!aicšs]*"),
+            QStringLiteral("[ib]*"),    QStringLiteral("[a-b]?"),     QStringLiteral("iva?"),
+            QStringLiteral("iva#"),     QStringLiteral("##"),         QStringLiteral("*"),
+            QStringLiteral(""),         QStringLiteral("?"),          QStringLiteral("x[y"),
+            QStringLiteral("[]"),       QStringLiteral("[!]"),        QStringLiteral("[b-a]"),
+            QStringLiteral("*%"),       QStringLiteral("a_b"),        QStringLiteral("a.b"),
+            QStringLiteral("[c-d]*"),   QStringLiteral("[č-đ]*"),     QStringLiteral("[s-z]?"),
+            QStringLiteral("*[*]*"),    QStringLiteral("^$"),         QStringLiteral("\\"),
+            QStringLiteral("[a-]"),     QStringLiteral("[-a]*"),      QStringLiteral("z*"),
+            QStringLiteral("[!z]*"),    QStringLiteral("*b"),         QStringLiteral("[ž]")};
+        PgConnection c = connect();
+        c.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS kl_proba"));
+        c.exec(pg::keyFunctionSql(QStringLiteral("kl_proba")));
+        c.exec(
+            QStringLiteral("CREATE TEMP TABLE v (i integer, t text); "
+                           "CREATE TEMP TABLE p (j integer, r text)"));
+        for (int i = 0; i < values.size(); ++i)
+            c.exec(QStringLiteral("INSERT INTO v VALUES ($1, $2)"), {i, values[i]});
+        for (int j = 0; j < patterns.size(); ++j)
+            c.exec(QStringLiteral("INSERT INTO p VALUES ($1, $2)"),
+                   {j, pg::likeRegex(patterns[j])});
+        const PgResult r =
+            c.exec(QStringLiteral("SELECT i, j, kl_proba.kl_key(t) ~ r FROM v, p ORDER BY i, j"));
+        QCOMPARE(r.rows(), int(values.size() * patterns.size()));
+        for (int k = 0; k < r.rows(); ++k) {
+            const QString& value = values[r.integer(k, 0)];
+            const QString& pattern = patterns[r.integer(k, 1)];
+            const bool server = r.bytes(k, 2) == "t";
+            if (server != jetLike(value, pattern))
+                QFAIL(qPrintable(QStringLiteral("'%1' like '%2': %3 on the server")
+                                     .arg(value, pattern, server ? "da" : "ne")));
         }
         c.exec(QStringLiteral("DROP SCHEMA kl_proba CASCADE"));
     }
