@@ -3,6 +3,7 @@
 #include "data/convert.h"
 #include "data/fileops.h"
 #include "data/jetfunctions.h"
+#include "data/pgtextkey.h"
 #include "data/schema.h"
 
 #include <QDir>
@@ -16,6 +17,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 
@@ -87,6 +90,21 @@ struct DatabaseImpl {
     std::map<QString, std::optional<std::vector<jet::Column>>> columns;
     int savepoints = 0;
     qint64 steps = 0;  // virtual machine steps of the running statement
+
+    // On a server instead of a file: the connection, the book's own schema (the search path)
+    // and the schemas attached under other names; what the last statement changed and made.
+    std::unique_ptr<PgConnection> server;
+    QString serverSchema;
+    std::map<QString, QString> serverSchemas;
+    int serverChanges = 0;
+    qint64 serverLastId = 0;
+    bool pg() const { return bool(server); }
+    // The server schema a statement's schema name stands for ("" is the book's own).
+    QString schemaOnServer(const QString& schema) const {
+        if (schema.isEmpty()) return serverSchema;
+        auto it = serverSchemas.find(schema.toLower());
+        return it == serverSchemas.end() ? schema : it->second;
+    }
 
     ~DatabaseImpl() {
         clearStatements();
@@ -231,6 +249,22 @@ const std::vector<jet::Column>* DatabaseImpl::tableColumns(const QString& schema
                                                            const QString& table) {
     const QString key = schema.toLower() + QLatin1Char('.') + table.toLower();
     auto it = columns.find(key);
+    if (it == columns.end() && pg()) {
+        std::optional<std::vector<jet::Column>> cols;
+        const PgResult r = server->exec(
+            QStringLiteral("SELECT column_name, data_type, coalesce(character_maximum_length, 0), "
+                           "coalesce(numeric_precision, 0), coalesce(numeric_scale, 0), "
+                           "is_identity FROM information_schema.columns WHERE table_schema = $1 "
+                           "AND table_name = $2 ORDER BY ordinal_position"),
+            {schemaOnServer(schema), table.toLower()});
+        for (int i = 0; i < r.rows(); ++i) {
+            if (!cols) cols.emplace();
+            cols->push_back(jet::columnFromServer(r.text(i, 0), r.text(i, 1), int(r.integer(i, 2)),
+                                                  int(r.integer(i, 3)), int(r.integer(i, 4)),
+                                                  r.text(i, 5) == QLatin1String("YES")));
+        }
+        it = columns.emplace(key, std::move(cols)).first;
+    }
     if (it == columns.end()) {
         std::optional<std::vector<jet::Column>> cols;
         sqlite3_stmt* st = nullptr;
@@ -267,9 +301,11 @@ std::shared_ptr<const jet::Translation> DatabaseImpl::translation(const QString&
         if (log.open(QIODevice::Append | QIODevice::Unbuffered)) log.write(sql.toUtf8() + '\0');
     }
     try {
+        // On a server an attached name stands for its schema; the book's own is the search path.
         auto t = std::make_shared<const jet::Translation>(jet::translate(
             sql, [this](const QString& s, const QString& table) { return tableColumns(s, table); },
-            schema));
+            pg() && !schema.isEmpty() ? schemaOnServer(schema) : schema,
+            pg() ? jet::Dialect::Postgres : jet::Dialect::Sqlite));
         if (translations.size() >= kStatementCacheSize) translations.clear();
         translations.emplace(key, t);
         return t;
@@ -513,6 +549,16 @@ void Recordset::deleteCurrent() {
     if (table_.isEmpty() || !db_)
         throw DbError(DbErrorCode::Generic,
                       QStringLiteral("Iz ovog upita nije moguće brisati zapise."));
+    if (db_->pg()) {
+        if (rowidColumn_ == QLatin1String("ctid"))
+            throw DbError(DbErrorCode::Generic,
+                          QStringLiteral("Iz ove tablice nije moguće brisati zapise."));
+        db_->server->exec(QStringLiteral("DELETE FROM %1 WHERE %2 = $1").arg(table_, rowidColumn_),
+                          {rowids_[size_t(pos_)]});
+        if (deleted_.empty()) deleted_.assign(size_t(rows_), false);
+        deleted_[size_t(pos_)] = true;
+        return;
+    }
     sqlite3_stmt* st = db_->statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_));
     sqlite3_bind_int64(st, 1, rowids_[size_t(pos_)]);
     const int rc = sqlite3_step(st);
@@ -543,7 +589,83 @@ QVariant textValue(const char* utf8, int length, jet::ColType type) {
     return s;
 }
 
+// The column type of a server's result column, from its type oid.
+jet::ColType serverColumnType(unsigned oid) {
+    switch (oid) {
+        case 16:  // boolean
+        case 20:  // bigint
+        case 21:  // smallint
+        case 23:  // integer
+            return jet::ColType::Long;
+        case 700:
+            return jet::ColType::Single;
+        case 701:
+            return jet::ColType::Double;
+        case 1700:
+            return jet::ColType::Currency;
+        case 1082:
+            return jet::ColType::Date;
+        default:
+            return jet::ColType::Text;
+    }
+}
+
+QVariant serverValue(const PgResult& r, int row, int column, jet::ColType type) {
+    if (r.isNull(row, column)) return QVariant();
+    const char* text = r.view(row, column).data();
+    switch (serverColumnType(r.typeOid(column))) {
+        case jet::ColType::Long: {
+            const qint64 v = text[0] == 't'   ? 1
+                             : text[0] == 'f' ? 0
+                                              : std::strtoll(text, nullptr, 10);
+            return integerValue(v, type);
+        }
+        case jet::ColType::Single:
+            return double(std::strtof(text, nullptr));
+        case jet::ColType::Double:
+        case jet::ColType::Currency:
+            return std::strtod(text, nullptr);
+        default:
+            break;
+    }
+    return textValue(text, int(r.view(row, column).size()), type);
+}
+
 }  // namespace
+
+// A cell of a server's result as the file gives it: integers, doubles (a real widened from its
+// float), texts; a date column's ISO text as a date.
+Recordset::Cell Recordset::serverCell(const PgResult& r, int row, int column, jet::ColType type,
+                                      QByteArray* textData) {
+    Recordset::Cell cell;
+    if (r.isNull(row, column)) return cell;
+    const char* text = r.view(row, column).data();  // ends in a NUL
+    switch (type) {
+        case jet::ColType::Long:
+            cell.kind = Recordset::Cell::Integer;
+            cell.integer = text[0] == 't'   ? 1
+                           : text[0] == 'f' ? 0
+                                            : std::strtoll(text, nullptr, 10);
+            return cell;
+        case jet::ColType::Single:
+            cell.kind = Recordset::Cell::Real;
+            cell.real = double(std::strtof(text, nullptr));
+            return cell;
+        case jet::ColType::Double:
+        case jet::ColType::Currency:
+            cell.kind = Recordset::Cell::Real;
+            cell.real = std::strtod(text, nullptr);
+            return cell;
+        default:
+            break;
+    }
+    const QByteArrayView v = r.view(row, column);
+    cell.kind = Recordset::Cell::Text;
+    cell.text.offset = quint32(textData->size());
+    cell.text.length = quint32(v.size());
+    textData->append(v.data(), v.size());
+    return cell;
+}
 
 QVariant Recordset::cellValue(const Cell& cell, jet::ColType type) const {
     switch (cell.kind) {
@@ -565,6 +687,7 @@ QVariant RowView::value(int column) const {
                       QStringLiteral("Polje %1 ne postoji.").arg(column));
     const jet::ColType type = (*types_)[size_t(column)];
     const int c = column + skip_;
+    if (server_) return serverValue(*server_, row_, c, type);
     switch (sqlite3_column_type(st_, c)) {
         case SQLITE_NULL:
             return QVariant();
@@ -580,11 +703,14 @@ QVariant RowView::value(int column) const {
 }
 
 bool RowView::isNull(int column) const {
+    if (server_)
+        return column >= 0 && column < fieldCount() && server_->isNull(row_, column + skip_);
     return column >= 0 && column < fieldCount() &&
            sqlite3_column_type(st_, column + skip_) == SQLITE_NULL;
 }
 
 double RowView::number(int column) const {
+    if (server_) return value(column).toDouble();
     if (column >= 0 && column < fieldCount()) {
         const int c = column + skip_;
         switch (sqlite3_column_type(st_, c)) {
@@ -602,6 +728,14 @@ double RowView::number(int column) const {
 }
 
 bool RowView::integer(int column, qint64* result) const {
+    if (server_) {
+        const QVariant v = value(column);
+        if (v.typeId() == QMetaType::LongLong) {
+            *result = v.toLongLong();
+            return true;
+        }
+        return jet::isIntegerText(v.toString(), result);
+    }
     if (column >= 0 && column < fieldCount()) {
         const int c = column + skip_;
         if (sqlite3_column_type(st_, c) == SQLITE_INTEGER) {
@@ -635,6 +769,12 @@ bool RowView::integer(int column, qint64* result) const {
 QByteArrayView RowView::textBytes(int column) const {
     if (column < 0 || column >= fieldCount()) return {};
     const int c = column + skip_;
+    if (server_) {
+        const jet::ColType t = (*types_)[size_t(column)];
+        if (server_->isNull(row_, c) || (t != jet::ColType::Text && t != jet::ColType::Date))
+            return {};
+        return server_->view(row_, c);
+    }
     if (sqlite3_column_type(st_, c) != SQLITE_TEXT) return {};
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
     return QByteArrayView(text, sqlite3_column_bytes(st_, c));
@@ -886,39 +1026,49 @@ Database Database::create(const QString& path) {
     return open(path);
 }
 
-sqlite3_stmt* Database::prepare(const QString& schema, const QString& sql,
-                                const QVariantList& params,
-                                std::shared_ptr<const jet::Translation>& tr) {
-    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
-    tr = d_->translation(schema, sql);
-    if (int(params.size()) != tr->params)
+namespace {
+
+// The values of a translation's slots, converted to their targets, and the form of each site
+// (bit n of `fast` set: site n takes its fast form).
+std::vector<Bound> boundValues(const jet::Translation& tr, const QString& sql,
+                               const QVariantList& params, quint64* fast) {
+    if (int(params.size()) != tr.params)
         throw DbError(DbErrorCode::Generic,
                       QStringLiteral("Naredba traži %1 vrijednosti, zadano je %2.\n%3")
-                          .arg(tr->params)
+                          .arg(tr.params)
                           .arg(params.size())
                           .arg(sql));
-
-    // Values of the bindSlots, converted to their targets; then the form of each site.
-    std::vector<Bound> values(tr->bindSlots.size());
-    for (size_t i = 0; i < tr->bindSlots.size(); ++i) {
-        const jet::Slot& s = tr->bindSlots[i];
+    std::vector<Bound> values(tr.bindSlots.size());
+    for (size_t i = 0; i < tr.bindSlots.size(); ++i) {
+        const jet::Slot& s = tr.bindSlots[i];
         values[i] = convert(s.param >= 0 ? params[s.param] : s.literal, s.target);
     }
-    quint64 fast = 0;
-    for (size_t n = 0; n < tr->sites.size() && n < 64; ++n) {
-        const jet::Site& site = tr->sites[n];
+    *fast = 0;
+    for (size_t n = 0; n < tr.sites.size() && n < 64; ++n) {
+        const jet::Site& site = tr.sites[n];
         const Bound& b = values[size_t(site.slot)];
         if (!std::holds_alternative<QByteArray>(b)) continue;
         const QString text = QString::fromUtf8(std::get<QByteArray>(b));
         qint64 id = 0;
         if (site.kind == jet::Site::LikeNoWildcard) {
-            if (!jet::hasWildcard(text)) fast |= quint64(1) << n;
+            if (!jet::hasWildcard(text)) *fast |= quint64(1) << n;
         } else if (jet::isIntegerText(text, &id)) {
-            fast |= quint64(1) << n;
+            *fast |= quint64(1) << n;
             values[size_t(site.slot)] = id;
         }
     }
+    return values;
+}
 
+}  // namespace
+
+sqlite3_stmt* Database::prepare(const QString& schema, const QString& sql,
+                                const QVariantList& params,
+                                std::shared_ptr<const jet::Translation>& tr) {
+    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
+    tr = d_->translation(schema, sql);
+    quint64 fast = 0;
+    const std::vector<Bound> values = boundValues(*tr, sql, params, &fast);
     sqlite3_stmt* st = d_->statement(jet::render(*tr, fast));
     for (size_t i = 0; i < values.size(); ++i)
         bindValue(st, int(i) + 1, values[i]);
@@ -948,8 +1098,102 @@ std::vector<jet::ColType> columnTypes(sqlite3_stmt* st, int skip) {
 
 }  // namespace
 
+// ---- On a server ----------------------------------------------------------------------------
+
+Database Database::openServer(const ServerAddress& address, const QString& schema,
+                              const QString& password) {
+    auto impl = std::make_shared<DatabaseImpl>();
+    impl->path = address.describe() + QStringLiteral(", shema ") + schema;
+    impl->server = std::make_unique<PgConnection>(PgConnection::connect(address, password));
+    impl->serverSchema = schema;
+    QString quoted = schema;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    impl->server->exec(QStringLiteral("SET search_path = \"%1\", pg_catalog").arg(quoted));
+    Database db;
+    db.d_ = std::move(impl);
+    return db;
+}
+
+bool Database::onServer() const {
+    return d_ && d_->pg();
+}
+
+void Database::attachSchema(const QString& serverSchema, const QString& schema) {
+    d_->serverSchemas[schema.toLower()] = serverSchema;
+    d_->schemaChanged();
+}
+
+PgResult Database::runOnServer(const QString& schema, const QString& sql,
+                               const QVariantList& params,
+                               std::shared_ptr<const jet::Translation>& tr) {
+    tr = d_->translation(schema, sql);
+    quint64 fast = 0;
+    const std::vector<Bound> values = boundValues(*tr, sql, params, &fast);
+    // A pattern of `like` goes to the server as the regular expression over the keys, except in
+    // a site that takes its fast form (a value without wildcards, compared whole).
+    std::vector<bool> fastSlot(values.size(), false);
+    for (size_t n = 0; n < tr->sites.size() && n < 64; ++n)
+        if ((fast >> n) & 1) fastSlot[size_t(tr->sites[n].slot)] = true;
+    std::vector<std::optional<QByteArray>> texts(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Bound& b = values[i];
+        if (std::holds_alternative<qint64>(b)) {
+            texts[i] = QByteArray::number(std::get<qint64>(b));
+        } else if (std::holds_alternative<double>(b)) {
+            char buf[40];
+            std::snprintf(buf, sizeof buf, "%.17g", std::get<double>(b));
+            texts[i] = QByteArray(buf);
+        } else if (std::holds_alternative<QByteArray>(b)) {
+            texts[i] = tr->bindSlots[i].likePattern && !fastSlot[i]
+                           ? pg::likeRegex(QString::fromUtf8(std::get<QByteArray>(b))).toUtf8()
+                           : std::get<QByteArray>(b);
+        }
+    }
+    const QByteArray statement = jet::numberedPlaceholders(jet::render(*tr, fast)).toUtf8();
+    PgResult r = d_->server->execTexts(statement, texts);
+    d_->serverChanges = r.affected();
+    if (tr->returnsId && r.rows() > 0) d_->serverLastId = r.integer(0, 0);
+    if (tr->changesSchema) d_->schemaChanged();
+    return r;
+}
+
+namespace {
+
+std::vector<jet::ColType> serverColumnTypes(const PgResult& r, int skip) {
+    std::vector<jet::ColType> types;
+    for (int c = skip; c < r.columns(); ++c)
+        types.push_back(serverColumnType(r.typeOid(c)));
+    return types;
+}
+
+}  // namespace
+
+void Database::execOwn(const QString& sql) {
+    if (d_->pg())
+        d_->server->exec(sql);
+    else
+        d_->exec(sql.toUtf8().constData());
+}
+
+// ---- Statements ---------------------------------------------------------------------------
+
 void Database::forEachRow(const QString& sql, const QVariantList& params,
                           const std::function<void(const RowView&)>& row) {
+    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
+    if (d_->pg()) {
+        std::shared_ptr<const jet::Translation> tr;
+        const PgResult r = runOnServer({}, sql, params, tr);
+        if (tr->kind != jet::StatementKind::Select)
+            throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
+        const int skip = tr->rowidTable.isEmpty() ? 0 : 1;
+        const std::vector<jet::ColType> types = serverColumnTypes(r, skip);
+        RowView view(&r, &types, skip);
+        for (int i = 0; i < r.rows(); ++i) {
+            view.row_ = i;
+            row(view);
+        }
+        return;
+    }
     std::shared_ptr<const jet::Translation> tr;
     sqlite3_stmt* st = prepare({}, sql, params, tr);
     ResetOnExit reset{st};
@@ -966,6 +1210,31 @@ void Database::forEachRow(const QString& sql, const QVariantList& params,
 
 void Database::run(const QString& schema, const QString& sql, const QVariantList& params,
                    Recordset* rs) {
+    if (d_ && d_->pg()) {
+        std::shared_ptr<const jet::Translation> tr;
+        const PgResult result = runOnServer(schema, sql, params, tr);
+        if (!rs) return;
+        if (tr->kind != jet::StatementKind::Select)
+            throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
+        const int skip = tr->rowidTable.isEmpty() ? 0 : 1;
+        Recordset r;
+        r.db_ = d_;
+        r.table_ = tr->rowidTable;
+        r.rowidColumn_ = tr->rowidColumn;
+        for (int c = skip; c < result.columns(); ++c)
+            r.names_ << result.columnName(c);
+        r.types_ = serverColumnTypes(result, skip);
+        const bool rowids = skip && tr->rowidColumn != QLatin1String("ctid");
+        for (int row = 0; row < result.rows(); ++row) {
+            if (rowids) r.rowids_.push_back(result.integer(row, 0));
+            for (int c = skip; c < result.columns(); ++c)
+                r.cells_.push_back(Recordset::serverCell(result, row, c, r.types_[size_t(c - skip)],
+                                                         &r.textData_));
+            ++r.rows_;
+        }
+        *rs = std::move(r);
+        return;
+    }
     std::shared_ptr<const jet::Translation> tr;
     sqlite3_stmt* st = prepare(schema, sql, params, tr);
     ResetOnExit reset{st};
@@ -1045,13 +1314,19 @@ Recordset Database::openRecordsetIn(const QString& schema, const QString& sql,
 }
 
 int Database::changes() const {
+    if (d_ && d_->pg()) return d_->serverChanges;
     return d_ ? sqlite3_changes(d_->db) : 0;
 }
 qint64 Database::lastInsertId() const {
+    if (d_ && d_->pg()) return d_->serverLastId;
     return d_ ? sqlite3_last_insert_rowid(d_->db) : 0;
 }
 
 void Database::attach(const QString& path, const QString& schema) {
+    if (d_->pg())
+        throw DbError(DbErrorCode::Generic,
+                      QStringLiteral("Knjiga na poslužitelju ne može se povezati s datotekom %1.")
+                          .arg(fileName(path)));
     checkOurs(path);
     sqlite3_stmt* st = nullptr;
     const QString name = QString(schema).remove(QLatin1Char('"'));
@@ -1083,6 +1358,11 @@ void Database::attach(const QString& path, const QString& schema) {
 }
 
 void Database::detach(const QString& schema) {
+    if (d_->pg()) {
+        d_->serverSchemas.erase(schema.toLower());
+        d_->schemaChanged();
+        return;
+    }
     d_->clearStatements();
     const QString sql =
         QStringLiteral("DETACH DATABASE \"%1\"").arg(QString(schema).replace('"', QString()));
@@ -1091,19 +1371,29 @@ void Database::detach(const QString& schema) {
 }
 
 void Database::begin() {
-    d_->exec("BEGIN IMMEDIATE");
+    // On a server every transaction is serializable: one that meets another's changes is
+    // cancelled by the server (ServerConflict) rather than writing over them.
+    execOwn(d_->pg() ? QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE")
+                     : QStringLiteral("BEGIN IMMEDIATE"));
 }
 void Database::commit() {
-    d_->exec("COMMIT");
+    execOwn(QStringLiteral("COMMIT"));
 }
 void Database::rollback() {
-    if (inTransaction()) d_->exec("ROLLBACK");
+    if (inTransaction()) execOwn(QStringLiteral("ROLLBACK"));
 }
 bool Database::inTransaction() const {
+    if (d_ && d_->pg()) return d_->server->inTransaction();
     return d_ && !sqlite3_get_autocommit(d_->db);
 }
 
 int Database::userVersion() const {
+    if (d_->pg()) {
+        // A schema's version is kept in a table of its own (a file keeps it in its header).
+        if (!d_->tableColumns({}, QStringLiteral("kl_verzija"))) return 0;
+        const PgResult r = d_->server->exec(QStringLiteral("SELECT verzija FROM kl_verzija"));
+        return r.rows() > 0 ? int(r.integer(0, 0)) : 0;
+    }
     sqlite3_stmt* st = d_->statement(QStringLiteral("PRAGMA user_version"));
     int v = 0;
     if (sqlite3_step(st) == SQLITE_ROW) v = sqlite3_column_int(st, 0);
@@ -1112,6 +1402,14 @@ int Database::userVersion() const {
 }
 
 void Database::setUserVersion(int version) {
+    if (d_->pg()) {
+        d_->server->exec(
+            QStringLiteral("CREATE TABLE IF NOT EXISTS kl_verzija (verzija integer); "
+                           "DELETE FROM kl_verzija"));
+        d_->server->exec(QStringLiteral("INSERT INTO kl_verzija VALUES ($1)"), {version});
+        d_->schemaChanged();
+        return;
+    }
     d_->exec(QStringLiteral("PRAGMA user_version=%1").arg(version).toUtf8().constData());
 }
 
@@ -1124,7 +1422,7 @@ bool Database::hasTable(const QString& table, const QString& schema) const {
 Transaction::Transaction(Database& db) : db_(db) {
     if (db.inTransaction()) {
         savepoint_ = QStringLiteral("kl_sp%1").arg(++db.d_->savepoints);
-        db.d_->exec(QStringLiteral("SAVEPOINT %1").arg(savepoint_).toUtf8().constData());
+        db.execOwn(QStringLiteral("SAVEPOINT %1").arg(savepoint_));
     } else {
         db.begin();
     }
@@ -1134,7 +1432,7 @@ void Transaction::commit() {
     if (savepoint_.isEmpty())
         db_.commit();
     else
-        db_.d_->exec(QStringLiteral("RELEASE %1").arg(savepoint_).toUtf8().constData());
+        db_.execOwn(QStringLiteral("RELEASE %1").arg(savepoint_));
     done_ = true;
 }
 
@@ -1145,6 +1443,14 @@ Transaction::~Transaction() {
     const QString sql = savepoint_.isEmpty()
                             ? QStringLiteral("ROLLBACK")
                             : QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint_);
+    if (db_.onServer()) {
+        try {
+            db_.execOwn(sql);
+        } catch (const DbError&) {
+            // The connection is gone, and with it the transaction.
+        }
+        return;
+    }
     sqlite3_exec(db_.handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr);
 }
 

@@ -259,6 +259,7 @@ class Translator {
     QString cstrSql(const Unit& u) const;
     QString keyed(const QString& sql) const;
     void keyOrderBy();
+    void nameExpressions();
     const Token& tok(size_t i) const { return tokens_[std::min(i, tokens_.size() - 1)]; }
     bool identLike(size_t i) const {
         return (tok(i).kind == Tok::Ident && !isAnyKeyword(tok(i))) || tok(i).kind == Tok::QIdent;
@@ -705,6 +706,37 @@ void Translator::matchComparisons() {
                 throw SqlError(QStringLiteral("Usporedba LIKE koju poslužitelj ne može izvesti"));
 }
 
+// The file engine names a result column that is an expression by its text ("count ( * )"), the
+// server by its function ("count"): on a server such a column is named as the file names it.
+void Translator::nameExpressions() {
+    size_t i = 1;
+    if (i < units_.size() && units_[i].kind == Unit::Keyword && units_[i].text == "DISTINCT") ++i;
+    size_t start = i;
+    int depth = 0;
+    auto name = [&](size_t first, size_t end) {
+        QStringList parts;
+        for (size_t k = first; k < end; ++k) {
+            if (units_[k].kind == Unit::Keyword && units_[k].text == QLatin1String("AS")) return;
+            if (units_[k].kind == Unit::Slot || units_[k].kind == Unit::Site) return;
+            if (!units_[k].text.isEmpty()) parts << units_[k].text;
+        }
+        if (parts.size() > 1)
+            units_[end - 1].text += QStringLiteral(" AS ") + quoted(parts.join(QLatin1Char(' ')));
+    };
+    for (; i < units_.size(); ++i) {
+        const Unit& u = units_[i];
+        if (u.text == QLatin1String("(")) ++depth;
+        if (u.text == QLatin1String(")")) --depth;
+        if (depth != 0) continue;
+        const bool from = u.kind == Unit::Keyword && u.text == QLatin1String("FROM");
+        if (from || u.text == QLatin1String(",")) {
+            if (i > start) name(start, i);
+            start = i + 1;
+        }
+        if (from) break;
+    }
+}
+
 // On a server, "order by" a text column orders by its key.
 void Translator::keyOrderBy() {
     bool inOrder = false;
@@ -900,6 +932,7 @@ Translation Translator::run() {
     if (out_.kind == StatementKind::Insert) matchInsertTargets();
     matchComparisons();
     if (pg_) keyOrderBy();
+    if (pg_ && out_.kind == StatementKind::Select) nameExpressions();
 
     QString sql;
     sql.reserve(256);

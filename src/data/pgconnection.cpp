@@ -2,8 +2,6 @@
 
 #include <libpq-fe.h>
 
-#include <QByteArrayList>
-
 #include <cstdio>
 
 namespace kl {
@@ -43,6 +41,12 @@ QByteArray PgResult::bytes(int row, int column) const {
     if (isNull(row, column)) return {};
     return QByteArray(PQgetvalue(r_.get(), row, column), PQgetlength(r_.get(), row, column));
 }
+QByteArrayView PgResult::view(int row, int column) const {
+    return QByteArrayView(PQgetvalue(r_.get(), row, column), PQgetlength(r_.get(), row, column));
+}
+unsigned PgResult::typeOid(int column) const {
+    return PQftype(r_.get(), column);
+}
 QString PgResult::text(int row, int column) const {
     return QString::fromUtf8(PQgetvalue(r_.get(), row, column), PQgetlength(r_.get(), row, column));
 }
@@ -59,12 +63,12 @@ int PgResult::affected() const {
     return r_ ? QByteArray(PQcmdTuples(r_.get())).toInt() : 0;
 }
 
-QByteArray serverText(const QVariant& value) {
-    if (value.isNull() || !value.isValid()) return {};
+std::optional<QByteArray> serverText(const QVariant& value) {
+    if (value.isNull() || !value.isValid()) return std::nullopt;
     char buf[40];
     switch (value.typeId()) {
         case QMetaType::Bool:
-            return value.toBool() ? "1" : "0";
+            return QByteArray(value.toBool() ? "1" : "0");
         case QMetaType::Int:
         case QMetaType::LongLong:
         case QMetaType::UInt:
@@ -72,10 +76,10 @@ QByteArray serverText(const QVariant& value) {
             return QByteArray::number(value.toLongLong());
         case QMetaType::Float:
             std::snprintf(buf, sizeof buf, "%.9g", double(value.toFloat()));
-            return buf;
+            return QByteArray(buf);
         case QMetaType::Double:
             std::snprintf(buf, sizeof buf, "%.17g", value.toDouble());
-            return buf;
+            return QByteArray(buf);
         case QMetaType::QDate:
             return value.toDate().toString(Qt::ISODate).toLatin1();
         default:
@@ -136,20 +140,25 @@ PgConnection PgConnection::connect(const ServerAddress& address, const QString& 
 }
 
 PgResult PgConnection::exec(const QString& sql, const QVariantList& params) {
+    std::vector<std::optional<QByteArray>> texts;
+    texts.reserve(size_t(params.size()));
+    for (const QVariant& p : params)
+        texts.push_back(serverText(p));
+    return execTexts(sql.toUtf8(), texts);
+}
+
+PgResult PgConnection::execTexts(const QByteArray& statement,
+                                 const std::vector<std::optional<QByteArray>>& texts) {
     if (!c_)
         throw DbError(DbErrorCode::ServerLost,
                       QStringLiteral("Veza s poslužiteljem nije otvorena."));
-    const QByteArray statement = sql.toUtf8();
-    QByteArrayList texts;
-    texts.reserve(params.size());
     std::vector<const char*> values;
-    values.reserve(params.size());
-    for (const QVariant& p : params) {
-        texts.push_back(serverText(p));
-        values.push_back(texts.back().isNull() ? nullptr : texts.back().constData());
-    }
+    values.reserve(texts.size());
+    for (const std::optional<QByteArray>& t : texts)
+        values.push_back(t ? t->constData() : nullptr);  // constData() of an empty one is ""
+
     pg_result* raw;
-    if (params.isEmpty())
+    if (texts.empty())
         raw = PQexec(c_.get(), statement.constData());  // may hold several statements (set-up)
     else
         raw = PQexecParams(c_.get(), statement.constData(), int(values.size()), nullptr,
@@ -159,6 +168,12 @@ PgResult PgConnection::exec(const QString& sql, const QVariantList& params) {
     PgResult out;
     out.r_ = std::shared_ptr<pg_result>(raw, PQclear);
     return out;
+}
+
+bool PgConnection::inTransaction() const {
+    if (!c_) return false;
+    const PGTransactionStatusType t = PQtransactionStatus(c_.get());
+    return t == PQTRANS_INTRANS || t == PQTRANS_INERROR || t == PQTRANS_ACTIVE;
 }
 
 void PgConnection::fail(pg_result* result) const {

@@ -17,12 +17,14 @@
 
 #include "data/dberror.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct pg_conn;
@@ -59,6 +61,10 @@ class PgResult {
     bool isNull(int row, int column) const;
     // The raw text (UTF-8) of a cell, empty for Null.
     QByteArray bytes(int row, int column) const;
+    // The same without a copy, valid while the result lives.
+    QByteArrayView view(int row, int column) const;
+    // The server's type of a column (its oid: 20 bigint, 700 real, 1082 date, ...).
+    unsigned typeOid(int column) const;
     QString text(int row, int column) const;
     qint64 integer(int row, int column) const;
     double number(int row, int column) const;
@@ -86,6 +92,10 @@ class PgConnection {
     // Runs one statement with `params` bound to $1, $2, ... Null QVariants are NULL; numbers go
     // in their exact text (a float with 9 significant digits, a double with 17), dates as ISO.
     PgResult exec(const QString& sql, const QVariantList& params = {});
+    // The same with the values already in their text form (nullopt is NULL).
+    PgResult execTexts(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values);
+    // Inside a transaction (also one that failed and waits for its rollback).
+    bool inTransaction() const;
 
     void close();
 
@@ -100,7 +110,8 @@ inline bool isRetryable(const DbError& e) {
     return e.number() == DbErrorCode::ServerConflict;
 }
 
-// The text form of a value as the server reads it from a parameter; Null gives a null QByteArray.
-QByteArray serverText(const QVariant& value);
+// The text form of a value as the server reads it from a parameter; nullopt for Null (an invalid
+// QVariant or one holding a null pointer). An empty text is an empty text, as in the file.
+std::optional<QByteArray> serverText(const QVariant& value);
 
 }  // namespace kl

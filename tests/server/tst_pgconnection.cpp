@@ -71,7 +71,8 @@ class TestPgConnection : public QObject {
         test::dataRow("text", QStringLiteral("text"),
                       QVariant(QStringLiteral("Čćđšž ' \" ; -- $1 \\ DROP TABLE x")),
                       QByteArray("Čćđšž ' \" ; -- $1 \\ DROP TABLE x"));
-        test::dataRow("empty text", QStringLiteral("text"), QVariant(QString()), QByteArray());
+        test::dataRow("empty text", QStringLiteral("text"), QVariant(QString()), QByteArray(""));
+        test::dataRow("null", QStringLiteral("text"), QVariant(), QByteArray());
     }
     void valuesReadBackExactly() {
         QFETCH(QString, type);
@@ -80,7 +81,7 @@ class TestPgConnection : public QObject {
         PgConnection c = connect();
         const PgResult r = c.exec(QStringLiteral("SELECT $1::%1").arg(type), {value});
         QCOMPARE(r.rows(), 1);
-        QCOMPARE(r.isNull(0, 0), text.isNull());
+        QCOMPARE(r.isNull(0, 0), !value.isValid());
         QCOMPARE(r.bytes(0, 0), text);
         if (value.typeId() == QMetaType::Float) QCOMPARE(float(r.number(0, 0)), value.toFloat());
     }
