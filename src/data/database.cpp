@@ -1417,6 +1417,112 @@ bool Database::hasTable(const QString& table, const QString& schema) const {
     return d_ && d_->tableColumns(schema, table) != nullptr;
 }
 
+QStringList Database::tableNames() const {
+    QStringList names;
+    if (d_->pg()) {
+        const PgResult r = d_->server->exec(
+            QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                           "table_schema = $1 AND table_type = 'BASE TABLE' AND table_name <> "
+                           "'kl_verzija' ORDER BY table_name COLLATE \"C\""),
+            {d_->serverSchema});
+        for (int i = 0; i < r.rows(); ++i)
+            names << r.text(i, 0);
+        return names;
+    }
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(
+        d_->db,
+        // The engine's own tables (sqlite_sequence) left out; like() is the books' own here.
+        "SELECT name FROM sqlite_master WHERE type='table' AND "
+        "substr(name, 1, 7) <> 'sqlite_' ORDER BY name",
+        -1, &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) d_->fail(rc);
+    return names;
+}
+
+std::vector<jet::Column> Database::columns(const QString& table) const {
+    const std::vector<jet::Column>* c = d_->tableColumns({}, table);
+    return c ? *c : std::vector<jet::Column>();
+}
+
+namespace {
+// The server's sequence behind a table's counter column, or empty.
+QString serverSequence(PgConnection& c, const QString& schema, const QString& table,
+                       const std::vector<jet::Column>* cols) {
+    if (!cols) return {};
+    for (const jet::Column& col : *cols) {
+        if (col.type != jet::ColType::Counter) continue;
+        auto quote = [](QString n) { return QLatin1Char('"') + n.replace('"', "\"\"") + '"'; };
+        const PgResult r =
+            c.exec(QStringLiteral("SELECT pg_get_serial_sequence($1, $2)"),
+                   {quote(schema) + QLatin1Char('.') + quote(table.toLower()), col.name.toLower()});
+        return r.rows() > 0 && !r.isNull(0, 0) ? r.text(0, 0) : QString();
+    }
+    return {};
+}
+}  // namespace
+
+qint64 Database::idCounter(const QString& table) const {
+    if (d_->pg()) {
+        const QString seq =
+            serverSequence(*d_->server, d_->serverSchema, table, d_->tableColumns({}, table));
+        if (seq.isEmpty()) return 0;
+        const PgResult r = d_->server->exec(
+            QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM %1")
+                .arg(seq));
+        return r.integer(0, 0);
+    }
+    sqlite3_stmt* st = nullptr;
+    qint64 value = 0;
+    int rc = sqlite3_prepare_v2(d_->db, "SELECT seq FROM sqlite_sequence WHERE name=?1", -1, &st,
+                                nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray t = table.toUtf8();
+        sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) value = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+    // A book that never had a row has no sqlite_sequence yet: its counter is 0.
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE && !(rc == SQLITE_ERROR && value == 0)) d_->fail(rc);
+    return value;
+}
+
+void Database::setIdCounter(const QString& table, qint64 value) {
+    if (d_->pg()) {
+        const QString seq =
+            serverSequence(*d_->server, d_->serverSchema, table, d_->tableColumns({}, table));
+        if (seq.isEmpty()) return;
+        // A sequence starts at 1: "nothing given yet" is 1, not called.
+        d_->server->exec(QStringLiteral("SELECT setval($1, $2, $3)"),
+                         {seq, qMax<qint64>(value, 1), value > 0});
+        return;
+    }
+    const QByteArray t = table.toUtf8();
+    for (const char* sql : {"INSERT INTO sqlite_sequence(name,seq) SELECT ?1,?2 WHERE NOT "
+                            "EXISTS(SELECT 1 FROM sqlite_sequence WHERE name=?1)",
+                            "UPDATE sqlite_sequence SET seq=?2 WHERE name=?1"}) {
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v2(d_->db, sql, -1, &st, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(st, 2, value);
+            rc = sqlite3_step(st);
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) d_->fail(rc);
+    }
+}
+
+QString Database::serverSchema() const {
+    return d_ && d_->pg() ? d_->serverSchema : QString();
+}
+
 // ---- Transaction ----------------------------------------------------------------------------
 
 Transaction::Transaction(Database& db) : db_(db) {

@@ -215,6 +215,16 @@ class Database {
     int userVersion() const;
     void setUserVersion(int version);
     bool hasTable(const QString& table, const QString& schema = {}) const;
+    // The tables of the database (the engine's own bookkeeping left out), in name order, and the
+    // columns of one as the statements see them (empty when there is no such table).
+    QStringList tableNames() const;
+    std::vector<jet::Column> columns(const QString& table) const;
+    // A table's id counter: the last id it gave (0 before the first), which a copy keeps so that
+    // a deleted row's id is never given again.
+    qint64 idCounter(const QString& table) const;
+    void setIdCounter(const QString& table, qint64 value);
+    // On a server: the book's schema (empty for a file).
+    QString serverSchema() const;
     // The low-level handle, for the few tools that need SQLite directly (backup, checks).
     sqlite3* handle() const;
     // For those tools: throws the DbError the engine gives for the SQLite result `rc` of a call

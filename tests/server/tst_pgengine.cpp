@@ -2,6 +2,7 @@
 // book made by the program's own creation statements in a file and in a server schema, return
 // the same rows, values, texts and errors.
 
+#include "data/bookcopy.h"
 #include "data/database.h"
 #include "data/pgtextkey.h"
 #include "data/schema.h"
@@ -16,6 +17,7 @@ using namespace kl;
 namespace {
 
 const char* const kSchema = "kl_proba_engine";
+const char* const kCopy = "kl_proba_kopija";
 
 struct Step {
     QString sql;
@@ -80,7 +82,9 @@ class TestPgEngine : public QObject {
     void cleanupTestCase() {
         server_.close();
         PgConnection::connect(test::testServer())
-            .exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(kSchema));
+            .exec(
+                QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; DROP SCHEMA IF EXISTS %2 CASCADE")
+                    .arg(kSchema, kCopy));
     }
 
     void sameOutcome_data() {
@@ -170,6 +174,46 @@ class TestPgEngine : public QObject {
             QVERIFY(db->hasTable(QStringLiteral("Artikli")));
             QVERIFY(!db->hasTable(QStringLiteral("nema")));
         }
+    }
+
+    // A book copied to a server and back holds the same rows, ids and id counters; a copy that
+    // fails half-way leaves its target as it was.
+    void copiesBothWays() {
+        file_.execute(
+            QStringLiteral("create table kl_dodatna (id autoincrement, opis string(40))"));
+        file_.execute(QStringLiteral("insert into kl_dodatna (opis) values ('Đ')"));
+        file_.execute(QStringLiteral("delete from kl_dodatna"));  // the counter stays at 1
+        const ServerAddress address = test::testServer();
+        PgConnection::connect(address).exec(
+            QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(kCopy));
+        PgConnection::connect(address).exec(pg::keyFunctionSql(QString::fromLatin1(kCopy)));
+        Database server = Database::openServer(address, QString::fromLatin1(kCopy));
+        for (const QString& sql :
+             schema::warehouseTables() + schema::warehouseIndexes() + schema::warehouseSeedRows())
+            server.execute(sql);
+        QVERIFY(!compareRows(file_, server).isEmpty());
+        copyRows(file_, server);
+        QCOMPARE(compareRows(file_, server), QString());
+
+        Database back = Database::create(dir_.filePath(QStringLiteral("natrag.mdb")));
+        for (const QString& sql :
+             schema::warehouseTables() + schema::warehouseIndexes() + schema::warehouseSeedRows())
+            back.execute(sql);
+        copyRows(server, back);
+        QCOMPARE(compareRows(file_, back), QString());
+        for (Database* db : {&file_, &server, &back})
+            db->execute(QStringLiteral("insert into kl_dodatna (opis) values ('x')"));
+        QCOMPARE(server.lastInsertId(), 2);
+        QCOMPARE(back.lastInsertId(), 2);
+
+        // A target whose column is too narrow for a row: nothing of the copy stays.
+        Database narrow = Database::create(dir_.filePath(QStringLiteral("usko.mdb")));
+        narrow.execute(QStringLiteral("create table artikli (id autoincrement, sifra string(2))"));
+        narrow.execute(QStringLiteral("insert into artikli (sifra) values ('ab')"));
+        QCOMPARE(test::errorOf([&] { copyRows(file_, narrow); }), DbErrorCode::TextTooLong);
+        QCOMPARE(narrow.tableNames(), QStringList{QStringLiteral("artikli")});
+        QCOMPARE(narrow.openRecordset(QStringLiteral("select sifra from artikli")).text("sifra"),
+                 QStringLiteral("ab"));
     }
 };
 
