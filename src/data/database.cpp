@@ -1522,6 +1522,9 @@ void Database::setIdCounter(const QString& table, qint64 value) {
 QString Database::serverSchema() const {
     return d_ && d_->pg() ? d_->serverSchema : QString();
 }
+PgConnection* Database::serverConnection() const {
+    return d_ && d_->pg() ? d_->server.get() : nullptr;
+}
 
 // ---- Transaction ----------------------------------------------------------------------------
 

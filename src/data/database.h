@@ -225,6 +225,9 @@ class Database {
     void setIdCounter(const QString& table, qint64 value);
     // On a server: the book's schema (empty for a file).
     QString serverSchema() const;
+    // On a server: the connection, for the few tools that need the server directly (the checks
+    // of a schema); null for a file.
+    PgConnection* serverConnection() const;
     // The low-level handle, for the few tools that need SQLite directly (backup, checks).
     sqlite3* handle() const;
     // For those tools: throws the DbError the engine gives for the SQLite result `rc` of a call

@@ -213,20 +213,24 @@ QString likeRegex(const QString& pattern) {
     return out + QLatin1Char('$');
 }
 
-QString keyFunctionSql(const QString& schema) {
+QString keyFunctionBody() {
     auto literal = [](QString s) {
         s.replace(QLatin1Char('\''), QLatin1String("''"));
         return QLatin1Char('\'') + s + QLatin1Char('\'');
     };
     const KeyMap& m = keyMap();
-    // The schema is a name the program makes ("kl_skladiste_3"), quoted as an identifier.
+    return QStringLiteral(" SELECT pg_catalog.translate($1, %1, %2) ")
+        .arg(literal(m.from), literal(m.to));
+}
+
+QString keyFunctionSql(const QString& schema) {
+    // The schema is a name the program makes ("skladiste_3"), quoted as an identifier.
     QString quotedSchema = schema;
     quotedSchema.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QStringLiteral(
-               "CREATE OR REPLACE FUNCTION \"%1\".kl_key(text) RETURNS text LANGUAGE sql "
-               "IMMUTABLE STRICT PARALLEL SAFE AS $kl_key$ SELECT pg_catalog.translate($1, %2, "
-               "%3) $kl_key$")
-        .arg(quotedSchema, literal(m.from), literal(m.to));
+               "CREATE OR REPLACE FUNCTION \"%1\".kl_key(text) RETURNS text LANGUAGE "
+               "sql IMMUTABLE STRICT PARALLEL SAFE AS $kl_key$%2$kl_key$")
+        .arg(quotedSchema, keyFunctionBody());
 }
 
 }  // namespace kl::pg

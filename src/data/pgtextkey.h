@@ -45,5 +45,7 @@ QString likeRegex(const QString& pattern);
 // `CREATE OR REPLACE FUNCTION <schema>.kl_key(text) ...`: an immutable SQL function the server
 // can inline into an ORDER BY or a comparison.
 QString keyFunctionSql(const QString& schema);
+// Its body (the server keeps it as pg_proc.prosrc), by which a check knows it as the program's.
+QString keyFunctionBody();
 
 }  // namespace kl::pg
