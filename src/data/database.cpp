@@ -9,11 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sqlite3.h>
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -101,7 +103,8 @@ struct DatabaseImpl {
     bool pg() const { return bool(server); }
     // The server schema a statement's schema name stands for ("" is the book's own).
     QString schemaOnServer(const QString& schema) const {
-        if (schema.isEmpty()) return serverSchema;
+        if (schema.isEmpty() || schema.compare(QLatin1String("main"), Qt::CaseInsensitive) == 0)
+            return serverSchema;
         auto it = serverSchemas.find(schema.toLower());
         return it == serverSchemas.end() ? schema : it->second;
     }
@@ -1522,8 +1525,32 @@ void Database::setIdCounter(const QString& table, qint64 value) {
 QString Database::serverSchema() const {
     return d_ && d_->pg() ? d_->serverSchema : QString();
 }
+void Database::lockBooks(const QStringList& books) {
+    if (!d_ || !d_->pg()) return;
+    QStringList sorted = books;
+    sorted.sort();
+    sorted.removeDuplicates();
+    // Session locks, taken before the transaction begins so that its snapshot already sees the
+    // previous writer's commit; a client that dies loses them with its connection.
+    for (const QString& book : sorted)
+        d_->server->exec(QStringLiteral("SELECT pg_advisory_lock(hashtextextended($1, 0))"),
+                         {QStringLiteral("knjige-lumen:") + book});
+}
+
+void Database::unlockBooks(const QStringList& books) {
+    if (!d_ || !d_->pg()) return;
+    for (const QString& book : books)
+        d_->server->exec(QStringLiteral("SELECT pg_advisory_unlock(hashtextextended($1, 0))"),
+                         {QStringLiteral("knjige-lumen:") + book});
+}
+
 PgConnection* Database::serverConnection() const {
     return d_ && d_->pg() ? d_->server.get() : nullptr;
+}
+
+void pauseBeforeRetry(int attempt) {
+    // A few milliseconds, growing: the other writer finishes meanwhile.
+    QThread::msleep(static_cast<unsigned long>(std::min(2 * attempt, 50)));
 }
 
 // ---- Transaction ----------------------------------------------------------------------------

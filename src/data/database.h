@@ -225,6 +225,10 @@ class Database {
     void setIdCounter(const QString& table, qint64 value);
     // On a server: the book's schema (empty for a file).
     QString serverSchema() const;
+    // On a server: takes (in name order) and gives back the locks by which clerks writing into
+    // the same books take turns (see runWrite); nothing on a file.
+    void lockBooks(const QStringList& books);
+    void unlockBooks(const QStringList& books);
     // On a server: the connection, for the few tools that need the server directly (the checks
     // of a schema); null for a file.
     PgConnection* serverConnection() const;
@@ -267,6 +271,51 @@ class Transaction {
     QString savepoint_;
     bool done_ = false;
 };
+
+// How many times a write that the server cancels for a conflict is run (see runWrite).
+inline constexpr int kWriteAttempts = 30;
+void pauseBeforeRetry(int attempt);
+
+// Runs `work` as one transaction of `db` and commits it: the form of every user action that
+// writes. On a server the books it writes (their schema names) are locked first, so that clerks
+// writing into the same book take turns and the document numbers follow one another; a conflict
+// the server still resolves by cancelling the transaction (a serialization failure, a deadlock)
+// rolls it back and runs `work` again, so the clerk never sees it. On a file it runs once (the
+// file's own lock makes writers take turns). Inside a transaction of the caller it is part of
+// that one, which retries as a whole.
+template <typename Work>
+void runWrite(Database& db, const QStringList& books, Work&& work) {
+    if (db.inTransaction()) {
+        Transaction t(db);
+        work();
+        t.commit();
+        return;
+    }
+    for (int attempt = 1;; ++attempt) {
+        struct Locks {
+            Database& db;
+            const QStringList& books;
+            ~Locks() {
+                try {
+                    db.unlockBooks(books);
+                } catch (const DbError&) {
+                    // A lost connection has given its locks back already.
+                }
+            }
+        };
+        db.lockBooks(books);
+        const Locks locks{db, books};
+        try {
+            Transaction t(db);
+            work();
+            t.commit();
+            return;
+        } catch (const DbError& e) {
+            if (!isRetryable(e) || attempt == kWriteAttempts) throw;
+        }
+        pauseBeforeRetry(attempt);
+    }
+}
 
 // For the tests that make a statement fail on purpose with a trigger: while allowed, a book may
 // hold triggers and they run. The program itself never allows them (a book with a trigger is
