@@ -1153,10 +1153,15 @@ PgResult Database::runOnServer(const QString& schema, const QString& sql,
         }
     }
     const QByteArray statement = jet::numberedPlaceholders(jet::render(*tr, fast)).toUtf8();
-    PgResult r = d_->server->execTexts(statement, texts);
+    // A statement that changes the schema runs once; the others are prepared and kept.
+    PgResult r = tr->changesSchema ? d_->server->execTexts(statement, texts)
+                                   : d_->server->execPrepared(statement, texts);
     d_->serverChanges = r.affected();
     if (tr->returnsId && r.rows() > 0) d_->serverLastId = r.integer(0, 0);
-    if (tr->changesSchema) d_->schemaChanged();
+    if (tr->changesSchema) {
+        d_->schemaChanged();
+        d_->server->forgetPrepared();
+    }
     return r;
 }
 

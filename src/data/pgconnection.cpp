@@ -163,11 +163,41 @@ PgResult PgConnection::execTexts(const QByteArray& statement,
     else
         raw = PQexecParams(c_.get(), statement.constData(), int(values.size()), nullptr,
                            values.data(), nullptr, nullptr, 0);
+    return result(raw);
+}
+
+PgResult PgConnection::result(pg_result* raw) const {
     const ExecStatusType st = raw ? PQresultStatus(raw) : PGRES_FATAL_ERROR;
     if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) fail(raw);
     PgResult out;
     out.r_ = std::shared_ptr<pg_result>(raw, PQclear);
     return out;
+}
+
+PgResult PgConnection::execPrepared(const QByteArray& statement,
+                                    const std::vector<std::optional<QByteArray>>& texts) {
+    if (!c_)
+        throw DbError(DbErrorCode::ServerLost,
+                      QStringLiteral("Veza s poslužiteljem nije otvorena."));
+    auto it = prepared_->find(statement);
+    if (it == prepared_->end()) {
+        const QByteArray name = "kl_" + QByteArray::number(qulonglong(prepared_->size() + 1));
+        result(PQprepare(c_.get(), name.constData(), statement.constData(), int(texts.size()),
+                         nullptr));
+        it = prepared_->emplace(statement, name).first;
+    }
+    std::vector<const char*> values;
+    values.reserve(texts.size());
+    for (const std::optional<QByteArray>& t : texts)
+        values.push_back(t ? t->constData() : nullptr);
+    return result(PQexecPrepared(c_.get(), it->second.constData(), int(values.size()),
+                                 values.data(), nullptr, nullptr, 0));
+}
+
+void PgConnection::forgetPrepared() {
+    if (prepared_->empty()) return;
+    prepared_->clear();
+    exec(QStringLiteral("DEALLOCATE ALL"));
 }
 
 bool PgConnection::inTransaction() const {

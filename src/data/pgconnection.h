@@ -23,6 +23,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -94,6 +95,12 @@ class PgConnection {
     PgResult exec(const QString& sql, const QVariantList& params = {});
     // The same with the values already in their text form (nullopt is NULL).
     PgResult execTexts(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values);
+    // The same through a statement prepared once on this connection and kept (the engine's
+    // translated statements, which it runs again and again); forgetPrepared() drops them all,
+    // after a change of the schema.
+    PgResult execPrepared(const QByteArray& sql,
+                          const std::vector<std::optional<QByteArray>>& values);
+    void forgetPrepared();
     // Inside a transaction (also one that failed and waits for its rollback).
     bool inTransaction() const;
 
@@ -101,8 +108,11 @@ class PgConnection {
 
   private:
     [[noreturn]] void fail(pg_result* result) const;
+    PgResult result(pg_result* raw) const;
     std::shared_ptr<pg_conn> c_;
     ServerAddress address_;
+    std::shared_ptr<std::map<QByteArray, QByteArray>> prepared_ =
+        std::make_shared<std::map<QByteArray, QByteArray>>();
 };
 
 // True for the errors after which the whole transaction is to be run again.
