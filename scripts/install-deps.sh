@@ -14,6 +14,8 @@ packages=(
     lintian appstream  # the package check: lintian, and appstreamcli for the metainfo
     libxlsxwriter-dev  # the reports' export to .xlsx spreadsheets
     unzip              # the export tests read the .xlsx files they write (a zip of XML)
+    libpq-dev          # a company's books on a PostgreSQL server: the client library
+    postgresql         # the server tests start a throw-away PostgreSQL 15 server of their own
 )
 
 missing=()

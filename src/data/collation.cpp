@@ -3,12 +3,11 @@
 #include <QChar>
 
 namespace kl {
-namespace {
 
-// Sort weight of one code point. ASCII letters are spaced ten apart so that the Croatian
-// letters fit right after their base letter; other characters keep their (case-folded) code
-// point, above every letter when they are not ASCII.
-char32_t weight(char32_t c) {
+// ASCII letters are spaced ten apart so that the Croatian letters fit right after their base
+// letter; other characters keep their (case-folded) code point, above every letter when they are
+// not ASCII.
+char32_t collationWeight(char32_t c) {
     if (c < 0x80) {
         if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
         if (c >= 'a' && c <= 'z') return 0x1000 + (c - 'a') * 10;
@@ -35,6 +34,8 @@ char32_t weight(char32_t c) {
     }
     return 0x2000 + QChar::toCaseFolded(c);
 }
+
+namespace {
 
 // Decodes one UTF-8 code point from [p, end); malformed bytes are taken one by one.
 char32_t nextUtf8(const unsigned char*& p, const unsigned char* end) {
@@ -74,7 +75,7 @@ int compareText(QStringView a, QStringView b) {
             cb = QChar::surrogateToUcs4(b[j], b[j + 1]), ++j;
         ++i, ++j;
         if (ca == cb) continue;
-        const char32_t wa = weight(ca), wb = weight(cb);
+        const char32_t wa = collationWeight(ca), wb = collationWeight(cb);
         if (wa != wb) return wa < wb ? -1 : 1;
     }
     if (i < a.size()) return 1;
@@ -90,7 +91,8 @@ int compareTextUtf8(const char* a, int lenA, const char* b, int lenB) {
             ++pa, ++pb;
             continue;
         }
-        const char32_t wa = weight(nextUtf8(pa, ea)), wb = weight(nextUtf8(pb, eb));
+        const char32_t wa = collationWeight(nextUtf8(pa, ea)),
+                       wb = collationWeight(nextUtf8(pb, eb));
         if (wa != wb) return wa < wb ? -1 : 1;
     }
     if (pa < ea) return 1;

@@ -8,6 +8,9 @@
 
 namespace kl {
 
+// The sort weight of one code point: two texts compare as the sequences of their weights.
+char32_t collationWeight(char32_t c);
+
 // <0, 0 or >0. Letters that differ only in case compare equal ("abc" == "ABC").
 int compareText(QStringView a, QStringView b);
 

@@ -3,19 +3,24 @@
 #include "data/convert.h"
 #include "data/fileops.h"
 #include "data/jetfunctions.h"
+#include "data/pgtextkey.h"
 #include "data/schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sqlite3.h>
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 
@@ -87,6 +92,22 @@ struct DatabaseImpl {
     std::map<QString, std::optional<std::vector<jet::Column>>> columns;
     int savepoints = 0;
     qint64 steps = 0;  // virtual machine steps of the running statement
+
+    // On a server instead of a file: the connection, the book's own schema (the search path)
+    // and the schemas attached under other names; what the last statement changed and made.
+    std::unique_ptr<PgConnection> server;
+    QString serverSchema;
+    std::map<QString, QString> serverSchemas;
+    int serverChanges = 0;
+    qint64 serverLastId = 0;
+    bool pg() const { return bool(server); }
+    // The server schema a statement's schema name stands for ("" is the book's own).
+    QString schemaOnServer(const QString& schema) const {
+        if (schema.isEmpty() || schema.compare(QLatin1String("main"), Qt::CaseInsensitive) == 0)
+            return serverSchema;
+        auto it = serverSchemas.find(schema.toLower());
+        return it == serverSchemas.end() ? schema : it->second;
+    }
 
     ~DatabaseImpl() {
         clearStatements();
@@ -231,6 +252,22 @@ const std::vector<jet::Column>* DatabaseImpl::tableColumns(const QString& schema
                                                            const QString& table) {
     const QString key = schema.toLower() + QLatin1Char('.') + table.toLower();
     auto it = columns.find(key);
+    if (it == columns.end() && pg()) {
+        std::optional<std::vector<jet::Column>> cols;
+        const PgResult r = server->exec(
+            QStringLiteral("SELECT column_name, data_type, coalesce(character_maximum_length, 0), "
+                           "coalesce(numeric_precision, 0), coalesce(numeric_scale, 0), "
+                           "is_identity FROM information_schema.columns WHERE table_schema = $1 "
+                           "AND table_name = $2 ORDER BY ordinal_position"),
+            {schemaOnServer(schema), table.toLower()});
+        for (int i = 0; i < r.rows(); ++i) {
+            if (!cols) cols.emplace();
+            cols->push_back(jet::columnFromServer(r.text(i, 0), r.text(i, 1), int(r.integer(i, 2)),
+                                                  int(r.integer(i, 3)), int(r.integer(i, 4)),
+                                                  r.text(i, 5) == QLatin1String("YES")));
+        }
+        it = columns.emplace(key, std::move(cols)).first;
+    }
     if (it == columns.end()) {
         std::optional<std::vector<jet::Column>> cols;
         sqlite3_stmt* st = nullptr;
@@ -267,9 +304,11 @@ std::shared_ptr<const jet::Translation> DatabaseImpl::translation(const QString&
         if (log.open(QIODevice::Append | QIODevice::Unbuffered)) log.write(sql.toUtf8() + '\0');
     }
     try {
+        // On a server an attached name stands for its schema; the book's own is the search path.
         auto t = std::make_shared<const jet::Translation>(jet::translate(
             sql, [this](const QString& s, const QString& table) { return tableColumns(s, table); },
-            schema));
+            pg() && !schema.isEmpty() ? schemaOnServer(schema) : schema,
+            pg() ? jet::Dialect::Postgres : jet::Dialect::Sqlite));
         if (translations.size() >= kStatementCacheSize) translations.clear();
         translations.emplace(key, t);
         return t;
@@ -513,6 +552,16 @@ void Recordset::deleteCurrent() {
     if (table_.isEmpty() || !db_)
         throw DbError(DbErrorCode::Generic,
                       QStringLiteral("Iz ovog upita nije moguće brisati zapise."));
+    if (db_->pg()) {
+        if (rowidColumn_ == QLatin1String("ctid"))
+            throw DbError(DbErrorCode::Generic,
+                          QStringLiteral("Iz ove tablice nije moguće brisati zapise."));
+        db_->server->exec(QStringLiteral("DELETE FROM %1 WHERE %2 = $1").arg(table_, rowidColumn_),
+                          {rowids_[size_t(pos_)]});
+        if (deleted_.empty()) deleted_.assign(size_t(rows_), false);
+        deleted_[size_t(pos_)] = true;
+        return;
+    }
     sqlite3_stmt* st = db_->statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table_));
     sqlite3_bind_int64(st, 1, rowids_[size_t(pos_)]);
     const int rc = sqlite3_step(st);
@@ -543,7 +592,83 @@ QVariant textValue(const char* utf8, int length, jet::ColType type) {
     return s;
 }
 
+// The column type of a server's result column, from its type oid.
+jet::ColType serverColumnType(unsigned oid) {
+    switch (oid) {
+        case 16:  // boolean
+        case 20:  // bigint
+        case 21:  // smallint
+        case 23:  // integer
+            return jet::ColType::Long;
+        case 700:
+            return jet::ColType::Single;
+        case 701:
+            return jet::ColType::Double;
+        case 1700:
+            return jet::ColType::Currency;
+        case 1082:
+            return jet::ColType::Date;
+        default:
+            return jet::ColType::Text;
+    }
+}
+
+QVariant serverValue(const PgResult& r, int row, int column, jet::ColType type) {
+    if (r.isNull(row, column)) return QVariant();
+    const char* text = r.view(row, column).data();
+    switch (serverColumnType(r.typeOid(column))) {
+        case jet::ColType::Long: {
+            const qint64 v = text[0] == 't'   ? 1
+                             : text[0] == 'f' ? 0
+                                              : std::strtoll(text, nullptr, 10);
+            return integerValue(v, type);
+        }
+        case jet::ColType::Single:
+            return double(std::strtof(text, nullptr));
+        case jet::ColType::Double:
+        case jet::ColType::Currency:
+            return std::strtod(text, nullptr);
+        default:
+            break;
+    }
+    return textValue(text, int(r.view(row, column).size()), type);
+}
+
 }  // namespace
+
+// A cell of a server's result as the file gives it: integers, doubles (a real widened from its
+// float), texts; a date column's ISO text as a date.
+Recordset::Cell Recordset::serverCell(const PgResult& r, int row, int column, jet::ColType type,
+                                      QByteArray* textData) {
+    Recordset::Cell cell;
+    if (r.isNull(row, column)) return cell;
+    const char* text = r.view(row, column).data();  // ends in a NUL
+    switch (type) {
+        case jet::ColType::Long:
+            cell.kind = Recordset::Cell::Integer;
+            cell.integer = text[0] == 't'   ? 1
+                           : text[0] == 'f' ? 0
+                                            : std::strtoll(text, nullptr, 10);
+            return cell;
+        case jet::ColType::Single:
+            cell.kind = Recordset::Cell::Real;
+            cell.real = double(std::strtof(text, nullptr));
+            return cell;
+        case jet::ColType::Double:
+        case jet::ColType::Currency:
+            cell.kind = Recordset::Cell::Real;
+            cell.real = std::strtod(text, nullptr);
+            return cell;
+        default:
+            break;
+    }
+    const QByteArrayView v = r.view(row, column);
+    cell.kind = Recordset::Cell::Text;
+    cell.text.offset = quint32(textData->size());
+    cell.text.length = quint32(v.size());
+    textData->append(v.data(), v.size());
+    return cell;
+}
 
 QVariant Recordset::cellValue(const Cell& cell, jet::ColType type) const {
     switch (cell.kind) {
@@ -565,6 +690,7 @@ QVariant RowView::value(int column) const {
                       QStringLiteral("Polje %1 ne postoji.").arg(column));
     const jet::ColType type = (*types_)[size_t(column)];
     const int c = column + skip_;
+    if (server_) return serverValue(*server_, row_, c, type);
     switch (sqlite3_column_type(st_, c)) {
         case SQLITE_NULL:
             return QVariant();
@@ -580,11 +706,14 @@ QVariant RowView::value(int column) const {
 }
 
 bool RowView::isNull(int column) const {
+    if (server_)
+        return column >= 0 && column < fieldCount() && server_->isNull(row_, column + skip_);
     return column >= 0 && column < fieldCount() &&
            sqlite3_column_type(st_, column + skip_) == SQLITE_NULL;
 }
 
 double RowView::number(int column) const {
+    if (server_) return value(column).toDouble();
     if (column >= 0 && column < fieldCount()) {
         const int c = column + skip_;
         switch (sqlite3_column_type(st_, c)) {
@@ -602,6 +731,14 @@ double RowView::number(int column) const {
 }
 
 bool RowView::integer(int column, qint64* result) const {
+    if (server_) {
+        const QVariant v = value(column);
+        if (v.typeId() == QMetaType::LongLong) {
+            *result = v.toLongLong();
+            return true;
+        }
+        return jet::isIntegerText(v.toString(), result);
+    }
     if (column >= 0 && column < fieldCount()) {
         const int c = column + skip_;
         if (sqlite3_column_type(st_, c) == SQLITE_INTEGER) {
@@ -635,6 +772,12 @@ bool RowView::integer(int column, qint64* result) const {
 QByteArrayView RowView::textBytes(int column) const {
     if (column < 0 || column >= fieldCount()) return {};
     const int c = column + skip_;
+    if (server_) {
+        const jet::ColType t = (*types_)[size_t(column)];
+        if (server_->isNull(row_, c) || (t != jet::ColType::Text && t != jet::ColType::Date))
+            return {};
+        return server_->view(row_, c);
+    }
     if (sqlite3_column_type(st_, c) != SQLITE_TEXT) return {};
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
     return QByteArrayView(text, sqlite3_column_bytes(st_, c));
@@ -886,39 +1029,49 @@ Database Database::create(const QString& path) {
     return open(path);
 }
 
-sqlite3_stmt* Database::prepare(const QString& schema, const QString& sql,
-                                const QVariantList& params,
-                                std::shared_ptr<const jet::Translation>& tr) {
-    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
-    tr = d_->translation(schema, sql);
-    if (int(params.size()) != tr->params)
+namespace {
+
+// The values of a translation's slots, converted to their targets, and the form of each site
+// (bit n of `fast` set: site n takes its fast form).
+std::vector<Bound> boundValues(const jet::Translation& tr, const QString& sql,
+                               const QVariantList& params, quint64* fast) {
+    if (int(params.size()) != tr.params)
         throw DbError(DbErrorCode::Generic,
                       QStringLiteral("Naredba traži %1 vrijednosti, zadano je %2.\n%3")
-                          .arg(tr->params)
+                          .arg(tr.params)
                           .arg(params.size())
                           .arg(sql));
-
-    // Values of the bindSlots, converted to their targets; then the form of each site.
-    std::vector<Bound> values(tr->bindSlots.size());
-    for (size_t i = 0; i < tr->bindSlots.size(); ++i) {
-        const jet::Slot& s = tr->bindSlots[i];
+    std::vector<Bound> values(tr.bindSlots.size());
+    for (size_t i = 0; i < tr.bindSlots.size(); ++i) {
+        const jet::Slot& s = tr.bindSlots[i];
         values[i] = convert(s.param >= 0 ? params[s.param] : s.literal, s.target);
     }
-    quint64 fast = 0;
-    for (size_t n = 0; n < tr->sites.size() && n < 64; ++n) {
-        const jet::Site& site = tr->sites[n];
+    *fast = 0;
+    for (size_t n = 0; n < tr.sites.size() && n < 64; ++n) {
+        const jet::Site& site = tr.sites[n];
         const Bound& b = values[size_t(site.slot)];
         if (!std::holds_alternative<QByteArray>(b)) continue;
         const QString text = QString::fromUtf8(std::get<QByteArray>(b));
         qint64 id = 0;
         if (site.kind == jet::Site::LikeNoWildcard) {
-            if (!jet::hasWildcard(text)) fast |= quint64(1) << n;
+            if (!jet::hasWildcard(text)) *fast |= quint64(1) << n;
         } else if (jet::isIntegerText(text, &id)) {
-            fast |= quint64(1) << n;
+            *fast |= quint64(1) << n;
             values[size_t(site.slot)] = id;
         }
     }
+    return values;
+}
 
+}  // namespace
+
+sqlite3_stmt* Database::prepare(const QString& schema, const QString& sql,
+                                const QVariantList& params,
+                                std::shared_ptr<const jet::Translation>& tr) {
+    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
+    tr = d_->translation(schema, sql);
+    quint64 fast = 0;
+    const std::vector<Bound> values = boundValues(*tr, sql, params, &fast);
     sqlite3_stmt* st = d_->statement(jet::render(*tr, fast));
     for (size_t i = 0; i < values.size(); ++i)
         bindValue(st, int(i) + 1, values[i]);
@@ -948,8 +1101,107 @@ std::vector<jet::ColType> columnTypes(sqlite3_stmt* st, int skip) {
 
 }  // namespace
 
+// ---- On a server ----------------------------------------------------------------------------
+
+Database Database::openServer(const ServerAddress& address, const QString& schema,
+                              const QString& password) {
+    auto impl = std::make_shared<DatabaseImpl>();
+    impl->path = address.describe() + QStringLiteral(", shema ") + schema;
+    impl->server = std::make_unique<PgConnection>(PgConnection::connect(address, password));
+    impl->serverSchema = schema;
+    QString quoted = schema;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    impl->server->exec(QStringLiteral("SET search_path = \"%1\", pg_catalog").arg(quoted));
+    Database db;
+    db.d_ = std::move(impl);
+    return db;
+}
+
+bool Database::onServer() const {
+    return d_ && d_->pg();
+}
+
+void Database::attachSchema(const QString& serverSchema, const QString& schema) {
+    d_->serverSchemas[schema.toLower()] = serverSchema;
+    d_->schemaChanged();
+}
+
+PgResult Database::runOnServer(const QString& schema, const QString& sql,
+                               const QVariantList& params,
+                               std::shared_ptr<const jet::Translation>& tr) {
+    tr = d_->translation(schema, sql);
+    quint64 fast = 0;
+    const std::vector<Bound> values = boundValues(*tr, sql, params, &fast);
+    // A pattern of `like` goes to the server as the regular expression over the keys, except in
+    // a site that takes its fast form (a value without wildcards, compared whole).
+    std::vector<bool> fastSlot(values.size(), false);
+    for (size_t n = 0; n < tr->sites.size() && n < 64; ++n)
+        if ((fast >> n) & 1) fastSlot[size_t(tr->sites[n].slot)] = true;
+    std::vector<std::optional<QByteArray>> texts(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Bound& b = values[i];
+        if (std::holds_alternative<qint64>(b)) {
+            texts[i] = QByteArray::number(std::get<qint64>(b));
+        } else if (std::holds_alternative<double>(b)) {
+            char buf[40];
+            std::snprintf(buf, sizeof buf, "%.17g", std::get<double>(b));
+            texts[i] = QByteArray(buf);
+        } else if (std::holds_alternative<QByteArray>(b)) {
+            texts[i] = tr->bindSlots[i].likePattern && !fastSlot[i]
+                           ? pg::likeRegex(QString::fromUtf8(std::get<QByteArray>(b))).toUtf8()
+                           : std::get<QByteArray>(b);
+        }
+    }
+    const QByteArray statement = jet::numberedPlaceholders(jet::render(*tr, fast)).toUtf8();
+    // A statement that changes the schema runs once; the others are prepared and kept.
+    PgResult r = tr->changesSchema ? d_->server->execTexts(statement, texts)
+                                   : d_->server->execPrepared(statement, texts);
+    d_->serverChanges = r.affected();
+    if (tr->returnsId && r.rows() > 0) d_->serverLastId = r.integer(0, 0);
+    if (tr->changesSchema) {
+        d_->schemaChanged();
+        d_->server->forgetPrepared();
+    }
+    return r;
+}
+
+namespace {
+
+std::vector<jet::ColType> serverColumnTypes(const PgResult& r, int skip) {
+    std::vector<jet::ColType> types;
+    for (int c = skip; c < r.columns(); ++c)
+        types.push_back(serverColumnType(r.typeOid(c)));
+    return types;
+}
+
+}  // namespace
+
+void Database::execOwn(const QString& sql) {
+    if (d_->pg())
+        d_->server->exec(sql);
+    else
+        d_->exec(sql.toUtf8().constData());
+}
+
+// ---- Statements ---------------------------------------------------------------------------
+
 void Database::forEachRow(const QString& sql, const QVariantList& params,
                           const std::function<void(const RowView&)>& row) {
+    if (!d_) throw DbError(DbErrorCode::Generic, QStringLiteral("Baza podataka nije otvorena."));
+    if (d_->pg()) {
+        std::shared_ptr<const jet::Translation> tr;
+        const PgResult r = runOnServer({}, sql, params, tr);
+        if (tr->kind != jet::StatementKind::Select)
+            throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
+        const int skip = tr->rowidTable.isEmpty() ? 0 : 1;
+        const std::vector<jet::ColType> types = serverColumnTypes(r, skip);
+        RowView view(&r, &types, skip);
+        for (int i = 0; i < r.rows(); ++i) {
+            view.row_ = i;
+            row(view);
+        }
+        return;
+    }
     std::shared_ptr<const jet::Translation> tr;
     sqlite3_stmt* st = prepare({}, sql, params, tr);
     ResetOnExit reset{st};
@@ -966,6 +1218,31 @@ void Database::forEachRow(const QString& sql, const QVariantList& params,
 
 void Database::run(const QString& schema, const QString& sql, const QVariantList& params,
                    Recordset* rs) {
+    if (d_ && d_->pg()) {
+        std::shared_ptr<const jet::Translation> tr;
+        const PgResult result = runOnServer(schema, sql, params, tr);
+        if (!rs) return;
+        if (tr->kind != jet::StatementKind::Select)
+            throw DbError(DbErrorCode::Generic, QStringLiteral("Upit nije select: %1").arg(sql));
+        const int skip = tr->rowidTable.isEmpty() ? 0 : 1;
+        Recordset r;
+        r.db_ = d_;
+        r.table_ = tr->rowidTable;
+        r.rowidColumn_ = tr->rowidColumn;
+        for (int c = skip; c < result.columns(); ++c)
+            r.names_ << result.columnName(c);
+        r.types_ = serverColumnTypes(result, skip);
+        const bool rowids = skip && tr->rowidColumn != QLatin1String("ctid");
+        for (int row = 0; row < result.rows(); ++row) {
+            if (rowids) r.rowids_.push_back(result.integer(row, 0));
+            for (int c = skip; c < result.columns(); ++c)
+                r.cells_.push_back(Recordset::serverCell(result, row, c, r.types_[size_t(c - skip)],
+                                                         &r.textData_));
+            ++r.rows_;
+        }
+        *rs = std::move(r);
+        return;
+    }
     std::shared_ptr<const jet::Translation> tr;
     sqlite3_stmt* st = prepare(schema, sql, params, tr);
     ResetOnExit reset{st};
@@ -1045,13 +1322,19 @@ Recordset Database::openRecordsetIn(const QString& schema, const QString& sql,
 }
 
 int Database::changes() const {
+    if (d_ && d_->pg()) return d_->serverChanges;
     return d_ ? sqlite3_changes(d_->db) : 0;
 }
 qint64 Database::lastInsertId() const {
+    if (d_ && d_->pg()) return d_->serverLastId;
     return d_ ? sqlite3_last_insert_rowid(d_->db) : 0;
 }
 
 void Database::attach(const QString& path, const QString& schema) {
+    if (d_->pg())
+        throw DbError(DbErrorCode::Generic,
+                      QStringLiteral("Knjiga na poslužitelju ne može se povezati s datotekom %1.")
+                          .arg(fileName(path)));
     checkOurs(path);
     sqlite3_stmt* st = nullptr;
     const QString name = QString(schema).remove(QLatin1Char('"'));
@@ -1083,6 +1366,11 @@ void Database::attach(const QString& path, const QString& schema) {
 }
 
 void Database::detach(const QString& schema) {
+    if (d_->pg()) {
+        d_->serverSchemas.erase(schema.toLower());
+        d_->schemaChanged();
+        return;
+    }
     d_->clearStatements();
     const QString sql =
         QStringLiteral("DETACH DATABASE \"%1\"").arg(QString(schema).replace('"', QString()));
@@ -1091,19 +1379,29 @@ void Database::detach(const QString& schema) {
 }
 
 void Database::begin() {
-    d_->exec("BEGIN IMMEDIATE");
+    // On a server every transaction is serializable: one that meets another's changes is
+    // cancelled by the server (ServerConflict) rather than writing over them.
+    execOwn(d_->pg() ? QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE")
+                     : QStringLiteral("BEGIN IMMEDIATE"));
 }
 void Database::commit() {
-    d_->exec("COMMIT");
+    execOwn(QStringLiteral("COMMIT"));
 }
 void Database::rollback() {
-    if (inTransaction()) d_->exec("ROLLBACK");
+    if (inTransaction()) execOwn(QStringLiteral("ROLLBACK"));
 }
 bool Database::inTransaction() const {
+    if (d_ && d_->pg()) return d_->server->inTransaction();
     return d_ && !sqlite3_get_autocommit(d_->db);
 }
 
 int Database::userVersion() const {
+    if (d_->pg()) {
+        // A schema's version is kept in a table of its own (a file keeps it in its header).
+        if (!d_->tableColumns({}, QStringLiteral("kl_verzija"))) return 0;
+        const PgResult r = d_->server->exec(QStringLiteral("SELECT verzija FROM kl_verzija"));
+        return r.rows() > 0 ? int(r.integer(0, 0)) : 0;
+    }
     sqlite3_stmt* st = d_->statement(QStringLiteral("PRAGMA user_version"));
     int v = 0;
     if (sqlite3_step(st) == SQLITE_ROW) v = sqlite3_column_int(st, 0);
@@ -1112,6 +1410,14 @@ int Database::userVersion() const {
 }
 
 void Database::setUserVersion(int version) {
+    if (d_->pg()) {
+        d_->server->exec(
+            QStringLiteral("CREATE TABLE IF NOT EXISTS kl_verzija (verzija integer); "
+                           "DELETE FROM kl_verzija"));
+        d_->server->exec(QStringLiteral("INSERT INTO kl_verzija VALUES ($1)"), {version});
+        d_->schemaChanged();
+        return;
+    }
     d_->exec(QStringLiteral("PRAGMA user_version=%1").arg(version).toUtf8().constData());
 }
 
@@ -1119,12 +1425,145 @@ bool Database::hasTable(const QString& table, const QString& schema) const {
     return d_ && d_->tableColumns(schema, table) != nullptr;
 }
 
+QStringList Database::tableNames() const {
+    QStringList names;
+    if (d_->pg()) {
+        const PgResult r = d_->server->exec(
+            QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                           "table_schema = $1 AND table_type = 'BASE TABLE' AND table_name <> "
+                           "'kl_verzija' ORDER BY table_name COLLATE \"C\""),
+            {d_->serverSchema});
+        for (int i = 0; i < r.rows(); ++i)
+            names << r.text(i, 0);
+        return names;
+    }
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(
+        d_->db,
+        // The engine's own tables (sqlite_sequence) left out; like() is the books' own here.
+        "SELECT name FROM sqlite_master WHERE type='table' AND "
+        "substr(name, 1, 7) <> 'sqlite_' ORDER BY name",
+        -1, &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) d_->fail(rc);
+    return names;
+}
+
+std::vector<jet::Column> Database::columns(const QString& table) const {
+    const std::vector<jet::Column>* c = d_->tableColumns({}, table);
+    return c ? *c : std::vector<jet::Column>();
+}
+
+namespace {
+// The server's sequence behind a table's counter column, or empty.
+QString serverSequence(PgConnection& c, const QString& schema, const QString& table,
+                       const std::vector<jet::Column>* cols) {
+    if (!cols) return {};
+    for (const jet::Column& col : *cols) {
+        if (col.type != jet::ColType::Counter) continue;
+        auto quote = [](QString n) { return QLatin1Char('"') + n.replace('"', "\"\"") + '"'; };
+        const PgResult r =
+            c.exec(QStringLiteral("SELECT pg_get_serial_sequence($1, $2)"),
+                   {quote(schema) + QLatin1Char('.') + quote(table.toLower()), col.name.toLower()});
+        return r.rows() > 0 && !r.isNull(0, 0) ? r.text(0, 0) : QString();
+    }
+    return {};
+}
+}  // namespace
+
+qint64 Database::idCounter(const QString& table) const {
+    if (d_->pg()) {
+        const QString seq =
+            serverSequence(*d_->server, d_->serverSchema, table, d_->tableColumns({}, table));
+        if (seq.isEmpty()) return 0;
+        const PgResult r = d_->server->exec(
+            QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM %1")
+                .arg(seq));
+        return r.integer(0, 0);
+    }
+    sqlite3_stmt* st = nullptr;
+    qint64 value = 0;
+    int rc = sqlite3_prepare_v2(d_->db, "SELECT seq FROM sqlite_sequence WHERE name=?1", -1, &st,
+                                nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray t = table.toUtf8();
+        sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) value = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+    // A book that never had a row has no sqlite_sequence yet: its counter is 0.
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE && !(rc == SQLITE_ERROR && value == 0)) d_->fail(rc);
+    return value;
+}
+
+void Database::setIdCounter(const QString& table, qint64 value) {
+    if (d_->pg()) {
+        const QString seq =
+            serverSequence(*d_->server, d_->serverSchema, table, d_->tableColumns({}, table));
+        if (seq.isEmpty()) return;
+        // A sequence starts at 1: "nothing given yet" is 1, not called.
+        d_->server->exec(QStringLiteral("SELECT setval($1, $2, $3)"),
+                         {seq, qMax<qint64>(value, 1), value > 0});
+        return;
+    }
+    const QByteArray t = table.toUtf8();
+    for (const char* sql : {"INSERT INTO sqlite_sequence(name,seq) SELECT ?1,?2 WHERE NOT "
+                            "EXISTS(SELECT 1 FROM sqlite_sequence WHERE name=?1)",
+                            "UPDATE sqlite_sequence SET seq=?2 WHERE name=?1"}) {
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v2(d_->db, sql, -1, &st, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(st, 2, value);
+            rc = sqlite3_step(st);
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) d_->fail(rc);
+    }
+}
+
+QString Database::serverSchema() const {
+    return d_ && d_->pg() ? d_->serverSchema : QString();
+}
+void Database::lockBooks(const QStringList& books) {
+    if (!d_ || !d_->pg()) return;
+    QStringList sorted = books;
+    sorted.sort();
+    sorted.removeDuplicates();
+    // Session locks, taken before the transaction begins so that its snapshot already sees the
+    // previous writer's commit; a client that dies loses them with its connection.
+    for (const QString& book : sorted)
+        d_->server->exec(QStringLiteral("SELECT pg_advisory_lock(hashtextextended($1, 0))"),
+                         {QStringLiteral("knjige-lumen:") + book});
+}
+
+void Database::unlockBooks(const QStringList& books) {
+    if (!d_ || !d_->pg()) return;
+    for (const QString& book : books)
+        d_->server->exec(QStringLiteral("SELECT pg_advisory_unlock(hashtextextended($1, 0))"),
+                         {QStringLiteral("knjige-lumen:") + book});
+}
+
+PgConnection* Database::serverConnection() const {
+    return d_ && d_->pg() ? d_->server.get() : nullptr;
+}
+
+void pauseBeforeRetry(int attempt) {
+    // A few milliseconds, growing: the other writer finishes meanwhile.
+    QThread::msleep(static_cast<unsigned long>(std::min(2 * attempt, 50)));
+}
+
 // ---- Transaction ----------------------------------------------------------------------------
 
 Transaction::Transaction(Database& db) : db_(db) {
     if (db.inTransaction()) {
         savepoint_ = QStringLiteral("kl_sp%1").arg(++db.d_->savepoints);
-        db.d_->exec(QStringLiteral("SAVEPOINT %1").arg(savepoint_).toUtf8().constData());
+        db.execOwn(QStringLiteral("SAVEPOINT %1").arg(savepoint_));
     } else {
         db.begin();
     }
@@ -1134,7 +1573,7 @@ void Transaction::commit() {
     if (savepoint_.isEmpty())
         db_.commit();
     else
-        db_.d_->exec(QStringLiteral("RELEASE %1").arg(savepoint_).toUtf8().constData());
+        db_.execOwn(QStringLiteral("RELEASE %1").arg(savepoint_));
     done_ = true;
 }
 
@@ -1145,6 +1584,14 @@ Transaction::~Transaction() {
     const QString sql = savepoint_.isEmpty()
                             ? QStringLiteral("ROLLBACK")
                             : QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint_);
+    if (db_.onServer()) {
+        try {
+            db_.execOwn(sql);
+        } catch (const DbError&) {
+            // The connection is gone, and with it the transaction.
+        }
+        return;
+    }
     sqlite3_exec(db_.handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr);
 }
 

@@ -14,9 +14,14 @@
 // single columns keep single precision and currency columns four decimals.
 //
 // A file that exists but is not one of our databases is reported and never written to.
+//
+// The same engine speaks to a PostgreSQL server (openServer), where a book is a schema of a
+// database: the statements are translated for the server (jetsql.h), values bound as parameters,
+// and the rows read back as the file gives them.
 
 #include "data/dberror.h"
 #include "data/jetsql.h"
+#include "data/pgconnection.h"
 
 #include <QByteArrayView>
 #include <QDate>
@@ -86,6 +91,7 @@ class Recordset {
 
     std::shared_ptr<DatabaseImpl> db_;
     QString table_;  // quoted, qualified table for deleteCurrent
+    QString rowidColumn_;
     QStringList names_;
     std::vector<jet::ColType> types_;
     // One cell per field of each row (rows_ * names_.size()), kept raw: numbers inline, text as a
@@ -103,6 +109,8 @@ class Recordset {
         };
     };
     QVariant cellValue(const Cell& cell, jet::ColType type) const;
+    static Cell serverCell(const PgResult& r, int row, int column, jet::ColType type,
+                           QByteArray* textData);
     std::vector<Cell> cells_;
     QByteArray textData_;
     std::vector<qint64> rowids_;  // one per row when table_ is set
@@ -131,9 +139,13 @@ class RowView {
     friend class Database;
     RowView(sqlite3_stmt* st, const std::vector<jet::ColType>* types, int skip)
         : st_(st), types_(types), skip_(skip) {}
+    RowView(const PgResult* result, const std::vector<jet::ColType>* types, int skip)
+        : st_(nullptr), types_(types), skip_(skip), server_(result) {}
     sqlite3_stmt* st_;
     const std::vector<jet::ColType>* types_;
     int skip_;
+    const PgResult* server_ = nullptr;  // on a server: the whole result, read at row_
+    int row_ = 0;
 };
 
 class Database {
@@ -147,6 +159,13 @@ class Database {
 
     // A new, empty database of ours; DbError 3204 when anything already exists at `path`.
     static Database create(const QString& path);
+    // A book (or the register) kept as `schema` of the database at `address` on a server. The
+    // password comes from ~/.pgpass unless given. DbError 3151/3152 when the server cannot be
+    // reached or refuses the login (pgconnection.h).
+    static Database openServer(const ServerAddress& address, const QString& schema,
+                               const QString& password = {});
+    bool onServer() const;
+
     // An existing database of ours; DbError 3024 when missing, 3343 when not ours, 3344 when
     // a file of the program (the register, a book) holds tables, views, triggers or indexes
     // that are not the program's own. Every database is opened with a rollback journal that is
@@ -182,6 +201,9 @@ class Database {
     // with this one's inside one transaction.
     void attach(const QString& path, const QString& schema);
     void detach(const QString& schema);
+    // On a server: another book's schema of the same database, addressed as `schema` in
+    // executeIn/openRecordsetIn; statements over both commit together, as with attach.
+    void attachSchema(const QString& serverSchema, const QString& schema);
 
     // Transactions; prefer the Transaction guard below.
     void begin();
@@ -193,6 +215,23 @@ class Database {
     int userVersion() const;
     void setUserVersion(int version);
     bool hasTable(const QString& table, const QString& schema = {}) const;
+    // The tables of the database (the engine's own bookkeeping left out), in name order, and the
+    // columns of one as the statements see them (empty when there is no such table).
+    QStringList tableNames() const;
+    std::vector<jet::Column> columns(const QString& table) const;
+    // A table's id counter: the last id it gave (0 before the first), which a copy keeps so that
+    // a deleted row's id is never given again.
+    qint64 idCounter(const QString& table) const;
+    void setIdCounter(const QString& table, qint64 value);
+    // On a server: the book's schema (empty for a file).
+    QString serverSchema() const;
+    // On a server: takes (in name order) and gives back the locks by which clerks writing into
+    // the same books take turns (see runWrite); nothing on a file.
+    void lockBooks(const QStringList& books);
+    void unlockBooks(const QStringList& books);
+    // On a server: the connection, for the few tools that need the server directly (the checks
+    // of a schema); null for a file.
+    PgConnection* serverConnection() const;
     // The low-level handle, for the few tools that need SQLite directly (backup, checks).
     sqlite3* handle() const;
     // For those tools: throws the DbError the engine gives for the SQLite result `rc` of a call
@@ -209,6 +248,11 @@ class Database {
     sqlite3_stmt* prepare(const QString& schema, const QString& sql, const QVariantList& params,
                           std::shared_ptr<const jet::Translation>& tr);
     void run(const QString& schema, const QString& sql, const QVariantList& params, Recordset* rs);
+    // The same on a server: runs the statement and returns its result.
+    PgResult runOnServer(const QString& schema, const QString& sql, const QVariantList& params,
+                         std::shared_ptr<const jet::Translation>& tr);
+    // Runs a statement of the engine's own (transactions, savepoints) on either engine.
+    void execOwn(const QString& sql);
     std::shared_ptr<DatabaseImpl> d_;
 };
 
@@ -227,6 +271,51 @@ class Transaction {
     QString savepoint_;
     bool done_ = false;
 };
+
+// How many times a write that the server cancels for a conflict is run (see runWrite).
+inline constexpr int kWriteAttempts = 30;
+void pauseBeforeRetry(int attempt);
+
+// Runs `work` as one transaction of `db` and commits it: the form of every user action that
+// writes. On a server the books it writes (their schema names) are locked first, so that clerks
+// writing into the same book take turns and the document numbers follow one another; a conflict
+// the server still resolves by cancelling the transaction (a serialization failure, a deadlock)
+// rolls it back and runs `work` again, so the clerk never sees it. On a file it runs once (the
+// file's own lock makes writers take turns). Inside a transaction of the caller it is part of
+// that one, which retries as a whole.
+template <typename Work>
+void runWrite(Database& db, const QStringList& books, Work&& work) {
+    if (db.inTransaction()) {
+        Transaction t(db);
+        work();
+        t.commit();
+        return;
+    }
+    for (int attempt = 1;; ++attempt) {
+        struct Locks {
+            Database& db;
+            const QStringList& books;
+            ~Locks() {
+                try {
+                    db.unlockBooks(books);
+                } catch (const DbError&) {
+                    // A lost connection has given its locks back already.
+                }
+            }
+        };
+        db.lockBooks(books);
+        const Locks locks{db, books};
+        try {
+            Transaction t(db);
+            work();
+            t.commit();
+            return;
+        } catch (const DbError& e) {
+            if (!isRetryable(e) || attempt == kWriteAttempts) throw;
+        }
+        pauseBeforeRetry(attempt);
+    }
+}
 
 // For the tests that make a statement fail on purpose with a trigger: while allowed, a book may
 // hold triggers and they run. The program itself never allows them (a book with a trigger is

@@ -243,15 +243,23 @@ struct Unit {
 
 class Translator {
   public:
-    Translator(const QString& sql, const SchemaLookup& lookup, const QString& schema)
-        : tokens_(lex(sql)), lookup_(lookup), schema_(schema) {}
+    Translator(const QString& sql, const SchemaLookup& lookup, const QString& schema,
+               Dialect dialect)
+        : tokens_(lex(sql)), lookup_(lookup), schema_(schema), pg_(dialect == Dialect::Postgres) {}
 
     Translation run();
 
   private:
+    // A name as the statement wrote it: on a server, where quoted names are case-sensitive, in
+    // the lower case the program's tables and columns are made in.
+    QString ident(const QString& name) const { return quoted(pg_ ? name.toLower() : name); }
     QString tableSql(const QString& name) const {
-        return schema_.isEmpty() ? quoted(name) : quoted(schema_) + QLatin1Char('.') + quoted(name);
+        return schema_.isEmpty() ? ident(name) : quoted(schema_) + QLatin1Char('.') + ident(name);
     }
+    QString cstrSql(const Unit& u) const;
+    QString keyed(const QString& sql) const;
+    void keyOrderBy();
+    void nameExpressions();
     const Token& tok(size_t i) const { return tokens_[std::min(i, tokens_.size() - 1)]; }
     bool identLike(size_t i) const {
         return (tok(i).kind == Tok::Ident && !isAnyKeyword(tok(i))) || tok(i).kind == Tok::QIdent;
@@ -269,6 +277,7 @@ class Translator {
     std::vector<Token> tokens_;
     const SchemaLookup& lookup_;
     QString schema_;
+    bool pg_ = false;
     Translation out_;
     std::vector<TableRef> tables_;
     std::vector<bool> isTableToken_;
@@ -399,7 +408,7 @@ void Translator::buildUnits() {
                     break;
                 }
                 if (isAliasToken_[i]) {
-                    u.text = quoted(t.text);
+                    u.text = ident(t.text);
                     break;
                 }
                 if (t.kind == Tok::Ident && isAnyKeyword(t)) {
@@ -424,8 +433,8 @@ void Translator::buildUnits() {
                             u.kind = Unit::Cstr;
                             u.col = col;
                             u.resolved = true;
-                            u.text = (qualifier.isEmpty() ? QString() : quoted(qualifier) + '.') +
-                                     quoted(col.name);
+                            u.text = (qualifier.isEmpty() ? QString() : ident(qualifier) + '.') +
+                                     ident(col.name);
                             i = j + 1;
                             break;
                         }
@@ -449,7 +458,7 @@ void Translator::buildUnits() {
                 if (tok(i + 1).kind == Tok::Dot) {
                     if (tok(i + 2).kind == Tok::Star) {
                         u.kind = Unit::Raw;
-                        u.text = quoted(t.text) + QStringLiteral(".*");
+                        u.text = ident(t.text) + QStringLiteral(".*");
                         i += 2;
                         break;
                     }
@@ -459,8 +468,8 @@ void Translator::buildUnits() {
                     i += 2;
                 }
                 u.resolved = resolve(qualifier, name, &u.col);
-                u.text = (qualifier.isEmpty() ? QString() : quoted(qualifier) + '.') +
-                         quoted(u.resolved ? u.col.name : name);
+                u.text = (qualifier.isEmpty() ? QString() : ident(qualifier) + '.') +
+                         (u.resolved ? ident(u.col.name) : ident(name));
                 break;
             }
             case Tok::End:
@@ -470,8 +479,28 @@ void Translator::buildUnits() {
     }
 }
 
+// The key of a text expression on a server, in the order of the keys' code points. The function
+// is the book's own (found through the search path, or in the schema the statement names).
+QString Translator::keyed(const QString& sql) const {
+    const QString fn =
+        schema_.isEmpty() ? QStringLiteral("kl_key") : quoted(schema_) + QStringLiteral(".kl_key");
+    return QStringLiteral("(%1(%2) COLLATE \"C\")").arg(fn, sql);
+}
+
 // The SQL text of the typed text form of a column.
-QString cstrSql(const Unit& u) {
+QString Translator::cstrSql(const Unit& u) const {
+    if (pg_) {
+        // The forms the statements compare: ids and other integers as their decimal text, dates
+        // as "dd.mm.yyyy"; texts as they are.
+        switch (u.col.type) {
+            case ColType::Text:
+                return u.text;
+            case ColType::Date:
+                return QStringLiteral("to_char(%1, 'DD.MM.YYYY')").arg(u.text);
+            default:
+                return QStringLiteral("(%1)::text").arg(u.text);
+        }
+    }
     switch (u.col.type) {
         case ColType::Counter:
         case ColType::Long:
@@ -525,6 +554,16 @@ void Translator::matchComparisons() {
             inSet[i] = on;
         }
     }
+    // On a server, "x like ?" matches x's key against the pattern, bound as a regular expression.
+    auto serverLike = [&](size_t opIndex, Unit& lhsUnit, Slot& slot, bool negated) {
+        lhsUnit.text = keyed(lhsUnit.text);
+        lhsUnit.kind = Unit::Raw;
+        units_[opIndex] = Unit();
+        units_[opIndex].text = negated ? QStringLiteral("!~") : QStringLiteral("~");
+        if (negated) units_[opIndex - 1] = Unit();
+        slot.likePattern = true;
+    };
+    const QString keyedSlot = keyed(QStringLiteral("?"));
     for (size_t i = 1; i + 1 < units_.size(); ++i) {
         Unit& op = units_[i];
         if (isArithmeticOp(op)) {
@@ -552,10 +591,32 @@ void Translator::matchComparisons() {
             out_.bindSlots[lhs.slot].target = rhs.col;
             // Only compared, never stored: a longer value simply matches nothing.
             if (!inSet[i]) out_.bindSlots[lhs.slot].target.length = 0;
+            if (pg_ && !like && rhs.col.type == ColType::Text) {
+                lhs.text = keyedSlot;
+                rhs.text = keyed(rhs.text);
+                rhs.kind = Unit::Raw;
+            }
             continue;
         }
         if (rhs.kind != Unit::Slot) {
             if (lhs.kind == Unit::Cstr) lhs.text = cstrSql(lhs), lhs.kind = Unit::Raw;
+            // A text column that holds ids, compared with an id: the file compares them as
+            // numbers when the text is one; the server has no such conversion, so both compare
+            // as texts (the program writes an id's decimal form).
+            if (pg_ && !like && lhs.kind == Unit::ColRef && rhs.kind == Unit::ColRef &&
+                lhs.resolved && rhs.resolved &&
+                (lhs.col.type == ColType::Text) != (rhs.col.type == ColType::Text)) {
+                Unit& number = lhs.col.type == ColType::Text ? rhs : lhs;
+                if (number.col.type == ColType::Counter || number.col.type == ColType::Long)
+                    number.text = QStringLiteral("(%1)::text").arg(number.text),
+                    number.kind = Unit::Raw;
+            }
+            if (pg_ && !like && !inSet[i] && lhs.kind == Unit::ColRef && rhs.kind == Unit::ColRef &&
+                lhs.resolved && rhs.resolved && lhs.col.type == ColType::Text &&
+                rhs.col.type == ColType::Text) {
+                lhs.text = keyed(lhs.text), lhs.kind = Unit::Raw;
+                rhs.text = keyed(rhs.text), rhs.kind = Unit::Raw;
+            }
             continue;
         }
         Slot& slot = out_.bindSlots[rhs.slot];
@@ -567,6 +628,7 @@ void Translator::matchComparisons() {
                 // A like on a number or date compares its text form.
                 slot.target = Column{lhs.col.name, ColType::Text, 0};
                 lhs.text = cstrSql(lhs);
+                if (pg_) serverLike(i, lhs, slot, notLike);
             }
             continue;
         }
@@ -575,6 +637,17 @@ void Translator::matchComparisons() {
             if (!inSet[i]) slot.target.length = 0;
             if (!like) {
                 lhs.kind = Unit::Raw;
+                if (pg_ && !inSet[i]) lhs.text = keyed(lhs.text), rhs.text = keyedSlot;
+                continue;
+            }
+            if (pg_) {
+                slot.likePattern = true;
+                const QString key = keyed(lhs.text);
+                replaceBySite(
+                    lhsIndex, i + 1,
+                    {Site::LikeNoWildcard, rhs.slot,
+                     key + (notLike ? QStringLiteral(" <> ") : QStringLiteral(" = ")) + keyedSlot,
+                     key + (notLike ? QStringLiteral(" !~ ?") : QStringLiteral(" ~ ?")), true});
                 continue;
             }
             // column like ?  ->  column = ?  when the value has no wildcard.
@@ -590,6 +663,18 @@ void Translator::matchComparisons() {
             slot.target = Column{lhs.col.name, ColType::Text, 0};
             const bool idColumn = lhs.col.type == ColType::Counter || lhs.col.type == ColType::Long;
             const QString opText = like ? QStringLiteral("LIKE") : op.text;
+            if (idColumn && !notLike && (like || op.text == "=" || op.text == "<>") && pg_) {
+                slot.likePattern = like;
+                replaceBySite(lhsIndex, i + 1,
+                              {Site::IdText, rhs.slot,
+                               lhs.text + (op.text == "<>" ? QStringLiteral(" <> ?")
+                                                           : QStringLiteral(" = ?")),
+                               keyed(cstrSql(lhs)) + (like ? QStringLiteral(" ~ ?")
+                                                           : QLatin1Char(' ') + op.text +
+                                                                 QLatin1Char(' ') + keyedSlot),
+                               like});
+                continue;
+            }
             if (idColumn && !notLike && (like || op.text == "=" || op.text == "<>")) {
                 replaceBySite(
                     lhsIndex, i + 1,
@@ -603,11 +688,73 @@ void Translator::matchComparisons() {
             }
             lhs.text = cstrSql(lhs);
             lhs.kind = Unit::Raw;
+            if (pg_) {
+                if (like)
+                    serverLike(i, lhs, slot, notLike);
+                else
+                    lhs.text = keyed(lhs.text), rhs.text = keyedSlot;
+                continue;
+            }
             if (!like) rhs.text = QStringLiteral("? COLLATE JETCI");
         }
     }
     for (Unit& u : units_)
         if (u.kind == Unit::Cstr) u.text = cstrSql(u), u.kind = Unit::Raw;
+    if (pg_)
+        for (const Unit& u : units_)
+            if (u.kind == Unit::Keyword && u.text == QLatin1String("LIKE"))
+                throw SqlError(QStringLiteral("Usporedba LIKE koju poslužitelj ne može izvesti"));
+}
+
+// The file engine names a result column that is an expression by its text ("count ( * )"), the
+// server by its function ("count"): on a server such a column is named as the file names it.
+void Translator::nameExpressions() {
+    size_t i = 1;
+    if (i < units_.size() && units_[i].kind == Unit::Keyword && units_[i].text == "DISTINCT") ++i;
+    size_t start = i;
+    int depth = 0;
+    auto name = [&](size_t first, size_t end) {
+        QStringList parts;
+        for (size_t k = first; k < end; ++k) {
+            if (units_[k].kind == Unit::Keyword && units_[k].text == QLatin1String("AS")) return;
+            if (units_[k].kind == Unit::Slot || units_[k].kind == Unit::Site) return;
+            if (!units_[k].text.isEmpty()) parts << units_[k].text;
+        }
+        if (parts.size() > 1)
+            units_[end - 1].text += QStringLiteral(" AS ") + quoted(parts.join(QLatin1Char(' ')));
+    };
+    for (; i < units_.size(); ++i) {
+        const Unit& u = units_[i];
+        if (u.text == QLatin1String("(")) ++depth;
+        if (u.text == QLatin1String(")")) --depth;
+        if (depth != 0) continue;
+        const bool from = u.kind == Unit::Keyword && u.text == QLatin1String("FROM");
+        if (from || u.text == QLatin1String(",")) {
+            if (i > start) name(start, i);
+            start = i + 1;
+        }
+        if (from) break;
+    }
+}
+
+// On a server, "order by" a text column orders by its key.
+void Translator::keyOrderBy() {
+    bool inOrder = false;
+    int depth = 0;
+    for (size_t i = 0; i < units_.size(); ++i) {
+        Unit& u = units_[i];
+        if (u.text == QLatin1String("(")) ++depth;
+        if (u.text == QLatin1String(")")) --depth;
+        if (u.kind == Unit::Keyword && u.text == QLatin1String("ORDER") && i + 1 < units_.size() &&
+            units_[i + 1].text == QLatin1String("BY"))
+            inOrder = true;
+        else if (u.kind == Unit::Keyword &&
+                 (u.text == QLatin1String("LIMIT") || u.text == QLatin1String("OFFSET")))
+            inOrder = false;
+        else if (inOrder && depth == 0 && u.kind == Unit::ColRef && u.resolved &&
+                 u.col.type == ColType::Text)
+            u.text = keyed(u.text), u.kind = Unit::Raw;
+    }
 }
 
 void Translator::matchInsertTargets() {
@@ -689,18 +836,25 @@ Translation Translator::createTable() {
         } else if (isKeyword(tok(i), "null")) {
             ++i;
         }
-        QString def = quoted(name) + QLatin1Char(' ') + declaredType(jt.type, length);
-        if (jt.type == ColType::Counter) def += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
-        if (notNull) def += QStringLiteral(" NOT NULL");
-        if (jt.type == ColType::Text) {
-            def += QStringLiteral(" COLLATE JETCI");
-            if (length > 0)
-                def += QStringLiteral(" CONSTRAINT %1 CHECK(length(%2)<=%3)")
-                           .arg(quoted(QStringLiteral("kl_len:%1:%2").arg(name).arg(length)),
-                                quoted(name))
-                           .arg(length);
+        if (pg_) {
+            // The server checks a text's length itself (varchar), and orders by keys.
+            QString def = ident(name) + QLatin1Char(' ') + serverType(jt.type, length);
+            if (notNull) def += QStringLiteral(" NOT NULL");
+            defs << def;
+        } else {
+            QString def = quoted(name) + QLatin1Char(' ') + declaredType(jt.type, length);
+            if (jt.type == ColType::Counter) def += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+            if (notNull) def += QStringLiteral(" NOT NULL");
+            if (jt.type == ColType::Text) {
+                def += QStringLiteral(" COLLATE JETCI");
+                if (length > 0)
+                    def += QStringLiteral(" CONSTRAINT %1 CHECK(length(%2)<=%3)")
+                               .arg(quoted(QStringLiteral("kl_len:%1:%2").arg(name).arg(length)),
+                                    quoted(name))
+                               .arg(length);
+            }
+            defs << def;
         }
-        defs << def;
         if (tok(i).kind == Tok::Comma) {
             ++i;
             continue;
@@ -750,12 +904,21 @@ Translation Translator::run() {
         tables_.push_back(t);
         QString sql =
             i == 2 ? QStringLiteral("CREATE UNIQUE INDEX ") : QStringLiteral("CREATE INDEX ");
-        sql += tableSql(tok(i + 1).text) + QStringLiteral(" ON ") + quoted(table) +
-               QStringLiteral(" ");
+        // A server puts the index into its table's schema; a text column is indexed by its key.
+        if (pg_)
+            sql += ident(tok(i + 1).text) + QStringLiteral(" ON ") + tableSql(table) +
+                   QStringLiteral(" ");
+        else
+            sql += tableSql(tok(i + 1).text) + QStringLiteral(" ON ") + quoted(table) +
+                   QStringLiteral(" ");
         for (size_t j = i + 4; tok(j).kind != Tok::End; ++j) {
             const Token& tk = tok(j);
-            if (tk.kind == Tok::Ident || tk.kind == Tok::QIdent)
-                sql += isAnyKeyword(tk) ? tk.text.toUpper() : quoted(tk.text);
+            Column col;
+            if (pg_ && tk.kind == Tok::Ident && !isAnyKeyword(tk) && resolve({}, tk.text, &col) &&
+                col.type == ColType::Text)
+                sql += keyed(ident(col.name));
+            else if (tk.kind == Tok::Ident || tk.kind == Tok::QIdent)
+                sql += isAnyKeyword(tk) ? tk.text.toUpper() : ident(tk.text);
             else
                 sql += tk.text;
             sql += QLatin1Char(' ');
@@ -768,6 +931,8 @@ Translation Translator::run() {
     buildUnits();
     if (out_.kind == StatementKind::Insert) matchInsertTargets();
     matchComparisons();
+    if (pg_) keyOrderBy();
+    if (pg_ && out_.kind == StatementKind::Select) nameExpressions();
 
     QString sql;
     sql.reserve(256);
@@ -788,11 +953,24 @@ Translation Translator::run() {
     sql.chop(1);
     out_.sql = sql;
 
+    // A server's row identity: the table's counter column (ctid for a table without one).
+    QString counter;
+    if (!tables_.empty() && tables_.front().columns)
+        for (const Column& c : *tables_.front().columns)
+            if (c.type == ColType::Counter) counter = ident(c.name);
+    if (pg_ && out_.kind == StatementKind::Insert && !counter.isEmpty()) {
+        out_.sql += QStringLiteral(" RETURNING ") + counter;
+        out_.returnsId = true;
+    }
     if (out_.kind == StatementKind::Select && tables_.size() == 1 && !aggregate_ && !distinct) {
         const TableRef& t = tables_.front();
         out_.rowidTable = t.sql;
-        const QString owner = t.alias.isEmpty() ? t.sql : quoted(t.alias);
-        out_.sql.insert(6, QStringLiteral(" ") + owner + QStringLiteral(".rowid,"));
+        out_.rowidColumn = !pg_                ? QStringLiteral("rowid")
+                           : counter.isEmpty() ? QStringLiteral("ctid")
+                                               : counter;
+        const QString owner = t.alias.isEmpty() ? t.sql : ident(t.alias);
+        out_.sql.insert(6, QStringLiteral(" ") + owner + QLatin1Char('.') + out_.rowidColumn +
+                               QLatin1Char(','));
         // Rows come in stored order, and rows equal under "order by" keep it too: the windows
         // rely on it (the last row of "select id from pi" is the newest header), whichever
         // index SQLite chooses to read through.
@@ -804,7 +982,7 @@ Translation Translator::run() {
         });
         if (!limited)
             out_.sql += (ordered ? QStringLiteral(", ") : QStringLiteral(" ORDER BY ")) + owner +
-                        QStringLiteral(".rowid");
+                        QLatin1Char('.') + out_.rowidColumn;
     }
     return out_;
 }
@@ -856,11 +1034,72 @@ Column columnFromDeclared(const QString& name, const QString& declared) {
     return c;
 }
 
-Translation translate(const QString& sql, const SchemaLookup& lookup, const QString& schema) {
+Translation translate(const QString& sql, const SchemaLookup& lookup, const QString& schema,
+                      Dialect dialect) {
     // U+0001 and U+0002 mark the sites of a translation; a statement may not bring its own.
     if (sql.contains(QChar(0x01)) || sql.contains(QChar(0x02)))
         throw SqlError(QStringLiteral("Nedopušteni kontrolni znak u naredbi"));
-    return Translator(sql, lookup, schema).run();
+    return Translator(sql, lookup, schema, dialect).run();
+}
+
+QString serverType(ColType type, int length) {
+    switch (type) {
+        case ColType::Counter:
+            return QStringLiteral("bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY");
+        case ColType::Text:
+            return length > 0 ? QStringLiteral("varchar(%1)").arg(length) : QStringLiteral("text");
+        case ColType::Single:
+            return QStringLiteral("real");
+        case ColType::Double:
+            return QStringLiteral("double precision");
+        case ColType::Currency:
+            return QStringLiteral("numeric(19,4)");
+        case ColType::Long:
+            return QStringLiteral("bigint");
+        case ColType::Date:
+            return QStringLiteral("date");
+        case ColType::Unknown:
+            break;
+    }
+    return QString();
+}
+
+Column columnFromServer(const QString& name, const QString& dataType, int length, int precision,
+                        int scale, bool identity) {
+    Column c{name, ColType::Unknown, 0};
+    if (identity)
+        c.type = ColType::Counter;
+    else if (dataType == QLatin1String("character varying")) {
+        c.type = ColType::Text;
+        c.length = length;
+    } else if (dataType == QLatin1String("text"))
+        c.type = ColType::Text;
+    else if (dataType == QLatin1String("real"))
+        c.type = ColType::Single;
+    else if (dataType == QLatin1String("double precision"))
+        c.type = ColType::Double;
+    else if (dataType == QLatin1String("numeric") && precision == 19 && scale == 4)
+        c.type = ColType::Currency;
+    else if (dataType == QLatin1String("bigint") || dataType == QLatin1String("integer"))
+        c.type = ColType::Long;
+    else if (dataType == QLatin1String("date"))
+        c.type = ColType::Date;
+    return c;
+}
+
+QString numberedPlaceholders(const QString& sql) {
+    QString out;
+    out.reserve(sql.size() + 16);
+    int n = 0;
+    bool inName = false;
+    for (QChar c : sql) {
+        if (c == QLatin1Char('"')) inName = !inName;
+        if (c == QLatin1Char('?') && !inName)
+            out += QLatin1Char('$') + QString::number(++n);
+        else
+            out += c;
+    }
+    return out;
 }
 
 bool hasWildcard(const QString& pattern) {

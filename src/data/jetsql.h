@@ -15,6 +15,12 @@
 //    without wildcards become plain indexed comparisons when the bound value allows it (a
 //    "site" with a fast and a general form, chosen per execution).
 //
+// The same statements can be translated for a PostgreSQL server (Dialect::Postgres), where a
+// book is a schema of its own. There the books' text order and `like` have no collation to lean
+// on, so text comparisons and orderings compare keys (`kl_key`, pgtextkey.h), a `like` becomes a
+// regular expression over the key (the engine binds the pattern through likeRegex), the row's
+// identity is the table's counter column, and the column types are the server's own.
+//
 // The translator knows nothing of SQLite itself; the table columns come from a lookup function.
 
 #include <QString>
@@ -43,6 +49,8 @@ using SchemaLookup =
 QString declaredType(ColType type, int length);
 Column columnFromDeclared(const QString& name, const QString& declared);
 
+enum class Dialect { Sqlite, Postgres };
+
 enum class StatementKind { Select, Insert, Update, Delete, CreateTable, CreateIndex, Other };
 
 // A value to bind: either the caller's parameter number `param` or a literal of the statement.
@@ -50,6 +58,9 @@ struct Slot {
     int param = -1;    // index into the caller's values, -1 for a literal
     QVariant literal;  // QString for a text literal, QDate for a date literal
     Column target;     // the column the value is stored into or compared with (type Unknown: none)
+    // Postgres: the value is a `like` pattern, bound as likeRegex(value) (in a site, only in its
+    // general form).
+    bool likePattern = false;
 };
 
 // A comparison with a fast form that is right only for some values of its slot.
@@ -76,6 +87,12 @@ struct Translation {
     // A select over one table gets that table's rowid as its first, hidden column, so that the
     // current row of a recordset can be deleted. Empty when not.
     QString rowidTable;  // quoted, schema-qualified table name
+    // The hidden column's expression: "rowid", or on a server the table's counter column (or
+    // ctid for a table without one).
+    QString rowidColumn;
+    // Postgres: an insert into a table with a counter column ends in "RETURNING <counter>", so
+    // that the engine learns the new row's id.
+    bool returnsId = false;
     bool changesSchema = false;
 };
 
@@ -90,7 +107,19 @@ class SqlError {
 
 // Translates one statement. `schema` qualifies every table of the statement with an attached
 // database's name ("" = as written). Throws SqlError for a statement it cannot read.
-Translation translate(const QString& sql, const SchemaLookup& lookup, const QString& schema = {});
+Translation translate(const QString& sql, const SchemaLookup& lookup, const QString& schema = {},
+                      Dialect dialect = Dialect::Sqlite);
+
+// The server's declared type of a column type ("varchar(30)", "real", ...), and back from the
+// server's catalogue (information_schema.columns: data_type, character_maximum_length,
+// numeric_precision, numeric_scale, is_identity).
+QString serverType(ColType type, int length);
+Column columnFromServer(const QString& name, const QString& dataType, int length, int precision,
+                        int scale, bool identity);
+
+// The statement with its '?' placeholders numbered $1, $2, ... as the server takes them (a
+// translated statement holds no text literal, so every '?' outside a quoted name is one).
+QString numberedPlaceholders(const QString& sql);
 
 // True when a pattern of `like` holds a wildcard (*, ?, #, [).
 bool hasWildcard(const QString& pattern);

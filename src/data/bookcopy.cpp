@@ -1,0 +1,120 @@
+#include "data/bookcopy.h"
+
+#include "data/database.h"
+
+#include <QSet>
+
+namespace kl {
+namespace {
+
+// A table's columns as the program's own creation statements write them.
+QString createStatement(const QString& table, const std::vector<jet::Column>& columns) {
+    QStringList defs;
+    for (const jet::Column& c : columns) {
+        QString type;
+        switch (c.type) {
+            case jet::ColType::Counter:
+                type = QStringLiteral("autoincrement");
+                break;
+            case jet::ColType::Text:
+                type = c.length > 0 ? QStringLiteral("string(%1) null").arg(c.length)
+                                    : QStringLiteral("memo null");
+                break;
+            case jet::ColType::Single:
+                type = QStringLiteral("single null");
+                break;
+            case jet::ColType::Double:
+                type = QStringLiteral("double null");
+                break;
+            case jet::ColType::Currency:
+                type = QStringLiteral("currency null");
+                break;
+            case jet::ColType::Long:
+                type = QStringLiteral("long null");
+                break;
+            case jet::ColType::Date:
+                type = QStringLiteral("date null");
+                break;
+            case jet::ColType::Unknown:
+                throw DbError(DbErrorCode::Generic,
+                              QStringLiteral("Tablica %1: stupac %2 nepoznate vrste.")
+                                  .arg(table, c.name));
+        }
+        defs << c.name + QLatin1Char(' ') + type;
+    }
+    return QStringLiteral("create table %1 (%2)").arg(table, defs.join(QStringLiteral(", ")));
+}
+
+QString columnList(const std::vector<jet::Column>& columns) {
+    QStringList names;
+    for (const jet::Column& c : columns)
+        names << c.name;
+    return names.join(QLatin1Char(','));
+}
+
+}  // namespace
+
+void copyRows(Database& from, Database& to) {
+    Transaction t(to);
+    const QStringList present = to.tableNames();
+    QSet<QString> existing;
+    for (const QString& name : present)
+        existing.insert(name.toLower());
+    for (const QString& table : from.tableNames()) {
+        const std::vector<jet::Column> columns = from.columns(table);
+        if (!existing.contains(table.toLower())) to.execute(createStatement(table, columns));
+        to.execute(QStringLiteral("delete from %1").arg(table));
+        const QString names = columnList(columns);
+        QStringList marks;
+        for (size_t i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        const QString insert = QStringLiteral("insert into %1 (%2) values (%3)")
+                                   .arg(table, names, marks.join(QLatin1Char(',')));
+        Recordset rs = from.openRecordset(QStringLiteral("select %1 from %2").arg(names, table));
+        QVariantList values;
+        for (; !rs.eof(); rs.moveNext()) {
+            values.clear();
+            for (int c = 0; c < rs.fieldCount(); ++c)
+                values << rs.value(c);
+            to.execute(insert, values);
+        }
+        to.setIdCounter(table, from.idCounter(table));
+    }
+    t.commit();
+}
+
+QString compareRows(Database& a, Database& b) {
+    QStringList tables = a.tableNames(), other = b.tableNames();
+    for (QStringList* list : {&tables, &other})
+        for (QString& name : *list)
+            name = name.toLower();
+    if (tables != other)
+        return QStringLiteral("tablice se razlikuju (%1 / %2)")
+            .arg(tables.join(QLatin1Char(',')), other.join(QLatin1Char(',')));
+    for (const QString& table : tables) {
+        const std::vector<jet::Column> columns = a.columns(table);
+        const QString select =
+            QStringLiteral("select %1 from %2").arg(columnList(columns), table);
+        Recordset x = a.openRecordset(select), y = b.openRecordset(select);
+        if (x.recordCount() != y.recordCount())
+            return QStringLiteral("tablica %1: %2 / %3 redaka")
+                .arg(table)
+                .arg(x.recordCount())
+                .arg(y.recordCount());
+        for (int row = 1; !x.eof(); x.moveNext(), y.moveNext(), ++row)
+            for (int c = 0; c < x.fieldCount(); ++c)
+                if (x.value(c) != y.value(c) || x.value(c).typeId() != y.value(c).typeId())
+                    return QStringLiteral("tablica %1: redak %2, polje %3")
+                        .arg(table)
+                        .arg(row)
+                        .arg(columns[size_t(c)].name);
+        if (a.idCounter(table) != b.idCounter(table))
+            return QStringLiteral("tablica %1: brojač %2 / %3")
+                .arg(table)
+                .arg(a.idCounter(table))
+                .arg(b.idCounter(table));
+    }
+    return {};
+}
+
+}  // namespace kl
