@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -161,56 +162,203 @@ void appendRight(QString& out, QStringView text, int width) {
     out += text;
 }
 
-void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
+// The running figures of a card after one of its lines.
+struct Running {
     float stock = 0;
     Currency value;
     Currency average;
-    int number = 0;
-    static const QString zeroQuantity = figure(0.0, Precision::Single, 9);
-    static const QString zeroPrice = figure(0.0, Precision::Currency, 9);
+};
+
+// The stock, value and average after each of `lines`, replayed from the first.
+template <class Visit>
+void replayCard(const std::vector<CardLine>& lines, Visit&& visit) {
+    Running r;
     for (const CardLine& l : lines) {
         const bool receipt = l.kind == QLatin1String("P");
         const Currency amount = l.cijena * Currency::fromDouble(l.kolicina);
         if (receipt) {
-            stock = stock + l.kolicina;
-            value = value + amount;
+            r.stock = r.stock + l.kolicina;
+            r.value = r.value + amount;
         } else {
-            stock = stock - l.kolicina;
-            value = value - amount;
+            r.stock = r.stock - l.kolicina;
+            r.value = r.value - amount;
         }
         // No average at zero stock (or beyond what a currency value holds): the previous stays.
-        if (stock != 0) {
-            const double quotient = value.toDouble() / double(stock);
+        if (r.stock != 0) {
+            const double quotient = r.value.toDouble() / double(r.stock);
             if (std::isfinite(quotient) && std::fabs(quotient) < kCurrencyLimit)
-                average = Currency::fromDouble(quotient);
+                r.average = Currency::fromDouble(quotient);
         }
-        // Appended piece by piece, straight into the text: a card of every article can run to
-        // hundreds of thousands of lines. The column of the other side always reads 0,00.
-        char digits[16];
-        const auto written = std::to_chars(digits, digits + sizeof digits, ++number);
-        for (qsizetype i = written.ptr - digits; i < 4; ++i)
-            out += u' ';
-        out += QLatin1String(digits, written.ptr - digits);
-        out += QLatin1String(". ");
-        out += l.kind.isEmpty() ? QStringView(u" ") : QStringView(l.kind).first(1);
-        appendRight(out, l.broj, 6);
-        if (receipt) {
-            appendFormat00(out, l.kolicina, Precision::Single, 9);
-            appendFormat00(out, l.cijena, 9);
-            out += zeroQuantity;
-            out += zeroPrice;
-        } else {
-            out += zeroQuantity;
-            out += zeroPrice;
-            appendFormat00(out, l.kolicina, Precision::Single, 9);
-            appendFormat00(out, l.cijena, 9);
-        }
-        appendFormat00(out, stock, Precision::Single, 11);
-        appendFormat00(out, value, 13);
-        appendFormat00(out, average, 10);
-        out += kCrLf;
+        visit(l, receipt, r);
     }
 }
+
+// Line `number` of a card: `l` with the running figures after it. Appended piece by piece,
+// straight into the text: a card of every article can run to hundreds of thousands of lines. The
+// column of the other side always reads 0,00.
+void appendCardLine(QString& out, int number, const CardLine& l, bool receipt, const Running& r) {
+    static const QString zeroQuantity = figure(0.0, Precision::Single, 9);
+    static const QString zeroPrice = figure(0.0, Precision::Currency, 9);
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, number);
+    for (qsizetype i = written.ptr - digits; i < 4; ++i)
+        out += u' ';
+    out += QLatin1String(digits, written.ptr - digits);
+    out += QLatin1String(". ");
+    out += l.kind.isEmpty() ? QStringView(u" ") : QStringView(l.kind).first(1);
+    appendRight(out, l.broj, 6);
+    if (receipt) {
+        appendFormat00(out, l.kolicina, Precision::Single, 9);
+        appendFormat00(out, l.cijena, 9);
+        out += zeroQuantity;
+        out += zeroPrice;
+    } else {
+        out += zeroQuantity;
+        out += zeroPrice;
+        appendFormat00(out, l.kolicina, Precision::Single, 9);
+        appendFormat00(out, l.cijena, 9);
+    }
+    appendFormat00(out, r.stock, Precision::Single, 11);
+    appendFormat00(out, r.value, 13);
+    appendFormat00(out, r.average, 10);
+}
+
+void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
+    int number = 0;
+    replayCard(lines, [&](const CardLine& l, bool receipt, const Running& r) {
+        appendCardLine(out, ++number, l, receipt, r);
+        out += kCrLf;
+    });
+}
+
+// The width a figure takes in a column of `width`: the column's, unless its text is longer (kept
+// whole). Only a figure near the column's limit is formatted to be measured.
+int figureWidth(double value, Precision precision, int width) {
+    if (std::fabs(value) < std::pow(10.0, width - 4) - 1) return width;
+    QString text;
+    appendFormat00(text, value, precision, 0);
+    return std::max(width, int(text.size()));
+}
+
+int figureWidth(Currency value, int width) {
+    if (std::fabs(value.toDouble()) < std::pow(10.0, width - 4) - 1) return width;
+    QString text;
+    appendFormat00(text, value, 0);
+    return std::max(width, int(text.size()));
+}
+
+QString articleLine(const StockArticle& a) {
+    return left(a.sifra, 14) + left(a.naziv, 40) + left(a.barkod, 14) + left(a.jedmjere, 6) +
+           figure(a.minkolicina, Precision::Single, 9);
+}
+
+// The stock cards of several articles made line by line as they are shown: the cards' lines with
+// the running figures after each, replayed once; a line's text is made when it is asked for.
+class StockCardsReport final : public ReportSource {
+  public:
+    explicit StockCardsReport(std::vector<StockCard>&& cards) : cards_(std::move(cards)) {
+        static const QString heading[] = {cardLabelLine().chopped(2), report::underscores(),
+                                          QString()};
+        widest_ = report::kWidth;
+        for (const QString& h : heading)
+            widest_ = std::max(widest_, int(h.size()));
+        for (const QString& l : blockTail())
+            widest_ = std::max(widest_, int(l.size()));
+        size_t lines = 0;
+        for (const StockCard& card : cards_)
+            lines += card.lines.size();
+        running_.reserve(lines);
+        firstLine_.reserve(cards_.size() + 1);
+        int line = kHeadingLines;
+        for (const StockCard& card : cards_) {
+            firstLine_.push_back(line);
+            line += int(card.lines.size()) + kCardExtraLines;
+            widest_ =
+                std::max(widest_, 74 + figureWidth(card.article.minkolicina, Precision::Single, 9));
+            int number = 0;
+            replayCard(card.lines, [&](const CardLine& l, bool, const Running& r) {
+                running_.push_back(r);
+                char text[16];
+                const int digits =
+                    int(std::to_chars(text, text + sizeof text, ++number).ptr - text);
+                const int width = std::max(4, digits) + 3 + std::max(6, int(l.broj.size())) +
+                                  figureWidth(l.kolicina, Precision::Single, 9) +
+                                  figureWidth(l.cijena, 9) + 18 +
+                                  figureWidth(r.stock, Precision::Single, 11) +
+                                  figureWidth(r.value, 13) + figureWidth(r.average, 10);
+                widest_ = std::max(widest_, width);
+            });
+        }
+        firstLine_.push_back(line);
+        lineCount_ = line;
+        // The first running figures of each card in running_.
+        size_t at = 0;
+        firstRunning_.reserve(cards_.size());
+        for (const StockCard& card : cards_) {
+            firstRunning_.push_back(at);
+            at += card.lines.size();
+        }
+    }
+
+    int lineCount() const override { return lineCount_; }
+    int widestLine() const override { return widest_; }
+    QString text() const override { return stockCardsText(cards_); }
+
+    QString line(int i) const override {
+        switch (i) {
+            case 0:
+                return cardLabelLine().chopped(2);
+            case 1:
+                return report::underscores();
+            case 2:
+                return QString();
+            default:
+                break;
+        }
+        const size_t c =
+            size_t(std::upper_bound(firstLine_.begin(), firstLine_.end(), i) - firstLine_.begin()) -
+            1;
+        const StockCard& card = cards_[c];
+        const int at = i - firstLine_[c];
+        const int n = int(card.lines.size());
+        if (at == 0) return articleLine(card.article);
+        if (at < 5) return blockTail()[size_t(at - 1)];
+        if (at < 5 + n) {
+            const CardLine& l = card.lines[size_t(at - 5)];
+            QString out;
+            out.reserve(report::kWidth);
+            appendCardLine(out, at - 4, l, l.kind == QLatin1String("P"),
+                           running_[firstRunning_[c] + size_t(at - 5)]);
+            return out;
+        }
+        if (at == 5 + n) return report::dashes();
+        return report::blanks(report::kWidth);
+    }
+
+  private:
+    static constexpr int kHeadingLines = 3;
+    static constexpr int kCardExtraLines = 8;  // the article block, the rule and two blank lines
+
+    // The four lines of the article block after the article's own: rule, column headings, rule.
+    static const std::vector<QString>& blockTail() {
+        static const std::vector<QString> tail = [] {
+            QString out;
+            appendArticleBlock(out, StockArticle());
+            std::vector<QString> lines;
+            for (QStringView l : QStringView(out).split(kCrLf).mid(1, 4))
+                lines.push_back(l.toString());
+            return lines;
+        }();
+        return tail;
+    }
+
+    std::vector<StockCard> cards_;
+    std::vector<Running> running_;
+    std::vector<size_t> firstRunning_;
+    std::vector<int> firstLine_;  // the line of each card's article, then the line count
+    int lineCount_ = 0;
+    int widest_ = 0;
+};
 
 }  // namespace
 
@@ -396,6 +544,14 @@ QString stockCardsText(const std::vector<StockCard>& cards) {
         out += report::blanks(report::kWidth) + kCrLf;
     }
     return out;
+}
+
+}  // namespace kl
+
+namespace kl {
+
+std::shared_ptr<const ReportSource> stockCardsReport(std::vector<StockCard> cards) {
+    return std::make_shared<StockCardsReport>(std::move(cards));
 }
 
 }  // namespace kl
