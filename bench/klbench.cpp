@@ -259,6 +259,7 @@ int reportParts(const QString& bookPath, const QString& only) {
         kl::Database db = kl::Database::open(bookPath);
         kl::readGroupCards(db, kl::ArticleGroup::All, cards);
     });
+    part("stock cards report made (source)", [&] { report = kl::stockCardsReport(cards); });
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
     part("stock audit", [&] { kl::auditStock(bookPath); });

@@ -11,6 +11,7 @@
 namespace kl {
 
 inline void prepareLongRead(Database& db) {
+    if (qEnvironmentVariableIsSet("KL_NO_LONGREAD")) return;  // TEMP measuring
     // 64 MB of page cache; up to 256 MB of the file mapped. A setting the engine refuses only
     // leaves the defaults.
     sqlite3_exec(db.handle(), "PRAGMA cache_size=-65536; PRAGMA mmap_size=268435456", nullptr,

@@ -3,12 +3,14 @@
 #include "data/collation.h"
 #include "data/database.h"
 #include "data/jetsql.h"
+#include "reports/longread.h"
 #include "reports/reportlayout.h"
 
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -112,9 +114,14 @@ class LineReader {
         qint64 broj = 0;
         if (!row.isNull(4)) {
             if (!row.integer(4, &broj)) broj = row.value(4).toLongLong();
-            auto it = numbers_.constFind(broj);
-            if (it == numbers_.cend()) it = numbers_.insert(broj, QString::number(broj));
-            l.broj = *it;
+            // The lines of one document mostly follow each other.
+            if (lastBroj_.isNull() || broj != lastNumber_) {
+                auto it = numbers_.constFind(broj);
+                if (it == numbers_.cend()) it = numbers_.insert(broj, QString::number(broj));
+                lastBroj_ = *it;
+                lastNumber_ = broj;
+            }
+            l.broj = lastBroj_;
         }
         return l;
     }
@@ -123,6 +130,8 @@ class LineReader {
     QString letters_[128];
     QSet<QString> texts_;
     QHash<qint64, QString> numbers_;
+    QString lastBroj_;
+    qint64 lastNumber_ = 0;
 };
 
 const QString kLinesSql = QStringLiteral(
@@ -233,15 +242,27 @@ void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
 
 // The width a figure takes in a column of `width`: the column's, unless its text is longer (kept
 // whole). Only a figure near the column's limit is formatted to be measured.
+// Below this magnitude a figure's text fits a column of `width` (at most 13): its integer digits,
+// a sign and ",00".
+double fitsBelow(int width) {
+    static const auto limits = [] {
+        std::array<double, 14> l{};
+        for (int w = 4; w < 14; ++w)
+            l[size_t(w)] = std::pow(10.0, w - 4) - 1;
+        return l;
+    }();
+    return limits[size_t(width)];
+}
+
 int figureWidth(double value, Precision precision, int width) {
-    if (std::fabs(value) < std::pow(10.0, width - 4) - 1) return width;
+    if (std::fabs(value) < fitsBelow(width)) return width;
     QString text;
     appendFormat00(text, value, precision, 0);
     return std::max(width, int(text.size()));
 }
 
 int figureWidth(Currency value, int width) {
-    if (std::fabs(value.toDouble()) < std::pow(10.0, width - 4) - 1) return width;
+    if (std::fabs(value.toDouble()) < fitsBelow(width)) return width;
     QString text;
     appendFormat00(text, value, 0);
     return std::max(width, int(text.size()));
@@ -402,6 +423,7 @@ std::vector<CardLine> readCardLines(Database& db, int articleId) {
 
 void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& cards) {
     cards.clear();
+    prepareLongRead(db);
     const std::vector<StockArticle> members = readArticleGroup(db, group);
     if (members.empty()) return;
 
@@ -446,17 +468,33 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         }
     }
 
-    // Every line of the book once, in posting order, handed to the cards' articles; read forward,
-    // since the lines go straight to their cards.
-    // A failure leaves the cards without their lines.
+    // Every line of the book once, in posting order, kept with its card's slot; read forward,
+    // since the lines go straight to their cards. The lines are then moved to their slots, each
+    // slot's room made once. A failure leaves the cards without their lines.
     LineReader reader;
+    std::vector<std::pair<int, CardLine>> read;
+    {
+        const Recordset count =
+            db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
+        if (!count.eof()) read.reserve(size_t(std::max(0.0, count.value(0).toDouble())));
+    }
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
         if (!row.integer(0, &id)) return;
         const int* slot = slotOf(int(id));
         if (!slot || *slot < 0) return;
-        lineSlots[size_t(*slot)].push_back(reader(row));
+        read.emplace_back(*slot, reader(row));
     });
+    {
+        std::vector<size_t> counts(lineSlots.size(), 0);
+        for (const auto& [slot, line] : read)
+            ++counts[size_t(slot)];
+        for (size_t i = 0; i < lineSlots.size(); ++i)
+            lineSlots[i].reserve(counts[i]);
+        for (auto& [slot, line] : read)
+            lineSlots[size_t(slot)].push_back(std::move(line));
+        std::vector<std::pair<int, CardLine>>().swap(read);
+    }
     // Two entries of a group may name the same article: each gets the lines, the last one takes
     // them over.
     std::vector<int> uses(lineSlots.size(), 0);
