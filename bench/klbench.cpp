@@ -251,6 +251,22 @@ int reportParts(const QString& bookPath, const QString& only) {
         settle();
         part("journal window: \"Prikaz\" clicked", [&] { click(&window, "cmdprikazart"); });
     }
+    if (only.isEmpty() || QStringLiteral("article search").contains(only)) {
+        const QFileInfo book(bookPath);
+        kl::context().programFolder = book.absolutePath();
+        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
+        kl::context().currentBookType = kl::kWarehouseKind;
+        kl::context().documentMode = QStringLiteral("Primka");
+        kl::frmartikliizbor search;
+        search.show();
+        settle();
+        click(&search, "Optponazivu");
+        click(&search, "optimaunazivu");
+        child<QLineEdit>(&search, "txtupis")->setText(QStringLiteral("-"));
+        part("article search \"-\"", [&] { click(&search, "cmdtrazi"); });
+        child<QLineEdit>(&search, "txtupis")->setText(QStringLiteral("1"));
+        part("article search \"1\" (hits scattered)", [&] { click(&search, "cmdtrazi"); });
+    }
     kl::ReportView view;
     view.resize(800, 400);
     part("journal text set into a report box", [&] { view.setText(text); });
