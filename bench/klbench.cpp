@@ -251,6 +251,22 @@ int reportParts(const QString& bookPath, const QString& only) {
         settle();
         part("journal window: \"Prikaz\" clicked", [&] { click(&window, "cmdprikazart"); });
     }
+    if (only.isEmpty() || QStringLiteral("article search").contains(only)) {
+        const QFileInfo book(bookPath);
+        kl::context().programFolder = book.absolutePath();
+        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
+        kl::context().currentBookType = kl::kWarehouseKind;
+        kl::context().documentMode = QStringLiteral("Primka");
+        kl::frmartikliizbor search;
+        search.show();
+        settle();
+        click(&search, "Optponazivu");
+        click(&search, "optimaunazivu");
+        child<QLineEdit>(&search, "txtupis")->setText(QStringLiteral("-"));
+        part("article search \"-\"", [&] { click(&search, "cmdtrazi"); });
+        child<QLineEdit>(&search, "txtupis")->setText(QStringLiteral("1"));
+        part("article search \"1\" (hits scattered)", [&] { click(&search, "cmdtrazi"); });
+    }
     kl::ReportView view;
     view.resize(800, 400);
     part("journal text set into a report box", [&] { view.setText(text); });
@@ -259,6 +275,7 @@ int reportParts(const QString& bookPath, const QString& only) {
         kl::Database db = kl::Database::open(bookPath);
         kl::readGroupCards(db, kl::ArticleGroup::All, cards);
     });
+    part("stock cards report made (source)", [&] { report = kl::stockCardsReport(cards); });
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
     part("stock audit", [&] { kl::auditStock(bookPath); });

@@ -3,11 +3,14 @@
 #include "data/convert.h"
 #include "data/database.h"
 #include "data/dberror.h"
+#include "reports/longread.h"
 #include "reports/reportlayout.h"
 
 #include <QHash>
 
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cstdint>
 
 namespace kl {
@@ -98,6 +101,7 @@ class CurrencyOf {
 std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind kind,
                                            const QString& condition, const QVariantList& params) {
     Database db = Database::open(bookPath);
+    prepareLongRead(db);
     std::vector<DocumentSummary> documents;
     QVariantList lineParams = params;
     lineParams.prepend(kindLetter(kind));
@@ -147,13 +151,68 @@ std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind
     return documents;
 }
 
-// The summary line's date: "dd.mm.yy", blanks for a missing date.
-QString shortDate(const QDate& date) {
-    return report::left(dateTextShort(date), 8);
+// `text` cut to `width` characters and filled up to it with blanks.
+void appendLeft(QString& out, QStringView text, int width) {
+    out += text.first(std::min(text.size(), qsizetype(width)));
+    for (qsizetype i = text.size(); i < width; ++i)
+        out += u' ';
 }
 
-QString totalText(double total) {
-    return report::right(format00(total), 11);
+// Blanks, then `text` kept whole: right-aligned in `width`.
+void appendRight(QString& out, QStringView text, int width) {
+    for (qsizetype i = text.size(); i < width; ++i)
+        out += u' ';
+    out += text;
+}
+
+// The summary line's date: "dd.mm.yy", blanks for a missing date.
+void appendShortDate(QString& out, const QDate& date) {
+    if (!date.isValid()) {
+        out += QLatin1String("        ");
+        return;
+    }
+    const int year = date.year();
+    if (year < 1 || year > 9999) {
+        appendLeft(out, dateTextShort(date), 8);
+        return;
+    }
+    const auto two = [&out](int n) {
+        out += QLatin1Char(char('0' + n / 10));
+        out += QLatin1Char(char('0' + n % 10));
+    };
+    two(date.day());
+    out += u'.';
+    two(date.month());
+    out += u'.';
+    two(year % 100);
+}
+
+// A summary line (CR LF after it) appended to `out`, piece by piece: a summary over many years
+// has tens of thousands of them.
+void appendSummaryLine(QString& out, DocumentKind kind, const DocumentSummary& d) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, d.number);
+    for (qsizetype i = written.ptr - digits; i < 5; ++i)
+        out += u' ';
+    out += QLatin1String(digits, written.ptr - digits);
+    out += u' ';
+    appendShortDate(out, d.date);
+    out += u' ';
+    if (kind == DocumentKind::Issue) {
+        appendLeft(out, QStringView(d.partner).first(std::min(d.partner.size(), qsizetype(39))),
+                   55);
+    } else {
+        appendLeft(out, d.partner, 25);
+        out += u' ';
+        appendLeft(out, d.documentType, 10);
+        out += u' ';
+        appendRight(out, d.brojdok, 10);
+        out += u' ';
+        appendShortDate(out, d.datumdok);
+    }
+    out += u' ';
+    appendFormat00(out, d.total, Precision::Double, 11);
+    out += kCrLf;
 }
 
 }  // namespace
@@ -246,21 +305,17 @@ QString summaryHeading(DocumentKind kind, bool several) {
 }
 
 QString summaryLine(DocumentKind kind, const DocumentSummary& d) {
-    const QString start =
-        report::right(QString::number(d.number), 5) + u' ' + shortDate(d.date) + u' ';
-    if (kind == DocumentKind::Issue)
-        return start + report::left(report::cut(d.partner, 39), 55) + u' ' + totalText(d.total) +
-               kCrLf;
-    return start + report::left(d.partner, 25) + u' ' + report::left(d.documentType, 10) + u' ' +
-           report::right(d.brojdok, 10) + u' ' + shortDate(d.datumdok) + u' ' + totalText(d.total) +
-           kCrLf;
+    QString line;
+    appendSummaryLine(line, kind, d);
+    return line;
 }
 
 QString summaryText(DocumentKind kind, const std::vector<DocumentSummary>& documents,
                     bool several) {
     QString text = summaryHeading(kind, several);
+    text.reserve(text.size() + qsizetype(documents.size()) * (report::kWidth + 2));
     for (const DocumentSummary& d : documents)
-        text += summaryLine(kind, d);
+        appendSummaryLine(text, kind, d);
     return text;
 }
 

@@ -235,11 +235,8 @@ void frmPregledart::ispissvih() {
         } catch (const DbError& e) {
             error = e.description();
         }
-        const QString text = stockCardsText(cards);
-        // The cards go before the box takes the text: the two never need room at once.
-        std::vector<StockCard>().swap(cards);
         shownStatus_.reset();
-        setReportText(text);
+        setReportSource(stockCardsReport(std::move(cards)));
     }
     if (!error.isEmpty()) showReportError(error);
 }

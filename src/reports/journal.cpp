@@ -1,6 +1,7 @@
 #include "reports/journal.h"
 
 #include "data/database.h"
+#include "reports/longread.h"
 #include "reports/reportlayout.h"
 
 #include <QHash>
@@ -395,6 +396,7 @@ std::vector<JournalLine> readJournal(const QString& bookPath) {
 
 ReportRows readJournalRows(const QString& bookPath) {
     Database db = Database::open(bookPath);
+    prepareLongRead(db);
     ReportRows rows;
     // Room for every line at once: no growing and copying of the rows while they are read.
     const Recordset count = db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));

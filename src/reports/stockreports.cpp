@@ -3,11 +3,14 @@
 #include "data/collation.h"
 #include "data/database.h"
 #include "data/jetsql.h"
+#include "reports/longread.h"
 #include "reports/reportlayout.h"
 
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -111,9 +114,14 @@ class LineReader {
         qint64 broj = 0;
         if (!row.isNull(4)) {
             if (!row.integer(4, &broj)) broj = row.value(4).toLongLong();
-            auto it = numbers_.constFind(broj);
-            if (it == numbers_.cend()) it = numbers_.insert(broj, QString::number(broj));
-            l.broj = *it;
+            // The lines of one document mostly follow each other.
+            if (lastBroj_.isNull() || broj != lastNumber_) {
+                auto it = numbers_.constFind(broj);
+                if (it == numbers_.cend()) it = numbers_.insert(broj, QString::number(broj));
+                lastBroj_ = *it;
+                lastNumber_ = broj;
+            }
+            l.broj = lastBroj_;
         }
         return l;
     }
@@ -122,6 +130,8 @@ class LineReader {
     QString letters_[128];
     QSet<QString> texts_;
     QHash<qint64, QString> numbers_;
+    QString lastBroj_;
+    qint64 lastNumber_ = 0;
 };
 
 const QString kLinesSql = QStringLiteral(
@@ -161,56 +171,215 @@ void appendRight(QString& out, QStringView text, int width) {
     out += text;
 }
 
-void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
+// The running figures of a card after one of its lines.
+struct Running {
     float stock = 0;
     Currency value;
     Currency average;
-    int number = 0;
-    static const QString zeroQuantity = figure(0.0, Precision::Single, 9);
-    static const QString zeroPrice = figure(0.0, Precision::Currency, 9);
+};
+
+// The stock, value and average after each of `lines`, replayed from the first.
+template <class Visit>
+void replayCard(const std::vector<CardLine>& lines, Visit&& visit) {
+    Running r;
     for (const CardLine& l : lines) {
         const bool receipt = l.kind == QLatin1String("P");
         const Currency amount = l.cijena * Currency::fromDouble(l.kolicina);
         if (receipt) {
-            stock = stock + l.kolicina;
-            value = value + amount;
+            r.stock = r.stock + l.kolicina;
+            r.value = r.value + amount;
         } else {
-            stock = stock - l.kolicina;
-            value = value - amount;
+            r.stock = r.stock - l.kolicina;
+            r.value = r.value - amount;
         }
         // No average at zero stock (or beyond what a currency value holds): the previous stays.
-        if (stock != 0) {
-            const double quotient = value.toDouble() / double(stock);
+        if (r.stock != 0) {
+            const double quotient = r.value.toDouble() / double(r.stock);
             if (std::isfinite(quotient) && std::fabs(quotient) < kCurrencyLimit)
-                average = Currency::fromDouble(quotient);
+                r.average = Currency::fromDouble(quotient);
         }
-        // Appended piece by piece, straight into the text: a card of every article can run to
-        // hundreds of thousands of lines. The column of the other side always reads 0,00.
-        char digits[16];
-        const auto written = std::to_chars(digits, digits + sizeof digits, ++number);
-        for (qsizetype i = written.ptr - digits; i < 4; ++i)
-            out += u' ';
-        out += QLatin1String(digits, written.ptr - digits);
-        out += QLatin1String(". ");
-        out += l.kind.isEmpty() ? QStringView(u" ") : QStringView(l.kind).first(1);
-        appendRight(out, l.broj, 6);
-        if (receipt) {
-            appendFormat00(out, l.kolicina, Precision::Single, 9);
-            appendFormat00(out, l.cijena, 9);
-            out += zeroQuantity;
-            out += zeroPrice;
-        } else {
-            out += zeroQuantity;
-            out += zeroPrice;
-            appendFormat00(out, l.kolicina, Precision::Single, 9);
-            appendFormat00(out, l.cijena, 9);
-        }
-        appendFormat00(out, stock, Precision::Single, 11);
-        appendFormat00(out, value, 13);
-        appendFormat00(out, average, 10);
-        out += kCrLf;
+        visit(l, receipt, r);
     }
 }
+
+// Line `number` of a card: `l` with the running figures after it. Appended piece by piece,
+// straight into the text: a card of every article can run to hundreds of thousands of lines. The
+// column of the other side always reads 0,00.
+void appendCardLine(QString& out, int number, const CardLine& l, bool receipt, const Running& r) {
+    static const QString zeroQuantity = figure(0.0, Precision::Single, 9);
+    static const QString zeroPrice = figure(0.0, Precision::Currency, 9);
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, number);
+    for (qsizetype i = written.ptr - digits; i < 4; ++i)
+        out += u' ';
+    out += QLatin1String(digits, written.ptr - digits);
+    out += QLatin1String(". ");
+    out += l.kind.isEmpty() ? QStringView(u" ") : QStringView(l.kind).first(1);
+    appendRight(out, l.broj, 6);
+    if (receipt) {
+        appendFormat00(out, l.kolicina, Precision::Single, 9);
+        appendFormat00(out, l.cijena, 9);
+        out += zeroQuantity;
+        out += zeroPrice;
+    } else {
+        out += zeroQuantity;
+        out += zeroPrice;
+        appendFormat00(out, l.kolicina, Precision::Single, 9);
+        appendFormat00(out, l.cijena, 9);
+    }
+    appendFormat00(out, r.stock, Precision::Single, 11);
+    appendFormat00(out, r.value, 13);
+    appendFormat00(out, r.average, 10);
+}
+
+void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
+    int number = 0;
+    replayCard(lines, [&](const CardLine& l, bool receipt, const Running& r) {
+        appendCardLine(out, ++number, l, receipt, r);
+        out += kCrLf;
+    });
+}
+
+// The width a figure takes in a column of `width`: the column's, unless its text is longer (kept
+// whole). Only a figure near the column's limit is formatted to be measured.
+// Below this magnitude a figure's text fits a column of `width` (at most 13): its integer digits,
+// a sign and ",00".
+double fitsBelow(int width) {
+    static const auto limits = [] {
+        std::array<double, 14> l{};
+        for (int w = 4; w < 14; ++w)
+            l[size_t(w)] = std::pow(10.0, w - 4) - 1;
+        return l;
+    }();
+    return limits[size_t(width)];
+}
+
+int figureWidth(double value, Precision precision, int width) {
+    if (std::fabs(value) < fitsBelow(width)) return width;
+    QString text;
+    appendFormat00(text, value, precision, 0);
+    return std::max(width, int(text.size()));
+}
+
+int figureWidth(Currency value, int width) {
+    if (std::fabs(value.toDouble()) < fitsBelow(width)) return width;
+    QString text;
+    appendFormat00(text, value, 0);
+    return std::max(width, int(text.size()));
+}
+
+QString articleLine(const StockArticle& a) {
+    return left(a.sifra, 14) + left(a.naziv, 40) + left(a.barkod, 14) + left(a.jedmjere, 6) +
+           figure(a.minkolicina, Precision::Single, 9);
+}
+
+// The stock cards of several articles made line by line as they are shown: the cards' lines with
+// the running figures after each, replayed once; a line's text is made when it is asked for.
+class StockCardsReport final : public ReportSource {
+  public:
+    explicit StockCardsReport(std::vector<StockCard>&& cards) : cards_(std::move(cards)) {
+        static const QString heading[] = {cardLabelLine().chopped(2), report::underscores(),
+                                          QString()};
+        widest_ = report::kWidth;
+        for (const QString& h : heading)
+            widest_ = std::max(widest_, int(h.size()));
+        for (const QString& l : blockTail())
+            widest_ = std::max(widest_, int(l.size()));
+        size_t lines = 0;
+        for (const StockCard& card : cards_)
+            lines += card.lines.size();
+        running_.reserve(lines);
+        firstLine_.reserve(cards_.size() + 1);
+        int line = kHeadingLines;
+        for (const StockCard& card : cards_) {
+            firstLine_.push_back(line);
+            line += int(card.lines.size()) + kCardExtraLines;
+            widest_ =
+                std::max(widest_, 74 + figureWidth(card.article.minkolicina, Precision::Single, 9));
+            int number = 0;
+            replayCard(card.lines, [&](const CardLine& l, bool, const Running& r) {
+                running_.push_back(r);
+                char text[16];
+                const int digits =
+                    int(std::to_chars(text, text + sizeof text, ++number).ptr - text);
+                const int width = std::max(4, digits) + 3 + std::max(6, int(l.broj.size())) +
+                                  figureWidth(l.kolicina, Precision::Single, 9) +
+                                  figureWidth(l.cijena, 9) + 18 +
+                                  figureWidth(r.stock, Precision::Single, 11) +
+                                  figureWidth(r.value, 13) + figureWidth(r.average, 10);
+                widest_ = std::max(widest_, width);
+            });
+        }
+        firstLine_.push_back(line);
+        lineCount_ = line;
+        // The first running figures of each card in running_.
+        size_t at = 0;
+        firstRunning_.reserve(cards_.size());
+        for (const StockCard& card : cards_) {
+            firstRunning_.push_back(at);
+            at += card.lines.size();
+        }
+    }
+
+    int lineCount() const override { return lineCount_; }
+    int widestLine() const override { return widest_; }
+    QString text() const override { return stockCardsText(cards_); }
+
+    QString line(int i) const override {
+        switch (i) {
+            case 0:
+                return cardLabelLine().chopped(2);
+            case 1:
+                return report::underscores();
+            case 2:
+                return QString();
+            default:
+                break;
+        }
+        const size_t c =
+            size_t(std::upper_bound(firstLine_.begin(), firstLine_.end(), i) - firstLine_.begin()) -
+            1;
+        const StockCard& card = cards_[c];
+        const int at = i - firstLine_[c];
+        const int n = int(card.lines.size());
+        if (at == 0) return articleLine(card.article);
+        if (at < 5) return blockTail()[size_t(at - 1)];
+        if (at < 5 + n) {
+            const CardLine& l = card.lines[size_t(at - 5)];
+            QString out;
+            out.reserve(report::kWidth);
+            appendCardLine(out, at - 4, l, l.kind == QLatin1String("P"),
+                           running_[firstRunning_[c] + size_t(at - 5)]);
+            return out;
+        }
+        if (at == 5 + n) return report::dashes();
+        return report::blanks(report::kWidth);
+    }
+
+  private:
+    static constexpr int kHeadingLines = 3;
+    static constexpr int kCardExtraLines = 8;  // the article block, the rule and two blank lines
+
+    // The four lines of the article block after the article's own: rule, column headings, rule.
+    static const std::vector<QString>& blockTail() {
+        static const std::vector<QString> tail = [] {
+            QString out;
+            appendArticleBlock(out, StockArticle());
+            std::vector<QString> lines;
+            for (QStringView l : QStringView(out).split(kCrLf).mid(1, 4))
+                lines.push_back(l.toString());
+            return lines;
+        }();
+        return tail;
+    }
+
+    std::vector<StockCard> cards_;
+    std::vector<Running> running_;
+    std::vector<size_t> firstRunning_;
+    std::vector<int> firstLine_;  // the line of each card's article, then the line count
+    int lineCount_ = 0;
+    int widest_ = 0;
+};
 
 }  // namespace
 
@@ -254,6 +423,7 @@ std::vector<CardLine> readCardLines(Database& db, int articleId) {
 
 void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& cards) {
     cards.clear();
+    prepareLongRead(db);
     const std::vector<StockArticle> members = readArticleGroup(db, group);
     if (members.empty()) return;
 
@@ -298,17 +468,33 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         }
     }
 
-    // Every line of the book once, in posting order, handed to the cards' articles; read forward,
-    // since the lines go straight to their cards.
-    // A failure leaves the cards without their lines.
+    // Every line of the book once, in posting order, kept with its card's slot; read forward,
+    // since the lines go straight to their cards. The lines are then moved to their slots, each
+    // slot's room made once. A failure leaves the cards without their lines.
     LineReader reader;
+    std::vector<std::pair<int, CardLine>> read;
+    {
+        const Recordset count =
+            db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
+        if (!count.eof()) read.reserve(size_t(std::max(0.0, count.value(0).toDouble())));
+    }
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
         if (!row.integer(0, &id)) return;
         const int* slot = slotOf(int(id));
         if (!slot || *slot < 0) return;
-        lineSlots[size_t(*slot)].push_back(reader(row));
+        read.emplace_back(*slot, reader(row));
     });
+    {
+        std::vector<size_t> counts(lineSlots.size(), 0);
+        for (const auto& [slot, line] : read)
+            ++counts[size_t(slot)];
+        for (size_t i = 0; i < lineSlots.size(); ++i)
+            lineSlots[i].reserve(counts[i]);
+        for (auto& [slot, line] : read)
+            lineSlots[size_t(slot)].push_back(std::move(line));
+        std::vector<std::pair<int, CardLine>>().swap(read);
+    }
     // Two entries of a group may name the same article: each gets the lines, the last one takes
     // them over.
     std::vector<int> uses(lineSlots.size(), 0);
@@ -396,6 +582,14 @@ QString stockCardsText(const std::vector<StockCard>& cards) {
         out += report::blanks(report::kWidth) + kCrLf;
     }
     return out;
+}
+
+}  // namespace kl
+
+namespace kl {
+
+std::shared_ptr<const ReportSource> stockCardsReport(std::vector<StockCard> cards) {
+    return std::make_shared<StockCardsReport>(std::move(cards));
 }
 
 }  // namespace kl

@@ -23,6 +23,9 @@
 #include <vector>
 
 #include "reports/sheet.h"
+#include "ui/reportrows.h"
+
+#include <memory>
 
 namespace kl {
 
@@ -102,5 +105,9 @@ QString stockCardText(const std::optional<StockCard>& card);
 // The stock cards of several articles: the label line once, then each card followed by a dashed
 // rule and two blank lines.
 QString stockCardsText(const std::vector<StockCard>& cards);
+
+// The same report made line by line as it is shown (its text() is stockCardsText of the cards):
+// the running figures are worked out once, each line's text when it is asked for.
+std::shared_ptr<const ReportSource> stockCardsReport(std::vector<StockCard> cards);
 
 }  // namespace kl

@@ -4,6 +4,7 @@
 #include "ui/windowregistry.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -22,6 +23,10 @@ namespace kl {
 namespace {
 
 constexpr qint64 kSplashMs = 500;
+// The register's window is shown this long before the half second ends, under the brand (which
+// stays on top until then): showing and first painting it take about that, so the register is
+// on screen when the brand goes.
+constexpr qint64 kListLeadMs = 50;
 
 // Milliseconds since this process was started, as the kernel records its start (to its clock
 // tick, 10 ms); 0 where that cannot be read.
@@ -86,7 +91,10 @@ frmUvod::frmUvod(QWidget* parent) : QWidget(parent) {
     // and building the window take part of it. A splash made later than that (not at start-up)
     // shows its whole half second.
     const qint64 elapsed = msSinceProcessStart();
-    timer_->setInterval(int(elapsed > 0 && elapsed < kSplashMs ? kSplashMs - elapsed : kSplashMs));
+    const qint64 left = elapsed > 0 && elapsed < kSplashMs ? kSplashMs - elapsed : kSplashMs;
+    shownUntil_.start();
+    remainingMs_ = left;
+    timer_->setInterval(int(std::max<qint64>(1, left - kListLeadMs)));
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &frmUvod::timerFired);
     timer_->start();
@@ -97,15 +105,25 @@ void frmUvod::paintEvent(QPaintEvent* event) {
     if (prepared_) return;
     prepared_ = true;
     // After this paint has reached the screen.
+    // After this paint has reached the screen: the register's window made, polished, laid out
+    // and given its native window, so that showing it only paints it.
     QTimer::singleShot(0, this, [] {
-        if (QWidget* list = windows().window(win::IzborTvrtke)) list->ensurePolished();
+        QWidget* list = windows().window(win::IzborTvrtke);
+        if (!list) return;
+        list->ensurePolished();
+        if (QLayout* layout = list->layout()) layout->activate();
+        list->winId();
     });
 }
 
 void frmUvod::timerFired() {
     showWindow(windows().window(win::IzborTvrtke));
-    windows().forget(this);
-    close();
+    raise();  // the brand stays in front until its half second is over
+    QTimer::singleShot(int(std::max<qint64>(0, remainingMs_ - shownUntil_.elapsed())), this,
+                       [this] {
+                           windows().forget(this);
+                           close();
+                       });
 }
 
 }  // namespace kl

@@ -1,8 +1,9 @@
 #pragma once
 // The start-up window: the brand for half a second, then the company register. Once the brand is
-// on screen the register's window is made (hidden), so that at the end of the half second it only
-// has to be shown.
+// on screen the register's window is made (hidden); shortly before the half second ends it is
+// shown under the brand, which goes when its half second is over.
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QTimer;
@@ -20,6 +21,8 @@ class frmUvod : public QWidget {
   private:
     void timerFired();
     QTimer* timer_;
+    QElapsedTimer shownUntil_;  // started with the window's half second
+    qint64 remainingMs_ = 0;    // of that half second when the window was made
     bool prepared_ = false;
 };
 

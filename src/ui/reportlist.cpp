@@ -359,9 +359,9 @@ void ReportList::selectRows(const std::vector<int>& rows) {
                 QItemSelectionRange(model_->index(rows[i], 0), model_->index(rows[j], lastColumn)));
         i = j + 1;
     }
-    if (!selection.isEmpty())
-        selectionModel()->select(selection,
-                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // The ranges already span every column: asking the model to widen them to rows would merge
+    // them one by one, each against all the others (quadratic in the runs of hits).
+    if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 
 void ReportList::sortRows(int column, Qt::SortOrder order) {

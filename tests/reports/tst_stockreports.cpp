@@ -177,6 +177,36 @@ class Tst_stockreports : public ReportTest {
         QCOMPARE(codesAndLines(cards), (QStringList{"ab0", "ab0"}));
     }
 
+    // The cards made line by line as they are shown are the text, line for line, and know its
+    // widest line.
+    static int checkShownLineByLine(const std::vector<StockCard>& cards) {
+        const auto report = stockCardsReport(cards);
+        QStringList lines;
+        qsizetype widest = 0;
+        for (int i = 0; i < report->lineCount(); ++i) {
+            lines << report->line(i);
+            widest = std::max(widest, lines.back().size());
+        }
+        [&] {
+            QCOMPARE(lines.join("\r\n") + "\r\n", stockCardsText(cards));
+            QCOMPARE(report->text(), stockCardsText(cards));
+            QCOMPARE(report->widestLine(), int(widest));
+        }();
+        return int(widest);
+    }
+
+    // Figures wider than their columns are kept whole and widen the line past the column
+    // heading's 88 characters: 123 456 789 received at 98 765,43.
+    void cardsWiderThanTheirColumns() {
+        addPartners();
+        const int big = addArticle(book_, "B1", "Veliki", 0, 0, 0, "kom");
+        receipt(book_, QDate(2026, 5, 4), supplier_, {{big, "123456789", "98765,43"}}, type_);
+        Database db = Database::open(book_);
+        std::vector<StockCard> cards;
+        readGroupCards(db, ArticleGroup::All, cards);
+        QVERIFY(checkShownLineByLine(cards) > 88);
+    }
+
     void cardsOfGroup() {
         fillBook();
         Database db = Database::open(book_);
@@ -198,6 +228,7 @@ class Tst_stockreports : public ReportTest {
                            "   2. I     2     0,00     0,00     2,00     4,00       0,00         "
                            "0,00      4,00",
                            dashes, blank, blank}));
+        checkShownLineByLine(cards);
         readGroupCards(db, ArticleGroup::ZeroStock, cards);
         QCOMPARE(codesAndLines(cards), (QStringList{"M20", "C42", "C50", "B60"}));
 
