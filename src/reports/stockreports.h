@@ -22,7 +22,7 @@
 #include <optional>
 #include <vector>
 
-#include "reports/sheet.h"
+#include "ui/sheet.h"
 
 namespace kl {
 
@@ -102,5 +102,10 @@ QString stockCardText(const std::optional<StockCard>& card);
 // The stock cards of several articles: the label line once, then each card followed by a dashed
 // rule and two blank lines.
 QString stockCardsText(const std::vector<StockCard>& cards);
+
+// The cards as a spreadsheet: one row per card line with the article's code and name before
+// the figures the text shows (the other side's quantity and price 0), an article without lines
+// one row of its code and name. One card: "Kartica artikla", several: "Kartice artikala".
+sheet::Sheet stockCardsSheet(const std::vector<StockCard>& cards, const QDate& today);
 
 }  // namespace kl
