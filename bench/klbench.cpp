@@ -24,8 +24,10 @@
 #include "reports/journal.h"
 #include "reports/stockaudit.h"
 #include "reports/stockreports.h"
+#include "ui/msgboxhr.h"
 #include "ui/reportlist.h"
 #include "ui/reportview.h"
+#include "ui/sheetexport.h"
 #include "warehouse/documents.h"
 #include "warehouse/einvoice.h"
 #include "warehouse/einvoiceimport.h"
@@ -323,6 +325,27 @@ int journalMemory(const QString& folder, const QString& bookFile, bool cards) {
         click(overview.get(), "cmdprikazart");
     }
     std::printf("%.1f\n", peakMb());
+    return 0;
+}
+
+// Child mode: the journal window of `bookFile` with its report shown, exported to .xlsx and to
+// CSV; prints the two times (ms) and the peak (MB).
+int journalExport(const QString& folder, const QString& bookFile) {
+    kl::context().programFolder = folder;
+    kl::context().currentBookFile = bookFile;
+    kl::context().currentBookType = kl::kWarehouseKind;
+    auto window = std::make_unique<kl::frmpregleddnevnika>();
+    window->show();
+    settle();
+    click(window.get(), "cmdprikazart");
+    QTemporaryDir out;
+    kl::setMsgBoxResponder([](const kl::MsgBoxShown&) { return int(kl::MsgResult::Ok); });
+    kl::setSaveFileChooser([&](const QString&, const QString&) { return out.filePath("d"); });
+    const double xlsx = timed([&] { click(window.get(), "cmdizvozexcel"); });
+    const double csv = timed([&] { click(window.get(), "cmdizvozcsv"); });
+    if (!QFileInfo(out.filePath("d.xlsx")).size() || !QFileInfo(out.filePath("d.csv")).size())
+        return 1;
+    std::printf("%.1f %.1f %.1f\n", xlsx, csv, peakMb());
     return 0;
 }
 
@@ -837,6 +860,23 @@ void run(const Company& c, const Scale& scale) {
         f.unit = QStringLiteral("MB");
         f.limit = cards ? 200 * scale.factor : 300;
     }
+
+    // The journal exported from its window, .xlsx and CSV, in a process of its own.
+    {
+        QProcess p;
+        p.start(selfPath, {QStringLiteral("--journal-export"), c.folder, c.mainBookFile});
+        if (!p.waitForFinished(300000) || p.exitCode() != 0)
+            throw std::runtime_error("the export run failed");
+        const QStringList v = QString::fromLatin1(p.readAllStandardOutput()).split(u' ');
+        record(QStringLiteral("journal exported to .xlsx (%1 lines)").arg(lines),
+               v.value(0).toDouble())
+            .limit = 2000;
+        record(QStringLiteral("journal exported to CSV"), v.value(1).toDouble()).limit = 2000;
+        Figure& f = record(QStringLiteral("peak memory, journal window and both exports"),
+                           v.value(2).trimmed().toDouble());
+        f.unit = QStringLiteral("MB");
+        f.limit = 300;
+    }
 }
 
 QString cpuModel() {
@@ -897,6 +937,8 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() >= 4 && args[1] == QLatin1String("--journal-memory"))
         return bench::journalMemory(args[2], args[3], args.contains(QStringLiteral("--cards")));
+    if (args.size() == 4 && args[1] == QLatin1String("--journal-export"))
+        return bench::journalExport(args[2], args[3]);
     if (args.size() == 2 && args[1] == QLatin1String("--bare-window")) return bench::bareWindow();
     if (args.size() >= 3 && args[1] == QLatin1String("--report-parts"))
         return bench::reportParts(args[2], args.value(3));

@@ -252,6 +252,22 @@ void frmproizvodi::buildControls() {
     connect(cmdispis_, &QPushButton::clicked, this, &frmproizvodi::print);
     connect(cmdodustani_, &QPushButton::clicked, this, &QWidget::close);
 
+    const std::vector<QPushButton*> more = addExportButtons(
+        cmdispis_,
+        [this]() -> std::optional<sheet::Sheet> {
+            if (!isEditMode()) return std::nullopt;
+            return productSheetTable(enteredHeader(), listedLines(), txtcijenaproizvoda_->text(),
+                                     QDate::currentDate());
+        },
+        [this] {
+            const QString text = ispis();
+            previewText(this, QStringLiteral("Proizvod"), text, fittedTo(reportPageSetup(), text));
+        },
+        QStringLiteral("Najprije izaberite proizvod (Editiraj), pa ga izvezite."));
+    // Under the product buttons: the preview, then the two exports side by side.
+    productButtons->addWidget(more[0], 3, 0, 1, 2);
+    productButtons->addWidget(more[1], 4, 0);
+    productButtons->addWidget(more[2], 4, 1);
     setInitialFocus(txtsifra_);
 }
 

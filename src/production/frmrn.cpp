@@ -227,6 +227,20 @@ void frmrn::buildControls() {
     setTabOrder(cmdizmjena_, cmdne_);
     setTabOrder(cmdne_, cmdispis_);
     setTabOrder(cmdispis_, cmdodustani_);
+    addExportButtons(
+        cmdispis_,
+        [this]() -> std::optional<sheet::Sheet> {
+            if (!editMode_) return std::nullopt;
+            return workOrderSheetTable(productName(), order(), costLines(), txtukupno_->text(),
+                                       txtpojed_->text(), QDate::currentDate());
+        },
+        [this] {
+            if (!editMode_) return;
+            const QString text = ispis();
+            previewText(this, QStringLiteral("Radni nalog"), text,
+                        fittedTo(reportPageSetup(), text));
+        },
+        QStringLiteral("Najprije izaberite radni nalog (Editiraj), pa ga izvezite."));
     setInitialFocus(cboproizvod_);
 }
 
@@ -547,12 +561,16 @@ void frmrn::cancelChange() {
 
 // ---- Printing ----------------------------------------------------------------------------------
 
-QString frmrn::ispis() {
-    std::vector<CostLine> costLines;
+std::vector<CostLine> frmrn::costLines() const {
+    std::vector<CostLine> lines;
     for (int r = 0; r < lsvartikli_->rowCount(); ++r)
-        costLines.push_back({lsvartikli_->text(r, Skladiste), lsvartikli_->text(r, Izdatnica),
-                             lsvartikli_->text(r, Iznos).trimmed()});
-    const QString text = workOrderSheet(productName(), order(), costLines, txtukupno_->text(),
+        lines.push_back({lsvartikli_->text(r, Skladiste), lsvartikli_->text(r, Izdatnica),
+                         lsvartikli_->text(r, Iznos).trimmed()});
+    return lines;
+}
+
+QString frmrn::ispis() {
+    const QString text = workOrderSheet(productName(), order(), costLines(), txtukupno_->text(),
                                         txtpojed_->text(), QDate::currentDate());
     rtfispis_->setPlainText(text);
     return text;

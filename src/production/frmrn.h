@@ -49,6 +49,8 @@ class frmrn : public ChildWindow {
     void izmjena();
     // Writes the work order sheet into the print buffer and returns it.
     QString ispis();
+    // The material list's lines as the sheet shows them.
+    std::vector<CostLine> costLines() const;
     // Issues the composed work order (no checks, no question). Returns true when it was issued.
     bool izdatnice();
 

@@ -234,4 +234,32 @@ QString productSheet(const ProductHeader& header, const std::vector<BillLine>& l
     return s;
 }
 
+sheet::Sheet productSheetTable(const ProductHeader& header, const std::vector<BillLine>& lines,
+                               const QString& priceText, const QDate& today) {
+    using sheet::Cell;
+    sheet::Sheet s;
+    s.name = QStringLiteral("Proizvod ") + header.naziv.trimmed();
+    s.titleLines = {QStringLiteral("Ispis podataka za proizvod: ") + header.naziv +
+                        QStringLiteral(" na dan: ") + dateText(today),
+                    (QStringLiteral("Šifra proizvoda: ") + header.sifra).trimmed(),
+                    (QStringLiteral("Barkod: ") + header.barkod).trimmed(),
+                    (QStringLiteral("Jedinica mjere: ") + header.jedmjere).trimmed()};
+    s.heading = {QStringLiteral("Skladište"),     QStringLiteral("Šifra art."),
+                 QStringLiteral("Naziv artikla"), QStringLiteral("Količina"),
+                 QStringLiteral("Cijena"),        QStringLiteral("Iznos")};
+    // Each figure as the sheet's text shows it.
+    const auto figure = [](const QString& text, Precision p) {
+        return Cell::ofNumber(numberOrZero(format00(listFigure(text), p)));
+    };
+    for (const BillLine& b : lines)
+        s.rows.push_back(
+            {Cell::ofText(b.bookName.trimmed()), Cell::ofText(b.articleCode.trimmed()),
+             Cell::ofText(b.articleName.trimmed()), figure(b.kolicina, Precision::Single),
+             figure(b.cijena, Precision::Currency), figure(b.iznos, Precision::Double)});
+    s.totals.push_back({Cell::ofText(QStringLiteral("Ukupna cijena proizvoda")), Cell::empty(),
+                        Cell::empty(), Cell::empty(), Cell::empty(),
+                        Cell::ofNumber(listFigure(priceText))});
+    return s;
+}
+
 }  // namespace kl

@@ -12,6 +12,8 @@
 // DbError; a function that writes several rows writes them in one transaction, so a failure
 // leaves the production book as it was.
 
+#include "ui/sheet.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -106,5 +108,11 @@ QString productPrice(const std::vector<BillLine>& lines);
 // The product sheet printed from the product window: CR LF line ends, for Courier New.
 QString productSheet(const ProductHeader& header, const std::vector<BillLine>& lines,
                      const QString& priceText, const QDate& today);
+
+// The same as a spreadsheet: the product's fields in the title rows, one row per bill line
+// (book, code, name as text; quantity, price and amount as numbers of two decimals) and the
+// product's price as the total.
+sheet::Sheet productSheetTable(const ProductHeader& header, const std::vector<BillLine>& lines,
+                               const QString& priceText, const QDate& today);
 
 }  // namespace kl

@@ -368,4 +368,43 @@ QString workOrderSheet(const QString& productName, const WorkOrder& order,
     return s;
 }
 
+sheet::Sheet workOrderSheetTable(const QString& productName, const WorkOrder& order,
+                                 const std::vector<CostLine>& costLines, const QString& total,
+                                 const QString& perUnit, const QDate& today) {
+    using sheet::Cell;
+    sheet::Sheet s;
+    s.name = QStringLiteral("Radni nalog ") + order.brojrn.trimmed();
+    s.titleLines = {QStringLiteral("Ispis radnog naloga za proizvod: ") + productName +
+                        QStringLiteral(" na dan: ") + dateText(today),
+                    QStringLiteral("Br.rad.naloga: ") + order.brojrn.trimmed(),
+                    QStringLiteral("Kol.proiz.: ") + order.kolicina.trimmed(),
+                    QStringLiteral("Datum otvaranja rad.naloga: ") + dateText(order.datumotv),
+                    QStringLiteral("Datum zatvaranja rad.naloga: ") + dateText(order.datumzatv)};
+    s.heading = {QStringLiteral("Skladište"), QStringLiteral("Izdatnica broj"),
+                 QStringLiteral("Iznos izdatnice")};
+    const auto figure = [](const QString& text) {
+        return Cell::ofNumber(numberOrZero(format00(shown(text))));
+    };
+    float sum = 0;  // summed as the sheet's text sums it
+    for (const CostLine& c : costLines) {
+        s.rows.push_back({Cell::ofText(c.bookName.trimmed()), Cell::ofText(c.issueNumber.trimmed()),
+                          figure(c.amount)});
+        sum = toSingle(double(sum) + double(toSingle(shown(c.amount))));
+    }
+    const auto total2 = [&s](const QString& label, const Cell& value) {
+        s.totals.push_back({Cell::ofText(label), Cell::empty(), value});
+    };
+    total2(QStringLiteral("Ukupna cijena izdatnica"),
+           Cell::ofNumber(numberOrZero(format00(sum, Precision::Single))));
+    const WorkOrderCosts& c = order.costs;
+    const std::pair<const char*, QString> costs[] = {
+        {"Trošak materijala", c.material}, {"Trošak rada", c.labour},
+        {"Trošak usluga", c.services},     {"Ostali troškovi 1", c.other1},
+        {"Ostali troškovi 2", c.other2},   {"Ostali troškovi 3", c.other3},
+        {"Troškovi ukupno", total},        {"Troškovi po j.mj.", perUnit}};
+    for (const auto& [label, value] : costs)
+        total2(QString::fromUtf8(label), value.trimmed().isEmpty() ? Cell::empty() : figure(value));
+    return s;
+}
+
 }  // namespace kl

@@ -161,4 +161,11 @@ QString workOrderSheet(const QString& productName, const WorkOrder& order,
                        const std::vector<CostLine>& costLines, const QString& total,
                        const QString& perUnit, const QDate& today);
 
+// The same as a spreadsheet: the order's number, product, units and dates in the title rows, one
+// row per issue note (book and number as text, amount as a number), then as totals the issue
+// notes' sum, each cost, the total cost and the cost per unit, all numbers of two decimals.
+sheet::Sheet workOrderSheetTable(const QString& productName, const WorkOrder& order,
+                                 const std::vector<CostLine>& costLines, const QString& total,
+                                 const QString& perUnit, const QDate& today);
+
 }  // namespace kl

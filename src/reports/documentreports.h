@@ -9,7 +9,7 @@
 // Every reading function opens the book at `bookPath`, reads and closes it; a database failure
 // throws DbError.
 
-#include "reports/sheet.h"
+#include "ui/sheet.h"
 #include "warehouse/documents.h"
 
 #include <QDate>

@@ -194,10 +194,12 @@ void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Dat
     }
     setReportText(stockStatusText(articles));
     shownStatus_ = std::move(articles);
+    shownCards_ = nullptr;
     if (!error.isEmpty()) showReportError(error);
 }
 
 std::optional<sheet::Sheet> frmPregledart::reportSheet() const {
+    if (shownCards_) return shownCards_();
     if (!shownStatus_) return std::nullopt;
     return stockStatusSheet(*shownStatus_, QDate::currentDate());
 }
@@ -214,6 +216,11 @@ void frmPregledart::karticajedannaziv() {
         error = e.description();
     }
     shownStatus_.reset();
+    shownCards_ = nullptr;
+    if (card && error.isEmpty())
+        shownCards_ = [card = *card]() -> std::optional<sheet::Sheet> {
+            return stockCardsSheet({card}, QDate::currentDate());
+        };
     setReportText(stockCardText(card));
     if (!error.isEmpty()) showReportError(error);
 }
@@ -236,6 +243,14 @@ void frmPregledart::ispissvih() {
             error = e.description();
         }
         shownStatus_.reset();
+        shownCards_ = nullptr;
+        if (error.isEmpty())
+            shownCards_ = [group = chosenGroup()]() -> std::optional<sheet::Sheet> {
+                std::vector<StockCard> again;
+                Database db = Database::open(context().currentBookPath());
+                readGroupCards(db, group, again);
+                return stockCardsSheet(again, QDate::currentDate());
+            };
         setReportSource(stockCardsReport(std::move(cards)));
     }
     if (!error.isEmpty()) showReportError(error);

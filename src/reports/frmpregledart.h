@@ -70,6 +70,9 @@ class frmPregledart : public ReportWindow {
     QComboBox* cbood_;
     // The stock status shown, for the export; empty while a card or nothing is shown.
     std::optional<std::vector<StockArticle>> shownStatus_;
+    // The cards shown, as a sheet for the export: the one card as shown; the cards of a group
+    // (not kept beside their long text) read again from the book; empty while none is shown.
+    std::function<std::optional<sheet::Sheet>()> shownCards_;
 };
 
 }  // namespace kl

@@ -2,6 +2,7 @@
 
 #include "data/appcontext.h"
 #include "data/dberror.h"
+#include "reports/journalsheet.h"
 #include "reports/reportwindows.h"
 #include "ui/controls.h"
 #include "ui/msgboxhr.h"
@@ -69,7 +70,7 @@ frmpregleddnevnika::frmpregleddnevnika(QWidget* parent) : ReportWindow(parent) {
     dateLayout->addWidget(dtpdo_, 1, 1);
 
     cmdprikazart_ = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
-    cmdispisart_ = makeButton(this, "cmdispisart", QStringLiteral("I&spis"));
+    cmdispisart_ = makePrintButton();
     cmdizlaz_ = makeExitButton("cmdizlaz");
 
     lsvdnevnik_ = makeJournalList(this, "lsvdnevnik");
@@ -106,13 +107,13 @@ frmpregleddnevnika::frmpregleddnevnika(QWidget* parent) : ReportWindow(parent) {
     connect(dtpod_, &QDateEdit::dateChanged, this, &frmpregleddnevnika::fillRange);
     connect(dtpdo_, &QDateEdit::dateChanged, this, &frmpregleddnevnika::fillRange);
     connect(cmdprikazart_, &QPushButton::clicked, this, &frmpregleddnevnika::showReport);
-    connect(cmdispisart_, &QPushButton::clicked, this, &frmpregleddnevnika::printJournal);
 
     optsve_->setChecked(true);
     loadJournal();
 }
 
 void frmpregleddnevnika::showList(ReportList* list) {
+    shownReport_.reset();
     reportBox()->hide();
     (list == lsvdnevnik_ ? lsvizbor_ : lsvdnevnik_)->hide();
     list->show();
@@ -192,7 +193,73 @@ void frmpregleddnevnika::showReport() {
     lsvizbor_->hide();
     const QString title =
         journalTitle(scope(), QDate::currentDate(), dtpod_->date(), dtpdo_->date());
-    setReportSource(journalReport(title, chosenRows()));
+    ReportRows rows = chosenRows();
+    shownReport_.emplace(title, rows);
+    setReportSource(journalReport(title, std::move(rows)));
+}
+
+std::optional<sheet::Sheet> frmpregleddnevnika::reportSheet() const {
+    if (!shownReport_) return std::nullopt;
+    return journalSheet(shownReport_->first, shownReport_->second);
+}
+
+std::vector<QStringList> frmpregleddnevnika::chosenPages() const {
+    const JournalScope chosen = scope();
+    const QDate today = QDate::currentDate();
+    const QString title = journalTitle(chosen, today, dtpod_->date(), dtpdo_->date());
+    const QString later =
+        chosen == JournalScope::Selection ? journalTitle(JournalScope::All, today) : title;
+    return journalPages(title, later, chosenRows());
+}
+
+namespace {
+
+PageSetup pageSetupFor(const std::vector<QStringList>& pages) {
+    PageSetup setup = journalPageSetup();
+    for (const QStringList& page : pages) {
+        for (const QString& line : page)
+            setup.longestLine = qMax(setup.longestLine, int(line.size()));
+    }
+    return setup;
+}
+
+PrintResult printPages(LinePrinter& printer, const std::vector<QStringList>& pages) {
+    if (printer.begin()) {
+        for (size_t page = 0; page < pages.size(); ++page) {
+            if (page > 0) printer.newPage();
+            for (const QString& line : pages[page])
+                printer.printLine(line);
+        }
+    }
+    return printer.end();
+}
+
+}  // namespace
+
+void frmpregleddnevnika::previewReport() {
+    showReport();
+    if (!hasReport()) return;
+    std::vector<QStringList> pages;
+    {
+        BusyCursor busy;
+        pages = chosenPages();
+    }
+    const PageSetup setup = pageSetupFor(pages);
+    previewPrint(this, printName(), setup.orientation, [&](QPrinter* onto) {
+        LinePrinter printer(printName(), setup, onto);
+        printPages(printer, pages);
+    });
+}
+
+int frmpregleddnevnika::previewPageCount() const {
+    const std::vector<QStringList> pages = chosenPages();
+    const PageSetup setup = pageSetupFor(pages);
+    return kl::previewPageCount(
+        [&](QPrinter* onto) {
+            LinePrinter printer(printName(), setup, onto);
+            printPages(printer, pages);
+        },
+        setup.orientation);
 }
 
 void frmpregleddnevnika::printJournal() {
@@ -211,25 +278,9 @@ void frmpregleddnevnika::printJournal() {
     PrintResult result;
     {
         BusyCursor busy;
-        const QDate today = QDate::currentDate();
-        const QString title = journalTitle(chosen, today, dtpod_->date(), dtpdo_->date());
-        const QString later =
-            chosen == JournalScope::Selection ? journalTitle(JournalScope::All, today) : title;
-        const std::vector<QStringList> pages = journalPages(title, later, chosenRows());
-        PageSetup setup = journalPageSetup();
-        for (const QStringList& page : pages) {
-            for (const QString& line : page)
-                setup.longestLine = qMax(setup.longestLine, int(line.size()));
-        }
-        LinePrinter printer(printName(), setup);
-        if (printer.begin()) {
-            for (size_t page = 0; page < pages.size(); ++page) {
-                if (page > 0) printer.newPage();
-                for (const QString& line : pages[page])
-                    printer.printLine(line);
-            }
-        }
-        result = printer.end();
+        const std::vector<QStringList> pages = chosenPages();
+        LinePrinter printer(printName(), pageSetupFor(pages));
+        result = printPages(printer, pages);
     }
     showPrintResult(result);
 }

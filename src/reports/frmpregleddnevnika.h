@@ -18,6 +18,9 @@
 #include "reports/journal.h"
 #include "reports/reportwindow.h"
 
+#include <optional>
+#include <utility>
+
 class QDateEdit;
 class QGroupBox;
 class QPushButton;
@@ -40,12 +43,24 @@ class frmpregleddnevnika : public ReportWindow {
     void showReport();
     // "Ispis": the report, the question, the pages.
     void printJournal();
+    void printReport() override { printJournal(); }
+    // "Pregled ispisa": the report, then the preview of those pages.
+    void previewReport() override;
+    // The pages that preview shows of the report of the chosen option (for the tests).
+    int previewPageCount() const;
+
+  protected:
+    bool exportsSheets() const override { return true; }
+    // The report shown last, as long as it is shown.
+    std::optional<sheet::Sheet> reportSheet() const override;
 
   private:
     JournalScope scope() const;
     // The rows the report and the print of the chosen option go through, in list order.
     ReportRows chosenRows() const;
     void showList(ReportList* list);
+    // The printed pages of the chosen option.
+    std::vector<QStringList> chosenPages() const;
 
     QRadioButton* optsve_;
     QRadioButton* optizbor_;
@@ -59,6 +74,8 @@ class frmpregleddnevnika : public ReportWindow {
     // for as long as the list's rows stay as they are (its revision); no date: kNoDay.
     std::vector<qint64> rowDays_;
     quint64 rowDaysRevision_ = ~quint64(0);
+    // The rows and title of the report shown, for the export; no rows while a list is shown.
+    std::optional<std::pair<QString, ReportRows>> shownReport_;
     QPushButton* cmdprikazart_;
     QPushButton* cmdispisart_;
     QPushButton* cmdizlaz_;

@@ -2,7 +2,7 @@
 // The customer and supplier lists of a warehouse book: every customer (kind "k" or "s") or every
 // supplier (kind "d" or "s") with registration data, address and contacts, in name order.
 
-#include "reports/sheet.h"
+#include "ui/sheet.h"
 
 #include <QDate>
 #include <QString>

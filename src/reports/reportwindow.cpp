@@ -5,9 +5,6 @@
 
 #include <QApplication>
 #include <QBoxLayout>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QPushButton>
 
 namespace kl {
@@ -128,67 +125,12 @@ void ReportWindow::previewReport() {
     previewText(this, printName(), textToPrint(), fittedTo(reportPageSetup(), reportText()));
 }
 
-namespace {
-
-ReportWindow::SaveFileChooser& saveFileChooser() {
-    static ReportWindow::SaveFileChooser chooser;
-    return chooser;
-}
-
-QString& lastExportFolder() {
-    static QString folder = QDir::homePath();
-    return folder;
-}
-
-}  // namespace
-
 void ReportWindow::setSaveFileChooser(SaveFileChooser chooser) {
-    saveFileChooser() = std::move(chooser);
+    kl::setSaveFileChooser(std::move(chooser));
 }
 
 void ReportWindow::exportReport(bool xlsx) {
-    const QString title = xlsx ? QStringLiteral("Izvoz u Excel") : QStringLiteral("Izvoz u CSV");
-    const std::optional<sheet::Sheet> table = reportSheet();
-    if (!table) {
-        MsgBoxHr(QStringLiteral("Najprije prikažite izvještaj (Prikaz), pa ga izvezite."),
-                 MsgStyle::OkOnly | MsgStyle::Exclamation, title);
-        return;
-    }
-    const QString extension = xlsx ? QStringLiteral("xlsx") : QStringLiteral("csv");
-    const QString proposed =
-        QDir(lastExportFolder())
-            .filePath(sheet::proposedFileName(table->name, QDate::currentDate(), extension));
-    QString path;
-    if (saveFileChooser()) {
-        path = saveFileChooser()(title, proposed);
-    } else {
-        path = QFileDialog::getSaveFileName(
-            this, title, proposed,
-            xlsx ? QStringLiteral("Excel (*.xlsx)") : QStringLiteral("CSV (*.csv)"), nullptr,
-            QFileDialog::DontConfirmOverwrite);
-    }
-    if (path.isEmpty()) return;
-    if (!path.endsWith(QLatin1Char('.') + extension, Qt::CaseInsensitive))
-        path += QLatin1Char('.') + extension;
-    lastExportFolder() = QFileInfo(path).absolutePath();
-    if (QFileInfo::exists(path) &&
-        MsgBoxHr(QStringLiteral("Datoteka %1 već postoji. Zamijeniti je?")
-                     .arg(QDir::toNativeSeparators(path)),
-                 MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
-                 title) != MsgResult::Yes)
-        return;
-    QString error;
-    {
-        BusyCursor busy;
-        error = xlsx ? sheet::writeXlsx(path, *table) : sheet::writeCsv(path, *table);
-    }
-    if (!error.isEmpty()) {
-        MsgBoxHr(error, MsgStyle::OkOnly | MsgStyle::Critical, title);
-        return;
-    }
-    MsgBoxHr(
-        QStringLiteral("Izvještaj je spremljen u datoteku %1.").arg(QDir::toNativeSeparators(path)),
-        MsgStyle::OkOnly | MsgStyle::Information, title);
+    exportSheet(this, xlsx, [this] { return reportSheet(); });
 }
 
 void ReportWindow::showReportError(const QString& description) {

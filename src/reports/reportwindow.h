@@ -16,10 +16,11 @@
 // The window is 800 x 520, Esc closes it, closing is never refused; the main window brings its
 // menus back when it closes.
 
-#include "reports/sheet.h"
 #include "ui/childwindow.h"
 #include "ui/printing.h"
 #include "ui/reportview.h"
+#include "ui/sheet.h"
+#include "ui/sheetexport.h"
 
 #include <functional>
 #include <optional>
@@ -57,11 +58,12 @@ class ReportWindow : public ChildWindow {
     // memory); the text is made whole only when it is printed or read (reportText).
     void setReportSource(std::shared_ptr<const ReportSource> source);
 
-    // The "I&spis" button: the question, then the selection or the whole report.
-    void printReport();
+    // The "I&spis" button: the question, then the selection or the whole report. A window that
+    // prints pages of its own says so here and in previewReport.
+    virtual void printReport();
     // The "Pre&gled ispisa" button beside it: Qt's print preview of exactly that print, from
     // which the clerk prints or saves a PDF.
-    void previewReport();
+    virtual void previewReport();
 
     // "Izvoz u E&xcel..." and "Izvoz u &CSV...", beside them in a window whose reports export:
     // the report shown as a spreadsheet file the clerk names (the save dialog proposes the
@@ -69,7 +71,7 @@ class ReportWindow : public ChildWindow {
     void exportReport(bool xlsx);
     // Test seam for the save dialog: while set, it is asked instead (title, proposed path) and
     // returns the chosen path or "". An empty function restores the dialog.
-    using SaveFileChooser = std::function<QString(const QString& title, const QString& proposed)>;
+    using SaveFileChooser = kl::SaveFileChooser;
     static void setSaveFileChooser(SaveFileChooser chooser);
 
     // The text the print button would print now: the selection when there is one, otherwise
@@ -94,7 +96,8 @@ class ReportWindow : public ChildWindow {
     virtual QString printName() const { return caption(); }
 
     // A window whose reports export says so (its export buttons are then shown) and gives the
-    // report shown as a table; nothing while no report that exports is shown.
+    // report shown as a table; nothing while no report that exports is shown. A DbError (a
+    // report read again for its table) is shown as the report's error.
     virtual bool exportsSheets() const { return false; }
     virtual std::optional<sheet::Sheet> reportSheet() const { return std::nullopt; }
 

@@ -22,8 +22,8 @@
 #include <optional>
 #include <vector>
 
-#include "reports/sheet.h"
 #include "ui/reportrows.h"
+#include "ui/sheet.h"
 
 #include <memory>
 
@@ -109,5 +109,10 @@ QString stockCardsText(const std::vector<StockCard>& cards);
 // The same report made line by line as it is shown (its text() is stockCardsText of the cards):
 // the running figures are worked out once, each line's text when it is asked for.
 std::shared_ptr<const ReportSource> stockCardsReport(std::vector<StockCard> cards);
+
+// The cards as a spreadsheet: one row per card line with the article's code and name before
+// the figures the text shows (the other side's quantity and price 0), an article without lines
+// one row of its code and name. One card: "Kartica artikla", several: "Kartice artikala".
+sheet::Sheet stockCardsSheet(const std::vector<StockCard>& cards, const QDate& today);
 
 }  // namespace kl

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -126,6 +127,20 @@ QString reportHeading(const QString& title) {
            QStringLiteral("\r\n\r\n") +
            reportLine(QStringLiteral("Baza"), QStringLiteral("Knjiga"), QStringLiteral("Stanje")) +
            QString(kNameWidth + kLabelWidth + 10, QLatin1Char('-')) + QStringLiteral("\r\n");
+}
+
+// The sheet of a tool's report: the first three lines of its heading (title, folder, date) as
+// its title rows.
+sheet::Sheet toolSheet(const QString& reportHeading, const QString& name, QStringList heading) {
+    sheet::Sheet table;
+    table.name = name;
+    table.titleLines = reportHeading.split(QStringLiteral("\r\n")).mid(0, 3);
+    table.heading = std::move(heading);
+    return table;
+}
+
+double kilobytes(qint64 bytes) {
+    return std::round(double(bytes) / 1024.0);
 }
 
 QString sizeText(qint64 bytes) {
@@ -1156,8 +1171,12 @@ QString backupProblem(const QString& folder) {
     return manifestMismatch(folder, *manifest, true);
 }
 
-QString checkDatabases(bool* allOk) {
+QString checkDatabases(bool* allOk, sheet::Sheet* table) {
+    using sheet::Cell;
     QString report = reportHeading(QStringLiteral("PROVJERA BAZA PODATAKA"));
+    sheet::Sheet rows = toolSheet(report, QStringLiteral("Provjera baza"),
+                                  {QStringLiteral("Baza"), QStringLiteral("Knjiga"),
+                                   QStringLiteral("Stanje"), QStringLiteral("Poruke")});
     int whole = 0, damaged = 0;
     for (const DatabaseFile& f : programDatabases()) {
         QStringList messages;
@@ -1173,10 +1192,14 @@ QString checkDatabases(bool* allOk) {
         if (isWhole(messages)) {
             ++whole;
             report += reportLine(f.fileName, f.label, QStringLiteral("u redu"));
+            rows.rows.push_back({Cell::ofText(f.fileName), Cell::ofText(f.label),
+                                 Cell::ofText(QStringLiteral("u redu"))});
             continue;
         }
         ++damaged;
         report += reportLine(f.fileName, f.label, state);
+        rows.rows.push_back({Cell::ofText(f.fileName), Cell::ofText(f.label), Cell::ofText(state),
+                             Cell::ofText(messages.mid(0, 10).join(QLatin1Char('\n')))});
         for (const QString& m : messages.mid(0, 10))
             report += QStringLiteral("    ") + m + QStringLiteral("\r\n");
     }
@@ -1188,11 +1211,22 @@ QString checkDatabases(bool* allOk) {
         report += QStringLiteral(
             "Oštećenu bazu vratite iz sigurnosne kopije (gumb \"Vraćanje kopije\").\r\n");
     if (allOk) *allOk = damaged == 0;
+    for (const auto& [label, count] :
+         {std::pair{QStringLiteral("Provjereno baza"), whole + damaged},
+          std::pair{QStringLiteral("Ispravnih"), whole},
+          std::pair{QStringLiteral("Oštećenih"), damaged}})
+        rows.totals.push_back({Cell::ofText(label), Cell::ofNumber(count, 0)});
+    if (table) *table = std::move(rows);
     return report;
 }
 
-QString compactDatabases() {
+QString compactDatabases(sheet::Sheet* table) {
+    using sheet::Cell;
     QString report = reportHeading(QStringLiteral("SAŽIMANJE BAZA PODATAKA"));
+    sheet::Sheet rows =
+        toolSheet(report, QStringLiteral("Sažimanje baza"),
+                  {QStringLiteral("Baza"), QStringLiteral("Knjiga"), QStringLiteral("Stanje"),
+                   QStringLiteral("Prije (KB)"), QStringLiteral("Poslije (KB)")});
     qint64 before = 0, after = 0;
     int failed = 0;
     for (const DatabaseFile& f : programDatabases()) {
@@ -1206,13 +1240,23 @@ QString compactDatabases() {
             before += was;
             after += now;
             state = sizeText(was) + QStringLiteral(" -> ") + sizeText(now);
+            rows.rows.push_back({Cell::ofText(f.fileName), Cell::ofText(f.label),
+                                 Cell::ofText(QStringLiteral("sažeta")),
+                                 Cell::ofNumber(kilobytes(was), 0),
+                                 Cell::ofNumber(kilobytes(now), 0)});
         } catch (const DbError& e) {
             ++failed;
             state = QStringLiteral("nije sažeta, podaci su nepromijenjeni: ") + causeOf(e);
+            rows.rows.push_back(
+                {Cell::ofText(f.fileName), Cell::ofText(f.label), Cell::ofText(state)});
         }
         report += reportLine(f.fileName, f.label, state);
     }
     report += QStringLiteral("\r\nUkupno: %1 -> %2.\r\n").arg(sizeText(before), sizeText(after));
+    rows.totals.push_back({Cell::ofText(QStringLiteral("Ukupno")), Cell::empty(), Cell::empty(),
+                           Cell::ofNumber(kilobytes(before), 0),
+                           Cell::ofNumber(kilobytes(after), 0)});
+    if (table) *table = std::move(rows);
     if (failed > 0)
         report += QStringLiteral(
             "Baze koje nisu sažete nisu promijenjene: podaci u njima su "

@@ -10,6 +10,8 @@
 // Every function works on the program folder of the application context and throws DbError with
 // a Croatian description on failure; a failed back-up leaves no half-made folder behind.
 
+#include "ui/sheet.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -86,11 +88,13 @@ std::vector<BackupInfo> listBackupsIn(const QString& folder);
 QString backupProblem(const QString& folder);
 
 // Checks every database with SQLite's integrity check; returns the report text (CR LF lines)
-// and sets `allOk` when every database passed.
-QString checkDatabases(bool* allOk = nullptr);
+// and sets `allOk` when every database passed. `table` receives the same report as a sheet: a row
+// per database (file, book, state, the messages of a damaged one) and the counts as totals.
+QString checkDatabases(bool* allOk = nullptr, sheet::Sheet* table = nullptr);
 
-// Rebuilds every database into the least space it needs; returns the report text.
-QString compactDatabases();
+// Rebuilds every database into the least space it needs; returns the report text. `table`: a row
+// per database with its sizes before and after in KB, the sums as the total.
+QString compactDatabases(sheet::Sheet* table = nullptr);
 
 // Puts the back-up copy in `backupFolder` in place of the program folder's databases, all or
 // nothing. The copy is checked first (backupProblem) and nothing changes when it is not whole;

@@ -166,12 +166,16 @@ void frmAlati::backUpTo() {
 void frmAlati::check() {
     BusyCursor busy;
     bool ok = false;
-    setReportText(checkDatabases(&ok));
+    sheet::Sheet table;
+    setReportText(checkDatabases(&ok, &table));
+    shownSheet_ = std::move(table);
 }
 
 void frmAlati::compact() {
     BusyCursor busy;
-    setReportText(compactDatabases());
+    sheet::Sheet table;
+    setReportText(compactDatabases(&table));
+    shownSheet_ = std::move(table);
 }
 
 void frmAlati::restore() {

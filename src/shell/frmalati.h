@@ -37,12 +37,17 @@ class frmAlati : public ReportWindow {
     // A back-up copy was put back: every list of companies and books must be read again.
     void databasesRestored();
 
+  protected:
+    bool exportsSheets() const override { return true; }
+    std::optional<sheet::Sheet> reportSheet() const override { return shownSheet_; }
+
   private:
     // Asks, closes the book's windows and puts back the copy in `folder` (taken at `taken`).
     void restoreCopy(const QString& folder, const QString& taken, const QString& note);
 
     QListWidget* lstkopije_;
     QString bookKind_, bookFile_, bookName_;
+    std::optional<sheet::Sheet> shownSheet_;  // the check's or the compacting's report shown
 };
 
 }  // namespace kl

@@ -623,28 +623,38 @@ PrintResult printTextOn(QPrinter* onto, const QString& documentName, const QStri
     return printLines(printer, linesOf(text, 0, -1));
 }
 
-int previewPageCount(const QString& documentName, const QString& text, const PageSetup& setup) {
+int previewPageCount(const PaintOnto& paint, QPageLayout::Orientation orientation) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(orientation);
     QPrintPreviewWidget preview(&printer);
-    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, &preview,
-                     [&](QPrinter* p) { printTextOn(p, documentName, text, setup); });
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, &preview, paint);
     preview.updatePreview();
     return preview.pageCount();
+}
+
+int previewPageCount(const QString& documentName, const QString& text, const PageSetup& setup) {
+    return previewPageCount([&](QPrinter* p) { printTextOn(p, documentName, text, setup); },
+                            setup.orientation);
+}
+
+void previewPrint(QWidget* parent, const QString& documentName,
+                  QPageLayout::Orientation orientation, const PaintOnto& paint) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(orientation);
+    printer.setDocName(documentName);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Pregled ispisa: ") + documentName);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    dialog.exec();
 }
 
 void previewText(QWidget* parent, const QString& documentName, const QString& text,
                  const PageSetup& setup) {
     if (text.isEmpty()) return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(setup.orientation);
-    printer.setDocName(documentName);
-    QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QStringLiteral("Pregled ispisa: ") + documentName);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&](QPrinter* p) { printTextOn(p, documentName, text, setup); });
-    dialog.exec();
+    previewPrint(parent, documentName, setup.orientation,
+                 [&](QPrinter* p) { printTextOn(p, documentName, text, setup); });
 }
 
 // ---- After a print -----------------------------------------------------------------------------

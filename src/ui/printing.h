@@ -179,6 +179,13 @@ void previewText(QWidget* parent, const QString& documentName, const QString& te
 // The pages the preview shows (for the tests).
 int previewPageCount(const QString& documentName, const QString& text, const PageSetup& setup);
 
+// The same for a print of the caller's own pages: `paint` prints them onto the preview's printer
+// (A4 in `orientation`), as a LinePrinter made with it.
+using PaintOnto = std::function<void(QPrinter*)>;
+void previewPrint(QWidget* parent, const QString& documentName,
+                  QPageLayout::Orientation orientation, const PaintOnto& paint);
+int previewPageCount(const PaintOnto& paint, QPageLayout::Orientation orientation);
+
 // After a print: opens a written PDF (PrintSettings::openFile) and shows its path in a message
 // box; shows the error's description when the print failed; says nothing after a print that went
 // to a printer or printed nothing.

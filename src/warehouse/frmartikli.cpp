@@ -7,6 +7,7 @@
 #include "ui/fields.h"
 #include "ui/msgboxhr.h"
 #include "ui/reportlist.h"
+#include "ui/sheetexport.h"
 #include "warehouse/documentlists.h"
 
 #include <QGridLayout>
@@ -155,6 +156,19 @@ frmartikli::frmartikli(QWidget* parent) : ChildWindow(parent) {
     editButtons->addWidget(cmdizmjena_);
     editButtons->addWidget(cmdne_);
     editButtons->addStretch();
+    // The list of every article below as a spreadsheet.
+    const auto [excel, csv] = makeExportButtons(this, [this]() -> std::optional<sheet::Sheet> {
+        QStringList heading;
+        for (const ReportColumn& c : articleColumns(true))
+            heading << c.title;
+        using K = sheet::ColumnKind;
+        return sheet::listSheet(
+            QStringLiteral("Artikli"),
+            QStringLiteral("Artikli na dan: ") + dateText(QDate::currentDate()), heading,
+            {K::Text, K::Text, K::Text, K::Text, K::Number, K::LeftOut}, lsvsviartikli_->rows());
+    });
+    editButtons->addWidget(excel);
+    editButtons->addWidget(csv);
 
     auto* layout = new QVBoxLayout(frame_);
     layout->addLayout(top, 1);

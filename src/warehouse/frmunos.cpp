@@ -1,11 +1,13 @@
 #include "warehouse/frmunos.h"
 
 #include "data/appcontext.h"
+#include "data/convert.h"
 #include "data/dberror.h"
 #include "ui/controls.h"
 #include "ui/fields.h"
 #include "ui/msgboxhr.h"
 #include "ui/reportlist.h"
+#include "ui/sheetexport.h"
 #include "warehouse/documentlists.h"
 #include "warehouse/warehousewindows.h"
 
@@ -187,6 +189,20 @@ frmunos::frmunos(QWidget* parent) : ChildWindow(parent) {
     for (QPushButton* b : {cmdeditiraj_, cmdizmijeni_, cmdne_})
         editButtons->addWidget(b);
     editButtons->addStretch();
+    // The partner list below as a spreadsheet, every partner of the book.
+    const auto [excel, csv] = makeExportButtons(this, [this]() -> std::optional<sheet::Sheet> {
+        QStringList heading;
+        for (const ReportColumn& c : partnerColumnsShown())
+            heading << c.title;
+        std::vector<sheet::ColumnKind> kinds(size_t(heading.size()), sheet::ColumnKind::Text);
+        kinds.push_back(sheet::ColumnKind::LeftOut);  // the id
+        return sheet::listSheet(
+            QStringLiteral("Kupci i dobavljači"),
+            QStringLiteral("Kupci i dobavljači na dan: ") + dateText(QDate::currentDate()), heading,
+            kinds, lsveditkd_->rows());
+    });
+    editButtons->addWidget(excel);
+    editButtons->addWidget(csv);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(lsveditkd_, 1);

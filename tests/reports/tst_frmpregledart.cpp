@@ -167,10 +167,22 @@ class Tst_frmpregledart : public ReportTest {
         clickOn(w, "cmdizvozexcel");
         QVERIFY(QFile::exists(dir.filePath("stanje.xlsx")));
         QCOMPARE(box_->last().title, "Izvoz u Excel");
+        // The cards of all articles, read again for the export; the folder chosen is proposed.
         clickOn(w, "optkarticeart");
+        clickOn(w, "optviseart");
+        clickOn(w, "optsveart");
         clickOn(w, "cmdprikazart");
+        ReportWindow::setSaveFileChooser([&](const QString&, const QString& p) {
+            proposed = p;
+            return dir.filePath("kartice");
+        });
         clickOn(w, "cmdizvozcsv");
-        QCOMPARE(box_->last().prompt, "Najprije prikažite izvještaj (Prikaz), pa ga izvezite.");
+        QCOMPARE(QFileInfo(proposed).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+        QFile cards(dir.filePath("kartice.csv"));
+        QVERIFY(cards.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(cards.readAll()).split("\r\n").mid(3),
+                 QStringList({"M2;Matica", "V1;Vijak;1;P;1;10,00;2,00;0,00;0,00;10,00;20,00;2,00",
+                              "V2;Vijak;1;P;1;3,00;5,00;0,00;0,00;3,00;15,00;5,00", ""}));
     }
 
     void cardOfNoArticle() {
@@ -182,6 +194,8 @@ class Tst_frmpregledart : public ReportTest {
         QCOMPARE(box_->count(), 1);
         QCOMPARE(box_->last().prompt, QStringLiteral("Nema trenutnog zapisa."));
         QCOMPARE(box_->last().style, MsgStyle::OkOnly);
+        clickOn(w, "cmdizvozexcel");
+        QCOMPARE(box_->last().prompt, "Najprije prikažite izvještaj (Prikaz), pa ga izvezite.");
     }
 
     void print_data() {

@@ -9,7 +9,10 @@
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include <numeric>
 
@@ -251,6 +254,7 @@ class Tst_frmpregleddnevnika : public ReportTest {
         QCOMPARE(printed_.size(), perPage.isEmpty() ? 0 : 1);
         if (perPage.isEmpty()) return;
         QCOMPARE(pdfPageCount(printed_.first()), perPage.size());
+        QCOMPARE(w_->previewPageCount(), perPage.size());  // the preview shows those pages
         const QStringList pages = pdfPageTexts(printed_.first());
         QCOMPARE(pages.size(), perPage.size());
 
@@ -270,6 +274,40 @@ class Tst_frmpregleddnevnika : public ReportTest {
             if (perPage.at(p) == 50) expected << QString::number(p + 1);
             QCOMPARE(lines, expected);
         }
+    }
+
+    // The report shown (a date range) into a spreadsheet, each figure as the report line shows
+    // it, the debit and credit summed; a list shown exports nothing. The preview sits after the
+    // print button.
+    void exportShown() {
+        fillBook();
+        QVERIFY(open());
+        QVERIFY(get<QPushButton>("cmdpregledispisa")->isVisible());
+        QTemporaryDir dir;
+        ReportWindow::setSaveFileChooser(
+            [&](const QString&, const QString&) { return dir.filePath("dnevnik"); });
+        const auto guard = qScopeGuard([] { ReportWindow::setSaveFileChooser({}); });
+        click("optdatumu");
+        get<QDateEdit>("dtpdo")->setDate(QDate(2026, 3, 6));
+        get<QDateEdit>("dtpod")->setDate(QDate(2026, 3, 3));
+        click("cmdprikazart");
+        click("cmdizvozcsv");
+        QFile csv(dir.filePath("dnevnik.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(csv.readAll()).split("\r\n"),
+                 QStringList(
+                     {"\xEF\xBB\xBFIspis dijela dnevnika od: 03.03.2026 do: 06.03.2026 na dan: " +
+                          today(),
+                      "",
+                      "Dat.primke;Naziv artikla;V;Dokument;Br.dok;Datum dok.;Kol.ulaz;"
+                      "Kol.izlaz;Cijena;Duguje;Potražuje",
+                      "04.03.2026;Čokolada mliječna;I;;;;;5,00;2,50;;12,50",
+                      "06.03.2026;Brašno T-550;P;Ulazni račun;R-8;05.03.2026;2,00;;1,23;"
+                      "2,47;",
+                      "Ukupno;;;;;;;;;2,47;12,50", ""}));
+        click("optsve");
+        click("cmdizvozexcel");
+        QCOMPARE(box_->last().prompt, "Najprije prikažite izvještaj (Prikaz), pa ga izvezite.");
     }
 };
 

@@ -1,8 +1,12 @@
 // A report as a spreadsheet: the CSV bytes worked out by hand, and the .xlsx read back from its
-// XML (cell types, values, the frozen heading, the formats), both written in place of a file.
+// XML (cell types, values, the frozen heading, the formats), both written in place of a file;
+// the sheets of the reports against their figures worked out by hand.
 
-#include "reports/sheet.h"
+#include "production/workorders.h"
+#include "reports/journalsheet.h"
+#include "reports/stockreports.h"
 #include "testenv.h"
+#include "ui/sheet.h"
 
 #include <QDir>
 #include <QProcess>
@@ -47,7 +51,28 @@ QString cell(const QString& xml, const QString& ref) {
     return type + "|" + value;
 }
 
+const QDate kToday(2026, 12, 7);
+
+// Two journal rows as the journal list holds them: a receipt and an issue.
+ReportRows journalRows() {
+    ReportRows rows;
+    rows.appendRow(
+        {"05.12.2026", "Čavli ", "P", "Račun", "R-1", "04.12.2026", "10", "", "2", "20,00", ""});
+    rows.appendRow({"06.12.2026", "Čavli", "I", "", "", "", "", "4", "2,5", "", "10,00"});
+    return rows;
+}
+
+StockCard card(const QString& code, const QString& name, std::vector<CardLine> lines) {
+    StockCard c;
+    c.article.sifra = code;
+    c.article.naziv = name;
+    c.lines = std::move(lines);
+    return c;
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(kl::sheet::Sheet)
 
 class TstSheet : public QObject {
     Q_OBJECT
@@ -95,6 +120,103 @@ class TstSheet : public QObject {
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), csvBytes(sample()));
         QCOMPARE(writeCsv(dir.filePath("nema/a.csv"), sample()).left(9), "Datoteku ");
+    }
+
+    // Each report's sheet as CSV, against the figures worked out by hand.
+    void reportSheets_data() {
+        QTest::addColumn<Sheet>("sheet");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("journal, the totals of debit and credit")
+            << journalSheet("Ispis dnevnika na dan: 07.12.2026", journalRows())
+            << QStringList{"Ispis dnevnika na dan: 07.12.2026",
+                           "",
+                           "Dat.primke;Naziv artikla;V;Dokument;Br.dok;Datum dok.;Kol.ulaz;"
+                           "Kol.izlaz;Cijena;Duguje;Potražuje",
+                           "05.12.2026;Čavli;P;Račun;R-1;04.12.2026;10,00;;2,00;20,00;",
+                           "06.12.2026;Čavli;I;;;;;4,00;2,50;;10,00",
+                           "Ukupno;;;;;;;;;20,00;10,00"};
+        const auto c = [](double v) { return Currency::fromDouble(v); };
+        QTest::newRow("stock cards, the average kept at zero stock")
+            << stockCardsSheet(
+                   {card("0012", "Čavli",
+                         {{"P", "1", 10, c(2)}, {"I", "5", 4, c(2.5)}, {"I", "6", 6, c(1)}}),
+                    card("A2", "Vijci", {})},
+                   kToday)
+            << QStringList{"Kartice artikala na dan: 07.12.2026",
+                           "",
+                           "Šifra;Naziv;R.br.;V;B.P/I;Ulaz količina;Ulaz cijena;Izlaz količina;"
+                           "Izlaz cijena;Stanje;Vrijednost;Pr.cijena",
+                           "0012;Čavli;1;P;1;10,00;2,00;0,00;0,00;10,00;20,00;2,00",
+                           "0012;Čavli;2;I;5;0,00;0,00;4,00;2,50;6,00;10,00;1,67",
+                           "0012;Čavli;3;I;6;0,00;0,00;6,00;1,00;0,00;4,00;1,67",
+                           "A2;Vijci"};
+        ReportRows articles;
+        articles.appendRow({"0012", "", "Čavli", "kom", "5,5", "7"});
+        articles.appendRow({"X", "385", "Y", "kg", "abc", "8"});
+        using K = ColumnKind;
+        QTest::newRow("a list, a figure that does not read kept as text")
+            << listSheet("Artikli", "Artikli",
+                         {"Šifra art.", "Barkod", "Naziv art.", "J.m.", "Min.kolicina", "id"},
+                         {K::Text, K::Text, K::Text, K::Text, K::Number, K::LeftOut}, articles)
+            << QStringList{"Artikli", "", "Šifra art.;Barkod;Naziv art.;J.m.;Min.kolicina",
+                           "0012;;Čavli;kom;5,50", "X;385;Y;kg;abc"};
+        QTest::newRow("product sheet")
+            << productSheetTable(
+                   {"P1", "Stol", "", "kom"},
+                   {{"Skladište 1", "0012", "Čavli", "4,00", "1,20", "4,80", "", "", ""}}, "  4,80",
+                   kToday)
+            << QStringList{"Ispis podataka za proizvod: Stol na dan: 07.12.2026",
+                           "Šifra proizvoda: P1",
+                           "Barkod:",
+                           "Jedinica mjere: kom",
+                           "",
+                           "Skladište;Šifra art.;Naziv artikla;Količina;Cijena;Iznos",
+                           "Skladište 1;0012;Čavli;4,00;1,20;4,80",
+                           "Ukupna cijena proizvoda;;;;;4,80"};
+        WorkOrder order{"3",
+                        QDate(2026, 12, 1),
+                        QDate(2026, 12, 5),
+                        "1",
+                        "2",
+                        {"9,60", "10,00", "0,00", "0,00", "0,00", "0,00"}};
+        QTest::newRow("work order, no cost per unit")
+            << workOrderSheetTable("Stol", order, {{"Skladište 1", "15", "9,60"}}, "19,60", "",
+                                   kToday)
+            << QStringList{"Ispis radnog naloga za proizvod: Stol na dan: 07.12.2026",
+                           "Br.rad.naloga: 3",
+                           "Kol.proiz.: 2",
+                           "Datum otvaranja rad.naloga: 01.12.2026",
+                           "Datum zatvaranja rad.naloga: 05.12.2026",
+                           "",
+                           "Skladište;Izdatnica broj;Iznos izdatnice",
+                           "Skladište 1;15;9,60",
+                           "Ukupna cijena izdatnica;;9,60",
+                           "Trošak materijala;;9,60",
+                           "Trošak rada;;10,00",
+                           "Trošak usluga;;0,00",
+                           "Ostali troškovi 1;;0,00",
+                           "Ostali troškovi 2;;0,00",
+                           "Ostali troškovi 3;;0,00",
+                           "Troškovi ukupno;;19,60",
+                           "Troškovi po j.mj.;;"};
+    }
+    void reportSheets() {
+        QFETCH(Sheet, sheet);
+        QFETCH(QStringList, lines);
+        QCOMPARE(QString::fromUtf8(csvBytes(sheet).mid(3)), lines.join("\r\n") + "\r\n");
+    }
+
+    // The journal's rows, made as the file is written, keep their types in the .xlsx.
+    void journalXlsx() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("d.xlsx");
+        QCOMPARE(writeXlsx(path, journalSheet("Dnevnik", journalRows())), QString());
+        const QString xml = unzipped(path, "xl/worksheets/sheet1.xml");
+        const int serial = int(QDate(1899, 12, 30).daysTo(QDate(2026, 12, 5)));
+        QCOMPARE(QStringList({cell(xml, "A4"), cell(xml, "B4"), cell(xml, "E4"), cell(xml, "G4"),
+                              cell(xml, "H4"), cell(xml, "K5"), cell(xml, "J6")}),
+                 QStringList({"|" + QString::number(serial), "inlineStr|Čavli", "inlineStr|R-1",
+                              "|10", "<none>", "|10", "|20"}));
     }
 
     void proposedName() {

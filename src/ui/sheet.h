@@ -11,10 +11,13 @@
 // renamed onto the target: a kill or a power cut leaves the old file or the new one, never a
 // part. Whether an existing file may be replaced is asked by the window before.
 
+#include "ui/reportrows.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace kl::sheet {
@@ -43,8 +46,23 @@ struct Sheet {
     QStringList titleLines;  // the report's title and range, one row each, above the heading
     QStringList heading;     // the column headings
     std::vector<Row> rows;
+    // A long report's further rows, made one at a time as the file is written (after `rows`):
+    // row i of `generatedCount` is generate(i), so its lines are never all held as cells.
+    size_t generatedCount = 0;
+    std::function<Row(size_t)> generate;
     std::vector<Row> totals;  // bold, after the data rows
 };
+
+// Calls `each(row, isTotal)` for the data rows, the generated rows and the totals, in order.
+void forEachRow(const Sheet& sheet, const std::function<void(const Row&, bool)>& each);
+
+// A list window's rows as a sheet: each column as `kinds` says (text; a number of two decimals read
+// from the list's text, decimal comma or point; a date "dd.MM.yyyy"; left out), an empty text an
+// empty cell, a number or date that does not read kept as its text. `heading` names every column
+// of the rows, the ones left out included.
+enum class ColumnKind { Text, Number, Date, LeftOut };
+Sheet listSheet(const QString& name, const QString& title, const QStringList& heading,
+                const std::vector<ColumnKind>& kinds, const ReportRows& rows);
 
 // The CSV bytes: BOM, the title lines, the heading, the rows and the totals; CR LF line ends.
 // A number is written with its decimals and the decimal comma ("1234,50"), a date dd.MM.yyyy;

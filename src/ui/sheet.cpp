@@ -1,5 +1,6 @@
-#include "reports/sheet.h"
+#include "ui/sheet.h"
 
+#include "data/convert.h"
 #include "data/dberror.h"
 #include "data/fileops.h"
 
@@ -78,6 +79,55 @@ QString putInPlace(const QString& temporary, const QString& path) {
 
 }  // namespace
 
+void forEachRow(const Sheet& sheet, const std::function<void(const Row&, bool)>& each) {
+    for (const Row& r : sheet.rows)
+        each(r, false);
+    if (sheet.generate)
+        for (size_t i = 0; i < sheet.generatedCount; ++i)
+            each(sheet.generate(i), false);
+    for (const Row& r : sheet.totals)
+        each(r, true);
+}
+
+Sheet listSheet(const QString& name, const QString& title, const QStringList& heading,
+                const std::vector<ColumnKind>& kinds, const ReportRows& rows) {
+    Sheet s;
+    s.name = name;
+    s.titleLines = {title};
+    for (size_t c = 0; c < kinds.size() && c < size_t(heading.size()); ++c)
+        if (kinds[c] != ColumnKind::LeftOut) s.heading << heading[int(c)];
+    s.rows.reserve(size_t(rows.count()));
+    for (int r = 0; r < rows.count(); ++r) {
+        Row row;
+        for (size_t c = 0; c < kinds.size(); ++c) {
+            const QString t = rows.text(r, int(c)).trimmed();
+            switch (kinds[c]) {
+                case ColumnKind::LeftOut:
+                    continue;
+                case ColumnKind::Text:
+                    row.push_back(t.isEmpty() ? Cell::empty() : Cell::ofText(t));
+                    continue;
+                case ColumnKind::Number: {
+                    const std::optional<double> v = parseNumber(t);
+                    row.push_back(t.isEmpty() ? Cell::empty()
+                                  : v         ? Cell::ofNumber(roundHalfAway(*v, 2))
+                                              : Cell::ofText(t));
+                    continue;
+                }
+                case ColumnKind::Date: {
+                    const std::optional<QDate> d = parseDate(t);
+                    row.push_back(t.isEmpty() ? Cell::empty()
+                                  : d         ? Cell::ofDate(*d)
+                                              : Cell::ofText(t));
+                    continue;
+                }
+            }
+        }
+        s.rows.push_back(std::move(row));
+    }
+    return s;
+}
+
 QByteArray csvBytes(const Sheet& sheet) {
     QString out;
     const auto line = [&out](const QStringList& fields) {
@@ -90,13 +140,12 @@ QByteArray csvBytes(const Sheet& sheet) {
         line({t});
     if (!sheet.titleLines.isEmpty()) line({});
     line(sheet.heading);
-    for (const auto* rows : {&sheet.rows, &sheet.totals})
-        for (const Row& r : *rows) {
-            QStringList fields;
-            for (const Cell& c : r)
-                fields << cellText(c);
-            line(fields);
-        }
+    forEachRow(sheet, [&line](const Row& r, bool) {
+        QStringList fields;
+        for (const Cell& c : r)
+            fields << cellText(c);
+        line(fields);
+    });
     return QByteArrayLiteral("\xEF\xBB\xBF") + out.toUtf8();
 }
 
@@ -164,35 +213,32 @@ QString writeXlsx(const QString& path, const Sheet& sheet) {
     }
     worksheet_freeze_panes(ws, row + 1, 0);
     ++row;
-    for (const auto* rows : {&sheet.rows, &sheet.totals}) {
-        const bool strong = rows == &sheet.totals;
-        for (const Row& r : *rows) {
-            for (size_t c = 0; c < r.size(); ++c) {
-                const Cell& cell = r[c];
-                const auto col = lxw_col_t(c);
-                switch (cell.type) {
-                    case CellType::Text:
-                        worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(),
-                                               strong ? bold : nullptr);
-                        break;
-                    case CellType::Number:
-                        worksheet_write_number(ws, row, col, cell.number,
-                                               numberFormat(cell.decimals, strong));
-                        break;
-                    case CellType::Date: {
-                        lxw_datetime dt = {
-                            cell.date.year(), cell.date.month(), cell.date.day(), 0, 0, 0.0};
-                        worksheet_write_datetime(ws, row, col, &dt, date);
-                        break;
-                    }
-                    case CellType::Empty:
-                        break;
+    forEachRow(sheet, [&](const Row& r, bool strong) {
+        for (size_t c = 0; c < r.size(); ++c) {
+            const Cell& cell = r[c];
+            const auto col = lxw_col_t(c);
+            switch (cell.type) {
+                case CellType::Text:
+                    worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(),
+                                           strong ? bold : nullptr);
+                    break;
+                case CellType::Number:
+                    worksheet_write_number(ws, row, col, cell.number,
+                                           numberFormat(cell.decimals, strong));
+                    break;
+                case CellType::Date: {
+                    lxw_datetime dt = {
+                        cell.date.year(), cell.date.month(), cell.date.day(), 0, 0, 0.0};
+                    worksheet_write_datetime(ws, row, col, &dt, date);
+                    break;
                 }
-                widen(c, int(cellText(cell).size()));
+                case CellType::Empty:
+                    break;
             }
-            ++row;
+            widen(c, int(cellText(cell).size()));
         }
-    }
+        ++row;
+    });
     // The widths are written with the sheet when the workbook is closed.
     for (size_t c = 0; c < widths.size(); ++c)
         worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), std::min(60, widths[c] + 2), nullptr);
