@@ -3,8 +3,15 @@
 
 #include "data/database.h"
 #include "reportfixture.h"
+#include "reports/frminventura.h"
 #include "reports/inventura.h"
 #include "reports/stockaudit.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTableWidget>
 
 using namespace kl;
 using namespace kl::test;
@@ -105,6 +112,80 @@ class Tst_inventura : public ReportTest {
                  QStringLiteral("Inventura br. 1 već je zaključena."));
         QCOMPARE(stockTakings(book_).size(), size_t(1));
         Q_UNUSED(d_);
+    }
+
+    // Started (after "Ne", then "Da"), counted by code with a wrong code on the way, filtered,
+    // its counting sheet printed, the differences posted (after "Ne", then "Da"), resumed closed.
+    void windowWalk() {
+        fillBook();
+        auto* w = shown(windows().window<frmInventura>(win::Inventura));
+        QVERIFY(w);
+        auto* list = w->findChild<QComboBox*>("cbinventure");
+        auto* code = w->findChild<QLineEdit*>("txtsifra");
+        auto* qty = w->findChild<QLineEdit*>("txtkolicina");
+        w->findChild<QDateEdit*>("dtdatum")->setDate(QDate(2026, 3, 3));
+        box_->answer(MsgResult::No);
+        click(w, "cmdnova");
+        QCOMPARE(box_->last().prompt,
+                 QStringLiteral("Započeti novu inventuru na dan 03.03.2026? Knjižno stanje svih "
+                                "artikala uzima se na kraju tog dana."));
+        QCOMPARE(list->count(), 0);
+        box_->answer(MsgResult::Yes);
+        click(w, "cmdnova");
+        QCOMPARE(list->currentText(),
+                 QStringLiteral("Inventura br. 1 na dan 03.03.2026 (u tijeku)"));
+
+        const auto count = [&](const char* c, const char* q) {
+            code->setText(QString::fromUtf8(c));
+            QTest::keyClick(code, Qt::Key_Return);
+            qty->setText(QString::fromUtf8(q));
+            QTest::keyClick(qty, Qt::Key_Return);
+        };
+        code->setText("zz");
+        QTest::keyClick(code, Qt::Key_Return);
+        QCOMPARE(box_->last().prompt,
+                 QStringLiteral("Artikl sa šifrom ili bar kodom zz nije na popisu."));
+        count("a1", "8");
+        count("B2", "6,00");
+        QCOMPARE(box_->count(), 3);
+        QCOMPARE(code->text(), QString());
+        auto* lines = w->findChild<QTableWidget*>("lststavke");
+        QCOMPARE(lines->item(0, 4)->text(), QStringLiteral("8,00"));
+        w->findChild<QLineEdit*>("txtfilter")->setText("mat");
+        int visible = 0;
+        for (int r = 0; r < lines->rowCount(); ++r)
+            visible += lines->isRowHidden(r) ? 0 : 1;
+        QCOMPARE(visible, 1);
+
+        control<QRadioButton>(w, "optnaziv")->click();
+        click(w, "cmdlista");
+        box_->answer(MsgResult::Yes);
+        click(w, "cmdispisart");
+        QCOMPARE(printed_.size(), 1);
+        QVERIFY(pdfPageTexts(printed_.first()).value(0).simplified().startsWith("Popisna lista"));
+
+        box_->clear();
+        box_->answer(MsgResult::No);
+        click(w, "cmdknjizi");
+        QCOMPARE(box_->count(), 1);
+        QCOMPARE(box_->last().style,
+                 MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2);
+        QCOMPARE(stored(a_, "stanje"), 8.0);
+        box_->answer(MsgResult::Yes);
+        click(w, "cmdknjizi");
+        QCOMPARE(box_->last().prompt,
+                 QStringLiteral("Razlike su knjižene (izdatnica br. 2, primka br. 2). Inventura "
+                                "je zaključena."));
+        QCOMPARE(stored(a_, "stanje"), 6.0);
+        QVERIFY(w->reportText().contains("Razlike su knjižene: izdatnica br. 2, primka br. 2."));
+        click(w, "cmdizlaz");
+
+        w = shown(windows().window<frmInventura>(win::Inventura));
+        QCOMPARE(w->findChild<QComboBox*>("cbinventure")->currentText(),
+                 QStringLiteral("Inventura br. 1 na dan 03.03.2026 (zaključena)"));
+        QVERIFY(!w->findChild<QLineEdit*>("txtsifra")->isEnabled());
+        QVERIFY(!button(w, "cmdknjizi")->isEnabled());
+        QCOMPARE(box_->count(), 3);
     }
 };
 
