@@ -39,6 +39,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -537,6 +538,18 @@ void run(const Company& c, const Scale& scale) {
         QStringLiteral("stock status of all %1 articles").arg(c.mainArticles), runs,
         [&] { click(overview.get(), "cmdprikazart"); }, [&] { bare.fetch(kBareArticles); });
     status.limit = 300;
+    // The same at a date: every article replayed from the lines up to that day; within twice
+    // today's stock status.
+    {
+        overview->findChild<QCheckBox*>(QStringLiteral("chknadan"))->setChecked(true);
+        overview->findChild<QDateEdit*>(QStringLiteral("dtnadan"))->setDate(QDate(2026, 12, 31));
+        const double today = status.program;
+        Figure& atDay = measure(
+            QStringLiteral("stock status of all %1 articles at a date").arg(c.mainArticles), runs,
+            [&] { click(overview.get(), "cmdprikazart"); }, [&] { bare.fetch(kBareArticles); });
+        atDay.limit = 2 * today;
+        overview->findChild<QCheckBox*>(QStringLiteral("chknadan"))->setChecked(false);
+    }
     click(overview.get(), "optkarticeart");
     measure(
         QStringLiteral("stock cards of all articles (%1 lines)").arg(lines), runs,

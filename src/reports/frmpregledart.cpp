@@ -3,9 +3,12 @@
 #include "data/appcontext.h"
 #include "data/database.h"
 #include "reports/reportwindows.h"
+#include "reports/stockaudit.h"
 #include "ui/controls.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,6 +56,18 @@ frmPregledart::frmPregledart(QWidget* parent) : ReportWindow(parent) {
     chooser->addWidget(cbood_, 1);
     frame3Layout->addLayout(chooser);
 
+    // "na dan": the figures at the end of a chosen day.
+    chknadan_ = new QCheckBox(QStringLiteral("na dan"), this);
+    chknadan_->setObjectName(QStringLiteral("chknadan"));
+    dtnadan_ = makeDatePicker(this, "dtnadan");
+    dtnadan_->setDate(QDate::currentDate());
+    dtnadan_->setEnabled(false);
+    connect(chknadan_, &QCheckBox::toggled, dtnadan_, &QWidget::setEnabled);
+    auto* dayBox = new QVBoxLayout;
+    dayBox->addWidget(chknadan_);
+    dayBox->addWidget(dtnadan_);
+    dayBox->addStretch();
+
     QPushButton* cmdprikazart = makeButton(this, "cmdprikazart", QStringLiteral("&Prikaz"));
     QPushButton* cmdispisart = makePrintButton();
     QPushButton* cmdizlaz = makeExitButton("cmdizlaz");
@@ -68,6 +83,7 @@ frmPregledart::frmPregledart(QWidget* parent) : ReportWindow(parent) {
     top->addWidget(frame2);
     top->addWidget(Frame3_, 1);
     top->addWidget(Frame4_);
+    top->addLayout(dayBox);
     top->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -175,12 +191,24 @@ void frmPregledart::pregledminstanje() {
     showGroupStatus(ArticleGroup::BelowMinimum);
 }
 
+QDate frmPregledart::reportDay() const {
+    return chknadan_->isChecked() ? dtnadan_->date() : QDate();
+}
+
 void frmPregledart::showStatusOf(const QString& code) {
-    showStatus([&code](Database& db) { return readArticlesByCode(db, code); });
+    const QDate day = reportDay();
+    showStatus([&code, day](Database& db) {
+        std::vector<StockArticle> articles = readArticlesByCode(db, code);
+        if (day.isValid()) applyStockAt(db, day, articles);
+        return articles;
+    });
 }
 
 void frmPregledart::showGroupStatus(ArticleGroup group) {
-    showStatus([group](Database& db) { return readArticleGroup(db, group); });
+    const QDate day = reportDay();
+    showStatus([group, day](Database& db) {
+        return day.isValid() ? stockArticlesAt(db, group, day) : readArticleGroup(db, group);
+    });
 }
 
 void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Database&)>& read) {
@@ -201,7 +229,8 @@ void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Dat
 std::optional<sheet::Sheet> frmPregledart::reportSheet() const {
     if (shownCards_) return shownCards_();
     if (!shownStatus_) return std::nullopt;
-    return stockStatusSheet(*shownStatus_, QDate::currentDate());
+    const QDate day = reportDay();
+    return stockStatusSheet(*shownStatus_, day.isValid() ? day : QDate::currentDate());
 }
 
 void frmPregledart::karticajedannaziv() {
@@ -211,7 +240,9 @@ void frmPregledart::karticajedannaziv() {
     try {
         Database db = Database::open(context().currentBookPath());
         card = StockCard{readCardArticle(db, key, cbood_->currentText()), {}};
-        card->lines = readCardLines(db, card->article.id);
+        const QDate day = reportDay();
+        card->lines = day.isValid() ? readCardLinesAt(db, card->article.id, day)
+                                    : readCardLines(db, card->article.id);
     } catch (const DbError& e) {
         error = e.description();
     }

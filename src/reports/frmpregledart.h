@@ -9,6 +9,9 @@
 // articles are all of them (by name), those with zero stock or those below their minimum
 // quantity (both in stored order).
 //
+// With "na dan" checked, the stock status and the stock card are those at the end of the date
+// chosen: the figures replayed from the movements of documents dated up to that day.
+//
 // Every "Prikaz" opens the book, reads, closes it and replaces the report; a failure is shown at
 // the end and the report read so far stays.
 
@@ -18,7 +21,9 @@
 #include <functional>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QGroupBox;
 class QRadioButton;
 
@@ -68,6 +73,10 @@ class frmPregledart : public ReportWindow {
     QGroupBox* Frame3_;
     QGroupBox* Frame4_;
     QComboBox* cbood_;
+    QCheckBox* chknadan_;
+    QDateEdit* dtnadan_;
+    // The date of the report: invalid for today's figures as the book holds them.
+    QDate reportDay() const;
     // The stock status shown, for the export; empty while a card or nothing is shown.
     std::optional<std::vector<StockArticle>> shownStatus_;
     // The cards shown, as a sheet for the export: the one card as shown; the cards of a group

@@ -1,5 +1,6 @@
 #include "reports/reportwindows.h"
 
+#include "reports/frminventura.h"
 #include "reports/frmpregledart.h"
 #include "reports/frmpregleddnevnika.h"
 #include "reports/frmpregledkupacadobavljaca.h"
@@ -18,6 +19,7 @@ void defineReportWindows() {
     w.define(win::PregledIzdatnica, [] { return new frmpregledprimki(DocumentKind::Issue); });
     w.define(win::PregledPartnera, [] { return new frmpregledkupacadobavljaca; });
     w.define(win::ProvjeraZaliha, [] { return new frmProvjeraZaliha; });
+    w.define(win::Inventura, [] { return new frmInventura; });
     setPostedDocumentPrinter(printPostedDocument);
 }
 

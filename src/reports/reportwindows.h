@@ -12,6 +12,7 @@ inline const QString PregledPrimki = QStringLiteral("frmpregledprimki");
 inline const QString PregledIzdatnica = QStringLiteral("frmpregledizdatnice");
 inline const QString PregledPartnera = QStringLiteral("frmpregledkupacadobavljaca");
 inline const QString ProvjeraZaliha = QStringLiteral("frmProvjeraZaliha");
+inline const QString Inventura = QStringLiteral("frmInventura");
 }  // namespace win
 
 // Defines the report windows in kl::windows().

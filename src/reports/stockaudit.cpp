@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 #include <charconv>
@@ -151,28 +153,48 @@ class ReadSnapshot {
 
 }  // namespace
 
-std::vector<StockDifference> auditStock(const QString& bookPath) {
-    Database db = Database::open(bookPath);
-    ReadSnapshot snapshot(db);
+namespace {
 
-    struct Article {
-        StockDifference d;
-        Figures replay;
-    };
-    std::vector<Article> articles;
+// The date of a header as yyyymmdd, from its stored text ("dd.MM.yyyy" or "yyyy-MM-dd" read
+// without a QString, anything else as parseDate reads it); 0 when it is not a date.
+int dayNumber(const RowView& row, int column) {
+    const QByteArrayView b = row.textBytes(column);
+    auto digit = [&b](int i) { return b[i] >= '0' && b[i] <= '9' ? b[i] - '0' : -1; };
+    if (b.size() == 10 && b[2] == '.' && b[5] == '.') {
+        const int d[8] = {digit(6), digit(7), digit(8), digit(9),
+                          digit(3), digit(4), digit(0), digit(1)};
+        int n = 0;
+        for (int x : d) {
+            if (x < 0) return 0;
+            n = n * 10 + x;
+        }
+        return n;
+    }
+    if (b.size() == 10 && b[4] == '-' && b[7] == '-') {
+        const int d[8] = {digit(0), digit(1), digit(2), digit(3),
+                          digit(5), digit(6), digit(8), digit(9)};
+        int n = 0;
+        for (int x : d) {
+            if (x < 0) return 0;
+            n = n * 10 + x;
+        }
+        return n;
+    }
+    const auto date = parseDate(row.value(column).toString());
+    return date ? date->year() * 10000 + date->month() * 100 + date->day() : 0;
+}
+
+}  // namespace
+
+std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
+    std::vector<ReplayedStock> articles;
     QHash<qint64, size_t> byId;
-    db.forEachRow(QStringLiteral("select id,sifra,naziv,stanje,vrijednost,proscijena from artikli "
-                                 "order by id"),
-                  {}, [&](const RowView& row) {
-                      Article a;
-                      a.d.articleId = row.value(0).toString();
-                      a.d.sifra = row.value(1).toString();
-                      a.d.naziv = row.value(2).toString();
-                      a.d.storedStanje = row.value(3).toDouble();
-                      a.d.storedVrijednost = row.value(4).toDouble();
-                      a.d.storedProscijena = row.value(5).toDouble();
-                      byId.insert(row.value(0).toLongLong(), articles.size());
-                      articles.push_back(std::move(a));
+    db.forEachRow(QStringLiteral("select id from artikli order by id"), {},
+                  [&](const RowView& row) {
+                      ReplayedStock a;
+                      a.id = row.value(0).toLongLong();
+                      byId.insert(a.id, articles.size());
+                      articles.push_back(a);
                   });
 
     qint64 workOrderCustomer = -1;
@@ -181,48 +203,133 @@ std::vector<StockDifference> auditStock(const QString& bookPath) {
                                         {kProductionCustomer});
         if (!rs.eof()) workOrderCustomer = rs.value(QStringLiteral("id")).toLongLong();
     }
+    const int lastDay = upTo.isValid() ? upTo.year() * 10000 + upTo.month() * 100 + upTo.day() : 0;
 
     Conversions conversions;
+    std::vector<Figures> figures(articles.size());
     // Every line once, in posting order (the lines' ids ascend as documents are posted). A line
     // of an article or a header that is not in the book moves nothing.
     db.forEachRow(
-        QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd from ulazizlaz as u "
-                       "left join pi as p on p.id=u.idpi order by u.id"),
+        QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd,p.datumpi from "
+                       "ulazizlaz as u left join pi as p on p.id=u.idpi order by u.id"),
         {}, [&](const RowView& row) {
             qint64 id = 0;
             if (!row.integer(0, &id) && !jet::isIntegerText(row.value(0).toString().trimmed(), &id))
                 return;
             const auto it = byId.constFind(id);
             if (it == byId.constEnd()) return;
-            Article& a = articles[*it];
             const char kind = kindOf(row, 3);
+            if (kind == 0) return;
+            // A line without a readable date counts at any date.
+            if (lastDay != 0) {
+                const int day = dayNumber(row, 5);
+                if (day > lastDay) return;
+            }
+            Figures& f = figures[*it];
             const double kolicina = row.number(1), cijena = row.number(2);
             if (kind == 'P') {
-                replayDocumentLine(conversions, a.replay, DocumentKind::Receipt, kolicina, cijena);
-            } else if (kind == 'I') {
-                qint64 customer = -1;
-                if (!row.isNull(4) && !row.integer(4, &customer))
-                    customer = row.value(4).toLongLong();
-                if (workOrderCustomer >= 0 && !row.isNull(4) && customer == workOrderCustomer) {
-                    replayWorkOrderLine(conversions, a.replay, kolicina, cijena);
-                    a.d.workOrderIssues = true;
-                } else {
-                    replayDocumentLine(conversions, a.replay, DocumentKind::Issue, kolicina,
-                                       cijena);
-                }
+                replayDocumentLine(conversions, f, DocumentKind::Receipt, kolicina, cijena);
+                return;
+            }
+            qint64 customer = -1;
+            if (!row.isNull(4) && !row.integer(4, &customer)) customer = row.value(4).toLongLong();
+            if (workOrderCustomer >= 0 && !row.isNull(4) && customer == workOrderCustomer) {
+                replayWorkOrderLine(conversions, f, kolicina, cijena);
+                articles[*it].workOrderIssues = true;
+            } else {
+                replayDocumentLine(conversions, f, DocumentKind::Issue, kolicina, cijena);
             }
         });
+    for (size_t i = 0; i < articles.size(); ++i) {
+        articles[i].stanje = figures[i].stanje;
+        articles[i].vrijednost = figures[i].vrijednost;
+        articles[i].proscijena = figures[i].proscijena;
+    }
+    return articles;
+}
 
+std::vector<StockDifference> auditStock(const QString& bookPath) {
+    Database db = Database::open(bookPath);
+    ReadSnapshot snapshot(db);
+
+    std::vector<StockDifference> stored;
+    db.forEachRow(QStringLiteral("select id,sifra,naziv,stanje,vrijednost,proscijena from artikli "
+                                 "order by id"),
+                  {}, [&](const RowView& row) {
+                      StockDifference d;
+                      d.articleId = row.value(0).toString();
+                      d.sifra = row.value(1).toString();
+                      d.naziv = row.value(2).toString();
+                      d.storedStanje = row.value(3).toDouble();
+                      d.storedVrijednost = row.value(4).toDouble();
+                      d.storedProscijena = row.value(5).toDouble();
+                      stored.push_back(std::move(d));
+                  });
+    const std::vector<ReplayedStock> replay = replayStock(db);
+
+    // Both lists are in id order, read in one snapshot: the same articles, side by side.
     std::vector<StockDifference> differences;
-    for (Article& a : articles) {
-        a.d.replayStanje = a.replay.stanje;
-        a.d.replayVrijednost = a.replay.vrijednost;
-        a.d.replayProscijena = a.replay.proscijena;
-        if (a.d.storedStanje != a.d.replayStanje || a.d.storedVrijednost != a.d.replayVrijednost ||
-            a.d.storedProscijena != a.d.replayProscijena)
-            differences.push_back(std::move(a.d));
+    for (size_t i = 0; i < stored.size() && i < replay.size(); ++i) {
+        StockDifference& d = stored[i];
+        const ReplayedStock& r = replay[i];
+        d.replayStanje = r.stanje;
+        d.replayVrijednost = r.vrijednost;
+        d.replayProscijena = r.proscijena;
+        d.workOrderIssues = r.workOrderIssues;
+        if (d.storedStanje != d.replayStanje || d.storedVrijednost != d.replayVrijednost ||
+            d.storedProscijena != d.replayProscijena)
+            differences.push_back(std::move(d));
     }
     return differences;
+}
+
+std::vector<StockArticle> stockArticlesAt(Database& db, ArticleGroup group, const QDate& day) {
+    ReadSnapshot snapshot(db);
+    std::vector<StockArticle> articles = readArticleGroup(db, ArticleGroup::All);
+    applyStockAt(db, day, articles);
+    if (group == ArticleGroup::All) return articles;
+    std::vector<StockArticle> members;
+    for (StockArticle& a : articles) {
+        if (group == ArticleGroup::ZeroStock ? a.stanje == 0 : a.stanje < a.minkolicina)
+            members.push_back(std::move(a));
+    }
+    std::sort(members.begin(), members.end(),
+              [](const StockArticle& a, const StockArticle& b) { return a.id < b.id; });
+    return members;
+}
+
+void applyStockAt(Database& db, const QDate& day, std::vector<StockArticle>& articles) {
+    const std::vector<ReplayedStock> replay = replayStock(db, day);
+    QHash<qint64, const ReplayedStock*> byId;
+    byId.reserve(qsizetype(replay.size()));
+    for (const ReplayedStock& r : replay)
+        byId.insert(r.id, &r);
+    for (StockArticle& a : articles) {
+        const ReplayedStock* r = byId.value(a.id);
+        a.stanje = r ? float(r->stanje) : 0.0f;
+        a.vrijednost = Currency::fromDouble(r ? r->vrijednost : 0.0);
+        a.proscijena = Currency::fromDouble(r ? r->proscijena : 0.0);
+    }
+}
+
+std::vector<CardLine> readCardLinesAt(Database& db, int articleId, const QDate& day) {
+    const int lastDay = day.year() * 10000 + day.month() * 100 + day.day();
+    std::vector<CardLine> lines;
+    db.forEachRow(
+        QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi,p.datumpi from "
+                       "ulazizlaz as u left join pi as p on p.id=u.idpi where u.idartikla=? "
+                       "order by u.id"),
+        {QString::number(articleId)}, [&](const RowView& row) {
+            if (dayNumber(row, 5) > lastDay) return;
+            CardLine l;
+            l.kolicina = float(row.value(1).toDouble());
+            l.cijena = Currency::fromDouble(row.value(2).toDouble());
+            l.kind = row.value(3).toString();
+            const QVariant broj = row.value(4);
+            if (!broj.isNull()) l.broj = QString::number(broj.toLongLong());
+            lines.push_back(std::move(l));
+        });
+    return lines;
 }
 
 QString stockAuditText(const QString& bookName, const QDate& today,

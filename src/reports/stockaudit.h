@@ -19,12 +19,40 @@
 // two decimals, may show a difference that is not an error: such differences are marked
 // (`workOrderIssues`) and the report says so.
 
+#include "reports/stockreports.h"
+
 #include <QDate>
 #include <QString>
 
 #include <vector>
 
 namespace kl {
+
+class Database;
+
+// An article's stock, value and average price as the replay of its movements gives them.
+struct ReplayedStock {
+    qint64 id = 0;
+    double stanje = 0, vrijednost = 0, proscijena = 0;
+    // The article has issues to the customer "Proizvodnja", replayed as work order issues.
+    bool workOrderIssues = false;
+};
+
+// Every article of the book (id order) with the figures the replay of its movements gives: all
+// of them, or with `upTo` valid only those of documents dated up to the end of that day (still in
+// posting order). Receipts and issues, reversals (their negative lines) and work order issues
+// each follow their own posting rule. Throws DbError.
+std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo = QDate());
+
+// The stock status at the end of `day`: the articles of `group` (by name for all of them, the
+// others in stored order) with the replayed figures; a group is chosen by those figures.
+std::vector<StockArticle> stockArticlesAt(Database& db, ArticleGroup group, const QDate& day);
+
+// Replaces the figures of `articles` by those of the replay up to `day`.
+void applyStockAt(Database& db, const QDate& day, std::vector<StockArticle>& articles);
+
+// The stock card lines of article `articleId` of documents dated up to `day`, in posting order.
+std::vector<CardLine> readCardLinesAt(Database& db, int articleId, const QDate& day);
 
 struct StockDifference {
     QString articleId, sifra, naziv;

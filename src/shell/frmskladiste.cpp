@@ -47,6 +47,9 @@ frmSkladiste::frmSkladiste(QWidget* parent) : QMainWindow(parent) {
             QStringLiteral("frmmedjuskladisnica"));
     addItem(mnuNoviunos_, "mnuKupaca", QStringLiteral("Kupaca/dobavljača"),
             QStringLiteral("frmunos"));
+    // The stock-taking of the book.
+    addItem(mnuNoviunos_, "mnuInventura", QStringLiteral("Inventura"),
+            QStringLiteral("frmInventura"));
     addSeparator(mnuNoviunos_, "mnucrta");
     connect(addItem(mnuNoviunos_, "mnuizlaz", QStringLiteral("Izlaz")), &QAction::triggered, this,
             &QWidget::close);

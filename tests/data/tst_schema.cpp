@@ -91,9 +91,10 @@ class TestSchema : public QObject {
                             "kl_oibtvrtke:", "otvoreneknjige:", "svetvrtke:"},
                 cutShort);
             row("warehouse" + note, "Skladiste", "Skladiste7.mdb",
-                QStringList{"artikli:", "dokumenti:", "kd:1|k|Proizvodnja||||||",
-                            "kl_eracunartikli:", "kl_eracundobavljaci:", "kl_eracuni:",
-                            "kl_oibpartnera:", "kl_storna:", "pi:", "ulazizlaz:"},
+                QStringList{
+                    "artikli:", "dokumenti:", "kd:1|k|Proizvodnja||||||",
+                    "kl_eracunartikli:", "kl_eracundobavljaci:", "kl_eracuni:", "kl_inventure:",
+                    "kl_inventurestavke:", "kl_oibpartnera:", "kl_storna:", "pi:", "ulazizlaz:"},
                 cutShort);
             row("production" + note, "Proizvodnja", "Proizvodnja7.mdb",
                 QStringList{"proizvodi:", "radninalozi:", "sastojci:", "troskovi:"}, cutShort);
