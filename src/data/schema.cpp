@@ -88,18 +88,19 @@ QStringList warehouseTables(int version) {
                       "create table kl_eracundobavljaci (idkd long, dokument string(20))")
                // Reversals: the reversed document's header, its reversal's and the note.
                << QStringLiteral(
-                      "create table kl_storna (idpi long, idstorna long, napomena string(40))")
-               // Stock-takings: each one (its number, date, whether closed, the documents of
-               // its differences and their note) and its articles (book figures at the date,
-               // the counted quantity).
-               << QStringLiteral(
-                      "create table kl_inventure (id autoincrement, broj long, datum date, "
-                      "zatvorena long, brojizdatnice long, brojprimke long, "
-                      "napomena string(60) null)")
-               << QStringLiteral(
-                      "create table kl_inventurestavke (id autoincrement, idinventure long, "
-                      "idartikla long, knjizno single, proscijena currency, popisano single "
-                      "null)");
+                      "create table kl_storna (idpi long, idstorna long, napomena string(40))");
+    if (version >= 3)
+        tables  // Stock-takings: each one (its number, date, whether closed, the documents of
+                // its differences and their note) and its articles (book figures at the date,
+                // the counted quantity).
+            << QStringLiteral(
+                   "create table kl_inventure (id autoincrement, broj long, datum date, "
+                   "zatvorena long, brojizdatnice long, brojprimke long, "
+                   "napomena string(60) null)")
+            << QStringLiteral(
+                   "create table kl_inventurestavke (id autoincrement, idinventure long, "
+                   "idartikla long, knjizno single, proscijena currency, popisano single "
+                   "null)");
     return tables;
 }
 
@@ -155,9 +156,11 @@ QStringList warehouseIndexes(int version) {
                 << QStringLiteral(
                        "create unique index kl_ix_eracundobavljaci on kl_eracundobavljaci (idkd)")
                 << QStringLiteral("create unique index kl_ix_storna on kl_storna (idpi)")
-                << QStringLiteral("create unique index kl_ix_storna_storno on kl_storna (idstorna)")
                 << QStringLiteral(
-                       "create index kl_ix_inventurestavke on kl_inventurestavke (idinventure)");
+                       "create unique index kl_ix_storna_storno on kl_storna (idstorna)");
+    if (version >= 3)
+        indexes << QStringLiteral(
+            "create index kl_ix_inventurestavke on kl_inventurestavke (idinventure)");
     return indexes;
 }
 

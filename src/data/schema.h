@@ -25,8 +25,9 @@ namespace schema {
 //      (kl_oibtvrtke in the register, kl_oibpartnera in a warehouse book); a warehouse book
 //      keeps the received e-invoices it posted and the clerk's choices for them (kl_eracuni,
 //      kl_eracunartikli, kl_eracundobavljaci) and the reversals of its documents (kl_storna).
+//   3  a warehouse book keeps its stock-takings (kl_inventure, kl_inventurestavke).
 // A file of an earlier version is brought up to this one when it is opened (upgrade below).
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
 
 // The statements, word for word as the program sends them, for a file of schema `version`.
 QStringList masterTables(int version = kVersion);
