@@ -7,11 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include <unistd.h>
@@ -20,13 +21,42 @@ namespace kl::sheet {
 
 namespace {
 
-QString numberText(double v, int decimals) {
-    QString t = QString::number(v, 'f', decimals);
+// The figure with `decimals` decimals and a decimal comma into `buf`; returns its length. The
+// digits are the exact rounding of the value, as QString::number(v, 'f', decimals) gives them.
+int formatNumber(double v, int decimals, char (&buf)[400]) {
+    int n = std::snprintf(buf, sizeof buf, "%.*f", std::clamp(decimals, 0, 20), v);
+    if (n < 0 || n >= int(sizeof buf)) n = 0, buf[0] = 0;
     // No "-0,00": a negative value that rounds to nothing is nothing.
-    if (t.startsWith(QLatin1Char('-')) &&
-        QString(t).remove(QRegularExpression(QStringLiteral("[-0.]"))).isEmpty())
-        t.remove(0, 1);
-    return t.replace(QLatin1Char('.'), QLatin1Char(','));
+    if (buf[0] == '-' &&
+        std::all_of(buf + 1, buf + n, [](char c) { return c == '0' || c == '.'; })) {
+        std::memmove(buf, buf + 1, size_t(n));
+        --n;
+    }
+    std::replace(buf, buf + n, '.', ',');
+    return n;
+}
+
+QString numberText(double v, int decimals) {
+    char buf[400];
+    const int n = formatNumber(v, decimals, buf);
+    return QString::fromLatin1(buf, n);
+}
+
+// The width of a cell's text in characters, without making the text.
+int cellWidth(const Cell& c) {
+    switch (c.type) {
+        case CellType::Text:
+            return int(c.text.size());
+        case CellType::Number: {
+            char buf[400];
+            return formatNumber(c.number, c.decimals, buf);
+        }
+        case CellType::Date:
+            return c.date.isValid() ? 10 : 0;
+        case CellType::Empty:
+            break;
+    }
+    return 0;
 }
 
 QString cellText(const Cell& c) {
@@ -235,7 +265,7 @@ QString writeXlsx(const QString& path, const Sheet& sheet) {
                 case CellType::Empty:
                     break;
             }
-            widen(c, int(cellText(cell).size()));
+            widen(c, cellWidth(cell));
         }
         ++row;
     });
