@@ -165,6 +165,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Only prepared, never run: a create or drop leaves the tables as they are.
         checkPrepared(t, sql, kl::jet::render(t, 0));
         if (!t.sites.empty()) checkPrepared(t, sql, kl::jet::render(t, ~quint64(0)));
+        // The server's dialect of the same statement: translated and rendered without a fault
+        // (no server here to prepare it; its slots are the file's).
+        try {
+            const kl::jet::Translation pg =
+                kl::jet::translate(sql, lookup, schema, kl::jet::Dialect::Postgres);
+            checkSlots(pg, sql);
+            kl::jet::numberedPlaceholders(kl::jet::render(pg, 0));
+            kl::jet::numberedPlaceholders(kl::jet::render(pg, ~quint64(0)));
+        } catch (const kl::jet::SqlError&) {
+        }
     }
     return 0;
 }
