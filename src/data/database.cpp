@@ -1486,18 +1486,18 @@ qint64 Database::idCounter(const QString& table) const {
         return r.integer(0, 0);
     }
     sqlite3_stmt* st = nullptr;
-    qint64 value = 0;
-    int rc = sqlite3_prepare_v2(d_->db, "SELECT seq FROM sqlite_sequence WHERE name=?1", -1, &st,
-                                nullptr);
-    if (rc == SQLITE_OK) {
-        const QByteArray t = table.toUtf8();
-        sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
-        rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW) value = sqlite3_column_int64(st, 0);
+    // A database whose counters never counted has no sqlite_sequence yet: every counter is 0.
+    if (sqlite3_prepare_v2(d_->db, "SELECT seq FROM sqlite_sequence WHERE name=?1", -1, &st,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return 0;
     }
+    const QByteArray t = table.toUtf8();
+    sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(st);
+    const qint64 value = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
     sqlite3_finalize(st);
-    // A book that never had a row has no sqlite_sequence yet: its counter is 0.
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE && !(rc == SQLITE_ERROR && value == 0)) d_->fail(rc);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) d_->fail(rc);
     return value;
 }
 

@@ -389,20 +389,6 @@ void runRaw(Database& db, const QString& sql, const QVariantList& params = {}) {
     db.check(rc);
 }
 
-// The id counter of an autoincrement table; nullopt when it has none yet.
-std::optional<qint64> idCounter(Database& db, const QString& table) {
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(db.handle(), "SELECT seq FROM sqlite_sequence WHERE name=?1", -1,
-                                &st, nullptr);
-    std::optional<qint64> seq;
-    const QByteArray name = table.toUtf8();
-    if (rc == SQLITE_OK) rc = sqlite3_bind_text(st, 1, name.constData(), int(name.size()), nullptr);
-    if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) seq = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    db.check(rc);
-    return seq;
-}
-
 QString tableOf(const QString& statement) {
     static const QRegularExpression create(QStringLiteral("^create table (\\w+)"),
                                            QRegularExpression::CaseInsensitiveOption);
@@ -446,7 +432,7 @@ bool upgrade(Database& db, const QString& fileName) {
         // A table of another form: its rows move into the table made anew, ids and counter
         // kept; its indexes go with the old table and are made again on the new one.
         const QString aside = QStringLiteral("kl_stara_") + table;
-        const std::optional<qint64> counter = idCounter(db, table);
+        const qint64 counter = db.idCounter(table);
         runRaw(db, QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%2\"").arg(table, aside));
         done();
         db.execute(create);
@@ -460,13 +446,9 @@ bool upgrade(Database& db, const QString& fileName) {
             indexesMade << index;
             done();
         }
-        if (counter) {
-            runRaw(db,
-                   QStringLiteral("INSERT INTO sqlite_sequence(name,seq) SELECT ?1,?2 WHERE NOT "
-                                  "EXISTS(SELECT 1 FROM sqlite_sequence WHERE name=?1)"),
-                   {table, *counter});
-            runRaw(db, QStringLiteral("UPDATE sqlite_sequence SET seq=max(seq,?2) WHERE name=?1"),
-                   {table, *counter});
+        // The copy raised the counter at most to the highest id; it goes back to where it was.
+        if (counter > 0) {
+            db.setIdCounter(table, counter);
             done();
         }
     }

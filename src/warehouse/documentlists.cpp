@@ -1,6 +1,8 @@
 #include "warehouse/documentlists.h"
 
+#include "data/convert.h"
 #include "ui/controls.h"
+#include "ui/reportlist.h"
 #include "ui/windowregistry.h"
 
 #include <QComboBox>
@@ -43,6 +45,15 @@ void selectArticleInLists(QComboBox* codes, QComboBox* names, const ArticleStock
     }
     codes->setCurrentIndex(index);
     names->setCurrentIndex(index);
+}
+
+QString linesTotalText(const ReportList& lines, int amountColumn) {
+    qint64 hundredths = 0;
+    for (int r = 0; r < lines.rowCount(); ++r)
+        hundredths += qRound64(numberOrZero(lines.text(r, amountColumn)) * 100);
+    return QStringLiteral("Stavki: %1    Ukupno: %2")
+        .arg(lines.rowCount())
+        .arg(format00(double(hundredths) / 100));
 }
 
 }  // namespace kl

@@ -14,6 +14,10 @@
 class QComboBox;
 
 namespace kl {
+class ReportList;
+}
+
+namespace kl {
 
 class DocumentLists {
   public:
@@ -70,5 +74,10 @@ void fillArticleLists(QComboBox* codes, QComboBox* names,
 // Chooses `article` in both lists, adding it at the end of both when it was stored after they
 // were filled.
 void selectArticleInLists(QComboBox* codes, QComboBox* names, const ArticleStock& article);
+
+// The running total under a list of document lines: "Stavki: 3    Ukupno: 75,00". The amounts
+// as the list shows them (two decimals each) are added in whole hundredths, so that the total
+// is exact however many lines there are.
+QString linesTotalText(const ReportList& lines, int amountColumn);
 
 }  // namespace kl

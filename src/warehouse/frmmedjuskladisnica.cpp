@@ -298,12 +298,7 @@ void frmMedjuskladisnica::listChanged() {
 }
 
 QString frmMedjuskladisnica::runningTotal() const {
-    qint64 hundredths = 0;
-    for (int r = 0; r < lsvstavke_->rowCount(); ++r)
-        hundredths += qRound64(numberOrZero(lsvstavke_->text(r, Iznos)) * 100);
-    return QStringLiteral("Stavki: %1    Ukupno: %2")
-        .arg(lsvstavke_->rowCount())
-        .arg(format00(double(hundredths) / 100));
+    return linesTotalText(*lsvstavke_, Iznos);
 }
 
 bool frmMedjuskladisnica::post() {

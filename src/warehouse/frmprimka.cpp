@@ -1,5 +1,7 @@
 #include "warehouse/frmprimka.h"
 
+#include "warehouse/documentlists.h"
+
 #include "data/appcontext.h"
 #include "data/convert.h"
 #include "data/dberror.h"
@@ -455,15 +457,8 @@ void frmPrimka::listChanged() {
     lblukupno_->setText(runningTotal());
 }
 
-// The amounts as the list shows them (two decimals each), added in whole hundredths so that the
-// total is exact however many lines there are.
 QString frmPrimka::runningTotal() const {
-    qint64 hundredths = 0;
-    for (int r = 0; r < lsvartprimka_->rowCount(); ++r)
-        hundredths += qRound64(numberOrZero(lsvartprimka_->text(r, Iznos)) * 100);
-    return QStringLiteral("Stavki: %1    Ukupno: %2")
-        .arg(lsvartprimka_->rowCount())
-        .arg(format00(double(hundredths) / 100));
+    return linesTotalText(*lsvartprimka_, Iznos);
 }
 
 // ---- Posting ---------------------------------------------------------------------------------
