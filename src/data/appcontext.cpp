@@ -3,6 +3,7 @@
 #include "data/convert.h"
 #include "data/dberror.h"
 #include "data/fileops.h"
+#include "data/serverbooks.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -33,6 +34,29 @@ QString AppContext::checkedBookPath(const QString& bookFile) const {
                                      "otvara, ne mijenja i ne briše.")
                           .arg(QDir::toNativeSeparators(path)));
     return path;
+}
+
+BookLocation AppContext::bookLocation(const QString& bookFile) const {
+    if (!companyServer) return BookLocation::file(bookPath(bookFile));
+    static const QRegularExpression name(
+        QStringLiteral("^[\\\\/]*(Skladiste|Proizvodnja)([1-9][0-9]{0,8})\\.mdb$"));
+    const QRegularExpressionMatch m = name.match(bookFile);
+    if (!m.hasMatch())
+        throw DbError(DbErrorCode::CannotOpen,
+                      QStringLiteral("Knjiga %1 nije knjiga ovog programa.").arg(bookFile));
+    const QString kind = m.captured(1);
+    return BookLocation::server(*companyServer, server::bookSchema(kind, m.captured(2).toInt()),
+                                kind);
+}
+
+BookLocation AppContext::checkedBookLocation(const QString& bookFile) const {
+    if (!companyServer) return BookLocation::file(checkedBookPath(bookFile));
+    return bookLocation(bookFile);
+}
+
+BookLocation AppContext::companyRegister() const {
+    if (!companyServer) return BookLocation::file(masterPath());
+    return BookLocation::server(*companyServer, companyRegisterSchema, server::kRegisterKind);
 }
 
 void AppContext::reset() {

@@ -3,7 +3,11 @@
 // on to the windows opened after it (the company, the book, the document kind, ...). It is
 // reached in one place only, kl::context(); windows read it when they load or act.
 
+#include "data/booklocation.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace kl {
 
@@ -46,8 +50,28 @@ struct AppContext {
     // are resolved and is not itself a symbolic link; throws DbError otherwise. Every path built
     // from a register row is checked so before a file is opened, renamed or removed.
     QString checkedBookPath(const QString& bookFile) const;
-    QString currentBookPath() const { return bookPath(currentBookFile); }
-    QString materialBookPath() const { return bookPath(materialBookFile); }
+    // Where the chosen company keeps its books: nothing for the program folder, the server
+    // otherwise (its register entry says so).
+    std::optional<ServerAddress> companyServer;
+    // On a server: the schema of the company's register entry (its list of books).
+    QString companyRegisterSchema;
+    // The location of a book named by its file name of the form "\Skladiste7.mdb": the file in
+    // the program folder, or the book's schema on the company's server. Windows hand locations
+    // to the storage functions; none of them knows which of the two it is.
+    BookLocation bookLocation(const QString& bookFile) const;
+    // bookLocation after the check of checkedBookPath for a file.
+    BookLocation checkedBookLocation(const QString& bookFile) const;
+    // Where the chosen company's list of books (its rows of `otvoreneknjige`) is kept: the
+    // register of the program folder, or the company's register schema on its server.
+    BookLocation companyRegister() const;
+    // The pattern of `otvoreneknjige.idtvrtke` that selects the company's books in
+    // companyRegister(): its id; on a server every row (the schema is the company's alone, and
+    // another clerk's program knows the company under another id).
+    QString bookRowsOf(const QString& companyIdText) const {
+        return companyServer ? QStringLiteral("*") : companyIdText;
+    }
+    BookLocation currentBook() const { return bookLocation(currentBookFile); }
+    BookLocation materialBook() const { return bookLocation(materialBookFile); }
 
     // Back to the values at program start (the program folder is kept).
     void reset();

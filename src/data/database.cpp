@@ -5,6 +5,7 @@
 #include "data/jetfunctions.h"
 #include "data/pgtextkey.h"
 #include "data/schema.h"
+#include "data/serverbooks.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <set>
+#include <tuple>
 
 namespace kl {
 
@@ -97,6 +101,7 @@ struct DatabaseImpl {
     // and the schemas attached under other names; what the last statement changed and made.
     std::unique_ptr<PgConnection> server;
     QString serverSchema;
+    BookLocation location;  // on a server: where the book is (a file's location is its path)
     std::map<QString, QString> serverSchemas;
     int serverChanges = 0;
     qint64 serverLastId = 0;
@@ -1115,6 +1120,74 @@ Database Database::openServer(const ServerAddress& address, const QString& schem
     Database db;
     db.d_ = std::move(impl);
     return db;
+}
+
+namespace {
+
+// The server schemas already checked in this run: a book is checked when first opened, not on
+// every statement's connection.
+struct CheckedSchemas {
+    std::mutex mutex;
+    std::set<std::tuple<QString, int, QString, QString>> names;
+};
+CheckedSchemas& checkedSchemas() {
+    static CheckedSchemas c;
+    return c;
+}
+
+}  // namespace
+
+Database Database::openBook(const BookLocation& location) {
+    if (!location.onServer()) return open(location.filePath());
+    const ServerAddress& a = location.address();
+    const auto key = std::make_tuple(a.host, a.port, a.database, location.schema());
+    bool checked = false;
+    {
+        std::lock_guard lock(checkedSchemas().mutex);
+        checked = checkedSchemas().names.count(key) > 0;
+    }
+    Database db = checked
+                      ? openServer(a, location.schema(), serverPassword(a))
+                      : server::openBook(a, location.schema(), location.kind(), serverPassword(a));
+    if (!checked) {
+        std::lock_guard lock(checkedSchemas().mutex);
+        checkedSchemas().names.insert(key);
+    }
+    db.d_->location = location;
+    return db;
+}
+
+bool bookExists(const BookLocation& location) {
+    if (!location.onServer()) {
+        const QFileInfo fi(location.filePath());
+        return fi.exists() || fi.isSymLink();
+    }
+    PgConnection c = PgConnection::connect(location.address(), serverPassword(location.address()));
+    return c.exec(QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = $1"),
+                  {location.schema()})
+               .rows() > 0;
+}
+
+BookLocation Database::location() const {
+    if (!d_) return {};
+    return d_->pg() ? d_->location : BookLocation(d_->path);
+}
+
+void Database::attachBook(const BookLocation& location, const QString& schema) {
+    if (!location.onServer()) {
+        attach(location.filePath(), schema);
+        return;
+    }
+    if (!d_->pg() || d_->server->address().host != location.address().host ||
+        d_->server->address().port != location.address().port ||
+        d_->server->address().database != location.address().database)
+        throw DbError(DbErrorCode::Generic,
+                      QStringLiteral("Knjige %1 i %2 nisu na istom mjestu; ne mogu se knjižiti "
+                                     "zajedno.")
+                          .arg(this->location().describe(), location.describe()));
+    // The other schema is checked once per run, like a book opened on its own.
+    Database::openBook(location).close();
+    attachSchema(location.schema(), schema);
 }
 
 bool Database::onServer() const {

@@ -19,6 +19,7 @@
 // database: the statements are translated for the server (jetsql.h), values bound as parameters,
 // and the rows read back as the file gives them.
 
+#include "data/booklocation.h"
 #include "data/dberror.h"
 #include "data/jetsql.h"
 #include "data/pgconnection.h"
@@ -165,6 +166,12 @@ class Database {
     static Database openServer(const ServerAddress& address, const QString& schema,
                                const QString& password = {});
     bool onServer() const;
+    // The book at `location`, wherever it is kept: a file as open() opens it, a schema on a
+    // server once it has been checked to be the program's own (once per run and schema), with the
+    // password given for that server in this run. Every storage function opens its book so.
+    static Database openBook(const BookLocation& location);
+    // Where this database is kept (a file's path, or the server and schema).
+    BookLocation location() const;
 
     // An existing database of ours; DbError 3024 when missing, 3343 when not ours, 3344 when
     // a file of the program (the register, a book) holds tables, views, triggers or indexes
@@ -204,6 +211,10 @@ class Database {
     // On a server: another book's schema of the same database, addressed as `schema` in
     // executeIn/openRecordsetIn; statements over both commit together, as with attach.
     void attachSchema(const QString& serverSchema, const QString& schema);
+    // Another book under `schema`, wherever it is kept: its file attached to this file's
+    // connection, or its schema of the same server database. DbError when the two books are not
+    // kept in the same place (a file and a server, or two servers).
+    void attachBook(const BookLocation& location, const QString& schema);
 
     // Transactions; prefer the Transaction guard below.
     void begin();
@@ -255,6 +266,9 @@ class Database {
     void execOwn(const QString& sql);
     std::shared_ptr<DatabaseImpl> d_;
 };
+
+// True when the book at `location` has been made: its file exists, or its schema on the server.
+bool bookExists(const BookLocation& location);
 
 // Commits when commit() is called; rolls back when it goes out of scope without it (an error
 // thrown in between). Nested guards become savepoints of the outer transaction.
@@ -316,6 +330,28 @@ void runWrite(Database& db, const QStringList& books, Work&& work) {
         pauseBeforeRetry(attempt);
     }
 }
+
+// The locks of runWrite for a write that is one transaction of its own: taken when made (before
+// the transaction begins), given back when it goes. Nothing on a file.
+class BookLocks {
+  public:
+    BookLocks(Database& db, QStringList books) : db_(db), books_(std::move(books)) {
+        db_.lockBooks(books_);
+    }
+    ~BookLocks() {
+        try {
+            db_.unlockBooks(books_);
+        } catch (const DbError&) {
+            // A lost connection has given its locks back already.
+        }
+    }
+    BookLocks(const BookLocks&) = delete;
+    BookLocks& operator=(const BookLocks&) = delete;
+
+  private:
+    Database& db_;
+    QStringList books_;
+};
 
 // For the tests that make a statement fail on purpose with a trigger: while allowed, a book may
 // hold triggers and they run. The program itself never allows them (a book with a trigger is

@@ -65,6 +65,12 @@ void createSchema(const ServerAddress& address, const QString& schema, const QSt
     t.commit();
 }
 
+void dropSchema(Database& db, const QString& schema) {
+    QString quoted = schema;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    db.serverConnection()->exec(QStringLiteral("DROP SCHEMA IF EXISTS \"%1\" CASCADE").arg(quoted));
+}
+
 QString foreignObjects(Database& db, const QString& kind) {
     PgConnection* c = db.serverConnection();
     const QString schema = db.serverSchema();

@@ -27,6 +27,11 @@ QString registerSchema(int companyId);
 void createSchema(const ServerAddress& address, const QString& schema, const QString& kind,
                   const QString& password = {});
 
+// Drops the book schema `schema` (with everything in it) inside the transaction of `db`, a
+// database of the same server; nothing when there is no such schema. The caller has opened the
+// book once (openBook), so that only a schema of the program's is ever dropped.
+void dropSchema(Database& db, const QString& schema);
+
 // What in the schema open on `db` is not the program's own for `kind`: a table the program does
 // not make (other than its own kl_... tables), a column of another name or type, a view, a
 // trigger, a function other than kl_key, a rule; or a schema without its version. Empty when

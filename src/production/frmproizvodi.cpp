@@ -74,8 +74,7 @@ void selectField(QLineEdit* field) {
 
 }  // namespace
 
-frmproizvodi::frmproizvodi(QWidget* parent)
-    : ChildWindow(parent), bookPath_(context().currentBookPath()) {
+frmproizvodi::frmproizvodi(QWidget* parent) : ChildWindow(parent), book_(context().currentBook()) {
     setObjectName(kProductsWindowName);
     setAttribute(Qt::WA_DeleteOnClose);
     setCaption(normalCaption());
@@ -287,7 +286,7 @@ void frmproizvodi::loadWarehouses() {
 void frmproizvodi::loadProductList() {
     std::vector<Product> products;
     try {
-        products = loadProducts(bookPath_);
+        products = loadProducts(book_);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Popis proizvoda nije moguće pročitati."), e);
         return;
@@ -323,7 +322,7 @@ void frmproizvodi::chooseWarehouse(int index) {
     lblvrstaknjige_->setText(book.kind);
     restoreMaterialBook();
     try {
-        fillArticleLists(Cbosifra_, cbonaziv_, loadArticleChoices(context().materialBookPath()));
+        fillArticleLists(Cbosifra_, cbonaziv_, loadArticleChoices(context().materialBook()));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikle skladišta nije moguće pročitati."), e);
     }
@@ -346,8 +345,7 @@ void frmproizvodi::chooseArticle(int index) {
     lblartikl_->setText(id);
     restoreMaterialBook();
     try {
-        if (const auto article = findArticle(context().materialBookPath(), id))
-            showAvailable(*article);
+        if (const auto article = findArticle(context().materialBook(), id)) showAvailable(*article);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikl nije moguće pročitati."), e);
     }
@@ -379,7 +377,7 @@ void frmproizvodi::openSearch() {
     context().documentMode = QStringLiteral("proizvodnja");
     // A search still open over another book would send articles of that book here.
     if (auto* open = windows().loaded<frmartikliizbor>(win::ArtikliIzbor);
-        open && open->bookPath() != context().materialBookPath())
+        open && open->book() != context().materialBook())
         windows().unload(win::ArtikliIzbor);
     if (auto* w = qobject_cast<ChildWindow*>(windows().window(win::ArtikliIzbor)))
         showBeside(w, false, QPoint(30, 30));
@@ -512,7 +510,7 @@ ProductHeader frmproizvodi::enteredHeader() const {
 bool frmproizvodi::refuseClash(const ProductHeader& header, const QString& exceptId) {
     QString prompt;
     QLineEdit* field = nullptr;
-    switch (findProductClash(bookPath_, header, exceptId)) {
+    switch (findProductClash(book_, header, exceptId)) {
         case ProductClash::None:
             return false;
         case ProductClash::Code:
@@ -557,7 +555,7 @@ frmproizvodi::StoreOutcome frmproizvodi::storeNew() {
         return StoreOutcome::Declined;
     try {
         if (refuseClash(header, QString())) return StoreOutcome::Clash;
-        storeProduct(bookPath_, header, listedLines());
+        storeProduct(book_, header, listedLines());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Proizvod nije unešen; knjiga proizvoda je ostala kakva je "
                                    "bila."),
@@ -600,7 +598,7 @@ void frmproizvodi::edit() {
 void frmproizvodi::prihvat() {
     std::optional<LoadedProduct> loaded;
     try {
-        loaded = loadProduct(bookPath_, lblidsvi_->text());
+        loaded = loadProduct(book_, lblidsvi_->text());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Proizvod nije moguće pročitati."), e);
         return;
@@ -657,7 +655,7 @@ bool frmproizvodi::saveChange() {
     const QString id = lblidsvi_->text();
     try {
         if (refuseClash(header, id)) return false;
-        saveProductChange(bookPath_, id, header, listedLines(), lstbrisanje_);
+        saveProductChange(book_, id, header, listedLines(), lstbrisanje_);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Promjena nije spremljena; proizvod je ostao kakav je bio."), e);
         return false;
@@ -689,7 +687,7 @@ bool frmproizvodi::deleteProduct() {
     const QString id = lblidsvi_->text();
     const QString name = productName_;
     try {
-        if (productInWorkOrder(bookPath_, id)) {
+        if (productInWorkOrder(book_, id)) {
             MsgBoxHr(QStringLiteral("Proizvod: ") + name +
                          QStringLiteral(" je u tablici radnih naloga i ne može se brisati!"),
                      MsgStyle::OkOnly | MsgStyle::Critical,
@@ -701,7 +699,7 @@ bool frmproizvodi::deleteProduct() {
                      MsgStyle::YesNo | MsgStyle::Critical | MsgStyle::DefaultButton2,
                      QStringLiteral("Brisanje proizvoda!")) != MsgResult::Yes)
             return false;
-        kl::deleteProduct(bookPath_, id);
+        kl::deleteProduct(book_, id);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Proizvod nije obrisan."), e);
         return false;

@@ -13,6 +13,7 @@
 // is enabled. In edit mode new lines are added, stored lines can only be removed; the removals
 // are carried out only when the change is saved.
 
+#include "data/booklocation.h"
 #include "production/products.h"
 #include "ui/childwindow.h"
 #include "warehouse/documentlists.h"
@@ -63,7 +64,7 @@ class frmproizvodi : public ChildWindow, public ArticleReceiver {
     explicit frmproizvodi(QWidget* parent = nullptr);
 
     // The production book this window works on.
-    QString bookPath() const { return bookPath_; }
+    const BookLocation& book() const { return book_; }
     // True while a stored product is loaded for a change.
     bool isEditMode() const;
 
@@ -126,7 +127,7 @@ class frmproizvodi : public ChildWindow, public ArticleReceiver {
     void clearHeader();
     void restoreMaterialBook();
 
-    QString bookPath_;
+    BookLocation book_;
     QString productName_;  // the chosen product's name, for captions and prompts
     QStringList lstbrisanje_;
     std::vector<WarehouseBook> warehouses_;  // the entries of cboskladiste, in its order

@@ -78,7 +78,7 @@ bool quantityTooLarge(const QString& text) {
 
 }  // namespace
 
-frmrn::frmrn(QWidget* parent) : ChildWindow(parent), bookPath_(context().currentBookPath()) {
+frmrn::frmrn(QWidget* parent) : ChildWindow(parent), book_(context().currentBook()) {
     setObjectName(QStringLiteral("frmrn"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -263,11 +263,12 @@ void frmrn::ucitavanje() {
     dtpzatv_->setDate(QDate::currentDate());
     cmdprihvati_->setEnabled(false);
     try {
-        cboproizvod_->addItems(productNames(bookPath_));
+        cboproizvod_->addItems(productNames(book_));
         cboproizvod_->setCurrentIndex(-1);
         loadWorkOrderList();
-        const QString next = QString::number(nextWorkOrderNumber(bookPath_));
+        const QString next = QString::number(nextWorkOrderNumber(book_));
         txtbr_->setText(next);
+        proposedNumber_ = next;
         lblrn_->setText(next);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Radne naloge nije moguće pročitati."), e);
@@ -277,7 +278,7 @@ void frmrn::ucitavanje() {
 
 void frmrn::loadWorkOrderList() {
     std::vector<QStringList> rows;
-    for (const WorkOrderRow& o : loadWorkOrders(bookPath_))
+    for (const WorkOrderRow& o : loadWorkOrders(book_))
         rows.push_back({o.brojrn, o.productName, o.datumotv, o.datumzatv, o.kolicina});
     lsvsviartikli_->setRows(std::move(rows));
 }
@@ -307,7 +308,7 @@ void frmrn::chooseProduct(int index) {
     }
     std::optional<ProductMaterials> materials;
     try {
-        materials = loadMaterials(bookPath_, cboproizvod_->itemText(index));
+        materials = loadMaterials(book_, cboproizvod_->itemText(index));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Sastavnicu proizvoda nije moguće pročitati."), e);
     }
@@ -347,8 +348,13 @@ WorkOrderCosts frmrn::costs() const {
 }
 
 WorkOrder frmrn::order() const {
-    return {txtbr_->text(),    dtpotv_->date(),      dtpzatv_->date(),
-            lblidpro_->text(), txtkolicina_->text(), costs()};
+    return {txtbr_->text(),
+            dtpotv_->date(),
+            dtpzatv_->date(),
+            lblidpro_->text(),
+            txtkolicina_->text(),
+            costs(),
+            txtbr_->text() == proposedNumber_};
 }
 
 QString frmrn::productName() const {
@@ -421,7 +427,7 @@ bool frmrn::issue() {
 bool frmrn::izdatnice() {
     IssueResult result;
     try {
-        result = issueWorkOrder(bookPath_, order(), lines_);
+        result = issueWorkOrder(book_, order(), lines_);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Radni nalog nije izdan; sve knjige su ostale kakve su bile."),
                     e);
@@ -485,7 +491,7 @@ void frmrn::edit() {
 void frmrn::izmjena() {
     std::optional<StoredWorkOrder> stored;
     try {
-        stored = loadWorkOrder(bookPath_, lblidrn_->text());
+        stored = loadWorkOrder(book_, lblidrn_->text());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Radni nalog nije moguće pročitati."), e);
         return;
@@ -521,7 +527,7 @@ void frmrn::saveChange() {
                  QStringLiteral("Izmjena radnog naloga!")) != MsgResult::Yes)
         return;
     try {
-        saveWorkOrderChange(bookPath_, lblidrnpravi_->text(), dtpotv_->date(), dtpzatv_->date(),
+        saveWorkOrderChange(book_, lblidrnpravi_->text(), dtpotv_->date(), dtpzatv_->date(),
                             costs());
         loadWorkOrderList();  // the list shows the new dates
     } catch (const DbError& e) {

@@ -13,6 +13,7 @@
 // services and other costs of an issued work order can be changed ("I&zmjeni") or its sheet
 // printed ("Is&pis na pisač"); "&Odustani od promjene" goes back to entry mode.
 
+#include "data/booklocation.h"
 #include "production/workorders.h"
 #include "ui/childwindow.h"
 
@@ -91,7 +92,8 @@ class frmrn : public ChildWindow {
     WorkOrder order() const;
     QString productName() const;
 
-    QString bookPath_;
+    BookLocation book_;
+    QString proposedNumber_;  // the number the window proposed for a new work order
     std::vector<MaterialLine> lines_;
     bool issueFailed_ = false;  // the last attempt to issue failed a check or was declined
     bool editMode_ = false;

@@ -34,17 +34,17 @@ double listFigure(const QString& text) {
 
 }  // namespace
 
-QString WarehouseBook::path() const {
+BookLocation WarehouseBook::location() const {
     // The kind and id come from a book's own rows: checked before they name a file.
-    return context().checkedBookPath(checkedBookFileName(kind, id));
+    return context().checkedBookLocation(checkedBookFileName(kind, id));
 }
 
 std::vector<WarehouseBook> companyWarehouseBooks(const QString& companyIdText) {
-    Database db = Database::open(context().masterPath());
+    Database db = Database::openBook(context().companyRegister());
     Recordset rs = db.openRecordset(
         QStringLiteral("select nazivknjige,vrstaknjige,idtvrtke,id from otvoreneknjige where "
                        "vrstaknjige like ? and idtvrtke like ? order by nazivknjige asc"),
-        {kWarehouseKind, companyIdText});
+        {kWarehouseKind, context().bookRowsOf(companyIdText)});
     std::vector<WarehouseBook> books;
     for (; !rs.eof(); rs.moveNext()) {
         // A row that names no book file of ours is no book to draw from.
@@ -57,7 +57,7 @@ std::vector<WarehouseBook> companyWarehouseBooks(const QString& companyIdText) {
 }
 
 std::optional<WarehouseBook> registeredBook(const QString& id) {
-    Database db = Database::open(context().masterPath());
+    Database db = Database::openBook(context().companyRegister());
     Recordset rs = db.openRecordset(
         QStringLiteral("select id,nazivknjige,vrstaknjige from otvoreneknjige where id=?"),
         {id.trimmed()});
@@ -66,8 +66,8 @@ std::optional<WarehouseBook> registeredBook(const QString& id) {
                          rs.text(QStringLiteral("vrstaknjige"))};
 }
 
-std::vector<Product> loadProducts(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+std::vector<Product> loadProducts(const BookLocation& book) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(QStringLiteral("select * from proizvodi order by naziv asc"));
     std::vector<Product> products;
     products.reserve(size_t(rs.recordCount()));
@@ -76,9 +76,9 @@ std::vector<Product> loadProducts(const QString& bookPath) {
     return products;
 }
 
-ProductClash findProductClash(const QString& bookPath, const ProductHeader& header,
+ProductClash findProductClash(const BookLocation& book, const ProductHeader& header,
                               const QString& exceptId) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Recordset rs =
         exceptId.isEmpty()
             ? db.openRecordset(QStringLiteral("select sifra,naziv,barkod from proizvodi"))
@@ -97,9 +97,9 @@ ProductClash findProductClash(const QString& bookPath, const ProductHeader& head
     return ProductClash::None;
 }
 
-QString storeProduct(const QString& bookPath, const ProductHeader& header,
+QString storeProduct(const BookLocation& book, const ProductHeader& header,
                      const std::vector<BillLine>& lines) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Transaction t(db);
     db.execute(QStringLiteral("insert into proizvodi(naziv,sifra,barkod,jedmjere)values(?,?,?,?)"),
                {header.naziv, header.sifra, header.barkod, header.jedmjere.trimmed()});
@@ -110,9 +110,9 @@ QString storeProduct(const QString& bookPath, const ProductHeader& header,
     return id;
 }
 
-void saveProductChange(const QString& bookPath, const QString& id, const ProductHeader& header,
+void saveProductChange(const BookLocation& book, const QString& id, const ProductHeader& header,
                        const std::vector<BillLine>& lines, const QStringList& removedLineIds) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Transaction t(db);
     db.execute(
         QStringLiteral("update proizvodi set sifra=?,naziv=?,barkod=?,jedmjere=? where id=?"),
@@ -127,25 +127,25 @@ void saveProductChange(const QString& bookPath, const QString& id, const Product
     t.commit();
 }
 
-bool productInWorkOrder(const QString& bookPath, const QString& id) {
-    Database db = Database::open(bookPath);
+bool productInWorkOrder(const BookLocation& book, const QString& id) {
+    Database db = Database::openBook(book);
     return !db.openRecordset(
                   QStringLiteral("select idproizvoda from radninalozi where idproizvoda=?"), {id})
                 .eof();
 }
 
-void deleteProduct(const QString& bookPath, const QString& id) {
-    Database db = Database::open(bookPath);
+void deleteProduct(const BookLocation& book, const QString& id) {
+    Database db = Database::openBook(book);
     Transaction t(db);
     db.execute(QStringLiteral("delete from sastojci where idproizvoda=?"), {id});
     db.execute(QStringLiteral("delete from proizvodi where id=?"), {id});
     t.commit();
 }
 
-std::optional<LoadedProduct> loadProduct(const QString& bookPath, const QString& id) {
+std::optional<LoadedProduct> loadProduct(const BookLocation& book, const QString& id) {
     LoadedProduct loaded;
     {
-        Database db = Database::open(bookPath);
+        Database db = Database::openBook(book);
         Recordset rs = db.openRecordset(QStringLiteral("select * from proizvodi where id=?"), {id});
         if (rs.eof()) return std::nullopt;
         loaded.product = productOf(rs);
@@ -173,7 +173,7 @@ std::optional<LoadedProduct> loadProduct(const QString& bookPath, const QString&
     std::map<QString, Database> open;
     for (BillLine& line : loaded.lines) {
         if (!books.contains(line.bookId)) {
-            if (!master) master = Database::open(context().masterPath());
+            if (!master) master = Database::openBook(context().companyRegister());
             Recordset rs = master->openRecordset(
                 QStringLiteral("select id,nazivknjige,vrstaknjige from otvoreneknjige where id=?"),
                 {line.bookId.trimmed()});
@@ -187,7 +187,8 @@ std::optional<LoadedProduct> loadProduct(const QString& bookPath, const QString&
         if (!book) continue;
         line.bookName = book->name;
         auto it = open.find(line.bookId);
-        if (it == open.end()) it = open.emplace(line.bookId, Database::open(book->path())).first;
+        if (it == open.end())
+            it = open.emplace(line.bookId, Database::openBook(book->location())).first;
         Recordset rs = it->second.openRecordset(
             QStringLiteral("select id,sifra,naziv from artikli where id=?"), {line.articleId});
         if (rs.eof()) continue;

@@ -12,6 +12,7 @@
 // DbError; a function that writes several rows writes them in one transaction, so a failure
 // leaves the production book as it was.
 
+#include "data/booklocation.h"
 #include "ui/sheet.h"
 
 #include <QDate>
@@ -29,7 +30,7 @@ struct WarehouseBook {
     QString name;  // `nazivknjige`
     QString kind;  // `vrstaknjige`: "Skladiste"
     // Full path of the book's file in the program folder.
-    QString path() const;
+    BookLocation location() const;
 };
 
 // The warehouse books of the company `companyIdText` (its id as text), ordered by name.
@@ -51,7 +52,7 @@ struct Product {
 };
 
 // Every product of the book ordered by name.
-std::vector<Product> loadProducts(const QString& bookPath);
+std::vector<Product> loadProducts(const BookLocation& book);
 
 // A bill line as the product window's line list holds it: every figure is the text shown there.
 struct BillLine {
@@ -72,24 +73,24 @@ enum class ProductClash { None, Code, Name, Barcode };
 
 // The first clash of `header` with the stored products (code before name before bar code, product
 // by product in stored order), leaving out the product `exceptId` when it is given.
-ProductClash findProductClash(const QString& bookPath, const ProductHeader& header,
+ProductClash findProductClash(const BookLocation& book, const ProductHeader& header,
                               const QString& exceptId = QString());
 
 // Stores a new product with its bill lines (in list order); returns the new product's id.
-QString storeProduct(const QString& bookPath, const ProductHeader& header,
+QString storeProduct(const BookLocation& book, const ProductHeader& header,
                      const std::vector<BillLine>& lines);
 
 // Saves a change of the product `id`: its four header fields, the lines of `lines` not stored
 // yet (line id "0"; stored lines stay as they are) and the deletion of the stored lines
 // `removedLineIds`.
-void saveProductChange(const QString& bookPath, const QString& id, const ProductHeader& header,
+void saveProductChange(const BookLocation& book, const QString& id, const ProductHeader& header,
                        const std::vector<BillLine>& lines, const QStringList& removedLineIds);
 
 // True when a work order of the book makes the product `id`.
-bool productInWorkOrder(const QString& bookPath, const QString& id);
+bool productInWorkOrder(const BookLocation& book, const QString& id);
 
 // Deletes the product `id` with its bill lines.
-void deleteProduct(const QString& bookPath, const QString& id);
+void deleteProduct(const BookLocation& book, const QString& id);
 
 // A stored product with its bill lines as the product window shows them for editing: the
 // warehouse book's name, the article's code and name as they now stand in that book (empty when
@@ -100,7 +101,7 @@ struct LoadedProduct {
     Product product;
     std::vector<BillLine> lines;
 };
-std::optional<LoadedProduct> loadProduct(const QString& bookPath, const QString& id);
+std::optional<LoadedProduct> loadProduct(const BookLocation& book, const QString& id);
 
 // The product price: the sum of the line amounts, formatted "0.00".
 QString productPrice(const std::vector<BillLine>& lines);

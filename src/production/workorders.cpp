@@ -35,10 +35,11 @@ int nextIssueNumber(Database& db, const QString& schema) {
 
 // ---- Materials of a product --------------------------------------------------------------------
 
-std::optional<ProductMaterials> loadMaterials(const QString& bookPath, const QString& productName) {
+std::optional<ProductMaterials> loadMaterials(const BookLocation& book,
+                                              const QString& productName) {
     ProductMaterials m;
     {
-        Database db = Database::open(bookPath);
+        Database db = Database::openBook(book);
         Recordset product = db.openRecordset(
             QStringLiteral("select id,naziv from proizvodi where naziv=? order by id"),
             {productName});
@@ -71,7 +72,7 @@ std::optional<ProductMaterials> loadMaterials(const QString& bookPath, const QSt
             Book book;
             book.registered = registeredBook(line.bookId);
             if (book.registered) {
-                book.db = Database::open(book.registered->path());
+                book.db = Database::openBook(book.registered->location());
                 book.nextIssue = nextIssueNumber(*book.db, QStringLiteral("main"));
             }
             it = books.emplace(line.bookId, std::move(book)).first;
@@ -151,8 +152,8 @@ QString shortageMessage(const QStringList& shortages) {
 
 // ---- The work orders of the book ---------------------------------------------------------------
 
-QStringList productNames(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+QStringList productNames(const BookLocation& book) {
+    Database db = Database::openBook(book);
     QStringList names;
     for (Recordset rs = db.openRecordset(QStringLiteral("select naziv from proizvodi order by id"));
          !rs.eof(); rs.moveNext())
@@ -160,16 +161,16 @@ QStringList productNames(const QString& bookPath) {
     return names;
 }
 
-int nextWorkOrderNumber(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+int nextWorkOrderNumber(const BookLocation& book) {
+    Database db = Database::openBook(book);
     return db.openRecordset(QStringLiteral("select count(*) as n from radninalozi"))
                .value(0)
                .toInt() +
            1;
 }
 
-std::vector<WorkOrderRow> loadWorkOrders(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+std::vector<WorkOrderRow> loadWorkOrders(const BookLocation& book) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(QStringLiteral(
         "select radninalozi.brojrn,radninalozi.datumotv,radninalozi.datumzatv,"
         "radninalozi.kolicinaproizvoda,proizvodi.naziv from radninalozi "
@@ -188,7 +189,7 @@ std::vector<WorkOrderRow> loadWorkOrders(const QString& bookPath) {
 
 // ---- Issuing -----------------------------------------------------------------------------------
 
-IssueResult issueWorkOrder(const QString& bookPath, const WorkOrder& order,
+IssueResult issueWorkOrder(const BookLocation& book, const WorkOrder& order,
                            const std::vector<MaterialLine>& lines) {
     // The supplying warehouse books in the order of their first lines, each attached to the
     // production book's connection so that one transaction covers every book.
@@ -198,6 +199,7 @@ IssueResult issueWorkOrder(const QString& bookPath, const WorkOrder& order,
         QString schema;
         QString customerId;
         QString issueNumber;
+        QString serverSchema;  // on a server: the book's schema, locked while writing
     };
     std::vector<Supplier> suppliers;
     auto supplierOf = [&suppliers](const MaterialLine& line) -> Supplier& {
@@ -206,84 +208,103 @@ IssueResult issueWorkOrder(const QString& bookPath, const WorkOrder& order,
         throw DbError(3021, QStringLiteral("Skladište ne postoji."));
     };
 
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     for (const MaterialLine& line : lines) {
         const QString id = line.bookId.trimmed();
         bool known = false;
         for (const Supplier& s : suppliers)
             known = known || s.bookId == id;
         if (known) continue;
+        const BookLocation location =
+            context().checkedBookLocation(checkedBookFileName(line.bookKind, id));
         Supplier s{
-            id, line.bookName, QStringLiteral("skladiste%1").arg(suppliers.size() + 1), {}, {}};
-        db.attach(context().checkedBookPath(checkedBookFileName(line.bookKind, id)), s.schema);
+            id, line.bookName,    QStringLiteral("skladiste%1").arg(suppliers.size() + 1), {},
+            {}, location.schema()};
+        db.attachBook(location, s.schema);
         Recordset customer = db.openRecordsetIn(
             s.schema, QStringLiteral("select id,ime from kd where ime=? order by id"),
             {kProductionCustomer});
-        if (customer.eof()) return {{line.bookName}, {}};
+        if (customer.eof()) return {{line.bookName}, {}, {}};
         s.customerId = customer.text(QStringLiteral("id"));
         suppliers.push_back(s);
     }
 
     const float units = toSingle(shown(order.kolicina));
-    Transaction t(db);
-    for (Supplier& s : suppliers) {
-        s.issueNumber = QString::number(nextIssueNumber(db, s.schema));
-        db.executeIn(s.schema,
-                     QStringLiteral("insert into pi(pi,brojpi,datumpi,idkd)values(?,?,?,?)"),
-                     {kindLetter(DocumentKind::Issue), s.issueNumber, dateText(order.datumotv),
-                      s.customerId});
-        const QString headerId = QString::number(db.lastInsertId());
-        for (const MaterialLine& line : lines) {
-            if (line.bookId.trimmed() != s.bookId) continue;
-            Recordset rs = db.openRecordsetIn(
-                s.schema, QStringLiteral("select stanje,vrijednost from artikli where id=?"),
-                {line.articleId});
-            if (rs.eof()) {
-                throw DbError(3021, QStringLiteral("Artikl %1 ne postoji u skladištu %2.")
-                                        .arg(line.articleName, s.name));
+    // The numbers of the work order and of its issue notes are taken inside the one write, with
+    // every book it writes locked in turn against other clerks.
+    QStringList locked{db.serverSchema()};
+    for (const Supplier& s : suppliers)
+        locked.append(s.serverSchema);
+    QString workOrderId, brojrn;
+    runWrite(db, locked, [&] {
+        brojrn = order.brojrn;
+        if (order.proposedNumber)
+            brojrn = QString::number(
+                db.openRecordset(QStringLiteral("select count(*) as n from radninalozi"))
+                    .value(0)
+                    .toInt() +
+                1);
+        for (Supplier& s : suppliers) {
+            s.issueNumber = QString::number(nextIssueNumber(db, s.schema));
+            db.executeIn(s.schema,
+                         QStringLiteral("insert into pi(pi,brojpi,datumpi,idkd)values(?,?,?,?)"),
+                         {kindLetter(DocumentKind::Issue), s.issueNumber, dateText(order.datumotv),
+                          s.customerId});
+            const QString headerId = QString::number(db.lastInsertId());
+            for (const MaterialLine& line : lines) {
+                if (line.bookId.trimmed() != s.bookId) continue;
+                Recordset rs = db.openRecordsetIn(
+                    s.schema, QStringLiteral("select stanje,vrijednost from artikli where id=?"),
+                    {line.articleId});
+                if (rs.eof()) {
+                    throw DbError(3021, QStringLiteral("Artikl %1 ne postoji u skladištu %2.")
+                                            .arg(line.articleName, s.name));
+                }
+                const double issued = double(toSingle(line.billQuantity)) * double(units);
+                const StockFigures now = applyWorkOrderIssue(
+                    rs.number(QStringLiteral("stanje")), rs.number(QStringLiteral("vrijednost")),
+                    issued, line.billPrice);
+                db.executeIn(s.schema,
+                             QStringLiteral("update artikli set stanje=?,vrijednost=? where id=?"),
+                             {singleText(now.stanje), singleText(now.vrijednost), line.articleId});
             }
-            const double issued = double(toSingle(line.billQuantity)) * double(units);
-            const StockFigures now = applyWorkOrderIssue(rs.number(QStringLiteral("stanje")),
-                                                         rs.number(QStringLiteral("vrijednost")),
-                                                         issued, line.billPrice);
-            db.executeIn(s.schema,
-                         QStringLiteral("update artikli set stanje=?,vrijednost=? where id=?"),
-                         {singleText(now.stanje), singleText(now.vrijednost), line.articleId});
+            for (const MaterialLine& line : lines) {
+                if (line.bookId.trimmed() != s.bookId) continue;
+                db.executeIn(
+                    s.schema,
+                    QStringLiteral("insert into ulazizlaz(idartikla,idpi,idkd,kolicina,cijena)"
+                                   "values(?,?,?,?,?)"),
+                    {line.articleId, headerId, s.customerId, line.needed.trimmed(),
+                     currencyText(line.billPrice)});
+            }
         }
-        for (const MaterialLine& line : lines) {
-            if (line.bookId.trimmed() != s.bookId) continue;
-            db.executeIn(s.schema,
-                         QStringLiteral("insert into ulazizlaz(idartikla,idpi,idkd,kolicina,cijena)"
-                                        "values(?,?,?,?,?)"),
-                         {line.articleId, headerId, s.customerId, line.needed.trimmed(),
-                          currencyText(line.billPrice)});
-        }
-    }
 
-    const WorkOrderCosts& c = order.costs;
-    db.execute(QStringLiteral("insert into radninalozi(brojrn,datumotv,datumzatv,idproizvoda,"
-                              "kolicinaproizvoda,trosakmat,trosakrada,trosakusluga,ostali1,"
-                              "ostali2,ostali3)values(?,?,?,?,?,?,?,?,?,?,?)"),
-               {order.brojrn, dateText(order.datumotv), dateText(order.datumzatv), order.productId,
-                order.kolicina.trimmed(), c.material.trimmed(), c.labour.trimmed(),
-                c.services.trimmed(), c.other1.trimmed(), c.other2.trimmed(), c.other3.trimmed()});
-    const QString workOrderId = QString::number(db.lastInsertId());
-    for (const MaterialLine& line : lines) {
-        const Supplier& s = supplierOf(line);
-        // The cost row keeps the first 20 characters of a longer book name.
-        db.execute(QStringLiteral("insert into troskovi(idrn,nazivskladista,izdatnicabr,iznos)"
-                                  "values(?,?,?,?)"),
-                   {workOrderId, report::cut(s.name, 20), s.issueNumber, line.amount.trimmed()});
-    }
-    t.commit();
-    return {{}, workOrderId};
+        const WorkOrderCosts& c = order.costs;
+        db.execute(
+            QStringLiteral("insert into radninalozi(brojrn,datumotv,datumzatv,idproizvoda,"
+                           "kolicinaproizvoda,trosakmat,trosakrada,trosakusluga,ostali1,"
+                           "ostali2,ostali3)values(?,?,?,?,?,?,?,?,?,?,?)"),
+            {brojrn, dateText(order.datumotv), dateText(order.datumzatv), order.productId,
+             order.kolicina.trimmed(), c.material.trimmed(), c.labour.trimmed(),
+             c.services.trimmed(), c.other1.trimmed(), c.other2.trimmed(), c.other3.trimmed()});
+        workOrderId = QString::number(db.lastInsertId());
+        for (const MaterialLine& line : lines) {
+            const Supplier& s = supplierOf(line);
+            // The cost row keeps the first 20 characters of a longer book name.
+            db.execute(
+                QStringLiteral("insert into troskovi(idrn,nazivskladista,izdatnicabr,iznos)"
+                               "values(?,?,?,?)"),
+                {workOrderId, report::cut(s.name, 20), s.issueNumber, line.amount.trimmed()});
+        }
+    });
+    return {{}, workOrderId, brojrn};
 }
 
 // ---- Changing an issued work order
 // ---------------------------------------------------------------
 
-std::optional<StoredWorkOrder> loadWorkOrder(const QString& bookPath, const QString& brojrn) {
-    Database db = Database::open(bookPath);
+std::optional<StoredWorkOrder> loadWorkOrder(const BookLocation& book, const QString& brojrn) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(
         QStringLiteral("select radninalozi.*,proizvodi.naziv from radninalozi left join proizvodi "
                        "on proizvodi.id = radninalozi.idproizvoda where radninalozi.brojrn=? "
@@ -313,9 +334,9 @@ std::optional<StoredWorkOrder> loadWorkOrder(const QString& bookPath, const QStr
     return w;
 }
 
-void saveWorkOrderChange(const QString& bookPath, const QString& id, const QDate& datumotv,
+void saveWorkOrderChange(const BookLocation& book, const QString& id, const QDate& datumotv,
                          const QDate& datumzatv, const WorkOrderCosts& c) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     db.execute(QStringLiteral("update radninalozi set datumotv=?,datumzatv=?,trosakrada=?,"
                               "trosakusluga=?,ostali1=?,ostali2=?,ostali3=? where id=?"),
                {dateText(datumotv), dateText(datumzatv), c.labour.trimmed(), c.services.trimmed(),

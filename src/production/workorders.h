@@ -11,6 +11,7 @@
 // As in products.h, every function opens what it needs in the program folder of the application
 // context and throws DbError on a database failure.
 
+#include "data/booklocation.h"
 #include "production/products.h"
 
 #include <QDate>
@@ -48,7 +49,7 @@ struct ProductMaterials {
     QString productId;
     std::vector<MaterialLine> lines;
 };
-std::optional<ProductMaterials> loadMaterials(const QString& bookPath, const QString& productName);
+std::optional<ProductMaterials> loadMaterials(const BookLocation& book, const QString& productName);
 
 // Recomputes every line for `units` units of product (the quantity field's text): needed =
 // units x bill quantity (each with two decimals), amount = bill price x needed.
@@ -80,10 +81,10 @@ QString shortageMessage(const QStringList& shortages);
 // ---- The work orders of the book ---------------------------------------------------------------
 
 // Product names in stored order, for the product picker.
-QStringList productNames(const QString& bookPath);
+QStringList productNames(const BookLocation& book);
 
 // The number the next work order gets: the count of work orders plus one.
-int nextWorkOrderNumber(const QString& bookPath);
+int nextWorkOrderNumber(const BookLocation& book);
 
 // A row of the work order list: number, product name, both dates ("dd.MM.yyyy") and the number
 // of units ("0.00", right-aligned in 12 characters).
@@ -94,7 +95,7 @@ struct WorkOrderRow {
     QString datumzatv;
     QString kolicina;
 };
-std::vector<WorkOrderRow> loadWorkOrders(const QString& bookPath);
+std::vector<WorkOrderRow> loadWorkOrders(const BookLocation& book);
 
 // ---- Issuing -----------------------------------------------------------------------------------
 
@@ -105,6 +106,9 @@ struct WorkOrder {
     QString productId;
     QString kolicina;  // number of units, as shown
     WorkOrderCosts costs;
+    // The number is the one the window proposed: issuing gives the next number at that moment
+    // (see DocumentHeader::proposedNumber).
+    bool proposedNumber = false;
 };
 
 // Why a work order was not issued although nothing failed.
@@ -117,6 +121,7 @@ struct IssueRefusal {
 struct IssueResult {
     IssueRefusal refusal;
     QString workOrderId;  // `radninalozi.id` of the stored work order
+    QString brojrn;       // the number it was issued under
 };
 
 // Issues the work order with the material lines as the window computed them (needed quantities
@@ -127,7 +132,7 @@ struct IssueResult {
 // its issue note's number and the line amount. Issue notes are numbered at issue time as every
 // issue of that book is (count + 1). A warehouse book without the customer "Proizvodnja" refuses
 // the issue before anything is written.
-IssueResult issueWorkOrder(const QString& bookPath, const WorkOrder& order,
+IssueResult issueWorkOrder(const BookLocation& book, const WorkOrder& order,
                            const std::vector<MaterialLine>& lines);
 
 // ---- Changing an issued work order
@@ -148,11 +153,11 @@ struct StoredWorkOrder {
 };
 
 // The work order numbered `brojrn`, or nothing.
-std::optional<StoredWorkOrder> loadWorkOrder(const QString& bookPath, const QString& brojrn);
+std::optional<StoredWorkOrder> loadWorkOrder(const BookLocation& book, const QString& brojrn);
 
 // Saves the dates and the labour, services and other costs of the work order `id`; its product,
 // number of units, material cost and issue notes never change after issue.
-void saveWorkOrderChange(const QString& bookPath, const QString& id, const QDate& datumotv,
+void saveWorkOrderChange(const BookLocation& book, const QString& id, const QDate& datumotv,
                          const QDate& datumzatv, const WorkOrderCosts& costs);
 
 // The work order sheet printed from the work order window: CR LF line ends, for Courier New.

@@ -98,9 +98,9 @@ class CurrencyOf {
 
 // The documents of the condition with their totals: the headers, then every line of them in one
 // read, added to their document's total in stored order.
-std::vector<DocumentSummary> readSummaries(const QString& bookPath, DocumentKind kind,
+std::vector<DocumentSummary> readSummaries(const BookLocation& book, DocumentKind kind,
                                            const QString& condition, const QVariantList& params) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     prepareLongRead(db);
     std::vector<DocumentSummary> documents;
     QVariantList lineParams = params;
@@ -224,8 +224,8 @@ double documentTotal(const std::vector<LineFigures>& lines) {
     return total;
 }
 
-QStringList documentNumbers(const QString& bookPath, DocumentKind kind) {
-    Database db = Database::open(bookPath);
+QStringList documentNumbers(const BookLocation& book, DocumentKind kind) {
+    Database db = Database::openBook(book);
     QStringList numbers;
     for (Recordset rs = db.openRecordset(QStringLiteral("select brojpi from pi where pi=?"),
                                          {kindLetter(kind)});
@@ -235,8 +235,8 @@ QStringList documentNumbers(const QString& bookPath, DocumentKind kind) {
     return numbers;
 }
 
-DocumentView readDocument(const QString& bookPath, DocumentKind kind, const QString& number) {
-    Database db = Database::open(bookPath);
+DocumentView readDocument(const BookLocation& book, DocumentKind kind, const QString& number) {
+    Database db = Database::openBook(book);
     // A number the chooser cannot hold (it is empty when the book has no document of the kind)
     // finds nothing, like a number no document has.
     bool ok = false;
@@ -269,20 +269,19 @@ DocumentView readDocument(const QString& bookPath, DocumentKind kind, const QStr
     return view;
 }
 
-std::vector<DocumentSummary> documentsInRange(const QString& bookPath, DocumentKind kind,
+std::vector<DocumentSummary> documentsInRange(const BookLocation& book, DocumentKind kind,
                                               const QDate& from, const QDate& to) {
-    return readSummaries(bookPath, kind, QStringLiteral("pi.datumpi<=? and pi.datumpi>=?"),
-                         {to, from});
+    return readSummaries(book, kind, QStringLiteral("pi.datumpi<=? and pi.datumpi>=?"), {to, from});
 }
 
-std::vector<DocumentSummary> partnerDocuments(const QString& bookPath, DocumentKind kind,
+std::vector<DocumentSummary> partnerDocuments(const BookLocation& book, DocumentKind kind,
                                               qint64 partnerId) {
-    return readSummaries(bookPath, kind, QStringLiteral("pi.idkd=?"), {partnerId});
+    return readSummaries(book, kind, QStringLiteral("pi.idkd=?"), {partnerId});
 }
 
-std::vector<PartnerChoice> documentPartners(const QString& bookPath, DocumentKind kind) {
+std::vector<PartnerChoice> documentPartners(const BookLocation& book, DocumentKind kind) {
     const QString own = kind == DocumentKind::Receipt ? QStringLiteral("d") : QStringLiteral("k");
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     std::vector<PartnerChoice> partners;
     for (Recordset rs = db.openRecordset(
              QStringLiteral("select id,ime from kd where kd=? or kd=? order by id"),

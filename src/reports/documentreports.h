@@ -6,9 +6,10 @@
 // A receipt's summary line names the supplier, the supplier's document type, number and date; an
 // issue's names only the cost centre (or customer). Documents always come in stored order.
 //
-// Every reading function opens the book at `bookPath`, reads and closes it; a database failure
+// Every reading function opens the book at `book`, reads and closes it; a database failure
 // throws DbError.
 
+#include "data/booklocation.h"
 #include "ui/sheet.h"
 #include "warehouse/documents.h"
 
@@ -72,22 +73,22 @@ double documentTotal(const std::vector<LineFigures>& lines);
 // ---- Reading ------------------------------------------------------------------------------
 
 // The numbers of every document of `kind`, in stored order.
-QStringList documentNumbers(const QString& bookPath, DocumentKind kind);
+QStringList documentNumbers(const BookLocation& book, DocumentKind kind);
 
 // The first document of `kind` with the number `number` (the text of the document chooser).
 // DbError 3021 (no current record) when there is none, an empty or unreadable number included.
-DocumentView readDocument(const QString& bookPath, DocumentKind kind, const QString& number);
+DocumentView readDocument(const BookLocation& book, DocumentKind kind, const QString& number);
 
 // The documents of `kind` dated from `from` to `to`, both days included.
-std::vector<DocumentSummary> documentsInRange(const QString& bookPath, DocumentKind kind,
+std::vector<DocumentSummary> documentsInRange(const BookLocation& book, DocumentKind kind,
                                               const QDate& from, const QDate& to);
 
 // The documents of `kind` of the partner `partnerId`.
-std::vector<DocumentSummary> partnerDocuments(const QString& bookPath, DocumentKind kind,
+std::vector<DocumentSummary> partnerDocuments(const BookLocation& book, DocumentKind kind,
                                               qint64 partnerId);
 
 // The partners a document of `kind` may name, in stored order.
-std::vector<PartnerChoice> documentPartners(const QString& bookPath, DocumentKind kind);
+std::vector<PartnerChoice> documentPartners(const BookLocation& book, DocumentKind kind);
 
 // ---- Texts (CR LF line ends) --------------------------------------------------------------
 

@@ -116,7 +116,7 @@ QString frmInventura::bookName() const {
 void frmInventura::fillList(qint64 select) {
     std::vector<StockTakingSummary> list;
     try {
-        list = stockTakings(context().currentBookPath());
+        list = stockTakings(context().currentBook());
     } catch (const DbError& e) {
         showReportError(e.description());
     }
@@ -139,8 +139,8 @@ void frmInventura::loadChosen() {
     current_ = -1;
     if (cbinventure_->currentIndex() >= 0) {
         try {
-            shown_ = loadStockTaking(context().currentBookPath(),
-                                     cbinventure_->currentData().toLongLong());
+            shown_ =
+                loadStockTaking(context().currentBook(), cbinventure_->currentData().toLongLong());
         } catch (const DbError& e) {
             showReportError(e.description());
         }
@@ -185,7 +185,7 @@ void frmInventura::novaInventura() {
                  MsgStyle::YesNo | MsgStyle::Question, kTitle) != MsgResult::Yes)
         return;
     try {
-        const qint64 id = startStockTaking(context().currentBookPath(), day);
+        const qint64 id = startStockTaking(context().currentBook(), day);
         fillList(id);
     } catch (const DbError& e) {
         showReportError(e.description());
@@ -230,7 +230,7 @@ void frmInventura::quantityEntered() {
     }
     StockTakingLine& l = shown_->lines[size_t(current_)];
     try {
-        const QString refusal = setCounted(context().currentBookPath(), l.id, quantity);
+        const QString refusal = setCounted(context().currentBook(), l.id, quantity);
         if (!refusal.isEmpty()) {
             MsgBoxHr(refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, kTitle);
             return;
@@ -270,7 +270,7 @@ void frmInventura::knjiziRazlike() {
         return;
     const qint64 id = shown_->id;
     try {
-        const DifferencesPosting p = postDifferences(context().currentBookPath(), id);
+        const DifferencesPosting p = postDifferences(context().currentBook(), id);
         if (!p.refusal.isEmpty()) {
             MsgBoxHr(p.refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, kTitle);
             return;

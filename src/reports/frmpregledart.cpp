@@ -119,7 +119,7 @@ void frmPregledart::fillNames() {
     // Each name carries its article's code.
     QStringList names, codes;
     try {
-        Database db = Database::open(context().currentBookPath());
+        Database db = Database::openBook(context().currentBook());
         Recordset rs =
             db.openRecordset(QStringLiteral("select naziv,sifra from artikli order by naziv asc"));
         for (; !rs.eof(); rs.moveNext()) {
@@ -137,7 +137,7 @@ void frmPregledart::fillCodes() {
     cbood_->clear();
     QStringList codes;
     try {
-        Database db = Database::open(context().currentBookPath());
+        Database db = Database::openBook(context().currentBook());
         Recordset rs =
             db.openRecordset(QStringLiteral("select sifra from artikli order by sifra asc"));
         codes.reserve(rs.recordCount());
@@ -215,7 +215,7 @@ void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Dat
     std::vector<StockArticle> articles;
     QString error;
     try {
-        Database db = Database::open(context().currentBookPath());
+        Database db = Database::openBook(context().currentBook());
         articles = read(db);
     } catch (const DbError& e) {
         error = e.description();
@@ -238,7 +238,7 @@ void frmPregledart::karticajedannaziv() {
     std::optional<StockCard> card;
     QString error;
     try {
-        Database db = Database::open(context().currentBookPath());
+        Database db = Database::openBook(context().currentBook());
         card = StockCard{readCardArticle(db, key, cbood_->currentText()), {}};
         const QDate day = reportDay();
         card->lines = day.isValid() ? readCardLinesAt(db, card->article.id, day)
@@ -268,7 +268,7 @@ void frmPregledart::ispissvih() {
         BusyCursor busy;
         std::vector<StockCard> cards;
         try {
-            Database db = Database::open(context().currentBookPath());
+            Database db = Database::openBook(context().currentBook());
             readGroupCards(db, chosenGroup(), cards);
         } catch (const DbError& e) {
             error = e.description();
@@ -278,7 +278,7 @@ void frmPregledart::ispissvih() {
         if (error.isEmpty())
             shownCards_ = [group = chosenGroup()]() -> std::optional<sheet::Sheet> {
                 std::vector<StockCard> again;
-                Database db = Database::open(context().currentBookPath());
+                Database db = Database::openBook(context().currentBook());
                 readGroupCards(db, group, again);
                 return stockCardsSheet(again, QDate::currentDate());
             };

@@ -130,7 +130,7 @@ void frmpregleddnevnika::loadJournal() {
         lsvdnevnik_->clear();
         ReportRows rows;
         try {
-            rows = readJournalRows(context().currentBookPath());
+            rows = readJournalRows(context().currentBook());
         } catch (const DbError& e) {
             error = e.description();
         }

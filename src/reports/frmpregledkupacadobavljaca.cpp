@@ -57,7 +57,7 @@ void frmpregledkupacadobavljaca::showList() {
     std::vector<PartnerEntry> partners;
     QString error;
     try {
-        partners = readPartnerList(context().currentBookPath(), kind);
+        partners = readPartnerList(context().currentBook(), kind);
     } catch (const DbError& e) {
         error = e.description();
     }

@@ -62,11 +62,11 @@ void fill(QComboBox* c, const QStringList& items) {
 
 }  // namespace
 
-void printPostedDocument(const QString& bookPath, DocumentKind kind, const QString& number) {
+void printPostedDocument(const BookLocation& book, DocumentKind kind, const QString& number) {
     const bool receipt = kind == DocumentKind::Receipt;
     QString text;
     try {
-        const DocumentView document = readDocument(bookPath, kind, number);
+        const DocumentView document = readDocument(book, kind, number);
         text = fullViewText(kind, &document);
     } catch (const DbError& e) {
         showDbError(receipt ? QStringLiteral("Primku nije moguće ispisati.")
@@ -194,8 +194,8 @@ frmpregledprimki::frmpregledprimki(DocumentKind kind, QWidget* parent)
     frameprimkadobavljac_->setEnabled(true);
 }
 
-QString frmpregledprimki::bookPath() const {
-    return context().currentBookPath();
+BookLocation frmpregledprimki::book() const {
+    return context().currentBook();
 }
 
 bool frmpregledprimki::eventFilter(QObject* watched, QEvent* event) {
@@ -212,7 +212,7 @@ bool frmpregledprimki::eventFilter(QObject* watched, QEvent* event) {
 void frmpregledprimki::fillDocumentChooser() {
     QStringList numbers;
     try {
-        numbers = documentNumbers(bookPath(), kind_);
+        numbers = documentNumbers(book(), kind_);
     } catch (const DbError& e) {
         fill(cboizborprimke_, {});
         showReportError(e.description());
@@ -233,7 +233,7 @@ void frmpregledprimki::reverseChosen() {
         return;
     }
     try {
-        const QString refusal = reversalRefusal(bookPath(), kind_, number);
+        const QString refusal = reversalRefusal(book(), kind_, number);
         if (!refusal.isEmpty()) {
             MsgBoxHr(refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, title);
             return;
@@ -247,7 +247,7 @@ void frmpregledprimki::reverseChosen() {
                      MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
                      title) != MsgResult::Yes)
             return;
-        const ReversalResult r = reverseDocument(bookPath(), kind_, number, QDate::currentDate());
+        const ReversalResult r = reverseDocument(book(), kind_, number, QDate::currentDate());
         if (!r.refusal.isEmpty()) {
             MsgBoxHr(r.refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, title);
             return;
@@ -335,7 +335,7 @@ void frmpregledprimki::optdobavljacuClick() {
     }
     std::vector<PartnerChoice> partners;
     try {
-        partners = documentPartners(bookPath(), kind_);
+        partners = documentPartners(book(), kind_);
     } catch (const DbError& e) {
         showReportError(e.description());
     }
@@ -354,7 +354,7 @@ void frmpregledprimki::cboizbordobavljacaClick() {
     if (index < 0 || index >= int(partnerIds_.size())) return;
     std::vector<DocumentSummary> documents;
     try {
-        documents = partnerDocuments(bookPath(), kind_, partnerIds_[size_t(index)]);
+        documents = partnerDocuments(book(), kind_, partnerIds_[size_t(index)]);
     } catch (const DbError& e) {
         showReportError(e.description());
         return;
@@ -383,8 +383,7 @@ void frmpregledprimki::zakljucakjedne() {
     QString text = summaryHeading(kind_, false);
     shownSheet_.reset();
     try {
-        const DocumentView document =
-            readDocument(bookPath(), kind_, cboizborprimke_->currentText());
+        const DocumentView document = readDocument(book(), kind_, cboizborprimke_->currentText());
         text += summaryLine(kind_, document.summary);
         shownSheet_ = summarySheet(kind_, {document.summary}, QDate::currentDate());
     } catch (const DbError& e) {
@@ -399,7 +398,7 @@ void frmpregledprimki::zakljucakvisedatum() {
     shownSheet_.reset();
     try {
         const std::vector<DocumentSummary> documents =
-            documentsInRange(bookPath(), kind_, dtpod_->date(), dtpdo_->date());
+            documentsInRange(book(), kind_, dtpod_->date(), dtpdo_->date());
         setReportText(summaryText(kind_, documents, true));
         shownSheet_ = summarySheet(kind_, documents, QDate::currentDate());
     } catch (const DbError& e) {
@@ -415,7 +414,7 @@ void frmpregledprimki::zakljucakvisedobavljac() {
     try {
         std::vector<DocumentSummary> documents;
         if (index >= 0 && index < int(partnerIds_.size()))
-            documents = partnerDocuments(bookPath(), kind_, partnerIds_[size_t(index)]);
+            documents = partnerDocuments(book(), kind_, partnerIds_[size_t(index)]);
         setReportText(summaryText(kind_, documents, true));
         shownSheet_ = summarySheet(kind_, documents, QDate::currentDate());
     } catch (const DbError& e) {
@@ -428,7 +427,7 @@ void frmpregledprimki::prikazprimke() {
     std::optional<DocumentView> document;
     QString error;
     try {
-        document = readDocument(bookPath(), kind_, cboizborprimke_->currentText());
+        document = readDocument(book(), kind_, cboizborprimke_->currentText());
     } catch (const DbError& e) {
         error = e.description();
     }

@@ -11,6 +11,7 @@
 // The document chooser takes no typing: only choosing from its list (mouse, wheel, arrow keys)
 // changes it.
 
+#include "data/booklocation.h"
 #include "reports/reportwindow.h"
 #include "warehouse/documents.h"
 
@@ -25,9 +26,9 @@ class QRadioButton;
 namespace kl {
 
 // Prints the full view ("Cjelovit prikaz") of the document `number` of `kind` of the book at
-// `bookPath` as the overview's print button prints it, without asking; a document that cannot be
+// `book` as the overview's print button prints it, without asking; a document that cannot be
 // read is said in the database failure box.
-void printPostedDocument(const QString& bookPath, DocumentKind kind, const QString& number);
+void printPostedDocument(const BookLocation& book, DocumentKind kind, const QString& number);
 
 class frmpregledprimki : public ReportWindow {
     Q_OBJECT
@@ -65,7 +66,7 @@ class frmpregledprimki : public ReportWindow {
     void zakljucakvisedobavljac();
     void prikazprimke();
 
-    QString bookPath() const;
+    BookLocation book() const;
 
     DocumentKind kind_;
     std::optional<sheet::Sheet> shownSheet_;  // the report shown, for the export

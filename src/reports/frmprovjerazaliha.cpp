@@ -41,14 +41,14 @@ frmProvjeraZaliha::frmProvjeraZaliha(QWidget* parent) : ReportWindow(parent) {
     connect(cmdispravi_, &QPushButton::clicked, this, &frmProvjeraZaliha::correct);
 }
 
-frmProvjeraZaliha::frmProvjeraZaliha(const QString& bookPath, const QString& bookName,
+frmProvjeraZaliha::frmProvjeraZaliha(const BookLocation& book, const QString& bookName,
                                      QWidget* parent)
     : frmProvjeraZaliha(parent) {
-    setBook(bookPath, bookName);
+    setBook(book, bookName);
 }
 
-void frmProvjeraZaliha::setBook(const QString& bookPath, const QString& bookName) {
-    bookPath_ = bookPath;
+void frmProvjeraZaliha::setBook(const BookLocation& book, const QString& bookName) {
+    book_ = book;
     bookName_ = bookName;
     audited_ = false;
     setCaption(kTitle + QStringLiteral(" - ") + bookName);
@@ -57,7 +57,7 @@ void frmProvjeraZaliha::setBook(const QString& bookPath, const QString& bookName
 
 void frmProvjeraZaliha::showEvent(QShowEvent* event) {
     ReportWindow::showEvent(event);
-    if (!audited_ && !bookPath_.isEmpty()) runAudit();
+    if (!audited_ && !book_.isEmpty()) runAudit();
 }
 
 void frmProvjeraZaliha::runAudit() {
@@ -66,7 +66,7 @@ void frmProvjeraZaliha::runAudit() {
     {
         BusyCursor busy;
         try {
-            differences_ = auditStock(bookPath_);
+            differences_ = auditStock(book_);
             setReportText(stockAuditText(bookName_, QDate::currentDate(), differences_));
         } catch (const DbError& e) {
             differences_.clear();
@@ -87,7 +87,7 @@ void frmProvjeraZaliha::correct() {
         return;
     try {
         BusyCursor busy;
-        correctStock(bookPath_, differences_);
+        correctStock(book_, differences_);
     } catch (const DbError& e) {
         showReportError(e.description());
         return;

@@ -9,6 +9,7 @@
 // ispravljene." and runs the audit again. "I&spis" prints the report, "&Izlaz" closes. A
 // database failure shows its description in the report error box and writes nothing.
 
+#include "data/booklocation.h"
 #include "reports/reportwindow.h"
 #include "reports/stockaudit.h"
 
@@ -20,11 +21,11 @@ class frmProvjeraZaliha : public ReportWindow {
     Q_OBJECT
   public:
     explicit frmProvjeraZaliha(QWidget* parent = nullptr);
-    frmProvjeraZaliha(const QString& bookPath, const QString& bookName, QWidget* parent = nullptr);
+    frmProvjeraZaliha(const BookLocation& book, const QString& bookName, QWidget* parent = nullptr);
 
     // The book audited; runs the audit at once when the window is shown.
-    void setBook(const QString& bookPath, const QString& bookName);
-    QString bookPath() const { return bookPath_; }
+    void setBook(const BookLocation& book, const QString& bookName);
+    const BookLocation& book() const { return book_; }
 
     // Reads the book and shows the report.
     void runAudit();
@@ -37,7 +38,7 @@ class frmProvjeraZaliha : public ReportWindow {
     void showEvent(QShowEvent* event) override;
 
   private:
-    QString bookPath_;
+    BookLocation book_;
     QString bookName_;
     bool audited_ = false;
     std::vector<StockDifference> differences_;

@@ -93,8 +93,8 @@ QString idNamed(Database& db, const QString& sql, const QString& name) {
 
 }  // namespace
 
-std::vector<StockTakingSummary> stockTakings(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+std::vector<StockTakingSummary> stockTakings(const BookLocation& book) {
+    Database db = Database::openBook(book);
     std::vector<StockTakingSummary> out;
     db.forEachRow(
         QStringLiteral("select id,broj,datum,zatvorena from kl_inventure order by id desc"), {},
@@ -105,8 +105,8 @@ std::vector<StockTakingSummary> stockTakings(const QString& bookPath) {
     return out;
 }
 
-qint64 startStockTaking(const QString& bookPath, const QDate& day) {
-    Database db = Database::open(bookPath);
+qint64 startStockTaking(const BookLocation& book, const QDate& day) {
+    Database db = Database::openBook(book);
     Transaction t(db);
     const int broj = int(db.openRecordset(QStringLiteral("select count(*) from kl_inventure"))
                              .value(0)
@@ -125,13 +125,13 @@ qint64 startStockTaking(const QString& bookPath, const QDate& day) {
     return id;
 }
 
-std::optional<StockTaking> loadStockTaking(const QString& bookPath, qint64 id) {
-    Database db = Database::open(bookPath);
+std::optional<StockTaking> loadStockTaking(const BookLocation& book, qint64 id) {
+    Database db = Database::openBook(book);
     return load(db, id);
 }
 
-QString setCounted(const QString& bookPath, qint64 lineId, std::optional<double> quantity) {
-    Database db = Database::open(bookPath);
+QString setCounted(const BookLocation& book, qint64 lineId, std::optional<double> quantity) {
+    Database db = Database::openBook(book);
     Transaction t(db);
     Recordset rs = db.openRecordset(
         QStringLiteral("select i.zatvorena from kl_inventurestavke as s inner join kl_inventure "
@@ -233,9 +233,10 @@ QString differencesText(const QString& bookName, const StockTaking& st) {
     return out;
 }
 
-DifferencesPosting postDifferences(const QString& bookPath, qint64 id) {
+DifferencesPosting postDifferences(const BookLocation& book, qint64 id) {
     DifferencesPosting result;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
+    const BookLocks locks(db, {db.serverSchema()});
     Transaction t(db);
     const std::optional<StockTaking> st = load(db, id);
     if (!st) {

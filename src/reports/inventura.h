@@ -19,6 +19,7 @@
 
 #include <QDate>
 #include <QString>
+#include "data/booklocation.h"
 
 #include <optional>
 #include <vector>
@@ -55,18 +56,18 @@ struct StockTakingSummary {
 };
 
 // The stock-takings of the book, the newest first.
-std::vector<StockTakingSummary> stockTakings(const QString& bookPath);
+std::vector<StockTakingSummary> stockTakings(const BookLocation& book);
 
 // Starts stock-taking number (count + 1) at `day` with every article's book figures at that day;
 // returns its id.
-qint64 startStockTaking(const QString& bookPath, const QDate& day);
+qint64 startStockTaking(const BookLocation& book, const QDate& day);
 
 // The stock-taking `id` with its lines; nullopt when there is none.
-std::optional<StockTaking> loadStockTaking(const QString& bookPath, qint64 id);
+std::optional<StockTaking> loadStockTaking(const BookLocation& book, qint64 id);
 
 // Stores the counted quantity of line `lineId` (none to clear it). Refused (the sentence
 // returned) when the stock-taking is closed.
-QString setCounted(const QString& bookPath, qint64 lineId, std::optional<double> quantity);
+QString setCounted(const BookLocation& book, qint64 lineId, std::optional<double> quantity);
 
 // The line whose article's code or bar code is `code` (letter case and blanks around it
 // ignored); -1 when there is none.
@@ -90,6 +91,6 @@ struct DifferencesPosting {
 
 // "Knjiži razlike": posts the differences of stock-taking `id` and closes it, all in one
 // transaction (see above). Refused when it is closed already or not there.
-DifferencesPosting postDifferences(const QString& bookPath, qint64 id);
+DifferencesPosting postDifferences(const BookLocation& book, qint64 id);
 
 }  // namespace kl

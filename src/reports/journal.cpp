@@ -387,15 +387,15 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
 
 }  // namespace
 
-std::vector<JournalLine> readJournal(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+std::vector<JournalLine> readJournal(const BookLocation& book) {
+    Database db = Database::openBook(book);
     std::vector<JournalLine> lines;
     readLines(db, true, [&lines](const LineRead& line) { lines.push_back(line.line()); });
     return lines;
 }
 
-ReportRows readJournalRows(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+ReportRows readJournalRows(const BookLocation& book) {
+    Database db = Database::openBook(book);
     prepareLongRead(db);
     ReportRows rows;
     // Room for every line at once: no growing and copying of the rows while they are read.

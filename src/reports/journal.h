@@ -19,6 +19,7 @@
 // underscores, all indented by 12 blanks), 50 rows a page and a footer with the page number
 // after each full page; the page after the last full one always starts with its heading block.
 
+#include "data/booklocation.h"
 #include "ui/printing.h"
 #include "ui/reportrows.h"
 
@@ -65,14 +66,14 @@ enum JournalColumn {
 // What the report is made of: the whole journal, the rows the clerk selected, a date range.
 enum class JournalScope { All, Selection, Range };
 
-// Every line of the journal of the book at `bookPath`, in stored order, read with one select.
+// Every line of the journal of the book at `book`, in stored order, read with one select.
 // Equal names and document texts share one string. Throws DbError.
-std::vector<JournalLine> readJournal(const QString& bookPath);
+std::vector<JournalLine> readJournal(const BookLocation& book);
 
 // The rows of every line of the journal, read and made in one pass (the journal window's list):
-// the same rows as journalRows(readJournal(bookPath)) without holding the lines, held compactly
+// the same rows as journalRows(readJournal(book)) without holding the lines, held compactly
 // (each date, name, header text, quantity and price once). Throws DbError.
-ReportRows readJournalRows(const QString& bookPath);
+ReportRows readJournalRows(const BookLocation& book);
 
 // The texts of the row of one line.
 QStringList journalRow(const JournalLine& line);

@@ -18,9 +18,9 @@ QString column(const QString& text, int width) {
 
 }  // namespace
 
-std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKind kind) {
+std::vector<PartnerEntry> readPartnerList(const BookLocation& book, PartnerListKind kind) {
     const bool customers = kind == PartnerListKind::Customers;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(
         QStringLiteral("select ime,mb,ziroracun,kontakt,mjesto,ulica,telefon,id from kd "
                        "where kd = ? or kd = ? order by ime asc, id asc"),

@@ -2,6 +2,7 @@
 // The customer and supplier lists of a warehouse book: every customer (kind "k" or "s") or every
 // supplier (kind "d" or "s") with registration data, address and contacts, in name order.
 
+#include "data/booklocation.h"
 #include "ui/sheet.h"
 
 #include <QDate>
@@ -18,8 +19,8 @@ struct PartnerEntry {
     QString oib;  // empty when the partner has none
 };
 
-// The partners of the list from the book at `bookPath`, ordered by name. Throws DbError.
-std::vector<PartnerEntry> readPartnerList(const QString& bookPath, PartnerListKind kind);
+// The partners of the list from the book at `book`, ordered by name. Throws DbError.
+std::vector<PartnerEntry> readPartnerList(const BookLocation& book, PartnerListKind kind);
 
 // The report: title with `today`, the two heading lines, and two lines and a dashed rule per
 // partner; a partner with an OIB gets a third line with it. An account longer than its column

@@ -248,8 +248,8 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
     return articles;
 }
 
-std::vector<StockDifference> auditStock(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+std::vector<StockDifference> auditStock(const BookLocation& book) {
+    Database db = Database::openBook(book);
     ReadSnapshot snapshot(db);
 
     std::vector<StockDifference> stored;
@@ -373,9 +373,9 @@ QString stockAuditText(const QString& bookName, const QDate& today,
     return out;
 }
 
-void correctStock(const QString& bookPath, const std::vector<StockDifference>& differences) {
+void correctStock(const BookLocation& book, const std::vector<StockDifference>& differences) {
     if (differences.empty()) return;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Transaction t(db);
     for (const StockDifference& d : differences) {
         // Only over the figures the audit read: a document posted since refuses the correction.

@@ -19,6 +19,7 @@
 // two decimals, may show a difference that is not an error: such differences are marked
 // (`workOrderIssues`) and the report says so.
 
+#include "data/booklocation.h"
 #include "reports/stockreports.h"
 
 #include <QDate>
@@ -62,10 +63,10 @@ struct StockDifference {
     bool workOrderIssues = false;
 };
 
-// The articles of the book at `bookPath` whose stored figures differ from the replay of their
+// The articles of the book at `book` whose stored figures differ from the replay of their
 // movements, in article order; empty when every article agrees. Reads the book in one read
 // transaction (articles once, every movement line once). Throws DbError on a database failure.
-std::vector<StockDifference> auditStock(const QString& bookPath);
+std::vector<StockDifference> auditStock(const BookLocation& book);
 
 // The report: heading, the book's name and `today`, then two lines per difference (stored,
 // computed) and a closing line; "Sve zalihe odgovaraju prometu." when there is none.
@@ -75,6 +76,6 @@ QString stockAuditText(const QString& bookName, const QDate& today,
 // Writes the computed figures of `differences` over the stored ones, all in one transaction. An
 // article whose stored figures are no longer those the audit read (a document posted since), or
 // that is gone, refuses the whole correction with DbError and nothing is written.
-void correctStock(const QString& bookPath, const std::vector<StockDifference>& differences);
+void correctStock(const BookLocation& book, const std::vector<StockDifference>& differences);
 
 }  // namespace kl

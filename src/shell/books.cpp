@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/fileops.h"
 #include "data/schema.h"
+#include "data/serverbooks.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,6 +21,12 @@ namespace {
 
 Database openMaster() {
     return Database::open(context().masterPath());
+}
+
+// The chosen company's list of books: its rows of the register in the program folder, or the
+// register schema of a company on a server.
+Database openBookList() {
+    return Database::openBook(context().companyRegister());
 }
 
 // The program's own table of made book files; no window shows it. Made when first needed, so a
@@ -98,9 +105,10 @@ QStringList loadBookKinds() {
 }
 
 QList<BookRow> loadBooks(const QString& companyIdText) {
-    Database db = openMaster();
-    Recordset rs = db.openRecordset(
-        QStringLiteral("select *  from otvoreneknjige where idtvrtke like  ?"), {companyIdText});
+    Database db = openBookList();
+    Recordset rs =
+        db.openRecordset(QStringLiteral("select *  from otvoreneknjige where idtvrtke like  ?"),
+                         {context().bookRowsOf(companyIdText)});
     QList<BookRow> books;
     books.reserve(rs.recordCount());
     for (; !rs.eof(); rs.moveNext()) {
@@ -112,7 +120,7 @@ QList<BookRow> loadBooks(const QString& companyIdText) {
 
 QString insertBook(const QString& companyIdText, const QString& name, const QString& kind,
                    const QString& address) {
-    Database db = openMaster();
+    Database db = openBookList();
     db.execute(QStringLiteral("insert into otvoreneknjige(idtvrtke,nazivknjige,vrstaknjige,adresa)"
                               "values(?,?,?,?)"),
                {companyIdText, name, kind, address});
@@ -120,7 +128,7 @@ QString insertBook(const QString& companyIdText, const QString& name, const QStr
 }
 
 void updateBook(const QString& id, const QString& name, const QString& address) {
-    Database db = openMaster();
+    Database db = openBookList();
     Transaction t(db);
     db.execute(QStringLiteral("update otvoreneknjige set nazivknjige=?where cstr(id)=?"),
                {name, id});
@@ -129,6 +137,19 @@ void updateBook(const QString& id, const QString& name, const QString& address) 
 }
 
 bool prepareBookFile(const QString& bookFile, const QString& kind) {
+    const BookLocation book = context().checkedBookLocation(bookFile);
+    if (book.onServer()) {
+        // The schema is made whole in one transaction; a clerk entering the same new book at the
+        // same moment may make it first.
+        if (bookExists(book)) return true;
+        try {
+            server::createSchema(book.address(), book.schema(), kind,
+                                 serverPassword(book.address()));
+        } catch (const DbError&) {
+            if (!bookExists(book)) throw;
+        }
+        return true;
+    }
     const QString path = context().checkedBookPath(bookFile);
     const QString fileName = QFileInfo(path).fileName();
     if (!QFileInfo::exists(path) && bookFileWasMade(fileName)) return false;
@@ -167,6 +188,18 @@ void forgetBookFiles(Database& master, const QStringList& fileNames) {
 
 void deleteBook(const QString& id, const QString& kind) {
     const QString file = checkedBookFileName(kind.trimmed(), id.trimmed());
+    const BookLocation book = context().checkedBookLocation(file);
+    if (book.onServer()) {
+        // The row and the book's schema go in one transaction of the server.
+        Database db = openBookList();
+        if (bookExists(book)) Database::openBook(book).close();  // checked to be ours first
+        runWrite(db, {db.serverSchema(), book.schema()}, [&] {
+            db.execute(QStringLiteral("delete from otvoreneknjige where cstr(id) like ?"),
+                       {id.trimmed()});
+            server::dropSchema(db, book.schema());
+        });
+        return;
+    }
     Database db = openMaster();
     StagedFileRemoval files;
     {

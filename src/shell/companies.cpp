@@ -59,7 +59,8 @@ QList<CompanyRow> loadCompanies() {
     return rows;
 }
 
-QString insertCompany(const CompanyFields& fields, const QString& oib) {
+QString insertCompany(const CompanyFields& fields, const QString& oib,
+                      const std::optional<CompanyServer>& server) {
     QVariantList values;
     for (const QString& f : fields)
         values.append(storedField(f));
@@ -70,20 +71,58 @@ QString insertCompany(const CompanyFields& fields, const QString& oib) {
                values);
     const QString id = QString::number(db.lastInsertId());
     storeCompanyOib(db, id, oib);
+    if (server) setCompanyServer(db, id, server);
     t.commit();
     return id;
 }
 
-void updateCompany(const QString& id, const CompanyFields& fields, const QString& oib) {
-    Database db = openMaster();
-    Transaction t(db);
+namespace {
+
+void updateCompanyIn(Database& db, const QString& id, const CompanyFields& fields,
+                     const QString& oib) {
     for (size_t i = 0; i < fields.size(); ++i) {
         db.execute(QStringLiteral("update svetvrtke set ") + companyColumns()[i] +
                        QStringLiteral("=?where cstr(id)=?"),
                    {storedField(fields[i]), id});
     }
     storeCompanyOib(db, id, oib);
+}
+
+}  // namespace
+
+void updateCompany(const QString& id, const CompanyFields& fields, const QString& oib) {
+    Database db = openMaster();
+    Transaction t(db);
+    updateCompanyIn(db, id, fields, oib);
     t.commit();
+}
+
+void updateCompany(const QString& id, const CompanyFields& fields, const QString& oib,
+                   const std::optional<CompanyServer>& server) {
+    const std::optional<CompanyServer> stored = companyServer(id);
+    Database db = openMaster();
+    Transaction t(db);
+    if (stored && !server)
+        throw DbError(DbErrorCode::Generic,
+                      QStringLiteral("Knjige tvrtke su na poslužitelju; izmjenom podataka tvrtke "
+                                     "ne premještaju se u mapu programa."));
+    if (!stored && server &&
+        !db.openRecordset(QStringLiteral("select id from otvoreneknjige where idtvrtke like ?"),
+                          {id})
+             .eof())
+        throw DbError(DbErrorCode::Generic,
+                      QStringLiteral("Tvrtka već ima knjige u mapi programa; izmjenom podataka "
+                                     "tvrtke ne premještaju se na poslužitelj."));
+    if (server) setCompanyServer(db, id, server);
+    updateCompanyIn(db, id, fields, oib);
+    t.commit();
+}
+
+bool companyHasLocalBooks(const QString& id) {
+    Database db = openMaster();
+    return !db.openRecordset(QStringLiteral("select id from otvoreneknjige where idtvrtke like ?"),
+                             {id})
+                .eof();
 }
 
 void deleteCompany(const QString& id) {
@@ -106,6 +145,8 @@ void deleteCompany(const QString& id) {
             files.stage(file);
         }
         db.execute(QStringLiteral("delete from otvoreneknjige where idtvrtke like ?"), {id});
+        // A company on a server leaves the register here; its books stay on the server.
+        setCompanyServer(db, id, std::nullopt);
         t.commit();
     }
     files.finish();

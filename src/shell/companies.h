@@ -3,6 +3,8 @@
 // removing companies, and the printed company sheet. Every operation opens the master database,
 // works in one transaction and closes it; failures are thrown as DbError.
 
+#include "shell/companyserver.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -32,10 +34,19 @@ QString storedField(const QString& text);
 // Every company, ordered by name.
 QList<CompanyRow> loadCompanies();
 // Stores a new company (fields stored as storedField gives them) with its OIB (none when
-// empty); returns its id as text.
-QString insertCompany(const CompanyFields& fields, const QString& oib = {});
+// empty), and, for a company whose books are to be on a server, where; returns its id as text.
+QString insertCompany(const CompanyFields& fields, const QString& oib = {},
+                      const std::optional<CompanyServer>& server = std::nullopt);
 // Changes every field and the OIB of company `id` (an empty `oib` removes it), all or nothing.
 void updateCompany(const QString& id, const CompanyFields& fields, const QString& oib = {});
+// The same with where the company's books are, in the one transaction. A company with books in
+// the program folder is not put on a server this way (its books would stay behind), nor a
+// company on a server back into the folder: DbError saying so. The address of its server may
+// change (the same books on a server that moved).
+void updateCompany(const QString& id, const CompanyFields& fields, const QString& oib,
+                   const std::optional<CompanyServer>& server);
+// True when the register of the program folder lists books of company `id`.
+bool companyHasLocalBooks(const QString& id);
 // Removes company `id`, every book registered to it and every book file, all or nothing. A
 // book whose file is missing is still removed.
 void deleteCompany(const QString& id);

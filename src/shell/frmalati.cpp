@@ -259,7 +259,7 @@ void frmAlati::auditStock() {
     }
     auto* audit = windows().window<frmProvjeraZaliha>(win::ProvjeraZaliha);
     if (!audit) return;
-    audit->setBook(context().bookPath(bookFile_), bookName_);
+    audit->setBook(context().bookLocation(bookFile_), bookName_);
     audit->setWindowModality(Qt::ApplicationModal);
     showWindow(audit);
 }

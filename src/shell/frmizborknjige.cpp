@@ -207,8 +207,7 @@ void frmIzborKnjige::rowClicked() {
     lblvrstaknjige_->setText(kind);
     lblimeknjige_->setText(lsvotvorene_->text(row, NameColumn));
     context().currentBookFile = bookFileName(kind.trimmed(), id.trimmed());
-    const QString base =
-        QStringLiteral("Baza: ") + QDir::toNativeSeparators(context().currentBookPath());
+    const QString base = QStringLiteral("Baza: ") + context().currentBook().shown();
     setCaption(base + QStringLiteral("             Pomoć F1"));
     lblimebaze_->setText(base);
     setListButtonsEnabled(true);

@@ -5,6 +5,7 @@
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "shell/companies.h"
+#include "shell/companyserver.h"
 #include "shell/frmizborknjige.h"
 #include "shell/frmskladiste.h"
 #include "shell/frmupisnove.h"
@@ -160,8 +161,27 @@ void frmIzborTvrtke::enterCompany() {
     const int row = selectedRow();
     if (row < 0) return;
     const CompanyRow company = rowAt(row);
+    std::optional<CompanyServer> server;
+    try {
+        server = companyServer(company.id);
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Ne mogu pročitati gdje su knjige tvrtke."), e);
+        return;
+    }
+    if (server) {
+        const QString problem =
+            checkCompanyServer(*server, [&] { return askServerPassword(this, server->address); });
+        if (!problem.isEmpty()) {
+            MsgBoxHr(QStringLiteral("Knjige tvrtke %1 su na poslužitelju, a veza s njim nije "
+                                    "uspjela:\n%2\nNišta nije promijenjeno.")
+                         .arg(company.name(), problem),
+                     MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Poslužitelj"));
+            return;
+        }
+    }
     context().currentCompanyId = numberOrZero(company.id);
     context().currentCompanyName = company.name();
+    enterCompanyServer(server);
     settings::trySetValue(settings::lastCompanyKey(), company.id);
     auto* books = windows().window<frmIzborKnjige>(win::IzborKnjige);
     if (!books) return;

@@ -2,13 +2,16 @@
 
 #include "data/appcontext.h"
 #include "data/dberror.h"
+#include "reports/reportwindow.h"
 #include "shell/companies.h"
+#include "shell/companymove.h"
 #include "shell/shellwindows.h"
 #include "ui/controls.h"
 #include "ui/fields.h"
 #include "ui/msgboxhr.h"
 #include "ui/windowregistry.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -91,6 +94,49 @@ frmUpisNove::frmUpisNove(QWidget* parent) : ChildWindow(parent, Sizing::Free) {
         fields_[size_t(i)] = edit;
         if (i == Mb) addOib();
     }
+    // Where the books are kept, under the company's fields.
+    chkPosluzitelj_ = new QCheckBox(QStringLiteral("Knjige na &poslužitelju (PostgreSQL)"), this);
+    chkPosluzitelj_->setObjectName(QStringLiteral("chkPosluzitelj"));
+    int row = 11;
+    grid->addWidget(chkPosluzitelj_, row++, 1);
+    static constexpr struct {
+        const char* label;
+        const char* name;
+        int maxLength;
+        const char* allowed;
+    } serverRules[5] = {
+        {"Poslužitelj :", "txtPosluzitelj", 255, "[A-Za-z0-9.:_-]*"},
+        {"Port :", "txtPort", 5, "[0-9]*"},
+        {"Baza :", "txtBaza", 63, "[A-Za-z0-9_]*"},
+        {"Korisnik :", "txtKorisnik", 63, "[A-Za-z0-9_.@-]*"},
+        {"Shema tvrtke :", "txtShema", 63, "[a-z0-9_]*"},
+    };
+    for (size_t i = 0; i < serverFields_.size(); ++i) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(serverRules[i].name));
+        edit->setMaxLength(serverRules[i].maxLength);
+        edit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QString::fromLatin1(serverRules[i].allowed)), edit));
+        selectAllOnFocus(edit);
+        edit->setEnabled(false);
+        auto* label = new QLabel(QString::fromUtf8(serverRules[i].label), this);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, 0, Qt::AlignRight);
+        grid->addWidget(edit, row++, 1);
+        serverFields_[i] = edit;
+    }
+    serverFields_[1]->setMaximumWidth(80);
+    serverFields_[4]->setPlaceholderText(QStringLiteral("tvrtka_ i broj tvrtke"));
+    serverFields_[4]->setToolTip(
+        QStringLiteral("Prazno za novu tvrtku; za tvrtku koju je na poslužitelj stavio drugi "
+                       "referent upišite njezinu shemu (npr. tvrtka_12)."));
+    connect(chkPosluzitelj_, &QCheckBox::toggled, this, [this](bool on) {
+        for (QLineEdit* f : serverFields_)
+            f->setEnabled(on);
+        if (on && serverFields_[1]->text().isEmpty())
+            serverFields_[1]->setText(QStringLiteral("5432"));
+    });
+
     fields_[To]->setMaximumWidth(40);
     fields_[To]->installEventFilter(this);
 
@@ -120,6 +166,7 @@ void frmUpisNove::startInsert() {
     for (QLineEdit* f : fields_)
         f->clear();
     oib_->clear();
+    showServer(std::nullopt);
     cmdUpis_->setText(insertCaption());
     cmdUpis_->setToolTip(QStringLiteral("Unos nove tvrtke ili obrta"));
     cmdUpis_->setEnabled(false);
@@ -133,6 +180,12 @@ void frmUpisNove::startEdit(const CompanyRow& company) {
     for (size_t i = 0; i < fields_.size(); ++i)
         fields_[i]->setText(company.fields[i]);
     oib_->setText(company.oib);
+    try {
+        showServer(companyServer(company.id));
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Ne mogu pročitati gdje su knjige tvrtke."), e);
+        showServer(std::nullopt);
+    }
     cmdUpis_->setEnabled(!fields_[Naziv]->text().isEmpty());
     fields_[Naziv]->setFocus();
 }
@@ -190,11 +243,14 @@ void frmUpisNove::store() {
     }
     const QString oib = oib_->text().trimmed();
     const bool edit = isEditMode();
+    std::optional<CompanyServer> server;
+    if (!enteredServer(server)) return;
+    if (edit && server && !moveToServer(*server)) return;
     try {
         if (edit)
-            updateCompany(context().companyIdText(), values, oib);
+            updateCompany(context().companyIdText(), values, oib, server);
         else
-            insertCompany(values, oib);
+            insertCompany(values, oib, server);
     } catch (const DbError& e) {
         showDbError(edit ? QStringLiteral("Izmjena nije spremljena.")
                          : QStringLiteral("Tvrtka nije upisana."),
@@ -210,8 +266,77 @@ void frmUpisNove::store() {
     for (QLineEdit* f : fields_)
         f->clear();
     oib_->clear();
+    showServer(std::nullopt);
     cmdUpis_->setEnabled(false);
     fields_[Naziv]->setFocus();
+}
+
+bool frmUpisNove::moveToServer(const CompanyServer& server) {
+    const QString id = context().companyIdText();
+    try {
+        if (companyServer(id) || !companyHasLocalBooks(id)) return true;
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Ne mogu pročitati knjige tvrtke."), e);
+        return false;
+    }
+    if (MsgBoxHr(QStringLiteral("Knjige tvrtke su u mapi programa. Prenijeti ih na %1?\n"
+                                "Svaka se knjiga kopira i provjerava; tvrtka prelazi na "
+                                "poslužitelj tek kad je sve provjereno.")
+                     .arg(server.address.describe()),
+                 MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                 QStringLiteral("Prenesi knjige na poslužitelj")) != MsgResult::Yes)
+        return false;
+    const QString login = connectToServer(
+        server.address, [this, &server] { return askServerPassword(this, server.address); });
+    QString problem = login;
+    if (problem.isEmpty()) {
+        const BusyCursor busy;
+        problem = moveCompanyToServer(id, server.address, server.registerSchema);
+    }
+    if (!problem.isEmpty()) {
+        MsgBoxHr(problem, MsgStyle::OkOnly | MsgStyle::Exclamation,
+                 QStringLiteral("Prenesi knjige na poslužitelj"));
+        return false;
+    }
+    MsgBoxHr(QStringLiteral("Knjige tvrtke prenesene su na poslužitelj i provjerene."),
+             MsgStyle::OkOnly | MsgStyle::Information,
+             QStringLiteral("Prenesi knjige na poslužitelj"));
+    return true;
+}
+
+void frmUpisNove::showServer(const std::optional<CompanyServer>& server) {
+    for (QLineEdit* f : serverFields_)
+        f->clear();
+    chkPosluzitelj_->setChecked(bool(server));
+    if (!server) return;
+    serverFields_[0]->setText(server->address.host);
+    serverFields_[1]->setText(QString::number(server->address.port));
+    serverFields_[2]->setText(server->address.database);
+    serverFields_[3]->setText(server->address.user);
+    serverFields_[4]->setText(server->registerSchema);
+}
+
+bool frmUpisNove::enteredServer(std::optional<CompanyServer>& server) {
+    server.reset();
+    if (!chkPosluzitelj_->isChecked()) return true;
+    const int port = serverFields_[1]->text().toInt();
+    for (int i = 0; i < 4; ++i) {
+        if (serverFields_[size_t(i)]->text().trimmed().isEmpty() || port < 1 || port > 65535) {
+            MsgBoxHr(QStringLiteral("Za knjige na poslužitelju upišite poslužitelj, port (1 do "
+                                    "65535), bazu i korisnika."),
+                     MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Poslužitelj"));
+            serverFields_[size_t(i)]->setFocus();
+            return false;
+        }
+    }
+    CompanyServer s;
+    s.address.host = serverFields_[0]->text().trimmed();
+    s.address.port = port;
+    s.address.database = serverFields_[2]->text().trimmed();
+    s.address.user = serverFields_[3]->text().trimmed();
+    s.registerSchema = serverFields_[4]->text().trimmed();
+    server = s;
+    return true;
 }
 
 void frmUpisNove::closeEvent(QCloseEvent* event) {

@@ -4,10 +4,12 @@
 // free size: Esc closes it, Enter moves from field to field and presses a focused button, and its
 // placement is remembered like that of the other top-level windows.
 
+#include "shell/companyserver.h"
 #include "ui/childwindow.h"
 
 #include <array>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -40,6 +42,18 @@ class frmUpisNove : public ChildWindow {
     // T or O (any case) becomes upper case and may be left, as may an empty field; anything else
     // is cleared and the focus returned to the field. Returns whether the field may be left.
     bool checkCompanyKind();
+
+    // Where the company's books are: unchecked, in the program folder; checked, on the server
+    // named by the fields below (the password is never stored: ~/.pgpass, or asked once per run).
+    QCheckBox* chkPosluzitelj_ = nullptr;
+    std::array<QLineEdit*, 5> serverFields_{};  // host, port, database, user, register schema
+    // The server the fields name, or nothing when unchecked; false when a field is missing
+    // (said to the clerk).
+    bool enteredServer(std::optional<CompanyServer>& server);
+    void showServer(const std::optional<CompanyServer>& server);
+    // A company with books in the program folder put on a server: asks, then moves its books
+    // there (moveCompanyToServer). False when the change is not to be stored.
+    bool moveToServer(const CompanyServer& server);
 
     std::array<QLineEdit*, 10> fields_{};
     QLineEdit* oib_ = nullptr;

@@ -20,8 +20,8 @@ int countDocuments(Database& db, const QString& schema, DocumentKind kind) {
         .toInt();
 }
 
-int nextDocumentNumber(const QString& bookPath, DocumentKind kind) {
-    Database db = Database::open(bookPath);
+int nextDocumentNumber(const BookLocation& book, DocumentKind kind) {
+    Database db = Database::openBook(book);
     return countDocuments(db, QStringLiteral("main"), kind) + 1;
 }
 
@@ -46,8 +46,8 @@ QString firstIdNamed(Database& db, const QString& schema, const QString& table,
 
 }  // namespace
 
-std::optional<ArticleStock> findArticle(const QString& bookPath, const QString& id) {
-    Database db = Database::open(bookPath);
+std::optional<ArticleStock> findArticle(const BookLocation& book, const QString& id) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(
         QStringLiteral("select id,sifra,naziv,stanje,proscijena from artikli where id=?"), {id});
     if (rs.eof()) return std::nullopt;
@@ -88,10 +88,19 @@ std::optional<float> averagePrice(double stanje, double vrijednost) {
 
 // ---- Posting ----------------------------------------------------------------------------------
 
-PostingResult postDocument(const QString& bookPath, const DocumentHeader& header,
+PostingResult postDocument(const BookLocation& book, const DocumentHeader& header,
                            const std::vector<DocumentLine>& lines) {
-    Database db = Database::open(bookPath);
-    return postDocument(db, header, lines);
+    Database db = Database::openBook(book);
+    PostingResult result;
+    // The number and the document are one write: a clerk posting into the same book meanwhile
+    // waits for it, and the next number counts this document.
+    runWrite(db, {db.serverSchema()}, [&] {
+        DocumentHeader h = header;
+        if (h.proposedNumber)
+            h.broj = QString::number(countDocuments(db, QStringLiteral("main"), h.kind) + 1);
+        result = postDocument(db, h, lines);
+    });
+    return result;
 }
 
 PostingResult postDocument(Database& db, const DocumentHeader& header,
@@ -105,12 +114,12 @@ PostingResult postDocumentIn(Database& db, const QString& schema, const Document
 
     const QString partnerId =
         firstIdNamed(db, schema, QStringLiteral("kd"), QStringLiteral("ime"), header.partner);
-    if (partnerId.isEmpty()) return {PostingRefusal::PartnerMissing, 0};
+    if (partnerId.isEmpty()) return {PostingRefusal::PartnerMissing, 0, {}};
     QString typeId;
     if (receipt) {
         typeId = firstIdNamed(db, schema, QStringLiteral("dokumenti"), QStringLiteral("dokument"),
                               header.documentType);
-        if (typeId.isEmpty()) return {PostingRefusal::DocumentTypeMissing, 0};
+        if (typeId.isEmpty()) return {PostingRefusal::DocumentTypeMissing, 0, {}};
     }
 
     Transaction t(db);
@@ -165,7 +174,7 @@ PostingResult postDocumentIn(Database& db, const QString& schema, const Document
                      {line.idArtikla, idText, partnerId, line.kolicina, line.cijena});
     }
     t.commit();
-    return {PostingRefusal::None, headerId};
+    return {PostingRefusal::None, headerId, header.broj};
 }
 
 }  // namespace kl

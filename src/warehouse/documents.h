@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QString>
+#include "data/booklocation.h"
 
 #include <optional>
 #include <vector>
@@ -23,7 +24,7 @@ QString kindLetter(DocumentKind kind);
 
 // The number the next document of `kind` gets: the count of stored documents of that kind plus
 // one. Receipts and issues are numbered independently, each from 1.
-int nextDocumentNumber(const QString& bookPath, DocumentKind kind);
+int nextDocumentNumber(const BookLocation& book, DocumentKind kind);
 // The count of stored documents of `kind` in the book open as `schema` of `db` ("main" or an
 // attached book).
 int countDocuments(Database& db, const QString& schema, DocumentKind kind);
@@ -39,7 +40,7 @@ struct ArticleStock {
 };
 
 // The article with `id`, or nothing when the book has no such article.
-std::optional<ArticleStock> findArticle(const QString& bookPath, const QString& id);
+std::optional<ArticleStock> findArticle(const BookLocation& book, const QString& id);
 
 // The text an issue offers as the price of an article: its average price in the default text
 // form of a currency value ("2,64", "3").
@@ -88,6 +89,10 @@ struct DocumentHeader {
     QString documentType;
     QString brojdok;
     QDate datumdok;
+    // The number is the one the window proposed (count + 1 when it opened): posting gives the
+    // document the next number of its kind at that moment instead, so that two clerks posting
+    // into one book never give the same number. A number the clerk typed is kept as typed.
+    bool proposedNumber = false;
 };
 
 // Why a document was not posted although nothing failed.
@@ -100,13 +105,14 @@ enum class PostingRefusal {
 struct PostingResult {
     PostingRefusal refusal = PostingRefusal::None;
     qint64 headerId = 0;  // `pi.id` of the posted header
+    QString number;       // the document number it was posted under
 };
 
-// Posts the document into the book at `bookPath`: the header, then for each line in list order
+// Posts the document into the book at `book`: the header, then for each line in list order
 // the receipt or issue stock rule on its article (a second line of the same article starts from
 // what the first left), then the lines. A refusal writes nothing. A database failure throws
 // DbError and leaves the book exactly as it was.
-PostingResult postDocument(const QString& bookPath, const DocumentHeader& header,
+PostingResult postDocument(const BookLocation& book, const DocumentHeader& header,
                            const std::vector<DocumentLine>& lines);
 
 // The same on a book that is already open. Inside a transaction of the caller the document is a

@@ -16,8 +16,8 @@ bool isSupplierKind(const QString& kd) {
 
 }  // namespace
 
-SupplierMatch matchSupplier(const QString& bookPath, const Party& supplier) {
-    Database db = Database::open(bookPath);
+SupplierMatch matchSupplier(const BookLocation& book, const Party& supplier) {
+    Database db = Database::openBook(book);
     QHash<QString, QString> names;  // supplier id -> name
     Recordset rs = db.openRecordset(QStringLiteral("select id,kd,ime from kd order by id asc"));
     for (; !rs.eof(); rs.moveNext())
@@ -47,9 +47,9 @@ QString itemKey(const Line& line) {
     return QStringLiteral("naziv:") + line.name;
 }
 
-std::vector<ArticleMatch> matchLines(const QString& bookPath, const QString& partnerId,
+std::vector<ArticleMatch> matchLines(const BookLocation& book, const QString& partnerId,
                                      const Document& doc) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     QHash<QString, QString> remembered;
     if (!partnerId.isEmpty()) {
         Recordset r = db.openRecordset(
@@ -92,9 +92,9 @@ std::vector<ArticleMatch> matchLines(const QString& bookPath, const QString& par
     return matches;
 }
 
-QString rememberedDocumentType(const QString& bookPath, const QString& partnerId) {
+QString rememberedDocumentType(const BookLocation& book, const QString& partnerId) {
     if (partnerId.isEmpty()) return {};
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Recordset r = db.openRecordset(
         QStringLiteral("select dokument from kl_eracundobavljaci where cstr(idkd)=?"), {partnerId});
     return r.eof() ? QString() : r.text(QStringLiteral("dokument"));
@@ -152,9 +152,9 @@ bool postRecorded(Database& db, DocumentKind kind, const Import& import, ImportR
 
 }  // namespace
 
-int postedReceipt(const QString& bookPath, const QString& partnerId, const QString& number) {
+int postedReceipt(const BookLocation& book, const QString& partnerId, const QString& number) {
     if (partnerId.isEmpty()) return 0;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     return postedIn(db, partnerId, number);
 }
 
@@ -164,9 +164,10 @@ QString alreadyPostedText(const QString& number, const QString& supplier, int re
         .arg(receipt);
 }
 
-ImportResult postImport(const QString& bookPath, const Import& import) {
+ImportResult postImport(const BookLocation& book, const Import& import) {
     ImportResult result;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
+    const BookLocks locks(db, {db.serverSchema()});
     Transaction t(db);
     if (const int posted = postedIn(db, import.partnerId, import.number)) {
         result.alreadyPostedAs = posted;
@@ -189,9 +190,9 @@ ImportResult postImport(const QString& bookPath, const Import& import) {
     return result;
 }
 
-int postedCreditNote(const QString& bookPath, const QString& partnerId, const QString& number) {
+int postedCreditNote(const BookLocation& book, const QString& partnerId, const QString& number) {
     if (partnerId.isEmpty()) return 0;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     return importedAs(db, DocumentKind::Issue, partnerId, number);
 }
 
@@ -201,9 +202,10 @@ QString creditNotePostedText(const QString& number, const QString& supplier, int
         .arg(issue);
 }
 
-ImportResult postCreditNote(const QString& bookPath, const Import& import) {
+ImportResult postCreditNote(const BookLocation& book, const Import& import) {
     ImportResult result;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
+    const BookLocks locks(db, {db.serverSchema()});
     Transaction t(db);
     if (const int posted = importedAs(db, DocumentKind::Issue, import.partnerId, import.number)) {
         result.alreadyPostedAs = posted;

@@ -5,6 +5,7 @@
 // receipt posting (numbering, stock rule, journal) in one transaction with the program's own
 // rows: the invoice's full number and the clerk's choices, remembered for the next invoice.
 
+#include "data/booklocation.h"
 #include "warehouse/documents.h"
 #include "warehouse/einvoice.h"
 
@@ -27,7 +28,7 @@ struct SupplierMatch {
 };
 
 // The supplier among the book's partners of kind d or s: by OIB, then by exact name.
-SupplierMatch matchSupplier(const QString& bookPath, const Party& supplier);
+SupplierMatch matchSupplier(const BookLocation& book, const Party& supplier);
 
 struct ArticleMatch {
     QString articleId;  // empty: not matched
@@ -41,16 +42,16 @@ QString itemKey(const Line& line);
 // Each line's article: what the clerk chose for that supplier's item before (when a supplier
 // is known), the GTIN as the article's bar code, the supplier's code as the article's code,
 // the exact name. Lines that are no goods are not matched.
-std::vector<ArticleMatch> matchLines(const QString& bookPath, const QString& partnerId,
+std::vector<ArticleMatch> matchLines(const BookLocation& book, const QString& partnerId,
                                      const Document& doc);
 
 // The document type chosen for the supplier's last invoice; empty when none.
-QString rememberedDocumentType(const QString& bookPath, const QString& partnerId);
+QString rememberedDocumentType(const BookLocation& book, const QString& partnerId);
 
 // The receipt number under which the supplier's invoice `number` is already in the book (an
 // imported invoice, or a receipt typed by hand with that supplier document number); 0 when it
 // is not. The text the clerk is shown for it.
-int postedReceipt(const QString& bookPath, const QString& partnerId, const QString& number);
+int postedReceipt(const BookLocation& book, const QString& partnerId, const QString& number);
 QString alreadyPostedText(const QString& number, const QString& supplier, int receipt);
 
 struct ImportLine {
@@ -83,7 +84,7 @@ struct ImportResult {
 // Posts the receipt and records the invoice and the clerk's choices, all in one transaction;
 // refused whole when the invoice is already in the book. Throws DbError on a failure, leaving
 // the book as it was.
-ImportResult postImport(const QString& bookPath, const Import& import);
+ImportResult postImport(const BookLocation& book, const Import& import);
 
 // A credit note with goods, taken back as an issue of those quantities to the supplier: the
 // issue number under which the supplier's credit note `number` is already in the book (0 when it
@@ -91,8 +92,8 @@ ImportResult postImport(const QString& bookPath, const Import& import);
 // posting with the credit note's row in kl_eracuni, in one transaction. The lines carry the
 // articles' average prices (the issue rule); the caller has checked the stock. `documentType` and
 // `rememberKey` are not used.
-int postedCreditNote(const QString& bookPath, const QString& partnerId, const QString& number);
+int postedCreditNote(const BookLocation& book, const QString& partnerId, const QString& number);
 QString creditNotePostedText(const QString& number, const QString& supplier, int issue);
-ImportResult postCreditNote(const QString& bookPath, const Import& import);
+ImportResult postCreditNote(const BookLocation& book, const Import& import);
 
 }  // namespace kl::einvoice

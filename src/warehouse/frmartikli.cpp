@@ -73,7 +73,7 @@ QString buttonText(const QString& text) {
 }  // namespace
 
 frmartikli::frmartikli(QWidget* parent) : ChildWindow(parent) {
-    bookPath_ = context().currentBookPath();
+    book_ = context().currentBook();
     setCaption(normalCaption());
     setHelpText(helpText());
 
@@ -223,7 +223,7 @@ void frmartikli::fillAllArticles(const std::vector<ArticleRow>& rows) {
 void frmartikli::loud() {
     std::vector<ArticleRow> rows;
     try {
-        rows = loadArticles(bookPath_);
+        rows = loadArticles(book_);
     } catch (const DbError& e) {
         lsvsviartikli_->clear();
         showDbError(QStringLiteral("Artikle nije moguće pročitati."), e);
@@ -239,7 +239,7 @@ void frmartikli::izmjenacomboboxova() {
     DocumentLists* document = documentLists();
     if (!document) return;
     try {
-        document->setArticleChoices(loadArticleChoices(bookPath_));
+        document->setArticleChoices(loadArticleChoices(book_));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikle nije moguće pročitati."), e);
     }
@@ -293,7 +293,7 @@ void frmartikli::addToList() {
     const ArticleEntry entry = fieldEntry();
     ArticleClash clash;
     try {
-        clash = findArticleClash(entry, listEntries(), bookPath_);
+        clash = findArticleClash(entry, listEntries(), book_);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikle nije moguće provjeriti."), e);
         return;
@@ -350,7 +350,7 @@ bool frmartikli::storeList(bool ask) {
                         QStringLiteral("Unošenje podataka")) != MsgResult::Ok)
         return false;
     try {
-        insertArticles(bookPath_, listEntries());
+        insertArticles(book_, listEntries());
     } catch (const DbError& e) {
         showDbError(
             QStringLiteral("Artikli s liste nisu spremljeni; lista je ostala kakva je bila."), e);
@@ -420,7 +420,7 @@ void frmartikli::saveEdit() {
     const QString oldCode = lblsifra_->text();
     try {
         // Only a changed code is checked; the article keeps its own code freely.
-        if (entry.sifra != oldCode.trimmed() && articleCodeExists(bookPath_, entry.sifra)) {
+        if (entry.sifra != oldCode.trimmed() && articleCodeExists(book_, entry.sifra)) {
             MsgBoxHr(QStringLiteral("Šifra artikla postoji, ne može se unijeti ista šifra"),
                      MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("Šifra postoji"));
             txtsifra_->setFocus();
@@ -437,14 +437,14 @@ void frmartikli::saveEdit() {
         return;
     }
     try {
-        updateArticle(bookPath_, lblida_->text(), entry);
+        updateArticle(book_, lblida_->text(), entry);
     } catch (const DbError& e) {
         // The article is unchanged; the changes stay in the fields to be tried again.
         plainMsgBox(QStringLiteral("Artikl nije promijenjen.\n") + e.description());
         return;
     }
     try {
-        fillAllArticles(loadArticles(bookPath_));
+        fillAllArticles(loadArticles(book_));
     } catch (const DbError&) {
         lsvsviartikli_->clear();
     }

@@ -7,6 +7,7 @@
 // Opened from the main window's menu or from the receipt window; opened from the receipt
 // window (the context's calledFromDocument), it keeps that window's article lists up to date.
 
+#include "data/booklocation.h"
 #include "ui/childwindow.h"
 #include "warehouse/masterdata.h"
 
@@ -63,7 +64,7 @@ class frmartikli : public ChildWindow {
     void fillAllArticles(const std::vector<ArticleRow>& rows);
     void leaveEditMode(const QString& saveCaption, const QString& cancelCaption);
 
-    QString bookPath_;
+    BookLocation book_;
     QWidget* frame_;
     TextField* txtsifra_;
     TextField* txtbarkod_;

@@ -79,8 +79,8 @@ QString helpText() {
 frmartikliizbor::frmartikliizbor(QWidget* parent) : ChildWindow(parent) {
     setObjectName(win::ArtikliIzbor);
     setAttribute(Qt::WA_DeleteOnClose);
-    bookPath_ = isDocumentMode(context().documentMode) ? context().currentBookPath()
-                                                       : context().materialBookPath();
+    book_ =
+        isDocumentMode(context().documentMode) ? context().currentBook() : context().materialBook();
     setCaption(normalCaption());
     setHelpCaption(searchHelpCaption());
     setHelpText(helpText());
@@ -161,7 +161,7 @@ frmartikliizbor::frmartikliizbor(QWidget* parent) : ChildWindow(parent) {
 void frmartikliizbor::loadList() {
     std::vector<QStringList> rows;
     try {
-        const std::vector<ArticleRow> articles = loadArticles(bookPath_);
+        const std::vector<ArticleRow> articles = loadArticles(book_);
         rows.reserve(articles.size());
         for (const ArticleRow& a : articles)
             rows.push_back({a.sifra, a.barkod, a.naziv, a.jedmjere,
@@ -213,7 +213,7 @@ void frmartikliizbor::sendSelected() {
 
     std::optional<ArticleStock> article;
     try {
-        article = findArticle(bookPath_, lsvsviartikli_->text(selected.front(), Id));
+        article = findArticle(book_, lsvsviartikli_->text(selected.front(), Id));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikl nije moguće pročitati."), e);
         return;

@@ -13,6 +13,7 @@
 // The book is the current book for a receipt or an issue, and the material book of the
 // production book otherwise; it is fixed when the window is made.
 
+#include "data/booklocation.h"
 #include "ui/childwindow.h"
 
 class QLineEdit;
@@ -33,7 +34,7 @@ class frmartikliizbor : public ChildWindow {
     explicit frmartikliizbor(QWidget* parent = nullptr);
 
     // The book file the articles come from.
-    QString bookPath() const { return bookPath_; }
+    const BookLocation& book() const { return book_; }
 
     // "Traži": selects every entry whose code or name (as chosen) matches the search text;
     // "Nema traženog upisa" when none does. An empty search text only puts the focus there.
@@ -49,7 +50,7 @@ class frmartikliizbor : public ChildWindow {
   private:
     void loadList();
 
-    QString bookPath_;
+    BookLocation book_;
     QLineEdit* txtupis_;
     QRadioButton* optposifri_;
     QRadioButton* optponazivu_;

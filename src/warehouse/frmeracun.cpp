@@ -111,8 +111,7 @@ QString helpText() {
 
 }  // namespace
 
-frmEracun::frmEracun(QWidget* parent)
-    : ChildWindow(parent), bookPath_(context().currentBookPath()) {
+frmEracun::frmEracun(QWidget* parent) : ChildWindow(parent), book_(context().currentBook()) {
     setObjectName(win::Eracun);
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
@@ -285,7 +284,7 @@ void frmEracun::clearDocument() {
     txttecaj_->clear();
     cbodokument_->clear();
     try {
-        cbodokument_->addItems(documentTypeNames(bookPath_));
+        cbodokument_->addItems(documentTypeNames(book_));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
     }
@@ -354,21 +353,21 @@ bool frmEracun::loadFile(const QString& path) {
     filePath_ = path;
     txtdatoteka_->setText(QDir::toNativeSeparators(path));
     try {
-        supplier_ = matchSupplier(bookPath_, doc_->supplier);
+        supplier_ = matchSupplier(book_, doc_->supplier);
         articles_.clear();
-        for (ArticleChoice& a : loadArticleChoices(bookPath_))
+        for (ArticleChoice& a : loadArticleChoices(book_))
             articles_.insert(a.id, a);
-        const std::vector<ArticleMatch> matches = matchLines(bookPath_, supplier_.partnerId, *doc_);
+        const std::vector<ArticleMatch> matches = matchLines(book_, supplier_.partnerId, *doc_);
         stock_.clear();
         for (size_t i = 0; i < matches.size(); ++i) {
             const ArticleMatch& m = matches[i];
             const bool goods = doc_->lines[i].kind == LineKind::Goods;
             choices_.push_back({goods ? m.articleId : QString(), m.how, false});
             if (doc_->creditNote && goods && !m.articleId.isEmpty())
-                if (const auto a = findArticle(bookPath_, m.articleId)) stock_.insert(a->id, *a);
+                if (const auto a = findArticle(book_, m.articleId)) stock_.insert(a->id, *a);
         }
         // The type chosen for the supplier's last invoice, else the book's "Račun" if it has one.
-        const QString type = rememberedDocumentType(bookPath_, supplier_.partnerId);
+        const QString type = rememberedDocumentType(book_, supplier_.partnerId);
         cbodokument_->setCurrentIndex(
             cbodokument_->findText(type.isEmpty() ? QStringLiteral("Račun") : type));
     } catch (const DbError& e) {
@@ -452,11 +451,10 @@ void frmEracun::createSupplier() {
         MsgResult::Yes)
         return;
     try {
-        insertPartners(bookPath_, {fields}, {p.oib});
-        supplier_ = matchSupplier(bookPath_, p);
+        insertPartners(book_, {fields}, {p.oib});
+        supplier_ = matchSupplier(book_, p);
         if (!supplier_.partnerId.isEmpty()) {
-            const std::vector<ArticleMatch> matches =
-                matchLines(bookPath_, supplier_.partnerId, *doc_);
+            const std::vector<ArticleMatch> matches = matchLines(book_, supplier_.partnerId, *doc_);
             for (size_t i = 0; i < matches.size() && i < choices_.size(); ++i)
                 if (choices_[i].articleId.isEmpty())
                     choices_[i] = {matches[i].articleId, matches[i].how, choices_[i].spread};
@@ -465,8 +463,7 @@ void frmEracun::createSupplier() {
         showDbError(QStringLiteral("Dobavljač nije unesen."), e);
         return;
     }
-    if (DocumentLists* lists = documentLists())
-        lists->setPartnerNames(partnerNames(bookPath_, true));
+    if (DocumentLists* lists = documentLists()) lists->setPartnerNames(partnerNames(book_, true));
     showSupplier();
     refreshLines();
 }
@@ -634,7 +631,7 @@ void frmEracun::openSearch() {
     // receipt window, which sets its own when it opens the search.
     context().documentMode = searchMode();
     if (auto* open = windows().loaded<frmartikliizbor>(win::ArtikliIzbor);
-        open && open->bookPath() != bookPath_)
+        open && open->book() != book_)
         windows().unload(win::ArtikliIzbor);
     if (auto* w = qobject_cast<ChildWindow*>(windows().window(win::ArtikliIzbor)))
         showBeside(w, false, QPoint(30, 30));
@@ -674,7 +671,7 @@ void frmEracun::createArticle() {
         return;
     }
     try {
-        switch (findArticleClash(entry, {}, bookPath_)) {
+        switch (findArticleClash(entry, {}, book_)) {
             case ArticleClash::None:
             case ArticleClash::CodeOnList:
             case ArticleClash::BarcodeOnList:
@@ -689,8 +686,8 @@ void frmEracun::createArticle() {
                 entry.barkod.clear();
                 break;
         }
-        insertArticles(bookPath_, {entry});
-        for (const ArticleRow& a : loadArticles(bookPath_)) {
+        insertArticles(book_, {entry});
+        for (const ArticleRow& a : loadArticles(book_)) {
             if (a.sifra.trimmed() == entry.sifra) {
                 rememberArticle({a.id, a.sifra, a.naziv, 0, 0});
                 choices_[size_t(line)] = {a.id, Match::None, false};
@@ -701,8 +698,7 @@ void frmEracun::createArticle() {
         showDbError(QStringLiteral("Artikl nije unesen."), e);
         return;
     }
-    if (DocumentLists* lists = documentLists())
-        lists->setArticleChoices(loadArticleChoices(bookPath_));
+    if (DocumentLists* lists = documentLists()) lists->setArticleChoices(loadArticleChoices(book_));
     refreshLines();
 }
 
@@ -786,7 +782,7 @@ bool frmEracun::post() {
     }
 
     try {
-        if (const int posted = postedReceipt(bookPath_, import.partnerId, import.number)) {
+        if (const int posted = postedReceipt(book_, import.partnerId, import.number)) {
             MsgBoxHr(alreadyPostedText(import.number, import.partnerName, posted),
                      MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("E-račun"));
             return false;
@@ -807,7 +803,7 @@ bool frmEracun::post() {
 
     ImportResult result;
     try {
-        result = postImport(bookPath_, import);
+        result = postImport(book_, import);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Primka nije unešena; skladište je ostalo kakvo je bilo."), e);
         return false;
@@ -842,7 +838,7 @@ bool frmEracun::postReturn() {
     import.postingDate = txtdatumprimke_->date();
     import.fileName = QFileInfo(filePath_).fileName();
     try {
-        if (const int posted = postedCreditNote(bookPath_, import.partnerId, import.number)) {
+        if (const int posted = postedCreditNote(book_, import.partnerId, import.number)) {
             MsgBoxHr(creditNotePostedText(import.number, import.partnerName, posted),
                      MsgStyle::OkOnly | MsgStyle::Exclamation, QStringLiteral("E-račun"));
             return false;
@@ -851,7 +847,7 @@ bool frmEracun::postReturn() {
         for (size_t i = 0; i < doc_->lines.size(); ++i) {
             const Line& l = doc_->lines[i];
             if (l.kind != LineKind::Goods) continue;
-            const auto article = findArticle(bookPath_, choices_[i].articleId);
+            const auto article = findArticle(book_, choices_[i].articleId);
             if (!article)
                 return refuse(
                     QStringLiteral("Artikl stavke %1 više ne postoji u skladištu!").arg(i + 1));
@@ -884,7 +880,7 @@ bool frmEracun::postReturn() {
         return false;
     ImportResult result;
     try {
-        result = postCreditNote(bookPath_, import);
+        result = postCreditNote(book_, import);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Izdatnica nije unešena; skladište je ostalo kakvo je bilo."),
                     e);
@@ -919,7 +915,7 @@ void frmEracun::sayPosted(DocumentKind kind, int posted) {
                                         : QStringLiteral("\nŽelite li ispisati izdatnicu?")),
                         MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
                         QStringLiteral("Unošenje")) == MsgResult::Yes) {
-        print(bookPath_, kind, number);
+        print(book_, kind, number);
     }
 }
 

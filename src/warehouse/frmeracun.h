@@ -15,6 +15,7 @@
 // What is remembered in the register (settings.h): the folder of the last file, and per company
 // whether it is outside the VAT system (then VAT is a cost).
 
+#include "data/booklocation.h"
 #include "ui/childwindow.h"
 #include "warehouse/documentlists.h"
 #include "warehouse/einvoice.h"
@@ -46,7 +47,7 @@ class frmEracun : public ChildWindow, public ArticleReceiver {
 
     explicit frmEracun(QWidget* parent = nullptr);
 
-    QString bookPath() const { return bookPath_; }
+    const BookLocation& book() const { return book_; }
 
     // "Odaberi datoteku...": the file dialog, opened in the folder of the last file.
     void chooseFile();
@@ -103,7 +104,7 @@ class frmEracun : public ChildWindow, public ArticleReceiver {
     bool checkSupplierAndArticles();
     void sayPosted(DocumentKind kind, int number);
 
-    QString bookPath_;
+    BookLocation book_;
     QString filePath_;
     std::optional<einvoice::Document> doc_;
     einvoice::SupplierMatch supplier_;

@@ -45,7 +45,7 @@ QString transferHelp() {
 }  // namespace
 
 frmMedjuskladisnica::frmMedjuskladisnica(QWidget* parent)
-    : ChildWindow(parent), bookPath_(context().currentBookPath()) {
+    : ChildWindow(parent), book_(context().currentBook()) {
     setObjectName(kTransferWindowName);
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -174,8 +174,8 @@ void frmMedjuskladisnica::loadLists() {
         }
         cboskladiste_->addItems(names);
         cboskladiste_->setCurrentIndex(-1);
-        txtbroj_->setText(QString::number(nextDocumentNumber(bookPath_, DocumentKind::Issue)));
-        fillArticleLists(Cbosifra_, cbonaziv_, loadArticleChoices(bookPath_));
+        txtbroj_->setText(QString::number(nextDocumentNumber(book_, DocumentKind::Issue)));
+        fillArticleLists(Cbosifra_, cbonaziv_, loadArticleChoices(book_));
         Cbosifra_->setCurrentIndex(-1);
         cbonaziv_->setCurrentIndex(-1);
     } catch (const DbError& e) {
@@ -205,7 +205,7 @@ void frmMedjuskladisnica::chooseTarget(int index) {
             cboskladiste_->setCurrentIndex(-1);
             return;
         }
-        targetArticles_ = articlesByCode(book->path());
+        targetArticles_ = articlesByCode(book->location());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Skladište %1 nije moguće pročitati.").arg(book->name), e);
         cboskladiste_->setCurrentIndex(-1);
@@ -222,7 +222,7 @@ void frmMedjuskladisnica::chooseArticle(int index) {
     const QString id = Cbosifra_->itemData(index).toString();
     lblartikl_->setText(id);
     try {
-        const auto article = findArticle(bookPath_, id);
+        const auto article = findArticle(book_, id);
         if (!article) return;
         txtcijena_->setText(offeredPriceText(*article));
         double available = numberOrZero(format00(article->stanje, Precision::Single));

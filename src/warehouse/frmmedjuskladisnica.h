@@ -10,6 +10,7 @@
 // receipt there in one transaction (transfer.h); the window then says both numbers and is ready
 // for the next transfer.
 
+#include "data/booklocation.h"
 #include "ui/childwindow.h"
 #include "warehouse/transfer.h"
 
@@ -61,7 +62,7 @@ class frmMedjuskladisnica : public ChildWindow {
     QString targetText(const QString& code) const;
     std::optional<TransferBook> target() const;
 
-    QString bookPath_;
+    BookLocation book_;
     std::optional<TransferBook> source_;
     std::vector<TransferBook> targets_;
     QHash<QString, ArticleChoice> targetArticles_;

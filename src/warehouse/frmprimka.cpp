@@ -90,7 +90,7 @@ frmPrimka::frmPrimka(QWidget* parent)
     : ChildWindow(parent),
       kind_(context().documentMode == QLatin1String("Primka") ? DocumentKind::Receipt
                                                               : DocumentKind::Issue),
-      bookPath_(context().currentBookPath()) {
+      book_(context().currentBook()) {
     setObjectName(kDocumentWindowName);
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -296,11 +296,11 @@ void frmPrimka::configureKind() {
 
 void frmPrimka::loadLists() {
     try {
-        setPartnerNames(partnerNames(bookPath_, isReceipt()));
-        txtprimka_->setText(QString::number(nextDocumentNumber(bookPath_, kind_)));
-        if (isReceipt()) cbodokument_->addItems(documentTypeNames(bookPath_));
+        setPartnerNames(partnerNames(book_, isReceipt()));
+        setProposedNumber(QString::number(nextDocumentNumber(book_, kind_)));
+        if (isReceipt()) cbodokument_->addItems(documentTypeNames(book_));
         cbodokument_->setCurrentIndex(-1);
-        refillArticles(loadArticleChoices(bookPath_), QString());
+        refillArticles(loadArticleChoices(book_), QString());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
     }
@@ -365,7 +365,7 @@ void frmPrimka::chooseArticle(int index) {
     lblartikl_->setText(id);
     if (isReceipt()) return;
     try {
-        if (const auto article = findArticle(bookPath_, id)) showAvailable(*article);
+        if (const auto article = findArticle(book_, id)) showAvailable(*article);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikl nije moguće pročitati."), e);
     }
@@ -484,6 +484,7 @@ bool frmPrimka::post() {
     DocumentHeader header;
     header.kind = kind_;
     header.broj = txtprimka_->text();
+    header.proposedNumber = header.broj == proposedNumber_;
     header.datum = txtdatumprimke_->date();
     header.partner = cbokd_->currentText();
     if (receipt) {
@@ -500,7 +501,7 @@ bool frmPrimka::post() {
 
     PostingResult result;
     try {
-        result = postDocument(bookPath_, header, lines);
+        result = postDocument(book_, header, lines);
     } catch (const DbError& e) {
         showDbError(receipt ? QStringLiteral("Primka nije unešena; skladište je ostalo kakvo je "
                                              "bilo.")
@@ -526,10 +527,15 @@ bool frmPrimka::post() {
     }
 
     // Ready for the next document of the same kind; the dates stay.
-    const QString posted = header.broj;
+    const QString posted = result.number;
     lsvartprimka_->clear();
     listChanged();
-    txtprimka_->setText(QString::number(txtprimka_->text().toInt() + 1));
+    if (header.proposedNumber) {
+        setProposedNumber(QString::number(posted.toInt() + 1));
+    } else {
+        proposedNumber_.clear();
+        txtprimka_->setText(QString::number(posted.toInt() + 1));
+    }
     lblidprimkeizdatnice_->setText(QString::number(result.headerId + 1));
     cbokd_->setCurrentIndex(-1);
     if (receipt) {
@@ -555,7 +561,7 @@ void frmPrimka::offerPrint(const QString& number) {
                                      : QStringLiteral("\nŽelite li ispisati izdatnicu?")),
                  MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
                  QStringLiteral("Unošenje")) == MsgResult::Yes)
-        print(bookPath_, kind_, number);
+        print(book_, kind_, number);
 }
 
 // ---- Other windows ---------------------------------------------------------------------------
@@ -595,7 +601,7 @@ void frmPrimka::openEinvoice() {
 
 void frmPrimka::refreshNumber() {
     try {
-        txtprimka_->setText(QString::number(nextDocumentNumber(bookPath_, kind_)));
+        setProposedNumber(QString::number(nextDocumentNumber(book_, kind_)));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Podatke skladišta nije moguće pročitati."), e);
     }
@@ -625,6 +631,11 @@ void frmPrimka::helpModeChanged(bool helpMode) {
     if (!helpMode)
         setCaption(isReceipt() ? QStringLiteral("Primka     Pomoć  F1")
                                : QStringLiteral("Izdatnica      Pomoć F1"));
+}
+
+void frmPrimka::setProposedNumber(const QString& number) {
+    proposedNumber_ = number;
+    txtprimka_->setText(number);
 }
 
 }  // namespace kl

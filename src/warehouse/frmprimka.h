@@ -19,6 +19,7 @@
 // into this window's lists (DocumentLists); the article search sends its choice here
 // (ArticleReceiver).
 
+#include "data/booklocation.h"
 #include "ui/childwindow.h"
 #include "warehouse/documentlists.h"
 
@@ -48,7 +49,7 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     DocumentKind kind() const { return kind_; }
     bool isReceipt() const { return kind_ == DocumentKind::Receipt; }
     // The book file this window reads and posts into.
-    QString bookPath() const { return bookPath_; }
+    const BookLocation& book() const { return book_; }
 
     // ---- What the master-data windows and the article search write here ----
     void setPartnerNames(const QStringList& names) override;
@@ -102,7 +103,10 @@ class frmPrimka : public ChildWindow, public DocumentLists, public ArticleReceiv
     void offerPrint(const QString& number);
 
     DocumentKind kind_;
-    QString bookPath_;
+    BookLocation book_;
+    // The number the window put into txtprimka (the next of its kind); see proposedNumber.
+    QString proposedNumber_;
+    void setProposedNumber(const QString& number);
     bool resettingAmount_ = false;
 
     QLineEdit* txtprimka_;

@@ -95,7 +95,7 @@ QString captionWithName(const QString& prefix, const QString& name) {
 frmunos::frmunos(QWidget* parent) : ChildWindow(parent) {
     setObjectName(win::Unos);
     setAttribute(Qt::WA_DeleteOnClose);
-    bookPath_ = context().currentBookPath();
+    book_ = context().currentBook();
     setCaption(normalCaption());
     setHelpText(partnerHelp());
 
@@ -280,7 +280,7 @@ void frmunos::listEmptied() {
 void frmunos::fillPartnerTable(bool byName) {
     std::vector<QStringList> rows;
     try {
-        const std::vector<PartnerRow> partners = loadPartners(bookPath_, byName);
+        const std::vector<PartnerRow> partners = loadPartners(book_, byName);
         rows.reserve(partners.size());
         for (const PartnerRow& p : partners) {
             QStringList texts(p.fields.cbegin(), p.fields.cend());
@@ -299,7 +299,7 @@ void frmunos::refreshDocument(bool suppliers) {
     DocumentLists* document = documentLists();
     if (!document) return;
     try {
-        document->setPartnerNames(partnerNames(bookPath_, suppliers));
+        document->setPartnerNames(partnerNames(book_, suppliers));
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Popis kupaca i dobavljača u dokumentu nije osvježen."), e);
     }
@@ -342,7 +342,7 @@ bool frmunos::storeList(bool ask) {
         oibs.append(lsvkd_->text(r, OibColumn));
     }
     try {
-        insertPartners(bookPath_, entries, oibs);
+        insertPartners(book_, entries, oibs);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Kupci i dobavljači s liste nisu spremljeni."), e);
         return false;
@@ -397,7 +397,7 @@ void frmunos::saveEdit() {
         return;
     if (!confirmIdentifiers(fields_[ZiroRacun]->text(), txtoib_->text())) return;
     try {
-        updatePartner(bookPath_, lblid_->text(), enteredFields(), txtoib_->text());
+        updatePartner(book_, lblid_->text(), enteredFields(), txtoib_->text());
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Izmjena nije spremljena."), e);
         return;

@@ -10,6 +10,7 @@
 // issue window, it is told the document kind ("P" or "I") and keeps that window's partner list
 // up to date when it stores the list or is left with "Izlaz".
 
+#include "data/booklocation.h"
 #include "ui/childwindow.h"
 #include "warehouse/masterdata.h"
 
@@ -34,7 +35,7 @@ class frmunos : public ChildWindow {
     explicit frmunos(QWidget* parent = nullptr);
 
     // The book file this window reads and writes.
-    QString bookPath() const { return bookPath_; }
+    const BookLocation& book() const { return book_; }
 
     // The document kind of the receipt and issue window that opened this window: "P" receipt,
     // "I" issue, empty when it was opened from the menu.
@@ -79,7 +80,7 @@ class frmunos : public ChildWindow {
     void refreshDocument(bool suppliers);
     void endEdit();
 
-    QString bookPath_;
+    BookLocation book_;
     std::array<QLineEdit*, FieldCount> fields_{};
     QLineEdit* txtoib_ = nullptr;  // beside the fields of the partner's row
     ReportList* lsvkd_;

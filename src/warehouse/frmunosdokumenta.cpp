@@ -19,7 +19,7 @@ frmunosdokumenta::frmunosdokumenta(QWidget* parent) : ChildWindow(parent, Sizing
     setObjectName(win::UnosDokumenta);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(Width, Height);
-    bookPath_ = context().currentBookPath();
+    book_ = context().currentBook();
     setCaption(QStringLiteral("Unos dokumenta:"));
 
     txtunos_ = new TextField(this, "txtunos", 15);
@@ -50,7 +50,7 @@ void frmunosdokumenta::storeType() {
                  QStringLiteral("Unosim dokument?")) != MsgResult::Yes)
         return;
     try {
-        insertDocumentType(bookPath_, name);
+        insertDocumentType(book_, name);
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Dokument nije unešen."), e);
         return;

@@ -4,6 +4,7 @@
 // the chosen one. Types are only added, never changed or removed. The window stays open for
 // further types until the clerk leaves it.
 
+#include "data/booklocation.h"
 #include "ui/childwindow.h"
 
 class QLineEdit;
@@ -20,13 +21,13 @@ class frmunosdokumenta : public ChildWindow {
     explicit frmunosdokumenta(QWidget* parent = nullptr);
 
     // The book file this window writes.
-    QString bookPath() const { return bookPath_; }
+    const BookLocation& book() const { return book_; }
 
     // "Unesi": stores the typed name as a new type after the clerk confirms it.
     void storeType();
 
   private:
-    QString bookPath_;
+    BookLocation book_;
     QLineEdit* txtunos_;
     QPushButton* cmdunos_;
     QPushButton* cmdodustani_;

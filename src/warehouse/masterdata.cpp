@@ -16,8 +16,8 @@ QVariantList articleValues(const ArticleEntry& e) {
 
 // ---- Articles --------------------------------------------------------------------------------
 
-std::vector<ArticleRow> loadArticles(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+std::vector<ArticleRow> loadArticles(const BookLocation& book) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(
         QStringLiteral("select id,sifra,barkod,naziv,jedmjere,minkolicina from artikli"));
     std::vector<ArticleRow> rows;
@@ -31,8 +31,8 @@ std::vector<ArticleRow> loadArticles(const QString& bookPath) {
     return rows;
 }
 
-std::vector<ArticleChoice> loadArticleChoices(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+std::vector<ArticleChoice> loadArticleChoices(const BookLocation& book) {
+    Database db = Database::openBook(book);
     Recordset rs =
         db.openRecordset(QStringLiteral("select id,sifra,naziv from artikli order by naziv asc"));
     std::vector<ArticleChoice> rows;
@@ -45,14 +45,14 @@ std::vector<ArticleChoice> loadArticleChoices(const QString& bookPath) {
 }
 
 ArticleClash findArticleClash(const ArticleEntry& entry, const QList<ArticleEntry>& list,
-                              const QString& bookPath) {
+                              const BookLocation& book) {
     const QString code = entry.sifra.trimmed();
     const QString barcode = entry.barkod.trimmed();
     for (const ArticleEntry& e : list) {
         if (e.sifra.trimmed() == code) return ArticleClash::CodeOnList;
         if (!barcode.isEmpty() && e.barkod.trimmed() == barcode) return ArticleClash::BarcodeOnList;
     }
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(QStringLiteral("select sifra,barkod from artikli"));
     for (; !rs.eof(); rs.moveNext()) {
         if (rs.text(QStringLiteral("sifra")).trimmed() == code) return ArticleClash::CodeInBook;
@@ -62,9 +62,9 @@ ArticleClash findArticleClash(const ArticleEntry& entry, const QList<ArticleEntr
     return ArticleClash::None;
 }
 
-bool articleCodeExists(const QString& bookPath, const QString& code) {
+bool articleCodeExists(const BookLocation& book, const QString& code) {
     const QString wanted = code.trimmed();
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(QStringLiteral("select sifra from artikli"));
     for (; !rs.eof(); rs.moveNext()) {
         if (rs.text(QStringLiteral("sifra")).trimmed() == wanted) return true;
@@ -72,8 +72,8 @@ bool articleCodeExists(const QString& bookPath, const QString& code) {
     return false;
 }
 
-void insertArticles(const QString& bookPath, const QList<ArticleEntry>& entries) {
-    Database db = Database::open(bookPath);
+void insertArticles(const BookLocation& book, const QList<ArticleEntry>& entries) {
+    Database db = Database::openBook(book);
     Transaction t(db);
     for (const ArticleEntry& e : entries) {
         QVariantList values = articleValues(e);
@@ -85,10 +85,10 @@ void insertArticles(const QString& bookPath, const QList<ArticleEntry>& entries)
     t.commit();
 }
 
-void updateArticle(const QString& bookPath, const QString& id, const ArticleEntry& entry) {
+void updateArticle(const BookLocation& book, const QString& id, const ArticleEntry& entry) {
     static const char* const columns[] = {"sifra", "barkod", "naziv", "jedmjere", "minkolicina"};
     const QVariantList values = articleValues(entry);
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Transaction t(db);
     for (int i = 0; i < 5; ++i) {
         db.execute(QStringLiteral("update artikli set ") + QLatin1String(columns[i]) +
@@ -134,8 +134,8 @@ void storePartnerOib(Database& db, const QString& id, const QString& oib) {
 
 }  // namespace
 
-std::vector<PartnerRow> loadPartners(const QString& bookPath, bool byName) {
-    Database db = Database::open(bookPath);
+std::vector<PartnerRow> loadPartners(const BookLocation& book, bool byName) {
+    Database db = Database::openBook(book);
     const QHash<QString, QString> oibs = partnerOibs(db);
     Recordset rs = db.openRecordset(byName ? QStringLiteral("select * from kd order by ime asc")
                                            : QStringLiteral("select * from kd"));
@@ -152,8 +152,8 @@ std::vector<PartnerRow> loadPartners(const QString& bookPath, bool byName) {
     return rows;
 }
 
-QStringList partnerNames(const QString& bookPath, bool suppliers) {
-    Database db = Database::open(bookPath);
+QStringList partnerNames(const BookLocation& book, bool suppliers) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(
         suppliers ? QStringLiteral("select id,kd,ime from kd where kd like 'd*' or kd like 's*'")
                   : QStringLiteral("select id,kd,ime from kd where kd like 'k*' or kd like 's*'"));
@@ -164,9 +164,9 @@ QStringList partnerNames(const QString& bookPath, bool suppliers) {
     return names;
 }
 
-void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries,
+void insertPartners(const BookLocation& book, const QList<PartnerFields>& entries,
                     const QStringList& oibs) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Transaction t(db);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const PartnerFields& f = entries[i];
@@ -179,9 +179,9 @@ void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries
     t.commit();
 }
 
-void updatePartner(const QString& bookPath, const QString& id, const PartnerFields& fields,
+void updatePartner(const BookLocation& book, const QString& id, const PartnerFields& fields,
                    const QString& oib) {
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
     Transaction t(db);
     for (size_t i = 0; i < fields.size(); ++i) {
         db.execute(QStringLiteral("update kd set ") + partnerColumns()[i] +
@@ -192,8 +192,8 @@ void updatePartner(const QString& bookPath, const QString& id, const PartnerFiel
     t.commit();
 }
 
-QString partnerIdByOib(const QString& bookPath, const QString& oib) {
-    Database db = Database::open(bookPath);
+QString partnerIdByOib(const BookLocation& book, const QString& oib) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(
         QStringLiteral("select idkd from kl_oibpartnera where oib=? order by idkd asc"),
         {oib.trimmed()});
@@ -202,14 +202,14 @@ QString partnerIdByOib(const QString& bookPath, const QString& oib) {
 
 // ---- Document types ---------------------------------------------------------------------------
 
-QString insertDocumentType(const QString& bookPath, const QString& name) {
-    Database db = Database::open(bookPath);
+QString insertDocumentType(const BookLocation& book, const QString& name) {
+    Database db = Database::openBook(book);
     db.execute(QStringLiteral("insert into dokumenti(dokument)values(?)"), {name});
     return QString::number(db.lastInsertId());
 }
 
-QStringList documentTypeNames(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+QStringList documentTypeNames(const BookLocation& book) {
+    Database db = Database::openBook(book);
     Recordset rs =
         db.openRecordset(QStringLiteral("select dokument from dokumenti order by dokument asc"));
     QStringList names;

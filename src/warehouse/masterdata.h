@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include "data/booklocation.h"
 
 #include <array>
 #include <vector>
@@ -43,10 +44,10 @@ struct ArticleChoice {
 };
 
 // Every article in the order the book returns them ("select * from artikli").
-std::vector<ArticleRow> loadArticles(const QString& bookPath);
+std::vector<ArticleRow> loadArticles(const BookLocation& book);
 
 // Every article ordered by name, for the document window's parallel id, code and name lists.
-std::vector<ArticleChoice> loadArticleChoices(const QString& bookPath);
+std::vector<ArticleChoice> loadArticleChoices(const BookLocation& book);
 
 // Why a new article cannot go on the entry list. Codes and bar codes are compared trimmed and
 // exactly (letter case counts); an empty bar code never clashes.
@@ -62,17 +63,17 @@ enum class ArticleClash {
 // articles of the book, row by row; the first clash found is returned (on the list the code of
 // an entry is checked before its bar code, and so for each row of the book).
 ArticleClash findArticleClash(const ArticleEntry& entry, const QList<ArticleEntry>& list,
-                              const QString& bookPath);
+                              const BookLocation& book);
 
 // True if an article of the book has `code` (trimmed, exact).
-bool articleCodeExists(const QString& bookPath, const QString& code);
+bool articleCodeExists(const BookLocation& book, const QString& code);
 
 // Stores the entries in list order as new articles with stock, value and average price 0: all
 // of them or, on a failure, none.
-void insertArticles(const QString& bookPath, const QList<ArticleEntry>& entries);
+void insertArticles(const BookLocation& book, const QList<ArticleEntry>& entries);
 
 // Changes code, bar code, name, unit and minimum quantity of article `id`, all or nothing.
-void updateArticle(const QString& bookPath, const QString& id, const ArticleEntry& entry);
+void updateArticle(const BookLocation& book, const QString& id, const ArticleEntry& entry);
 
 // ---- Customers and suppliers ------------------------------------------------------------------
 
@@ -93,31 +94,31 @@ const std::array<QString, 8>& partnerColumns();
 bool isPartnerCode(const QString& code);
 
 // Every partner; `byName` orders them by name, otherwise they come in the book's order.
-std::vector<PartnerRow> loadPartners(const QString& bookPath, bool byName);
+std::vector<PartnerRow> loadPartners(const BookLocation& book, bool byName);
 
 // The names a document offers as its partner, in the book's order: suppliers (code d or s, any
 // case) for a receipt, customers and cost centres (k or s) otherwise.
-QStringList partnerNames(const QString& bookPath, bool suppliers);
+QStringList partnerNames(const BookLocation& book, bool suppliers);
 
 // Stores the entries in list order, all or none; `oibs[i]`, when given and not empty, is the OIB
 // of entry i.
-void insertPartners(const QString& bookPath, const QList<PartnerFields>& entries,
+void insertPartners(const BookLocation& book, const QList<PartnerFields>& entries,
                     const QStringList& oibs = {});
 
 // Changes the eight fields and the OIB of partner `id` (an empty `oib` removes it), all or
 // nothing.
-void updatePartner(const QString& bookPath, const QString& id, const PartnerFields& fields,
+void updatePartner(const BookLocation& book, const QString& id, const PartnerFields& fields,
                    const QString& oib = {});
 
 // The partner whose OIB is `oib`; empty when none has it.
-QString partnerIdByOib(const QString& bookPath, const QString& oib);
+QString partnerIdByOib(const BookLocation& book, const QString& oib);
 
 // ---- Document types ---------------------------------------------------------------------------
 
 // Adds a supplier document type; returns its id.
-QString insertDocumentType(const QString& bookPath, const QString& name);
+QString insertDocumentType(const BookLocation& book, const QString& name);
 
 // Every document type name ordered by name.
-QStringList documentTypeNames(const QString& bookPath);
+QStringList documentTypeNames(const BookLocation& book);
 
 }  // namespace kl

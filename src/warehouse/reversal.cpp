@@ -137,16 +137,17 @@ QString reversalNote(DocumentKind kind, int number) {
     return QStringLiteral("Storno %1 br. %2").arg(documentWord(kind, true)).arg(number);
 }
 
-QString reversalRefusal(const QString& bookPath, DocumentKind kind, int number) {
-    Database db = Database::open(bookPath);
+QString reversalRefusal(const BookLocation& book, DocumentKind kind, int number) {
+    Database db = Database::openBook(book);
     Original original;
     return examine(db, kind, number, &original);
 }
 
-ReversalResult reverseDocument(const QString& bookPath, DocumentKind kind, int number,
+ReversalResult reverseDocument(const BookLocation& book, DocumentKind kind, int number,
                                const QDate& date) {
     ReversalResult result;
-    Database db = Database::open(bookPath);
+    Database db = Database::openBook(book);
+    const BookLocks locks(db, {db.serverSchema()});
     Transaction t(db);
     Original original;
     result.refusal = examine(db, kind, number, &original);

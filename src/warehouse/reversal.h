@@ -13,6 +13,7 @@
 // note, which goes with its work order), and a receipt whose goods have since left the
 // warehouse (an article's stock or value would go below zero; the article is named).
 
+#include "data/booklocation.h"
 #include "warehouse/documents.h"
 
 #include <QDate>
@@ -27,10 +28,10 @@ struct ReversalResult {
 };
 
 // Why document `number` of `kind` cannot be reversed now; empty when it can.
-QString reversalRefusal(const QString& bookPath, DocumentKind kind, int number);
+QString reversalRefusal(const BookLocation& book, DocumentKind kind, int number);
 
 // Reverses it with the date `date`.
-ReversalResult reverseDocument(const QString& bookPath, DocumentKind kind, int number,
+ReversalResult reverseDocument(const BookLocation& book, DocumentKind kind, int number,
                                const QDate& date);
 
 // The note of a reversal: "Storno primke br. 12", "Storno izdatnice br. 12".

@@ -93,16 +93,16 @@ CodeIndex readCodes(Database& db, const QString& schema) {
 
 }  // namespace
 
-QString TransferBook::path() const {
-    return context().checkedBookPath(checkedBookFileName(kWarehouseKind, id));
+BookLocation TransferBook::location() const {
+    return context().checkedBookLocation(checkedBookFileName(kWarehouseKind, id));
 }
 
 std::vector<TransferBook> companyTransferBooks(const QString& companyIdText) {
-    Database db = Database::open(context().masterPath());
+    Database db = Database::openBook(context().companyRegister());
     Recordset rs = db.openRecordset(
         QStringLiteral("select id,nazivknjige,vrstaknjige from otvoreneknjige where "
                        "vrstaknjige like ? and idtvrtke like ? order by nazivknjige asc"),
-        {kWarehouseKind, companyIdText});
+        {kWarehouseKind, context().bookRowsOf(companyIdText)});
     std::vector<TransferBook> books;
     for (; !rs.eof(); rs.moveNext()) {
         // A row that names no book file of ours is no book to transfer to.
@@ -120,8 +120,8 @@ std::optional<TransferBook> transferBookOfFile(const QString& companyIdText,
     return std::nullopt;
 }
 
-QHash<QString, ArticleChoice> articlesByCode(const QString& bookPath) {
-    Database db = Database::open(bookPath);
+QHash<QString, ArticleChoice> articlesByCode(const BookLocation& book) {
+    Database db = Database::openBook(book);
     return readCodes(db, kMain).byCode;
 }
 
@@ -151,7 +151,7 @@ QString transferTargetRefusal(const TransferBook& source, const TransferBook& ta
                    "Skladište %1 zove se kao mjesto troška radnih naloga; izdatnica u njega "
                    "čitala bi se kao izdatnica radnog naloga. Preimenujte knjigu.")
             .arg(name);
-    if (!QFileInfo::exists(target.path()))
+    if (!bookExists(target.location()))
         return QStringLiteral(
                    "Skladište %1 još nema svoju datoteku: uđite jednom u tu knjigu, pa ponovite "
                    "međuskladišnicu.")
@@ -168,10 +168,9 @@ TransferResult postTransfer(const Transfer& transfer) {
     }
     result.refusal = transferTargetRefusal(transfer.source, transfer.target);
     if (!result.refusal.isEmpty()) return result;
-    const QString targetPath = transfer.target.path();
-
-    Database db = Database::open(transfer.source.path());
-    db.attach(targetPath, kTarget);
+    Database db = Database::openBook(transfer.source.location());
+    db.attachBook(transfer.target.location(), kTarget);
+    const BookLocks locks(db, {db.serverSchema(), transfer.target.location().schema()});
     Transaction t(db);
 
     // The source articles, each quantity within the stock (the lines of one article together).
@@ -288,8 +287,8 @@ TransferResult postTransfer(const Transfer& transfer) {
     return result;
 }
 
-QString transferNote(const QString& bookPath, qint64 headerId) {
-    Database db = Database::open(bookPath);
+QString transferNote(const BookLocation& book, qint64 headerId) {
+    Database db = Database::openBook(book);
     if (!db.hasTable(kTransferTable)) return {};
     Recordset rs =
         db.openRecordset(QStringLiteral("select napomena from kl_medjuskladisnice where idpi=?"),

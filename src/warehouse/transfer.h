@@ -28,6 +28,7 @@
 // the note ("Međuskladišnica br. 7 u Skladište B (primka br. 3)", "Međuskladišnica br. 7 iz
 // Skladište A"). The transfer's number is the number of its issue.
 
+#include "data/booklocation.h"
 #include "warehouse/documents.h"
 #include "warehouse/masterdata.h"
 
@@ -45,7 +46,7 @@ struct TransferBook {
     QString id;
     QString name;  // `nazivknjige`
     // The book's file, checked to lie in the program folder.
-    QString path() const;
+    BookLocation location() const;
 };
 
 // The warehouse books of the company `companyIdText`, ordered by name.
@@ -56,7 +57,7 @@ std::optional<TransferBook> transferBookOfFile(const QString& companyIdText,
                                                const QString& bookFile);
 
 // The articles of a book by their trimmed code: the first article (by id) of each code.
-QHash<QString, ArticleChoice> articlesByCode(const QString& bookPath);
+QHash<QString, ArticleChoice> articlesByCode(const BookLocation& book);
 
 struct Transfer {
     TransferBook source;
@@ -93,9 +94,9 @@ QString transferTargetRefusal(const TransferBook& source, const TransferBook& ta
 // they were.
 TransferResult postTransfer(const Transfer& transfer);
 
-// The note of the transfer document with header `headerId` in the book at `bookPath`; empty
+// The note of the transfer document with header `headerId` in the book at `book`; empty
 // when the document is no transfer.
-QString transferNote(const QString& bookPath, qint64 headerId);
+QString transferNote(const BookLocation& book, qint64 headerId);
 
 // The table a book records its transfers in (the reversal refuses its documents).
 inline const QString kTransferTable = QStringLiteral("kl_medjuskladisnice");

@@ -1,6 +1,7 @@
 #pragma once
 // The windows of a warehouse book's master data and their names in the window registry.
 
+#include "data/booklocation.h"
 #include "warehouse/documents.h"
 
 #include <QString>
@@ -20,11 +21,11 @@ inline const QString Eracun = QStringLiteral("frmeracun");
 // Defines the warehouse windows in kl::windows().
 void defineWarehouseWindows();
 
-// Prints the posted document `number` of `kind` of the book at `bookPath` as its overview shows
+// Prints the posted document `number` of `kind` of the book at `book` as its overview shows
 // it whole. The overview belongs to the report windows, which set it when they are defined; the
 // receipt and issue window offers the print after a posting only while one is set.
 using PostedDocumentPrinter =
-    std::function<void(const QString& bookPath, DocumentKind kind, const QString& number)>;
+    std::function<void(const BookLocation& book, DocumentKind kind, const QString& number)>;
 void setPostedDocumentPrinter(PostedDocumentPrinter printer);
 const PostedDocumentPrinter& postedDocumentPrinter();
 

@@ -67,7 +67,7 @@ frmSkladiste* enter(const QString& kind, int id, const QString& bookName) {
     main->showNormal();
     main->resize(880, 640);
     main->setWindowTitle(QStringLiteral("Knjiga: ") + bookName + QStringLiteral("      Baza: ") +
-                         context().currentBookPath());
+                         context().bookPath(context().currentBookFile));
     return main;
 }
 

@@ -104,7 +104,7 @@ class TstFrmProizvodi : public ProductionTest {
         QCOMPARE(context().documentMode, "proizvodnja");
         auto* search = windows().loaded<frmartikliizbor>(win::ArtikliIzbor);
         QVERIFY(search);
-        QCOMPARE(search->bookPath(), books_.pomocnoPath);
+        QCOMPARE(search->book().filePath(), books_.pomocnoPath);
         ReportList* found = list(search, "lsvsviartikli");
         found->setCurrentRow(found->findRow("K1"));
         search->sendSelected();

@@ -57,7 +57,7 @@ class ProductsTest : public ProductionTest {
                               "Pomoćno|V1|Vijak|        0,35|        0,10|        0,04|2"}));
         QCOMPARE(productPrice(loaded->lines), "4,84");
         QVERIFY(!loadProduct(books_.productionPath, "42"));
-        QCOMPARE(registeredBook(books_.pomocnoId())->path(), books_.pomocnoPath);
+        QCOMPARE(registeredBook(books_.pomocnoId())->location().filePath(), books_.pomocnoPath);
         QVERIFY(!registeredBook("99"));
     }
 

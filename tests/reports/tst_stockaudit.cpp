@@ -393,7 +393,7 @@ class Tst_stockaudit : public ReportTest {
         QVERIFY(!box_->last().prompt.isEmpty());
         QCOMPARE(w->reportText(), QString());
         QVERIFY(!button(w, "cmdispravi")->isEnabled());
-        QVERIFY(!QFile::exists(w->bookPath()));
+        QVERIFY(!QFile::exists(w->book().filePath()));
         w->close();
     }
 };

@@ -52,12 +52,12 @@ class TstTransfer : public QObject {
         context().currentCompanyId = company;
         glavno_ = {QString::number(addBook(company, "Glavno", kWarehouseKind)), "Glavno"};
         pomocno_ = {QString::number(addBook(company, "Pomoćno", kWarehouseKind)), "Pomoćno"};
-        const QString g = glavno_.path();
+        const QString g = glavno_.location().filePath();
         addPartner(g, "d", "Dobavljač");
         addDocumentType(g, "Račun");
         kabel_ = QString::number(addArticle(g, "K1", "Kabel", 0, 0, 0, "kg"));
         zica_ = QString::number(addArticle(g, "Z1", "Žica", 0, 0, 0, "m", 2, "3850000000001"));
-        const QString p = pomocno_.path();
+        const QString p = pomocno_.location().filePath();
         const QString pk = QString::number(addArticle(p, "K1", "Kabel bakreni", 0, 0, 0, "kg"));
         addPartner(p, "d", "Dobavljač");
         addDocumentType(p, "Račun");
@@ -83,7 +83,7 @@ class TstTransfer : public QObject {
         QCOMPARE(r.refusal, QString());
         QCOMPARE(QPair(r.issueNumber, r.receiptNumber), QPair(1, 2));
         QCOMPARE(r.newArticles, QStringList{"Z1 Žica"});
-        const QString g = glavno_.path(), p = pomocno_.path();
+        const QString g = glavno_.location().filePath(), p = pomocno_.location().filePath();
 
         // At 2,70: 6 x 2,70 = 16,20 and 2,5 x 2,70 = 6,75; Žica 3 x 1,25 = 3,75.
         const char* lines = "select kolicina,cijena from ulazizlaz where idpi=? order by id";
@@ -158,10 +158,10 @@ class TstTransfer : public QObject {
         QFETCH(QString, fault);
         QFETCH(QString, refusal);
         if (fault == "trigger")
-            QVERIFY(executeRaw(pomocno_.path(),
+            QVERIFY(executeRaw(pomocno_.location().filePath(),
                                "create trigger fail before insert on ulazizlaz "
                                "begin select raise(abort, 'disk full'); end"));
-        if (fault == "nofile") QVERIFY(QFile::remove(pomocno_.path()));
+        if (fault == "nofile") QVERIFY(QFile::remove(pomocno_.location().filePath()));
         const QStringList before = folderSnapshot(folder_->path());
         std::vector<DocumentLine> lines = {line(zica_, "1,00"), line(kabel_, "10,00")};
         if (fault == "stock") lines.push_back(line(kabel_, "6,00"));

@@ -143,7 +143,7 @@ class Clerk {
             else if (action < 70)
                 addPartnerList(book());
             else if (action < 73)
-                insertDocumentType(book().path(), QStringLiteral("Vrsta ") + tag());
+                insertDocumentType(book().location().filePath(), QStringLiteral("Vrsta ") + tag());
             else if (action < 77)
                 addProduct();
             else if (action < 81)
@@ -184,22 +184,23 @@ class Clerk {
     }
 
     void receipt(const WarehouseBook& b, const std::vector<DocumentLine>& lines) {
-        const QStringList suppliers = partnerNames(b.path(), true);
-        const QStringList types = documentTypeNames(b.path());
+        const QStringList suppliers = partnerNames(b.location().filePath(), true);
+        const QStringList types = documentTypeNames(b.location().filePath());
         DocumentHeader h;
         h.kind = DocumentKind::Receipt;
-        h.broj = QString::number(nextDocumentNumber(b.path(), DocumentKind::Receipt));
+        h.broj =
+            QString::number(nextDocumentNumber(b.location().filePath(), DocumentKind::Receipt));
         h.datum = QDate::currentDate();
         h.partner = suppliers[pick(int(suppliers.size()))];
         h.documentType = types[pick(int(types.size()))];
         h.brojdok = QStringLiteral("L%1-%2").arg(lines.size()).arg(tag());
         h.datumdok = h.datum;
-        if (postDocument(b.path(), h, lines).refusal != PostingRefusal::None)
+        if (postDocument(b.location().filePath(), h, lines).refusal != PostingRefusal::None)
             throw DbError(0, QStringLiteral("receipt refused"));
     }
 
     void postReceipt(const WarehouseBook& b) {
-        const std::vector<ArticleChoice> all = loadArticleChoices(b.path());
+        const std::vector<ArticleChoice> all = loadArticleChoices(b.location().filePath());
         std::vector<ArticleChoice> raw;
         for (const ArticleChoice& a : all)
             if (a.naziv.startsWith(QLatin1String("Sirovina"))) raw.push_back(a);
@@ -218,29 +219,30 @@ class Clerk {
     }
 
     void postIssue(const WarehouseBook& b) {
-        const std::vector<ArticleChoice> all = loadArticleChoices(b.path());
+        const std::vector<ArticleChoice> all = loadArticleChoices(b.location().filePath());
         std::vector<DocumentLine> lines;
         std::map<QString, double> left;  // stock not yet taken by earlier lines
         const int n = between(1, 20);
         for (int tries = 0; tries < 40 && int(lines.size()) < n; ++tries) {
             const ArticleChoice& a = anyOf(all);
             if (!left.count(a.id)) {
-                const auto stock = findArticle(b.path(), a.id);
+                const auto stock = findArticle(b.location().filePath(), a.id);
                 left[a.id] = stock ? stock->stanje : 0;
             }
             const int available = int(left[a.id] * 100) / 3;
             if (available < 1) continue;
             const QString quantity = figure(between(1, available));
             left[a.id] -= numberOrZero(quantity);
-            lines.push_back(line(a, quantity, offeredPriceText(*findArticle(b.path(), a.id))));
+            lines.push_back(
+                line(a, quantity, offeredPriceText(*findArticle(b.location().filePath(), a.id))));
         }
         if (lines.empty()) return;
         DocumentHeader h;
         h.kind = DocumentKind::Issue;
-        h.broj = QString::number(nextDocumentNumber(b.path(), DocumentKind::Issue));
+        h.broj = QString::number(nextDocumentNumber(b.location().filePath(), DocumentKind::Issue));
         h.datum = QDate::currentDate();
         h.partner = QStringLiteral("Kupac L%1").arg(lines.size(), 2, 10, QLatin1Char('0'));
-        if (postDocument(b.path(), h, lines).refusal != PostingRefusal::None)
+        if (postDocument(b.location().filePath(), h, lines).refusal != PostingRefusal::None)
             throw DbError(0, QStringLiteral("issue refused"));
     }
 
@@ -254,14 +256,14 @@ class Clerk {
         std::vector<DocumentLine> lines;
         std::map<QString, double> left;
         std::vector<ArticleChoice> all;
-        for (const ArticleChoice& c : loadArticleChoices(a.path()))
+        for (const ArticleChoice& c : loadArticleChoices(a.location().filePath()))
             if (c.naziv.startsWith(QLatin1String("Sirovina")) ||
                 c.naziv.startsWith(QLatin1String("Roba")))
                 all.push_back(c);
         const int n = between(1, 6);
         for (int tries = 0; tries < 20 && int(lines.size()) < n; ++tries) {
             const ArticleChoice& c = anyOf(all);
-            if (!left.count(c.id)) left[c.id] = findArticle(a.path(), c.id)->stanje;
+            if (!left.count(c.id)) left[c.id] = findArticle(a.location().filePath(), c.id)->stanje;
             const int available = int(left[c.id] * 100) / 4;
             if (available < 1) continue;
             const QString quantity = figure(between(1, available));
@@ -284,7 +286,7 @@ class Clerk {
                          QStringLiteral("Lista %1 %2/%3").arg(t).arg(n).arg(i),
                          QStringLiteral("kom"), figure(between(0, 1000))});
         }
-        insertArticles(b.path(), list);
+        insertArticles(b.location().filePath(), list);
     }
 
     void addPartnerList(const WarehouseBook& b) {
@@ -299,7 +301,7 @@ class Clerk {
                          QStringLiteral("Zagreb"), QStringLiteral("Ilica 1"),
                          QStringLiteral("01 234 567"), QStringLiteral("Ana")});
         }
-        insertPartners(b.path(), list);
+        insertPartners(b.location().filePath(), list);
     }
 
     void addProduct() {
@@ -310,7 +312,7 @@ class Clerk {
         for (int k = 0; k < supplying; ++k) {
             const WarehouseBook& b = books_.warehouses[size_t(order[size_t(k)])];
             std::vector<ArticleChoice> raw;
-            for (const ArticleChoice& a : loadArticleChoices(b.path()))
+            for (const ArticleChoice& a : loadArticleChoices(b.location().filePath()))
                 if (a.naziv.startsWith(QLatin1String("Sirovina"))) raw.push_back(a);
             for (int i = between(1, 2); i > 0; --i) {
                 const ArticleChoice& a = anyOf(raw);
@@ -498,8 +500,8 @@ class Checker {
         totals_ = {};
         integrity(context().masterPath());
         for (const WarehouseBook& b : books_.warehouses) {
-            integrity(b.path());
-            Database db = Database::open(b.path());
+            integrity(b.location().filePath());
+            Database db = Database::open(b.location().filePath());
             documents(b, db.handle());
             entryLists(b.name, db.handle(), "select naziv from artikli");
             entryLists(b.name, db.handle(), "select ime from kd");
@@ -678,7 +680,7 @@ class Checker {
 
     // Each article's stored figures are what its movements give.
     void stock(const WarehouseBook& b) {
-        for (const StockDifference& d : auditStock(b.path())) {
+        for (const StockDifference& d : auditStock(b.location().filePath())) {
             fail(b.name + QStringLiteral(": article %1 (%2) stored %3/%4/%5, movements give "
                                          "%6/%7/%8%9")
                               .arg(d.articleId, d.naziv)
@@ -1018,7 +1020,7 @@ void createCompany() {
             articles.append({QStringLiteral("R%1").arg(i), QStringLiteral("385000000000%1").arg(i),
                              QStringLiteral("Roba %1").arg(i), QStringLiteral("kom"),
                              QStringLiteral("0")});
-        insertArticles(b.path(), articles);
+        insertArticles(b.location().filePath(), articles);
         QList<PartnerFields> partners = {
             {QStringLiteral("d"), QStringLiteral("Dobavljač d.o.o."), {}, {}, {}, {}, {}, {}}};
         for (int i = 1; i <= 20; ++i)
@@ -1030,9 +1032,9 @@ void createCompany() {
                              {},
                              {},
                              {}});
-        insertPartners(b.path(), partners);
-        insertDocumentType(b.path(), QStringLiteral("Račun"));
-        raw.push_back(loadArticleChoices(b.path()));
+        insertPartners(b.location().filePath(), partners);
+        insertDocumentType(b.location().filePath(), QStringLiteral("Račun"));
+        raw.push_back(loadArticleChoices(b.location().filePath()));
 
         DocumentHeader h;
         h.broj = QStringLiteral("1");
@@ -1044,7 +1046,7 @@ void createCompany() {
             lines.push_back({a.sifra, a.naziv, QStringLiteral("500,00"), QStringLiteral("2,50"),
                              QStringLiteral("1250,00"), a.id});
         h.brojdok = QStringLiteral("L%1-opening").arg(lines.size());
-        postDocument(b.path(), h, lines);
+        postDocument(b.location().filePath(), h, lines);
     }
 
     // Products drawing from two or all three books, one of them with two lines from one book.

@@ -560,7 +560,7 @@ class TstDbTools : public WindowTest {
         click(tools, "cmdzalihe");
         auto* audit = windows().loaded<frmProvjeraZaliha>(win::ProvjeraZaliha);
         QVERIFY(audit && audit->isVisible());
-        QCOMPARE(audit->bookPath(), glavno_);
+        QCOMPARE(audit->book().filePath(), glavno_);
         QCOMPARE(audit->differences().size(), size_t(1));
     }
 

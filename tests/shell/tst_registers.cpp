@@ -75,6 +75,37 @@ class TstRegisters : public QObject {
         QCOMPARE(loadCompanies()[0].fields, changed);
     }
 
+    // Where a company's books are is stored with it; a company with books in the folder is not
+    // put on a server by a change of its fields, nor a server company back into the folder.
+    void whereACompanysBooksAre() {
+        TempProgramFolder folder;
+        createMaster();
+        const CompanyServer server{{"baza.tvrtka.hr", 5433, "knjige", "referent"}, {}};
+        const QString local = insertCompany(fields("Alfa"));
+        const QString onServer = insertCompany(fields("Beta"), {}, server);
+        QVERIFY(!companyServer(local));
+        QCOMPARE(companyServer(onServer)->registerSchema, "tvrtka_" + onServer);
+        QCOMPARE(companyServer(onServer)->address, server.address);
+
+        insertBook(local, "Glavno", kWarehouseKind, "-");
+        QCOMPARE(errorOf([&] { updateCompany(local, fields("Alfa"), {}, server); }),
+                 DbErrorCode::Generic);
+        QCOMPARE(errorOf([&] { updateCompany(onServer, fields("Beta"), {}, std::nullopt); }),
+                 DbErrorCode::Generic);
+        QVERIFY(!companyServer(local));
+        CompanyServer moved = *companyServer(onServer);
+        moved.address.host = "novi.tvrtka.hr";
+        updateCompany(onServer, fields("Beta d.o.o."), {}, moved);
+        QCOMPARE(*companyServer(onServer), moved);
+        // A schema name the program would not make is refused before it names anything.
+        moved.registerSchema = "Tvrtka\"; drop";
+        QCOMPARE(errorOf([&] { updateCompany(onServer, fields("Beta"), {}, moved); }),
+                 DbErrorCode::Generic);
+        QCOMPARE(loadCompanies()[1].fields, fields("Beta d.o.o."));
+        deleteCompany(onServer);
+        QVERIFY(!companyServer(onServer));
+    }
+
     // A book's kind never changes; its file goes with it, and a missing file does not stop it.
     void bookIsStoredChangedAndDeletedWithItsFile() {
         TempProgramFolder folder;

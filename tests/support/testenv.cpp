@@ -65,7 +65,7 @@ QString enterNewWarehouseBook() {
     const int book = addBook(addCompany(QStringLiteral("Alfa")), "Glavno", kWarehouseKind);
     context().currentBookFile = bookFileName(kWarehouseKind, QString::number(book));
     context().currentBookType = kWarehouseKind;
-    return context().currentBookPath();
+    return context().bookPath(context().currentBookFile);
 }
 
 int addArticle(const QString& path, const QString& code, const QString& name, double stock,

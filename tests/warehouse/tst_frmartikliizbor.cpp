@@ -160,7 +160,7 @@ class TstArticleSearch : public WarehouseWindowTest {
         if (production) {
             const int material = addBook(addCompany("Beta"), "Materijal", kWarehouseKind);
             context().materialBookFile = bookFileName(kWarehouseKind, QString::number(material));
-            from = context().materialBookPath();
+            from = context().bookPath(context().materialBookFile);
         } else {
             context().materialBookFile = context().currentBookFile;
         }

@@ -273,10 +273,11 @@ class TstFrmPrimka : public WarehouseWindowTest {
         QFETCH(QStringList, printed);
         seed();
         QStringList asked;
-        setPostedDocumentPrinter([&](const QString& path, DocumentKind kind, const QString& n) {
-            QCOMPARE(path, book_);
-            asked.append(kindLetter(kind) + u' ' + n);
-        });
+        setPostedDocumentPrinter(
+            [&](const BookLocation& path, DocumentKind kind, const QString& n) {
+                QCOMPARE(path.filePath(), book_);
+                asked.append(kindLetter(kind) + u' ' + n);
+            });
         frmPrimka* w = open(mode);
         const QLabel* total = control<QLabel>(w, "lblukupno");
         QCOMPARE(total->text(), "Stavki: 0    Ukupno: 0,00");
