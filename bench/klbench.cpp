@@ -282,6 +282,15 @@ int reportParts(const QString& bookPath, const QString& only) {
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
     part("stock audit", [&] { kl::auditStock(bookPath); });
+    // The stock status at a day after every document: from the stock points, and replayed whole.
+    part("stock at a date: status from stock points", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        text = kl::stockStatusText(kl::stockArticlesAt(db, kl::ArticleGroup::All, {2026, 12, 31}));
+    });
+    part("stock at a date: whole replay", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        kl::replayStock(db, {2026, 12, 31});
+    });
     Bare bare(bookPath);
     part("stock audit: bare selects", [&] {
         bare.fetch(kBareAuditArticles);
