@@ -116,7 +116,7 @@ qint64 startStockTaking(const QString& bookPath, const QDate& day) {
                               "brojprimke)values(?,?,0,0,0)"),
                {broj, dateText(day)});
     const qint64 id = db.lastInsertId();
-    for (const ReplayedStock& r : replayStock(db, day)) {
+    for (const ReplayedStock& r : replayStockAt(db, day)) {
         db.execute(QStringLiteral("insert into kl_inventurestavke(idinventure,idartikla,knjizno,"
                                   "proscijena)values(?,?,?,?)"),
                    {id, r.id, r.stanje, r.proscijena});

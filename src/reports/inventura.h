@@ -2,11 +2,11 @@
 // "Inventura": the stock-taking of a warehouse book, without windows.
 //
 // A stock-taking is started at a date: every article of the book with its book stock and average
-// price at the end of that day (the replay of replayStock), kept in the program's own tables
-// kl_inventure (one row per stock-taking: number, date, closed, the documents it posted) and
-// kl_inventurestavke (one row per article: book quantity, average price, counted quantity, empty
-// until counted). Counted quantities are stored one by one as they are entered, so the counting
-// can be left and resumed.
+// price at the end of that day (replayStockAt, the replay from the stock points), kept in the
+// program's own tables kl_inventure (one row per stock-taking: number, date, closed, the
+// documents it posted) and kl_inventurestavke (one row per article: book quantity, average
+// price, counted quantity, empty until counted). Counted quantities are stored one by one as they
+// are entered, so the counting can be left and resumed.
 //
 // The differences are the counted less the book quantity of every counted article (an article
 // not counted has none, unless the clerk has it posted as counted at zero): a shortage below
