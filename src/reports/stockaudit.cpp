@@ -3,6 +3,7 @@
 #include "data/convert.h"
 #include "data/database.h"
 #include "data/jetsql.h"
+#include "reports/longread.h"
 #include "reports/reportlayout.h"
 #include "warehouse/documents.h"
 
@@ -132,24 +133,6 @@ char kindOf(const RowView& row, int column) {
     const QString kind = row.value(column).toString().trimmed().toUpper();
     return kind == u"P" ? 'P' : kind == u"I" ? 'I' : 0;
 }
-
-// One read transaction (a deferred one: no write lock, so a read-only book can be audited), so
-// that the articles and the lines are read from the same state of the book.
-class ReadSnapshot {
-  public:
-    explicit ReadSnapshot(Database& db) : db_(db.handle()) {
-        if (sqlite3_exec(db_, "BEGIN DEFERRED", nullptr, nullptr, nullptr) != SQLITE_OK)
-            db_ = nullptr;  // the reads then go on, each on its own
-    }
-    ~ReadSnapshot() {
-        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-  private:
-    sqlite3* db_;
-};
 
 }  // namespace
 
