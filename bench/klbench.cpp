@@ -285,6 +285,13 @@ int reportParts(const QString& bookPath, const QString& only) {
     part("stock cards report made (source)", [&] { report = kl::stockCardsReport(cards); });
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
+    std::vector<kl::StockArticle> status;
+    part("stock status read", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        status = kl::readArticleGroup(db, kl::ArticleGroup::All);
+    });
+    part("stock status text made", [&] { text = kl::stockStatusText(status); });
+    part("stock status text set into a report box", [&] { view.setText(text); });
     part("stock audit", [&] { kl::auditStock(bookPath); });
     Bare bare(bookPath);
     bare.readAsLongReports();

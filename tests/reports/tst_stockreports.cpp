@@ -157,6 +157,29 @@ class Tst_stockreports : public ReportTest {
                  (QStringList{kStatusHeading, kRule} + lines));
     }
 
+    // All articles by name, read in stored order and put in the order of the index on the
+    // names: the order and the articles the select by name gives, names equal to the collation
+    // (letter case) in id order, an article without a name first.
+    void allInTheOrderOfTheSelectByName() {
+        fillBook();
+        for (const char* name : {"vijak m6", "VIJAK M6", "Ćup", "Cup", ""})
+            addArticle(book_, "X", QString::fromUtf8(name));
+        QVERIFY(
+            executeRaw(book_, QStringLiteral("insert into artikli(sifra,naziv) values('N',null)")));
+        QVERIFY(executeRaw(book_, QStringLiteral("delete from artikli where sifra='M2'")));
+        Database db = Database::open(book_);
+        QStringList selected, read;
+        Recordset rs = db.openRecordset(QStringLiteral("select * from artikli order by naziv asc"));
+        for (; !rs.eof(); rs.moveNext())
+            selected << rs.value(QStringLiteral("id")).toString() + u'|' +
+                            rs.value(QStringLiteral("naziv")).toString() + u'|' +
+                            QString::number(float(rs.number(QStringLiteral("stanje"))));
+        for (const StockArticle& a : readArticleGroup(db, ArticleGroup::All))
+            read << QString::number(a.id) + u'|' + a.naziv + u'|' + QString::number(a.stanje);
+        QCOMPARE(read, selected);
+        QCOMPARE(read.first(), QStringLiteral("12||0"));
+    }
+
     // Codes that differ only in letter case are one code to every lookup: the status by code
     // lists both, and a card finds the first of them.
     void codeInOtherCase() {
