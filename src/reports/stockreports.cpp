@@ -13,7 +13,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <map>
+#include <unordered_map>
 
 namespace kl {
 
@@ -191,10 +191,6 @@ class LineReader {
 const QString kLinesSql = QStringLiteral(
     "select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi from ulazizlaz as u "
     "left join pi as p on p.id=u.idpi");
-
-struct TextLess {
-    bool operator()(const QString& a, const QString& b) const { return compareText(a, b) < 0; }
-};
 
 // ---- Text -----------------------------------------------------------------------------------
 
@@ -487,9 +483,12 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     const std::vector<StockArticle> all =
         group == ArticleGroup::All ? members
                                    : readArticles(db, QStringLiteral("select * from artikli"));
-    std::map<QString, const StockArticle*, TextLess> firstByCode;
+    // Codes equal to the books' order (letter case aside) are one code: found by their
+    // collation keys in a hash.
+    std::unordered_map<std::u32string, const StockArticle*> firstByCode;
+    firstByCode.reserve(all.size());
     for (const StockArticle& a : all) {
-        auto [it, inserted] = firstByCode.emplace(a.sifra, &a);
+        auto [it, inserted] = firstByCode.emplace(collationKey(a.sifra), &a);
         if (!inserted && a.id < it->second->id) it->second = &a;
     }
     // The lines of each card's article gather in a slot of their own; the slot of an article id
@@ -501,7 +500,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     cards.reserve(members.size());
     int minId = 0, maxId = 0;
     for (const StockArticle& m : members) {
-        const auto it = firstByCode.find(m.sifra);
+        const auto it = firstByCode.find(collationKey(m.sifra));
         const StockArticle& article = it != firstByCode.end() ? *it->second : m;
         cards.push_back({article, {}});
         minId = std::min(minId, article.id);

@@ -186,6 +186,10 @@ class Tst_stockreports : public ReportTest {
         addPartners();
         const int lower = addArticle(book_, "ab", "Prvi", 0, 0, 0, "kom");
         const int upper = addArticle(book_, "AB", "Drugi", 0, 0, 0, "kom");
+        // The same with the Croatian letters; "cz" is another code.
+        addArticle(book_, "čž", QStringLiteral("Treći"), 0, 0, 0, "kom");
+        addArticle(book_, "ČŽ", QStringLiteral("Četvrti"), 0, 0, 0, "kom");
+        addArticle(book_, "cz", QStringLiteral("Peti"), 0, 0, 0, "kom");
         receipt(book_, QDate(2026, 5, 4), supplier_, {{upper, "1", "7"}}, type_);
         Database db = Database::open(book_);
         QCOMPARE(reportLines(stockStatusText(readArticlesByCode(db, QStringLiteral("Ab")))),
@@ -197,7 +201,7 @@ class Tst_stockreports : public ReportTest {
         QCOMPARE(readCardArticle(db, ArticleKey::Code, QStringLiteral("AB")).id, lower);
         std::vector<StockCard> cards;
         readGroupCards(db, ArticleGroup::All, cards);
-        QCOMPARE(codesAndLines(cards), (QStringList{"ab0", "ab0"}));
+        QCOMPARE(codesAndLines(cards), (QStringList{"čž0", "ab0", "cz0", "ab0", "čž0"}));
     }
 
     // The cards made line by line as they are shown are the text, line for line, and know its
