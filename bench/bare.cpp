@@ -107,6 +107,12 @@ double Bare::scalar(const char* sql, const QVariantList& params) {
     return v;
 }
 
+void Bare::readAsLongReports() {
+    if (sqlite3_exec(db_, "PRAGMA cache_size=-65536; PRAGMA mmap_size=268435456", nullptr, nullptr,
+                     nullptr) != SQLITE_OK)
+        fail(db_, "pragma");
+}
+
 qint64 Bare::lastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
 }

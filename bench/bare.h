@@ -29,6 +29,9 @@ class Bare {
     // The first column of the first row as a number.
     double scalar(const char* sql, const QVariantList& params = {});
     qint64 lastInsertId() const;
+    // The connection settings of the program's long reports (reports/longread.h): a larger page
+    // cache and the file memory-mapped. Their floors read with the same settings.
+    void readAsLongReports();
     sqlite3* handle() const { return db_; }
 
   private:

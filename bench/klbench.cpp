@@ -158,15 +158,26 @@ void choose(QWidget* window, const char* combo, const QString& text) {
 
 // ---- The bare statements ----------------------------------------------------------------------
 
-const char* const kBareJournal =
-    "select u.kolicina,u.cijena,a.id,a.naziv,p.id,p.pi,p.datumpi,p.brojdok,p.datumdok,d.dokument "
-    "from ulazizlaz u left join artikli a on a.id=u.idartikla left join pi p on p.id=u.idpi "
-    "left join dokumenti d on d.id=p.dokument order by u.id";
+// The journal's rows as the program reads them: each table once in stored order (the program
+// finds each line's article and header in memory), on a connection with its settings.
+void bareJournal(Bare& bare) {
+    bare.fetch("select id,dokument from dokumenti");
+    bare.fetch("select id,pi,datumpi,brojdok,datumdok,dokument from pi");
+    bare.fetch("select id,naziv from artikli");
+    bare.fetch("select kolicina,cijena,idartikla,idpi from ulazizlaz order by id");
+}
 const char* const kBareJournalByName =
     "select u.kolicina,u.cijena,a.id,a.naziv,p.id,p.pi,p.datumpi,p.brojdok,p.datumdok,d.dokument "
     "from ulazizlaz u left join artikli a on a.id=u.idartikla left join pi p on p.id=u.idpi "
     "left join dokumenti d on d.id=p.dokument order by a.naziv, u.id";
-const char* const kBareArticles = "select * from artikli order by naziv";
+// Every article by name as the program reads them: the order from the index on the names, the
+// rows in stored order (the select by name through the index looks up every row in no order).
+void bareArticles(Bare& bare) {
+    bare.fetch("select id from artikli order by naziv");
+    bare.fetch(
+        "select id,sifra,naziv,barkod,jedmjere,minkolicina,stanje,vrijednost,proscijena "
+        "from artikli");
+}
 const char* const kBareArticleNames = "select naziv,sifra from artikli order by naziv";
 const char* const kBareArticleNamed = "select * from artikli where naziv=?";
 const char* const kBareCardLines =
@@ -281,17 +292,34 @@ int reportParts(const QString& bookPath, const QString& only) {
     part("stock cards report made (source)", [&] { report = kl::stockCardsReport(cards); });
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
+    std::vector<kl::StockArticle> status;
+    part("stock status read", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        status = kl::readArticleGroup(db, kl::ArticleGroup::All);
+    });
+    part("stock status text made", [&] { text = kl::stockStatusText(status); });
+    part("stock status text set into a report box", [&] { view.setText(text); });
     part("stock audit", [&] { kl::auditStock(bookPath); });
+    // The stock status at a day after every document: from the stock points, and replayed whole.
+    part("stock at a date: status from stock points", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        text = kl::stockStatusText(kl::stockArticlesAt(db, kl::ArticleGroup::All, {2026, 12, 31}));
+    });
+    part("stock at a date: whole replay", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        kl::replayStock(db, {2026, 12, 31});
+    });
     Bare bare(bookPath);
+    bare.readAsLongReports();
     part("stock audit: bare selects", [&] {
         bare.fetch(kBareAuditArticles);
         bare.fetch(kBareAuditLines);
     });
     part("stock cards: bare selects", [&] {
-        bare.fetch(kBareArticles);
+        bareArticles(bare);
         bare.fetch(kBareAllCardLines);
     });
-    part("journal rows: bare select", [&] { bare.fetch(kBareJournal); });
+    part("journal rows: bare selects", [&] { bareJournal(bare); });
     for (const auto kind : {kl::DocumentKind::Receipt, kl::DocumentKind::Issue}) {
         std::vector<kl::DocumentSummary> documents;
         part(kind == kl::DocumentKind::Receipt ? "receipt summaries read, all years"
@@ -407,6 +435,9 @@ void run(const Company& c, const Scale& scale) {
     ctx.currentBookFile = c.mainBookFile;
     ctx.currentBookType = kl::kWarehouseKind;
     Bare bare(c.mainBookPath);
+    // The floors of the long reports (journal, stock cards of all, audit) read as they do.
+    Bare longBare(c.mainBookPath);
+    longBare.readAsLongReports();
     const QString lines = QString::number(c.mainLines);
 
     // Start-up, as a process of its own from the program folder.
@@ -445,7 +476,7 @@ void run(const Company& c, const Scale& scale) {
             journal->show();
             settle();
         },
-        [&] { bare.fetch(kBareJournal); }, [&] { journal.reset(); });
+        [&] { bareJournal(longBare); }, [&] { journal.reset(); });
     jl.limit = 1000;
     jl.ratioLimit = 3;
     auto* list = child<kl::ReportList>(journal.get(), "lsvdnevnik");
@@ -536,7 +567,7 @@ void run(const Company& c, const Scale& scale) {
     click(overview.get(), "optsveart");
     Figure& status = measure(
         QStringLiteral("stock status of all %1 articles").arg(c.mainArticles), runs,
-        [&] { click(overview.get(), "cmdprikazart"); }, [&] { bare.fetch(kBareArticles); });
+        [&] { click(overview.get(), "cmdprikazart"); }, [&] { bareArticles(bare); });
     status.limit = 300;
     // The same at a date: every article replayed from the lines up to that day; within twice
     // today's stock status.
@@ -546,7 +577,7 @@ void run(const Company& c, const Scale& scale) {
         const double today = status.program;
         Figure& atDay = measure(
             QStringLiteral("stock status of all %1 articles at a date").arg(c.mainArticles), runs,
-            [&] { click(overview.get(), "cmdprikazart"); }, [&] { bare.fetch(kBareArticles); });
+            [&] { click(overview.get(), "cmdprikazart"); }, [&] { bareArticles(bare); });
         atDay.limit = 2 * today;
         overview->findChild<QCheckBox*>(QStringLiteral("chknadan"))->setChecked(false);
     }
@@ -555,8 +586,8 @@ void run(const Company& c, const Scale& scale) {
         QStringLiteral("stock cards of all articles (%1 lines)").arg(lines), runs,
         [&] { click(overview.get(), "cmdprikazart"); },
         [&] {
-            bare.fetch(kBareArticles);
-            bare.fetch(kBareAllCardLines);
+            bareArticles(longBare);
+            longBare.fetch(kBareAllCardLines);
         })
         .ratioLimit = 2.5;
     overview.reset();
@@ -573,8 +604,8 @@ void run(const Company& c, const Scale& scale) {
                 settle();
             },
             [&] {
-                bare.fetch(kBareAuditArticles);
-                bare.fetch(kBareAuditLines);
+                longBare.fetch(kBareAuditArticles);
+                longBare.fetch(kBareAuditLines);
             })
             .ratioLimit = 1.5;
     }

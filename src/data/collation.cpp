@@ -83,6 +83,19 @@ int compareText(QStringView a, QStringView b) {
     return 0;
 }
 
+std::u32string collationKey(QStringView text) {
+    std::u32string key;
+    key.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        // A surrogate pair as compareText reads it: one code point.
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size())
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]), ++i;
+        key.push_back(collationWeight(c));
+    }
+    return key;
+}
+
 int compareTextUtf8(const char* a, int lenA, const char* b, int lenB) {
     auto pa = reinterpret_cast<const unsigned char*>(a), ea = pa + lenA;
     auto pb = reinterpret_cast<const unsigned char*>(b), eb = pb + lenB;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <string>
+
 namespace kl {
 
 // The sort weight of one code point: two texts compare as the sequences of their weights.
@@ -13,6 +15,10 @@ char32_t collationWeight(char32_t c);
 
 // <0, 0 or >0. Letters that differ only in case compare equal ("abc" == "ABC").
 int compareText(QStringView a, QStringView b);
+
+// The weights of the text's code points in order: compareText(a, b) == 0 exactly when the keys
+// of a and b are equal (for finding texts equal to the books' order in a hash).
+std::u32string collationKey(QStringView text);
 
 // The same on UTF-8 bytes (the database's own form), without building QStrings.
 int compareTextUtf8(const char* a, int lenA, const char* b, int lenB);

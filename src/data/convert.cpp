@@ -230,6 +230,31 @@ bool significantDigits(double value, int significant, std::uint64_t& digits, int
     for (int attempt = 0; attempt < 4; ++attempt) {
         // quotient = mantissa * 2^power / 10^p, as num / den; den a power of two when p <= 0.
         U128 q, r, den;
+        if (p <= 0 && -p < 20 && up == 0 && down < 64 &&
+            mantissa <= ~std::uint64_t(0) / kPow10[-p]) {
+            // The same in 64 bits (a single's or a small double's digits, the common case).
+            const std::uint64_t num = mantissa * kPow10[-p], mask = (std::uint64_t(1) << down) - 1;
+            const std::uint64_t q64 = num >> down, r64 = num & mask;
+            if (q64 >= high) {
+                ++p;
+                continue;
+            }
+            if (q64 < low) {
+                --p;
+                continue;
+            }
+            // 2r against the divisor 2^down without overflow: r against 2^down - r.
+            const std::uint64_t rest = mask - r64 + 1;
+            std::uint64_t digits64 = q64;
+            if (r64 > rest || (r64 == rest && (q64 & 1))) ++digits64;
+            if (digits64 == high) {
+                digits64 = low;
+                ++p;
+            }
+            digits = digits64;
+            exponent = p;
+            return true;
+        }
         if (p <= 0) {
             if (-p > 38 || down > 125 || bitLength(mantissa) + bitLength(pow10(-p)) + up > 126)
                 return false;
@@ -580,6 +605,24 @@ bool integerPartTooLong(const QString& text) {
 }
 
 // ---- Currency -------------------------------------------------------------------------------
+
+double singleTextValue(float value) {
+    const double v = value;
+    if (!std::isfinite(v) || v == 0) return 0.0;
+    std::uint64_t digits = 0;
+    int exponent = 0;
+    // digits * 10^exponent with both factors exact (digits < 10^7, 10^22 the last exact power):
+    // one division or product, correctly rounded as from_chars reads the digits.
+    if (significantDigits(v, 7, digits, exponent) && exponent >= -22 && exponent <= 22) {
+        static constexpr double kExact[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const double magnitude =
+            exponent < 0 ? double(digits) / kExact[-exponent] : double(digits) * kExact[exponent];
+        return std::signbit(v) ? -magnitude : magnitude;
+    }
+    return numberOrZero(singleText(value));
+}
 
 Currency Currency::fromDouble(double value) {
     if (!std::isfinite(value) || value == 0) return {0};

@@ -79,6 +79,11 @@ std::optional<double> parseNumber(const QString& text);
 // amount while a field is still being typed).
 double numberOrZero(const QString& text);
 
+// numberOrZero(singleText(value)) without the texts: the single's seven significant digits read
+// back as the nearest double (what a figure stored as a single reads back as, for the stock
+// replay's every line).
+double singleTextValue(float value);
+
 // ---- Rounding -------------------------------------------------------------------------------
 
 // Nearest single-precision value; magnitudes beyond the largest single give an infinity.

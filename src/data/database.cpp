@@ -774,6 +774,15 @@ bool RowView::integer(int column, qint64* result) const {
     return jet::isIntegerText(value(column).toString(), result);
 }
 
+bool RowView::integerKey(int column, qint64* value) const {
+    if (column < 0 || column >= fieldCount() || isNull(column)) return false;
+    if (server_) return integer(column, value);
+    // A real or a blob never equals an integer key here: a column of integer affinity stores an
+    // integral real as an integer.
+    const int type = sqlite3_column_type(st_, column + skip_);
+    return (type == SQLITE_INTEGER || type == SQLITE_TEXT) && integer(column, value);
+}
+
 QByteArrayView RowView::textBytes(int column) const {
     if (column < 0 || column >= fieldCount()) return {};
     const int c = column + skip_;

@@ -133,6 +133,10 @@ class RowView {
     bool isNull(int column) const;
     double number(int column) const;
     bool integer(int column, qint64* value) const;
+    // The id a join on an integer key (`a.id = b.column`) matches this value with: an integer
+    // value, or a text that integer() reads (plain digits); false for NULL and for anything
+    // else, which only the engine's own comparison can tell.
+    bool integerKey(int column, qint64* value) const;
     // The UTF-8 bytes of a text value (empty for any other), valid until the next row.
     QByteArrayView textBytes(int column) const;
 

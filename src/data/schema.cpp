@@ -101,6 +101,17 @@ QStringList warehouseTables(int version) {
                    "create table kl_inventurestavke (id autoincrement, idinventure long, "
                    "idartikla long, knjizno single, proscijena currency, popisano single "
                    "null)");
+    if (version >= 4)
+        tables  // Stock points: the figures of every article after the lines before `granica`
+                // (the latest day among them, what the book held then, to know it unchanged)
+                // and those figures, packed a few thousand articles to a row, from which the
+                // stock at a later day is replayed.
+            << QStringLiteral(
+                   "create table kl_tockezaliha (id autoincrement, granica long, dan long, "
+                   "redaka long, zadnjezaglavlje long, zaglavlja long, proizvodnja long, "
+                   "zadnjiartikl long)")
+            << QStringLiteral(
+                   "create table kl_tockezalihastavke (idtocke long, redni long, stavke memo)");
     return tables;
 }
 
@@ -161,6 +172,9 @@ QStringList warehouseIndexes(int version) {
     if (version >= 3)
         indexes << QStringLiteral(
             "create index kl_ix_inventurestavke on kl_inventurestavke (idinventure)");
+    if (version >= 4)
+        indexes << QStringLiteral(
+            "create index kl_ix_tockezalihastavke on kl_tockezalihastavke (idtocke)");
     return indexes;
 }
 

@@ -26,8 +26,10 @@ namespace schema {
 //      keeps the received e-invoices it posted and the clerk's choices for them (kl_eracuni,
 //      kl_eracunartikli, kl_eracundobavljaci) and the reversals of its documents (kl_storna).
 //   3  a warehouse book keeps its stock-takings (kl_inventure, kl_inventurestavke).
+//   4  a warehouse book keeps stock points, the figures from which the stock at a day is
+//      replayed (kl_tockezaliha, kl_tockezalihastavke).
 // A file of an earlier version is brought up to this one when it is opened (upgrade below).
-constexpr int kVersion = 3;
+constexpr int kVersion = 4;
 
 // The statements, word for word as the program sends them, for a file of schema `version`.
 QStringList masterTables(int version = kVersion);

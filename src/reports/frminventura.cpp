@@ -260,6 +260,23 @@ void frmInventura::razlike() {
 
 void frmInventura::knjiziRazlike() {
     if (!shown_ || shown_->closed) return;
+    // Articles with a book stock that nobody counted: gone (counted at zero) or forgotten.
+    bool uncountedAsZero = false;
+    if (const auto uncounted = uncountedWithStock(*shown_); !uncounted.empty()) {
+        QStringList named;
+        for (size_t i = 0; i < uncounted.size() && i < 5; ++i)
+            named << uncounted[i]->sifra.trimmed() + u' ' + uncounted[i]->naziv.trimmed();
+        if (uncounted.size() > 5) named << QStringLiteral("...");
+        const int answer = MsgBoxHr(
+            QStringLiteral("Nepopisanih artikala s knjižnim stanjem: %1 (%2). Knjižiti ih kao "
+                           "popisane s količinom nula, s manjkom cijelog stanja?\nNe: ostaju bez "
+                           "razlike.")
+                .arg(uncounted.size())
+                .arg(named.join(QStringLiteral(", "))),
+            MsgStyle::YesNoCancel | MsgStyle::Question | MsgStyle::DefaultButton3, kTitle);
+        if (answer != MsgResult::Yes && answer != MsgResult::No) return;
+        uncountedAsZero = answer == MsgResult::Yes;
+    }
     if (MsgBoxHr(QStringLiteral("Knjižiti razlike inventure br. %1 na dan %2? Manjkovi se knjiže "
                                 "jednom izdatnicom, viškovi jednom primkom, a inventura se "
                                 "zaključuje.")
@@ -270,7 +287,8 @@ void frmInventura::knjiziRazlike() {
         return;
     const qint64 id = shown_->id;
     try {
-        const DifferencesPosting p = postDifferences(context().currentBook(), id);
+        const DifferencesPosting p =
+            postDifferences(context().currentBook(), id, uncountedAsZero);
         if (!p.refusal.isEmpty()) {
             MsgBoxHr(p.refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, kTitle);
             return;

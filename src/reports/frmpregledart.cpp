@@ -249,8 +249,8 @@ void frmPregledart::karticajedannaziv() {
     shownStatus_.reset();
     shownCards_ = nullptr;
     if (card && error.isEmpty())
-        shownCards_ = [card = *card]() -> std::optional<sheet::Sheet> {
-            return stockCardsSheet({card}, QDate::currentDate());
+        shownCards_ = [card = *card, day = reportDay()]() -> std::optional<sheet::Sheet> {
+            return stockCardsSheet({card}, day.isValid() ? day : QDate::currentDate());
         };
     setReportText(stockCardText(card));
     if (!error.isEmpty()) showReportError(error);
@@ -267,20 +267,27 @@ void frmPregledart::ispissvih() {
     {
         BusyCursor busy;
         std::vector<StockCard> cards;
-        try {
+        const QDate day = reportDay();
+        // The cards as the book holds them, or those at the end of the day chosen.
+        const auto read = [group = chosenGroup(), day](std::vector<StockCard>& into) {
             Database db = Database::openBook(context().currentBook());
-            readGroupCards(db, chosenGroup(), cards);
+            if (day.isValid())
+                readGroupCardsAt(db, group, day, into);
+            else
+                readGroupCards(db, group, into);
+        };
+        try {
+            read(cards);
         } catch (const DbError& e) {
             error = e.description();
         }
         shownStatus_.reset();
         shownCards_ = nullptr;
         if (error.isEmpty())
-            shownCards_ = [group = chosenGroup()]() -> std::optional<sheet::Sheet> {
+            shownCards_ = [read, day]() -> std::optional<sheet::Sheet> {
                 std::vector<StockCard> again;
-                Database db = Database::openBook(context().currentBook());
-                readGroupCards(db, group, again);
-                return stockCardsSheet(again, QDate::currentDate());
+                read(again);
+                return stockCardsSheet(again, day.isValid() ? day : QDate::currentDate());
             };
         setReportSource(stockCardsReport(std::move(cards)));
     }

@@ -9,8 +9,10 @@
 // articles are all of them (by name), those with zero stock or those below their minimum
 // quantity (both in stored order).
 //
-// With "na dan" checked, the stock status and the stock card are those at the end of the date
-// chosen: the figures replayed from the movements of documents dated up to that day.
+// With "na dan" checked, the stock status and the stock cards (of one article or several) are
+// those at the end of the date chosen: the figures replayed from the movements of documents
+// dated up to that day, a group of articles chosen by those figures, the cards' lines those of
+// documents dated up to that day.
 //
 // Every "Prikaz" opens the book, reads, closes it and replaces the report; a failure is shown at
 // the end and the report read so far stays.

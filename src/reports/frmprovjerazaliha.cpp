@@ -1,5 +1,6 @@
 #include "reports/frmprovjerazaliha.h"
 
+#include "data/convert.h"
 #include "data/dberror.h"
 #include "reports/reportwindows.h"
 #include "ui/controls.h"
@@ -60,6 +61,40 @@ void frmProvjeraZaliha::showEvent(QShowEvent* event) {
     if (!audited_ && !book_.isEmpty()) runAudit();
 }
 
+std::optional<sheet::Sheet> frmProvjeraZaliha::reportSheet() const {
+    using sheet::Cell;
+    if (!hasReport()) return std::nullopt;
+    sheet::Sheet s;
+    s.name = kTitle + QLatin1Char(' ') + bookName_;
+    s.titleLines = {QStringLiteral("PROVJERA ZALIHA"), QStringLiteral("Skladište: ") + bookName_ +
+                                                           QStringLiteral(" na dan: ") +
+                                                           dateText(auditedOn_)};
+    s.heading = {QStringLiteral("Šifra"),
+                 QStringLiteral("Naziv"),
+                 QStringLiteral("Stanje zapisano"),
+                 QStringLiteral("Stanje prema prometu"),
+                 QStringLiteral("Vrijednost zapisano"),
+                 QStringLiteral("Vrijednost prema prometu"),
+                 QStringLiteral("Pr.cijena zapisano"),
+                 QStringLiteral("Pr.cijena prema prometu")};
+    // Two decimals, as the report shows them; four when two would hide the difference.
+    const auto pair = [](double stored, double replay, Precision p, sheet::Row& row) {
+        const int decimals = format00(stored, p) == format00(replay, p) && stored != replay ? 4 : 2;
+        row.push_back(Cell::ofNumber(roundHalfAway(stored, decimals), decimals));
+        row.push_back(Cell::ofNumber(roundHalfAway(replay, decimals), decimals));
+    };
+    for (const StockDifference& d : differences_) {
+        sheet::Row row{Cell::ofText(d.sifra.trimmed()), Cell::ofText(d.naziv.trimmed())};
+        pair(d.storedStanje, d.replayStanje, Precision::Single, row);
+        pair(d.storedVrijednost, d.replayVrijednost, Precision::Currency, row);
+        pair(d.storedProscijena, d.replayProscijena, Precision::Currency, row);
+        s.rows.push_back(std::move(row));
+    }
+    s.totals.push_back({Cell::ofText(QStringLiteral("Artikala s razlikom")), Cell::empty(),
+                        Cell::ofNumber(double(differences_.size()), 0)});
+    return s;
+}
+
 void frmProvjeraZaliha::runAudit() {
     audited_ = true;
     QString error;
@@ -67,7 +102,8 @@ void frmProvjeraZaliha::runAudit() {
         BusyCursor busy;
         try {
             differences_ = auditStock(book_);
-            setReportText(stockAuditText(bookName_, QDate::currentDate(), differences_));
+            auditedOn_ = QDate::currentDate();
+            setReportText(stockAuditText(bookName_, auditedOn_, differences_));
         } catch (const DbError& e) {
             differences_.clear();
             setReportText(QString());

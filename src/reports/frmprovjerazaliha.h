@@ -6,7 +6,8 @@
 // again when setBook names another book while it is shown. "&Ispravi" (cmdispravi, enabled only
 // when there are differences) asks "Ispraviti zapisane zalihe prema prometu? Izmijenit će se N
 // artikala.", on Yes writes the computed figures in one transaction, says "Zalihe su
-// ispravljene." and runs the audit again. "I&spis" prints the report, "&Izlaz" closes. A
+// ispravljene." and runs the audit again. "I&spis" prints the report, the preview and the two
+// exports are beside it (the differences as a sheet), "&Izlaz" closes. A
 // database failure shows its description in the report error box and writes nothing.
 
 #include "data/booklocation.h"
@@ -36,11 +37,15 @@ class frmProvjeraZaliha : public ReportWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // The differences shown, a row each: the stored and the replayed figures side by side.
+    bool exportsSheets() const override { return true; }
+    std::optional<sheet::Sheet> reportSheet() const override;
 
   private:
     BookLocation book_;
     QString bookName_;
     bool audited_ = false;
+    QDate auditedOn_;
     std::vector<StockDifference> differences_;
     QPushButton* cmdispravi_;
 };

@@ -116,7 +116,7 @@ qint64 startStockTaking(const BookLocation& book, const QDate& day) {
                               "brojprimke)values(?,?,0,0,0)"),
                {broj, dateText(day)});
     const qint64 id = db.lastInsertId();
-    for (const ReplayedStock& r : replayStock(db, day)) {
+    for (const ReplayedStock& r : replayStockAt(db, day)) {
         db.execute(QStringLiteral("insert into kl_inventurestavke(idinventure,idartikla,knjizno,"
                                   "proscijena)values(?,?,?,?)"),
                    {id, r.id, r.stanje, r.proscijena});
@@ -189,6 +189,13 @@ QString countingSheetText(const QString& bookName, const StockTaking& st, bool b
     return out;
 }
 
+std::vector<const StockTakingLine*> uncountedWithStock(const StockTaking& st) {
+    std::vector<const StockTakingLine*> lines;
+    for (const StockTakingLine& l : st.lines)
+        if (!l.popisano && quantity2(l.knjizno) != 0) lines.push_back(&l);
+    return lines;
+}
+
 QString differencesText(const QString& bookName, const StockTaking& st) {
     QString out = heading(QStringLiteral("Inventurne razlike"), bookName, st);
     // Šifra 9, naziv 22, knjižno 10, popisano 10, manjak 10, višak 10, vrijednost 12: 83.
@@ -225,6 +232,14 @@ QString differencesText(const QString& bookName, const StockTaking& st) {
     if (uncounted > 0)
         out += QStringLiteral("Nepopisanih artikala (bez razlike): ") + QString::number(uncounted) +
                kCrLf;
+    if (const auto withStock = uncountedWithStock(st); !withStock.empty()) {
+        out +=
+            QStringLiteral("Od toga s knjižnim stanjem (popisani s nula bili bi manjak):") + kCrLf;
+        for (const StockTakingLine* l : withStock)
+            out += left(report::cut(l->sifra.trimmed(), 8), 9) +
+                   left(report::cut(l->naziv.trimmed(), 21), 22) +
+                   right(format00(l->knjizno, Precision::Single), 10) + kCrLf;
+    }
     if (st.closed)
         out += QStringLiteral("Razlike su knjižene: izdatnica br. %1, primka br. %2.")
                    .arg(st.issueNumber)
@@ -233,12 +248,12 @@ QString differencesText(const QString& bookName, const StockTaking& st) {
     return out;
 }
 
-DifferencesPosting postDifferences(const BookLocation& book, qint64 id) {
+DifferencesPosting postDifferences(const BookLocation& book, qint64 id, bool uncountedAsZero) {
     DifferencesPosting result;
     Database db = Database::openBook(book);
     const BookLocks locks(db, {db.serverSchema()});
     Transaction t(db);
-    const std::optional<StockTaking> st = load(db, id);
+    std::optional<StockTaking> st = load(db, id);
     if (!st) {
         result.refusal = QStringLiteral("Inventura više ne postoji.");
         return result;
@@ -246,6 +261,13 @@ DifferencesPosting postDifferences(const BookLocation& book, qint64 id) {
     if (st->closed) {
         result.refusal = QStringLiteral("Inventura br. %1 već je zaključena.").arg(st->broj);
         return result;
+    }
+    if (uncountedAsZero) {
+        for (const StockTakingLine* l : uncountedWithStock(*st))
+            db.execute(QStringLiteral("update kl_inventurestavke set popisano=0 where id=?"),
+                       {l->id});
+        for (StockTakingLine& l : st->lines)
+            if (!l.popisano && quantity2(l.knjizno) != 0) l.popisano = 0.0;
     }
     std::vector<DocumentLine> shortages, surpluses;
     for (const StockTakingLine& l : st->lines) {

@@ -2,18 +2,18 @@
 // "Inventura": the stock-taking of a warehouse book, without windows.
 //
 // A stock-taking is started at a date: every article of the book with its book stock and average
-// price at the end of that day (the replay of replayStock), kept in the program's own tables
-// kl_inventure (one row per stock-taking: number, date, closed, the documents it posted) and
-// kl_inventurestavke (one row per article: book quantity, average price, counted quantity, empty
-// until counted). Counted quantities are stored one by one as they are entered, so the counting
-// can be left and resumed.
+// price at the end of that day (replayStockAt, the replay from the stock points), kept in the
+// program's own tables kl_inventure (one row per stock-taking: number, date, closed, the
+// documents it posted) and kl_inventurestavke (one row per article: book quantity, average
+// price, counted quantity, empty until counted). Counted quantities are stored one by one as they
+// are entered, so the counting can be left and resumed.
 //
 // The differences are the counted less the book quantity of every counted article (an article
-// not counted has none): a shortage below zero, a surplus above, each valued at the average price
-// at the date. Posting them writes, in one transaction, one issue of all shortages and one receipt
-// of all surpluses to the partner "Inventura" (made when the book has none, with the document type
-// "Inventura" for the receipt), both dated at the stock-taking's date, and closes it. A closed
-// stock-taking can only be printed.
+// not counted has none, unless the clerk has it posted as counted at zero): a shortage below
+// zero, a surplus above, each valued at the average price at the date. Posting them writes, in one
+// transaction, one issue of all shortages and one receipt of all surpluses to the partner
+// "Inventura" (made when the book has none, with the document type "Inventura" for the receipt),
+// both dated at the stock-taking's date, and closes it. A closed stock-taking can only be printed.
 //
 // Every function throws DbError on a database failure; a refusal is a Croatian sentence.
 
@@ -80,8 +80,13 @@ QString stockTakingNote(const StockTaking& st);
 // or by name, the signatures of the counting committee below.
 QString countingSheetText(const QString& bookName, const StockTaking& st, bool byName);
 
+// The lines not counted whose book quantity is not zero (at two decimals), in code order: counted
+// at zero, each would take its whole book stock out (or in, below zero).
+std::vector<const StockTakingLine*> uncountedWithStock(const StockTaking& st);
+
 // The differences report: each article with a difference, its book and counted quantity, the
-// shortage or surplus and its value, and the totals.
+// shortage or surplus and its value, and the totals; then the number of articles not counted and
+// those of them with a book quantity, each with it.
 QString differencesText(const QString& bookName, const StockTaking& st);
 
 struct DifferencesPosting {
@@ -90,7 +95,10 @@ struct DifferencesPosting {
 };
 
 // "Knjiži razlike": posts the differences of stock-taking `id` and closes it, all in one
-// transaction (see above). Refused when it is closed already or not there.
-DifferencesPosting postDifferences(const BookLocation& book, qint64 id);
+// transaction (see above). With `uncountedAsZero` the lines of uncountedWithStock are first
+// stored as counted at zero, in the same transaction, so their stock goes with the differences.
+// Refused when it is closed already or not there.
+DifferencesPosting postDifferences(const BookLocation& book, qint64 id,
+                                   bool uncountedAsZero = false);
 
 }  // namespace kl

@@ -162,6 +162,16 @@ class ById {
         return *it;
     }
 
+    // The entry of `id`, or nullptr when there is none.
+    T* find(qlonglong id) {
+        if (id >= 0 && id < kDenseLimit) {
+            if (size_t(id) >= dense_.size() || !dense_[size_t(id)]) return nullptr;
+            return &*dense_[size_t(id)];
+        }
+        auto it = sparse_.find(id);
+        return it == sparse_.end() ? nullptr : &*it;
+    }
+
   private:
     static constexpr qlonglong kDenseLimit = 1 << 22;
     std::vector<std::optional<T>> dense_;
@@ -283,12 +293,83 @@ class RecentValues {
     std::vector<Slot> slots_;
 };
 
+// Values by 64-bit keys in one array probed in order: a lookup that misses every cache (the
+// prices of a large book, nearly one an article) touches one place of memory, not a QHash's
+// span and then its entry.
+template <class Value>
+class FlatHash {
+  public:
+    template <class Make>
+    Value get(quint64 key, Make&& make) {
+        if (2 * (used_ + 1) > slots_.size()) grow();
+        Slot* slot = find(key);
+        if (!slot->used) {
+            *slot = {key, true, make()};
+            ++used_;
+        }
+        return slot->value;
+    }
+
+  private:
+    struct Slot {
+        quint64 key = 0;
+        bool used = false;
+        Value value{};
+    };
+    Slot* find(quint64 key) {
+        const size_t mask = slots_.size() - 1;
+        size_t i = size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+        while (slots_[i].used && slots_[i].key != key)
+            i = (i + 1) & mask;
+        return &slots_[i];
+    }
+    void grow() {
+        std::vector<Slot> old(std::max<size_t>(64, 2 * slots_.size()));
+        old.swap(slots_);
+        for (const Slot& s : old)
+            if (s.used) *find(s.key) = s;
+    }
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
 // Makes the rows of journal lines into `rows`: each date, name, header text, quantity and price
 // is one text of the rows' pool, only the amounts are texts of their own.
 class RowMaker {
   public:
     using TextId = ReportRows::TextId;
     explicit RowMaker(ReportRows& rows) : rows_(rows) {}
+
+    // The texts of a header as texts of the pool.
+    struct HeaderIds {
+        TextId datumpi = ReportRows::kEmpty, pi = ReportRows::kEmpty, dokument = ReportRows::kEmpty,
+               brojdok = ReportRows::kEmpty, datumdok = ReportRows::kEmpty;
+        bool receipt = false;
+    };
+
+    // A header read beforehand (readScanned): its texts made texts of the pool now.
+    void addHeader(qint64 id, const HeaderTexts& t) {
+        headers_.get(id, [&] { return headerIds(t); });
+    }
+
+    // A line whose article's name (a text of the pool) and header were found beforehand
+    // (nullptr: none matched).
+    void operator()(float kolicina, double cijena, TextId name, const HeaderIds* header) {
+        static const HeaderIds noHeader;
+        append(kolicina, cijena, name, header ? *header : noHeader);
+    }
+
+    // The header read beforehand under `id`, or nullptr.
+    const HeaderIds* header(qint64 id) { return headers_.find(id); }
+
+    // A text the lines share (an article's name, a header's texts), one text of the pool for
+    // each distinct text.
+    TextId shared(const QString& text) {
+        if (text.isEmpty()) return ReportRows::kEmpty;
+        auto it = shared_.constFind(text);
+        if (it == shared_.cend()) it = shared_.insert(text, rows_.addText(text));
+        return *it;
+    }
 
     // A line as read: its name and header texts found by the ids, each made a text of the pool
     // once.
@@ -298,9 +379,7 @@ class RowMaker {
                              : names_.get(read.articleId, [&] { return shared(read.nameText()); });
         static const HeaderIds noHeader;
         const HeaderIds& h = !read.hasHeader ? noHeader : headers_.get(read.headerId, [&] {
-            const HeaderTexts t = read.headerTexts();
-            return HeaderIds{dateOf(t.datumpi), shared(t.pi),       shared(t.dokument),
-                             shared(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
+            return headerIds(read.headerTexts());
         });
         append(read.kolicina, read.cijena, name, h);
     }
@@ -312,33 +391,27 @@ class RowMaker {
     }
 
   private:
-    struct HeaderIds {
-        TextId datumpi = ReportRows::kEmpty, pi = ReportRows::kEmpty, dokument = ReportRows::kEmpty,
-               brojdok = ReportRows::kEmpty, datumdok = ReportRows::kEmpty;
-        bool receipt = false;
-    };
+    HeaderIds headerIds(const HeaderTexts& t) {
+        return {dateOf(t.datumpi), shared(t.pi),       shared(t.dokument),
+                shared(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
+    }
 
     void append(float kolicina, double cijena, TextId name, const HeaderIds& h) {
         // Each quantity and price one text of the pool: the recent ones found in the small
         // cache, the others in the hash of all.
         const quint32 quantityBits = std::bit_cast<quint32>(kolicina);
         const auto& q = recentQuantities_.get(quantityBits, [&] {
-            auto it = quantities_.constFind(quantityBits);
-            if (it == quantities_.cend()) {
+            return quantities_.get(quantityBits, [&] {
                 const QString text = singleText(kolicina);
-                it = quantities_.insert(quantityBits,
-                                        {rows_.addText(text), parseNumber(text).value_or(0)});
-            }
-            return *it;
+                return std::pair{rows_.addText(text), parseNumber(text).value_or(0)};
+            });
         });
         const quint64 priceBits = std::bit_cast<quint64>(cijena);
         const auto& p = recentPrices_.get(priceBits, [&] {
-            auto it = prices_.constFind(priceBits);
-            if (it == prices_.cend()) {
+            return prices_.get(priceBits, [&] {
                 const double price = Currency::fromDouble(cijena).toDouble();
-                it = prices_.insert(priceBits, {rows_.addText(currencyText(price)), price});
-            }
-            return *it;
+                return std::pair{rows_.addText(currencyText(price)), price};
+            });
         });
         // Amounts are nearly all different: made for each line, not looked up.
         const TextId a = rows_.addText(format00(q.second * p.second, Precision::Double));
@@ -357,20 +430,11 @@ class RowMaker {
         return *it;
     }
 
-    // A text the lines share (an article's name, a header's texts), one text of the pool for
-    // each distinct text.
-    TextId shared(const QString& text) {
-        if (text.isEmpty()) return ReportRows::kEmpty;
-        auto it = shared_.constFind(text);
-        if (it == shared_.cend()) it = shared_.insert(text, rows_.addText(text));
-        return *it;
-    }
-
     ReportRows& rows_;
     // Texts already in the pool, by the value they stand for.
-    QHash<qint64, TextId> dates_;                           // by Julian day
-    QHash<quint32, std::pair<TextId, double>> quantities_;  // by the float's bits
-    QHash<quint64, std::pair<TextId, double>> prices_;      // by the double's bits
+    QHash<qint64, TextId> dates_;                     // by Julian day
+    FlatHash<std::pair<TextId, double>> quantities_;  // by the float's bits
+    FlatHash<std::pair<TextId, double>> prices_;      // by the double's bits
     RecentValues<std::pair<TextId, double>> recentQuantities_, recentPrices_;
     QHash<QString, TextId> shared_;  // by the text
     ById<TextId> names_;             // by article id
@@ -385,6 +449,99 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
     return lists;
 }
 
+// A date column as value(column).toDate() reads it; the stored "yyyy-MM-dd" of the years from
+// 1000 on read without a QString, and the text of the row before (the headers of a day follow
+// each other) taken at once.
+class DateReader {
+  public:
+    QDate operator()(const RowView& row, int column) {
+        const QByteArrayView b = row.textBytes(column);
+        if (b.size() == 10 && b == QByteArrayView(last_, 10)) return lastDate_;
+        if (b.size() == 10 && b[4] == '-' && b[7] == '-' && b[0] >= '1') {
+            int n[8], k = 0;
+            for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+                if (b[i] < '0' || b[i] > '9') return row.value(column).toDate();
+                n[k++] = b[i] - '0';
+            }
+            std::copy(b.begin(), b.end(), last_);
+            lastDate_ = QDate(n[0] * 1000 + n[1] * 100 + n[2] * 10 + n[3], n[4] * 10 + n[5],
+                              n[6] * 10 + n[7]);
+            return lastDate_;
+        }
+        return row.value(column).toDate();
+    }
+
+  private:
+    char last_[10] = {};
+    QDate lastDate_;
+};
+
+// The journal of a book file read table by table into `make`: the document types, the headers
+// and the articles' names first, each table once in stored order, then every line in one pass
+// over `ulazizlaz`, its article and header found by id in memory. On a large book the join's
+// lookup of each line's article and header in the tables' B-trees costs many times the reading
+// itself (the articles are looked up in no order). A line's article, a line's header and a
+// header's document type are matched by their keys as the join matches them when a key is an
+// integer or a text of plain digits (what the program writes); for any other key only the
+// join can tell, and false is returned: the caller then reads the journal by the join.
+bool readScanned(Database& db, RowMaker& make) {
+    const ReadSnapshot snapshot(db);
+    ById<QString> documentTypes;
+    db.forEachRow(QStringLiteral("select id,dokument from dokumenti"), {}, [&](const RowView& row) {
+        qint64 id = 0;
+        if (row.integerKey(0, &id)) documentTypes.get(id, [&] { return textOf(row.value(1)); });
+    });
+    bool joinable = true;
+    DateReader datumpi, datumdok;
+    db.forEachRow(QStringLiteral("select id,pi,datumpi,brojdok,datumdok,dokument from pi"), {},
+                  [&](const RowView& row) {
+                      qint64 id = 0, type = 0;
+                      if (!joinable || !row.integerKey(0, &id)) return;
+                      const QString* dokument = nullptr;
+                      if (!row.isNull(5)) {
+                          if (!row.integerKey(5, &type)) {
+                              joinable = false;
+                              return;
+                          }
+                          dokument = documentTypes.find(type);
+                      }
+                      make.addHeader(id, HeaderTexts{datumpi(row, 2), textOf(row.value(1)),
+                                                     dokument ? *dokument : QString(),
+                                                     textOf(row.value(3)), datumdok(row, 4)});
+                  });
+    if (!joinable) return false;
+    // Each name made a text of the pool when a line first names its article.
+    struct Name {
+        QString text;
+        std::optional<ReportRows::TextId> id;
+    };
+    ById<Name> names;
+    db.forEachRow(QStringLiteral("select id,naziv from artikli"), {}, [&](const RowView& row) {
+        qint64 id = 0;
+        if (row.integerKey(0, &id)) names.get(id, [&] { return Name{textOf(row.value(1)), {}}; });
+    });
+    db.forEachRow(
+        QStringLiteral("select kolicina,cijena,idartikla,idpi from ulazizlaz order by id"), {},
+        [&](const RowView& row) {
+            if (!joinable) return;
+            qint64 article = 0, header = 0;
+            const bool hasArticle = !row.isNull(2), hasHeader = !row.isNull(3);
+            if ((hasArticle && !row.integerKey(2, &article)) ||
+                (hasHeader && !row.integerKey(3, &header))) {
+                joinable = false;
+                return;
+            }
+            ReportRows::TextId name = ReportRows::kEmpty;
+            if (Name* n = hasArticle ? names.find(article) : nullptr) {
+                if (!n->id) n->id = make.shared(n->text);
+                name = *n->id;
+            }
+            make(float(row.number(0)), row.number(1), name,
+                 hasHeader ? make.header(header) : nullptr);
+        });
+    return joinable;
+}
+
 }  // namespace
 
 std::vector<JournalLine> readJournal(const BookLocation& book) {
@@ -397,11 +554,18 @@ std::vector<JournalLine> readJournal(const BookLocation& book) {
 ReportRows readJournalRows(const BookLocation& book) {
     Database db = Database::openBook(book);
     prepareLongRead(db);
-    ReportRows rows;
     // Room for every line at once: no growing and copying of the rows while they are read.
     const Recordset count = db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
-    if (!count.eof())
-        rows.reserve(size_t(std::max(0.0, count.value(0).toDouble())), JournalColumnCount);
+    const size_t lines = count.eof() ? 0 : size_t(std::max(0.0, count.value(0).toDouble()));
+    ReportRows rows;
+    rows.reserve(lines, JournalColumnCount);
+    {
+        RowMaker make(rows);
+        if (!db.onServer() && readScanned(db, make)) return rows;
+    }
+    // On a server, which joins by itself, and for keys only the join can match: by the join.
+    rows = ReportRows();
+    rows.reserve(lines, JournalColumnCount);
     RowMaker make(rows);
     readLines(db, false, [&](const LineRead& line) { make(line); });
     return rows;

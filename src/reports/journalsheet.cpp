@@ -3,66 +3,92 @@
 #include "data/convert.h"
 #include "reports/journal.h"
 
-#include <QHash>
-
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <vector>
 
 namespace kl {
 
 namespace {
 
-// The cells of the journal's rows; a text of the rows' pool is turned into its cell once.
+// The cells of the journal's rows. A text of the rows' pool is turned into its cell once (its
+// figure, its day, its trimmed text and that text's UTF-8), kept by the text's id.
 class JournalCells {
   public:
     explicit JournalCells(const ReportRows& rows) : rows_(rows) {}
 
-    const ReportRows& rows() const { return rows_; }
-
-    sheet::Row row(int r) {
-        sheet::Row out;
-        out.reserve(JournalColumnCount);
-        out.push_back(date(r, JDatum));
-        out.push_back(text(r, JNaziv));
-        out.push_back(text(r, JVrsta));
-        out.push_back(text(r, JDokument));
-        out.push_back(text(r, JBrojDok));
-        out.push_back(date(r, JDatumDok));
+    void row(int r, sheet::Row& out) {
+        out.resize(JournalColumnCount);
+        out[0] = date(r, JDatum);
+        out[1] = text(r, JNaziv);
+        out[2] = text(r, JVrsta);
+        out[3] = text(r, JDokument);
+        out[4] = text(r, JBrojDok);
+        out[5] = date(r, JDatumDok);
+        size_t at = 6;
         for (int c : {JKolUlaz, JKolIzlaz, JCijena, JDuguje, JPotrazuje})
-            out.push_back(figure(r, c));
-        return out;
+            out[at++] = figure(r, c);
     }
 
     sheet::Cell figure(int r, int column) {
         const ReportRows::TextId id = rows_.id(r, column);
         if (id == ReportRows::kEmpty) return sheet::Cell::empty();
-        auto it = figures_.constFind(id);
-        if (it == figures_.cend()) {
+        double& v = slot(figures_, id, kUnread);
+        if (std::isnan(v)) {
             // The figure the report line shows: "0.00" of the cell's value.
-            const double v = parseNumber(rows_.textOf(id)).value_or(0);
-            it = figures_.insert(id, numberOrZero(format00(v, Precision::Double)));
+            const double read = parseNumber(rows_.textOf(id)).value_or(0);
+            v = numberOrZero(format00(read, Precision::Double));
         }
-        return sheet::Cell::ofNumber(*it);
+        return sheet::Cell::ofNumber(v);
     }
 
   private:
-    sheet::Cell text(int r, int column) const {
-        const QString& t = rows_.text(r, column);
-        return t.isEmpty() ? sheet::Cell::empty() : sheet::Cell::ofText(t.trimmed());
+    struct Text {
+        QString text;
+        QByteArray utf8;
+    };
+    static constexpr double kUnread = std::numeric_limits<double>::quiet_NaN();
+    static constexpr qint64 kUnreadDay = std::numeric_limits<qint64>::min();
+    static constexpr qint64 kNoDay = std::numeric_limits<qint64>::max();
+
+    // The entry of `id` in a cache kept by text id, made `unread` when new.
+    template <class T>
+    static T& slot(std::vector<T>& cache, ReportRows::TextId id, T unread) {
+        if (id >= cache.size()) cache.resize(size_t(id) + 1, unread);
+        return cache[id];
+    }
+
+    sheet::Cell text(int r, int column) {
+        const ReportRows::TextId id = rows_.id(r, column);
+        if (id == ReportRows::kEmpty) return sheet::Cell::empty();
+        int& at = slot(textAt_, id, -1);
+        if (at < 0) {
+            at = int(texts_.size());
+            const QString t = rows_.textOf(id).trimmed();
+            texts_.push_back({t, t.toUtf8()});
+        }
+        const Text& t = texts_[size_t(at)];
+        return sheet::Cell::ofText(t.text, t.utf8);
     }
 
     sheet::Cell date(int r, int column) {
         const ReportRows::TextId id = rows_.id(r, column);
         if (id == ReportRows::kEmpty) return sheet::Cell::empty();
-        auto it = dates_.constFind(id);
-        if (it == dates_.cend())
-            it = dates_.insert(id, parseDate(rows_.textOf(id)).value_or(QDate()));
+        qint64& day = slot(days_, id, kUnreadDay);
+        if (day == kUnreadDay) {
+            const QDate d = parseDate(rows_.textOf(id)).value_or(QDate());
+            day = d.isValid() ? d.toJulianDay() : kNoDay;
+        }
         // A text that names no day stays the text it is.
-        return it->isValid() ? sheet::Cell::ofDate(*it) : text(r, column);
+        return day != kNoDay ? sheet::Cell::ofDate(QDate::fromJulianDay(day)) : text(r, column);
     }
 
     ReportRows rows_;
-    QHash<ReportRows::TextId, double> figures_;
-    QHash<ReportRows::TextId, QDate> dates_;
+    std::vector<double> figures_;  // by text id
+    std::vector<qint64> days_;     // by text id: the Julian day
+    std::vector<int> textAt_;      // by text id: the index in texts_
+    std::vector<Text> texts_;
 };
 
 }  // namespace
@@ -84,7 +110,7 @@ sheet::Sheet journalSheet(const QString& title, const ReportRows& rows) {
         credit += cells->figure(r, JPotrazuje).number;
     }
     s.generatedCount = size_t(rows.count());
-    s.generate = [cells](size_t r) { return cells->row(int(r)); };
+    s.generate = [cells](size_t r, sheet::Row& row) { cells->row(int(r), row); };
     s.totals.push_back({Cell::ofText(QStringLiteral("Ukupno")), Cell::empty(), Cell::empty(),
                         Cell::empty(), Cell::empty(), Cell::empty(), Cell::empty(), Cell::empty(),
                         Cell::empty(), Cell::ofNumber(roundHalfAway(debit, 2)),

@@ -12,10 +12,30 @@
 namespace kl {
 
 inline void prepareLongRead(Database& db) {
+    if (db.onServer()) return;  // the server keeps its own cache
     // 64 MB of page cache; up to 256 MB of the file mapped. A setting the engine refuses only
     // leaves the defaults.
     sqlite3_exec(db.handle(), "PRAGMA cache_size=-65536; PRAGMA mmap_size=268435456", nullptr,
                  nullptr, nullptr);
 }
+
+// One read transaction (a deferred one: no write lock, so a read-only book can be read), so that
+// the several selects of one report read the same state of the book. On a server, or when the
+// engine refuses it, the selects go on each on its own.
+class ReadSnapshot {
+  public:
+    explicit ReadSnapshot(Database& db) : db_(db.onServer() ? nullptr : db.handle()) {
+        if (db_ && sqlite3_exec(db_, "BEGIN DEFERRED", nullptr, nullptr, nullptr) != SQLITE_OK)
+            db_ = nullptr;
+    }
+    ~ReadSnapshot() {
+        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+  private:
+    sqlite3* db_;
+};
 
 }  // namespace kl

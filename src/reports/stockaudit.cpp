@@ -1,14 +1,19 @@
 #include "reports/stockaudit.h"
 
+#include "data/collation.h"
 #include "data/convert.h"
 #include "data/database.h"
 #include "data/jetsql.h"
+#include "reports/longread.h"
 #include "reports/reportlayout.h"
 #include "warehouse/documents.h"
 
 #include <QHash>
+#include <QSet>
+#include <QtEndian>
 
 #include <algorithm>
+#include <map>
 
 #include <sqlite3.h>
 
@@ -50,17 +55,8 @@ class Conversions {
         return memo(typed_, kolicina, [kolicina] { return textValue(kolicina); });
     }
 
-    // numberOrZero(singleText(f)): the single's seven significant digits (the digits singleText
-    // writes, from the same std::to_chars) read back as the nearest double, without the texts.
-    static double textValue(float f) {
-        if (!std::isfinite(f) || f == 0) return 0.0;
-        char digits[32];
-        const auto written = std::to_chars(digits, digits + sizeof digits, double(f),
-                                           std::chars_format::scientific, 6);
-        double v = 0;
-        std::from_chars(digits, written.ptr, v);
-        return v;
-    }
+    // numberOrZero(singleText(f)), without the texts.
+    static double textValue(float f) { return singleTextValue(f); }
 
   private:
     // A cache of the last conversions, a slot for each value's low bits: the figures that come
@@ -72,7 +68,7 @@ class Conversions {
         double value = 0;
     };
     using Cache = std::vector<Slot>;
-    static constexpr size_t kSlots = 1 << 14;
+    static constexpr size_t kSlots = 1 << 10;
 
     template <class F>
     static double memo(Cache& cache, float f, F convert) {
@@ -133,24 +129,6 @@ char kindOf(const RowView& row, int column) {
     return kind == u"P" ? 'P' : kind == u"I" ? 'I' : 0;
 }
 
-// One read transaction (a deferred one: no write lock, so a read-only book can be audited), so
-// that the articles and the lines are read from the same state of the book.
-class ReadSnapshot {
-  public:
-    explicit ReadSnapshot(Database& db) : db_(db.handle()) {
-        if (sqlite3_exec(db_, "BEGIN DEFERRED", nullptr, nullptr, nullptr) != SQLITE_OK)
-            db_ = nullptr;  // the reads then go on, each on its own
-    }
-    ~ReadSnapshot() {
-        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-  private:
-    sqlite3* db_;
-};
-
 }  // namespace
 
 namespace {
@@ -188,14 +166,29 @@ int dayNumber(const RowView& row, int column) {
 
 std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
     std::vector<ReplayedStock> articles;
-    QHash<qint64, size_t> byId;
     db.forEachRow(QStringLiteral("select id from artikli order by id"), {},
                   [&](const RowView& row) {
                       ReplayedStock a;
                       a.id = row.value(0).toLongLong();
-                      byId.insert(a.id, articles.size());
                       articles.push_back(a);
                   });
+    // An article's place by its id: the ids of a book count up from 1, so a table finds them at
+    // once; ids far beyond the number of articles are found in a hash.
+    const qint64 maxId = articles.empty() ? 0 : articles.back().id;
+    const bool dense = articles.empty() ||
+                       (articles.front().id >= 0 && maxId < 4 * qint64(articles.size()) + 1024);
+    std::vector<int> placeById(dense ? size_t(maxId) + 1 : 0, -1);
+    QHash<qint64, int> placeBySparseId;
+    for (size_t i = 0; i < articles.size(); ++i) {
+        if (dense)
+            placeById[size_t(articles[i].id)] = int(i);
+        else
+            placeBySparseId.insert(articles[i].id, int(i));
+    }
+    const auto placeOf = [&](qint64 id) {
+        if (dense) return id >= 0 && id <= maxId ? placeById[size_t(id)] : -1;
+        return placeBySparseId.value(id, -1);
+    };
 
     qint64 workOrderCustomer = -1;
     {
@@ -216,8 +209,10 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
             qint64 id = 0;
             if (!row.integer(0, &id) && !jet::isIntegerText(row.value(0).toString().trimmed(), &id))
                 return;
-            const auto it = byId.constFind(id);
-            if (it == byId.constEnd()) return;
+            const int place = placeOf(id);
+            if (place < 0) return;
+            // The article's figures are wanted below: fetched while the row is read.
+            __builtin_prefetch(&figures[size_t(place)]);
             const char kind = kindOf(row, 3);
             if (kind == 0) return;
             // A line without a readable date counts at any date.
@@ -225,7 +220,7 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
                 const int day = dayNumber(row, 5);
                 if (day > lastDay) return;
             }
-            Figures& f = figures[*it];
+            Figures& f = figures[size_t(place)];
             const double kolicina = row.number(1), cijena = row.number(2);
             if (kind == 'P') {
                 replayDocumentLine(conversions, f, DocumentKind::Receipt, kolicina, cijena);
@@ -235,7 +230,7 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
             if (!row.isNull(4) && !row.integer(4, &customer)) customer = row.value(4).toLongLong();
             if (workOrderCustomer >= 0 && !row.isNull(4) && customer == workOrderCustomer) {
                 replayWorkOrderLine(conversions, f, kolicina, cijena);
-                articles[*it].workOrderIssues = true;
+                articles[size_t(place)].workOrderIssues = true;
             } else {
                 replayDocumentLine(conversions, f, DocumentKind::Issue, kolicina, cijena);
             }
@@ -250,6 +245,7 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
 
 std::vector<StockDifference> auditStock(const BookLocation& book) {
     Database db = Database::openBook(book);
+    prepareLongRead(db);
     ReadSnapshot snapshot(db);
 
     std::vector<StockDifference> stored;
@@ -283,10 +279,462 @@ std::vector<StockDifference> auditStock(const BookLocation& book) {
     return differences;
 }
 
+namespace {
+
+// ---- Stock points -------------------------------------------------------------------------
+//
+// The stock at a day replays every line of a document dated up to that day, in posting order.
+// A stock point keeps the figures of every article after the lines whose ids are below its
+// `granica`, all of them dated up to its `dan`: at any day from `dan` on those lines all count
+// and come first, so the replay at that day starts from the point's figures and reads only the
+// lines from `granica` on, exactly as the whole replay would. Posting adds lines above every
+// point and changes none of the lines below one: a back-dated document is one of the lines read
+// after the point, at its posting place. What a point's figures depend on is checked before they
+// are used: the number of lines below `granica` (all lines less those read after it), of the
+// headers up to the last one then, the work order customer, the articles (each one of the
+// point's, or made after it and named by no line below it). A point that does not agree is not
+// used and is removed; the replay then starts from an earlier one, or from nothing.
+//
+// Points are made by a replay at a day as it passes the end of a year (at the first line dated in
+// a later year than every line before it, all of them counted) and at its last line (when every
+// line was counted); the latest point of each of the last few years is kept, a new one only when
+// it spares enough lines. A point's articles are kept packed, a few thousand to a row.
+
+constexpr int kKeptYears = 3;
+constexpr qsizetype kPackedSize = 33;  // id, the three figures, the mark
+constexpr size_t kPackedPerRow = 2048;
+
+// The mark of a packed article: its figures; its figures, with work order issues; an article id
+// above the point's last article that a line below its granica names.
+enum Mark : quint8 { Plain = 0, WorkOrder = 1, Orphan = 2 };
+
+struct PointArticle {
+    qint64 id = 0;
+    Figures f;
+    bool workOrderIssues = false;
+};
+
+struct StockPoint {
+    qint64 row = 0;  // its id in kl_tockezaliha; 0 while it is not stored
+    qint64 granica = 0, redaka = 0;
+    int dan = 0;  // yyyymmdd, 0 when no line below granica had a readable date
+    qint64 zadnjeZaglavlje = 0, zaglavlja = 0, proizvodnja = -1, zadnjiArtikl = 0;
+    std::vector<PointArticle> articles;  // every article of the book then, in id order
+    std::vector<qint64> orphans;         // ids above zadnjiArtikl named by lines below granica
+};
+
+// What the book holds now, against which a point is checked.
+struct BookState {
+    std::vector<qint64> articleIds;  // ascending
+    qint64 workOrderCustomer = -1, lastHeader = 0, headers = 0, lines = 0;
+    qint64 lastArticle() const { return articleIds.empty() ? 0 : articleIds.back(); }
+};
+
+// The points a replay at a day made, and the stored ones it found no longer agreeing.
+struct PointWork {
+    std::vector<StockPoint> made;
+    std::vector<qint64> stale;
+};
+
+int dayOf(const QDate& d) {
+    return d.year() * 10000 + d.month() * 100 + d.day();
+}
+
+qint64 integerOf(const RowView& row, int column) {
+    qint64 v = 0;
+    return row.integer(column, &v) ? v : qint64(row.number(column));
+}
+
+qint64 countOf(Database& db, const QString& sql, const QVariantList& params = {}) {
+    qint64 n = -1;
+    db.forEachRow(sql, params, [&n](const RowView& row) { n = integerOf(row, 0); });
+    return n;
+}
+
+void packNumber(char* to, quint64 bits) {
+    qToLittleEndian(bits, to);
+}
+
+quint64 bitsOf(double d) {
+    quint64 bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
+
+double doubleOf(const char* from) {
+    const quint64 bits = qFromLittleEndian<quint64>(from);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+// The point's articles and orphans, packed, a row's text each (base64).
+QStringList packedRows(const StockPoint& p) {
+    QStringList rows;
+    QByteArray raw;
+    const auto flush = [&] {
+        rows << QString::fromLatin1(raw.toBase64());
+        raw.clear();
+    };
+    const auto add = [&](qint64 id, const Figures& f, Mark mark) {
+        char entry[kPackedSize];
+        packNumber(entry, quint64(id));
+        packNumber(entry + 8, bitsOf(f.stanje));
+        packNumber(entry + 16, bitsOf(f.vrijednost));
+        packNumber(entry + 24, bitsOf(f.proscijena));
+        entry[32] = char(mark);
+        raw.append(entry, kPackedSize);
+        if (raw.size() == qsizetype(kPackedPerRow) * kPackedSize) flush();
+    };
+    for (const PointArticle& a : p.articles)
+        add(a.id, a.f, a.workOrderIssues ? WorkOrder : Plain);
+    for (const qint64 id : p.orphans)
+        add(id, {}, Orphan);
+    if (!raw.isEmpty() || rows.isEmpty()) flush();
+    return rows;
+}
+
+// Adds the articles of a packed row to `p`; false when it is not one.
+bool unpackRow(QByteArrayView text, StockPoint& p) {
+    const QByteArray::FromBase64Result result = QByteArray::fromBase64Encoding(
+        QByteArray::fromRawData(text.data(), text.size()), QByteArray::AbortOnBase64DecodingErrors);
+    const QByteArray& decoded = result.decoded;
+    if (!result || decoded.size() % kPackedSize != 0) return false;
+    for (const char* e = decoded.constData(); e != decoded.constData() + decoded.size();
+         e += kPackedSize) {
+        const qint64 id = qint64(qFromLittleEndian<quint64>(e));
+        switch (quint8(e[32])) {
+            case Plain:
+            case WorkOrder:
+                p.articles.push_back({id,
+                                      {doubleOf(e + 8), doubleOf(e + 16), doubleOf(e + 24)},
+                                      e[32] == WorkOrder});
+                break;
+            case Orphan:
+                p.orphans.push_back(id);
+                break;
+            default:
+                return false;
+        }
+    }
+    return true;
+}
+
+std::vector<StockPoint> readPointHeads(Database& db) {
+    std::vector<StockPoint> heads;
+    if (!db.hasTable(QStringLiteral("kl_tockezaliha"))) return heads;
+    db.forEachRow(QStringLiteral("select id,granica,dan,redaka,zadnjezaglavlje,zaglavlja,"
+                                 "proizvodnja,zadnjiartikl from kl_tockezaliha"),
+                  {}, [&heads](const RowView& row) {
+                      StockPoint p;
+                      p.row = integerOf(row, 0);
+                      p.granica = integerOf(row, 1);
+                      p.dan = int(integerOf(row, 2));
+                      p.redaka = integerOf(row, 3);
+                      p.zadnjeZaglavlje = integerOf(row, 4);
+                      p.zaglavlja = integerOf(row, 5);
+                      p.proizvodnja = integerOf(row, 6);
+                      p.zadnjiArtikl = integerOf(row, 7);
+                      heads.push_back(std::move(p));
+                  });
+    return heads;
+}
+
+// Whether the stored point `p` agrees with the book in all but its lines (their number is known
+// only after the replay from it); its articles are read when it does.
+bool pointAgrees(Database& db, const BookState& book, StockPoint& p) {
+    if (p.proizvodnja != book.workOrderCustomer || p.zadnjeZaglavlje > book.lastHeader)
+        return false;
+    if (book.headers - countOf(db, QStringLiteral("select count(*) from pi where id>?"),
+                               {p.zadnjeZaglavlje}) !=
+        p.zaglavlja)
+        return false;
+    bool readable = true;
+    qint64 expected = 0;
+    db.forEachRow(
+        QStringLiteral("select redni,stavke from kl_tockezalihastavke where idtocke=? order by "
+                       "redni"),
+        {p.row}, [&](const RowView& row) {
+            readable =
+                readable && integerOf(row, 0) == expected++ && unpackRow(row.textBytes(1), p);
+        });
+    if (!readable || expected == 0) return false;
+    const auto byId = [](const PointArticle& a, const PointArticle& b) { return a.id < b.id; };
+    if (!std::is_sorted(p.articles.begin(), p.articles.end(), byId)) return false;
+    std::sort(p.orphans.begin(), p.orphans.end());
+    // Every article of the book is one of the point's, or came after it unnamed by its lines.
+    auto next = p.articles.begin();
+    for (const qint64 id : book.articleIds) {
+        while (next != p.articles.end() && next->id < id)
+            ++next;
+        if (next != p.articles.end() && next->id == id) continue;
+        if (id > p.zadnjiArtikl && !std::binary_search(p.orphans.begin(), p.orphans.end(), id))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+BookState readBookState(Database& db, const std::vector<qint64>* articleIds) {
+    BookState book;
+    if (articleIds) {
+        book.articleIds = *articleIds;
+    } else {
+        db.forEachRow(QStringLiteral("select id from artikli"), {}, [&book](const RowView& row) {
+            book.articleIds.push_back(integerOf(row, 0));
+        });
+    }
+    std::sort(book.articleIds.begin(), book.articleIds.end());
+    {
+        Recordset rs = db.openRecordset(QStringLiteral("select id from kd where ime=? order by id"),
+                                        {kProductionCustomer});
+        if (!rs.eof()) book.workOrderCustomer = rs.value(QStringLiteral("id")).toLongLong();
+    }
+    book.lastHeader = std::max<qint64>(0, countOf(db, QStringLiteral("select max(id) from pi")));
+    book.headers = countOf(db, QStringLiteral("select count(*) from pi"));
+    book.lines = countOf(db, QStringLiteral("select count(*) from ulazizlaz"));
+    return book;
+}
+
+// The replay of the lines from `base` (from the first line without one) to the end of the day
+// `lastDay`, starting from the base's figures; with `made`, the points passed on the way.
+struct TailReplay {
+    std::vector<ReplayedStock> stock;
+    qint64 seen = 0;  // the lines read
+};
+
+TailReplay replayTail(Database& db, const BookState& book, const StockPoint* base, int lastDay,
+                      std::vector<StockPoint>* made) {
+    QHash<qint64, size_t> byId;
+    byId.reserve(qsizetype(book.articleIds.size()));
+    for (size_t i = 0; i < book.articleIds.size(); ++i)
+        byId.insert(book.articleIds[i], i);
+    std::vector<Figures> figures(book.articleIds.size());
+    std::vector<char> workOrder(book.articleIds.size(), 0);
+    QSet<qint64> orphans;
+    if (base) {
+        // Both in id order.
+        size_t i = 0;
+        for (const PointArticle& a : base->articles) {
+            while (i < book.articleIds.size() && book.articleIds[i] < a.id)
+                ++i;
+            if (i == book.articleIds.size()) break;
+            if (book.articleIds[i] != a.id) continue;
+            figures[i] = a.f;
+            workOrder[i] = a.workOrderIssues;
+        }
+        for (const qint64 id : base->orphans)
+            orphans.insert(id);
+    }
+
+    int maxDay = base ? base->dan : 0;
+    const qint64 baseLines = base ? base->redaka : 0;
+    qint64 seen = 0, lastLine = base ? base->granica - 1 : 0;
+    const auto makePoint = [&](qint64 granica) {
+        StockPoint p;
+        p.granica = granica;
+        p.redaka = baseLines + seen;
+        p.dan = maxDay;
+        p.zadnjeZaglavlje = book.lastHeader;
+        p.zaglavlja = book.headers;
+        p.proizvodnja = book.workOrderCustomer;
+        p.zadnjiArtikl = book.lastArticle();
+        p.articles.reserve(figures.size());
+        for (size_t i = 0; i < figures.size(); ++i)
+            p.articles.push_back({book.articleIds[i], figures[i], workOrder[i] != 0});
+        for (const qint64 id : orphans)
+            if (id > p.zadnjiArtikl) p.orphans.push_back(id);
+        std::sort(p.orphans.begin(), p.orphans.end());
+        made->push_back(std::move(p));
+    };
+
+    Conversions conversions;
+    const auto replayRow = [&](const RowView& row) {
+        const qint64 lineId = integerOf(row, 0);
+        const int lineDay = dayNumber(row, 6);
+        // The first line dated in a later year than every line before it, all of them counted.
+        if (made && lineDay != 0 && maxDay != 0 && maxDay <= lastDay &&
+            lineDay / 10000 > maxDay / 10000)
+            makePoint(lineId);
+        ++seen;
+        lastLine = lineId;
+        maxDay = std::max(maxDay, lineDay);
+
+        // From here on as replayStock replays a line.
+        qint64 id = 0;
+        if (!row.integer(1, &id) && !jet::isIntegerText(row.value(1).toString().trimmed(), &id))
+            return;
+        const auto it = byId.constFind(id);
+        if (it == byId.constEnd()) {
+            // An article made later would have this line in its replay.
+            if (id > book.lastArticle()) orphans.insert(id);
+            return;
+        }
+        const char kind = kindOf(row, 4);
+        if (kind == 0) return;
+        // A line without a readable date counts at any date.
+        if (lineDay > lastDay) return;
+        Figures& f = figures[*it];
+        const double kolicina = row.number(2), cijena = row.number(3);
+        if (kind == 'P') {
+            replayDocumentLine(conversions, f, DocumentKind::Receipt, kolicina, cijena);
+            return;
+        }
+        qint64 customer = -1;
+        if (!row.isNull(5) && !row.integer(5, &customer)) customer = row.value(5).toLongLong();
+        if (book.workOrderCustomer >= 0 && !row.isNull(5) && customer == book.workOrderCustomer) {
+            replayWorkOrderLine(conversions, f, kolicina, cijena);
+            workOrder[*it] = 1;
+        } else {
+            replayDocumentLine(conversions, f, DocumentKind::Issue, kolicina, cijena);
+        }
+    };
+    const QString lines = QStringLiteral(
+        "select u.id,u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd,p.datumpi from ulazizlaz as u "
+        "left join pi as p on p.id=u.idpi");
+    if (base)
+        db.forEachRow(lines + QStringLiteral(" where u.id>=? order by u.id"), {base->granica},
+                      replayRow);
+    else
+        db.forEachRow(lines + QStringLiteral(" order by u.id"), {}, replayRow);
+    if (made && seen > 0 && maxDay <= lastDay) makePoint(lastLine + 1);
+
+    TailReplay out;
+    out.seen = seen;
+    out.stock.resize(book.articleIds.size());
+    for (size_t i = 0; i < out.stock.size(); ++i) {
+        ReplayedStock& r = out.stock[i];
+        r.id = book.articleIds[i];
+        r.stanje = figures[i].stanje;
+        r.vrijednost = figures[i].vrijednost;
+        r.proscijena = figures[i].proscijena;
+        r.workOrderIssues = workOrder[i] != 0;
+    }
+    return out;
+}
+
+// The replay up to the end of `day` (valid), from the latest stored point that agrees with the
+// book (`articleIds`: the book's articles when the caller has read them); with `work`, the points
+// passed on the way that are worth keeping are made and the stale ones named.
+std::vector<ReplayedStock> replayFromPoint(Database& db, const QDate& day,
+                                           const std::vector<qint64>* articleIds, PointWork* work) {
+    const BookState book = readBookState(db, articleIds);
+    const int lastDay = dayOf(day);
+    std::vector<StockPoint> heads = readPointHeads(db);
+    std::sort(heads.begin(), heads.end(),
+              [](const StockPoint& a, const StockPoint& b) { return a.granica > b.granica; });
+    std::vector<qint64> stale;
+    std::vector<StockPoint> made;
+    TailReplay replay;
+    for (size_t next = 0;; ++next) {
+        StockPoint* base = nullptr;
+        for (; next < heads.size(); ++next) {
+            if (heads[next].dan > lastDay) continue;
+            if (pointAgrees(db, book, heads[next])) {
+                base = &heads[next];
+                break;
+            }
+            stale.push_back(heads[next].row);
+        }
+        made.clear();
+        replay = replayTail(db, book, base, lastDay, work ? &made : nullptr);
+        // The lines below the point are those it had.
+        if (!base || book.lines - replay.seen == base->redaka) break;
+        stale.push_back(base->row);
+    }
+    if (work) {
+        // Only a point that spares enough lines over the stored ones below it is worth writing.
+        for (StockPoint& m : made) {
+            qint64 below = 0;
+            for (const StockPoint& p : heads)
+                if (p.granica <= m.granica &&
+                    std::find(stale.begin(), stale.end(), p.row) == stale.end())
+                    below = std::max(below, p.redaka);
+            if (m.redaka - below >= testing::stockPointLines) work->made.push_back(std::move(m));
+        }
+        work->stale = std::move(stale);
+    }
+    return std::move(replay.stock);
+}
+
+// Stores the points `work` made that are worth keeping and removes the stale ones and those
+// they replace, in one transaction. A book that cannot be written keeps what it has: the next
+// replay at a day is a longer one, with the same figures.
+void keepPoints(Database& db, PointWork& work) {
+    if (work.made.empty() && work.stale.empty()) return;
+    if (!db.hasTable(QStringLiteral("kl_tockezaliha"))) return;
+    try {
+        Transaction t(db);
+        std::vector<StockPoint> stored = readPointHeads(db);
+        std::vector<const StockPoint*> all;
+        for (const StockPoint& p : stored)
+            if (std::find(work.stale.begin(), work.stale.end(), p.row) == work.stale.end())
+                all.push_back(&p);
+        for (const StockPoint& m : work.made)
+            all.push_back(&m);
+        // The latest point of each year, of the latest years.
+        std::sort(all.begin(), all.end(),
+                  [](const StockPoint* a, const StockPoint* b) { return a->granica > b->granica; });
+        std::vector<const StockPoint*> kept;
+        for (const StockPoint* p : all) {
+            if (kept.size() == size_t(kKeptYears)) break;
+            if (!kept.empty() && kept.back()->dan / 10000 <= p->dan / 10000) continue;
+            kept.push_back(p);
+        }
+        const auto isKept = [&kept](const StockPoint* p) {
+            return std::find(kept.begin(), kept.end(), p) != kept.end();
+        };
+        for (const StockPoint& p : stored) {
+            if (isKept(&p)) continue;
+            db.execute(QStringLiteral("delete from kl_tockezalihastavke where idtocke=?"), {p.row});
+            db.execute(QStringLiteral("delete from kl_tockezaliha where id=?"), {p.row});
+        }
+        for (const StockPoint& m : work.made) {
+            if (!isKept(&m)) continue;
+            db.execute(QStringLiteral("insert into kl_tockezaliha(granica,dan,redaka,"
+                                      "zadnjezaglavlje,zaglavlja,proizvodnja,zadnjiartikl)"
+                                      "values(?,?,?,?,?,?,?)"),
+                       {m.granica, m.dan, m.redaka, m.zadnjeZaglavlje, m.zaglavlja, m.proizvodnja,
+                        m.zadnjiArtikl});
+            const qint64 row = db.lastInsertId();
+            const QStringList packed = packedRows(m);
+            for (qsizetype i = 0; i < packed.size(); ++i)
+                db.execute(QStringLiteral("insert into kl_tockezalihastavke(idtocke,redni,stavke)"
+                                          "values(?,?,?)"),
+                           {row, i, packed[i]});
+        }
+        t.commit();
+    } catch (const DbError&) {
+    }
+}
+
+}  // namespace
+
+std::vector<ReplayedStock> replayStockAt(Database& db, const QDate& day) {
+    if (!day.isValid()) return replayStock(db);
+    PointWork work;
+    std::vector<ReplayedStock> replay;
+    {
+        ReadSnapshot snapshot(db);
+        replay = replayFromPoint(db, day, nullptr, &work);
+    }
+    keepPoints(db, work);
+    return replay;
+}
+
 std::vector<StockArticle> stockArticlesAt(Database& db, ArticleGroup group, const QDate& day) {
-    ReadSnapshot snapshot(db);
-    std::vector<StockArticle> articles = readArticleGroup(db, ArticleGroup::All);
-    applyStockAt(db, day, articles);
+    std::vector<StockArticle> articles;
+    PointWork work;
+    {
+        ReadSnapshot snapshot(db);
+        articles = readArticleGroup(db, ArticleGroup::All);
+        std::vector<qint64> ids;
+        ids.reserve(articles.size());
+        for (const StockArticle& a : articles)
+            ids.push_back(a.id);
+        applyReplay(replayFromPoint(db, day, &ids, &work), articles);
+    }
+    keepPoints(db, work);
     if (group == ArticleGroup::All) return articles;
     std::vector<StockArticle> members;
     for (StockArticle& a : articles) {
@@ -299,7 +747,10 @@ std::vector<StockArticle> stockArticlesAt(Database& db, ArticleGroup group, cons
 }
 
 void applyStockAt(Database& db, const QDate& day, std::vector<StockArticle>& articles) {
-    const std::vector<ReplayedStock> replay = replayStock(db, day);
+    applyReplay(replayStockAt(db, day), articles);
+}
+
+void applyReplay(const std::vector<ReplayedStock>& replay, std::vector<StockArticle>& articles) {
     QHash<qint64, const ReplayedStock*> byId;
     byId.reserve(qsizetype(replay.size()));
     for (const ReplayedStock& r : replay)
@@ -330,6 +781,51 @@ std::vector<CardLine> readCardLinesAt(Database& db, int articleId, const QDate& 
             lines.push_back(std::move(l));
         });
     return lines;
+}
+
+void readGroupCardsAt(Database& db, ArticleGroup group, const QDate& day,
+                      std::vector<StockCard>& cards) {
+    cards.clear();
+    const std::vector<StockArticle> members = stockArticlesAt(db, group, day);
+    if (members.empty()) return;
+    ReadSnapshot snapshot(db);
+    // Each member's card is that of the first article with its code, as on today's cards.
+    const std::vector<StockArticle> all = readArticleGroup(db, ArticleGroup::All);
+    struct TextLess {
+        bool operator()(const QString& a, const QString& b) const { return compareText(a, b) < 0; }
+    };
+    std::map<QString, const StockArticle*, TextLess> firstByCode;
+    for (const StockArticle& a : all) {
+        auto [it, inserted] = firstByCode.emplace(a.sifra, &a);
+        if (!inserted && a.id < it->second->id) it->second = &a;
+    }
+    QHash<qint64, std::vector<CardLine>> linesOf;
+    cards.reserve(members.size());
+    for (const StockArticle& m : members) {
+        const auto it = firstByCode.find(m.sifra);
+        cards.push_back({it != firstByCode.end() ? *it->second : m, {}});
+        linesOf.insert(cards.back().article.id, {});
+    }
+    // Every line once, in posting order, those of documents dated up to the day to their cards.
+    const int lastDay = dayOf(day);
+    db.forEachRow(
+        QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi,p.datumpi from "
+                       "ulazizlaz as u left join pi as p on p.id=u.idpi order by u.id"),
+        {}, [&](const RowView& row) {
+            qint64 id = 0;
+            if (!row.integer(0, &id)) return;
+            const auto it = linesOf.find(id);
+            if (it == linesOf.end() || dayNumber(row, 5) > lastDay) return;
+            CardLine l;
+            l.kolicina = float(row.value(1).toDouble());
+            l.cijena = Currency::fromDouble(row.value(2).toDouble());
+            l.kind = row.value(3).toString();
+            const QVariant broj = row.value(4);
+            if (!broj.isNull()) l.broj = QString::number(broj.toLongLong());
+            it->push_back(std::move(l));
+        });
+    for (StockCard& card : cards)
+        card.lines = linesOf.value(card.article.id);
 }
 
 QString stockAuditText(const QString& bookName, const QDate& today,

@@ -45,15 +45,36 @@ struct ReplayedStock {
 // each follow their own posting rule. Throws DbError.
 std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo = QDate());
 
+// The same figures as replayStock(db, day) for a valid `day` (all of them without one), replayed
+// from the latest stock point of the book (kl_tockezaliha) that agrees with it: only the lines
+// posted from that point on are read. The points the replay passes are kept in the book when
+// they spare enough lines (a book that cannot be written keeps none); a stale one is removed.
+std::vector<ReplayedStock> replayStockAt(Database& db, const QDate& day);
+
 // The stock status at the end of `day`: the articles of `group` (by name for all of them, the
 // others in stored order) with the replayed figures; a group is chosen by those figures.
 std::vector<StockArticle> stockArticlesAt(Database& db, ArticleGroup group, const QDate& day);
 
-// Replaces the figures of `articles` by those of the replay up to `day`.
+// Replaces the figures of `articles` by those of the replay up to `day` (replayStockAt).
 void applyStockAt(Database& db, const QDate& day, std::vector<StockArticle>& articles);
+
+// Replaces the figures of `articles` by those of `replay` (0 for an article not in it).
+void applyReplay(const std::vector<ReplayedStock>& replay, std::vector<StockArticle>& articles);
+
+namespace testing {
+// The lines a new stock point must spare over the stored ones to be kept.
+inline qint64 stockPointLines = 4096;
+}  // namespace testing
 
 // The stock card lines of article `articleId` of documents dated up to `day`, in posting order.
 std::vector<CardLine> readCardLinesAt(Database& db, int articleId, const QDate& day);
+
+// The stock cards of the articles of `group` at the end of `day`: the group chosen by the
+// figures at that day (stockArticlesAt), each entry's card that of the first article with its
+// code (as readGroupCards), with the lines of documents dated up to that day, in posting order.
+// `cards` holds what was read when a DbError is thrown.
+void readGroupCardsAt(Database& db, ArticleGroup group, const QDate& day,
+                      std::vector<StockCard>& cards);
 
 struct StockDifference {
     QString articleId, sifra, naziv;

@@ -11,6 +11,8 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -42,15 +44,36 @@ QString numberText(double v, int decimals) {
     return QString::fromLatin1(buf, n);
 }
 
+// The length of formatNumber's text, counted without formatting where the count is sure: the
+// sign, the integer digits, the comma and the decimals. A value whose integer part is all nines
+// (a rounding may carry into a digit more: 9,999 -> 10,00), a negative one under 1 (it may round
+// to nothing and lose its sign) and a huge or odd one are formatted.
+int numberWidth(double v, int decimals) {
+    const double a = std::fabs(v);
+    if (a < 1e15 && !(v < 0 && a < 1)) {
+        const auto whole = static_cast<long long>(a);
+        int digits = 1;
+        long long next = 10;  // the least whole number of a digit more
+        while (whole >= next) {
+            ++digits;
+            next *= 10;
+        }
+        if (whole != next - 1) {
+            const int d = std::clamp(decimals, 0, 20);
+            return (v < 0 ? 1 : 0) + digits + (d > 0 ? d + 1 : 0);
+        }
+    }
+    char buf[400];
+    return formatNumber(v, decimals, buf);
+}
+
 // The width of a cell's text in characters, without making the text.
 int cellWidth(const Cell& c) {
     switch (c.type) {
         case CellType::Text:
             return int(c.text.size());
-        case CellType::Number: {
-            char buf[400];
-            return formatNumber(c.number, c.decimals, buf);
-        }
+        case CellType::Number:
+            return numberWidth(c.number, c.decimals);
         case CellType::Date:
             return c.date.isValid() ? 10 : 0;
         case CellType::Empty:
@@ -112,9 +135,13 @@ QString putInPlace(const QString& temporary, const QString& path) {
 void forEachRow(const Sheet& sheet, const std::function<void(const Row&, bool)>& each) {
     for (const Row& r : sheet.rows)
         each(r, false);
-    if (sheet.generate)
-        for (size_t i = 0; i < sheet.generatedCount; ++i)
-            each(sheet.generate(i), false);
+    if (sheet.generate) {
+        Row row;
+        for (size_t i = 0; i < sheet.generatedCount; ++i) {
+            sheet.generate(i, row);
+            each(row, false);
+        }
+    }
     for (const Row& r : sheet.totals)
         each(r, true);
 }
@@ -212,7 +239,11 @@ QString writeXlsx(const QString& path, const Sheet& sheet) {
     lxw_format* bold = workbook_add_format(wb);
     format_set_bold(bold);
     std::map<std::pair<int, bool>, lxw_format*> numbers;  // (decimals, bold)
+    std::array<lxw_format*, 2 * 10> usual{};              // the same for 0 to 9 decimals, at hand
     const auto numberFormat = [&](int decimals, bool strong) {
+        lxw_format** at =
+            decimals >= 0 && decimals < 10 ? &usual[size_t(2 * decimals + strong)] : nullptr;
+        if (at && *at) return *at;
         auto& f = numbers[{decimals, strong}];
         if (!f) {
             f = workbook_add_format(wb);
@@ -221,10 +252,12 @@ QString writeXlsx(const QString& path, const Sheet& sheet) {
             format_set_num_format(f, pattern.constData());
             if (strong) format_set_bold(f);
         }
+        if (at) *at = f;
         return f;
     };
     lxw_format* date = workbook_add_format(wb);
     format_set_num_format(date, "dd.mm.yyyy");
+    const QDate epoch(1899, 12, 30), firstPlainDay(1900, 3, 1);
 
     std::vector<int> widths(sheet.heading.size(), 0);
     const auto widen = [&widths](size_t column, int chars) {
@@ -248,15 +281,25 @@ QString writeXlsx(const QString& path, const Sheet& sheet) {
             const Cell& cell = r[c];
             const auto col = lxw_col_t(c);
             switch (cell.type) {
-                case CellType::Text:
-                    worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(),
+                case CellType::Text: {
+                    const QByteArray made = cell.utf8.isEmpty() ? cell.text.toUtf8() : QByteArray();
+                    worksheet_write_string(ws, row, col,
+                                           (cell.utf8.isEmpty() ? made : cell.utf8).constData(),
                                            strong ? bold : nullptr);
                     break;
+                }
                 case CellType::Number:
                     worksheet_write_number(ws, row, col, cell.number,
                                            numberFormat(cell.decimals, strong));
                     break;
                 case CellType::Date: {
+                    // From March 1900 on a day's number is its count of days from 30.12.1899, as
+                    // worksheet_write_datetime works it out (before, the count holds Excel's
+                    // 29.02.1900).
+                    if (cell.date >= firstPlainDay) {
+                        worksheet_write_number(ws, row, col, double(epoch.daysTo(cell.date)), date);
+                        break;
+                    }
                     lxw_datetime dt = {
                         cell.date.year(), cell.date.month(), cell.date.day(), 0, 0, 0.0};
                     worksheet_write_datetime(ws, row, col, &dt, date);

@@ -30,13 +30,19 @@ struct Cell {
     double number = 0;
     int decimals = 2;
     QDate date;
+    // The text's UTF-8, when the maker of the cell keeps it (a text that thousands of cells
+    // share is converted once); made from `text` when empty.
+    QByteArray utf8;
 
     static Cell empty() { return {}; }
-    static Cell ofText(const QString& t) { return {CellType::Text, t, 0, 0, {}}; }
-    static Cell ofNumber(double v, int decimals = 2) {
-        return {CellType::Number, {}, v, decimals, {}};
+    static Cell ofText(const QString& t) { return {CellType::Text, t, 0, 0, {}, {}}; }
+    static Cell ofText(const QString& t, const QByteArray& utf8) {
+        return {CellType::Text, t, 0, 0, {}, utf8};
     }
-    static Cell ofDate(const QDate& d) { return {CellType::Date, {}, 0, 0, d}; }
+    static Cell ofNumber(double v, int decimals = 2) {
+        return {CellType::Number, {}, v, decimals, {}, {}};
+    }
+    static Cell ofDate(const QDate& d) { return {CellType::Date, {}, 0, 0, d, {}}; }
 };
 
 using Row = std::vector<Cell>;
@@ -47,9 +53,10 @@ struct Sheet {
     QStringList heading;     // the column headings
     std::vector<Row> rows;
     // A long report's further rows, made one at a time as the file is written (after `rows`):
-    // row i of `generatedCount` is generate(i), so its lines are never all held as cells.
+    // generate(i, row) makes row i of `generatedCount` into `row` (the row made before, its cells
+    // to be overwritten), so its lines are never all held as cells nor each given cells of its own.
     size_t generatedCount = 0;
-    std::function<Row(size_t)> generate;
+    std::function<void(size_t, Row&)> generate;
     std::vector<Row> totals;  // bold, after the data rows
 };
 

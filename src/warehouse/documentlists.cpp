@@ -21,6 +21,8 @@ ArticleReceiver* articleReceiver(const QString& documentMode) {
         w = windows().loaded(kProductsWindowName);
     else if (documentMode == QLatin1String("eRacun"))
         w = windows().loaded(QStringLiteral("frmeracun"));
+    else if (documentMode == QLatin1String("Medjuskladisnica"))
+        w = windows().loaded(QStringLiteral("frmmedjuskladisnica"));
     return dynamic_cast<ArticleReceiver*>(w);
 }
 

@@ -60,7 +60,8 @@ class ArticleReceiver {
 };
 
 // The window the article search serves in `documentMode` ("Primka" or "Izdatnica": the receipt
-// and issue window; "proizvodnja": the products window; "eRacun": the e-invoice window) if it
+// and issue window; "proizvodnja": the products window; "eRacun": the e-invoice window;
+// "Medjuskladisnica": the transfer window) if it
 // is loaded now, otherwise null.
 ArticleReceiver* articleReceiver(const QString& documentMode);
 

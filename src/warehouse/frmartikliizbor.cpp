@@ -30,13 +30,15 @@ enum class Match { Whole, StartsWith, Anywhere };
 // The document modes whose window takes an article from this search.
 bool servesArticles(const QString& mode) {
     return mode == QLatin1String("Primka") || mode == QLatin1String("Izdatnica") ||
-           mode == QLatin1String("proizvodnja") || mode == QLatin1String("eRacun");
+           mode == QLatin1String("proizvodnja") || mode == QLatin1String("eRacun") ||
+           mode == QLatin1String("Medjuskladisnica");
 }
 
-// The modes whose articles come from the current book (the e-invoice's lines too).
+// The modes whose articles come from the current book (the e-invoice's and the transfer's lines
+// too).
 bool isDocumentMode(const QString& mode) {
     return mode == QLatin1String("Primka") || mode == QLatin1String("Izdatnica") ||
-           mode == QLatin1String("eRacun");
+           mode == QLatin1String("eRacun") || mode == QLatin1String("Medjuskladisnica");
 }
 
 // `text` against the search text, both trimmed, letter case ignored (Croatian letters too).

@@ -1,8 +1,8 @@
 #pragma once
 // The article search of a warehouse book: the clerk finds an article by its code or its name and
 // sends it into the window that asked for it, the receipt and issue window ("Primka",
-// "Izdatnica"), the e-invoice window ("eRacun") or the products window of a production book
-// ("proizvodnja").
+// "Izdatnica"), the e-invoice window ("eRacun"), the transfer window ("Medjuskladisnica") or the
+// products window of a production book ("proizvodnja").
 //
 // Every article of the book is read once, when the window is made, into the list
 // `lsvsviartikli` (its sixth, hidden column the article id); a search only selects the matching
@@ -10,8 +10,8 @@
 // only a single selected article is sent. The article sent is read from the book at that moment,
 // so the receiving window gets its stock and average price as they stand.
 //
-// The book is the current book for a receipt or an issue, and the material book of the
-// production book otherwise; it is fixed when the window is made.
+// The book is the current book for a receipt, an issue, an e-invoice or a transfer, and the
+// material book of the production book otherwise; it is fixed when the window is made.
 
 #include "data/booklocation.h"
 #include "ui/childwindow.h"

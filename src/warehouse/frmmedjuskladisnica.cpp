@@ -7,11 +7,14 @@
 #include "ui/fields.h"
 #include "ui/msgboxhr.h"
 #include "ui/reportlist.h"
+#include "ui/windowregistry.h"
 #include "warehouse/documentlists.h"
+#include "warehouse/warehousewindows.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -30,7 +33,8 @@ QString transferHelp() {
         "<p>Prenosi robu iz ovog skladišta u drugo skladište iste tvrtke. <b>Broj</b> je broj "
         "izdatnice ovog skladišta; program ga upisuje sam.</p>"
         "<p><b>U skladište</b>: odaberite knjigu skladišta u koju roba ide.</p>"
-        "<p>Artikl birate po šifri ili po nazivu. <b>Cijena</b> je prosječna cijena artikla i ne "
+        "<p>Artikl birate po šifri ili po nazivu, ili ga nađete gumbom <b>Pretraga postojećih "
+        "artikala...</b>. <b>Cijena</b> je prosječna cijena artikla i ne "
         "može se mijenjati. <b>Količina</b> ne smije biti veća od stanja umanjenog za ono što je "
         "već na listi.</p>"
         "<p>Stupac <b>U skladištu</b> pokazuje artikl ciljnog skladišta s istom šifrom. Ako ga "
@@ -94,6 +98,11 @@ void frmMedjuskladisnica::buildControls() {
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
 
+    auto* search = new QGroupBox(QStringLiteral("Izbor postojećih artikala"), f);
+    cmdpretraga_ =
+        makeButton(search, "cmdpretraga", QStringLiteral("Pretraga postojećih artikala..."));
+    (new QHBoxLayout(search))->addWidget(cmdpretraga_);
+
     cmddodaj_ = makeButton(f, "cmddodaj", QStringLiteral("&Dodaj na listu"),
                            QStringLiteral("Dodaj na listu desno"));
     cmdbrisi_ = makeButton(f, "cmdbrisi", QStringLiteral("&Briši sa liste"),
@@ -123,6 +132,7 @@ void frmMedjuskladisnica::buildControls() {
     lineButtons->addWidget(cmddodaj_);
     lineButtons->addWidget(cmdbrisi_);
     auto* left = new QVBoxLayout;
+    left->addWidget(search);
     left->addLayout(grid);
     left->addLayout(lineButtons);
     left->addStretch();
@@ -144,13 +154,15 @@ void frmMedjuskladisnica::buildControls() {
     connect(Cbosifra_, &QComboBox::activated, this, &frmMedjuskladisnica::chooseArticle);
     connect(cbonaziv_, &QComboBox::activated, this, &frmMedjuskladisnica::chooseArticle);
     connect(txtkolicina_, &QLineEdit::textChanged, this, &frmMedjuskladisnica::amountChanged);
+    connect(cmdpretraga_, &QPushButton::clicked, this, &frmMedjuskladisnica::openSearch);
     connect(cmddodaj_, &QPushButton::clicked, this, &frmMedjuskladisnica::addLine);
     connect(cmdbrisi_, &QPushButton::clicked, this, &frmMedjuskladisnica::deleteLine);
     connect(cmdprihvati_, &QPushButton::clicked, this, &frmMedjuskladisnica::post);
     connect(cmdodustani_, &QPushButton::clicked, this, &QWidget::close);
 
     setTabOrder(txtdatum_, cboskladiste_);
-    setTabOrder(cboskladiste_, Cbosifra_);
+    setTabOrder(cboskladiste_, cmdpretraga_);
+    setTabOrder(cmdpretraga_, Cbosifra_);
     setTabOrder(Cbosifra_, cbonaziv_);
     setTabOrder(cbonaziv_, txtkolicina_);
     setTabOrder(txtkolicina_, cmddodaj_);
@@ -234,6 +246,18 @@ void frmMedjuskladisnica::chooseArticle(int index) {
     } catch (const DbError& e) {
         showDbError(QStringLiteral("Artikl nije moguće pročitati."), e);
     }
+}
+
+void frmMedjuskladisnica::openSearch() {
+    context().documentMode = QStringLiteral("Medjuskladisnica");
+    if (auto* w = qobject_cast<ChildWindow*>(windows().window(win::ArtikliIzbor)))
+        showBeside(w, false, QPoint(30, 30));
+}
+
+void frmMedjuskladisnica::receiveArticle(const ArticleStock& article) {
+    selectArticleInLists(Cbosifra_, cbonaziv_, article);
+    chooseArticle(Cbosifra_->currentIndex());
+    txtkolicina_->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMedjuskladisnica::amountChanged() {

@@ -2,7 +2,8 @@
 // The transfer window ("Međuskladišnica") of the open warehouse book: goods go from this book to
 // another warehouse book of the same company.
 //
-// The clerk chooses the target book, picks articles by code or name with a quantity (at most
+// The clerk chooses the target book, picks articles by code or name (or finds one with the
+// article search, "Pretraga postojećih artikala...") with a quantity (at most
 // what is in stock less what the list already takes; the price is the average price and cannot
 // be changed, as on an issue) and collects them on the list. Beside each line the list names
 // the article of the target book with the same code, or says that it will be created there.
@@ -12,6 +13,7 @@
 
 #include "data/booklocation.h"
 #include "ui/childwindow.h"
+#include "warehouse/documentlists.h"
 #include "warehouse/transfer.h"
 
 class QComboBox;
@@ -27,7 +29,7 @@ class ReportList;
 
 inline const QString kTransferWindowName = QStringLiteral("frmmedjuskladisnica");
 
-class frmMedjuskladisnica : public ChildWindow {
+class frmMedjuskladisnica : public ChildWindow, public ArticleReceiver {
     Q_OBJECT
   public:
     // Columns of the line list; the source article's id is kept in a hidden column.
@@ -45,6 +47,11 @@ class frmMedjuskladisnica : public ChildWindow {
     void deleteLine();
     // "Proknjiži": checks, asks and posts; true when posted.
     bool post();
+
+    // "Pretraga postojećih artikala...": the article search, sending its article here.
+    void openSearch();
+    // The article the search sent: chosen as in the code list, the focus in the quantity.
+    void receiveArticle(const ArticleStock& article) override;
 
     // "Stavki: n    Ukupno: 1234,56".
     QString runningTotal() const;
@@ -80,6 +87,7 @@ class frmMedjuskladisnica : public ChildWindow {
     ReportList* lsvstavke_;
     QLabel* lblartikl_;
     QLabel* lblukupno_;
+    QPushButton* cmdpretraga_;
     QPushButton* cmddodaj_;
     QPushButton* cmdbrisi_;
     QPushButton* cmdprihvati_;

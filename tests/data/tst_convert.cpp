@@ -242,6 +242,9 @@ class TestConvert : public QObject {
             const float single = toSingle(v);
             QVERIFY2(exact(round2Single(single)) == exact(textual::round2Single(single, S)),
                      text());
+            // What a stored single reads back as, without its text.
+            QVERIFY2(exact(singleTextValue(single)) == exact(numberOrZero(singleText(single))),
+                     text());
         }
     }
 

@@ -91,10 +91,10 @@ class TestSchema : public QObject {
                             "kl_oibtvrtke:", "otvoreneknjige:", "svetvrtke:"},
                 cutShort);
             row("warehouse" + note, "Skladiste", "Skladiste7.mdb",
-                QStringList{
-                    "artikli:", "dokumenti:", "kd:1|k|Proizvodnja||||||",
-                    "kl_eracunartikli:", "kl_eracundobavljaci:", "kl_eracuni:", "kl_inventure:",
-                    "kl_inventurestavke:", "kl_oibpartnera:", "kl_storna:", "pi:", "ulazizlaz:"},
+                QStringList{"artikli:", "dokumenti:", "kd:1|k|Proizvodnja||||||",
+                            "kl_eracunartikli:", "kl_eracundobavljaci:", "kl_eracuni:",
+                            "kl_inventure:", "kl_inventurestavke:", "kl_oibpartnera:", "kl_storna:",
+                            "kl_tockezaliha:", "kl_tockezalihastavke:", "pi:", "ulazizlaz:"},
                 cutShort);
             row("production" + note, "Proizvodnja", "Proizvodnja7.mdb",
                 QStringList{"proizvodi:", "radninalozi:", "sastojci:", "troskovi:"}, cutShort);
@@ -177,19 +177,24 @@ class TestSchema : public QObject {
                  3163);
     }
 
-    // A warehouse book of the second version gets the stock-taking tables of the third.
+    // A warehouse book of the second version gets the stock-taking tables of the third and the
+    // stock points of the fourth.
     void secondVersionUpgraded() {
         test::TempProgramFolder folder;
         QString book;
         QVERIFY(ensure("Skladiste", &book));
-        QVERIFY(test::executeRaw(book, "drop table kl_inventurestavke"));
-        QVERIFY(test::executeRaw(book, "drop table kl_inventure"));
+        for (const char* table :
+             {"kl_inventurestavke", "kl_inventure", "kl_tockezalihastavke", "kl_tockezaliha"})
+            QVERIFY(test::executeRaw(book, QStringLiteral("drop table %1").arg(table)));
         QVERIFY(test::executeRaw(book, "pragma user_version=2"));
         Database db = Database::open(book);
-        QCOMPARE(db.userVersion(), 3);
+        QCOMPARE(db.userVersion(), 4);
         QVERIFY(db.hasTable("kl_inventure") && db.hasTable("kl_inventurestavke"));
-        QCOMPARE(raw(db, "select count(*) from sqlite_master where name='kl_ix_inventurestavke'"),
-                 QStringList{"1"});
+        QVERIFY(db.hasTable("kl_tockezaliha") && db.hasTable("kl_tockezalihastavke"));
+        QCOMPARE(raw(db,
+                     "select count(*) from sqlite_master where name in "
+                     "('kl_ix_inventurestavke','kl_ix_tockezalihastavke')"),
+                 QStringList{"2"});
     }
 
     // A book of the first version attached to another connection (a work order's issue) is

@@ -164,20 +164,38 @@ class Tst_inventura : public ReportTest {
         QCOMPARE(printed_.size(), 1);
         QVERIFY(pdfPageTexts(printed_.first()).value(0).simplified().startsWith("Popisna lista"));
 
+        // C (3 in the book) was not counted: asked first; "Odustani" posts nothing, nor "Ne"
+        // then "Ne" to the confirmation.
         box_->clear();
-        box_->answer(MsgResult::No);
+        box_->answer(MsgResult::Cancel);
         click(w, "cmdknjizi");
         QCOMPARE(box_->count(), 1);
+        QCOMPARE(box_->last().prompt,
+                 QStringLiteral("Nepopisanih artikala s knjižnim stanjem: 1 (C3 Pločica). "
+                                "Knjižiti ih kao popisane s količinom nula, s manjkom cijelog "
+                                "stanja?\nNe: ostaju bez razlike."));
+        QCOMPARE(box_->last().style,
+                 MsgStyle::YesNoCancel | MsgStyle::Question | MsgStyle::DefaultButton3);
+        box_->answer(MsgResult::No).answer(MsgResult::No);
+        click(w, "cmdknjizi");
+        QCOMPARE(box_->count(), 3);
         QCOMPARE(box_->last().style,
                  MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2);
         QCOMPARE(stored(a_, "stanje"), 8.0);
-        box_->answer(MsgResult::Yes);
+        // "Da", "Da": C goes out whole with A's shortage (2 x 2,00 + 3 x 1,00), B's surplus in.
+        box_->answer(MsgResult::Yes).answer(MsgResult::Yes);
         click(w, "cmdknjizi");
         QCOMPARE(box_->last().prompt,
                  QStringLiteral("Razlike su knjižene (izdatnica br. 2, primka br. 2). Inventura "
                                 "je zaključena."));
         QCOMPARE(stored(a_, "stanje"), 6.0);
+        QCOMPARE(stored(c_, "stanje"), 0.0);
         QVERIFY(w->reportText().contains("Razlike su knjižene: izdatnica br. 2, primka br. 2."));
+        QVERIFY(w->reportText().contains("Artikala s razlikom: 3"));
+        QVERIFY(reportLines(w->reportText())
+                    .filter(QStringLiteral("Ukupno manjak:"))
+                    .value(0)
+                    .endsWith(u" 7,00"));
         click(w, "cmdizlaz");
 
         w = shown(windows().window<frmInventura>(win::Inventura));
@@ -185,7 +203,45 @@ class Tst_inventura : public ReportTest {
                  QStringLiteral("Inventura br. 1 na dan 03.03.2026 (zaključena)"));
         QVERIFY(!w->findChild<QLineEdit*>("txtsifra")->isEnabled());
         QVERIFY(!button(w, "cmdknjizi")->isEnabled());
-        QCOMPARE(box_->count(), 3);
+        QCOMPARE(box_->count(), 6);
+    }
+
+    // Only A counted (8 of 10): B (5) and C (3) are listed as not counted with their book
+    // quantities, D (none) is not; counted at zero they go out whole with A's shortage.
+    void uncountedPostedAtZero() {
+        fillBook();
+        const qint64 id = startStockTaking(book_, QDate(2026, 3, 3));
+        std::optional<StockTaking> st = loadStockTaking(book_, id);
+        QCOMPARE(setCounted(book_, st->lines[size_t(findLine(*st, "A1"))].id, 8.0), QString());
+        st = loadStockTaking(book_, id);
+        QStringList uncounted;
+        for (const StockTakingLine* l : uncountedWithStock(*st))
+            uncounted << l->sifra;
+        QCOMPARE(uncounted, (QStringList{"B2", "C3"}));
+        const QStringList diff = reportLines(differencesText(QStringLiteral("S"), *st));
+        const qsizetype at = diff.indexOf(
+            QStringLiteral("Od toga s knjižnim stanjem (popisani s nula bili bi manjak):"));
+        QVERIFY(at > 0);
+        QCOMPARE(diff[at - 1], QStringLiteral("Nepopisanih artikala (bez razlike): 3"));
+        QCOMPARE(diff.mid(at + 1, 2), (QStringList{"B2       Matica                      5,00",
+                                                   "C3       Pločica                     3,00"}));
+
+        const DifferencesPosting p = postDifferences(book_, id, true);
+        QCOMPARE(p.refusal, QString());
+        QCOMPARE(p.issueNumber, 2);
+        QCOMPARE(p.receiptNumber, 0);
+        QCOMPARE(stored(a_, "stanje"), 6.0);
+        QCOMPARE(stored(b_, "stanje"), 0.0);
+        QCOMPARE(stored(c_, "stanje"), 0.0);
+        QCOMPARE(stored(c_, "vrijednost"), 0.0);
+        st = loadStockTaking(book_, id);
+        QCOMPARE(st->lines[size_t(findLine(*st, "B2"))].popisano, std::optional<double>(0.0));
+        QVERIFY(!st->lines[size_t(findLine(*st, "D4"))].popisano);
+        QVERIFY(reportLines(differencesText(QStringLiteral("S"), *st))
+                    .filter(QStringLiteral("Ukupno manjak:"))
+                    .value(0)
+                    .endsWith(u" 27,00"));
+        QVERIFY(auditStock(book_).empty());
     }
 };
 

@@ -206,6 +206,34 @@ class TstSheet : public QObject {
         QCOMPARE(QString::fromUtf8(csvBytes(sheet).mid(3)), lines.join("\r\n") + "\r\n");
     }
 
+    // A figure's column is as wide as its text (plus two), also where a rounding carries into a
+    // digit more or takes a negative figure's sign away.
+    void figureWidths() {
+        QTemporaryDir dir;
+        for (const auto& [v, decimals] :
+             std::initializer_list<std::pair<double, int>>{{9.996, 2},
+                                                           {9.994, 2},
+                                                           {99.5, 0},
+                                                           {0.5, 0},
+                                                           {-0.004, 2},
+                                                           {-0.006, 2},
+                                                           {-12.345, 2},
+                                                           {123456789.125, 3},
+                                                           {1e16, 2},
+                                                           {-999.9999, 2},
+                                                           {0.0, 2}}) {
+            Sheet s;
+            s.heading = {"x"};
+            s.rows.push_back({Cell::ofNumber(v, decimals)});
+            const QString path = dir.filePath("w.xlsx");
+            QCOMPARE(writeXlsx(path, s), QString());
+            const int chars = int(csvBytes(s).split('\n').value(1).trimmed().size());
+            QVERIFY2(unzipped(path, "xl/worksheets/sheet1.xml")
+                         .contains(QString("width=\"%1.7109375\"").arg(chars + 2)),
+                     qPrintable(QString::number(v)));
+        }
+    }
+
     // The journal's rows, made as the file is written, keep their types in the .xlsx.
     void journalXlsx() {
         QTemporaryDir dir;

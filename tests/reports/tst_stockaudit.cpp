@@ -10,6 +10,11 @@
 #include "reports/stockaudit.h"
 #include "warehouse/reversal.h"
 
+#include <QScopeGuard>
+
+#include <random>
+#include <tuple>
+
 using namespace kl;
 using namespace kl::test;
 
@@ -39,6 +44,44 @@ QStringList dump(const QString& book) {
                 cells << rs.value(c).toString();
             rows << cells.join(u'|');
         }
+    }
+    return rows;
+}
+
+// The first day from `from` to `to` (every `step` days) at which the replay from the stock points
+// differs from the whole replay, and how; empty when none does.
+QString replayMismatch(const QString& book, const QDate& from, const QDate& to, int step) {
+    Database db = Database::open(book);
+    for (QDate d = from; d <= to; d = d.addDays(step)) {
+        const std::vector<ReplayedStock> fast = replayStockAt(db, d), whole = replayStock(db, d);
+        if (fast.size() != whole.size()) return d.toString() + QStringLiteral(": articles");
+        for (size_t i = 0; i < fast.size(); ++i) {
+            const ReplayedStock &a = fast[i], &b = whole[i];
+            if (std::tie(a.id, a.stanje, a.vrijednost, a.proscijena, a.workOrderIssues) !=
+                std::tie(b.id, b.stanje, b.vrijednost, b.proscijena, b.workOrderIssues))
+                return QStringLiteral("%1: article %2: %3 %4 %5, whole %6 %7 %8")
+                    .arg(d.toString())
+                    .arg(b.id)
+                    .arg(a.stanje, 0, 'g', 17)
+                    .arg(a.vrijednost, 0, 'g', 17)
+                    .arg(a.proscijena, 0, 'g', 17)
+                    .arg(b.stanje, 0, 'g', 17)
+                    .arg(b.vrijednost, 0, 'g', 17)
+                    .arg(b.proscijena, 0, 'g', 17);
+        }
+    }
+    return QString();
+}
+
+// The rows of a query, each its cells joined by "|".
+QStringList rawRows(const QString& book, const char* sql) {
+    QStringList rows;
+    Database db = Database::open(book);
+    for (Recordset rs = db.openRecordset(QString::fromLatin1(sql)); !rs.eof(); rs.moveNext()) {
+        QStringList cells;
+        for (int c = 0; c < rs.fieldCount(); ++c)
+            cells << rs.value(c).toString();
+        rows << cells.join(u'|');
     }
     return rows;
 }
@@ -79,6 +122,27 @@ class Tst_stockaudit : public ReportTest {
         issue(book_, QDate(2026, 1, 9), customer_, {{c_, "1,00", "1,00"}});
         receipt(book_, QDate(2026, 1, 10), supplier_, {{c_, "4,00", "1,25"}}, racun);
         issue(book_, QDate(2026, 1, 11), customer_, {{b_, "7,00", "1,37"}, {a_, "8,81", "2,27"}});
+    }
+
+    // A work order of 2 units of one unit of `article` at 2,00, issued on `day`.
+    bool workOrder(int warehouse, int production, int article, const QDate& day) {
+        MaterialLine line;
+        line.articleId = QString::number(article);
+        line.bookId = QString::number(warehouse);
+        line.bookKind = kWarehouseKind;
+        line.bookName = QStringLiteral("Skladište");
+        line.billQuantity = 1;
+        line.billPrice = 2;
+        std::vector<MaterialLine> lines{line};
+        applyQuantity(lines, "2,00");
+        WorkOrder o;
+        o.brojrn = QString::number(nextWorkOrderNumber(bookPath(kProductionKind, production)));
+        o.datumotv = o.datumzatv = day;
+        o.productId = QStringLiteral("1");
+        o.kolicina = "2,00";
+        o.costs = {materialCost(lines), "0,00", "0,00", "0,00", "0,00", "0,00"};
+        return issueWorkOrder(bookPath(kProductionKind, production), o, lines)
+            .refusal.bookWithoutCustomer.isEmpty();
     }
 
   private slots:
@@ -240,23 +304,7 @@ class Tst_stockaudit : public ReportTest {
         const int other = addArticle(book, "L1", "Ljepilo");
         receipt(book, QDate(2026, 3, 1), supplier_, {{daska, "10,00", "2,00"}}, "Račun");
         issue(book, QDate(2026, 3, 2), customer_, {{daska, "4,00", "2,00"}});
-        MaterialLine line;
-        line.articleId = QString::number(daska);
-        line.bookId = QString::number(warehouse);
-        line.bookKind = kWarehouseKind;
-        line.bookName = QStringLiteral("Skladište");
-        line.billQuantity = 1;
-        line.billPrice = 2;
-        std::vector<MaterialLine> lines{line};
-        applyQuantity(lines, "2,00");
-        WorkOrder o;
-        o.brojrn = QString::number(nextWorkOrderNumber(bookPath(kProductionKind, production)));
-        o.datumotv = o.datumzatv = QDate(2026, 3, 3);
-        o.productId = QStringLiteral("1");
-        o.kolicina = "2,00";
-        o.costs = {materialCost(lines), "0,00", "0,00", "0,00", "0,00", "0,00"};
-        QVERIFY(issueWorkOrder(bookPath(kProductionKind, production), o, lines)
-                    .refusal.bookWithoutCustomer.isEmpty());
+        QVERIFY(workOrder(warehouse, production, daska, QDate(2026, 3, 3)));
         const int second =
             receipt(book, QDate(2026, 3, 4), supplier_, {{daska, "6,00", "3,00"}}, "Račun");
         QVERIFY(reverseDocument(book, DocumentKind::Receipt, second, QDate(2026, 3, 5))
@@ -286,6 +334,91 @@ class Tst_stockaudit : public ReportTest {
             QCOMPARE(now.stanje, 4.0);
             QCOMPARE(now.vrijednost, 8.0);
             QVERIFY(auditStock(book).empty());
+        }
+    }
+
+    // The replay at a day from the stock points is the whole replay, figure for figure, at every
+    // day of a generated book of three years: as the points are made day by day; after documents
+    // back-dated into them are posted; after each change behind posting's back that makes them
+    // stale (a line or a header gone, the work order customer renamed, an article made that an
+    // early line names).
+    void stockPointsGiveTheReplay() {
+        const qint64 was = kl::testing::stockPointLines;
+        kl::testing::stockPointLines = 1;
+        const auto restore = qScopeGuard([was] { kl::testing::stockPointLines = was; });
+        const int company = addCompany(QStringLiteral("Gama"));
+        const int warehouse = addBook(company, QStringLiteral("Skladište"), kWarehouseKind);
+        const int production = addBook(company, QStringLiteral("Pogon"), kProductionKind);
+        const QString book = bookPath(kWarehouseKind, warehouse);
+        addPartner(book, QStringLiteral("d"), supplier_);
+        addPartner(book, QStringLiteral("k"), customer_);
+        addDocumentType(book, QStringLiteral("Račun"));
+        std::vector<int> ids;
+        for (int i = 0; i < 5; ++i)
+            ids.push_back(
+                addArticle(book, QStringLiteral("G%1").arg(i), QStringLiteral("R%1").arg(i)));
+        const QStringList quantities{"0,10", "1,33", "2,70", "0,07", "5,00"};
+        const QStringList prices{"1,11", "2,347", "0,33", "7,00"};
+        std::minstd_rand rng(24);
+        const auto someLines = [&] {
+            std::vector<Line> lines;
+            for (int k = int(rng() % 3); k >= 0; --k)
+                lines.push_back(
+                    {ids[rng() % ids.size()], quantities[int(rng() % 5)], prices[int(rng() % 4)]});
+            return lines;
+        };
+        int reversed = 0;
+        QDate day(2024, 10, 1);
+        for (int n = 0; n < 70; ++n, day = day.addDays(9)) {
+            if (n % 4 < 2) {
+                const int number = receipt(book, day, supplier_, someLines(), "Račun");
+                if (n % 10 == 1)
+                    reversed +=
+                        reverseDocument(book, DocumentKind::Receipt, number, day).refusal.isEmpty();
+            } else {
+                // Every other issue goes to "Proizvodnja": replayed as a work order's.
+                issue(book, day, n % 4 == 2 ? customer_ : QStringLiteral("Proizvodnja"),
+                      someLines());
+            }
+            if (n == 0)  // a line of an article that is not (yet) in the book
+                QVERIFY(executeRaw(book,
+                                   "insert into ulazizlaz(idartikla,idpi,idkd,kolicina,"
+                                   "cijena) values('99',1,2,3,2)"));
+            if (n == 40) QVERIFY(workOrder(warehouse, production, ids[1], day));
+        }
+        QVERIFY(reversed > 0);
+        const QDate first(2024, 9, 29), last = day.addDays(3);
+        QCOMPARE(replayMismatch(book, first, last, 1), QString());
+        const QStringList points = rawRows(book, "select id from kl_tockezaliha order by granica");
+        QVERIFY(points.size() >= 2);
+
+        // Back-dated into every point, and after the last line: the points stay and still agree.
+        receipt(book, QDate(2024, 12, 2), supplier_, {{ids[0], "3,33", "1,01"}}, "Račun");
+        issue(book, QDate(2025, 1, 2), customer_,
+              {{ids[0], "1,10", "1,00"}, {ids[2], "0,10", "1,00"}});
+        issue(book, last, customer_, {{ids[3], "0,70", "2,00"}});
+        QCOMPARE(replayMismatch(book, first, last, 1), QString());
+        QVERIFY(rawRows(book, "select id from kl_tockezaliha").contains(points.first()));
+
+        // The points are what the replay starts from: a line below them changed in place behind
+        // posting's back (which never changes a posted line) is not seen from them.
+        QVERIFY(executeRaw(book, "update ulazizlaz set kolicina=kolicina+1 where id=1"));
+        QVERIFY(!replayMismatch(book, last, last, 1).isEmpty());
+        QVERIFY(executeRaw(book, "delete from kl_tockezalihastavke"));
+        QVERIFY(executeRaw(book, "delete from kl_tockezaliha"));
+        QCOMPARE(replayMismatch(book, first, last, 3), QString());
+
+        for (const char* change :
+             {"update kl_tockezalihastavke set stavke='x'", "delete from ulazizlaz where id=5",
+              "delete from pi where id=3", "update kd set ime='Pogon' where ime='Proizvodnja'",
+              "insert into artikli(id,sifra,naziv,minkolicina,stanje,vrijednost,proscijena) "
+              "values(99,'X9','Novi',0,0,0,0)"}) {
+            const QStringList before = rawRows(book, "select id from kl_tockezaliha");
+            QVERIFY(executeRaw(book, change));
+            QCOMPARE(replayMismatch(book, last, last, 1), QString());
+            QVERIFY2(!rawRows(book, "select id from kl_tockezaliha").contains(before.last()),
+                     change);
+            QCOMPARE(replayMismatch(book, first, last, 7), QString());
         }
     }
 

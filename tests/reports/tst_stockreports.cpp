@@ -157,12 +157,39 @@ class Tst_stockreports : public ReportTest {
                  (QStringList{kStatusHeading, kRule} + lines));
     }
 
+    // All articles by name, read in stored order and put in the order of the index on the
+    // names: the order and the articles the select by name gives, names equal to the collation
+    // (letter case) in id order, an article without a name first.
+    void allInTheOrderOfTheSelectByName() {
+        fillBook();
+        for (const char* name : {"vijak m6", "VIJAK M6", "Ćup", "Cup", ""})
+            addArticle(book_, "X", QString::fromUtf8(name));
+        QVERIFY(
+            executeRaw(book_, QStringLiteral("insert into artikli(sifra,naziv) values('N',null)")));
+        QVERIFY(executeRaw(book_, QStringLiteral("delete from artikli where sifra='M2'")));
+        Database db = Database::open(book_);
+        QStringList selected, read;
+        Recordset rs = db.openRecordset(QStringLiteral("select * from artikli order by naziv asc"));
+        for (; !rs.eof(); rs.moveNext())
+            selected << rs.value(QStringLiteral("id")).toString() + u'|' +
+                            rs.value(QStringLiteral("naziv")).toString() + u'|' +
+                            QString::number(float(rs.number(QStringLiteral("stanje"))));
+        for (const StockArticle& a : readArticleGroup(db, ArticleGroup::All))
+            read << QString::number(a.id) + u'|' + a.naziv + u'|' + QString::number(a.stanje);
+        QCOMPARE(read, selected);
+        QCOMPARE(read.first(), QStringLiteral("12||0"));
+    }
+
     // Codes that differ only in letter case are one code to every lookup: the status by code
     // lists both, and a card finds the first of them.
     void codeInOtherCase() {
         addPartners();
         const int lower = addArticle(book_, "ab", "Prvi", 0, 0, 0, "kom");
         const int upper = addArticle(book_, "AB", "Drugi", 0, 0, 0, "kom");
+        // The same with the Croatian letters; "cz" is another code.
+        addArticle(book_, "čž", QStringLiteral("Treći"), 0, 0, 0, "kom");
+        addArticle(book_, "ČŽ", QStringLiteral("Četvrti"), 0, 0, 0, "kom");
+        addArticle(book_, "cz", QStringLiteral("Peti"), 0, 0, 0, "kom");
         receipt(book_, QDate(2026, 5, 4), supplier_, {{upper, "1", "7"}}, type_);
         Database db = Database::open(book_);
         QCOMPARE(reportLines(stockStatusText(readArticlesByCode(db, QStringLiteral("Ab")))),
@@ -174,7 +201,7 @@ class Tst_stockreports : public ReportTest {
         QCOMPARE(readCardArticle(db, ArticleKey::Code, QStringLiteral("AB")).id, lower);
         std::vector<StockCard> cards;
         readGroupCards(db, ArticleGroup::All, cards);
-        QCOMPARE(codesAndLines(cards), (QStringList{"ab0", "ab0"}));
+        QCOMPARE(codesAndLines(cards), (QStringList{"čž0", "ab0", "cz0", "ab0", "čž0"}));
     }
 
     // The cards made line by line as they are shown are the text, line for line, and know its

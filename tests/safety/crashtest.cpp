@@ -150,6 +150,8 @@ class Clerk {
                 changeRegister();  // companies and books made and removed
             else if (action < 84)
                 remember();
+            else if (action < 87)
+                stockAtToday();
             else
                 issueOrder();
         }
@@ -275,6 +277,13 @@ class Clerk {
             postTransfer({{a.id, a.name}, {b.id, b.name}, QDate::currentDate(), lines});
         if (!r.refusal.isEmpty())
             throw DbError(0, QStringLiteral("transfer refused: ") + r.refusal);
+    }
+
+    // The stock status at a day, which keeps stock points in the book (in the child at every
+    // line posted since the last one, so that kills land inside their writing).
+    void stockAtToday() {
+        Database db = Database::open(book().path());
+        stockArticlesAt(db, ArticleGroup::All, QDate::currentDate());
     }
 
     void addArticleList(const WarehouseBook& b) {
@@ -447,6 +456,7 @@ int runChild(const QString& folder, quint64 seed) {
     context().programFolder = folder;
     // Every other child as on a file system without RENAME_NOREPLACE (a FUSE exFAT stick).
     kl::testing::noRenameNoReplace = (seed & 1) != 0;
+    kl::testing::stockPointLines = 1;
     try {
         Clerk(seed).work();
     } catch (const DbError& e) {
@@ -490,6 +500,7 @@ struct Totals {
     int listEntries = 0;
     int products = 0;
     int transfers = 0;
+    int stockPoints = 0;
 };
 
 class Checker {
@@ -506,6 +517,7 @@ class Checker {
             entryLists(b.name, db.handle(), "select naziv from artikli");
             entryLists(b.name, db.handle(), "select ime from kd");
             stock(b);
+            stockPoints(b);
         }
         transfers();
         integrity(books_.productionPath);
@@ -693,6 +705,35 @@ class Checker {
                               .arg(d.workOrderIssues ? QStringLiteral(" (has work order issues)")
                                                      : QString()));
         }
+    }
+
+    // The stock today from the book's stock points is the whole replay, and no point is found
+    // stale: a kill never leaves one half written.
+    void stockPoints(const WarehouseBook& b) {
+        Database db = Database::open(b.location().filePath());
+        const auto points = [&db] {
+            QStringList ids;
+            for (Recordset rs = db.openRecordset(QStringLiteral("select id from kl_tockezaliha"));
+                 !rs.eof(); rs.moveNext())
+                ids << rs.value(0).toString();
+            return ids;
+        };
+        const QStringList before = points();
+        const QDate today = QDate::currentDate();
+        const std::vector<ReplayedStock> fast = replayStockAt(db, today),
+                                         whole = replayStock(db, today);
+        bool same = fast.size() == whole.size();
+        for (size_t i = 0; same && i < fast.size(); ++i)
+            same = fast[i].id == whole[i].id && fast[i].stanje == whole[i].stanje &&
+                   fast[i].vrijednost == whole[i].vrijednost &&
+                   fast[i].proscijena == whole[i].proscijena;
+        if (!same)
+            fail(b.name + QStringLiteral(": the stock from the stock points is not the replay"));
+        const QStringList after = points();
+        for (const QString& id : before)
+            if (!after.contains(id))
+                fail(b.name + QStringLiteral(": stock point %1 was found stale").arg(id));
+        totals_.stockPoints += int(before.size());
     }
 
     // Each work order has its issue note in every book its bill draws from, with the bill's
@@ -1112,6 +1153,7 @@ int runParent(int kills, quint64 seed) {
     int restoresCompleted = 0, restoresUndone = 0;
     int mostDocuments = start.documents, mostWorkOrders = start.workOrders,
         mostListEntries = start.listEntries, mostTransfers = start.transfers;
+    int stockPointsChecked = 0;
     BackupChecker backups;
     int unfinishedFiles = 0;  // kills that left a staged removal or a half-made database
     int stickRestores = 0;
@@ -1201,6 +1243,7 @@ int runParent(int kills, quint64 seed) {
         mostWorkOrders = std::max(mostWorkOrders, now.workOrders);
         mostListEntries = std::max(mostListEntries, now.listEntries);
         mostTransfers = std::max(mostTransfers, now.transfers);
+        stockPointsChecked += now.stockPoints;
         if (round % 50 == 0)
             say(QStringLiteral("  %1 kills, %2 documents, %3 work orders, %4 s")
                     .arg(round)
@@ -1244,7 +1287,7 @@ int runParent(int kills, quint64 seed) {
             .arg(stick.leftovers()));
     say(QStringLiteral("kills: %1 (%2 inside a transaction, %3 amid a removal or a creation), "
                        "documents: %4, work orders: %5, list entries: %6, products: %7, "
-                       "transfers: %9, %8 s, all invariants held")
+                       "transfers: %9, stock points checked: %10, %8 s, all invariants held")
             .arg(kills)
             .arg(interrupted)
             .arg(unfinishedFiles)
@@ -1253,7 +1296,8 @@ int runParent(int kills, quint64 seed) {
             .arg(now.listEntries)
             .arg(now.products)
             .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1)
-            .arg(now.transfers));
+            .arg(now.transfers)
+            .arg(stockPointsChecked));
     return 0;
 }
 

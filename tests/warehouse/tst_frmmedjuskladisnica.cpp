@@ -3,11 +3,14 @@
 // articles to be created, both numbers after posting, and a failure that keeps the lines. The
 // stored rows of a transfer are tested in tst_transfer.
 
+#include "warehouse/frmartikliizbor.h"
 #include "warehouse/frmmedjuskladisnica.h"
+#include "warehouse/warehousewindows.h"
 #include "warehousefixture.h"
 
 #include <QComboBox>
 #include <QFile>
+#include <QPointer>
 #include <QTest>
 
 using namespace kl;
@@ -118,6 +121,30 @@ class TstFrmMedjuskladisnica : public WarehouseWindowTest {
                  QStringList{said(MsgStyle::YesNoCancel | MsgStyle::Question,
                                   "Obrada unešenih podataka!",
                                   "Imate unešene podatke na listu desno! Želite ih obraditi?")});
+    }
+
+    // "Pretraga postojećih artikala...": the search of this book, its article sent here as if
+    // chosen in the lists (one made after they were filled joins them), the search closed.
+    void searchSendsArticle() {
+        context().currentCompanyId = 1;
+        addArticle(book_, "K1", "Kabel", 15, 40.55, 2.7);
+        auto* w = shown(windows().window<frmMedjuskladisnica>(kTransferWindowName));
+        addArticle(book_, "N1", "Novi kabel", 4, 10, 2.5);
+        click(w, "cmdpretraga");
+        QCOMPARE(context().documentMode, "Medjuskladisnica");
+        QPointer<frmartikliizbor> search =
+            qobject_cast<frmartikliizbor*>(windows().loaded(win::ArtikliIzbor));
+        QVERIFY(search);
+        QCOMPARE(search->book().filePath(), book_);
+        clickRow(list(search, "lsvsviartikli"), "N1", 0);
+        click(search, "cmdodabir");
+        QTest::qWait(20);
+        QVERIFY(search.isNull());
+        QCOMPARE(combo(w, "Cbosifra")->currentText(), "N1");
+        QCOMPARE(combo(w, "cbonaziv")->currentText(), "Novi kabel");
+        QCOMPARE(field(w, "txtpokazkolicine")->text(), "4,00");
+        QCOMPARE(field(w, "txtcijena")->text(), "2,5");
+        QCOMPARE(box_->count(), 0);
     }
 };
 
