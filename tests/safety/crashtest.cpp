@@ -282,7 +282,7 @@ class Clerk {
     // The stock status at a day, which keeps stock points in the book (in the child at every
     // line posted since the last one, so that kills land inside their writing).
     void stockAtToday() {
-        Database db = Database::open(book().path());
+        Database db = Database::open(book().location().filePath());
         stockArticlesAt(db, ArticleGroup::All, QDate::currentDate());
     }
 
