@@ -109,6 +109,13 @@ frmInventura::frmInventura(QWidget* parent) : ReportWindow(parent) {
     setInitialFocus(txtsifra_);
 }
 
+std::optional<sheet::Sheet> frmInventura::reportSheet() const {
+    if (!shown_ || report_ == Report::None) return std::nullopt;
+    if (report_ == Report::CountingSheet)
+        return countingSheet(bookName(), *shown_, optnaziv_->isChecked());
+    return differencesSheet(bookName(), *shown_);
+}
+
 QString frmInventura::bookName() const {
     return context().currentBookName;
 }
@@ -136,6 +143,7 @@ void frmInventura::fillList(qint64 select) {
 
 void frmInventura::loadChosen() {
     shown_.reset();
+    report_ = Report::None;
     current_ = -1;
     if (cbinventure_->currentIndex() >= 0) {
         try {
@@ -251,11 +259,13 @@ void frmInventura::quantityEntered() {
 void frmInventura::popisnaLista() {
     if (!shown_) return;
     setReportText(countingSheetText(bookName(), *shown_, optnaziv_->isChecked()));
+    report_ = Report::CountingSheet;
 }
 
 void frmInventura::razlike() {
     if (!shown_) return;
     setReportText(differencesText(bookName(), *shown_));
+    report_ = Report::Differences;
 }
 
 void frmInventura::knjiziRazlike() {
@@ -287,8 +297,7 @@ void frmInventura::knjiziRazlike() {
         return;
     const qint64 id = shown_->id;
     try {
-        const DifferencesPosting p =
-            postDifferences(context().currentBook(), id, uncountedAsZero);
+        const DifferencesPosting p = postDifferences(context().currentBook(), id, uncountedAsZero);
         if (!p.refusal.isEmpty()) {
             MsgBoxHr(p.refusal, MsgStyle::OkOnly | MsgStyle::Exclamation, kTitle);
             return;

@@ -33,6 +33,11 @@ class frmInventura : public ReportWindow {
     void codeEntered();      // Enter in the code field
     void quantityEntered();  // Enter in the quantity field
 
+  protected:
+    // The counting sheet or the differences shown, as a spreadsheet table.
+    bool exportsSheets() const override { return true; }
+    std::optional<sheet::Sheet> reportSheet() const override;
+
   private:
     void fillList(qint64 select = 0);
     void loadChosen();
@@ -50,6 +55,8 @@ class frmInventura : public ReportWindow {
     QTableWidget* lststavke_;
     QPushButton* cmdknjizi_;
     std::optional<StockTaking> shown_;
+    // Which of the two reports the box shows, for the export.
+    enum class Report { None, CountingSheet, Differences } report_ = Report::None;
     int current_ = -1;  // the line whose quantity is entered
 };
 

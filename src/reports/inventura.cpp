@@ -163,13 +163,28 @@ QString stockTakingNote(const StockTaking& st) {
     return QStringLiteral("Inventura br. %1 na dan %2").arg(st.broj).arg(dateText(st.datum));
 }
 
-QString countingSheetText(const QString& bookName, const StockTaking& st, bool byName) {
+namespace {
+
+// The lines of the counting sheet in its order.
+std::vector<const StockTakingLine*> countingOrder(const StockTaking& st, bool byName) {
     std::vector<const StockTakingLine*> lines;
     for (const StockTakingLine& l : st.lines)
         lines.push_back(&l);
     std::stable_sort(lines.begin(), lines.end(), [byName](auto* a, auto* b) {
         return byName ? compareText(a->naziv, b->naziv) < 0 : compareText(a->sifra, b->sifra) < 0;
     });
+    return lines;
+}
+
+QStringList sheetTitle(const QString& title, const QString& bookName, const StockTaking& st) {
+    return {title, QStringLiteral("Skladište: ") + bookName + QStringLiteral("   Inventura br. ") +
+                       QString::number(st.broj) + QStringLiteral(" na dan: ") + dateText(st.datum)};
+}
+
+}  // namespace
+
+QString countingSheetText(const QString& bookName, const StockTaking& st, bool byName) {
+    const std::vector<const StockTakingLine*> lines = countingOrder(st, byName);
     QString out = heading(QStringLiteral("Popisna lista"), bookName, st);
     // Šifra 11, naziv 38, jed. mjere 8, popisana količina 26 (an empty column): 83 characters.
     out += left(QStringLiteral("Šifra"), 11) + left(QStringLiteral("Naziv"), 38) +
@@ -246,6 +261,50 @@ QString differencesText(const QString& bookName, const StockTaking& st) {
                    .arg(st.receiptNumber) +
                kCrLf;
     return out;
+}
+
+sheet::Sheet countingSheet(const QString& bookName, const StockTaking& st, bool byName) {
+    using sheet::Cell;
+    sheet::Sheet s;
+    s.name = QStringLiteral("Popisna lista");
+    s.titleLines = sheetTitle(QStringLiteral("Popisna lista"), bookName, st);
+    s.heading = {QStringLiteral("Šifra"), QStringLiteral("Naziv"), QStringLiteral("J.mj."),
+                 QStringLiteral("Popisana količina")};
+    for (const StockTakingLine* l : countingOrder(st, byName))
+        s.rows.push_back({Cell::ofText(l->sifra.trimmed()), Cell::ofText(l->naziv.trimmed()),
+                          Cell::ofText(l->jedmjere.trimmed()), Cell::empty()});
+    return s;
+}
+
+sheet::Sheet differencesSheet(const QString& bookName, const StockTaking& st) {
+    using sheet::Cell;
+    sheet::Sheet s;
+    s.name = QStringLiteral("Inventurne razlike");
+    s.titleLines = sheetTitle(QStringLiteral("Inventurne razlike"), bookName, st);
+    s.heading = {QStringLiteral("Šifra"),     QStringLiteral("Naziv"),  QStringLiteral("Knjižno"),
+                 QStringLiteral("Popisano"),  QStringLiteral("Manjak"), QStringLiteral("Višak"),
+                 QStringLiteral("Vrijednost")};
+    double shortage = 0, surplus = 0;
+    for (const StockTakingLine& l : st.lines) {
+        if (!l.popisano) continue;
+        const double d = quantity2(l.difference());
+        if (d == 0) continue;
+        const double value = roundHalfAway(d * l.proscijena, 2);
+        (d < 0 ? shortage : surplus) += value;
+        s.rows.push_back({Cell::ofText(l.sifra.trimmed()), Cell::ofText(l.naziv.trimmed()),
+                          Cell::ofNumber(quantity2(l.knjizno)),
+                          Cell::ofNumber(quantity2(*l.popisano)),
+                          d < 0 ? Cell::ofNumber(-d) : Cell::empty(),
+                          d > 0 ? Cell::ofNumber(d) : Cell::empty(), Cell::ofNumber(value)});
+    }
+    const auto total = [](const QString& what, double v) {
+        return sheet::Row{Cell::ofText(what), Cell::empty(), Cell::empty(),    Cell::empty(),
+                          Cell::empty(),      Cell::empty(), Cell::ofNumber(v)};
+    };
+    s.totals = {total(QStringLiteral("Ukupno manjak:"), roundHalfAway(-shortage, 2)),
+                total(QStringLiteral("Ukupno višak:"), roundHalfAway(surplus, 2)),
+                total(QStringLiteral("Razlika:"), roundHalfAway(surplus + shortage, 2))};
+    return s;
 }
 
 DifferencesPosting postDifferences(const BookLocation& book, qint64 id, bool uncountedAsZero) {

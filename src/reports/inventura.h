@@ -20,6 +20,7 @@
 #include <QDate>
 #include <QString>
 #include "data/booklocation.h"
+#include "ui/sheet.h"
 
 #include <optional>
 #include <vector>
@@ -88,6 +89,12 @@ std::vector<const StockTakingLine*> uncountedWithStock(const StockTaking& st);
 // shortage or surplus and its value, and the totals; then the number of articles not counted and
 // those of them with a book quantity, each with it.
 QString differencesText(const QString& bookName, const StockTaking& st);
+
+// The same two reports as spreadsheet tables, from the same lines: the counting sheet (code,
+// name, unit, an empty column for the counted quantity) and the differences (the articles with a
+// difference, their figures as numbers, the totals as numbers).
+sheet::Sheet countingSheet(const QString& bookName, const StockTaking& st, bool byName);
+sheet::Sheet differencesSheet(const QString& bookName, const StockTaking& st);
 
 struct DifferencesPosting {
     QString refusal;  // empty when posted

@@ -6,12 +6,16 @@
 #include "reports/frminventura.h"
 #include "reports/inventura.h"
 #include "reports/stockaudit.h"
+#include "ui/sheetexport.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 using namespace kl;
 using namespace kl::test;
@@ -71,6 +75,19 @@ class Tst_inventura : public ReportTest {
         QVERIFY(diff.filter(QStringLiteral("Razlika:")).value(0).endsWith(u" 0,00"));
         QVERIFY(diff.filter(QStringLiteral("Ukupno manjak:")).value(0).endsWith(u" 4,00"));
         QVERIFY(diff.filter(QStringLiteral("Ukupno višak:")).value(0).endsWith(u"4,00"));
+        // The same differences as a spreadsheet: figures as numbers, the totals after them.
+        const QStringList csv =
+            QString::fromUtf8(sheet::csvBytes(differencesSheet(QStringLiteral("S"), *st)))
+                .split(QStringLiteral("\r\n"));
+        QCOMPARE(csv,
+                 QStringList({QStringLiteral("Inventurne razlike"),  // the BOM is read away
+                              "Skladište: S   Inventura br. 1 na dan: 03.03.2026", "",
+                              "Šifra;Naziv;Knjižno;Popisano;Manjak;Višak;Vrijednost",
+                              "A1;Vijak;10,00;8,00;2,00;;-4,00", "B2;Matica;5,00;6,00;;1,00;4,00",
+                              "Ukupno manjak:;;;;;;4,00", "Ukupno višak:;;;;;;4,00",
+                              "Razlika:;;;;;;0,00", ""}));
+        QCOMPARE(countingSheet(QStringLiteral("S"), *st, true).rows.front().front().text,
+                 QStringLiteral("D4"));  // Čavao first by name
         const QString sheet = countingSheetText(QStringLiteral("S"), *st, true);
         QVERIFY(sheet.startsWith(QStringLiteral("Popisna lista")));
         QVERIFY(sheet.indexOf(u"Čavao") < sheet.indexOf(u"Matica"));
@@ -163,6 +180,16 @@ class Tst_inventura : public ReportTest {
         click(w, "cmdispisart");
         QCOMPARE(printed_.size(), 1);
         QVERIFY(pdfPageTexts(printed_.first()).value(0).simplified().startsWith("Popisna lista"));
+        // The counting sheet shown goes out as a spreadsheet through the window's button.
+        QTemporaryDir out;
+        setSaveFileChooser([&](const QString&, const QString&) { return out.filePath("lista"); });
+        const auto restore = qScopeGuard([] { setSaveFileChooser({}); });
+        box_->clear();
+        click(w, "cmdizvozcsv");
+        QFile csv(out.filePath("lista.csv"));
+        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(said(*box_).join('\n')));
+        QCOMPARE(QString::fromUtf8(csv.readAll()).split("\r\n").value(3),
+                 "Šifra;Naziv;J.mj.;Popisana količina");
 
         // C (3 in the book) was not counted: asked first; "Odustani" posts nothing, nor "Ne"
         // then "Ne" to the confirmation.
