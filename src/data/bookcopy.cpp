@@ -36,9 +36,9 @@ QString createStatement(const QString& table, const std::vector<jet::Column>& co
                 type = QStringLiteral("date null");
                 break;
             case jet::ColType::Unknown:
-                throw DbError(DbErrorCode::Generic,
-                              QStringLiteral("Tablica %1: stupac %2 nepoznate vrste.")
-                                  .arg(table, c.name));
+                throw DbError(
+                    DbErrorCode::Generic,
+                    QStringLiteral("Tablica %1: stupac %2 nepoznate vrste.").arg(table, c.name));
         }
         defs << c.name + QLatin1Char(' ') + type;
     }
@@ -93,8 +93,7 @@ QString compareRows(Database& a, Database& b) {
             .arg(tables.join(QLatin1Char(',')), other.join(QLatin1Char(',')));
     for (const QString& table : tables) {
         const std::vector<jet::Column> columns = a.columns(table);
-        const QString select =
-            QStringLiteral("select %1 from %2").arg(columnList(columns), table);
+        const QString select = QStringLiteral("select %1 from %2").arg(columnList(columns), table);
         Recordset x = a.openRecordset(select), y = b.openRecordset(select);
         if (x.recordCount() != y.recordCount())
             return QStringLiteral("tablica %1: %2 / %3 redaka")

@@ -1123,9 +1123,7 @@ Database Database::openServer(const ServerAddress& address, const QString& schem
     impl->path = address.describe() + QStringLiteral(", shema ") + schema;
     impl->server = std::make_unique<PgConnection>(PgConnection::connect(address, password));
     impl->serverSchema = schema;
-    QString quoted = schema;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    impl->server->exec(QStringLiteral("SET search_path = \"%1\", pg_catalog").arg(quoted));
+    impl->server->exec(QStringLiteral("SET search_path = %1, pg_catalog").arg(quotedName(schema)));
     Database db;
     db.d_ = std::move(impl);
     return db;

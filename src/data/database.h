@@ -294,49 +294,9 @@ class Transaction {
 inline constexpr int kWriteAttempts = 30;
 void pauseBeforeRetry(int attempt);
 
-// Runs `work` as one transaction of `db` and commits it: the form of every user action that
-// writes. On a server the books it writes (their schema names) are locked first, so that clerks
-// writing into the same book take turns and the document numbers follow one another; a conflict
-// the server still resolves by cancelling the transaction (a serialization failure, a deadlock)
-// rolls it back and runs `work` again, so the clerk never sees it. On a file it runs once (the
-// file's own lock makes writers take turns). Inside a transaction of the caller it is part of
-// that one, which retries as a whole.
-template <typename Work>
-void runWrite(Database& db, const QStringList& books, Work&& work) {
-    if (db.inTransaction()) {
-        Transaction t(db);
-        work();
-        t.commit();
-        return;
-    }
-    for (int attempt = 1;; ++attempt) {
-        struct Locks {
-            Database& db;
-            const QStringList& books;
-            ~Locks() {
-                try {
-                    db.unlockBooks(books);
-                } catch (const DbError&) {
-                    // A lost connection has given its locks back already.
-                }
-            }
-        };
-        db.lockBooks(books);
-        const Locks locks{db, books};
-        try {
-            Transaction t(db);
-            work();
-            t.commit();
-            return;
-        } catch (const DbError& e) {
-            if (!isRetryable(e) || attempt == kWriteAttempts) throw;
-        }
-        pauseBeforeRetry(attempt);
-    }
-}
-
-// The locks of runWrite for a write that is one transaction of its own: taken when made (before
-// the transaction begins), given back when it goes. Nothing on a file.
+// The locks by which writers into the same books take turns (runWrite, and a write that is one
+// transaction of its own): taken when made, before the transaction begins, given back when it
+// goes. Nothing on a file.
 class BookLocks {
   public:
     BookLocks(Database& db, QStringList books) : db_(db), books_(std::move(books)) {
@@ -356,6 +316,35 @@ class BookLocks {
     Database& db_;
     QStringList books_;
 };
+
+// Runs `work` as one transaction of `db` and commits it: the form of every user action that
+// writes. On a server the books it writes (their schema names) are locked first, so that clerks
+// writing into the same book take turns and the document numbers follow one another; a conflict
+// the server still resolves by cancelling the transaction (a serialization failure, a deadlock)
+// rolls it back and runs `work` again, so the clerk never sees it. On a file it runs once (the
+// file's own lock makes writers take turns). Inside a transaction of the caller it is part of
+// that one, which retries as a whole.
+template <typename Work>
+void runWrite(Database& db, const QStringList& books, Work&& work) {
+    if (db.inTransaction()) {
+        Transaction t(db);
+        work();
+        t.commit();
+        return;
+    }
+    for (int attempt = 1;; ++attempt) {
+        const BookLocks locks(db, books);
+        try {
+            Transaction t(db);
+            work();
+            t.commit();
+            return;
+        } catch (const DbError& e) {
+            if (!isRetryable(e) || attempt == kWriteAttempts) throw;
+        }
+        pauseBeforeRetry(attempt);
+    }
+}
 
 // For the tests that make a statement fail on purpose with a trigger: while allowed, a book may
 // hold triggers and they run. The program itself never allows them (a book with a trigger is

@@ -21,6 +21,11 @@ bool isLoginState(const QByteArray& state) {
 
 }  // namespace
 
+QString quotedName(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
 QString ServerAddress::describe() const {
     return QStringLiteral("poslužitelj %1:%2, baza %3").arg(host).arg(port).arg(database);
 }

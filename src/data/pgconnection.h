@@ -41,6 +41,9 @@ constexpr int ServerConflict = 3218;     // serialization failure or deadlock: r
 constexpr int ServerLost = 3153;         // the connection broke off during a statement
 }  // namespace DbErrorCode
 
+// A name (a schema the program makes) as a quoted identifier of the server: "skladiste_3".
+QString quotedName(const QString& name);
+
 // Where a company's books are on a server. The password is not part of it.
 struct ServerAddress {
     QString host;

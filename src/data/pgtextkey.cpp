@@ -1,6 +1,7 @@
 #include "data/pgtextkey.h"
 
 #include "data/collation.h"
+#include "data/pgconnection.h"
 
 #include <QChar>
 
@@ -225,12 +226,10 @@ QString keyFunctionBody() {
 
 QString keyFunctionSql(const QString& schema) {
     // The schema is a name the program makes ("skladiste_3"), quoted as an identifier.
-    QString quotedSchema = schema;
-    quotedSchema.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QStringLiteral(
-               "CREATE OR REPLACE FUNCTION \"%1\".kl_key(text) RETURNS text LANGUAGE "
+               "CREATE OR REPLACE FUNCTION %1.kl_key(text) RETURNS text LANGUAGE "
                "sql IMMUTABLE STRICT PARALLEL SAFE AS $kl_key$%2$kl_key$")
-        .arg(quotedSchema, keyFunctionBody());
+        .arg(quotedName(schema), keyFunctionBody());
 }
 
 }  // namespace kl::pg

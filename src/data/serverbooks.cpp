@@ -54,10 +54,9 @@ void createSchema(const ServerAddress& address, const QString& schema, const QSt
     // All on one connection in one transaction: a kill at any moment leaves no schema at all.
     Database db = Database::openServer(address, schema, password);
     PgConnection* c = db.serverConnection();
-    QString quoted = schema;  // the program's own name (bookSchema), quoted all the same
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
     Transaction t(db);
-    c->exec(QStringLiteral("CREATE SCHEMA \"%1\"").arg(quoted));  // fails when it exists
+    // The program's own name (bookSchema), quoted all the same; fails when it exists.
+    c->exec(QStringLiteral("CREATE SCHEMA %1").arg(quotedName(schema)));
     c->exec(pg::keyFunctionSql(schema));
     for (const QString& sql : creation(kind))
         db.execute(sql);  // into the schema: it is the connection's search path
@@ -65,10 +64,18 @@ void createSchema(const ServerAddress& address, const QString& schema, const QSt
     t.commit();
 }
 
+void createSchemaUnlessThere(const BookLocation& book) {
+    if (bookExists(book)) return;
+    try {
+        createSchema(book.address(), book.schema(), book.kind(), serverPassword(book.address()));
+    } catch (const DbError&) {
+        if (!bookExists(book)) throw;
+    }
+}
+
 void dropSchema(Database& db, const QString& schema) {
-    QString quoted = schema;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    db.serverConnection()->exec(QStringLiteral("DROP SCHEMA IF EXISTS \"%1\" CASCADE").arg(quoted));
+    db.serverConnection()->exec(
+        QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(quotedName(schema)));
 }
 
 QString foreignObjects(Database& db, const QString& kind) {

@@ -2,6 +2,7 @@
 // A company's books on a server: one schema per book in one database, and the company's register
 // entry in a schema of its own, each made by the program and checked before it is trusted.
 
+#include "data/booklocation.h"
 #include "data/pgconnection.h"
 
 #include <QString>
@@ -26,6 +27,11 @@ QString registerSchema(int companyId);
 // all. DbError ServerError when a schema of that name exists already (it is never written over).
 void createSchema(const ServerAddress& address, const QString& schema, const QString& kind,
                   const QString& password = {});
+
+// Makes the schema of `book` (of its kind) unless it is there: the first entry of a book or of
+// a company's register on a server. A clerk's program making it at the same moment may come
+// first; only a schema still missing after a failed creation is an error.
+void createSchemaUnlessThere(const BookLocation& book);
 
 // Drops the book schema `schema` (with everything in it) inside the transaction of `db`, a
 // database of the same server; nothing when there is no such schema. The caller has opened the

@@ -106,6 +106,27 @@ void replayWorkOrderLine(Conversions& c, Figures& f, double kolicina, double cij
     f.vrijednost = c.storedCurrency(now.vrijednost);
 }
 
+// Replays one movement line on `f` by its kind ('P' a receipt, otherwise an issue): the
+// quantity and price in columns `quantity` and `quantity` + 1 of `row`, the partner in column
+// `customer`; an issue to `workOrderCustomer` by the work order's rule. True for such an issue.
+bool replayLine(Conversions& c, Figures& f, char kind, const RowView& row, int quantity,
+                int customerColumn, qint64 workOrderCustomer) {
+    const double kolicina = row.number(quantity), cijena = row.number(quantity + 1);
+    if (kind == 'P') {
+        replayDocumentLine(c, f, DocumentKind::Receipt, kolicina, cijena);
+        return false;
+    }
+    qint64 customer = -1;
+    if (!row.isNull(customerColumn) && !row.integer(customerColumn, &customer))
+        customer = row.value(customerColumn).toLongLong();
+    if (workOrderCustomer >= 0 && !row.isNull(customerColumn) && customer == workOrderCustomer) {
+        replayWorkOrderLine(c, f, kolicina, cijena);
+        return true;
+    }
+    replayDocumentLine(c, f, DocumentKind::Issue, kolicina, cijena);
+    return false;
+}
+
 // A pair of figures for the report: "0.00", unless the two differ only beyond the second
 // decimal, when both are shown in their default text so the difference can be seen.
 std::pair<QString, QString> figurePair(double stored, double replay, Precision p, int width) {
@@ -220,20 +241,8 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
                 const int day = dayNumber(row, 5);
                 if (day > lastDay) return;
             }
-            Figures& f = figures[size_t(place)];
-            const double kolicina = row.number(1), cijena = row.number(2);
-            if (kind == 'P') {
-                replayDocumentLine(conversions, f, DocumentKind::Receipt, kolicina, cijena);
-                return;
-            }
-            qint64 customer = -1;
-            if (!row.isNull(4) && !row.integer(4, &customer)) customer = row.value(4).toLongLong();
-            if (workOrderCustomer >= 0 && !row.isNull(4) && customer == workOrderCustomer) {
-                replayWorkOrderLine(conversions, f, kolicina, cijena);
+            if (replayLine(conversions, figures[size_t(place)], kind, row, 1, 4, workOrderCustomer))
                 articles[size_t(place)].workOrderIssues = true;
-            } else {
-                replayDocumentLine(conversions, f, DocumentKind::Issue, kolicina, cijena);
-            }
         });
     for (size_t i = 0; i < articles.size(); ++i) {
         articles[i].stanje = figures[i].stanje;
@@ -574,20 +583,8 @@ TailReplay replayTail(Database& db, const BookState& book, const StockPoint* bas
         if (kind == 0) return;
         // A line without a readable date counts at any date.
         if (lineDay > lastDay) return;
-        Figures& f = figures[*it];
-        const double kolicina = row.number(2), cijena = row.number(3);
-        if (kind == 'P') {
-            replayDocumentLine(conversions, f, DocumentKind::Receipt, kolicina, cijena);
-            return;
-        }
-        qint64 customer = -1;
-        if (!row.isNull(5) && !row.integer(5, &customer)) customer = row.value(5).toLongLong();
-        if (book.workOrderCustomer >= 0 && !row.isNull(5) && customer == book.workOrderCustomer) {
-            replayWorkOrderLine(conversions, f, kolicina, cijena);
+        if (replayLine(conversions, figures[*it], kind, row, 2, 5, book.workOrderCustomer))
             workOrder[*it] = 1;
-        } else {
-            replayDocumentLine(conversions, f, DocumentKind::Issue, kolicina, cijena);
-        }
     };
     const QString lines = QStringLiteral(
         "select u.id,u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd,p.datumpi from ulazizlaz as u "

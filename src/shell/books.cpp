@@ -139,15 +139,7 @@ void updateBook(const QString& id, const QString& name, const QString& address) 
 bool prepareBookFile(const QString& bookFile, const QString& kind) {
     const BookLocation book = context().checkedBookLocation(bookFile);
     if (book.onServer()) {
-        // The schema is made whole in one transaction; a clerk entering the same new book at the
-        // same moment may make it first.
-        if (bookExists(book)) return true;
-        try {
-            server::createSchema(book.address(), book.schema(), kind,
-                                 serverPassword(book.address()));
-        } catch (const DbError&) {
-            if (!bookExists(book)) throw;
-        }
+        server::createSchemaUnlessThere(book);
         return true;
     }
     const QString path = context().checkedBookPath(bookFile);

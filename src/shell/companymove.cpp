@@ -28,11 +28,6 @@ struct MovedBook {
     QString schema;  // its real name on the server
 };
 
-QString quoted(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-           QLatin1Char('"');
-}
-
 bool schemaExists(PgConnection& c, const QString& schema) {
     return c.exec(QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = $1"), {schema})
                .rows() > 0;
@@ -68,7 +63,8 @@ QString markOn(const ServerAddress& server, const QString& schema) {
     return rs.eof() ? QString() : rs.text(QStringLiteral("oznaka")).trimmed();
 }
 
-// Empty when the server's copy of `book` (kept as `schema`) equals its file.
+// Empty when the server's copy of `book` (kept as `schema`) equals its file; otherwise what
+// differs first.
 QString differenceOf(const MovedBook& book, const ServerAddress& server, const QString& schema) {
     const BookLocation copy = BookLocation::server(server, schema, book.kind);
     Database file = Database::open(book.path);
@@ -83,6 +79,22 @@ QString differenceOf(const MovedBook& book, const ServerAddress& server, const Q
             .arg(here.size())
             .arg(there.size());
     return {};
+}
+
+// Why the move stops: the copy of `book` on the server differs from its file.
+QString copyDiffers(const MovedBook& book, const QString& difference) {
+    return QStringLiteral(
+               "Kopija knjige %1 na poslužitelju razlikuje se od datoteke (%2); tvrtka "
+               "ostaje u mapi programa.")
+        .arg(QFileInfo(book.path).fileName(), difference);
+}
+
+// Why the move stops: a schema of the real name that this move did not make.
+QString notThisMove(const QString& schema) {
+    return QStringLiteral(
+               "Na poslužitelju već postoji shema %1 koju ovaj prijenos nije napravio; "
+               "ništa nije promijenjeno.")
+        .arg(schema);
 }
 
 }  // namespace
@@ -138,13 +150,9 @@ QString moveCompanyToServer(const QString& companyIdText, const ServerAddress& s
             for (const MovedBook& b : books)
                 names << b.schema;
             for (const QString& name : names) {
-                if (schemaExists(c, name))
-                    return QStringLiteral(
-                               "Na poslužitelju već postoji shema %1 koju ovaj prijenos "
-                               "nije napravio; ništa nije promijenjeno.")
-                        .arg(name);
-                c.exec(
-                    QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(quoted(staged(name))));
+                if (schemaExists(c, name)) return notThisMove(name);
+                c.exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE")
+                           .arg(quotedName(staged(name))));
             }
 
             // The register entry: the company's row and its book rows with their ids, and the
@@ -195,33 +203,22 @@ QString moveCompanyToServer(const QString& companyIdText, const ServerAddress& s
                 Database copy = Database::openServer(server, staged(b.schema), password);
                 copyRows(file, copy);
                 const QString difference = differenceOf(b, server, staged(b.schema));
-                if (!difference.isEmpty())
-                    return QStringLiteral(
-                               "Kopija knjige %1 na poslužitelju razlikuje se od "
-                               "datoteke (%2); tvrtka ostaje u mapi programa.")
-                        .arg(QFileInfo(b.path).fileName(), difference);
+                if (!difference.isEmpty()) return copyDiffers(b, difference);
             }
             // All real names at once.
             Database renames = Database::openServer(server, staged(registerSchema), password);
             Transaction t(renames);
             for (const QString& name : names)
-                renames.serverConnection()->exec(QStringLiteral("ALTER SCHEMA %1 RENAME TO %2")
-                                                     .arg(quoted(staged(name)), quoted(name)));
+                renames.serverConnection()->exec(
+                    QStringLiteral("ALTER SCHEMA %1 RENAME TO %2")
+                        .arg(quotedName(staged(name)), quotedName(name)));
             t.commit();
         } else {
             // Renamed by this move before it was interrupted: checked again before the switch.
-            if (markOn(server, registerSchema) != mark)
-                return QStringLiteral(
-                           "Na poslužitelju već postoji shema %1 koju ovaj prijenos "
-                           "nije napravio; ništa nije promijenjeno.")
-                    .arg(registerSchema);
+            if (markOn(server, registerSchema) != mark) return notThisMove(registerSchema);
             for (const MovedBook& b : books) {
                 const QString difference = differenceOf(b, server, b.schema);
-                if (!difference.isEmpty())
-                    return QStringLiteral(
-                               "Kopija knjige %1 na poslužitelju razlikuje se od "
-                               "datoteke (%2); tvrtka ostaje u mapi programa.")
-                        .arg(QFileInfo(b.path).fileName(), difference);
+                if (!difference.isEmpty()) return copyDiffers(b, difference);
             }
         }
 

@@ -109,14 +109,7 @@ QString checkCompanyServer(const CompanyServer& company,
     try {
         const BookLocation entry =
             BookLocation::server(server, company.registerSchema, server::kRegisterKind);
-        if (!bookExists(entry)) {
-            try {
-                server::createSchema(server, company.registerSchema, server::kRegisterKind,
-                                     serverPassword(server));
-            } catch (const DbError&) {
-                if (!bookExists(entry)) throw;  // another clerk's program made it meanwhile
-            }
-        }
+        server::createSchemaUnlessThere(entry);
         Database::openBook(entry).close();  // the program's own, or it is said here
         return {};
     } catch (const DbError& e) {
