@@ -317,13 +317,29 @@ class BookLocks {
     QStringList books_;
 };
 
+// Runs `attempt` under the locks of `books` (see BookLocks) and returns what it returns; a
+// conflict the server resolves by cancelling the transaction (a serialization failure, a
+// deadlock) runs it again, so the clerk never sees it. `attempt` makes its own transaction and
+// commits it, or returns without committing to leave the books as they were (a refusal); each
+// run starts from nothing it kept of a run before. Not inside a transaction of the caller.
+template <typename Attempt>
+auto runLocked(Database& db, const QStringList& books, Attempt&& attempt) -> decltype(attempt()) {
+    for (int n = 1;; ++n) {
+        try {
+            const BookLocks locks(db, books);
+            return attempt();
+        } catch (const DbError& e) {
+            if (!isRetryable(e) || n == kWriteAttempts) throw;
+        }
+        pauseBeforeRetry(n);
+    }
+}
+
 // Runs `work` as one transaction of `db` and commits it: the form of every user action that
 // writes. On a server the books it writes (their schema names) are locked first, so that clerks
-// writing into the same book take turns and the document numbers follow one another; a conflict
-// the server still resolves by cancelling the transaction (a serialization failure, a deadlock)
-// rolls it back and runs `work` again, so the clerk never sees it. On a file it runs once (the
-// file's own lock makes writers take turns). Inside a transaction of the caller it is part of
-// that one, which retries as a whole.
+// writing into the same book take turns and the document numbers follow one another, and a
+// conflict is retried (runLocked). On a file it runs once (the file's own lock makes writers take
+// turns). Inside a transaction of the caller it is part of that one, which retries as a whole.
 template <typename Work>
 void runWrite(Database& db, const QStringList& books, Work&& work) {
     if (db.inTransaction()) {
@@ -332,18 +348,11 @@ void runWrite(Database& db, const QStringList& books, Work&& work) {
         t.commit();
         return;
     }
-    for (int attempt = 1;; ++attempt) {
-        const BookLocks locks(db, books);
-        try {
-            Transaction t(db);
-            work();
-            t.commit();
-            return;
-        } catch (const DbError& e) {
-            if (!isRetryable(e) || attempt == kWriteAttempts) throw;
-        }
-        pauseBeforeRetry(attempt);
-    }
+    runLocked(db, books, [&] {
+        Transaction t(db);
+        work();
+        t.commit();
+    });
 }
 
 // For the tests that make a statement fail on purpose with a trigger: while allowed, a book may

@@ -308,72 +308,76 @@ sheet::Sheet differencesSheet(const QString& bookName, const StockTaking& st) {
 }
 
 DifferencesPosting postDifferences(const BookLocation& book, qint64 id, bool uncountedAsZero) {
-    DifferencesPosting result;
     Database db = Database::openBook(book);
-    const BookLocks locks(db, {db.serverSchema()});
-    Transaction t(db);
-    std::optional<StockTaking> st = load(db, id);
-    if (!st) {
-        result.refusal = QStringLiteral("Inventura više ne postoji.");
-        return result;
-    }
-    if (st->closed) {
-        result.refusal = QStringLiteral("Inventura br. %1 već je zaključena.").arg(st->broj);
-        return result;
-    }
-    if (uncountedAsZero) {
-        for (const StockTakingLine* l : uncountedWithStock(*st))
-            db.execute(QStringLiteral("update kl_inventurestavke set popisano=0 where id=?"),
-                       {l->id});
-        for (StockTakingLine& l : st->lines)
-            if (!l.popisano && quantity2(l.knjizno) != 0) l.popisano = 0.0;
-    }
-    std::vector<DocumentLine> shortages, surpluses;
-    for (const StockTakingLine& l : st->lines) {
-        const double d = quantity2(l.difference());
-        if (d == 0) continue;
-        const double q = std::fabs(d);
-        (d < 0 ? shortages : surpluses)
-            .push_back({l.sifra, l.naziv, format00(q, Precision::Single), format00(l.proscijena),
-                        format00(q * l.proscijena), QString::number(l.articleId)});
-    }
-
-    // The partner and, for the receipt, the document type "Inventura", made when missing.
-    if (idNamed(db, QStringLiteral("select id from kd where ime=?"), kPartner).isEmpty())
-        db.execute(QStringLiteral("insert into kd(kd,ime,mb,ziroracun,mjesto,ulica,telefon,kontakt)"
-                                  "values('k',?,'','','','','','')"),
-                   {kPartner});
-    if (!surpluses.empty() &&
-        idNamed(db, QStringLiteral("select id from dokumenti where dokument=?"), kPartner)
-            .isEmpty())
-        db.execute(QStringLiteral("insert into dokumenti(dokument)values(?)"), {kPartner});
-
-    const auto post = [&](DocumentKind kind, const std::vector<DocumentLine>& lines) {
-        if (lines.empty()) return 0;
-        DocumentHeader h;
-        h.kind = kind;
-        const int number = countDocuments(db, QStringLiteral("main"), kind) + 1;
-        h.broj = QString::number(number);
-        h.datum = st->datum;
-        h.partner = kPartner;
-        if (kind == DocumentKind::Receipt) {
-            h.documentType = kPartner;
-            h.brojdok = QStringLiteral("Inventura %1").arg(st->broj);
-            h.datumdok = st->datum;
+    return runLocked(db, {db.serverSchema()}, [&] {
+        DifferencesPosting result;
+        Transaction t(db);
+        std::optional<StockTaking> st = load(db, id);
+        if (!st) {
+            result.refusal = QStringLiteral("Inventura više ne postoji.");
+            return result;
         }
-        if (postDocument(db, h, lines).refusal != PostingRefusal::None)
-            throw DbError(DbErrorCode::NoCurrentRecord,
-                          QStringLiteral("Razlike nisu knjižene: partner ili vrsta dokumenta "
-                                         "Inventura nije u knjizi."));
-        return number;
-    };
-    result.issueNumber = post(DocumentKind::Issue, shortages);
-    result.receiptNumber = post(DocumentKind::Receipt, surpluses);
-    db.execute(QStringLiteral("update kl_inventure set zatvorena=1,brojizdatnice=?,brojprimke=?,"
-                              "napomena=? where id=?"),
-               {result.issueNumber, result.receiptNumber, stockTakingNote(*st), id});
-    t.commit();
-    return result;
+        if (st->closed) {
+            result.refusal = QStringLiteral("Inventura br. %1 već je zaključena.").arg(st->broj);
+            return result;
+        }
+        if (uncountedAsZero) {
+            for (const StockTakingLine* l : uncountedWithStock(*st))
+                db.execute(QStringLiteral("update kl_inventurestavke set popisano=0 where id=?"),
+                           {l->id});
+            for (StockTakingLine& l : st->lines)
+                if (!l.popisano && quantity2(l.knjizno) != 0) l.popisano = 0.0;
+        }
+        std::vector<DocumentLine> shortages, surpluses;
+        for (const StockTakingLine& l : st->lines) {
+            const double d = quantity2(l.difference());
+            if (d == 0) continue;
+            const double q = std::fabs(d);
+            (d < 0 ? shortages : surpluses)
+                .push_back({l.sifra, l.naziv, format00(q, Precision::Single),
+                            format00(l.proscijena), format00(q * l.proscijena),
+                            QString::number(l.articleId)});
+        }
+
+        // The partner and, for the receipt, the document type "Inventura", made when missing.
+        if (idNamed(db, QStringLiteral("select id from kd where ime=?"), kPartner).isEmpty())
+            db.execute(
+                QStringLiteral("insert into kd(kd,ime,mb,ziroracun,mjesto,ulica,telefon,kontakt)"
+                               "values('k',?,'','','','','','')"),
+                {kPartner});
+        if (!surpluses.empty() &&
+            idNamed(db, QStringLiteral("select id from dokumenti where dokument=?"), kPartner)
+                .isEmpty())
+            db.execute(QStringLiteral("insert into dokumenti(dokument)values(?)"), {kPartner});
+
+        const auto post = [&](DocumentKind kind, const std::vector<DocumentLine>& lines) {
+            if (lines.empty()) return 0;
+            DocumentHeader h;
+            h.kind = kind;
+            const int number = countDocuments(db, QStringLiteral("main"), kind) + 1;
+            h.broj = QString::number(number);
+            h.datum = st->datum;
+            h.partner = kPartner;
+            if (kind == DocumentKind::Receipt) {
+                h.documentType = kPartner;
+                h.brojdok = QStringLiteral("Inventura %1").arg(st->broj);
+                h.datumdok = st->datum;
+            }
+            if (postDocument(db, h, lines).refusal != PostingRefusal::None)
+                throw DbError(DbErrorCode::NoCurrentRecord,
+                              QStringLiteral("Razlike nisu knjižene: partner ili vrsta dokumenta "
+                                             "Inventura nije u knjizi."));
+            return number;
+        };
+        result.issueNumber = post(DocumentKind::Issue, shortages);
+        result.receiptNumber = post(DocumentKind::Receipt, surpluses);
+        db.execute(
+            QStringLiteral("update kl_inventure set zatvorena=1,brojizdatnice=?,brojprimke=?,"
+                           "napomena=? where id=?"),
+            {result.issueNumber, result.receiptNumber, stockTakingNote(*st), id});
+        t.commit();
+        return result;
+    });
 }
 
 }  // namespace kl

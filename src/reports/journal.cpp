@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -338,7 +339,9 @@ class FlatHash {
 class RowMaker {
   public:
     using TextId = ReportRows::TextId;
-    explicit RowMaker(ReportRows& rows) : rows_(rows) {}
+    explicit RowMaker(ReportRows& rows) : rows_(rows) {
+        rows_.setFigureFormat([](double amount) { return format00(amount, Precision::Double); });
+    }
 
     // The texts of a header as texts of the pool.
     struct HeaderIds {
@@ -413,8 +416,8 @@ class RowMaker {
                 return std::pair{rows_.addText(currencyText(price)), price};
             });
         });
-        // Amounts are nearly all different: made for each line, not looked up.
-        const TextId a = rows_.addText(format00(q.second * p.second, Precision::Double));
+        // Amounts are nearly all different: kept as numbers, made texts when they are read.
+        const TextId a = rows_.addFigure(q.second * p.second);
         const bool receipt = h.receipt;
         constexpr TextId none = ReportRows::kEmpty;
         rows_.appendRow({h.datumpi, name, h.pi, receipt ? h.dokument : none,
@@ -558,14 +561,14 @@ ReportRows readJournalRows(const BookLocation& book) {
     const Recordset count = db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
     const size_t lines = count.eof() ? 0 : size_t(std::max(0.0, count.value(0).toDouble()));
     ReportRows rows;
-    rows.reserve(lines, JournalColumnCount);
+    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure);
     {
         RowMaker make(rows);
         if (!db.onServer() && readScanned(db, make)) return rows;
     }
     // On a server, which joins by itself, and for keys only the join can match: by the join.
     rows = ReportRows();
-    rows.reserve(lines, JournalColumnCount);
+    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure);
     RowMaker make(rows);
     readLines(db, false, [&](const LineRead& line) { make(line); });
     return rows;
@@ -691,6 +694,11 @@ class JournalReport final : public ReportSource {
         std::vector<int> figureOver;
         const auto figure = [&](int r, int c) {
             const ReportRows::TextId id = rows_.id(r, c);
+            // An amount kept as a number is "0.00" of it: within 10 characters below 100 000
+            // either way, its text not made for that.
+            double amount = 0;
+            if (rows_.figureOf(id, &amount))
+                return std::fabs(amount) < 1e5 ? 0 : over(rows_.text(r, c).size());
             if (id >= figureOver.size()) figureOver.resize(size_t(id) + 1 + id / 2, -1);
             int& known = figureOver[id];
             if (known < 0) {

@@ -34,6 +34,13 @@ class JournalCells {
     sheet::Cell figure(int r, int column) {
         const ReportRows::TextId id = rows_.id(r, column);
         if (id == ReportRows::kEmpty) return sheet::Cell::empty();
+        double amount = 0;
+        if (rows_.figureOf(id, &amount)) {
+            // The amount the report line shows, by the figure's place among the figures.
+            double& v = slot(amounts_, ReportRows::figureIndex(id), kUnread);
+            if (std::isnan(v)) v = numberOrZero(format00(amount, Precision::Double));
+            return sheet::Cell::ofNumber(v);
+        }
         double& v = slot(figures_, id, kUnread);
         if (std::isnan(v)) {
             // The figure the report line shows: "0.00" of the cell's value.
@@ -54,7 +61,7 @@ class JournalCells {
 
     // The entry of `id` in a cache kept by text id, made `unread` when new.
     template <class T>
-    static T& slot(std::vector<T>& cache, ReportRows::TextId id, T unread) {
+    static T& slot(std::vector<T>& cache, quint32 id, T unread) {
         if (id >= cache.size()) cache.resize(size_t(id) + 1, unread);
         return cache[id];
     }
@@ -86,6 +93,7 @@ class JournalCells {
 
     ReportRows rows_;
     std::vector<double> figures_;  // by text id
+    std::vector<double> amounts_;  // by figure index
     std::vector<qint64> days_;     // by text id: the Julian day
     std::vector<int> textAt_;      // by text id: the index in texts_
     std::vector<Text> texts_;

@@ -257,33 +257,42 @@ std::vector<StockDifference> auditStock(const BookLocation& book) {
     prepareLongRead(db);
     ReadSnapshot snapshot(db);
 
-    std::vector<StockDifference> stored;
-    db.forEachRow(QStringLiteral("select id,sifra,naziv,stanje,vrijednost,proscijena from artikli "
-                                 "order by id"),
+    // The stored figures of every article; the code and name only of those that differ.
+    struct Stored {
+        qint64 id = 0;
+        Figures f;
+    };
+    std::vector<Stored> stored;
+    db.forEachRow(QStringLiteral("select id,stanje,vrijednost,proscijena from artikli order by id"),
                   {}, [&](const RowView& row) {
-                      StockDifference d;
-                      d.articleId = row.value(0).toString();
-                      d.sifra = row.value(1).toString();
-                      d.naziv = row.value(2).toString();
-                      d.storedStanje = row.value(3).toDouble();
-                      d.storedVrijednost = row.value(4).toDouble();
-                      d.storedProscijena = row.value(5).toDouble();
-                      stored.push_back(std::move(d));
+                      Stored a;
+                      if (!row.integer(0, &a.id)) a.id = row.value(0).toLongLong();
+                      a.f = {row.number(1), row.number(2), row.number(3)};
+                      stored.push_back(a);
                   });
     const std::vector<ReplayedStock> replay = replayStock(db);
 
     // Both lists are in id order, read in one snapshot: the same articles, side by side.
     std::vector<StockDifference> differences;
     for (size_t i = 0; i < stored.size() && i < replay.size(); ++i) {
-        StockDifference& d = stored[i];
+        const Figures& f = stored[i].f;
         const ReplayedStock& r = replay[i];
+        if (f.stanje == r.stanje && f.vrijednost == r.vrijednost && f.proscijena == r.proscijena)
+            continue;
+        StockDifference d;
+        d.articleId = QString::number(stored[i].id);
+        Recordset a = db.openRecordset(QStringLiteral("select sifra,naziv from artikli where id=?"),
+                                       {stored[i].id});
+        d.sifra = a.value(0).toString();
+        d.naziv = a.value(1).toString();
+        d.storedStanje = f.stanje;
+        d.storedVrijednost = f.vrijednost;
+        d.storedProscijena = f.proscijena;
         d.replayStanje = r.stanje;
         d.replayVrijednost = r.vrijednost;
         d.replayProscijena = r.proscijena;
         d.workOrderIssues = r.workOrderIssues;
-        if (d.storedStanje != d.replayStanje || d.storedVrijednost != d.replayVrijednost ||
-            d.storedProscijena != d.replayProscijena)
-            differences.push_back(std::move(d));
+        differences.push_back(std::move(d));
     }
     return differences;
 }

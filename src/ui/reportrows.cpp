@@ -6,17 +6,48 @@ namespace kl {
 
 // ---- ReportRows -----------------------------------------------------------------------------
 
-ReportRows::ReportRows() : pool_(std::make_shared<std::vector<QString>>(1)) {}
+ReportRows::ReportRows() : pool_(std::make_shared<Pool>()) {
+    pool_->texts.resize(1);
+}
 
 void ReportRows::ownPool() {
-    if (pool_.use_count() > 1) pool_ = std::make_shared<std::vector<QString>>(*pool_);
+    if (pool_.use_count() > 1) pool_ = std::make_shared<Pool>(*pool_);
 }
 
 ReportRows::TextId ReportRows::addText(const QString& text) {
     if (text.isEmpty()) return kEmpty;
     ownPool();
-    pool_->push_back(text);
-    return TextId(pool_->size() - 1);
+    pool_->texts.push_back(text);
+    return TextId(pool_->texts.size() - 1);
+}
+
+const QString& ReportRows::textOf(TextId id) const {
+    if (!(id & kFigure)) return pool_->texts[id];
+    const size_t at = id & ~kFigure;
+    QString& text = pool_->figureTexts[at];
+    if (text.isNull()) text = pool_->format(pool_->figures[at]);
+    return text;
+}
+
+void ReportRows::setFigureFormat(FigureFormat format) {
+    if (pool_->format == format) return;
+    ownPool();
+    pool_->format = format;
+    for (QString& t : pool_->figureTexts)
+        t = QString();
+}
+
+ReportRows::TextId ReportRows::addFigure(double value) {
+    ownPool();
+    pool_->figures.push_back(value);
+    pool_->figureTexts.emplace_back();
+    return TextId(pool_->figures.size() - 1) | kFigure;
+}
+
+bool ReportRows::figureOf(TextId id, double* value) const {
+    if (!(id & kFigure) || id == kAbsent) return false;
+    *value = pool_->figures[id & ~kFigure];
+    return true;
 }
 
 void ReportRows::widen(int width) {
@@ -31,12 +62,18 @@ void ReportRows::widen(int width) {
     rows_ = 0;
 }
 
-void ReportRows::reserve(size_t rows, int width) {
+void ReportRows::reserve(size_t rows, int width, Own own) {
     widen(width);
     cells_.reserve(rows * size_t(std::max(stride_, 1)));
-    // About a text of its own a row (the rows' amounts, say) beside the shared ones.
     ownPool();
-    pool_->reserve(pool_->size() + rows + rows / 8);
+    // About a text or a figure of its own a row (the rows' amounts, say) beside the shared texts.
+    if (own == Own::Figure) {
+        pool_->texts.reserve(pool_->texts.size() + rows / 8);
+        pool_->figures.reserve(pool_->figures.size() + rows);
+        pool_->figureTexts.reserve(pool_->figureTexts.size() + rows);
+    } else {
+        pool_->texts.reserve(pool_->texts.size() + rows + rows / 8);
+    }
 }
 
 void ReportRows::appendRow(const QStringList& texts) {
@@ -64,7 +101,7 @@ const QString& ReportRows::text(int row, int column) const {
     static const QString empty;
     if (row < 0 || row >= count() || column < 0 || column >= stride_) return empty;
     const TextId id = cells_[size_t(row) * size_t(stride_) + size_t(column)];
-    return id == kAbsent ? empty : (*pool_)[id];
+    return id == kAbsent ? empty : textOf(id);
 }
 
 ReportRows::TextId ReportRows::id(int row, int column) const {

@@ -17,19 +17,34 @@ namespace kl {
 // once (addText) and appends rows of their ids; rows appended as texts give each cell an entry of
 // its own. A row keeps its own length: rowTexts gives back the texts it was appended with. Copies
 // share the pool until one of them adds a text.
+//
+// A figure nearly every row has one of its own (a line's amount) is kept as its number instead
+// (addFigure), and its text made by the rows' figure format when the cell is first read: rows
+// read to be shown are not made into texts that nobody looks at.
 class ReportRows {
   public:
     using TextId = quint32;
     static constexpr TextId kEmpty = 0;  // the empty text, always in the pool
+    using FigureFormat = QString (*)(double);
 
     ReportRows();
 
     TextId addText(const QString& text);
-    const QString& textOf(TextId id) const { return (*pool_)[id]; }
+    // The text of a pool entry: a text, or a figure's text (made now if it is read first).
+    const QString& textOf(TextId id) const;
+    // How the figures of addFigure read as text; to be set before a figure's text is read.
+    void setFigureFormat(FigureFormat format);
+    TextId addFigure(double value);
+    // The number of a figure entry; false for a text.
+    bool figureOf(TextId id, double* value) const;
+    // The place of a figure entry among the figures, from 0.
+    static quint32 figureIndex(TextId id) { return id & ~kFigure; }
 
     void appendRow(const QStringList& texts);
     void appendRow(std::initializer_list<TextId> ids);
-    void reserve(size_t rows, int width);
+    // Room for `rows` rows of `width` cells, each with a text (or a figure) of its own.
+    enum class Own { Text, Figure };
+    void reserve(size_t rows, int width, Own own = Own::Text);
 
     int count() const { return stride_ ? int(cells_.size() / size_t(stride_)) : rows_; }
     bool empty() const { return count() == 0; }
@@ -47,11 +62,18 @@ class ReportRows {
     void reorder(const std::vector<int>& sequence);
 
   private:
-    static constexpr TextId kAbsent = ~TextId(0);  // a cell beyond the row's length
+    static constexpr TextId kAbsent = ~TextId(0);       // a cell beyond the row's length
+    static constexpr TextId kFigure = TextId(1) << 31;  // a figure entry's mark
     void widen(int width);
     void ownPool();
 
-    std::shared_ptr<std::vector<QString>> pool_;
+    struct Pool {
+        std::vector<QString> texts;
+        std::vector<double> figures;
+        std::vector<QString> figureTexts;  // null until the figure is first read
+        FigureFormat format = nullptr;
+    };
+    std::shared_ptr<Pool> pool_;
     std::vector<TextId> cells_;  // row after row, stride_ cells each
     int stride_ = 0;
     int rows_ = 0;  // rows while stride_ is 0 (rows with no cells)

@@ -165,29 +165,31 @@ QString alreadyPostedText(const QString& number, const QString& supplier, int re
 }
 
 ImportResult postImport(const BookLocation& book, const Import& import) {
-    ImportResult result;
     Database db = Database::openBook(book);
-    const BookLocks locks(db, {db.serverSchema()});
-    Transaction t(db);
-    if (const int posted = postedIn(db, import.partnerId, import.number)) {
-        result.alreadyPostedAs = posted;
+    return runLocked(db, {db.serverSchema()}, [&] {
+        ImportResult result;
+        Transaction t(db);
+        if (const int posted = postedIn(db, import.partnerId, import.number)) {
+            result.alreadyPostedAs = posted;
+            return result;
+        }
+        if (!postRecorded(db, DocumentKind::Receipt, import, &result)) return result;
+        for (const ImportLine& l : import.lines) {
+            if (l.rememberKey.isEmpty()) continue;
+            db.execute(
+                QStringLiteral("delete from kl_eracunartikli where cstr(idkd)=? and kljuc=?"),
+                {import.partnerId, l.rememberKey.left(220)});
+            db.execute(
+                QStringLiteral("insert into kl_eracunartikli(idkd,kljuc,idartikla)values(?,?,?)"),
+                {import.partnerId, l.rememberKey.left(220), l.articleId});
+        }
+        db.execute(QStringLiteral("delete from kl_eracundobavljaci where cstr(idkd)=?"),
+                   {import.partnerId});
+        db.execute(QStringLiteral("insert into kl_eracundobavljaci(idkd,dokument)values(?,?)"),
+                   {import.partnerId, import.documentType});
+        t.commit();
         return result;
-    }
-    if (!postRecorded(db, DocumentKind::Receipt, import, &result)) return result;
-    for (const ImportLine& l : import.lines) {
-        if (l.rememberKey.isEmpty()) continue;
-        db.execute(QStringLiteral("delete from kl_eracunartikli where cstr(idkd)=? and kljuc=?"),
-                   {import.partnerId, l.rememberKey.left(220)});
-        db.execute(
-            QStringLiteral("insert into kl_eracunartikli(idkd,kljuc,idartikla)values(?,?,?)"),
-            {import.partnerId, l.rememberKey.left(220), l.articleId});
-    }
-    db.execute(QStringLiteral("delete from kl_eracundobavljaci where cstr(idkd)=?"),
-               {import.partnerId});
-    db.execute(QStringLiteral("insert into kl_eracundobavljaci(idkd,dokument)values(?,?)"),
-               {import.partnerId, import.documentType});
-    t.commit();
-    return result;
+    });
 }
 
 int postedCreditNote(const BookLocation& book, const QString& partnerId, const QString& number) {
@@ -203,17 +205,19 @@ QString creditNotePostedText(const QString& number, const QString& supplier, int
 }
 
 ImportResult postCreditNote(const BookLocation& book, const Import& import) {
-    ImportResult result;
     Database db = Database::openBook(book);
-    const BookLocks locks(db, {db.serverSchema()});
-    Transaction t(db);
-    if (const int posted = importedAs(db, DocumentKind::Issue, import.partnerId, import.number)) {
-        result.alreadyPostedAs = posted;
+    return runLocked(db, {db.serverSchema()}, [&] {
+        ImportResult result;
+        Transaction t(db);
+        if (const int posted =
+                importedAs(db, DocumentKind::Issue, import.partnerId, import.number)) {
+            result.alreadyPostedAs = posted;
+            return result;
+        }
+        if (!postRecorded(db, DocumentKind::Issue, import, &result)) return result;
+        t.commit();
         return result;
-    }
-    if (!postRecorded(db, DocumentKind::Issue, import, &result)) return result;
-    t.commit();
-    return result;
+    });
 }
 
 }  // namespace kl::einvoice

@@ -145,35 +145,36 @@ QString reversalRefusal(const BookLocation& book, DocumentKind kind, int number)
 
 ReversalResult reverseDocument(const BookLocation& book, DocumentKind kind, int number,
                                const QDate& date) {
-    ReversalResult result;
     Database db = Database::openBook(book);
-    const BookLocks locks(db, {db.serverSchema()});
-    Transaction t(db);
-    Original original;
-    result.refusal = examine(db, kind, number, &original);
-    if (!result.refusal.isEmpty()) return result;
-    result.number = countDocuments(db, QStringLiteral("main"), kind) + 1;
-    DocumentHeader header;
-    header.kind = kind;
-    header.broj = QString::number(result.number);
-    header.datum = date;
-    header.partner = original.partner;
-    header.documentType = original.documentType;
-    header.brojdok = QStringLiteral("Storno %1").arg(number);
-    header.datumdok = date;
-    const PostingResult posted = postDocument(db, header, original.lines);
-    if (posted.refusal != PostingRefusal::None) {
-        result.refusal = posted.refusal == PostingRefusal::PartnerMissing
-                             ? QStringLiteral("Partner dokumenta više nije u knjizi.")
-                             : QStringLiteral("Vrsta dokumenta primke više nije u knjizi.");
+    return runLocked(db, {db.serverSchema()}, [&] {
+        ReversalResult result;
+        Transaction t(db);
+        Original original;
+        result.refusal = examine(db, kind, number, &original);
+        if (!result.refusal.isEmpty()) return result;
+        result.number = countDocuments(db, QStringLiteral("main"), kind) + 1;
+        DocumentHeader header;
+        header.kind = kind;
+        header.broj = QString::number(result.number);
+        header.datum = date;
+        header.partner = original.partner;
+        header.documentType = original.documentType;
+        header.brojdok = QStringLiteral("Storno %1").arg(number);
+        header.datumdok = date;
+        const PostingResult posted = postDocument(db, header, original.lines);
+        if (posted.refusal != PostingRefusal::None) {
+            result.refusal = posted.refusal == PostingRefusal::PartnerMissing
+                                 ? QStringLiteral("Partner dokumenta više nije u knjizi.")
+                                 : QStringLiteral("Vrsta dokumenta primke više nije u knjizi.");
+            return result;
+        }
+        result.headerId = posted.headerId;
+        db.execute(QStringLiteral("insert into kl_storna(idpi,idstorna,napomena)values(?,?,?)"),
+                   {QString::number(original.id), QString::number(posted.headerId),
+                    reversalNote(kind, number)});
+        t.commit();
         return result;
-    }
-    result.headerId = posted.headerId;
-    db.execute(QStringLiteral("insert into kl_storna(idpi,idstorna,napomena)values(?,?,?)"),
-               {QString::number(original.id), QString::number(posted.headerId),
-                reversalNote(kind, number)});
-    t.commit();
-    return result;
+    });
 }
 
 }  // namespace kl

@@ -160,131 +160,136 @@ QString transferTargetRefusal(const TransferBook& source, const TransferBook& ta
 }
 
 TransferResult postTransfer(const Transfer& transfer) {
-    TransferResult result;
+    TransferResult refused;
     const QString targetName = transfer.target.name.trimmed();
     if (transfer.lines.empty()) {
-        result.refusal = QStringLiteral("Međuskladišnica nema stavaka.");
-        return result;
+        refused.refusal = QStringLiteral("Međuskladišnica nema stavaka.");
+        return refused;
     }
-    result.refusal = transferTargetRefusal(transfer.source, transfer.target);
-    if (!result.refusal.isEmpty()) return result;
+    refused.refusal = transferTargetRefusal(transfer.source, transfer.target);
+    if (!refused.refusal.isEmpty()) return refused;
     Database db = Database::openBook(transfer.source.location());
     db.attachBook(transfer.target.location(), kTarget);
-    const BookLocks locks(db, {db.serverSchema(), transfer.target.location().schema()});
-    Transaction t(db);
+    return runLocked(db, {db.serverSchema(), transfer.target.location().schema()}, [&] {
+        TransferResult result;
+        Transaction t(db);
 
-    // The source articles, each quantity within the stock (the lines of one article together).
-    QHash<QString, SourceArticle> articles;
-    QHash<QString, qint64> taken;
-    for (const DocumentLine& line : transfer.lines) {
-        if (!articles.contains(line.idArtikla)) {
-            Recordset a = db.openRecordsetIn(
-                kMain,
-                QStringLiteral("select sifra,barkod,naziv,jedmjere,stanje,proscijena from artikli "
-                               "where id=?"),
-                {line.idArtikla});
-            if (a.eof()) {
-                result.refusal = QStringLiteral("Artikla %1 više nema u skladištu %2.")
-                                     .arg(line.sifra.trimmed(), transfer.source.name.trimmed());
+        // The source articles, each quantity within the stock (the lines of one article together).
+        QHash<QString, SourceArticle> articles;
+        QHash<QString, qint64> taken;
+        for (const DocumentLine& line : transfer.lines) {
+            if (!articles.contains(line.idArtikla)) {
+                Recordset a = db.openRecordsetIn(
+                    kMain,
+                    QStringLiteral(
+                        "select sifra,barkod,naziv,jedmjere,stanje,proscijena from artikli "
+                        "where id=?"),
+                    {line.idArtikla});
+                if (a.eof()) {
+                    result.refusal = QStringLiteral("Artikla %1 više nema u skladištu %2.")
+                                         .arg(line.sifra.trimmed(), transfer.source.name.trimmed());
+                    return result;
+                }
+                articles.insert(
+                    line.idArtikla,
+                    {a.text(QStringLiteral("sifra")).trimmed(),
+                     a.text(QStringLiteral("barkod")).trimmed(), a.text(QStringLiteral("naziv")),
+                     a.text(QStringLiteral("jedmjere")), a.number(QStringLiteral("stanje")),
+                     a.number(QStringLiteral("proscijena"))});
+            }
+            const qint64 quantity = cents(numberOrZero(line.kolicina));
+            if (quantity <= 0) {
+                result.refusal = QStringLiteral("Količina artikla %1 mora biti veća od nule.")
+                                     .arg(articles[line.idArtikla].sifra);
                 return result;
             }
-            articles.insert(
-                line.idArtikla,
-                {a.text(QStringLiteral("sifra")).trimmed(),
-                 a.text(QStringLiteral("barkod")).trimmed(), a.text(QStringLiteral("naziv")),
-                 a.text(QStringLiteral("jedmjere")), a.number(QStringLiteral("stanje")),
-                 a.number(QStringLiteral("proscijena"))});
+            taken[line.idArtikla] += quantity;
         }
-        const qint64 quantity = cents(numberOrZero(line.kolicina));
-        if (quantity <= 0) {
-            result.refusal = QStringLiteral("Količina artikla %1 mora biti veća od nule.")
-                                 .arg(articles[line.idArtikla].sifra);
-            return result;
+        // In line order, so that the first article short of stock on the list is the one named.
+        for (const DocumentLine& line : transfer.lines) {
+            const SourceArticle& a = articles[line.idArtikla];
+            const qint64 wanted = taken.value(line.idArtikla);
+            if (wanted > cents(double(round2Single(a.stanje)))) {
+                result.refusal =
+                    QStringLiteral(
+                        "Na skladištu %1 nema dovoljno artikla %2 %3: na stanju je %4, a "
+                        "prenosi se %5.")
+                        .arg(transfer.source.name.trimmed(), a.sifra, a.naziv.trimmed(),
+                             format00(a.stanje, Precision::Single),
+                             format00(double(wanted) / 100.0));
+                return result;
+            }
         }
-        taken[line.idArtikla] += quantity;
-    }
-    // In line order, so that the first article short of stock on the list is the one named.
-    for (const DocumentLine& line : transfer.lines) {
-        const SourceArticle& a = articles[line.idArtikla];
-        const qint64 wanted = taken.value(line.idArtikla);
-        if (wanted > cents(double(round2Single(a.stanje)))) {
-            result.refusal =
-                QStringLiteral(
-                    "Na skladištu %1 nema dovoljno artikla %2 %3: na stanju je %4, a "
-                    "prenosi se %5.")
-                    .arg(transfer.source.name.trimmed(), a.sifra, a.naziv.trimmed(),
-                         format00(a.stanje, Precision::Single), format00(double(wanted) / 100.0));
-            return result;
+
+        // Every line at its article's average price (the issue rule), its amount that price times
+        // the quantity, as the issue window computes them.
+        std::vector<DocumentLine> issueLines = transfer.lines;
+        for (DocumentLine& line : issueLines) {
+            const ArticleStock stock{
+                line.idArtikla, {}, {}, 0, articles[line.idArtikla].proscijena};
+            line.cijena = offeredPriceText(stock);
+            line.iznos = formatEntry(numberOrZero(line.kolicina) * numberOrZero(line.cijena));
         }
-    }
 
-    // Every line at its article's average price (the issue rule), its amount that price times
-    // the quantity, as the issue window computes them.
-    std::vector<DocumentLine> issueLines = transfer.lines;
-    for (DocumentLine& line : issueLines) {
-        const ArticleStock stock{line.idArtikla, {}, {}, 0, articles[line.idArtikla].proscijena};
-        line.cijena = offeredPriceText(stock);
-        line.iznos = formatEntry(numberOrZero(line.kolicina) * numberOrZero(line.cijena));
-    }
-
-    // The target articles by code; the missing ones are made there.
-    CodeIndex target = readCodes(db, kTarget);
-    std::vector<DocumentLine> receiptLines = issueLines;
-    for (DocumentLine& line : receiptLines) {
-        const SourceArticle& a = articles[line.idArtikla];
-        auto found = target.byCode.constFind(a.sifra);
-        if (found == target.byCode.cend()) {
-            const QString barcode = target.barcodes.contains(a.barkod) ? QString() : a.barkod;
-            db.executeIn(kTarget,
-                         QStringLiteral("insert into artikli(sifra,barkod,naziv,jedmjere,"
-                                        "minkolicina,stanje,vrijednost,proscijena)"
-                                        "values(?,?,?,?,?,?,?,?)"),
-                         {a.sifra, barcode, a.naziv, a.jedmjere, QStringLiteral("0"),
-                          QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
-            if (!barcode.isEmpty()) target.barcodes.insert(barcode);
-            found = target.byCode.insert(a.sifra,
-                                         {QString::number(db.lastInsertId()), a.sifra, a.naziv});
-            result.newArticles.append(a.sifra + u' ' + a.naziv.trimmed());
+        // The target articles by code; the missing ones are made there.
+        CodeIndex target = readCodes(db, kTarget);
+        std::vector<DocumentLine> receiptLines = issueLines;
+        for (DocumentLine& line : receiptLines) {
+            const SourceArticle& a = articles[line.idArtikla];
+            auto found = target.byCode.constFind(a.sifra);
+            if (found == target.byCode.cend()) {
+                const QString barcode = target.barcodes.contains(a.barkod) ? QString() : a.barkod;
+                db.executeIn(kTarget,
+                             QStringLiteral("insert into artikli(sifra,barkod,naziv,jedmjere,"
+                                            "minkolicina,stanje,vrijednost,proscijena)"
+                                            "values(?,?,?,?,?,?,?,?)"),
+                             {a.sifra, barcode, a.naziv, a.jedmjere, QStringLiteral("0"),
+                              QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
+                if (!barcode.isEmpty()) target.barcodes.insert(barcode);
+                found = target.byCode.insert(
+                    a.sifra, {QString::number(db.lastInsertId()), a.sifra, a.naziv});
+                result.newArticles.append(a.sifra + u' ' + a.naziv.trimmed());
+            }
+            line.sifra = found->sifra;
+            line.naziv = found->naziv;
+            line.idArtikla = found->id;
         }
-        line.sifra = found->sifra;
-        line.naziv = found->naziv;
-        line.idArtikla = found->id;
-    }
 
-    // The issue here, to the partner named like the target book.
-    ensurePartner(db, kMain, targetName);
-    result.issueNumber = countDocuments(db, kMain, DocumentKind::Issue) + 1;
-    DocumentHeader issue;
-    issue.kind = DocumentKind::Issue;
-    issue.broj = QString::number(result.issueNumber);
-    issue.datum = transfer.datum;
-    issue.partner = targetName;
-    const PostingResult issued = postDocumentIn(db, kMain, issue, issueLines);
+        // The issue here, to the partner named like the target book.
+        ensurePartner(db, kMain, targetName);
+        result.issueNumber = countDocuments(db, kMain, DocumentKind::Issue) + 1;
+        DocumentHeader issue;
+        issue.kind = DocumentKind::Issue;
+        issue.broj = QString::number(result.issueNumber);
+        issue.datum = transfer.datum;
+        issue.partner = targetName;
+        const PostingResult issued = postDocumentIn(db, kMain, issue, issueLines);
 
-    // The receipt there, from the partner named like this book.
-    const QString sourceName = transfer.source.name.trimmed();
-    ensurePartner(db, kTarget, sourceName);
-    ensureDocumentType(db, kTarget);
-    result.receiptNumber = countDocuments(db, kTarget, DocumentKind::Receipt) + 1;
-    DocumentHeader receipt;
-    receipt.kind = DocumentKind::Receipt;
-    receipt.broj = QString::number(result.receiptNumber);
-    receipt.datum = transfer.datum;
-    receipt.partner = sourceName;
-    receipt.documentType = transferDocumentType();
-    receipt.brojdok = issue.broj;
-    receipt.datumdok = transfer.datum;
-    const PostingResult received = postDocumentIn(db, kTarget, receipt, receiptLines);
-    if (issued.refusal != PostingRefusal::None || received.refusal != PostingRefusal::None)
-        throw DbError(3021, QStringLiteral("Partner međuskladišnice nije pronađen."));
+        // The receipt there, from the partner named like this book.
+        const QString sourceName = transfer.source.name.trimmed();
+        ensurePartner(db, kTarget, sourceName);
+        ensureDocumentType(db, kTarget);
+        result.receiptNumber = countDocuments(db, kTarget, DocumentKind::Receipt) + 1;
+        DocumentHeader receipt;
+        receipt.kind = DocumentKind::Receipt;
+        receipt.broj = QString::number(result.receiptNumber);
+        receipt.datum = transfer.datum;
+        receipt.partner = sourceName;
+        receipt.documentType = transferDocumentType();
+        receipt.brojdok = issue.broj;
+        receipt.datumdok = transfer.datum;
+        const PostingResult received = postDocumentIn(db, kTarget, receipt, receiptLines);
+        if (issued.refusal != PostingRefusal::None || received.refusal != PostingRefusal::None)
+            throw DbError(3021, QStringLiteral("Partner međuskladišnice nije pronađen."));
 
-    recordSide(db, kMain, issued.headerId, transfer.target.id, received.headerId,
-               result.receiptNumber,
-               transferIssueNote(result.issueNumber, targetName, result.receiptNumber));
-    recordSide(db, kTarget, received.headerId, transfer.source.id, issued.headerId,
-               result.issueNumber, transferReceiptNote(result.issueNumber, sourceName));
-    t.commit();
-    return result;
+        recordSide(db, kMain, issued.headerId, transfer.target.id, received.headerId,
+                   result.receiptNumber,
+                   transferIssueNote(result.issueNumber, targetName, result.receiptNumber));
+        recordSide(db, kTarget, received.headerId, transfer.source.id, issued.headerId,
+                   result.issueNumber, transferReceiptNote(result.issueNumber, sourceName));
+        t.commit();
+        return result;
+    });
 }
 
 QString transferNote(const BookLocation& book, qint64 headerId) {

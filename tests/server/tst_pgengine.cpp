@@ -176,6 +176,41 @@ class TestPgEngine : public QObject {
         }
     }
 
+    // A write the server cancels for a conflict is run again from its start, the cancelled run
+    // leaving nothing behind; any other failure ends it at once.
+    void conflictRunsTheWriteAgain_data() {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("conflict") << int(DbErrorCode::ServerConflict) << 2 << 1;
+        QTest::newRow("refusal") << int(DbErrorCode::ServerError) << 1 << 0;
+    }
+    void conflictRunsTheWriteAgain() {
+        QFETCH(int, failure);
+        server_.execute(QStringLiteral("delete from dokumenti where dokument='Ponovo'"));
+        int runs = 0;
+        const auto write = [&] {
+            return runLocked(server_, {QString::fromLatin1(kSchema)}, [&] {
+                Transaction t(server_);
+                server_.execute(QStringLiteral("insert into dokumenti(dokument)values('Ponovo')"));
+                if (++runs == 1) throw DbError(failure, QStringLiteral("sukob"));
+                t.commit();
+                return runs;
+            });
+        };
+        if (failure == DbErrorCode::ServerConflict)
+            QCOMPARE(write(), 2);
+        else
+            QCOMPARE(test::errorOf([&] { write(); }), failure);
+        QTEST(runs, "runs");
+        QTEST(server_
+                  .openRecordset(
+                      QStringLiteral("select count(*) from dokumenti where dokument='Ponovo'"))
+                  .value(0)
+                  .toInt(),
+              "rows");
+    }
+
     // A book copied to a server and back holds the same rows, ids and id counters; a copy that
     // fails half-way leaves its target as it was.
     void copiesBothWays() {
