@@ -298,6 +298,13 @@ void removeStagedReturn(const QString& mark) {
                           QStringLiteral("Datoteku %1 nije moguće obrisati.").arg(name));
 }
 
+// The moments of a move back, counted for testing::returnStepHook.
+int returnSteps = 0;
+void returnStep() {
+    if (testing::returnStepHook) testing::returnStepHook(returnSteps);
+    ++returnSteps;
+}
+
 // Puts the files of the committed move back `mark` under their names: a journal before its
 // book, so that SQLite finds them together. A name taken meanwhile keeps both (a note).
 QStringList placeStagedReturn(const QString& mark) {
@@ -317,7 +324,10 @@ QStringList placeStagedReturn(const QString& mark) {
             continue;
         }
         const QString target = folder.filePath(m.captured(u"book") + rest);
-        if (renameNoReplace(path, target)) continue;
+        if (renameNoReplace(path, target)) {
+            returnStep();
+            continue;
+        }
         const QString kept = target + QStringLiteral(".sacuvano-") + stamp;
         if (renameNoReplace(path, kept))
             notes << QStringLiteral(
@@ -421,6 +431,7 @@ QString moveCompanyToFolder(const QString& companyIdText, BookIdMap* renumbered)
     QString mark;
     try {
         finishInterruptedReturns();
+        returnSteps = 0;
         const std::optional<CompanyServer> company = companyServer(id);
         if (!company) return QStringLiteral("Knjige tvrtke već su u mapi programa.");
         const ServerAddress& server = company->address;
@@ -467,6 +478,7 @@ QString moveCompanyToFolder(const QString& companyIdText, BookIdMap* renumbered)
                                QStringLiteral("(idtvrtke,oznaka,stanje)values(?,?,?)"),
                            {id, mark, kReturnPending});
             t.commit();
+            returnStep();
 
             const QSet<qint64> taken = takenBookIds(master);
             const auto made = [](const QString& n) {
@@ -504,6 +516,7 @@ QString moveCompanyToFolder(const QString& companyIdText, BookIdMap* renumbered)
             const BookLocation there =
                 BookLocation::server(server, server::bookSchema(b.kind, b.id.toInt()), b.kind);
             const QString difference = copyServerBookToFile(there, b.staged, changed);
+            returnStep();
             if (!difference.isEmpty()) {
                 removeStagedReturn(mark);
                 return stays + QStringLiteral("Kopija knjige %1 razlikuje se od sheme %2 (%3).")
@@ -536,6 +549,7 @@ QString moveCompanyToFolder(const QString& companyIdText, BookIdMap* renumbered)
             t.commit();
         }
         mark.clear();  // committed: the files are the folder's now
+        returnStep();
         finishInterruptedReturns();
         if (renumbered) *renumbered = changed;
         return {};

@@ -60,4 +60,11 @@ QString copyServerBookToFile(const BookLocation& book, const QString& target,
 // Only files of a mark recorded in the register are touched. Returns notes for the clerk.
 QStringList finishInterruptedReturns();
 
+namespace testing {
+// Called at the moments of a move back with their number (0, 1, ...): the mark recorded, each
+// book's file staged and checked, the switch committed, each file put in place. The kill test
+// ends the process there.
+inline void (*returnStepHook)(int step) = nullptr;
+}  // namespace testing
+
 }  // namespace kl

@@ -24,15 +24,22 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace kl;
 
 namespace {
 
 constexpr int kKills = 12;
 
-// The child: the program's start (settling what a kill left), then the move back.
+// The child: the program's start (settling what a kill left), then the move back, ended as by
+// a kill at its moment `killAt` when one is given.
+int killAt = -1;
 int mover(const QString& folder, const QString& company) {
     context().programFolder = folder;
+    testing::returnStepHook = [](int step) {
+        if (step == killAt) ::_exit(9);
+    };
     finishInterruptedRemovals();
     finishInterruptedReturns();
     const QString problem = moveCompanyToFolder(company);
@@ -88,10 +95,11 @@ class TestCompanyReturn : public QObject {
         return BookLocation::server(test::testServer(), server::bookSchema(kind, id), kind);
     }
     int runMover(const QString& folder, int killAfterMs = -1,
-                 const QString& mode = QStringLiteral("--vrati")) {
+                 const QString& mode = QStringLiteral("--vrati"), int step = -1) {
         QProcess p;
         p.setProcessChannelMode(QProcess::ForwardedChannels);
-        p.start(QCoreApplication::applicationFilePath(), {mode, folder, company_});
+        p.start(QCoreApplication::applicationFilePath(),
+                {mode, folder, company_, QString::number(step)});
         if (!p.waitForStarted()) return -1;
         if (killAfterMs >= 0) {
             if (p.waitForFinished(killAfterMs)) return p.exitCode();
@@ -224,11 +232,16 @@ class TestCompanyReturn : public QObject {
         checkNothingStaged();
         QCOMPARE(runMover(whole.path()), 3);  // a second move back is refused
 
-        for (int k = 0; k < kKills; ++k) {
+        // Killed at moments spread over its length, then at each of its steps: the mark, each
+        // book staged (3), the switch, each file put in place (3).
+        for (int k = 0; k < kKills + 8; ++k) {
             QTemporaryDir folder;
             copyFolder(clerk_.path(), folder.path());
             context().programFolder = folder.path();
-            runMover(folder.path(), int(length * (2 * k + 1) / (2 * kKills)));
+            if (k < kKills)
+                runMover(folder.path(), int(length * (2 * k + 1) / (2 * kKills)));
+            else
+                QCOMPARE(runMover(folder.path(), -1, QStringLiteral("--vrati"), k - kKills), 9);
             finishInterruptedRemovals();  // as the next start does
             finishInterruptedReturns();
             checkNothingStaged();
@@ -265,10 +278,10 @@ class TestCompanyReturn : public QObject {
         QVERIFY(copies.size() >= 2);
         for (const BackupInfo& copy : copies) {
             QCOMPARE(copy.serverCompany, QStringLiteral("Povratak d.o.o."));
-            QCOMPARE(
-                copy.files,
-                QStringList({QStringLiteral("tvrtke.mdb"), QStringLiteral("Skladiste1.mdb"),
-                             QStringLiteral("Skladiste2.mdb"), QStringLiteral("Proizvodnja3.mdb")}));
+            QCOMPARE(copy.files,
+                     QStringList({QStringLiteral("tvrtke.mdb"), QStringLiteral("Skladiste1.mdb"),
+                                  QStringLiteral("Skladiste2.mdb"),
+                                  QStringLiteral("Proizvodnja3.mdb")}));
             for (const auto& [kind, id, newId] : books_) {
                 Database schema = Database::openBook(onServer(kind, id));
                 Database file = Database::open(
@@ -291,9 +304,10 @@ class TestCompanyReturn : public QObject {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc == 4 && QByteArray(argv[1]) == "--vrati")
+    if (argc == 5) killAt = QByteArray(argv[4]).toInt();
+    if (argc == 5 && QByteArray(argv[1]) == "--vrati")
         return mover(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    if (argc == 4 && QByteArray(argv[1]) == "--kopija")
+    if (argc == 5 && QByteArray(argv[1]) == "--kopija")
         return backer(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     TestCompanyReturn t;
     return QTest::qExec(&t, argc, argv);
