@@ -10,17 +10,22 @@
 #include "data/database.h"
 #include "data/serverbooks.h"
 #include "pgtestserver.h"
+#include "scriptedmsgbox.h"
 #include "shell/books.h"
+#include "shell/companies.h"
 #include "shell/companymove.h"
 #include "shell/companyserver.h"
 #include "shell/dbtools.h"
+#include "shell/frmupisnove.h"
 #include "testenv.h"
 #include "warehouse/documents.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,7 +35,7 @@ using namespace kl;
 
 namespace {
 
-constexpr int kKills = 12;
+constexpr int kKills = 8;
 
 // The child: the program's start (settling what a kill left), then the move back, ended as by
 // a kill at its moment `killAt` when one is given.
@@ -299,11 +304,34 @@ class TestCompanyReturn : public QObject {
         QVERIFY(companyServer(company_));
     }
 
+    // The company entry offers the way back when the server fields are cleared, and says what it
+    // did: the renumbered books and the schemas left on the server.
+    void offeredInTheCompanyEntry() {
+        QTemporaryDir folder;
+        copyFolder(clerk_.path(), folder.path());
+        context().programFolder = folder.path();
+        context().currentCompanyId = company_.toInt();
+        test::ScriptedMsgBox box;
+        box.answer(MsgResult::Yes);
+        frmUpisNove entry;
+        for (const CompanyRow& c : loadCompanies())
+            if (c.id.trimmed() == company_) entry.startEdit(c);
+        entry.findChild<QCheckBox*>(QStringLiteral("chkPosluzitelj"))->setChecked(false);
+        entry.store();
+        QCOMPARE(box.count(), 2);
+        QCOMPARE(box.shown()[0].title, QStringLiteral("Prenesi u mapu programa"));
+        QVERIFY2(box.last().prompt.contains(QStringLiteral("prenesene su u mapu programa")) &&
+                     box.last().prompt.contains(QStringLiteral("1 → 4, 2 → 5")) &&
+                     box.last().prompt.contains(QStringLiteral("ostale su kakve su bile")),
+                 qPrintable(box.last().prompt));
+        checkInFolder();
+    }
+
     void cleanupTestCase() { dropSchemas(); }
 };
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc == 5) killAt = QByteArray(argv[4]).toInt();
     if (argc == 5 && QByteArray(argv[1]) == "--vrati")
         return mover(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
