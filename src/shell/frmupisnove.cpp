@@ -343,7 +343,9 @@ bool frmUpisNove::moveToFolder() {
         for (auto it = renumbered.cbegin(); it != renumbered.cend(); ++it)
             changes << QStringLiteral("%1 → %2").arg(it.key(), it.value());
         changes.sort();
-        text += QStringLiteral("\nBrojevi u mapi zauzeti, knjige su prenumerirane: ") +
+        text += QStringLiteral(
+                    "\nBrojevi nekih knjiga u mapi programa već su zauzeti pa su "
+                    "dobile nove: ") +
                 changes.join(QStringLiteral(", ")) + QLatin1Char('.');
     }
     text += QStringLiteral(
