@@ -857,24 +857,38 @@ void writeServerRegister(const QString& id, const CompanyServer& company, const 
     t.commit();
 }
 
-// A server company's back-up into the program's back-up folder (see backUpServerCompany).
-QString makeServerBackup(const QString& id, BackupReport& report) {
+// A server company's back-up into the program's back-up folder or, when `outsideRoot` is given,
+// into a new folder of ours there, made as makeBackup makes its copies (see
+// backUpServerCompany).
+QString makeServerBackup(const QString& id, BackupReport& report, const QString& outsideRoot = {}) {
     const std::optional<CompanyServer> company = companyServer(id);
     if (!company)
         throw DbError(DbErrorCode::FileNotFound,
                       QStringLiteral("Knjige tvrtke nisu na poslužitelju."));
-    const QDir root(backupRoot());
-    if (!makePrivateFolder(root.path()))
-        throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
-                                                 .arg(QDir::toNativeSeparators(root.path())));
-    removeStaleStaging();
-    const QString staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
-    if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
-        throw DbError(DbErrorCode::ReadOnly,
-                      QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
-                          .arg(QDir::toNativeSeparators(root.path())));
+    const bool outside = !outsideRoot.isEmpty();
+    const QDir root(outside ? outsideRoot : backupRoot());
+    OwnStaging own;
+    QString staging;
+    if (outside) {
+        removeOwnLeftovers(root.path());
+        makeOwnStaging(root.path(), own);
+        staging = own.path;
+    } else {
+        if (!makePrivateFolder(root.path()))
+            throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
+                                                     .arg(QDir::toNativeSeparators(root.path())));
+        removeStaleStaging();
+        staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
+        if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
+            throw DbError(DbErrorCode::ReadOnly,
+                          QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                              .arg(QDir::toNativeSeparators(root.path())));
+    }
     auto discard = qScopeGuard([&] {
-        QDir(staging).removeRecursively();
+        if (outside)
+            removeOwnFolder(staging);
+        else
+            QDir(staging).removeRecursively();
         try {
             syncFolder(root.path());
         } catch (const DbError&) {
@@ -954,12 +968,23 @@ QString makeServerBackup(const QString& id, BackupReport& report) {
                                  {QStringLiteral("adresa"), company->address.describe()},
                                  {QStringLiteral("shema"), company->registerSchema}}},
     };
-    if (!writeNewFileDurably(QDir(staging).filePath(kManifestName),
-                             QJsonDocument(manifest).toJson()))
+    const QByteArray manifestBytes = QJsonDocument(manifest).toJson();
+    const QString manifestPath = QDir(staging).filePath(kManifestName);
+    if (!(outside ? writeNewFileInPlace(manifestPath, manifestBytes)
+                  : writeNewFileDurably(manifestPath, manifestBytes)))
         throw DbError(DbErrorCode::IoError,
                       QStringLiteral("Popis sadržaja kopije nije moguće zapisati."));
+    if (outside) {
+        removeDurably(QDir(staging).filePath(kMarkerName));
+        const auto written = readManifest(staging);
+        if (!written || !manifestMismatch(staging, *written, false).isEmpty())
+            throw DbError(DbErrorCode::IoError,
+                          QStringLiteral("Kopija u mapi %1 promijenjena je tijekom izrade.")
+                              .arg(QDir::toNativeSeparators(root.path())));
+    }
     syncFolder(staging);
-    const QString stamp = QDateTime::currentDateTime().toString(kStampFormat);
+    const QString stamp =
+        (outside ? kOutsideName : QString()) + QDateTime::currentDateTime().toString(kStampFormat);
     for (int n = 1; n < 100; ++n) {
         const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
         if (renameFolderNoReplace(staging, root.filePath(name))) {
@@ -1263,6 +1288,21 @@ QString backUpServerCompany(const QString& companyIdText, BackupReport* report) 
     r = {};
     try {
         return makeServerBackup(companyIdText.trimmed(), r);
+    } catch (const DbError& e) {
+        throw DbError(e.number(),
+                      QStringLiteral("Sigurnosna kopija nije napravljena.\n") + causeOf(e));
+    }
+}
+
+QString backUpServerCompanyTo(const QString& companyIdText, const QString& folder,
+                              BackupReport* report) {
+    BackupReport own;
+    BackupReport& r = report ? *report : own;
+    r = {};
+    try {
+        if (const QString problem = outsideFolderProblem(folder); !problem.isEmpty())
+            throw DbError(DbErrorCode::FileNotFound, problem);
+        return makeServerBackup(companyIdText.trimmed(), r, QFileInfo(folder).canonicalFilePath());
     } catch (const DbError& e) {
         throw DbError(e.number(),
                       QStringLiteral("Sigurnosna kopija nije napravljena.\n") + causeOf(e));

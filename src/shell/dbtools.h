@@ -60,6 +60,10 @@ QString backUpDatabases(BackupReport* report = nullptr);
 // copy: put in place of the program folder it would replace every other company's books.
 // Returns the folder; DbError with the reason.
 QString backUpServerCompany(const QString& companyIdText, BackupReport* report = nullptr);
+// The same into a new folder "Knjige Lumen kopija <date time>" inside the folder `folder` the
+// clerk chose, as backUpDatabasesTo makes its copies there.
+QString backUpServerCompanyTo(const QString& companyIdText, const QString& folder,
+                              BackupReport* report = nullptr);
 // The message for the clerk after it.
 QString serverBackupMessage(const BackupReport& report);
 

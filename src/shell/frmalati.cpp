@@ -154,10 +154,14 @@ void frmAlati::backUpTo() {
         return;
     }
     BackupReport report;
+    const bool onServer = context().companyServer.has_value();
     {
         BusyCursor busy;
         try {
-            backUpDatabasesTo(folder, &report);
+            if (onServer)
+                backUpServerCompanyTo(context().companyIdText(), folder, &report);
+            else
+                backUpDatabasesTo(folder, &report);
         } catch (const DbError& e) {
             MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
                      QStringLiteral("Sigurnosna kopija"));
@@ -165,7 +169,7 @@ void frmAlati::backUpTo() {
         }
     }
     const bool whole = report.leftOut.isEmpty() && report.missing.isEmpty();
-    MsgBoxHr(backupMessage(report),
+    MsgBoxHr(onServer ? serverBackupMessage(report) : backupMessage(report),
              MsgStyle::OkOnly | (whole ? MsgStyle::Information : MsgStyle::Exclamation),
              QStringLiteral("Sigurnosna kopija"));
 }

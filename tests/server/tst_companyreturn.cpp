@@ -297,6 +297,13 @@ class TestCompanyReturn : public QObject {
                                     QStringLiteral("otvoreneknjige")),
                      3);
         }
+        // Into a folder the clerk chose, the same copy.
+        QTemporaryDir stick;
+        backUpServerCompanyTo(company_, stick.path());
+        const std::vector<BackupInfo> there = listBackupsIn(stick.path());
+        QCOMPARE(there.size(), size_t(1));
+        QCOMPARE(there[0].files, copies.front().files);
+        QCOMPARE(backupProblem(there[0].path), QString());
         // Put in place of the program folder it would replace the other company: refused.
         QString why;
         QVERIFY(test::errorOf([&] { restoreBackup(copies.front().path); }, &why) != 0);
