@@ -5,6 +5,7 @@
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "shell/books.h"
+#include "shell/companymove.h"
 #include "shell/dbtools.h"
 #include "shell/frmabout.h"
 #include "shell/instancelock.h"
@@ -129,6 +130,9 @@ int main(int argc, char** argv) {
         kl::MsgBoxHr(settled.join(QStringLiteral("\n\n")), kl::MsgStyle::Exclamation);
     // Then a deletion or a book creation a kill stopped half-way is finished or undone.
     if (const QStringList notes = kl::finishInterruptedRemovals(); !notes.isEmpty())
+        kl::MsgBoxHr(notes.join(QStringLiteral("\n\n")), kl::MsgStyle::Exclamation);
+    // And a move of a company's books back from a server: put in place, or what it staged removed.
+    if (const QStringList notes = kl::finishInterruptedReturns(); !notes.isEmpty())
         kl::MsgBoxHr(notes.join(QStringLiteral("\n\n")), kl::MsgStyle::Exclamation);
 
     // The register of companies must be usable before anything else is shown.

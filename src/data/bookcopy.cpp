@@ -52,9 +52,35 @@ QString columnList(const std::vector<jet::Column>& columns) {
     return names.join(QLatin1Char(','));
 }
 
+// Which columns of `columns` hold book ids.
+std::vector<bool> bookIdColumns(const QString& table, const std::vector<jet::Column>& columns) {
+    std::vector<bool> ids;
+    for (const jet::Column& c : columns)
+        ids.push_back(isBookIdColumn(table, c.name));
+    return ids;
+}
+
+// `value` of a book id column as `ids` maps it, of the type it had.
+QVariant mappedId(const QVariant& value, const BookIdMap& ids) {
+    if (value.isNull() || ids.isEmpty()) return value;
+    const auto it = ids.constFind(value.toString().trimmed());
+    if (it == ids.constEnd()) return value;
+    QVariant mapped(it.value());
+    mapped.convert(value.metaType());
+    return mapped;
+}
+
 }  // namespace
 
-void copyRows(Database& from, Database& to) {
+bool isBookIdColumn(const QString& table, const QString& column) {
+    const auto is = [](const QString& a, const char* b) {
+        return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+    };
+    return (is(table, "sastojci") && is(column, "idskladista")) ||
+           (is(table, "kl_medjuskladisnice") && is(column, "idknjige"));
+}
+
+void copyRows(Database& from, Database& to, const BookIdMap& ids) {
     Transaction t(to);
     const QStringList present = to.tableNames();
     QSet<QString> existing;
@@ -70,12 +96,13 @@ void copyRows(Database& from, Database& to) {
             marks << QStringLiteral("?");
         const QString insert = QStringLiteral("insert into %1 (%2) values (%3)")
                                    .arg(table, names, marks.join(QLatin1Char(',')));
+        const std::vector<bool> idColumns = bookIdColumns(table, columns);
         Recordset rs = from.openRecordset(QStringLiteral("select %1 from %2").arg(names, table));
         QVariantList values;
         for (; !rs.eof(); rs.moveNext()) {
             values.clear();
             for (int c = 0; c < rs.fieldCount(); ++c)
-                values << rs.value(c);
+                values << (idColumns[size_t(c)] ? mappedId(rs.value(c), ids) : rs.value(c));
             to.execute(insert, values);
         }
         to.setIdCounter(table, from.idCounter(table));
@@ -83,7 +110,7 @@ void copyRows(Database& from, Database& to) {
     t.commit();
 }
 
-QString compareRows(Database& a, Database& b) {
+QString compareRows(Database& a, Database& b, const BookIdMap& ids) {
     QStringList tables = a.tableNames(), other = b.tableNames();
     for (QStringList* list : {&tables, &other})
         for (QString& name : *list)
@@ -94,6 +121,7 @@ QString compareRows(Database& a, Database& b) {
     for (const QString& table : tables) {
         const std::vector<jet::Column> columns = a.columns(table);
         const QString select = QStringLiteral("select %1 from %2").arg(columnList(columns), table);
+        const std::vector<bool> idColumns = bookIdColumns(table, columns);
         Recordset x = a.openRecordset(select), y = b.openRecordset(select);
         if (x.recordCount() != y.recordCount())
             return QStringLiteral("tablica %1: %2 / %3 redaka")
@@ -101,12 +129,14 @@ QString compareRows(Database& a, Database& b) {
                 .arg(x.recordCount())
                 .arg(y.recordCount());
         for (int row = 1; !x.eof(); x.moveNext(), y.moveNext(), ++row)
-            for (int c = 0; c < x.fieldCount(); ++c)
-                if (x.value(c) != y.value(c) || x.value(c).typeId() != y.value(c).typeId())
+            for (int c = 0; c < x.fieldCount(); ++c) {
+                const QVariant v = idColumns[size_t(c)] ? mappedId(x.value(c), ids) : x.value(c);
+                if (v != y.value(c) || v.typeId() != y.value(c).typeId())
                     return QStringLiteral("tablica %1: redak %2, polje %3")
                         .arg(table)
                         .arg(row)
                         .arg(columns[size_t(c)].name);
+            }
         if (a.idCounter(table) != b.idCounter(table))
             return QStringLiteral("tablica %1: brojač %2 / %3")
                 .arg(table)

@@ -152,12 +152,20 @@ bool prepareBookFile(const QString& bookFile, const QString& kind) {
 void recordBookFileMade(const QString& fileName) {
     Database db = openMaster();
     Transaction t(db);
-    if (!db.hasTable(kMadeFiles))
-        db.execute(QStringLiteral("create table ") + kMadeFiles +
-                   QStringLiteral(" (datoteka string(30))"));
-    forgetBookFiles(db, {fileName});
-    db.execute(QStringLiteral("insert into ") + kMadeFiles + QStringLiteral("(datoteka)values(?)"),
-               {fileName});
+    recordBookFilesMade(db, {fileName});
+    t.commit();
+}
+
+void recordBookFilesMade(Database& master, const QStringList& fileNames) {
+    Transaction t(master);
+    if (!master.hasTable(kMadeFiles))
+        master.execute(QStringLiteral("create table ") + kMadeFiles +
+                       QStringLiteral(" (datoteka string(30))"));
+    forgetBookFiles(master, fileNames);
+    for (const QString& name : fileNames)
+        master.execute(
+            QStringLiteral("insert into ") + kMadeFiles + QStringLiteral("(datoteka)values(?)"),
+            {name});
     t.commit();
 }
 

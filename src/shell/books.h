@@ -45,6 +45,8 @@ bool prepareBookFile(const QString& bookFile, const QString& kind);
 // in its place. File names as in the program folder ("Skladiste7.mdb").
 void recordBookFileMade(const QString& fileName);
 bool bookFileWasMade(const QString& fileName);
+// The same for several files, inside the caller's transaction on the register.
+void recordBookFilesMade(Database& master, const QStringList& fileNames);
 // Forgets the made files of removed books (inside the caller's transaction on the register).
 void forgetBookFiles(Database& master, const QStringList& fileNames);
 

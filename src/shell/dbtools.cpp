@@ -6,6 +6,11 @@
 #include "data/fileops.h"
 #include "data/jetfunctions.h"
 #include "data/schema.h"
+#include "data/serverbooks.h"
+#include "shell/books.h"
+#include "shell/companies.h"
+#include "shell/companymove.h"
+#include "shell/companyserver.h"
 #include "shell/instancelock.h"
 
 #include <QDir>
@@ -157,6 +162,8 @@ const QString kNewSuffix = QStringLiteral(".vracanje-novo");
 const QString kOldSuffix = QStringLiteral(".vracanje-staro");
 const QString kKeptSuffix = QStringLiteral(".neispravna-");
 constexpr int kManifestFormat = 1;
+// In the manifest of a server company's copy: the company, its server and register schema.
+const QString kServerKey = QStringLiteral("posluzitelj");
 constexpr int kRecordFormat = 1;
 constexpr qint64 kMaxSmallFile = 1 << 20;
 
@@ -424,7 +431,8 @@ struct Manifest {
     QStringList files;  // the register first
     QHash<QString, qint64> sizes;
     QHash<QString, QString> sums;
-    QDateTime taken;  // invalid when the manifest does not say
+    QDateTime taken;        // invalid when the manifest does not say
+    QString serverCompany;  // a server company's copy: the company's name
 };
 
 std::optional<Manifest> manifestFrom(const QByteArray& bytes) {
@@ -449,6 +457,7 @@ std::optional<Manifest> manifestFrom(const QByteArray& bytes) {
     }
     if (m.files.value(0) != kMasterFileName) return std::nullopt;
     m.taken = QDateTime::fromString(json->value(QStringLiteral("taken")).toString(), Qt::ISODate);
+    m.serverCompany = json->value(kServerKey).toObject().value(QStringLiteral("tvrtka")).toString();
     return m;
 }
 
@@ -797,6 +806,197 @@ QString makeBackup(BackupReport& report, const QString& outsideRoot = {}) {
                                              .arg(QDir::toNativeSeparators(root.path())));
 }
 
+// The register of a server company's copy, made new at `target`: the company's row of the
+// folder register with its OIB, its books as its register schema lists them (their ids and the
+// id counter kept), and the files of the books in `made` recorded as made.
+void writeServerRegister(const QString& id, const CompanyServer& company, const QString& target,
+                         std::vector<std::pair<QString, QString>>& books, const QStringList& made) {
+    if (!schema::ensureMasterDatabase(target))
+        throw DbError(DbErrorCode::DatabaseExists,
+                      QStringLiteral("Popis tvrtki kopije već postoji."));
+    Database master = Database::open(context().masterPath());
+    Database reg = Database::openBook(
+        BookLocation::server(company.address, company.registerSchema, server::kRegisterKind));
+    Database copy = Database::open(target);
+    Transaction t(copy);
+    QStringList columns{QStringLiteral("id")};
+    for (const QString& c : companyColumns())
+        columns << c;
+    Recordset row = master.openRecordset(QStringLiteral("select ") + columns.join(u',') +
+                                             QStringLiteral(" from svetvrtke where cstr(id)=?"),
+                                         {id});
+    if (row.eof()) throw DbError(DbErrorCode::FileNotFound, QStringLiteral("Tvrtka ne postoji."));
+    QStringList marks;
+    QVariantList values;
+    for (int i = 0; i < int(columns.size()); ++i) {
+        marks << QStringLiteral("?");
+        values << row.value(i);
+    }
+    copy.execute(QStringLiteral("insert into svetvrtke(") + columns.join(u',') +
+                     QStringLiteral(")values(") + marks.join(u',') + QStringLiteral(")"),
+                 values);
+    if (master.hasTable(QStringLiteral("kl_oibtvrtke")) &&
+        copy.hasTable(QStringLiteral("kl_oibtvrtke"))) {
+        Recordset oib = master.openRecordset(
+            QStringLiteral("select idtvrtke,oib from kl_oibtvrtke where idtvrtke=?"), {id});
+        for (; !oib.eof(); oib.moveNext())
+            copy.execute(QStringLiteral("insert into kl_oibtvrtke(idtvrtke,oib)values(?,?)"),
+                         {oib.value(0), oib.value(1)});
+    }
+    for (const auto& [kind, bookId] : books) {
+        Recordset b = reg.openRecordset(
+            QStringLiteral("select nazivknjige,adresa from otvoreneknjige where cstr(id)=?"),
+            {bookId});
+        copy.execute(QStringLiteral("insert into otvoreneknjige(id,idtvrtke,nazivknjige,"
+                                    "vrstaknjige,adresa)values(?,?,?,?,?)"),
+                     {bookId, id, b.value(0), kind, b.value(1)});
+    }
+    copy.setIdCounter(QStringLiteral("otvoreneknjige"),
+                      reg.idCounter(QStringLiteral("otvoreneknjige")));
+    recordBookFilesMade(copy, made);
+    t.commit();
+}
+
+// A server company's back-up into the program's back-up folder or, when `outsideRoot` is given,
+// into a new folder of ours there, made as makeBackup makes its copies (see
+// backUpServerCompany).
+QString makeServerBackup(const QString& id, BackupReport& report, const QString& outsideRoot = {}) {
+    const std::optional<CompanyServer> company = companyServer(id);
+    if (!company)
+        throw DbError(DbErrorCode::FileNotFound,
+                      QStringLiteral("Knjige tvrtke nisu na poslužitelju."));
+    const bool outside = !outsideRoot.isEmpty();
+    const QDir root(outside ? outsideRoot : backupRoot());
+    OwnStaging own;
+    QString staging;
+    if (outside) {
+        removeOwnLeftovers(root.path());
+        makeOwnStaging(root.path(), own);
+        staging = own.path;
+    } else {
+        if (!makePrivateFolder(root.path()))
+            throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
+                                                     .arg(QDir::toNativeSeparators(root.path())));
+        removeStaleStaging();
+        staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
+        if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
+            throw DbError(DbErrorCode::ReadOnly,
+                          QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                              .arg(QDir::toNativeSeparators(root.path())));
+    }
+    auto discard = qScopeGuard([&] {
+        if (outside)
+            removeOwnFolder(staging);
+        else
+            QDir(staging).removeRecursively();
+        try {
+            syncFolder(root.path());
+        } catch (const DbError&) {
+        }
+    });
+
+    // The company's books as its register schema lists them; each made one copied and checked.
+    QString companyName;
+    {
+        Database master = Database::open(context().masterPath());
+        Recordset c = master.openRecordset(
+            QStringLiteral("select ime from svetvrtke where cstr(id)=?"), {id});
+        companyName = c.eof() ? QString() : c.text(QStringLiteral("ime")).trimmed();
+    }
+    std::vector<std::pair<QString, QString>> books;  // kind, id
+    QHash<QString, QString> names;                   // file -> book's name
+    {
+        Database reg = Database::openBook(
+            BookLocation::server(company->address, company->registerSchema, server::kRegisterKind));
+        Recordset rs = reg.openRecordset(
+            QStringLiteral("select id,nazivknjige,vrstaknjige from otvoreneknjige order by id"));
+        for (; !rs.eof(); rs.moveNext()) {
+            const QString kind = rs.text(QStringLiteral("vrstaknjige")).trimmed();
+            const QString bookId = rs.text(QStringLiteral("id")).trimmed();
+            checkedBookFileName(kind, bookId);
+            books.push_back({kind, bookId});
+            names.insert(kind + bookId + QStringLiteral(".mdb"),
+                         rs.text(QStringLiteral("nazivknjige")).trimmed());
+        }
+    }
+    QJsonArray manifestFiles, bookList;
+    QStringList made;
+    const auto add = [&](const QString& fileName) {
+        const QString target = QDir(staging).filePath(fileName);
+        if (const QString problem = databaseProblem(target, fileName); !problem.isEmpty())
+            throw DbError(DbErrorCode::Corrupt,
+                          QStringLiteral("Kopija %1 nije ispravna: %2.").arg(fileName, problem));
+        manifestFiles.append(QJsonObject{{QStringLiteral("name"), fileName},
+                                         {QStringLiteral("size"), double(QFileInfo(target).size())},
+                                         {QStringLiteral("sha256"), fileSha256(target)}});
+    };
+    for (const auto& [kind, bookId] : books) {
+        const QString file = kind + bookId + QStringLiteral(".mdb");
+        const QString label = companyName + QStringLiteral(" - ") + names.value(file);
+        const BookLocation book =
+            BookLocation::server(company->address, server::bookSchema(kind, bookId.toInt()), kind);
+        const bool has = bookExists(book);
+        bookList.append(QJsonObject{{QStringLiteral("file"), file},
+                                    {QStringLiteral("label"), label},
+                                    {QStringLiteral("data"), has}});
+        if (!has) {
+            report.noDataYet << label;
+            continue;
+        }
+        const QString difference = copyServerBookToFile(book, QDir(staging).filePath(file));
+        if (!difference.isEmpty())
+            throw DbError(DbErrorCode::Corrupt,
+                          QStringLiteral("Kopija knjige %1 razlikuje se od sheme %2 (%3).")
+                              .arg(label, book.schema(), difference));
+        made << file;
+    }
+    writeServerRegister(id, *company, QDir(staging).filePath(kMasterFileName), books, made);
+    std::sort(made.begin(), made.end(), bookOrder);  // as a local back-up lists them
+    add(kMasterFileName);
+    for (const QString& file : std::as_const(made))
+        add(file);
+    for (const QString& file : std::as_const(made))
+        syncFile(QDir(staging).filePath(file));
+    syncFile(QDir(staging).filePath(kMasterFileName));
+
+    const QJsonObject manifest{
+        {QStringLiteral("format"), kManifestFormat},
+        {QStringLiteral("taken"), QDateTime::currentDateTime().toString(Qt::ISODate)},
+        {QStringLiteral("files"), manifestFiles},
+        {QStringLiteral("books"), bookList},
+        {kServerKey, QJsonObject{{QStringLiteral("tvrtka"), companyName},
+                                 {QStringLiteral("adresa"), company->address.describe()},
+                                 {QStringLiteral("shema"), company->registerSchema}}},
+    };
+    const QByteArray manifestBytes = QJsonDocument(manifest).toJson();
+    const QString manifestPath = QDir(staging).filePath(kManifestName);
+    if (!(outside ? writeNewFileInPlace(manifestPath, manifestBytes)
+                  : writeNewFileDurably(manifestPath, manifestBytes)))
+        throw DbError(DbErrorCode::IoError,
+                      QStringLiteral("Popis sadržaja kopije nije moguće zapisati."));
+    if (outside) {
+        removeDurably(QDir(staging).filePath(kMarkerName));
+        const auto written = readManifest(staging);
+        if (!written || !manifestMismatch(staging, *written, false).isEmpty())
+            throw DbError(DbErrorCode::IoError,
+                          QStringLiteral("Kopija u mapi %1 promijenjena je tijekom izrade.")
+                              .arg(QDir::toNativeSeparators(root.path())));
+    }
+    syncFolder(staging);
+    const QString stamp =
+        (outside ? kOutsideName : QString()) + QDateTime::currentDateTime().toString(kStampFormat);
+    for (int n = 1; n < 100; ++n) {
+        const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
+        if (renameFolderNoReplace(staging, root.filePath(name))) {
+            discard.dismiss();
+            report.folder = root.filePath(name);
+            return report.folder;
+        }
+    }
+    throw DbError(DbErrorCode::ReadOnly, QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                                             .arg(QDir::toNativeSeparators(root.path())));
+}
+
 // Brings the copy in the folder `folder` the clerk chose into the back-up folder as a copy of its
 // own (staging folder, checksums compared while copying, the whole check, rename into place), so
 // that a restore works only on files of ours. A copy already there with the same files is taken
@@ -1082,6 +1282,52 @@ QString backUpDatabases(BackupReport* report) {
     }
 }
 
+QString backUpServerCompany(const QString& companyIdText, BackupReport* report) {
+    BackupReport own;
+    BackupReport& r = report ? *report : own;
+    r = {};
+    try {
+        return makeServerBackup(companyIdText.trimmed(), r);
+    } catch (const DbError& e) {
+        throw DbError(e.number(),
+                      QStringLiteral("Sigurnosna kopija nije napravljena.\n") + causeOf(e));
+    }
+}
+
+QString backUpServerCompanyTo(const QString& companyIdText, const QString& folder,
+                              BackupReport* report) {
+    BackupReport own;
+    BackupReport& r = report ? *report : own;
+    r = {};
+    try {
+        if (const QString problem = outsideFolderProblem(folder); !problem.isEmpty())
+            throw DbError(DbErrorCode::FileNotFound, problem);
+        return makeServerBackup(companyIdText.trimmed(), r, QFileInfo(folder).canonicalFilePath());
+    } catch (const DbError& e) {
+        throw DbError(e.number(),
+                      QStringLiteral("Sigurnosna kopija nije napravljena.\n") + causeOf(e));
+    }
+}
+
+QString serverBackupMessage(const BackupReport& report) {
+    QString text = QStringLiteral(
+                       "Sigurnosna kopija knjiga tvrtke s poslužitelja spremljena je "
+                       "u mapu:\n") +
+                   QDir::toNativeSeparators(report.folder) +
+                   QStringLiteral(
+                       "\n\nSvaka je knjiga kopirana u datoteku i provjerena prema "
+                       "poslužitelju. Kopija sadrži samo ovu tvrtku; knjige tvrtki iz "
+                       "mape programa u nju ne ulaze. Ne vraća se preko mape programa: "
+                       "to je cijela mapa programa s ovom tvrtkom, koja se može "
+                       "otvoriti i provjeriti na bilo kojem računalu.");
+    if (!report.noDataYet.isEmpty())
+        text += QStringLiteral(
+                    "\n\nOve knjige još nemaju podataka (nisu nijednom otvorene) pa "
+                    "nisu u kopiji:\n  ") +
+                report.noDataYet.join(QStringLiteral("\n  "));
+    return text;
+}
+
 QString outsideFolderProblem(const QString& folder) {
     const QString where = QDir::toNativeSeparators(folder);
     const QString path = QFileInfo(folder).canonicalFilePath();
@@ -1129,7 +1375,8 @@ std::vector<BackupInfo> listBackupsIn(const QString& folder) {
         if (fi.isSymLink() || !fi.isDir()) return;
         const auto manifest = readManifest(copy);
         if (!manifest || !manifestMismatch(copy, *manifest, false).isEmpty()) return;
-        list.push_back({copy, taken.isValid() ? taken : manifest->taken, manifest->files});
+        list.push_back({copy, taken.isValid() ? taken : manifest->taken, manifest->files,
+                        manifest->serverCompany});
     };
     if (exists(QDir(path).filePath(kManifestName))) {
         add(path, copyNameTime(QFileInfo(path).fileName()));
@@ -1155,7 +1402,7 @@ std::vector<BackupInfo> listBackups() {
         if (QFileInfo(path).isSymLink()) continue;
         const auto manifest = readManifest(path);
         if (!manifest || !manifestMismatch(path, *manifest, false).isEmpty()) continue;
-        list.push_back({path, taken, manifest->files});
+        list.push_back({path, taken, manifest->files, manifest->serverCompany});
     }
     std::reverse(list.begin(), list.end());
     return list;
@@ -1281,6 +1528,14 @@ QString restoreBackup(const QString& backupFolder) {
                                      "popisa sadržaja %1)")
                           .arg(kManifestName));
     const Manifest manifest = *readManifest(folder);
+    if (!manifest.serverCompany.isEmpty())
+        throw refused(DbErrorCode::Generic,
+                      QStringLiteral("to je kopija knjiga tvrtke %1 s poslužitelja, a vraćanjem bi "
+                                     "zamijenila popis tvrtki i knjige svih tvrtki u mapi "
+                                     "programa. Kopija je cijela mapa programa s tom tvrtkom: "
+                                     "otvorite je kao mapu programa (KNJIGE_LUMEN_DIR) ili "
+                                     "provjerite alatom \"Provjera baza\" u njoj")
+                          .arg(manifest.serverCompany));
     if (const QString problem = manifestMismatch(folder, manifest, true); !problem.isEmpty())
         throw refused(DbErrorCode::Corrupt, problem);
     if (exists(programPath(kRecordName)))

@@ -51,6 +51,22 @@ QString backupMessage(const BackupReport& report);
 // register refuses the whole back-up. Staging folders left by a killed program are removed.
 QString backUpDatabases(BackupReport* report = nullptr);
 
+// The back-up of the server company `companyIdText` into single files: a new dated folder of the
+// back-up folder, in the layout of backUpDatabases (kopija.json, tvrtke.mdb, the book files), made
+// whole in the same hidden staging folder and renamed into place last. The register copy holds
+// that company alone (its row, its books under their server ids); each book is copied from its
+// schema in one snapshot and compared with it (copyServerBookToFile) and checked as a back-up's
+// files are. The manifest names the company ("posluzitelj"), and restoreBackup refuses such a
+// copy: put in place of the program folder it would replace every other company's books.
+// Returns the folder; DbError with the reason.
+QString backUpServerCompany(const QString& companyIdText, BackupReport* report = nullptr);
+// The same into a new folder "Knjige Lumen kopija <date time>" inside the folder `folder` the
+// clerk chose, as backUpDatabasesTo makes its copies there.
+QString backUpServerCompanyTo(const QString& companyIdText, const QString& folder,
+                              BackupReport* report = nullptr);
+// The message for the clerk after it.
+QString serverBackupMessage(const BackupReport& report);
+
 // Why the folder `folder` (one the clerk chose, a USB stick) cannot take a back-up; empty when
 // it can: it must exist, be writable, and lie neither inside the program folder (a copy there
 // would be on the same disk, and our own clean-up of that folder could meet it) nor inside a
@@ -70,6 +86,7 @@ struct BackupInfo {
     QString path;
     QDateTime taken;
     QStringList files;
+    QString serverCompany;  // a server company's copy (backUpServerCompany): its name
 };
 // The complete back-up copies of the back-up folder, the newest first: a folder is listed only
 // when its manifest is valid and names exactly its files, each of its recorded size (the

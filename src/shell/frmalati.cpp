@@ -32,7 +32,9 @@ namespace {
 
 QString backupText(const BackupInfo& b) {
     return b.taken.toString(QStringLiteral("dd.MM.yyyy  HH:mm:ss")) +
-           QStringLiteral("   (baza: %1)").arg(b.files.size());
+           QStringLiteral("   (baza: %1)").arg(b.files.size()) +
+           (b.serverCompany.isEmpty() ? QString()
+                                      : QStringLiteral("   poslužitelj: %1").arg(b.serverCompany));
 }
 
 }  // namespace
@@ -117,10 +119,15 @@ void frmAlati::loadBackups() {
 
 void frmAlati::backUp() {
     BackupReport report;
+    // For a company on a server: its books, copied from the server into single files.
+    const bool onServer = context().companyServer.has_value();
     {
         BusyCursor busy;
         try {
-            backUpDatabases(&report);
+            if (onServer)
+                backUpServerCompany(context().companyIdText(), &report);
+            else
+                backUpDatabases(&report);
         } catch (const DbError& e) {
             MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
                      QStringLiteral("Sigurnosna kopija"));
@@ -130,7 +137,7 @@ void frmAlati::backUp() {
     loadBackups();
     if (lstkopije_->count() > 0) lstkopije_->setCurrentRow(0);
     const bool whole = report.leftOut.isEmpty() && report.missing.isEmpty();
-    MsgBoxHr(backupMessage(report),
+    MsgBoxHr(onServer ? serverBackupMessage(report) : backupMessage(report),
              MsgStyle::OkOnly | (whole ? MsgStyle::Information : MsgStyle::Exclamation),
              QStringLiteral("Sigurnosna kopija"));
 }
@@ -147,10 +154,14 @@ void frmAlati::backUpTo() {
         return;
     }
     BackupReport report;
+    const bool onServer = context().companyServer.has_value();
     {
         BusyCursor busy;
         try {
-            backUpDatabasesTo(folder, &report);
+            if (onServer)
+                backUpServerCompanyTo(context().companyIdText(), folder, &report);
+            else
+                backUpDatabasesTo(folder, &report);
         } catch (const DbError& e) {
             MsgBoxHr(e.description(), MsgStyle::OkOnly | MsgStyle::Critical,
                      QStringLiteral("Sigurnosna kopija"));
@@ -158,7 +169,7 @@ void frmAlati::backUpTo() {
         }
     }
     const bool whole = report.leftOut.isEmpty() && report.missing.isEmpty();
-    MsgBoxHr(backupMessage(report),
+    MsgBoxHr(onServer ? serverBackupMessage(report) : backupMessage(report),
              MsgStyle::OkOnly | (whole ? MsgStyle::Information : MsgStyle::Exclamation),
              QStringLiteral("Sigurnosna kopija"));
 }

@@ -246,6 +246,7 @@ void frmUpisNove::store() {
     std::optional<CompanyServer> server;
     if (!enteredServer(server)) return;
     if (edit && server && !moveToServer(*server)) return;
+    if (edit && !server && !moveToFolder()) return;
     try {
         if (edit)
             updateCompany(context().companyIdText(), values, oib, server);
@@ -301,6 +302,57 @@ bool frmUpisNove::moveToServer(const CompanyServer& server) {
     MsgBoxHr(QStringLiteral("Knjige tvrtke prenesene su na poslužitelj i provjerene."),
              MsgStyle::OkOnly | MsgStyle::Information,
              QStringLiteral("Prenesi knjige na poslužitelj"));
+    return true;
+}
+
+bool frmUpisNove::moveToFolder() {
+    const QString id = context().companyIdText();
+    std::optional<CompanyServer> server;
+    try {
+        server = companyServer(id);
+    } catch (const DbError& e) {
+        showDbError(QStringLiteral("Ne mogu pročitati knjige tvrtke."), e);
+        return false;
+    }
+    if (!server) return true;
+    const QString caption = QStringLiteral("Prenesi u mapu programa");
+    if (MsgBoxHr(QStringLiteral("Knjige tvrtke su na poslužitelju %1. Prenijeti ih u mapu "
+                                "programa?\nSvaka se knjiga kopira u datoteku i provjerava; "
+                                "tvrtka prelazi u mapu programa tek kad je sve provjereno. "
+                                "Drugi referenti nakon toga ne smiju knjižiti na poslužitelju.")
+                     .arg(server->address.describe()),
+                 MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                 caption) != MsgResult::Yes)
+        return false;
+    const QString login = connectToServer(
+        server->address, [this, &server] { return askServerPassword(this, server->address); });
+    QString problem = login;
+    BookIdMap renumbered;
+    if (problem.isEmpty()) {
+        const BusyCursor busy;
+        problem = moveCompanyToFolder(id, &renumbered);
+    }
+    if (!problem.isEmpty()) {
+        MsgBoxHr(problem, MsgStyle::OkOnly | MsgStyle::Exclamation, caption);
+        return false;
+    }
+    enterCompanyServer(std::nullopt);
+    QString text = QStringLiteral("Knjige tvrtke prenesene su u mapu programa i provjerene.");
+    if (!renumbered.isEmpty()) {
+        QStringList changes;
+        for (auto it = renumbered.cbegin(); it != renumbered.cend(); ++it)
+            changes << QStringLiteral("%1 → %2").arg(it.key(), it.value());
+        changes.sort();
+        text += QStringLiteral(
+                    "\nBrojevi nekih knjiga u mapi programa već su zauzeti pa su "
+                    "dobile nove: ") +
+                changes.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+    text += QStringLiteral(
+                "\nSheme tvrtke na poslužitelju %1 ostale su kakve su bile; "
+                "administrator ih može obrisati.")
+                .arg(server->address.describe());
+    MsgBoxHr(text, MsgStyle::OkOnly | MsgStyle::Information, caption);
     return true;
 }
 

@@ -54,6 +54,9 @@ class frmUpisNove : public ChildWindow {
     // A company with books in the program folder put on a server: asks, then moves its books
     // there (moveCompanyToServer). False when the change is not to be stored.
     bool moveToServer(const CompanyServer& server);
+    // A company on a server whose server fields were cleared: asks, then moves its books into the
+    // program folder (moveCompanyToFolder). False when the change is not to be stored.
+    bool moveToFolder();
 
     std::array<QLineEdit*, 10> fields_{};
     QLineEdit* oib_ = nullptr;
