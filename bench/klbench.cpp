@@ -1,13 +1,15 @@
 // klbench: generates a large company through the program's own code and times what a clerk waits
 // for, each figure beside the bare SQLite queries that fetch or write the same rows.
 //
-//   klbench [--small] [--scale N] [--runs N] [--folder DIR] [--keep]
+//   klbench [--small] [--scale N] [--runs N] [--folder DIR] [--keep] [--server]
 //   klbench --report-parts BOOK [PART]   (the heavy reports' parts timed on a kept book)
 //
 // --small makes a company of a few hundred documents (the smoke run of the test suite); --scale N
 // makes the full company N times as large (articles, partners, documents, lines); --folder
 // generates into DIR, which must not exist yet (the default is a temporary folder, removed at the
-// end unless --keep is given). The table goes to standard output in Markdown.
+// end unless --keep is given). The table goes to standard output in Markdown. --server then moves
+// the company to the PostgreSQL server that KL_PG_ENV names (scripts/pgcluster.sh) and times the
+// rows a server changes most again, in a second table beside the file's figures.
 
 #include "bare.h"
 #include "generate.h"
@@ -15,6 +17,8 @@
 #include "data/appcontext.h"
 #include "data/database.h"
 #include "data/dberror.h"
+#include "data/pgconnection.h"
+#include "data/serverbooks.h"
 #include "production/workorders.h"
 #include "reports/documentreports.h"
 #include "reports/frmpregledart.h"
@@ -24,6 +28,7 @@
 #include "reports/journal.h"
 #include "reports/stockaudit.h"
 #include "reports/stockreports.h"
+#include "shell/companymove.h"
 #include "ui/msgboxhr.h"
 #include "ui/reportlist.h"
 #include "ui/reportview.h"
@@ -49,6 +54,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
@@ -937,6 +943,174 @@ QString number(double v, const QString& unit) {
     return QString::number(v, 'f', v < 10 ? 2 : 1) + QLatin1Char(' ') + unit;
 }
 
+// ---- The same company on a server ---------------------------------------------------------------
+
+// The rows a server changes most, timed again after the company was moved to a PostgreSQL
+// server (--server: the server that KL_PG_ENV names, the file scripts/pgcluster.sh writes),
+// beside the same rows on the file.
+struct ServerFigure {
+    QString name;
+    double file = NAN, server = NAN;
+};
+std::vector<ServerFigure> serverFigures;
+
+kl::ServerAddress serverFromEnvironment() {
+    kl::ServerAddress a;
+    QFile f(qEnvironmentVariable("KL_PG_ENV"));
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("--server: KL_PG_ENV names no server (scripts/pgcluster.sh)");
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0) continue;
+        const QByteArray key = line.left(eq), value = line.mid(eq + 1);
+        if (key == "KL_PG_HOST") a.host = QString::fromUtf8(value);
+        if (key == "KL_PG_PORT") a.port = value.toInt();
+        if (key == "KL_PG_USER") a.user = QString::fromUtf8(value);
+        if (key == "KL_PG_DATABASE") a.database = QString::fromUtf8(value);
+        if (key == "PGPASSFILE") qputenv("PGPASSFILE", value);
+    }
+    return a;
+}
+
+double fileFigure(const QString& name) {
+    for (const Figure& f : figures)
+        if (f.name == name) return f.program;
+    return NAN;
+}
+
+void onServer(const QString& name, int runs, const std::function<void()>& work,
+              const std::function<void()>& prepare = {}) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare) prepare();
+        times.push_back(timed(work));
+    }
+    serverFigures.push_back({name, fileFigure(name), median(times)});
+    std::fprintf(stderr, "  server: %-44s %9.1f ms\n", qPrintable(name), median(times));
+}
+
+int bookIdOf(const QString& bookFile) {
+    return QFileInfo(bookFile)
+        .completeBaseName()
+        .remove(QRegularExpression(QStringLiteral("^\\D+")))
+        .toInt();
+}
+
+void runOnServer(const Company& c, const Scale& scale, const kl::ServerAddress& server) {
+    const int runs = scale.runs;
+    kl::AppContext& ctx = kl::context();
+    // The books' schemas on the server, dropped at the end (and before, from a run that stopped).
+    QStringList schemas{kl::server::registerSchema(c.companyId.toInt())};
+    schemas << kl::server::bookSchema(kl::kWarehouseKind, bookIdOf(c.mainBookFile))
+            << kl::server::bookSchema(QStringLiteral("Proizvodnja"),
+                                      bookIdOf(c.productionBookFile));
+    for (const QString& side : c.sideBookPaths)
+        schemas << kl::server::bookSchema(kl::kWarehouseKind, bookIdOf(side));
+    const auto dropSchemas = [&] {
+        kl::PgConnection admin = kl::PgConnection::connect(server);
+        for (const QString& s : schemas)
+            admin.exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(kl::quotedName(s)));
+    };
+    dropSchemas();
+
+    QElapsedTimer moving;
+    moving.start();
+    const QString refused = kl::moveCompanyToServer(c.companyId, server);
+    if (!refused.isEmpty()) throw std::runtime_error(refused.toStdString());
+    serverFigures.push_back({QStringLiteral("company moved to the server (copied and checked)"),
+                             NAN, double(moving.elapsed())});
+    std::fprintf(stderr, "  moved to the server in %lld ms\n", qint64(moving.elapsed()));
+    ctx.companyServer = server;
+    ctx.companyRegisterSchema = schemas.first();
+    ctx.currentBookFile = c.mainBookFile;
+    const kl::BookLocation book = ctx.currentBook();
+
+    onServer(QStringLiteral("journal list, %1 lines, built and shown").arg(c.mainLines), runs, [&] {
+        kl::frmpregleddnevnika journal;
+        journal.show();
+        settle();
+    });
+    {
+        auto overview = std::make_unique<kl::frmPregledart>();
+        overview->show();
+        settle();
+        click(overview.get(), "optstanjeart");
+        click(overview.get(), "optviseart");
+        click(overview.get(), "optsveart");
+        onServer(QStringLiteral("stock status of all %1 articles").arg(c.mainArticles), runs,
+                 [&] { click(overview.get(), "cmdprikazart"); });
+    }
+    std::mt19937 rng(7);
+    kl::DocumentHeader header;
+    std::vector<kl::DocumentLine> lines;
+    onServer(
+        QStringLiteral("posting a 100-line receipt"), runs,
+        [&] {
+            if (kl::postDocument(book, header, lines).refusal != kl::PostingRefusal::None)
+                throw std::runtime_error("posting refused on the server");
+        },
+        [&] {
+            header = {kl::DocumentKind::Receipt,
+                      QString::number(kl::nextDocumentNumber(book, kl::DocumentKind::Receipt)),
+                      QDate(2026, 12, 5),
+                      c.supplier,
+                      c.documentType,
+                      QStringLiteral("R-100"),
+                      QDate(2026, 12, 5)};
+            lines.clear();
+            std::vector<int> ids;
+            while (ids.size() < 100) {
+                const int id = 1 + int(rng() % uint32_t(c.mainArticles));
+                if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+            }
+            for (int id : ids)
+                lines.push_back(
+                    {QString(), QString(), money(50), money(2.5), money(125), QString::number(id)});
+        });
+    {
+        const kl::BookLocation production = ctx.bookLocation(c.productionBookFile);
+        std::optional<kl::ProductMaterials> materials;
+        kl::WorkOrder order;
+        onServer(
+            QStringLiteral("work order issue, 50-line bill over 5 books"), runs,
+            [&] {
+                if (kl::issueWorkOrder(production, order, materials->lines).refusal.refused())
+                    throw std::runtime_error("work order refused on the server");
+            },
+            [&] {
+                materials = kl::loadMaterials(production, c.bigProductName);
+                if (!materials) throw std::runtime_error("no product for the work order");
+                kl::applyQuantity(materials->lines, QStringLiteral("1"));
+                order = {QString::number(kl::nextWorkOrderNumber(production)),
+                         QDate(2026, 12, 5),
+                         QDate(2026, 12, 6),
+                         materials->productId,
+                         QStringLiteral("1"),
+                         {kl::materialCost(materials->lines), QStringLiteral("10,00"),
+                          QStringLiteral("0,00"), QStringLiteral("0,00"), QStringLiteral("0,00"),
+                          QStringLiteral("0,00")}};
+            });
+    }
+    ctx.companyServer.reset();
+    dropSchemas();
+}
+
+void printServerTable(const kl::ServerAddress& server) {
+    kl::PgConnection c = kl::PgConnection::connect(server);
+    std::printf("\nThe same company on a PostgreSQL server (%s, on this machine):\n\n",
+                qPrintable(c.exec(QStringLiteral("SHOW server_version")).text(0, 0)));
+    std::printf("| figure | file | server | server / file |\n|---|---:|---:|---:|\n");
+    for (const ServerFigure& f : serverFigures) {
+        const QString ratio =
+            std::isnan(f.file) || f.file <= 0
+                ? QStringLiteral("–")
+                : QString::number(f.server / f.file, 'f', 1) + QStringLiteral("×");
+        std::printf("| %s | %s | %s | %s |\n", qPrintable(f.name),
+                    qPrintable(number(f.file, QStringLiteral("ms"))),
+                    qPrintable(number(f.server, QStringLiteral("ms"))), qPrintable(ratio));
+    }
+}
+
 void printTable(const Company& c, const Scale& scale) {
     std::printf("Machine: %s, %d cores, %s; Qt %s, SQLite %s; %d runs each (median).\n",
                 qPrintable(cpuModel()), QThread::idealThreadCount(),
@@ -1015,6 +1189,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Measuring\n");
         bench::run(company, scale);
         bench::printTable(company, scale);
+        if (args.contains(QStringLiteral("--server"))) {
+            std::fprintf(stderr, "Measuring on the server\n");
+            const kl::ServerAddress server = bench::serverFromEnvironment();
+            bench::runOnServer(company, scale, server);
+            bench::printServerTable(server);
+        }
     } catch (const kl::DbError& e) {
         std::fprintf(stderr, "klbench: %s\n", qPrintable(e.description()));
         return 1;

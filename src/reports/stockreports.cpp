@@ -13,6 +13,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace kl {
@@ -480,16 +482,20 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     if (members.empty()) return;
 
     // Each member's card is that of the first article with its code.
-    const std::vector<StockArticle> all =
-        group == ArticleGroup::All ? members
-                                   : readArticles(db, QStringLiteral("select * from artikli"));
+    const bool everyArticle = group == ArticleGroup::All;
+    const std::vector<StockArticle> others =
+        everyArticle ? std::vector<StockArticle>()
+                     : readArticles(db, QStringLiteral("select * from artikli"));
+    const std::vector<StockArticle>& all = everyArticle ? members : others;
     // Codes equal to the books' order (letter case aside) are one code: found by their
-    // collation keys in a hash.
-    std::unordered_map<std::u32string, const StockArticle*> firstByCode;
+    // collation keys in a hash (each key made once; the keys stay where they are made).
+    std::vector<std::u32string> keys(all.size());
+    std::unordered_map<std::u32string_view, const StockArticle*> firstByCode;
     firstByCode.reserve(all.size());
-    for (const StockArticle& a : all) {
-        auto [it, inserted] = firstByCode.emplace(collationKey(a.sifra), &a);
-        if (!inserted && a.id < it->second->id) it->second = &a;
+    for (size_t i = 0; i < all.size(); ++i) {
+        keys[i] = collationKey(all[i].sifra);
+        auto [it, inserted] = firstByCode.emplace(keys[i], &all[i]);
+        if (!inserted && all[i].id < it->second->id) it->second = &all[i];
     }
     // The lines of each card's article gather in a slot of their own; the slot of an article id
     // is found in a table by id (the ids of a book count up from 1), or in a hash for ids far
@@ -499,8 +505,10 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     QHash<int, int> slotBySparseId;
     cards.reserve(members.size());
     int minId = 0, maxId = 0;
-    for (const StockArticle& m : members) {
-        const auto it = firstByCode.find(collationKey(m.sifra));
+    for (size_t i = 0; i < members.size(); ++i) {
+        const StockArticle& m = members[i];
+        const auto it = firstByCode.find(everyArticle ? std::u32string_view(keys[i])
+                                                      : std::u32string_view(collationKey(m.sifra)));
         const StockArticle& article = it != firstByCode.end() ? *it->second : m;
         cards.push_back({article, {}});
         minId = std::min(minId, article.id);
