@@ -266,6 +266,11 @@ int reportParts(const QString& bookPath, const QString& only) {
         kl::context().programFolder = book.absolutePath();
         kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
         kl::context().currentBookType = kl::kWarehouseKind;
+        part("journal window: opened and shown", [&] {
+            kl::frmpregleddnevnika opened;
+            opened.show();
+            settle();
+        });
         kl::frmpregleddnevnika window;
         window.show();
         settle();

@@ -395,8 +395,9 @@ class RowMaker {
 
   private:
     HeaderIds headerIds(const HeaderTexts& t) {
-        return {dateOf(t.datumpi), shared(t.pi),       shared(t.dokument),
-                shared(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
+        // A supplier's document number is nearly always a header's own: not looked up.
+        return {dateOf(t.datumpi),        shared(t.pi),       shared(t.dokument),
+                rows_.addText(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
     }
 
     void append(float kolicina, double cijena, TextId name, const HeaderIds& h) {

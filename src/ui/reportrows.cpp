@@ -24,6 +24,9 @@ ReportRows::TextId ReportRows::addText(const QString& text) {
 const QString& ReportRows::textOf(TextId id) const {
     if (!(id & kFigure)) return pool_->texts[id];
     const size_t at = id & ~kFigure;
+    // The texts' room is made when the first is read (rows read to be shown mostly are not).
+    if (pool_->figureTexts.size() < pool_->figures.size())
+        pool_->figureTexts.resize(pool_->figures.size());
     QString& text = pool_->figureTexts[at];
     if (text.isNull()) text = pool_->format(pool_->figures[at]);
     return text;
@@ -40,7 +43,7 @@ void ReportRows::setFigureFormat(FigureFormat format) {
 ReportRows::TextId ReportRows::addFigure(double value) {
     ownPool();
     pool_->figures.push_back(value);
-    pool_->figureTexts.emplace_back();
+    if (!pool_->figureTexts.empty()) pool_->figureTexts.emplace_back();
     return TextId(pool_->figures.size() - 1) | kFigure;
 }
 
@@ -70,7 +73,6 @@ void ReportRows::reserve(size_t rows, int width, Own own) {
     if (own == Own::Figure) {
         pool_->texts.reserve(pool_->texts.size() + rows / 8);
         pool_->figures.reserve(pool_->figures.size() + rows);
-        pool_->figureTexts.reserve(pool_->figureTexts.size() + rows);
     } else {
         pool_->texts.reserve(pool_->texts.size() + rows + rows / 8);
     }

@@ -70,7 +70,8 @@ class ReportRows {
     struct Pool {
         std::vector<QString> texts;
         std::vector<double> figures;
-        std::vector<QString> figureTexts;  // null until the figure is first read
+        // Null until the figure is first read; empty until any is (then one for each figure).
+        std::vector<QString> figureTexts;
         FigureFormat format = nullptr;
     };
     std::shared_ptr<Pool> pool_;
