@@ -254,6 +254,7 @@ int main(int argc, char** argv) {
     if (full != args.end()) {
         documents = 300, workOrders = 50;
         args.erase(full);
+        qputenv("QTEST_FUNCTION_TIMEOUT", "7200000");  // the full load takes longer than 5 min
     }
     if (args.size() == 3 && QByteArray(args[1]) == "--referent") {
         try {
