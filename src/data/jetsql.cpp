@@ -737,24 +737,52 @@ void Translator::nameExpressions() {
     }
 }
 
-// On a server, "order by" a text column orders by its key.
+// On a server, "order by" a text column orders by its key, and Null comes before every value as
+// in a book file (the server's own order puts it after them).
 void Translator::keyOrderBy() {
     bool inOrder = false;
-    int depth = 0;
+    int depth = 0, orderDepth = 0;
+    size_t last = 0;  // the last unit of the item being read
+    bool item = false;
+    const auto endItem = [&] {
+        if (!item) return;
+        Unit& l = units_[last];
+        const bool desc = l.kind == Unit::Keyword && l.text == QLatin1String("DESC");
+        l.text += desc ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
+        item = false;
+    };
     for (size_t i = 0; i < units_.size(); ++i) {
         Unit& u = units_[i];
+        if (inOrder && depth == orderDepth && u.text == QLatin1String(")")) {
+            endItem();
+            inOrder = false;
+        }
         if (u.text == QLatin1String("(")) ++depth;
         if (u.text == QLatin1String(")")) --depth;
         if (u.kind == Unit::Keyword && u.text == QLatin1String("ORDER") && i + 1 < units_.size() &&
-            units_[i + 1].text == QLatin1String("BY"))
+            units_[i + 1].text == QLatin1String("BY")) {
             inOrder = true;
-        else if (u.kind == Unit::Keyword &&
-                 (u.text == QLatin1String("LIMIT") || u.text == QLatin1String("OFFSET")))
+            orderDepth = depth;
+            ++i;
+            continue;
+        }
+        if (!inOrder) continue;
+        if (depth == orderDepth && u.kind == Unit::Keyword &&
+            (u.text == QLatin1String("LIMIT") || u.text == QLatin1String("OFFSET"))) {
+            endItem();
             inOrder = false;
-        else if (inOrder && depth == 0 && u.kind == Unit::ColRef && u.resolved &&
-                 u.col.type == ColType::Text)
+            continue;
+        }
+        if (depth == orderDepth && u.text == QLatin1String(",")) {
+            endItem();
+            continue;
+        }
+        if (depth == orderDepth && u.kind == Unit::ColRef && u.resolved &&
+            u.col.type == ColType::Text)
             u.text = keyed(u.text), u.kind = Unit::Raw;
+        if (!u.text.isEmpty()) last = i, item = true;
     }
+    if (inOrder) endItem();
 }
 
 void Translator::matchInsertTargets() {

@@ -29,7 +29,7 @@ namespace kl::test {
 // (the current book).
 struct ProductionBooks {
     int companyId = 0, glavno = 0, pomocno = 0, proizvodnja = 0;
-    QString glavnoPath, pomocnoPath, productionPath;
+    BookLocation glavnoBook, pomocnoBook, productionBook;
     QString glavnoId() const { return QString::number(glavno); }
     QString pomocnoId() const { return QString::number(pomocno); }
 };
@@ -42,9 +42,9 @@ inline ProductionBooks enterProductionBook() {
     b.glavno = addBook(b.companyId, QStringLiteral("Glavno"), kWarehouseKind);
     b.pomocno = addBook(b.companyId, QStringLiteral("Pomoćno"), kWarehouseKind);
     b.proizvodnja = addBook(b.companyId, QStringLiteral("Pogon"), kProductionKind);
-    b.glavnoPath = bookPath(kWarehouseKind, b.glavno);
-    b.pomocnoPath = bookPath(kWarehouseKind, b.pomocno);
-    b.productionPath = bookPath(kProductionKind, b.proizvodnja);
+    b.glavnoBook = bookAt(kWarehouseKind, b.glavno);
+    b.pomocnoBook = bookAt(kWarehouseKind, b.pomocno);
+    b.productionBook = bookAt(kProductionKind, b.proizvodnja);
     context().currentBookFile = bookFileName(kProductionKind, QString::number(b.proizvodnja));
     context().currentBookType = kProductionKind;
     return b;
@@ -67,7 +67,7 @@ inline BillLine billLine(const QString& bookName, int bookId, int articleId, con
 
 // A hand-posted issue of one line in a warehouse book (the customer "Proizvodnja" seeded in
 // every warehouse book); returns its header id.
-inline qint64 postIssue(const QString& book, const QString& articleId, const QString& quantity,
+inline qint64 postIssue(const BookLocation& book, const QString& articleId, const QString& quantity,
                         const QString& price) {
     DocumentHeader h;
     h.kind = DocumentKind::Issue;
@@ -79,10 +79,11 @@ inline qint64 postIssue(const QString& book, const QString& articleId, const QSt
         .headerId;
 }
 
-// One value of a database file, read with a bound select ("select stanje from artikli where
-// id=?"), as its text form; empty when there is no row.
-inline QString valueOf(const QString& path, const QString& sql, const QVariantList& params = {}) {
-    Database db = Database::open(path);
+// One value of a book, read with a bound select ("select stanje from artikli where id=?"), as
+// its text form; empty when there is no row.
+inline QString valueOf(const BookLocation& book, const QString& sql,
+                       const QVariantList& params = {}) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(sql, params);
     return rs.eof() ? QString() : rs.text(rs.fieldName(0));
 }

@@ -27,10 +27,10 @@ class TstExportButtons : public ProductionTest {
     // Glavno: Lim and Vijak; Pomoćno: Boja. "Stol" takes 2 Lim at 3,00, 4 Vijak at 0,50 and
     // 1 Boja at 10,00.
     void seed() {
-        const int lim = addArticle(books_.glavnoPath, "L1", "Lim", 10, 30, 3);
-        const int vijak = addArticle(books_.glavnoPath, "V1", "Vijak", 100, 50, 0.5);
-        const int boja = addArticle(books_.pomocnoPath, "B1", "Boja", 5, 50, 10);
-        storeProduct(books_.productionPath, {"S1", "Stol", "", "kom"},
+        const int lim = addArticle(books_.glavnoBook, "L1", "Lim", 10, 30, 3);
+        const int vijak = addArticle(books_.glavnoBook, "V1", "Vijak", 100, 50, 0.5);
+        const int boja = addArticle(books_.pomocnoBook, "B1", "Boja", 5, 50, 10);
+        storeProduct(books_.productionBook, {"S1", "Stol", "", "kom"},
                      {billLine("Glavno", books_.glavno, lim, "L1", "Lim", "2,00", "3,00"),
                       billLine("Glavno", books_.glavno, vijak, "V1", "Vijak", "4,00", "0,50"),
                       billLine("Pomoćno", books_.pomocno, boja, "B1", "Boja", "1,00", "10,00")});
@@ -65,7 +65,7 @@ class TstExportButtons : public ProductionTest {
             return w;
         }
         if (which == "provjera zaliha")
-            return shown(new frmProvjeraZaliha(books_.glavnoPath, "Glavno"));
+            return shown(new frmProvjeraZaliha(books_.glavnoBook, "Glavno"));
         enterGlavno();
         if (which == "artikli") {
             auto* w = new frmartikli;

@@ -39,12 +39,12 @@ class TstFrmProizvodi : public ProductionTest {
     // With `withStol` the product "Stol" (2 Kabel, 8 Vijak of Glavno, bar code 385001) is stored
     // before the window opens.
     frmproizvodi* open(bool withStol = false) {
-        kabel_ = addArticle(books_.glavnoPath, "K1", "Kabel", 10, 25, 2.5);
-        const int vijak = addArticle(books_.glavnoPath, "V1", "Vijak", 100, 10, 0.1);
-        addArticle(books_.glavnoPath, "S1", "Alat", 100, 20000000, 200000);
-        kabel2_ = addArticle(books_.pomocnoPath, "K1", "Kabel", 4, 12, 3);
+        kabel_ = addArticle(books_.glavnoBook, "K1", "Kabel", 10, 25, 2.5);
+        const int vijak = addArticle(books_.glavnoBook, "V1", "Vijak", 100, 10, 0.1);
+        addArticle(books_.glavnoBook, "S1", "Alat", 100, 20000000, 200000);
+        kabel2_ = addArticle(books_.pomocnoBook, "K1", "Kabel", 4, 12, 3);
         if (withStol)
-            storeProduct(books_.productionPath, {"P1", "Stol", "385001", "kom"},
+            storeProduct(books_.productionBook, {"P1", "Stol", "385001", "kom"},
                          {billLine("Glavno", books_.glavno, kabel_, "K1", "Kabel", "2,00", "2,50"),
                           billLine("Glavno", books_.glavno, vijak, "V1", "Vijak", "8,00", "0,10")});
         return shown(windows().window<frmproizvodi>(win::Proizvodi));
@@ -104,7 +104,7 @@ class TstFrmProizvodi : public ProductionTest {
         QCOMPARE(context().documentMode, "proizvodnja");
         auto* search = windows().loaded<frmartikliizbor>(win::ArtikliIzbor);
         QVERIFY(search);
-        QCOMPARE(search->book().filePath(), books_.pomocnoPath);
+        QVERIFY(search->book() == books_.pomocnoBook);
         ReportList* found = list(search, "lsvsviartikli");
         found->setCurrentRow(found->findRow("K1"));
         search->sendSelected();
@@ -231,12 +231,12 @@ class TstFrmProizvodi : public ProductionTest {
                 said(Exclamation, "Unos nepotpun", "Nije unešen naziv,sifra ili jedinica mjere!"),
                 question, question,
                 said(OkQuestion, "Uspješno unošenje", "Unos proizvoda je uspješno izveden!")}));
-        const QString id = valueOf(books_.productionPath, "select id from proizvodi");
+        const QString id = valueOf(books_.productionBook, "select id from proizvodi");
         QCOMPARE(
-            valueOf(books_.productionPath, "select idproizvoda from sastojci where idskladista=?",
+            valueOf(books_.productionBook, "select idproizvoda from sastojci where idskladista=?",
                     {books_.pomocnoId()}),
             id);
-        QCOMPARE(rowCount(books_.productionPath, "sastojci"), 2);
+        QCOMPARE(rowCount(books_.productionBook, "sastojci"), 2);
         QCOMPARE(rows(list(w, "lsvsviproizvodi"), 5), QStringList{"P1|Stol||kom|" + id});
         QCOMPARE(list(w, "lsvproizvodi")->rowCount(), 0);
         QCOMPARE(field(w, "txtnaziv")->text() + field(w, "txtcijenaproizvoda")->text(), "0,00");
@@ -265,12 +265,12 @@ class TstFrmProizvodi : public ProductionTest {
         QFETCH(QString, refusal);
         QFETCH(QString, focus);
         frmproizvodi* w = open(true);
-        storeProduct(books_.productionPath, {"P2", "Stolica", "", "kom"}, {});
+        storeProduct(books_.productionBook, {"P2", "Stolica", "", "kom"}, {});
         QVERIFY(compose(w, "Glavno", "Vijak", "1"));
         header(w, entered[0], entered[1], entered[2]);
         box_->answer(MsgResult::Yes);
         QCOMPARE(w->store(), refusal.isEmpty());
-        QCOMPARE(rowCount(books_.productionPath, "proizvodi"), refusal.isEmpty() ? 3 : 2);
+        QCOMPARE(rowCount(books_.productionBook, "proizvodi"), refusal.isEmpty() ? 3 : 2);
         if (refusal.isEmpty()) return;
         QCOMPARE(said(*box_).value(1), said(OkQuestion, "Pogrešan unos šifre!", refusal));
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
@@ -306,7 +306,7 @@ class TstFrmProizvodi : public ProductionTest {
         removeVijak();
         QCOMPARE(w->removedLineIds(), QStringList{vijakLine});
         w->cancelChange();
-        QCOMPARE(rowCount(books_.productionPath, "sastojci"), 2);
+        QCOMPARE(rowCount(books_.productionBook, "sastojci"), 2);
         QCOMPARE(button(w, "cmdne")->text(), "&Odustajem od promjene");
         QVERIFY(!w->isEditMode() && !button(w, "cmdeditiraj")->isEnabled());
 
@@ -320,10 +320,10 @@ class TstFrmProizvodi : public ProductionTest {
         QCOMPARE(said(*box_),
                  (QStringList{said(Question, "Unošenje", "Mijenjamo osobine proizvoda?Stol"),
                               said(Information, "Promjena!", "Promjena je uspješno obavljena!")}));
-        QCOMPARE(valueOf(books_.productionPath, "select naziv from proizvodi"), "Stol veliki");
-        QCOMPARE(valueOf(books_.productionPath, "select id from sastojci where id=?", {vijakLine}),
+        QCOMPARE(valueOf(books_.productionBook, "select naziv from proizvodi"), "Stol veliki");
+        QCOMPARE(valueOf(books_.productionBook, "select id from sastojci where id=?", {vijakLine}),
                  "");
-        QCOMPARE(rowCount(books_.productionPath, "sastojci"), 2);
+        QCOMPARE(rowCount(books_.productionBook, "sastojci"), 2);
         QVERIFY(!w->isEditMode());
     }
 
@@ -338,11 +338,11 @@ class TstFrmProizvodi : public ProductionTest {
         // "Polica" keeps its bill line whatever happens to "Stol"; one of the two is in a work
         // order.
         const QString polica = storeProduct(
-            books_.productionPath, {"P2", "Polica", "", "kom"},
+            books_.productionBook, {"P2", "Polica", "", "kom"},
             {billLine("Glavno", books_.glavno, kabel_, "K1", "Kabel", "1,00", "2,50")});
-        Database::open(books_.productionPath)
+        Database::openBook(books_.productionBook)
             .execute("insert into radninalozi(brojrn,idproizvoda) values(?,?)",
-                     {1, inWorkOrder ? valueOf(books_.productionPath,
+                     {1, inWorkOrder ? valueOf(books_.productionBook,
                                                "select id from proizvodi where naziv=?", {"Stol"})
                                      : polica});
         editStol(w);
@@ -357,7 +357,7 @@ class TstFrmProizvodi : public ProductionTest {
                  "Brisanje proizvoda!", "Želite brisati cijeli proizvod! Stol\nBudite pažljivi!"),
             said(Information, "Proizvod obrisan", "Proizvod: !Stol je nepovratno obrisan!")};
         QCOMPARE(said(*box_), inWorkOrder ? refused : deleted);
-        QCOMPARE(rowCount(books_.productionPath, "sastojci"), inWorkOrder ? 3 : 1);
+        QCOMPARE(rowCount(books_.productionBook, "sastojci"), inWorkOrder ? 3 : 1);
         QCOMPARE(rows(list(w, "lsvsviproizvodi"), 2),
                  QStringList{inWorkOrder ? "P1|Stol" : "P2|Polica"});
     }

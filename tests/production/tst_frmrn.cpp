@@ -28,14 +28,14 @@ class TstFrmRn : public ProductionTest {
     // Glavno: Lim 10 and Vijak 100; Pomoćno: Boja 5. "Stol" takes 2 Lim at 3,00, 4 Vijak at 0,50
     // and 1 Boja at 10,00 (18,00 a unit); "Polica" 1 Lim at 3,00.
     void seed() {
-        const int lim = addArticle(books_.glavnoPath, "L1", "Lim", 10, 30, 3);
-        const int vijak = addArticle(books_.glavnoPath, "V1", "Vijak", 100, 50, 0.5);
-        const int boja = addArticle(books_.pomocnoPath, "B1", "Boja", 5, 50, 10);
-        storeProduct(books_.productionPath, {"S1", "Stol", "", "kom"},
+        const int lim = addArticle(books_.glavnoBook, "L1", "Lim", 10, 30, 3);
+        const int vijak = addArticle(books_.glavnoBook, "V1", "Vijak", 100, 50, 0.5);
+        const int boja = addArticle(books_.pomocnoBook, "B1", "Boja", 5, 50, 10);
+        storeProduct(books_.productionBook, {"S1", "Stol", "", "kom"},
                      {billLine("Glavno", books_.glavno, lim, "L1", "Lim", "2,00", "3,00"),
                       billLine("Glavno", books_.glavno, vijak, "V1", "Vijak", "4,00", "0,50"),
                       billLine("Pomoćno", books_.pomocno, boja, "B1", "Boja", "1,00", "10,00")});
-        storeProduct(books_.productionPath, {"P1", "Polica", "", "kom"},
+        storeProduct(books_.productionBook, {"P1", "Polica", "", "kom"},
                      {billLine("Glavno", books_.glavno, lim, "L1", "Lim", "1,00", "3,00")});
     }
     frmrn* open() { return shown(windows().window<frmrn>(win::RadniNalozi)); }
@@ -55,7 +55,7 @@ class TstFrmRn : public ProductionTest {
   private slots:
     void opensAndComposes() {
         seed();
-        postIssue(books_.pomocnoPath, "1", "1", "10");  // Pomoćno's next issue note is 2
+        postIssue(books_.pomocnoBook, "1", "1", "10");  // Pomoćno's next issue note is 2
         frmrn* w = open();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), "Radni nalozi    Pomoć F1");
@@ -139,8 +139,8 @@ class TstFrmRn : public ProductionTest {
         box_->answer(MsgResult::No);
         QVERIFY(!w->issue());
         QCOMPARE(said(*box_), QStringList{shown});
-        QCOMPARE(rowCount(books_.productionPath, "radninalozi"), 0);
-        QCOMPARE(rowCount(books_.glavnoPath, "pi"), 0);
+        QCOMPARE(rowCount(books_.productionBook, "radninalozi"), 0);
+        QCOMPARE(rowCount(books_.glavnoBook, "pi"), 0);
         QCOMPARE(list(w, "lsvartikli")->rowCount(), product == "Stol" ? 3 : 1);
     }
 
@@ -165,7 +165,7 @@ class TstFrmRn : public ProductionTest {
         QFETCH(QString, answer);
         seed();
         if (!change.isEmpty())
-            QVERIFY(executeRaw(inPomocno ? books_.pomocnoPath : books_.productionPath, change));
+            QVERIFY(executeRaw(inPomocno ? books_.pomocnoBook : books_.productionBook, change));
         frmrn* w = open();
         w->chooseProduct("Stol");
         enter(w, "txtkolicina", "2");
@@ -179,8 +179,8 @@ class TstFrmRn : public ProductionTest {
                                    "kakve su bile."));
         else
             QCOMPARE(said(*box_).value(1), answer);
-        QCOMPARE(rowCount(books_.productionPath, "radninalozi"), stored);
-        QCOMPARE(rowCount(books_.glavnoPath, "pi") + rowCount(books_.pomocnoPath, "pi"),
+        QCOMPARE(rowCount(books_.productionBook, "radninalozi"), stored);
+        QCOMPARE(rowCount(books_.glavnoBook, "pi") + rowCount(books_.pomocnoBook, "pi"),
                  2 * stored);
         QCOMPARE(field(w, "txtbr")->text(), stored ? "2" : "1");
         QCOMPARE(list(w, "lsvartikli")->rowCount(), stored ? 0 : 3);
@@ -227,7 +227,7 @@ class TstFrmRn : public ProductionTest {
                                    "Želite mijenjati radni nalog za proizvod: Stol"),
                               said(Information, "Izmjena radnog naloga",
                                    "Radni nalog uspješno izmjenjen za proizvod: Stol")}));
-        const auto saved = loadWorkOrder(books_.productionPath, "1");
+        const auto saved = loadWorkOrder(books_.productionBook, "1");
         QCOMPARE(saved->order.costs.labour + " " + saved->order.costs.material + " " +
                      dateText(saved->order.datumzatv),
                  "50,00 36,00 " + dateText(closing));
@@ -270,7 +270,7 @@ class TstFrmRn : public ProductionTest {
         QCOMPARE(said(*box_).value(0),
                  said(MsgStyle::YesNoCancel | MsgStyle::Question, "Posprema u skladište",
                       "Želite li unijeti radni nalog u bazu radnih naloga?"));
-        QCOMPARE(rowCount(books_.productionPath, "radninalozi"), stored);
+        QCOMPARE(rowCount(books_.productionBook, "radninalozi"), stored);
     }
 };
 

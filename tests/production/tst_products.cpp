@@ -1,5 +1,5 @@
-// Products and their bills of materials on real book files: storing, uniqueness, changing with
-// removals, loading for editing and the product sheet.
+// Products and their bills of materials on real books (files, or schemas on the server):
+// storing, uniqueness, changing with removals, loading for editing and the product sheet.
 
 #include "productionfixture.h"
 
@@ -14,17 +14,17 @@ class ProductsTest : public ProductionTest {
     int kabel_ = 0, vijak_ = 0;
 
     QString storeStol() {
-        kabel_ = addArticle(books_.glavnoPath, "K1", "Kabel", 100, 125, 1.25);
-        vijak_ = addArticle(books_.pomocnoPath, "V1", "Vijak", 50, 5, 0.1);
+        kabel_ = addArticle(books_.glavnoBook, "K1", "Kabel", 100, 125, 1.25);
+        vijak_ = addArticle(books_.pomocnoBook, "V1", "Vijak", 50, 5, 0.1);
         return storeProduct(
-            books_.productionPath, {"ST1", "Stol", "385000", "kom"},
+            books_.productionBook, {"ST1", "Stol", "385000", "kom"},
             {billLine("Glavno", books_.glavno, kabel_, "K1", "Kabel", "4,00", "1,20"),
              billLine("Pomoćno", books_.pomocno, vijak_, "V1", "Vijak", "0,35", "0,10")});
     }
     // The stored bill lines: id, article, quantity, price, product, book.
     QStringList billRows() {
         QStringList rows;
-        Database db = Database::open(books_.productionPath);
+        Database db = Database::openBook(books_.productionBook);
         for (Recordset rs = db.openRecordset("select * from sastojci order by id"); !rs.eof();
              rs.moveNext())
             rows.append(
@@ -43,8 +43,8 @@ class ProductsTest : public ProductionTest {
         const QString id = storeStol();
         QCOMPARE(billRows(), QStringList({row(1, kabel_, "4|1,2", id, books_.glavno),
                                           row(2, vijak_, "0,35|0,1", id, books_.pomocno)}));
-        executeRaw(books_.glavnoPath, "update artikli set naziv='Kabel 3x1,5', proscijena=9");
-        const auto loaded = loadProduct(books_.productionPath, id);
+        executeRaw(books_.glavnoBook, "update artikli set naziv='Kabel 3x1,5', proscijena=9");
+        const auto loaded = loadProduct(books_.productionBook, id);
         QVERIFY(loaded);
         QCOMPARE(loaded->product.header.naziv + '|' + loaded->product.header.barkod, "Stol|385000");
         QStringList lines;
@@ -56,8 +56,8 @@ class ProductsTest : public ProductionTest {
                  QStringList({"Glavno|K1|Kabel 3x1,5|        4,00|        1,20|        4,80|1",
                               "Pomoćno|V1|Vijak|        0,35|        0,10|        0,04|2"}));
         QCOMPARE(productPrice(loaded->lines), "4,84");
-        QVERIFY(!loadProduct(books_.productionPath, "42"));
-        QCOMPARE(registeredBook(books_.pomocnoId())->location().filePath(), books_.pomocnoPath);
+        QVERIFY(!loadProduct(books_.productionBook, "42"));
+        QVERIFY(registeredBook(books_.pomocnoId())->location() == books_.pomocnoBook);
         QVERIFY(!registeredBook("99"));
     }
 
@@ -81,9 +81,9 @@ class ProductsTest : public ProductionTest {
         QFETCH(int, clash);
         const QString id = storeStol();
         // A product with an empty barcode never clashes on it.
-        storeProduct(books_.productionPath, {"ST9", "Polica", "", "kom"}, {});
+        storeProduct(books_.productionBook, {"ST9", "Polica", "", "kom"}, {});
         QCOMPARE(
-            int(findProductClash(books_.productionPath, {entered[0], entered[1], entered[2], "kom"},
+            int(findProductClash(books_.productionBook, {entered[0], entered[1], entered[2], "kom"},
                                  excludeSelf ? id : QString())),
             clash);
     }
@@ -91,30 +91,30 @@ class ProductsTest : public ProductionTest {
     // New lines are added, removed lines deleted, stored lines left as they are.
     void changeWithRemovals() {
         const QString id = storeStol();
-        auto loaded = loadProduct(books_.productionPath, id);
-        saveProductChange(books_.productionPath, id, {"ST1", "Stol veliki", "", "kom"},
+        auto loaded = loadProduct(books_.productionBook, id);
+        saveProductChange(books_.productionBook, id, {"ST1", "Stol veliki", "", "kom"},
                           {loaded->lines[1], billLine("Glavno", books_.glavno, kabel_, "K1",
                                                       "Kabel", "2,00", "1,30")},
                           {loaded->lines[0].lineId});
         QCOMPARE(billRows(), QStringList({row(2, vijak_, "0,35|0,1", id, books_.pomocno),
                                           row(3, kabel_, "2|1,3", id, books_.glavno)}));
-        QCOMPARE(valueOf(books_.productionPath, "select naziv from proizvodi") + '|' +
-                     valueOf(books_.productionPath, "select barkod from proizvodi"),
+        QCOMPARE(valueOf(books_.productionBook, "select naziv from proizvodi") + '|' +
+                     valueOf(books_.productionBook, "select barkod from proizvodi"),
                  "Stol veliki|");
     }
 
     // A failing bill line leaves no product without its bill.
     void storingIsWholeOrNothing() {
-        QVERIFY(executeRaw(books_.productionPath,
+        QVERIFY(executeRaw(books_.productionBook,
                            "create trigger fail before insert on sastojci when new.kolicina > 5 "
                            "begin select raise(abort, 'disk full'); end"));
         QVERIFY_THROWS_EXCEPTION(
             DbError,
-            storeProduct(books_.productionPath, {"S", "Stol", "", "kom"},
+            storeProduct(books_.productionBook, {"S", "Stol", "", "kom"},
                          {billLine("Glavno", books_.glavno, 1, "K1", "Kabel", "1,00", "1"),
                           billLine("Glavno", books_.glavno, 1, "K1", "Kabel", "9,00", "1")}));
-        QCOMPARE(rowCount(books_.productionPath, "proizvodi"), 0);
-        QCOMPARE(rowCount(books_.productionPath, "sastojci"), 0);
+        QCOMPARE(rowCount(books_.productionBook, "proizvodi"), 0);
+        QCOMPARE(rowCount(books_.productionBook, "sastojci"), 0);
     }
 
     void productSheetText() {

@@ -1,5 +1,6 @@
-// Work orders on real book files: the materials of a product, their cost for a number of units,
-// issuing into several warehouse books at once, changing and printing.
+// Work orders on real books (files, or schemas on the server): the materials of a product, their
+// cost for a number of units, issuing into several warehouse books at once, changing and
+// printing.
 
 #include "productionfixture.h"
 
@@ -10,9 +11,9 @@ using namespace kl::test;
 
 namespace {
 
-// Every row of the tables of a book file, as text, to compare a book before and after.
-QStringList dump(const QString& path, const QStringList& tables) {
-    Database db = Database::open(path);
+// Every row of the tables of a book, as text, to compare a book before and after.
+QStringList dump(const BookLocation& book, const QStringList& tables) {
+    Database db = Database::openBook(book);
     QStringList rows;
     for (const QString& table : tables) {
         for (Recordset rs =
@@ -41,11 +42,11 @@ class WorkOrdersTest : public ProductionTest {
     // 4 Kabel at 1,20, 0,5 Žica at 3,00 and 2 Vijak at 0,10 (bill prices, not the articles'
     // average prices).
     QString storeOrmar() {
-        kabel_ = addArticle(books_.glavnoPath, "K1", "Kabel", 100, 125, 1.25);
-        zica_ = addArticle(books_.glavnoPath, "Z1", "Žica", 10, 30, 3);
-        vijak_ = addArticle(books_.pomocnoPath, "V1", "Vijak", 50, 5, 0.1);
+        kabel_ = addArticle(books_.glavnoBook, "K1", "Kabel", 100, 125, 1.25);
+        zica_ = addArticle(books_.glavnoBook, "Z1", "Žica", 10, 30, 3);
+        vijak_ = addArticle(books_.pomocnoBook, "V1", "Vijak", 50, 5, 0.1);
         return storeProduct(
-            books_.productionPath, {"ORM", "Ormar", "", "kom"},
+            books_.productionBook, {"ORM", "Ormar", "", "kom"},
             {billLine("Glavno", books_.glavno, kabel_, "K1", "Kabel", "4,00", "1,20"),
              billLine("Pomoćno", books_.pomocno, vijak_, "V1", "Vijak", "2,00", "0,10"),
              billLine("Glavno", books_.glavno, zica_, "Z1", "Žica", "0,50", "3,00")});
@@ -53,7 +54,7 @@ class WorkOrdersTest : public ProductionTest {
 
     WorkOrder orderFor(const ProductMaterials& m, const QString& units) {
         WorkOrder o;
-        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionPath));
+        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionBook));
         o.datumotv = QDate(2026, 12, 1);
         o.datumzatv = QDate(2026, 12, 9);
         o.productId = m.productId;
@@ -64,20 +65,20 @@ class WorkOrdersTest : public ProductionTest {
 
     // The materials of "Ormar" for `units` units.
     ProductMaterials ormarFor(const QString& units) {
-        auto m = loadMaterials(books_.productionPath, "Ormar");
+        auto m = loadMaterials(books_.productionBook, "Ormar");
         applyQuantity(m->lines, units);
         return *m;
     }
     IssueResult issueOrmar(const QString& units) {
         const ProductMaterials m = ormarFor(units);
-        return issueWorkOrder(books_.productionPath, orderFor(m, units), m.lines);
+        return issueWorkOrder(books_.productionBook, orderFor(m, units), m.lines);
     }
 
   private slots:
     void materialsOfOneUnit() {
         storeOrmar();
-        postIssue(books_.pomocnoPath, QString::number(vijak_), "1,00", "0,10");
-        const auto m = loadMaterials(books_.productionPath, "Ormar");
+        postIssue(books_.pomocnoBook, QString::number(vijak_), "1,00", "0,10");
+        const auto m = loadMaterials(books_.productionBook, "Ormar");
         QStringList shown;
         for (const MaterialLine& l : m->lines)
             shown.append(QStringList{l.bookName, QString::number(l.issueNumber), l.articleName,
@@ -89,7 +90,7 @@ class WorkOrdersTest : public ProductionTest {
                  QStringList({"Glavno|1|Kabel|4,00|4,80|100,00", "Pomoćno|2|Vijak|2,00|0,20|49,00",
                               "Glavno|1|Žica|0,50|1,50|10,00"}));
         QCOMPARE(materialCost(m->lines), "6,50");
-        QVERIFY(!loadMaterials(books_.productionPath, "Stol"));
+        QVERIFY(!loadMaterials(books_.productionBook, "Stol"));
     }
 
     // Needed quantity and amount of each line, then the material cost and the cost per unit.
@@ -149,38 +150,38 @@ class WorkOrdersTest : public ProductionTest {
     // at the bill price.
     void issueIntoTwoBooks() {
         const QString product = storeOrmar();
-        Database::open(context().masterPath())
+        Database::openBook(context().companyRegister())
             .execute("update otvoreneknjige set nazivknjige=? where id=?",
                      {"Skladište repromaterijala", books_.glavno});
         QCOMPARE(issueOrmar("2,50").workOrderId, "1");
 
-        QCOMPARE(dump(books_.glavnoPath, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
-        QCOMPARE(dump(books_.pomocnoPath, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
-        QCOMPARE(dump(books_.glavnoPath, {"ulazizlaz"}),
+        QCOMPARE(dump(books_.glavnoBook, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
+        QCOMPARE(dump(books_.pomocnoBook, {"pi"}), QStringList{"pi|1|I|1|01.12.2026||||1"});
+        QCOMPARE(dump(books_.glavnoBook, {"ulazizlaz"}),
                  QStringList({QString("ulazizlaz|1|%1|1|1|10|1,2").arg(kabel_),
                               QString("ulazizlaz|2|%1|1|1|1,25|3").arg(zica_)}));
-        QCOMPARE(dump(books_.pomocnoPath, {"ulazizlaz"}),
+        QCOMPARE(dump(books_.pomocnoBook, {"ulazizlaz"}),
                  QStringList{QString("ulazizlaz|1|%1|1|1|5|0,1").arg(vijak_)});
 
         // Kabel: 100 - 10 = 90, 125 - 12 = 113, average price untouched.
-        const auto figures = [](const QString& book, int id) {
+        const auto figures = [](const BookLocation& book, int id) {
             return valueOf(book, "select stanje from artikli where id=?", {id}) + '/' +
                    valueOf(book, "select vrijednost from artikli where id=?", {id}) + '/' +
                    valueOf(book, "select proscijena from artikli where id=?", {id});
         };
-        QCOMPARE(figures(books_.glavnoPath, kabel_), "90/113/1,25");
-        QCOMPARE(figures(books_.glavnoPath, zica_), "8,75/26,25/3");
-        QCOMPARE(figures(books_.pomocnoPath, vijak_), "45/4,5/0,1");
+        QCOMPARE(figures(books_.glavnoBook, kabel_), "90/113/1,25");
+        QCOMPARE(figures(books_.glavnoBook, zica_), "8,75/26,25/3");
+        QCOMPARE(figures(books_.pomocnoBook, vijak_), "45/4,5/0,1");
 
-        QCOMPARE(dump(books_.productionPath, {"radninalozi"}),
+        QCOMPARE(dump(books_.productionBook, {"radninalozi"}),
                  QStringList{"radninalozi|1|1|01.12.2026|09.12.2026|" + product +
                              "|2,5|16,25|10|0|0|0|1,5"});
         QCOMPARE(
-            dump(books_.productionPath, {"troskovi"}),
+            dump(books_.productionBook, {"troskovi"}),
             QStringList({"troskovi|1|1|Skladište repromater|1|12", "troskovi|2|1|Pomoćno|1|0,5",
                          "troskovi|3|1|Skladište repromater|1|3,75"}));
         // The cost rows add up to the material cost.
-        const auto stored = loadWorkOrder(books_.productionPath, "1");
+        const auto stored = loadWorkOrder(books_.productionBook, "1");
         double sum = 0;
         for (const CostLine& c : stored->costLines)
             sum += numberOrZero(c.amount);
@@ -191,20 +192,20 @@ class WorkOrdersTest : public ProductionTest {
     // receipts are numbered apart.
     void issueNumbersFollowEveryIssue() {
         storeOrmar();
-        QVERIFY(executeRaw(books_.glavnoPath,
+        QVERIFY(executeRaw(books_.glavnoBook,
                            "insert into pi(pi,brojpi,datumpi,idkd) "
                            "values('P',1,'2026-11-30',1)"));
         QVERIFY(!issueOrmar("1,00").refusal.refused());
-        postIssue(books_.glavnoPath, QString::number(kabel_), "1,00", "1,25");
-        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=3"), "2");
+        postIssue(books_.glavnoBook, QString::number(kabel_), "1,00", "1,25");
+        QCOMPARE(valueOf(books_.glavnoBook, "select brojpi from pi where id=3"), "2");
         // The next work order gets issue 3 in "Glavno" and 2 in "Pomoćno".
         const ProductMaterials m = ormarFor("1,00");
         QCOMPARE(QPair(m.lines[0].issueNumber, m.lines[1].issueNumber), QPair(3, 2));
-        issueWorkOrder(books_.productionPath, orderFor(m, "1,00"), m.lines);
-        QCOMPARE(valueOf(books_.productionPath, "select izdatnicabr from troskovi where id=4"),
+        issueWorkOrder(books_.productionBook, orderFor(m, "1,00"), m.lines);
+        QCOMPARE(valueOf(books_.productionBook, "select izdatnicabr from troskovi where id=4"),
                  "3");
-        QCOMPARE(valueOf(books_.glavnoPath, "select brojpi from pi where id=4"), "3");
-        QCOMPARE(nextWorkOrderNumber(books_.productionPath), 3);
+        QCOMPARE(valueOf(books_.glavnoBook, "select brojpi from pi where id=4"), "3");
+        QCOMPARE(nextWorkOrderNumber(books_.productionBook), 3);
     }
 
     // A refusal or a failure in the middle leaves the production book and every warehouse book as
@@ -217,14 +218,14 @@ class WorkOrdersTest : public ProductionTest {
     void nothingWrittenUnlessAllIs() {
         QFETCH(bool, refused);
         storeOrmar();
-        QVERIFY(executeRaw(books_.pomocnoPath,
+        QVERIFY(executeRaw(books_.pomocnoBook,
                            refused ? "delete from kd where ime='Proizvodnja'"
                                    : "create trigger fail before insert on ulazizlaz "
                                      "begin select raise(abort, 'disk full'); end"));
         const auto books = [this] {
-            return dump(books_.glavnoPath, kWarehouseTables) +
-                   dump(books_.pomocnoPath, kWarehouseTables) +
-                   dump(books_.productionPath, kProductionTables);
+            return dump(books_.glavnoBook, kWarehouseTables) +
+                   dump(books_.pomocnoBook, kWarehouseTables) +
+                   dump(books_.productionBook, kProductionTables);
         };
         const QStringList before = books();
 
@@ -233,18 +234,18 @@ class WorkOrdersTest : public ProductionTest {
         else
             QVERIFY_THROWS_EXCEPTION(DbError, issueOrmar("1,00"));
         QCOMPARE(books(), before);
-        // No journal is left behind: every book opens for writing at once.
-        for (const QString& path : {books_.glavnoPath, books_.pomocnoPath, books_.productionPath})
-            QVERIFY(!QFile::exists(path + "-journal"));
+        // No journal is left behind: every book file opens for writing at once.
+        for (const BookLocation& b : {books_.glavnoBook, books_.pomocnoBook, books_.productionBook})
+            QVERIFY(b.onServer() || !QFile::exists(b.filePath() + "-journal"));
     }
 
     void changeWorkOrder() {
         storeOrmar();
         issueOrmar("2,50");
-        saveWorkOrderChange(books_.productionPath, loadWorkOrder(books_.productionPath, "1")->id,
+        saveWorkOrderChange(books_.productionBook, loadWorkOrder(books_.productionBook, "1")->id,
                             QDate(2026, 12, 2), QDate(2026, 12, 20),
                             {"99,00", "11,00", "2,00", "3,00", "4,00", "5,00"});
-        const auto changed = loadWorkOrder(books_.productionPath, "1");
+        const auto changed = loadWorkOrder(books_.productionBook, "1");
         // The material cost, the units and the product never change after issue.
         QCOMPARE(QStringList({changed->order.costs.material, changed->order.costs.labour,
                               changed->order.costs.services, changed->order.costs.other1,
@@ -253,7 +254,7 @@ class WorkOrdersTest : public ProductionTest {
                  QStringList({"16,25", "11,00", "2,00", "3,00", "4,00", "5,00", "2,50", "Ormar"}));
         QCOMPARE(dateText(changed->order.datumotv) + dateText(changed->order.datumzatv),
                  "02.12.202620.12.2026");
-        QVERIFY(!loadWorkOrder(books_.productionPath, "2"));
+        QVERIFY(!loadWorkOrder(books_.productionBook, "2"));
     }
 
     void workOrderSheetText() {

@@ -34,9 +34,10 @@ struct Line {
 
 // Posts a document of `kind` dated `date` to `partner` (a receipt with the document type, the
 // supplier's document number and date) and returns its number.
-inline int post(const QString& book, DocumentKind kind, const QDate& date, const QString& partner,
-                const std::vector<Line>& lines, const QString& documentType = QString(),
-                const QString& brojdok = QString(), const QDate& datumdok = QDate()) {
+inline int post(const BookLocation& book, DocumentKind kind, const QDate& date,
+                const QString& partner, const std::vector<Line>& lines,
+                const QString& documentType = QString(), const QString& brojdok = QString(),
+                const QDate& datumdok = QDate()) {
     DocumentHeader h;
     h.kind = kind;
     const int number = nextDocumentNumber(book, kind);
@@ -56,7 +57,7 @@ inline int post(const QString& book, DocumentKind kind, const QDate& date, const
     return number;
 }
 
-inline int receipt(const QString& book, const QDate& date, const QString& supplier,
+inline int receipt(const BookLocation& book, const QDate& date, const QString& supplier,
                    const std::vector<Line>& lines, const QString& documentType,
                    const QString& brojdok = QStringLiteral("R-1"),
                    const QDate& datumdok = QDate()) {
@@ -64,7 +65,7 @@ inline int receipt(const QString& book, const QDate& date, const QString& suppli
                 datumdok.isValid() ? datumdok : date);
 }
 
-inline int issue(const QString& book, const QDate& date, const QString& customer,
+inline int issue(const BookLocation& book, const QDate& date, const QString& customer,
                  const std::vector<Line>& lines) {
     return post(book, DocumentKind::Issue, date, customer, lines);
 }
@@ -120,7 +121,7 @@ inline void clickOn(QWidget* w, const char* name) {
 class ReportTest : public WindowTest {
     Q_OBJECT
   protected:
-    QString book_;
+    BookLocation book_;
 
   private slots:
     void init() {

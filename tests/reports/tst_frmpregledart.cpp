@@ -50,7 +50,7 @@ class Tst_frmpregledart : public ReportTest {
     // The report the text builders make of the article with `code` (its status or its card), or
     // of `group` without a code.
     QString expectedText(bool cards, const QString& code, ArticleGroup group) {
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         if (code.isEmpty() && !cards) return stockStatusText(readArticleGroup(db, group));
         if (code.isEmpty()) {
             std::vector<StockCard> c;

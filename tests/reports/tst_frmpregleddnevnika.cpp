@@ -145,7 +145,7 @@ class Tst_frmpregleddnevnika : public ReportTest {
         click("optsve");
         QCOMPARE(list->rowCount(), 5);
         QVERIFY(box_->shown().isEmpty());
-        QFile::remove(book_);
+        QFile::remove(book_.filePath());
         click("optsve");
         QCOMPARE(list->rowCount(), 0);
         QCOMPARE(showing(), QString("lsvdnevnik"));

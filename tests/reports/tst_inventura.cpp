@@ -42,7 +42,7 @@ class Tst_inventura : public ReportTest {
     }
 
     double stored(int id, const char* column) {
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         return db
             .openRecordset(QStringLiteral("select %1 from artikli where id=?").arg(column), {id})
             .value(0)
@@ -105,7 +105,7 @@ class Tst_inventura : public ReportTest {
         QCOMPARE(stored(c_, "stanje"), 3.0);
         QVERIFY(auditStock(book_).empty());
         {
-            Database db = Database::open(book_);
+            Database db = Database::openBook(book_);
             QCOMPARE(db.openRecordset(QStringLiteral("select count(*) from kd where ime=?"),
                                       {QStringLiteral("Inventura")})
                          .value(0)
@@ -117,7 +117,7 @@ class Tst_inventura : public ReportTest {
                      QStringLiteral("Inventura br. 1 na dan 03.03.2026"));
         }
         // At its date the book now holds what was counted.
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         for (const StockArticle& a : stockArticlesAt(db, ArticleGroup::All, QDate(2026, 3, 3)))
             if (a.id == a_ || a.id == b_) QCOMPARE(double(a.stanje), a.id == a_ ? 8.0 : 6.0);
 

@@ -155,6 +155,10 @@ class Tst_journal : public ReportTest {
     }
     void keysAndDatesAsTheJoinReadsThem() {
         QFETCH(QString, change);
+        if (booksOnServer() &&
+            QStringList{"header id text", "date not a day", "date other text", "date as number"}
+                .contains(QString::fromUtf8(QTest::currentDataTag())))
+            QSKIP("a book on the server keeps a number or date column's type: no such value");
         const int a = addArticle(book_, "A", "Artikl A");
         const int b = addArticle(book_, "B", "Artikl B");
         addPartner(book_, "d", "Dobavljač");

@@ -14,9 +14,9 @@ using namespace kl::test;
 
 namespace {
 
-void addFullPartner(const QString& book, const QString& kind, const QString& ime,
+void addFullPartner(const BookLocation& book, const QString& kind, const QString& ime,
                     const QString& mjesto, const QString& ulica) {
-    Database db = Database::open(book);
+    Database db = Database::openBook(book);
     db.execute(QStringLiteral("insert into kd(kd,ime,mb,ziroracun,mjesto,ulica,telefon,kontakt)"
                               "values(?,?,?,?,?,?,?,?)"),
                {kind, ime, QStringLiteral("1234567890123"), QStringLiteral("2360000-1101234567"),
@@ -82,7 +82,7 @@ class Tst_partnerlist : public ReportTest {
     // OIB gets a line of its own under the address.
     void ibanAndOib() {
         addFullPartner(book_, "d", "Iban d.o.o.", "Zagreb", "Ilica 1");
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         db.execute("update kd set ziroracun=? where ime=?",
                    {"HR1210010051863000160", "Iban d.o.o."});
         db.execute("insert into kl_oibpartnera(idkd,oib)values(?,?)",

@@ -24,8 +24,8 @@ struct Stored {
     double stanje, vrijednost, proscijena;
 };
 
-Stored storedOf(const QString& book, int id) {
-    Database db = Database::open(book);
+Stored storedOf(const BookLocation& book, int id) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(
         QStringLiteral("select stanje,vrijednost,proscijena from artikli where id=?"), {id});
     return {rs.number(QStringLiteral("stanje")), rs.number(QStringLiteral("vrijednost")),
@@ -33,9 +33,9 @@ Stored storedOf(const QString& book, int id) {
 }
 
 // Every row of every table of the book, as text (to show that nothing else changed).
-QStringList dump(const QString& book) {
+QStringList dump(const BookLocation& book) {
     QStringList rows;
-    Database db = Database::open(book);
+    Database db = Database::openBook(book);
     for (const char* table : {"artikli", "ulazizlaz", "pi", "kd", "dokumenti"}) {
         Recordset rs = db.openRecordset(QStringLiteral("select * from ") + table);
         for (; !rs.eof(); rs.moveNext()) {
@@ -50,8 +50,8 @@ QStringList dump(const QString& book) {
 
 // The first day from `from` to `to` (every `step` days) at which the replay from the stock points
 // differs from the whole replay, and how; empty when none does.
-QString replayMismatch(const QString& book, const QDate& from, const QDate& to, int step) {
-    Database db = Database::open(book);
+QString replayMismatch(const BookLocation& book, const QDate& from, const QDate& to, int step) {
+    Database db = Database::openBook(book);
     for (QDate d = from; d <= to; d = d.addDays(step)) {
         const std::vector<ReplayedStock> fast = replayStockAt(db, d), whole = replayStock(db, d);
         if (fast.size() != whole.size()) return d.toString() + QStringLiteral(": articles");
@@ -74,9 +74,9 @@ QString replayMismatch(const QString& book, const QDate& from, const QDate& to, 
 }
 
 // The rows of a query, each its cells joined by "|".
-QStringList rawRows(const QString& book, const char* sql) {
+QStringList rawRows(const BookLocation& book, const char* sql) {
     QStringList rows;
-    Database db = Database::open(book);
+    Database db = Database::openBook(book);
     for (Recordset rs = db.openRecordset(QString::fromLatin1(sql)); !rs.eof(); rs.moveNext()) {
         QStringList cells;
         for (int c = 0; c < rs.fieldCount(); ++c)
@@ -136,12 +136,12 @@ class Tst_stockaudit : public ReportTest {
         std::vector<MaterialLine> lines{line};
         applyQuantity(lines, "2,00");
         WorkOrder o;
-        o.brojrn = QString::number(nextWorkOrderNumber(bookPath(kProductionKind, production)));
+        o.brojrn = QString::number(nextWorkOrderNumber(bookAt(kProductionKind, production)));
         o.datumotv = o.datumzatv = day;
         o.productId = QStringLiteral("1");
         o.kolicina = "2,00";
         o.costs = {materialCost(lines), "0,00", "0,00", "0,00", "0,00", "0,00"};
-        return issueWorkOrder(bookPath(kProductionKind, production), o, lines)
+        return issueWorkOrder(bookAt(kProductionKind, production), o, lines)
             .refusal.bookWithoutCustomer.isEmpty();
     }
 
@@ -232,7 +232,7 @@ class Tst_stockaudit : public ReportTest {
         const int company = addCompany(QStringLiteral("Beta"));
         const int warehouse = addBook(company, QStringLiteral("Skladište"), kWarehouseKind);
         const int production = addBook(company, QStringLiteral("Pogon"), kProductionKind);
-        const QString book = bookPath(kWarehouseKind, warehouse);
+        const BookLocation book = bookAt(kWarehouseKind, warehouse);
         addPartner(book, QStringLiteral("d"), supplier_);
         addPartner(book, QStringLiteral("k"), customer_);
         addDocumentType(book, QStringLiteral("Račun"));
@@ -252,12 +252,12 @@ class Tst_stockaudit : public ReportTest {
             std::vector<MaterialLine> lines{line};
             applyQuantity(lines, units);
             WorkOrder o;
-            o.brojrn = QString::number(nextWorkOrderNumber(bookPath(kProductionKind, production)));
+            o.brojrn = QString::number(nextWorkOrderNumber(bookAt(kProductionKind, production)));
             o.datumotv = o.datumzatv = QDate(2026, 2, 2);
             o.productId = QStringLiteral("1");
             o.kolicina = units;
             o.costs = {materialCost(lines), "0,00", "0,00", "0,00", "0,00", "0,00"};
-            QVERIFY(issueWorkOrder(bookPath(kProductionKind, production), o, lines)
+            QVERIFY(issueWorkOrder(bookAt(kProductionKind, production), o, lines)
                         .refusal.bookWithoutCustomer.isEmpty());
         };
         issueOrder("2,00", 1.5, 2.125);  // 3 out at 2,125: value less 6,375 as currency
@@ -296,7 +296,7 @@ class Tst_stockaudit : public ReportTest {
         const int company = addCompany(QStringLiteral("Beta"));
         const int warehouse = addBook(company, QStringLiteral("Skladište"), kWarehouseKind);
         const int production = addBook(company, QStringLiteral("Pogon"), kProductionKind);
-        const QString book = bookPath(kWarehouseKind, warehouse);
+        const BookLocation book = bookAt(kWarehouseKind, warehouse);
         addPartner(book, QStringLiteral("d"), supplier_);
         addPartner(book, QStringLiteral("k"), customer_);
         addDocumentType(book, QStringLiteral("Račun"));
@@ -315,7 +315,7 @@ class Tst_stockaudit : public ReportTest {
         QFETCH(double, vrijednost);
         QFETCH(double, proscijena);
         QFETCH(int, cardLines);
-        Database db = Database::open(book);
+        Database db = Database::openBook(book);
         std::vector<StockArticle> at = stockArticlesAt(db, ArticleGroup::All, day);
         QCOMPARE(at.size(), size_t(2));
         const StockArticle& d = at.front().id == daska ? at.front() : at.back();
@@ -349,7 +349,7 @@ class Tst_stockaudit : public ReportTest {
         const int company = addCompany(QStringLiteral("Gama"));
         const int warehouse = addBook(company, QStringLiteral("Skladište"), kWarehouseKind);
         const int production = addBook(company, QStringLiteral("Pogon"), kProductionKind);
-        const QString book = bookPath(kWarehouseKind, warehouse);
+        const BookLocation book = bookAt(kWarehouseKind, warehouse);
         addPartner(book, QStringLiteral("d"), supplier_);
         addPartner(book, QStringLiteral("k"), customer_);
         addDocumentType(book, QStringLiteral("Račun"));

@@ -72,7 +72,7 @@ class Tst_stockreports : public ReportTest {
     }
 
     QString cardText(ArticleKey key, const QString& text) {
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         StockCard card{readCardArticle(db, key, text), {}};
         card.lines = readCardLines(db, card.article.id);
         return stockCardText(card);
@@ -152,7 +152,7 @@ class Tst_stockreports : public ReportTest {
         QFETCH(int, group);
         QFETCH(QStringList, lines);
         fillBook();
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         QCOMPARE(reportLines(stockStatusText(readArticleGroup(db, ArticleGroup(group)))),
                  (QStringList{kStatusHeading, kRule} + lines));
     }
@@ -167,7 +167,7 @@ class Tst_stockreports : public ReportTest {
         QVERIFY(
             executeRaw(book_, QStringLiteral("insert into artikli(sifra,naziv) values('N',null)")));
         QVERIFY(executeRaw(book_, QStringLiteral("delete from artikli where sifra='M2'")));
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         QStringList selected, read;
         Recordset rs = db.openRecordset(QStringLiteral("select * from artikli order by naziv asc"));
         for (; !rs.eof(); rs.moveNext())
@@ -191,7 +191,7 @@ class Tst_stockreports : public ReportTest {
         addArticle(book_, "ČŽ", QStringLiteral("Četvrti"), 0, 0, 0, "kom");
         addArticle(book_, "cz", QStringLiteral("Peti"), 0, 0, 0, "kom");
         receipt(book_, QDate(2026, 5, 4), supplier_, {{upper, "1", "7"}}, type_);
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         QCOMPARE(reportLines(stockStatusText(readArticlesByCode(db, QStringLiteral("Ab")))),
                  (QStringList{kStatusHeading, kRule,
                               "ab           Prvi                  kom       0,00       0,00      "
@@ -228,7 +228,7 @@ class Tst_stockreports : public ReportTest {
         addPartners();
         const int big = addArticle(book_, "B1", "Veliki", 0, 0, 0, "kom");
         receipt(book_, QDate(2026, 5, 4), supplier_, {{big, "123456789", "98765,43"}}, type_);
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         std::vector<StockCard> cards;
         readGroupCards(db, ArticleGroup::All, cards);
         QVERIFY(checkShownLineByLine(cards) > 88);
@@ -236,7 +236,7 @@ class Tst_stockreports : public ReportTest {
 
     void cardsOfGroup() {
         fillBook();
-        Database db = Database::open(book_);
+        Database db = Database::openBook(book_);
         std::vector<StockCard> cards;
         readGroupCards(db, ArticleGroup::BelowMinimum, cards);
         const QString dashes(83, u'-'), blank(83, u' ');

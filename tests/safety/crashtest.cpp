@@ -89,7 +89,7 @@ const QString kRememberedWindow = settings::windowKey(QStringLiteral("crashtest"
 
 struct Books {
     std::vector<WarehouseBook> warehouses;
-    QString productionPath;
+    QString productionBook;
 };
 
 Books findBooks() {
@@ -102,7 +102,7 @@ Books findBooks() {
     Recordset production = master.openRecordset(
         QStringLiteral("select id from otvoreneknjige where vrstaknjige=? and idtvrtke=?"),
         {kProductionKind, companyId});
-    b.productionPath =
+    b.productionBook =
         context().bookPath(bookFileName(kProductionKind, production.text(QStringLiteral("id"))));
     return b;
 }
@@ -334,15 +334,15 @@ class Clerk {
         }
         const QString t = tag();
         storeProduct(
-            books_.productionPath,
+            books_.productionBook,
             {QStringLiteral("P") + t, QStringLiteral("Proizvod %1 n%2").arg(t).arg(bill.size()),
              QString(), QStringLiteral("kom")},
             bill);
     }
 
     void issueOrder() {
-        const QStringList products = productNames(books_.productionPath);
-        auto m = loadMaterials(books_.productionPath, products[pick(int(products.size()))]);
+        const QStringList products = productNames(books_.productionBook);
+        auto m = loadMaterials(books_.productionBook, products[pick(int(products.size()))]);
         if (!m) throw DbError(0, QStringLiteral("product vanished"));
         const QString units = figure(between(1, 4) * 100);
         applyQuantity(m->lines, units);
@@ -361,14 +361,14 @@ class Clerk {
             return;
         }
         WorkOrder o;
-        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionPath));
+        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionBook));
         o.datumotv = QDate::currentDate();
         o.datumzatv = o.datumotv.addDays(pick(30));
         o.productId = m->productId;
         o.kolicina = units;
         const QString zero = QStringLiteral("0,00");
         o.costs = {materialCost(m->lines), figure(between(0, 50000)), zero, zero, zero, zero};
-        if (issueWorkOrder(books_.productionPath, o, m->lines).refusal.refused())
+        if (issueWorkOrder(books_.productionBook, o, m->lines).refusal.refused())
             throw DbError(0, QStringLiteral("work order refused"));
     }
 
@@ -520,7 +520,7 @@ class Checker {
             stockPoints(b);
         }
         transfers();
-        integrity(books_.productionPath);
+        integrity(books_.productionBook);
         workOrders();
         return failures_;
     }
@@ -739,7 +739,7 @@ class Checker {
     // Each work order has its issue note in every book its bill draws from, with the bill's
     // lines of that book; each issue note to production belongs to a stored work order.
     void workOrders() {
-        Database db = Database::open(books_.productionPath);
+        Database db = Database::open(books_.productionBook);
         sqlite3* h = db.handle();
         static const QRegularExpression productTag(QStringLiteral("^Proizvod \\w+ n(\\d+)$"));
 
@@ -1101,7 +1101,7 @@ void createCompany() {
                             QStringLiteral("1,50"), QStringLiteral("2,50"), QStringLiteral("3,75"),
                             a.id, books.warehouses[size_t(k)].id, QStringLiteral("0")});
         }
-        storeProduct(books.productionPath,
+        storeProduct(books.productionBook,
                      {QStringLiteral("PR%1").arg(p + 1),
                       QStringLiteral("Proizvod PR%1 n%2").arg(p + 1).arg(bill.size()), QString(),
                       QStringLiteral("kom")},

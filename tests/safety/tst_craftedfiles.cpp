@@ -102,7 +102,7 @@ class tst_CraftedFiles : public QObject {
         QVERIFY(write(outside_.filePath("vazno.txt"), "Ne brisati.\n"));
         QVERIFY(write(outside_.filePath("Skladiste1.mdb-mj0A1B2C93F"), ""));
         watched_ = folderSnapshot(outside_.path());
-        book_ = newWarehouseBook();
+        book_ = newWarehouseBook().filePath();
         addArticle(book_, "1", "Vijak");
     }
     void cleanup() {
@@ -190,7 +190,7 @@ class tst_CraftedFiles : public QObject {
         QCOMPARE(settleInterruptedWrites(), QStringList());
         QVERIFY(!QFileInfo::exists(book_ + "-journal"));
         QCOMPARE(rowCount(book_, "kd"), customers);
-        Database check = Database::open(book_);
+        Database check = Database::openBook(book_);
         QCOMPARE(check.openRecordset("select count(*) as n from artikli").text("n"), QString("1"));
     }
 
@@ -227,7 +227,7 @@ class tst_CraftedFiles : public QObject {
         timer.start();
         QString description;
         const int expected = problem.isEmpty() ? 0 : DbErrorCode::ForeignSchema;
-        QCOMPARE(errorOf([&] { Database::open(book_).openRecordset("select * from artikli"); },
+        QCOMPARE(errorOf([&] { Database::openBook(book_).openRecordset("select * from artikli"); },
                          &description),
                  expected);
         QVERIFY2(description.contains(problem) &&

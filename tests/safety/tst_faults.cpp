@@ -195,7 +195,7 @@ QStringList names(const std::map<QString, QByteArray>& files) {
     return n;
 }
 
-DocumentHeader receiptHeader(const QString& book) {
+DocumentHeader receiptHeader(const BookLocation& book) {
     DocumentHeader h;
     h.kind = DocumentKind::Receipt;
     h.broj = QString::number(nextDocumentNumber(book, DocumentKind::Receipt));
@@ -229,12 +229,12 @@ class TstFaults : public ProductionTest {
     // The warehouse book "Glavno" with a supplier, a document type and two articles; "Pomoćno"
     // with one; the product "Ormar" made of articles of both.
     void seed() {
-        addPartner(books_.glavnoPath, "d", "Dobavljač");
-        addDocumentType(books_.glavnoPath, "Račun");
-        kabel_ = addArticle(books_.glavnoPath, "K1", "Kabel", 100, 125, 1.25);
-        zica_ = addArticle(books_.glavnoPath, "Z1", "Žica", 10, 30, 3);
-        vijak_ = addArticle(books_.pomocnoPath, "V1", "Vijak", 50, 5, 0.1);
-        storeProduct(books_.productionPath, {"ORM", "Ormar", "", "kom"},
+        addPartner(books_.glavnoBook, "d", "Dobavljač");
+        addDocumentType(books_.glavnoBook, "Račun");
+        kabel_ = addArticle(books_.glavnoBook, "K1", "Kabel", 100, 125, 1.25);
+        zica_ = addArticle(books_.glavnoBook, "Z1", "Žica", 10, 30, 3);
+        vijak_ = addArticle(books_.pomocnoBook, "V1", "Vijak", 50, 5, 0.1);
+        storeProduct(books_.productionBook, {"ORM", "Ormar", "", "kom"},
                      {billLine("Glavno", books_.glavno, kabel_, "K1", "Kabel", "4,00", "1,20"),
                       billLine("Pomoćno", books_.pomocno, vijak_, "V1", "Vijak", "2,00", "0,10"),
                       billLine("Glavno", books_.glavno, zica_, "Z1", "Žica", "0,50", "3,00")});
@@ -242,23 +242,23 @@ class TstFaults : public ProductionTest {
     // A receipt of three lines (the second article twice) into "Glavno".
     void postReceipt() {
         const QString k = QString::number(kabel_), z = QString::number(zica_);
-        postDocument(books_.glavnoPath, receiptHeader(books_.glavnoPath),
+        postDocument(books_.glavnoBook, receiptHeader(books_.glavnoBook),
                      {{"K1", "Kabel", "10,00", "1,30", "13,00", k},
                       {"Z1", "Žica", "2,00", "3,10", "6,20", z},
                       {"K1", "Kabel", "5,00", "1,40", "7,00", k}});
     }
     // A work order of 2 "Ormar": issue notes into both warehouse books.
     void issueOrmar() {
-        auto m = loadMaterials(books_.productionPath, "Ormar");
+        auto m = loadMaterials(books_.productionBook, "Ormar");
         applyQuantity(m->lines, "2,00");
         WorkOrder o;
-        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionPath));
+        o.brojrn = QString::number(nextWorkOrderNumber(books_.productionBook));
         o.datumotv = QDate(2026, 3, 2);
         o.datumzatv = QDate(2026, 3, 9);
         o.productId = m->productId;
         o.kolicina = "2,00";
         o.costs = {materialCost(m->lines), "10,00", "0,00", "0,00", "0,00", "0,00"};
-        issueWorkOrder(books_.productionPath, o, m->lines);
+        issueWorkOrder(books_.productionBook, o, m->lines);
     }
     // 10 Kabel from "Glavno" to "Pomoćno", which gets the article and its first transfer.
     void transferKabel() {
@@ -335,13 +335,13 @@ class TstFaults : public ProductionTest {
         run(operation);
         QVERIFY(folderFiles() != before);
         if (operation == "receipt")
-            QCOMPARE(valueOf(books_.glavnoPath, "select stanje from artikli where id=?", {kabel_}),
+            QCOMPARE(valueOf(books_.glavnoBook, "select stanje from artikli where id=?", {kabel_}),
                      "115");
         else if (operation == "transfer")
-            QCOMPARE(valueOf(books_.pomocnoPath, "select stanje from artikli where sifra='K1'"),
+            QCOMPARE(valueOf(books_.pomocnoBook, "select stanje from artikli where sifra='K1'"),
                      "10");
         else
-            QCOMPARE(valueOf(books_.pomocnoPath, "select stanje from artikli where id=?", {vijak_}),
+            QCOMPARE(valueOf(books_.pomocnoBook, "select stanje from artikli where id=?", {vijak_}),
                      "46");
     }
 
@@ -415,9 +415,10 @@ class TstFaults : public ProductionTest {
         // A work order takes from "Pomoćno", attached to the production book: a read-only
         // "Pomoćno" is named, a read-only folder is met first by the production book.
         const bool workOrder = operation == "work order";
-        const QString book = !workOrder ? books_.glavnoPath
-                             : folder   ? books_.productionPath
-                                        : books_.pomocnoPath;
+        const QString book = (!workOrder ? books_.glavnoBook
+                              : folder   ? books_.productionBook
+                                         : books_.pomocnoBook)
+                                 .filePath();
         const QString target = folder ? context().programFolder : book;
         const auto action = [&] {
             if (operation == "receipt")
@@ -425,7 +426,7 @@ class TstFaults : public ProductionTest {
             else if (workOrder)
                 issueOrmar();
             else
-                insertArticles(books_.glavnoPath, {{"N1", "", "Novi", "kom", "0,00"}});
+                insertArticles(books_.glavnoBook, {{"N1", "", "Novi", "kom", "0,00"}});
         };
         const auto before = folderFiles();
         const auto permissions = QFile::permissions(target);
@@ -461,7 +462,7 @@ class TstFaults : public ProductionTest {
     void movedUnderOpenConnection() {
         QFETCH(QString, how);
         seed();
-        const QString book = books_.glavnoPath, moved = book + ".staro";
+        const QString book = books_.glavnoBook.filePath(), moved = book + ".staro";
         Database db = Database::open(book);
         QCOMPARE(db.openRecordset("select count(*) as n from artikli").text("n"), "2");
         if (how == "deleted") {
@@ -501,19 +502,19 @@ class TstFaults : public ProductionTest {
     void deletedBetweenActions() {
         QFETCH(QString, operation);
         seed();
-        QVERIFY(QFile::remove(books_.pomocnoPath));
+        QVERIFY(QFile::remove(books_.pomocnoBook.filePath()));
         const auto before = folderFiles();
         try {
             if (operation == "receipt")
-                postDocument(books_.pomocnoPath, receiptHeader(books_.glavnoPath), {});
+                postDocument(books_.pomocnoBook, receiptHeader(books_.glavnoBook), {});
             else if (operation == "articles")
-                insertArticles(books_.pomocnoPath, {{"N1", "", "Novi", "kom", "0,00"}});
+                insertArticles(books_.pomocnoBook, {{"N1", "", "Novi", "kom", "0,00"}});
             else
                 issueOrmar();
             QFAIL("an action on a deleted book succeeded");
         } catch (const DbError& e) {
             QCOMPARE(e.number(), DbErrorCode::FileNotFound);
-            QCOMPARE(e.description(), message(kMissing, books_.pomocnoPath));
+            QCOMPARE(e.description(), message(kMissing, books_.pomocnoBook.filePath()));
         }
         QVERIFY(folderFiles() == before);
     }
@@ -536,7 +537,7 @@ class TstFaults : public ProductionTest {
         QFETCH(QString, window);
         QFETCH(int, fault);
         seed();
-        const QString book = books_.glavnoPath;
+        const QString book = books_.glavnoBook.filePath();
         context().currentBookFile = bookFileName(kWarehouseKind, books_.glavnoId());
         context().currentBookType = kWarehouseKind;
 

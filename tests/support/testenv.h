@@ -2,6 +2,13 @@
 // Test support shared by every test executable: a temporary program folder wired into the
 // application context, quick creation of master and book databases with rows, and finding a
 // window's controls by objectName.
+//
+// The books are files of the program folder, or, when the environment variable KL_TEST_BOOKS is
+// "server", schemas of a database of the test server (KL_PG_ENV) that is this executable's own:
+// the same kinds and ids, the company's list of books in its register schema. A storage suite
+// that takes its books from here runs against both engines with the same assertions.
+
+#include "data/booklocation.h"
 
 #include <QApplication>
 #include <QString>
@@ -16,7 +23,8 @@ namespace kl::test {
 // A fresh, empty program folder for one test. While it lives, kl::context().programFolder
 // points at it (and the rest of the context is reset); the folder is removed afterwards. It
 // also allows triggers in the books (allowTriggersForTesting), which tests use to make a
-// statement fail on purpose.
+// statement fail on purpose. With the books on the server, the context's company is on the
+// test database, emptied of the schemas an earlier test made.
 class TempProgramFolder {
   public:
     TempProgramFolder();
@@ -32,6 +40,11 @@ class TempProgramFolder {
     QString previousFolder_;
 };
 
+// True when this run keeps its books on the test server (KL_TEST_BOOKS=server).
+bool booksOnServer();
+// This executable's database of the test server (made empty at the first call of a run).
+ServerAddress testBooksServer();
+
 // ---- Databases with rows ---------------------------------------------------------------------
 // Each helper writes through the program's own schema code and engine, with bound values.
 
@@ -39,29 +52,35 @@ class TempProgramFolder {
 void createMaster();
 // Adds a company (all other fields "-") and returns its id.
 int addCompany(const QString& name);
-// Registers a book of `kind` for the company, creates its database file and returns the book id.
+// Registers a book of `kind` for the company, creates its database (file or schema) and returns
+// the book id.
 int addBook(int companyId, const QString& name, const QString& kind,
             const QString& address = QStringLiteral("-"));
 // Full path of the book file of book `id` of `kind`.
 QString bookPath(const QString& kind, int id);
-// A company "Alfa" with one warehouse book "Glavno"; returns the book file's path.
-QString newWarehouseBook();
+// Where book `id` of `kind` is: its file, or its schema on the server.
+BookLocation bookAt(const QString& kind, int id);
+// A company "Alfa" with one warehouse book "Glavno"; returns the book's location.
+BookLocation newWarehouseBook();
 // The same book entered as the current book of the application context (file and kind); returns
-// its path.
-QString enterNewWarehouseBook();
-// Adds an article to a warehouse book file and returns its id.
-int addArticle(const QString& bookPath, const QString& code, const QString& name, double stock = 0,
+// its location.
+BookLocation enterNewWarehouseBook();
+// Adds an article to a warehouse book and returns its id.
+int addArticle(const BookLocation& book, const QString& code, const QString& name, double stock = 0,
                double value = 0, double average = 0, const QString& unit = QStringLiteral("kom"),
                double minimum = 0, const QString& barcode = QString());
-// Adds a partner ("k", "d" or "s") to a warehouse book file and returns its id.
-int addPartner(const QString& bookPath, const QString& kind, const QString& name);
-// Adds a supplier document type to a warehouse book file and returns its id.
-int addDocumentType(const QString& bookPath, const QString& name);
-// Number of rows of `table` in a database file.
-int rowCount(const QString& path, const QString& table);
-// Runs `sql` on a database file straight through the engine, past the program's SQL dialect (to
-// add a trigger, say, which it allows); true when it succeeded.
-bool executeRaw(const QString& path, const QString& sql);
+// Adds a partner ("k", "d" or "s") to a warehouse book and returns its id.
+int addPartner(const BookLocation& book, const QString& kind, const QString& name);
+// Adds a supplier document type to a warehouse book and returns its id.
+int addDocumentType(const BookLocation& book, const QString& name);
+// Number of rows of `table` in a database.
+int rowCount(const BookLocation& book, const QString& table);
+// Runs `sql` on a database straight through the engine, past the program's SQL dialect (to add
+// a trigger, say, which it allows); true when it succeeded. On the server the book's schema is
+// the search path, and a trigger of the form "create trigger T before|after insert|update|delete
+// on TABLE when CONDITION begin select raise(abort, 'TEXT'); end" is made as the server's
+// trigger of the same effect.
+bool executeRaw(const BookLocation& book, const QString& sql);
 
 // Every entry under `folder` (sub-folders too) with the checksum of each file, sorted: what a test
 // asserts stays unchanged.

@@ -1,5 +1,6 @@
-// Posting receipts and issues into a real book file: the stock rule on each article, the header
-// and line rows, the numbering, the refusals and a failure that must leave the book untouched.
+// Posting receipts and issues into a real book (a file, or a schema on the server): the stock
+// rule on each article, the header and line rows, the numbering, the refusals and a failure that
+// must leave the book untouched.
 
 #include "data/appcontext.h"
 #include "data/convert.h"
@@ -23,8 +24,8 @@ constexpr auto I = DocumentKind::Issue;
 
 // Every row a query reads, each as the default texts of its columns ("NULL" for Null) joined
 // by "|".
-QStringList rows(const QString& path, const QString& sql, const QVariantList& params = {}) {
-    Database db = Database::open(path);
+QStringList rows(const BookLocation& book, const QString& sql, const QVariantList& params = {}) {
+    Database db = Database::openBook(book);
     QStringList out;
     for (Recordset rs = db.openRecordset(sql, params); !rs.eof(); rs.moveNext()) {
         QStringList fields;
@@ -36,17 +37,17 @@ QStringList rows(const QString& path, const QString& sql, const QVariantList& pa
 }
 
 // Every row of a table in id order.
-QStringList table(const QString& path, const char* name) {
-    return rows(path, QStringLiteral("select * from %1 order by id").arg(name));
+QStringList table(const BookLocation& book, const char* name) {
+    return rows(book, QStringLiteral("select * from %1 order by id").arg(name));
 }
 
-QStringList dump(const QString& path) {
-    return table(path, "pi") + table(path, "ulazizlaz") + table(path, "artikli");
+QStringList dump(const BookLocation& book) {
+    return table(book, "pi") + table(book, "ulazizlaz") + table(book, "artikli");
 }
 
 // Stock, value and average price of an article as "stanje|vrijednost|proscijena".
-QString figures(const QString& path, int article) {
-    return rows(path, "select stanje,vrijednost,proscijena from artikli where id=?", {article})
+QString figures(const BookLocation& book, int article) {
+    return rows(book, "select stanje,vrijednost,proscijena from artikli where id=?", {article})
         .value(0);
 }
 
@@ -68,7 +69,7 @@ class TstDocuments : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TempProgramFolder> folder_;
-    QString book_;
+    BookLocation book_;
 
   private slots:
     void init() {
@@ -120,7 +121,7 @@ class TstDocuments : public QObject {
     // kinds are neither.
     void numberingCountsKindLetters() {
         {
-            Database db = Database::open(book_);
+            Database db = Database::openBook(book_);
             for (const QVariant& kind : {QVariant("P"), QVariant("p"), QVariant("I"), QVariant("i"),
                                          QVariant("X"), QVariant(""), QVariant()})
                 db.execute("insert into pi(pi,brojpi,datumpi,idkd)values(?,0,?,2)",

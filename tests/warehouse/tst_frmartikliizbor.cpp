@@ -78,7 +78,7 @@ class TstArticleSearch : public WarehouseWindowTest {
         // A book whose articles cannot be read opens an empty list and says why.
         w->close();
         QTest::qWait(20);
-        Database::open(book_).execute("drop table artikli");
+        Database::openBook(book_).execute("drop table artikli");
         w = openSearch();
         QVERIFY(w);
         QCOMPARE(list(w, "lsvsviartikli")->rowCount(), 0);
@@ -155,7 +155,7 @@ class TstArticleSearch : public WarehouseWindowTest {
         QFETCH(QString, spoil);
         QFETCH(QString, message);
         addArticle(book_, "CUR", "Tekuće skladište", 1, 1, 1);
-        QString from = book_;
+        QString from = book_.filePath();
         const bool production = mode == "proizvodnja";
         if (production) {
             const int material = addBook(addCompany("Beta"), "Materijal", kWarehouseKind);

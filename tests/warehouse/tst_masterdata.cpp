@@ -1,6 +1,6 @@
-// What the master data of a warehouse book stores and refuses, on real book files: article
-// code and bar code clashes, entry lists and changes stored all or nothing, the partner codes
-// and the partners a document offers.
+// What the master data of a warehouse book stores and refuses, on real books (files, or schemas
+// on the server): article code and bar code clashes, entry lists and changes stored all or
+// nothing, the partner codes and the partners a document offers.
 
 #include "data/appcontext.h"
 #include "data/database.h"
@@ -28,8 +28,8 @@ PartnerFields partner(const QString& kd, const QString& name) {
 }
 
 // The articles of the book in stored order, each as its columns joined by "|".
-QStringList articleTexts(const QString& path) {
-    Database db = Database::open(path);
+QStringList articleTexts(const BookLocation& book) {
+    Database db = Database::openBook(book);
     Recordset rs = db.openRecordset(QStringLiteral(
         "select sifra,barkod,naziv,jedmjere,minkolicina,stanje,vrijednost,proscijena from "
         "artikli"));
@@ -63,7 +63,7 @@ class TstMasterData : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TempProgramFolder> folder_;
-    QString book_;
+    BookLocation book_;
 
   private slots:
     void init() {

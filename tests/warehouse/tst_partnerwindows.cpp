@@ -51,7 +51,7 @@ QList<QStringList> tableRows(ReportList* list, int columns = 8) {
     return rows;
 }
 
-QList<QStringList> storedPartners(const QString& book) {
+QList<QStringList> storedPartners(const BookLocation& book) {
     QList<QStringList> rows;
     for (const PartnerRow& p : loadPartners(book, false))
         rows.append(QStringList(p.fields.cbegin(), p.fields.cend()));
@@ -394,7 +394,7 @@ class TstPartnerWindows : public WarehouseWindowTest {
             addEntry(w, {QStringLiteral("d"), QStringLiteral("Prvi")});
             addEntry(w, {QStringLiteral("d"), QStringLiteral("Drugi")});
         }
-        Database::open(book_).execute("drop table kd");
+        Database::openBook(book_).execute("drop table kd");
         box_->answer(MsgResult::Yes);
         if (action == QLatin1String("close"))
             w->close();
@@ -485,7 +485,7 @@ class TstPartnerWindows : public WarehouseWindowTest {
         addDocumentType(book_, "Otpremnica");
         frmunosdokumenta* w = shown(windows().window<frmunosdokumenta>(win::UnosDokumenta));
         QVERIFY(w);
-        if (fails) Database::open(book_).execute("drop table dokumenti");
+        if (fails) Database::openBook(book_).execute("drop table dokumenti");
         QLineEdit* name = field(w, "txtunos");
         const QString kept = QStringLiteral("Račun-otpremnic");  // one character cut
         name->setText(kept + QStringLiteral("a"));

@@ -58,7 +58,7 @@ inline FakeDocumentWindow* loadFakeDocumentWindow() {
 class WarehouseWindowTest : public WindowTest {
     Q_OBJECT
   protected:
-    QString book_;
+    BookLocation book_;
 
   private slots:
     void init() {
