@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 
 namespace kl {
@@ -118,9 +119,51 @@ QList<BookRow> loadBooks(const QString& companyIdText) {
     return books;
 }
 
+namespace {
+
+// On a server the books' schemas are named by kind and number in the whole database, where
+// other companies may keep books too: a new book takes the first number above every book schema
+// there and above the register's own ids, and claims it by making its schema, which fails when a
+// clerk of any company made that one first (the next number is then tried). Only then is its row
+// written; a kill in between leaves an empty schema and a number not used.
+QString insertServerBook(Database& db, const QString& companyIdText, const QString& name,
+                         const QString& kind, const QString& address) {
+    PgConnection* c = db.serverConnection();
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const qint64 highest =
+            c->exec(QStringLiteral("SELECT coalesce(max(substring(nspname from '_([0-9]+)$')::"
+                                   "bigint), 0) FROM pg_namespace WHERE nspname ~ "
+                                   "'^(skladiste|proizvodnja)_[0-9]+$'"))
+                .integer(0, 0);
+        const qint64 id = std::max(highest, db.idCounter(QStringLiteral("otvoreneknjige"))) + 1;
+        const BookLocation book = context().bookLocation(bookFileName(kind, QString::number(id)));
+        try {
+            server::createSchema(book.address(), book.schema(), book.kind(),
+                                 serverPassword(book.address()));
+        } catch (const DbError&) {
+            if (bookExists(book)) continue;
+            throw;
+        }
+        runWrite(db, {db.serverSchema()}, [&] {
+            db.execute(QStringLiteral("insert into otvoreneknjige(id,idtvrtke,nazivknjige,"
+                                      "vrstaknjige,adresa)values(?,?,?,?,?)"),
+                       {id, companyIdText, name, kind, address});
+            if (db.idCounter(QStringLiteral("otvoreneknjige")) < id)
+                db.setIdCounter(QStringLiteral("otvoreneknjige"), id);
+        });
+        return QString::number(id);
+    }
+    throw DbError(DbErrorCode::ServerError,
+                  QStringLiteral("Nova knjiga nije upisana: drugi referenti upravo upisuju "
+                                 "knjige. Pokušajte ponovo."));
+}
+
+}  // namespace
+
 QString insertBook(const QString& companyIdText, const QString& name, const QString& kind,
                    const QString& address) {
     Database db = openBookList();
+    if (db.onServer()) return insertServerBook(db, companyIdText, name, kind, address);
     db.execute(QStringLiteral("insert into otvoreneknjige(idtvrtke,nazivknjige,vrstaknjige,adresa)"
                               "values(?,?,?,?)"),
                {companyIdText, name, kind, address});

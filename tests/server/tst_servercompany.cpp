@@ -93,7 +93,24 @@ class TestServerCompany : public QObject {
         context().currentBookFile = bookFileName(kWarehouseKind, bookId);
         const BookLocation book = context().currentBook();
         QVERIFY(book.onServer());
-        QVERIFY(!bookExists(book));
+        QVERIFY(bookExists(book));  // its number claimed by its schema
+        {
+            // Another company in the same database: its first book is not this one's schema.
+            const int other = test::addCompany(QStringLiteral("Druga d.o.o."));
+            const CompanyServer entry{server_, server::registerSchema(other)};
+            PgConnection::connect(server_).exec(
+                QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(entry.registerSchema));
+            QCOMPARE(checkCompanyServer(entry, {}), QString());
+            context().currentCompanyId = other;
+            enterCompanyServer(entry);
+            const QString otherBook = insertBook(context().companyIdText(),
+                                                 QStringLiteral("Skladište"), kWarehouseKind, {});
+            QVERIFY(otherBook.toInt() > bookId.toInt());
+            deleteBook(otherBook, kWarehouseKind);
+            context().currentCompanyId = company_;
+            enterCompanyServer(companyServer(QString::number(company_)));
+            QVERIFY(bookExists(book));
+        }
         QVERIFY(prepareBookFile(context().currentBookFile, kWarehouseKind));
         QVERIFY(bookExists(book));
         QVERIFY(prepareBookFile(context().currentBookFile, kWarehouseKind));  // made once
