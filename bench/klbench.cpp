@@ -438,6 +438,26 @@ QString money(double v) {
     return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
+// The materials of one of the product with the 50-line bill over five books.
+kl::ProductMaterials bigProductMaterials(const kl::BookLocation& production, const Company& c) {
+    std::optional<kl::ProductMaterials> materials = kl::loadMaterials(production, c.bigProductName);
+    if (!materials) throw std::runtime_error("no product for the work order");
+    kl::applyQuantity(materials->lines, QStringLiteral("1"));
+    return *materials;
+}
+
+// A work order of those materials under the next number of `production`.
+kl::WorkOrder nextWorkOrder(const kl::BookLocation& production,
+                            const kl::ProductMaterials& materials) {
+    return {QString::number(kl::nextWorkOrderNumber(production)),
+            QDate(2026, 12, 5),
+            QDate(2026, 12, 6),
+            materials.productId,
+            QStringLiteral("1"),
+            {kl::materialCost(materials.lines), QStringLiteral("10,00"), QStringLiteral("0,00"),
+             QStringLiteral("0,00"), QStringLiteral("0,00"), QStringLiteral("0,00")}};
+}
+
 void run(const Company& c, const Scale& scale) {
     const int runs = scale.runs;
     kl::AppContext& ctx = kl::context();
@@ -813,17 +833,8 @@ void run(const Company& c, const Scale& scale) {
         std::optional<kl::ProductMaterials> materials;
         kl::WorkOrder order;
         const auto prepare = [&] {
-            materials = kl::loadMaterials(c.productionBookPath, c.bigProductName);
-            if (!materials) throw std::runtime_error("no product for the work order");
-            kl::applyQuantity(materials->lines, QStringLiteral("1"));
-            order = {QString::number(kl::nextWorkOrderNumber(c.productionBookPath)),
-                     QDate(2026, 12, 5),
-                     QDate(2026, 12, 6),
-                     materials->productId,
-                     QStringLiteral("1"),
-                     {kl::materialCost(materials->lines), QStringLiteral("10,00"),
-                      QStringLiteral("0,00"), QStringLiteral("0,00"), QStringLiteral("0,00"),
-                      QStringLiteral("0,00")}};
+            materials = bigProductMaterials(c.productionBookPath, c);
+            order = nextWorkOrder(c.productionBookPath, *materials);
         };
         Bare production(c.productionBookPath);
         QStringList books = c.sideBookPaths;
@@ -1083,17 +1094,8 @@ void runOnServer(const Company& c, const Scale& scale, const kl::ServerAddress& 
                     throw std::runtime_error("work order refused on the server");
             },
             [&] {
-                materials = kl::loadMaterials(production, c.bigProductName);
-                if (!materials) throw std::runtime_error("no product for the work order");
-                kl::applyQuantity(materials->lines, QStringLiteral("1"));
-                order = {QString::number(kl::nextWorkOrderNumber(production)),
-                         QDate(2026, 12, 5),
-                         QDate(2026, 12, 6),
-                         materials->productId,
-                         QStringLiteral("1"),
-                         {kl::materialCost(materials->lines), QStringLiteral("10,00"),
-                          QStringLiteral("0,00"), QStringLiteral("0,00"), QStringLiteral("0,00"),
-                          QStringLiteral("0,00")}};
+                materials = bigProductMaterials(production, c);
+                order = nextWorkOrder(production, *materials);
             });
     }
     ctx.companyServer.reset();

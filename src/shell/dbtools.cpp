@@ -668,17 +668,10 @@ QString labelled(const QString& fileName, const QString& label) {
     return label.isEmpty() ? fileName : QStringLiteral("%1 (%2)").arg(fileName, label);
 }
 
-// The back-up itself, into the program's back-up folder or, when `outsideRoot` is given, into a
-// new folder of ours there; DbError without the "not made" heading (the caller adds its own).
-QString makeBackup(BackupReport& report, const QString& outsideRoot = {}) {
-    const std::vector<DatabaseFile> files = programDatabases();
-    if (files.empty() || files.front().fileName != kMasterFileName)
-        throw DbError(
-            DbErrorCode::FileNotFound,
-            QStringLiteral("U mapi programa nema popisa tvrtki (%1).").arg(kMasterFileName));
-    const bool outside = !outsideRoot.isEmpty();
-    const QDir root(outside ? outsideRoot : backupRoot());
-    OwnStaging own;
+// The staging folder of a new copy in `root`: a folder of our own beside a stranger's files
+// outside the program folder (`own` marks it), a private one of this process in the back-up
+// folder.
+QString makeStaging(const QDir& root, bool outside, OwnStaging& own) {
     QString staging;
     if (outside) {
         removeOwnLeftovers(root.path());
@@ -695,6 +688,58 @@ QString makeBackup(BackupReport& report, const QString& outsideRoot = {}) {
                           QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
                               .arg(QDir::toNativeSeparators(root.path())));
     }
+    return staging;
+}
+
+// Writes the copy's manifest into `staging` and puts the copy into place in `root`; returns the
+// copy's folder. Throws DbError; the staging folder is then the caller's to remove.
+QString placeCopy(const QString& staging, const QJsonObject& manifest, const QDir& root,
+                  bool outside) {
+    // Outside, the manifest is written straight under its name: the staging folder is ours and
+    // locked, and a copy counts only once renamed, after the manifest is synced.
+    const QByteArray manifestBytes = QJsonDocument(manifest).toJson();
+    const QString manifestPath = QDir(staging).filePath(kManifestName);
+    if (!(outside ? writeNewFileInPlace(manifestPath, manifestBytes)
+                  : writeNewFileDurably(manifestPath, manifestBytes)))
+        throw DbError(DbErrorCode::IoError,
+                      QStringLiteral("Popis sadržaja kopije nije moguće zapisati."));
+    if (outside) {
+        // The marker goes; what is then in the folder must be exactly the copy (nobody else
+        // wrote there meanwhile).
+        removeDurably(QDir(staging).filePath(kMarkerName));
+        const auto written = readManifest(staging);
+        if (!written || !manifestMismatch(staging, *written, false).isEmpty())
+            throw DbError(DbErrorCode::IoError,
+                          QStringLiteral("Kopija u mapi %1 promijenjena je tijekom izrade.")
+                              .arg(QDir::toNativeSeparators(root.path())));
+    }
+    syncFolder(staging);
+
+    // Into place under the time it was taken: a folder of that name never exists half made.
+    const QString stamp =
+        (outside ? kOutsideName : QString()) + QDateTime::currentDateTime().toString(kStampFormat);
+    for (int n = 1; n < 100; ++n) {
+        const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
+        if (renameFolderNoReplace(staging, root.filePath(name))) {
+            return root.filePath(name);
+        }
+    }
+    throw DbError(DbErrorCode::ReadOnly, QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
+                                             .arg(QDir::toNativeSeparators(root.path())));
+}
+
+// The back-up itself, into the program's back-up folder or, when `outsideRoot` is given, into a
+// new folder of ours there; DbError without the "not made" heading (the caller adds its own).
+QString makeBackup(BackupReport& report, const QString& outsideRoot = {}) {
+    const std::vector<DatabaseFile> files = programDatabases();
+    if (files.empty() || files.front().fileName != kMasterFileName)
+        throw DbError(
+            DbErrorCode::FileNotFound,
+            QStringLiteral("U mapi programa nema popisa tvrtki (%1).").arg(kMasterFileName));
+    const bool outside = !outsideRoot.isEmpty();
+    const QDir root(outside ? outsideRoot : backupRoot());
+    OwnStaging own;
+    const QString staging = makeStaging(root, outside, own);
     auto discard = qScopeGuard([&] {
         if (outside) {
             removeOwnFolder(staging);
@@ -771,39 +816,10 @@ QString makeBackup(BackupReport& report, const QString& outsideRoot = {}) {
         {QStringLiteral("files"), manifestFiles},
         {QStringLiteral("books"), books},
     };
-    // Outside, the manifest is written straight under its name: the staging folder is ours and
-    // locked, and a copy counts only once renamed, after the manifest is synced.
-    const QByteArray manifestBytes = QJsonDocument(manifest).toJson();
-    const QString manifestPath = QDir(staging).filePath(kManifestName);
-    if (!(outside ? writeNewFileInPlace(manifestPath, manifestBytes)
-                  : writeNewFileDurably(manifestPath, manifestBytes)))
-        throw DbError(DbErrorCode::IoError,
-                      QStringLiteral("Popis sadržaja kopije nije moguće zapisati."));
-    if (outside) {
-        // The marker goes; what is then in the folder must be exactly the copy (nobody else
-        // wrote there meanwhile).
-        removeDurably(QDir(staging).filePath(kMarkerName));
-        const auto written = readManifest(staging);
-        if (!written || !manifestMismatch(staging, *written, false).isEmpty())
-            throw DbError(DbErrorCode::IoError,
-                          QStringLiteral("Kopija u mapi %1 promijenjena je tijekom izrade.")
-                              .arg(QDir::toNativeSeparators(root.path())));
-    }
-    syncFolder(staging);
-
-    // Into place under the time it was taken: a folder of that name never exists half made.
-    const QString stamp =
-        (outside ? kOutsideName : QString()) + QDateTime::currentDateTime().toString(kStampFormat);
-    for (int n = 1; n < 100; ++n) {
-        const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
-        if (renameFolderNoReplace(staging, root.filePath(name))) {
-            discard.dismiss();
-            report.folder = root.filePath(name);
-            return report.folder;
-        }
-    }
-    throw DbError(DbErrorCode::ReadOnly, QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
-                                             .arg(QDir::toNativeSeparators(root.path())));
+    const QString placed = placeCopy(staging, manifest, root, outside);
+    discard.dismiss();
+    report.folder = placed;
+    return report.folder;
 }
 
 // The register of a server company's copy, made new at `target`: the company's row of the
@@ -868,22 +884,7 @@ QString makeServerBackup(const QString& id, BackupReport& report, const QString&
     const bool outside = !outsideRoot.isEmpty();
     const QDir root(outside ? outsideRoot : backupRoot());
     OwnStaging own;
-    QString staging;
-    if (outside) {
-        removeOwnLeftovers(root.path());
-        makeOwnStaging(root.path(), own);
-        staging = own.path;
-    } else {
-        if (!makePrivateFolder(root.path()))
-            throw DbError(DbErrorCode::ReadOnly, QStringLiteral("Mapu %1 nije moguće napraviti.")
-                                                     .arg(QDir::toNativeSeparators(root.path())));
-        removeStaleStaging();
-        staging = root.filePath(kStagingPrefix + QString::number(::getpid()));
-        if (!makePrivateFolder(staging) || !QDir(staging).isEmpty())
-            throw DbError(DbErrorCode::ReadOnly,
-                          QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
-                              .arg(QDir::toNativeSeparators(root.path())));
-    }
+    const QString staging = makeStaging(root, outside, own);
     auto discard = qScopeGuard([&] {
         if (outside)
             removeOwnFolder(staging);
@@ -968,33 +969,10 @@ QString makeServerBackup(const QString& id, BackupReport& report, const QString&
                                  {QStringLiteral("adresa"), company->address.describe()},
                                  {QStringLiteral("shema"), company->registerSchema}}},
     };
-    const QByteArray manifestBytes = QJsonDocument(manifest).toJson();
-    const QString manifestPath = QDir(staging).filePath(kManifestName);
-    if (!(outside ? writeNewFileInPlace(manifestPath, manifestBytes)
-                  : writeNewFileDurably(manifestPath, manifestBytes)))
-        throw DbError(DbErrorCode::IoError,
-                      QStringLiteral("Popis sadržaja kopije nije moguće zapisati."));
-    if (outside) {
-        removeDurably(QDir(staging).filePath(kMarkerName));
-        const auto written = readManifest(staging);
-        if (!written || !manifestMismatch(staging, *written, false).isEmpty())
-            throw DbError(DbErrorCode::IoError,
-                          QStringLiteral("Kopija u mapi %1 promijenjena je tijekom izrade.")
-                              .arg(QDir::toNativeSeparators(root.path())));
-    }
-    syncFolder(staging);
-    const QString stamp =
-        (outside ? kOutsideName : QString()) + QDateTime::currentDateTime().toString(kStampFormat);
-    for (int n = 1; n < 100; ++n) {
-        const QString name = n == 1 ? stamp : stamp + QStringLiteral(" (%1)").arg(n);
-        if (renameFolderNoReplace(staging, root.filePath(name))) {
-            discard.dismiss();
-            report.folder = root.filePath(name);
-            return report.folder;
-        }
-    }
-    throw DbError(DbErrorCode::ReadOnly, QStringLiteral("U mapu %1 nije moguće spremiti kopiju.")
-                                             .arg(QDir::toNativeSeparators(root.path())));
+    const QString placed = placeCopy(staging, manifest, root, outside);
+    discard.dismiss();
+    report.folder = placed;
+    return report.folder;
 }
 
 // Brings the copy in the folder `folder` the clerk chose into the back-up folder as a copy of its
