@@ -26,8 +26,10 @@ namespace {
 }  // namespace
 
 Bare::Bare(const QString& path) {
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
+    // Opened as the program opens its books: a connection of one thread, without SQLite's mutex
+    // around every call.
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
         fail(db_, "open");
     // The text columns of the books are declared with the books' collation; without it SQLite
     // cannot read them at all.

@@ -295,6 +295,44 @@ bool significantDigits(double value, int significant, std::uint64_t& digits, int
     return false;
 }
 
+// The seven digits of a single's magnitude `a` from 1 to below 10^7 as significantDigits rounds
+// them, the value t / 10^j with 10^6 <= t <= 10^7, without a loop or a division: the decade of
+// each binary exponent from a table, the product with 10^j exact (the single's 24 bits and the 14
+// of 5^6), rounded half to even by the double's own rounding.
+struct SingleDigits {
+    std::uint32_t t;
+    int j;
+};
+
+bool inQuickReach(double a) {
+    return a >= 1.0 && a < 1e7;
+}
+
+SingleDigits quickSingleDigits(double a) {
+    // For the binary exponents 0 ... 23: the decade of 2^e, and the power of ten that may follow
+    // within the same binary exponent.
+    static constexpr signed char kDecade[24] = {0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3,
+                                                3, 3, 4, 4, 4, 5, 5, 5, 6, 6, 6, 6};
+    static constexpr double kNext[24] = {10,  10,  10,  10,  1e2, 1e2, 1e2, 1e3,
+                                         1e3, 1e3, 1e4, 1e4, 1e4, 1e4, 1e5, 1e5,
+                                         1e5, 1e6, 1e6, 1e6, 1e7, 1e7, 1e7, 1e7};
+    static constexpr double kScale[7] = {1e6, 1e5, 1e4, 1e3, 1e2, 1e1, 1e0};
+    const int e2 = int(std::bit_cast<std::uint64_t>(a) >> 52) - 1023;
+    const int k = kDecade[e2] + (a >= kNext[e2] ? 1 : 0);
+    constexpr double kToInteger = 4503599627370496.0;  // 2^52: adding it rounds to an integer
+    const double product = a * kScale[k];
+    return {std::uint32_t((product + kToInteger) - kToInteger), 6 - k};
+}
+
+// t / 10^j rounded half away from zero (or, with `even`, half to even) to `decimals` places, as
+// the count of 10^-decimals.
+std::uint64_t quickCount(SingleDigits d, int decimals, bool even) {
+    if (d.j <= decimals) return std::uint64_t(d.t) * kPow10[decimals - d.j];
+    const auto divisor = std::uint32_t(kPow10[d.j - decimals]);
+    const std::uint32_t q = d.t / divisor, r = d.t % divisor, half = divisor / 2;
+    return q + (r > half || (r == half && (!even || (q & 1))) ? 1 : 0);
+}
+
 // digits * 10^exponent rounded to `decimals` places, as the count of 10^-decimals (roundedUnits
 // of the same decimal). False when the count reaches 2^62.
 bool roundedCount(std::uint64_t digits, int exponent, int decimals, Rounding mode,
@@ -547,6 +585,15 @@ float toSingle(double value) {
 }
 
 float round2Single(double value, Precision precision) {
+    if (precision == Precision::Single) {
+        // The stock figures are nearly all within the quick way's reach.
+        const float f = toSingle(value);
+        if (inQuickReach(std::fabs(double(f)))) {
+            const double m =
+                double(quickCount(quickSingleDigits(std::fabs(double(f))), 2, false)) / 100.0;
+            return float(std::signbit(f) ? -m : m);
+        }
+    }
     double fast = 0;
     if (precision == Precision::Single && roundedFast(toSingle(value), 7, 2, fast))
         return toSingle(fast);
@@ -608,6 +655,12 @@ bool integerPartTooLong(const QString& text) {
 
 double singleTextValue(float value) {
     const double v = value;
+    if (inQuickReach(std::fabs(v))) {
+        // Both exact: the quotient is the correctly rounded double, as from_chars reads the digits.
+        const SingleDigits d = quickSingleDigits(std::fabs(v));
+        const double m = double(d.t) / double(kPow10[d.j]);
+        return std::signbit(v) ? -m : m;
+    }
     if (!std::isfinite(v) || v == 0) return 0.0;
     std::uint64_t digits = 0;
     int exponent = 0;
@@ -622,6 +675,18 @@ double singleTextValue(float value) {
         return std::signbit(v) ? -magnitude : magnitude;
     }
     return numberOrZero(singleText(value));
+}
+
+Currency Currency::ofSingleText(float value) {
+    const double v = value;
+    // The default text's value has at most 7 digits: a double holds it exactly to 15, so its
+    // 15 digits are these 7 and the rounding to four decimals is theirs.
+    if (inQuickReach(std::fabs(v))) {
+        const auto count = std::int64_t(quickCount(quickSingleDigits(std::fabs(v)), 4, true));
+        return {std::signbit(v) ? -count : count};
+    }
+    const double text = singleTextValue(value);
+    return std::fabs(text) >= 9.2e14 ? Currency{0} : fromDouble(text);
 }
 
 Currency Currency::fromDouble(double value) {

@@ -116,6 +116,9 @@ struct Currency {
     static Currency fromDouble(double value);
     // parseNumber then fromDouble; nothing for unreadable text or a value out of range.
     static std::optional<Currency> fromText(const QString& text);
+    // A single stored into a money column: fromDouble of its default text's value
+    // (singleTextValue), 0 beyond the range.
+    static Currency ofSingleText(float value);
     double toDouble() const { return double(units) / 10000.0; }
     // currencyText of the value, written from the units themselves (exact beyond 15 digits).
     QString text() const;

@@ -52,6 +52,59 @@ DocumentSummary summaryOf(const Row& rs) {
     return d;
 }
 
+// The headers of a long read, one by one, as summaryOf reads them: the integers and dates without
+// a QVariant, the partner's name once for each partner and a document type's once for each type
+// (the same join gives the same names in one read).
+class SummaryReader {
+  public:
+    DocumentSummary operator()(const RowView& row) {
+        DocumentSummary d;
+        d.id = integerOf(row, Id);
+        d.number = integerOf(row, Number);
+        d.date = datumpi_(row, Date);
+        bool known = false;
+        if (row.isNull(PartnerId)) {
+            d.partnerId = 0;
+        } else {
+            known = row.integer(PartnerId, &d.partnerId);
+            if (!known) d.partnerId = row.value(PartnerId).toLongLong();
+        }
+        if (!known) {
+            d.partner = row.value(PartnerName).toString();
+        } else {
+            auto it = partners_.constFind(d.partnerId);
+            if (it == partners_.cend())
+                it = partners_.insert(d.partnerId, row.value(PartnerName).toString());
+            d.partner = *it;
+        }
+        d.brojdok = row.value(Brojdok).toString();
+        d.datumdok = datumdok_(row, Datumdok);
+        d.documentType = typeOf(row);
+        return d;
+    }
+
+  private:
+    static qint64 integerOf(const RowView& row, int column) {
+        qint64 v = 0;
+        return row.integer(column, &v) ? v : row.value(column).toLongLong();
+    }
+
+    QString typeOf(const RowView& row) {
+        if (row.isNull(TypeName)) return row.value(TypeName).toString();
+        const QByteArrayView bytes = row.textBytes(TypeName);
+        if (bytes.isEmpty()) return row.value(TypeName).toString();
+        for (const auto& [b, text] : types_)
+            if (bytes == QByteArrayView(b)) return text;
+        QString text = row.value(TypeName).toString();
+        if (types_.size() < 32) types_.emplace_back(bytes.toByteArray(), text);
+        return text;
+    }
+
+    DateReader datumpi_, datumdok_;
+    QHash<qint64, QString> partners_;
+    std::vector<std::pair<QByteArray, QString>> types_;
+};
+
 // One line added to a running document total.
 double addToTotal(double total, const LineFigures& line) {
     const Currency amount = Currency::fromDouble(line.cijena) * Currency::fromDouble(line.kolicina);
@@ -82,18 +135,25 @@ class RunningTotal {
     bool long_ = false;
 };
 
-// Currency::fromDouble of the figures of many lines, each distinct figure converted once.
+// Currency::fromDouble of the figures of many lines: the last conversions kept, a slot for each
+// value's bits, so the quantities and prices that come back are converted once.
 class CurrencyOf {
   public:
     Currency operator()(double value) {
         const quint64 bits = std::bit_cast<quint64>(value);
-        auto it = made_.constFind(bits);
-        if (it == made_.cend()) it = made_.insert(bits, Currency::fromDouble(value));
-        return *it;
+        Slot& slot = slots_[(bits ^ (bits >> 23) ^ (bits >> 41)) & (kSlots - 1)];
+        if (!slot.used || slot.bits != bits) slot = {bits, true, Currency::fromDouble(value)};
+        return slot.currency;
     }
 
   private:
-    QHash<quint64, Currency> made_;
+    struct Slot {
+        quint64 bits = 0;
+        bool used = false;
+        Currency currency;
+    };
+    static constexpr size_t kSlots = 1 << 12;
+    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
 };
 
 // The documents of the condition with their totals: the headers, then every line of them in one
@@ -106,7 +166,9 @@ std::vector<DocumentSummary> readSummaries(const BookLocation& book, DocumentKin
     QVariantList lineParams = params;
     lineParams.prepend(kindLetter(kind));
     db.forEachRow(headersSql(condition), lineParams,
-                  [&](const RowView& row) { documents.push_back(summaryOf(row)); });
+                  [&, read = SummaryReader()](const RowView& row) mutable {
+                      documents.push_back(read(row));
+                  });
     if (documents.empty()) return documents;
 
     QHash<qint64, size_t> positionOf;

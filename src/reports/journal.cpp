@@ -453,33 +453,6 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
     return lists;
 }
 
-// A date column as value(column).toDate() reads it; the stored "yyyy-MM-dd" of the years from
-// 1000 on read without a QString, and the text of the row before (the headers of a day follow
-// each other) taken at once.
-class DateReader {
-  public:
-    QDate operator()(const RowView& row, int column) {
-        const QByteArrayView b = row.textBytes(column);
-        if (b.size() == 10 && b == QByteArrayView(last_, 10)) return lastDate_;
-        if (b.size() == 10 && b[4] == '-' && b[7] == '-' && b[0] >= '1') {
-            int n[8], k = 0;
-            for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-                if (b[i] < '0' || b[i] > '9') return row.value(column).toDate();
-                n[k++] = b[i] - '0';
-            }
-            std::copy(b.begin(), b.end(), last_);
-            lastDate_ = QDate(n[0] * 1000 + n[1] * 100 + n[2] * 10 + n[3], n[4] * 10 + n[5],
-                              n[6] * 10 + n[7]);
-            return lastDate_;
-        }
-        return row.value(column).toDate();
-    }
-
-  private:
-    char last_[10] = {};
-    QDate lastDate_;
-};
-
 // The journal of a book file read table by table into `make`: the document types, the headers
 // and the articles' names first, each table once in stored order, then every line in one pass
 // over `ulazizlaz`, its article and header found by id in memory. On a large book the join's

@@ -46,10 +46,7 @@ class Conversions {
         return memo(singles_, f, [f] { return double(toSingle(textValue(f))); });
     }
     double storedCurrency(float f) {
-        return memo(currencies_, f, [f] {
-            const double v = textValue(f);
-            return std::fabs(v) >= 9.2e14 ? 0.0 : Currency::fromDouble(v).toDouble();
-        });
+        return memo(currencies_, f, [f] { return Currency::ofSingleText(f).toDouble(); });
     }
     double typed(float kolicina) {
         return memo(typed_, kolicina, [kolicina] { return textValue(kolicina); });
@@ -223,9 +220,13 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
     std::vector<Figures> figures(articles.size());
     // Every line once, in posting order (the lines' ids ascend as documents are posted). A line
     // of an article or a header that is not in the book moves nothing.
+    // The header's date only when the replay stops at a day.
     db.forEachRow(
-        QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd,p.datumpi from "
-                       "ulazizlaz as u left join pi as p on p.id=u.idpi order by u.id"),
+        lastDay != 0
+            ? QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd,p.datumpi from "
+                             "ulazizlaz as u left join pi as p on p.id=u.idpi order by u.id")
+            : QStringLiteral("select u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd from "
+                             "ulazizlaz as u left join pi as p on p.id=u.idpi order by u.id"),
         {}, [&](const RowView& row) {
             qint64 id = 0;
             if (!row.integer(0, &id) && !jet::isIntegerText(row.value(0).toString().trimmed(), &id))

@@ -220,6 +220,18 @@ class TestConvert : public QObject {
             values.push_back(i % 2 ? typed : made);
             values.push_back(std::bit_cast<double>(random()));
         }
+        // Singles at the ends of the reach of their seven digits' own way and around each power
+        // of ten, and ties of their eighth digit.
+        for (int k = -8; k <= 8; ++k)
+            for (const float tenth : {float(std::pow(10.0, k)), float(-std::pow(10.0, k))}) {
+                float f = tenth;
+                for (int i = 0; i < 3; ++i)
+                    f = std::nextafter(f, 0.0f);
+                for (int i = 0; i < 7; ++i, f = std::nextafter(f, 2 * tenth))
+                    values.push_back(f);
+            }
+        for (const double tie : {1234567.5, 1234568.5, 8388607.5, 0.12345675, 9999999.5})
+            values.push_back(double(float(tie)));
         for (const double v : values) {
             const auto text = [&] { return QByteArray::number(v, 'g', 17); };
             QVERIFY2(round2Single(v) == textual::round2Single(v, S) &&
@@ -244,6 +256,12 @@ class TestConvert : public QObject {
                      text());
             // What a stored single reads back as, without its text.
             QVERIFY2(exact(singleTextValue(single)) == exact(numberOrZero(singleText(single))),
+                     text());
+            // ... and what it stores as in a money column.
+            const double stored = numberOrZero(singleText(single));
+            QVERIFY2(Currency::ofSingleText(single) == (std::fabs(stored) >= 9.2e14
+                                                            ? Currency{0}
+                                                            : textual::currencyFromDouble(stored)),
                      text());
         }
     }
