@@ -64,14 +64,16 @@ class ReportRows {
   private:
     static constexpr TextId kAbsent = ~TextId(0);       // a cell beyond the row's length
     static constexpr TextId kFigure = TextId(1) << 31;  // a figure entry's mark
+    static constexpr size_t kFigureBlock = 1024;
     void widen(int width);
     void ownPool();
 
     struct Pool {
         std::vector<QString> texts;
         std::vector<double> figures;
-        // Null until the figure is first read; empty until any is (then one for each figure).
-        std::vector<QString> figureTexts;
+        // The figures' texts in blocks of kFigureBlock, a block made when one of its figures is
+        // first read; a text null until its figure is.
+        std::vector<std::vector<QString>> figureTexts;
         FigureFormat format = nullptr;
     };
     std::shared_ptr<Pool> pool_;
