@@ -37,9 +37,8 @@ Recordset readHeaders(Database& db, DocumentKind kind, const QString& condition,
 
 enum HeaderColumn { Id, Number, Date, PartnerId, Brojdok, Datumdok, PartnerName, TypeName };
 
-// A header of a Recordset's current row or of a row read forward.
-template <class Row>
-DocumentSummary summaryOf(const Row& rs) {
+// The header of a Recordset's current row.
+DocumentSummary summaryOf(const Recordset& rs) {
     DocumentSummary d;
     d.id = rs.value(Id).toLongLong();
     d.number = rs.value(Number).toLongLong();
@@ -62,14 +61,10 @@ class SummaryReader {
         d.id = integerOf(row, Id);
         d.number = integerOf(row, Number);
         d.date = datumpi_(row, Date);
-        bool known = false;
-        if (row.isNull(PartnerId)) {
-            d.partnerId = 0;
-        } else {
-            known = row.integer(PartnerId, &d.partnerId);
-            if (!known) d.partnerId = row.value(PartnerId).toLongLong();
-        }
-        if (!known) {
+        // The name of a partner known by its integer id is made once.
+        const bool byId = !row.isNull(PartnerId) && row.integer(PartnerId, &d.partnerId);
+        if (!byId) {
+            d.partnerId = row.value(PartnerId).toLongLong();
             d.partner = row.value(PartnerName).toString();
         } else {
             auto it = partners_.constFind(d.partnerId);
@@ -135,25 +130,17 @@ class RunningTotal {
     bool long_ = false;
 };
 
-// Currency::fromDouble of the figures of many lines: the last conversions kept, a slot for each
-// value's bits, so the quantities and prices that come back are converted once.
+// Currency::fromDouble of the figures of many lines: the quantities and prices that come back
+// converted once.
 class CurrencyOf {
   public:
     Currency operator()(double value) {
-        const quint64 bits = std::bit_cast<quint64>(value);
-        Slot& slot = slots_[(bits ^ (bits >> 23) ^ (bits >> 41)) & (kSlots - 1)];
-        if (!slot.used || slot.bits != bits) slot = {bits, true, Currency::fromDouble(value)};
-        return slot.currency;
+        return made_.get(std::bit_cast<quint64>(value),
+                         [value] { return Currency::fromDouble(value); });
     }
 
   private:
-    struct Slot {
-        quint64 bits = 0;
-        bool used = false;
-        Currency currency;
-    };
-    static constexpr size_t kSlots = 1 << 12;
-    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
+    RecentValues<Currency> made_;
 };
 
 // The documents of the condition with their totals: the headers, then every line of them in one

@@ -271,29 +271,6 @@ void readLines(Database& db, bool keepTexts, const std::function<void(const Line
         });
 }
 
-// The last values looked up, a slot for each key's low bits: a cache for lookups that mostly
-// find what they found before (a journal's quantities and prices).
-template <class Value>
-class RecentValues {
-  public:
-    template <class Make>
-    const Value& get(quint64 key, Make&& make) {
-        if (slots_.empty()) slots_.resize(kSlots);
-        Slot& slot = slots_[size_t((key ^ (key >> 29) ^ (key >> 47)) & (kSlots - 1))];
-        if (!slot.used || slot.key != key) slot = {key, true, make()};
-        return slot.value;
-    }
-
-  private:
-    struct Slot {
-        quint64 key = 0;
-        bool used = false;
-        Value value{};
-    };
-    static constexpr size_t kSlots = 1 << 12;
-    std::vector<Slot> slots_;
-};
-
 // Values by 64-bit keys in one array probed in order: a lookup that misses every cache (the
 // prices of a large book, nearly one an article) touches one place of memory, not a QHash's
 // span and then its entry.

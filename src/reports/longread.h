@@ -10,6 +10,7 @@
 #include <QDate>
 
 #include <algorithm>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -67,6 +68,29 @@ class DateReader {
   private:
     char last_[10] = {};
     QDate lastDate_;
+};
+
+// The last values looked up, a slot for each key's low bits: a cache for lookups that mostly
+// find what they found before (a journal's quantities and prices).
+template <class Value>
+class RecentValues {
+  public:
+    template <class Make>
+    const Value& get(quint64 key, Make&& make) {
+        if (slots_.empty()) slots_.resize(kSlots);
+        Slot& slot = slots_[size_t((key ^ (key >> 29) ^ (key >> 47)) & (kSlots - 1))];
+        if (!slot.used || slot.key != key) slot = {key, true, make()};
+        return slot.value;
+    }
+
+  private:
+    struct Slot {
+        quint64 key = 0;
+        bool used = false;
+        Value value{};
+    };
+    static constexpr size_t kSlots = 1 << 12;
+    std::vector<Slot> slots_;
 };
 
 }  // namespace kl
