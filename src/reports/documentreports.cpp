@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -358,6 +359,56 @@ QString summaryLine(DocumentKind kind, const DocumentSummary& d) {
     return line;
 }
 
+namespace {
+
+// The summary of several documents made line by line as it is shown.
+class SummaryReport final : public ReportSource {
+  public:
+    SummaryReport(DocumentKind kind, Summaries documents)
+        : kind_(kind), documents_(std::move(documents)) {
+        const QStringList heading = summaryHeading(kind, true).split(kCrLf, Qt::SkipEmptyParts);
+        heading_ = {heading.value(0), heading.value(1)};
+        widest_ = int(std::max(heading_[0].size(), heading_[1].size()));
+        // A line is as wide as its columns, but for a number over five digits, a supplier's
+        // number over 10 characters and a total over 11 (each kept whole).
+        for (const DocumentSummary& d : *documents_) {
+            char digits[24];
+            const int number =
+                int(std::to_chars(digits, digits + sizeof digits, d.number).ptr - digits);
+            int width = std::max(5, number) + 1 + 8 + 1 +
+                        report::figureWidth(d.total, Precision::Double, 11) + 1;
+            width += kind == DocumentKind::Issue
+                         ? 55
+                         : 25 + 1 + 10 + 1 + std::max(10, int(d.brojdok.size())) + 1 + 8;
+            widest_ = std::max(widest_, width);
+        }
+    }
+
+    int lineCount() const override { return int(documents_->size()) + 2; }
+    QString line(int i) const override {
+        if (i < 2) return heading_[size_t(i)];
+        QString out;
+        out.reserve(report::kWidth + 2);
+        appendSummaryLine(out, kind_, (*documents_)[size_t(i - 2)]);
+        out.chop(kCrLf.size());
+        return out;
+    }
+    int widestLine() const override { return widest_; }
+    QString text() const override { return summaryText(kind_, *documents_, true); }
+
+  private:
+    DocumentKind kind_;
+    Summaries documents_;
+    std::array<QString, 2> heading_;
+    int widest_ = 0;
+};
+
+}  // namespace
+
+std::shared_ptr<const ReportSource> summaryReport(DocumentKind kind, Summaries documents) {
+    return std::make_shared<SummaryReport>(kind, std::move(documents));
+}
+
 QString summaryText(DocumentKind kind, const std::vector<DocumentSummary>& documents,
                     bool several) {
     QString text = summaryHeading(kind, several);
@@ -401,6 +452,11 @@ QString fullViewText(DocumentKind kind, const DocumentView* document) {
 
 sheet::Sheet summarySheet(DocumentKind kind, const std::vector<DocumentSummary>& documents,
                           const QDate& today) {
+    return summarySheet(kind, std::make_shared<const std::vector<DocumentSummary>>(documents),
+                        today);
+}
+
+sheet::Sheet summarySheet(DocumentKind kind, Summaries documents, const QDate& today) {
     using sheet::Cell;
     const bool receipt = kind == DocumentKind::Receipt;
     sheet::Sheet s;
@@ -415,16 +471,18 @@ sheet::Sheet summarySheet(DocumentKind kind, const std::vector<DocumentSummary>&
                         : QStringList{QStringLiteral("Broj"), QStringLiteral("Datum"),
                                       QStringLiteral("Mjesto troška"), QStringLiteral("Iznos")};
     double total = 0;
-    for (const DocumentSummary& d : documents) {
+    for (const DocumentSummary& d : *documents)
         total += d.total;
-        sheet::Row r = {Cell::ofNumber(double(d.number), 0), Cell::ofDate(d.date),
-                        Cell::ofText(d.partner)};
+    // A summary over many years has tens of thousands of rows: each made as it is written.
+    s.generatedCount = documents->size();
+    s.generate = [receipt, documents](size_t i, sheet::Row& r) {
+        const DocumentSummary& d = (*documents)[i];
+        r = {Cell::ofNumber(double(d.number), 0), Cell::ofDate(d.date), Cell::ofText(d.partner)};
         if (receipt)
             r.insert(r.end(), {Cell::ofText(d.documentType), Cell::ofText(d.brojdok),
                                d.datumdok.isValid() ? Cell::ofDate(d.datumdok) : Cell::empty()});
         r.push_back(Cell::ofNumber(d.total));
-        s.rows.push_back(std::move(r));
-    }
+    };
     sheet::Row totals(size_t(s.heading.size()), Cell::empty());
     totals.front() = Cell::ofText(QStringLiteral("Ukupno"));
     totals.back() = Cell::ofNumber(roundHalfAway(total, 2));

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -102,6 +103,11 @@ QString summaryLine(DocumentKind kind, const DocumentSummary& document);
 // The heading followed by one line per document.
 QString summaryText(DocumentKind kind, const std::vector<DocumentSummary>& documents, bool several);
 
+// The same text made line by line as it is shown (several documents, the rule of underscores):
+// a summary over many years has tens of thousands of lines.
+using Summaries = std::shared_ptr<const std::vector<DocumentSummary>>;
+std::shared_ptr<const ReportSource> summaryReport(DocumentKind kind, Summaries documents);
+
 // The full view: the summary of the document, its lines with their amounts and the grand total.
 // Without a document (its number found nothing) the summary line is left out and the list is
 // empty. Each line's amount is worked from its quantity and price as shown ("0.00").
@@ -112,6 +118,8 @@ QString fullViewText(DocumentKind kind, const DocumentView* document);
 // line with its amount as the report computes it, and the document's total.
 sheet::Sheet summarySheet(DocumentKind kind, const std::vector<DocumentSummary>& documents,
                           const QDate& today);
+// The same with the rows made as the file is written, from the documents shared with the text.
+sheet::Sheet summarySheet(DocumentKind kind, Summaries documents, const QDate& today);
 sheet::Sheet fullViewSheet(DocumentKind kind, const DocumentView& document);
 
 }  // namespace kl

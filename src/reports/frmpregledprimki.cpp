@@ -397,9 +397,9 @@ void frmpregledprimki::zakljucakjedne() {
 void frmpregledprimki::zakljucakvisedatum() {
     shownSheet_.reset();
     try {
-        const std::vector<DocumentSummary> documents =
-            documentsInRange(book(), kind_, dtpod_->date(), dtpdo_->date());
-        setReportText(summaryText(kind_, documents, true));
+        const auto documents = std::make_shared<const std::vector<DocumentSummary>>(
+            documentsInRange(book(), kind_, dtpod_->date(), dtpdo_->date()));
+        setReportSource(summaryReport(kind_, documents));
         shownSheet_ = summarySheet(kind_, documents, QDate::currentDate());
     } catch (const DbError& e) {
         setReportText(summaryHeading(kind_, true));
@@ -412,10 +412,12 @@ void frmpregledprimki::zakljucakvisedobavljac() {
     const int index = cboizbordobavljaca_->currentIndex();
     shownSheet_.reset();
     try {
-        std::vector<DocumentSummary> documents;
+        std::vector<DocumentSummary> read;
         if (index >= 0 && index < int(partnerIds_.size()))
-            documents = partnerDocuments(book(), kind_, partnerIds_[size_t(index)]);
-        setReportText(summaryText(kind_, documents, true));
+            read = partnerDocuments(book(), kind_, partnerIds_[size_t(index)]);
+        const auto documents =
+            std::make_shared<const std::vector<DocumentSummary>>(std::move(read));
+        setReportSource(summaryReport(kind_, documents));
         shownSheet_ = summarySheet(kind_, documents, QDate::currentDate());
     } catch (const DbError& e) {
         setReportText(summaryHeading(kind_, true));

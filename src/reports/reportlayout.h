@@ -9,6 +9,9 @@
 
 #include <QString>
 
+#include <array>
+#include <cmath>
+
 namespace kl::report {
 
 inline constexpr int kWidth = 83;  // the width of a report line (the journal's is 130)
@@ -37,6 +40,27 @@ inline QString right(const QString& text, int width) {
 // A figure formatted "0.00", right-aligned in `width`.
 inline QString figure(double value, Precision precision, int width) {
     return padLeft(format00(value, precision), width);
+}
+
+// Below this magnitude a figure's text fits a column of `width` (4 to 13): its integer digits,
+// a sign and ",00".
+inline double fitsBelow(int width) {
+    static const auto limits = [] {
+        std::array<double, 14> l{};
+        for (int w = 4; w < 14; ++w)
+            l[size_t(w)] = std::pow(10.0, w - 4) - 1;
+        return l;
+    }();
+    return limits[size_t(width)];
+}
+
+// The width a figure takes in a column of `width`: the column's, unless its text is longer (kept
+// whole). Only a figure near the column's limit is formatted to be measured.
+inline int figureWidth(double value, Precision precision, int width) {
+    if (std::fabs(value) < fitsBelow(width)) return width;
+    QString text;
+    appendFormat00(text, value, precision, 0);
+    return std::max(width, int(text.size()));
 }
 
 // The text cut to its first `n` characters when it is longer than `n`.

@@ -22,6 +22,8 @@ namespace kl {
 namespace {
 
 using report::figure;
+using report::figureWidth;
+using report::fitsBelow;
 using report::kCrLf;
 using report::left;
 using report::right;
@@ -292,27 +294,7 @@ void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
     });
 }
 
-// The width a figure takes in a column of `width`: the column's, unless its text is longer (kept
-// whole). Only a figure near the column's limit is formatted to be measured.
-// Below this magnitude a figure's text fits a column of `width` (at most 13): its integer digits,
-// a sign and ",00".
-double fitsBelow(int width) {
-    static const auto limits = [] {
-        std::array<double, 14> l{};
-        for (int w = 4; w < 14; ++w)
-            l[size_t(w)] = std::pow(10.0, w - 4) - 1;
-        return l;
-    }();
-    return limits[size_t(width)];
-}
-
-int figureWidth(double value, Precision precision, int width) {
-    if (std::fabs(value) < fitsBelow(width)) return width;
-    QString text;
-    appendFormat00(text, value, precision, 0);
-    return std::max(width, int(text.size()));
-}
-
+// The width a currency figure takes in a column of `width` (report::figureWidth of a double).
 int figureWidth(Currency value, int width) {
     if (std::fabs(value.toDouble()) < fitsBelow(width)) return width;
     QString text;

@@ -168,6 +168,55 @@ class Tst_documentreports : public ReportTest {
                  "    1 05.03.26 " + fields + "          7 05.03.26        1,00\r\n");
     }
 
+    // The summary shown line by line is the whole text's lines, and its widest line the widest of
+    // them: numbers, supplier's numbers and totals too long for their columns push a line.
+    void summaryShownByLines_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("number");
+        QTest::addColumn<QString>("brojdok");
+        QTest::addColumn<double>("total");
+        for (const int kind : {int(DocumentKind::Receipt), int(DocumentKind::Issue)}) {
+            const char* k = kind == int(DocumentKind::Receipt) ? "receipt" : "issue";
+            dataRow(QByteArray(k) + " fits", kind, qint64(7), QString("R-1"), 12.5);
+            dataRow(QByteArray(k) + " long number", kind, qint64(1234567), QString("R-1"), 12.5);
+            dataRow(QByteArray(k) + " long supplier's number", kind, qint64(7),
+                    QString("R-2026/000001-Š"), 0.0);
+            dataRow(QByteArray(k) + " total just fits", kind, qint64(7), QString(), 999999.99);
+            dataRow(QByteArray(k) + " total too long", kind, qint64(7), QString(), 1234567890.5);
+            dataRow(QByteArray(k) + " negative total", kind, qint64(-3), QString(), -99999999.0);
+        }
+    }
+    void summaryShownByLines() {
+        QFETCH(int, kind);
+        QFETCH(qint64, number);
+        QFETCH(QString, brojdok);
+        QFETCH(double, total);
+        DocumentSummary odd;
+        odd.number = number;
+        odd.date = kDay;
+        odd.partner = "Građevinski obrt Šimić mlađi i sinovi";
+        odd.documentType = "Otpremnica";
+        odd.brojdok = brojdok;
+        odd.total = total;
+        DocumentSummary plain = odd;
+        plain.number = 1;
+        plain.brojdok.clear();
+        plain.total = 1;
+        const auto documents =
+            std::make_shared<const std::vector<DocumentSummary>>(std::vector{plain, odd, plain});
+        const auto source = summaryReport(DocumentKind(kind), documents);
+        const QString text = summaryText(DocumentKind(kind), *documents, true);
+        QCOMPARE(source->text(), text);
+        const QStringList lines = reportLines(text);
+        QCOMPARE(source->lineCount(), lines.size());
+        int widest = 0;
+        for (int i = 0; i < lines.size(); ++i) {
+            QCOMPARE(source->line(i), lines[i]);
+            widest = std::max(widest, int(lines[i].size()));
+        }
+        QCOMPARE(source->widestLine(), widest);
+    }
+
     // A partner's documents and no one else's, in stored order. The partners a receipt may name
     // are suppliers, those of an issue customers and cost centres; partners of both kinds serve
     // both, in stored order.

@@ -147,8 +147,9 @@ class Tst_frmpregledprimki : public ReportTest {
         QCOMPARE(full.mid(2, 3),
                  QStringList({"R.br.;Šifra;Naziv;J.mj.;Količina;Cijena;Iznos",
                               "1;A1;Vijak M8;kom;2,00;2,00;4,00", "Ukupni iznos;;;;;;4,00"}));
-        QCOMPARE(csvLines(summarySheet(DocumentKind::Issue, {}, kDay))[2],
-                 "Broj;Datum;Mjesto troška;Iznos");
+        QCOMPARE(
+            csvLines(summarySheet(DocumentKind::Issue, std::vector<DocumentSummary>(), kDay))[2],
+            "Broj;Datum;Mjesto troška;Iznos");
     }
 
     // "Storno..." reverses the chosen document after a confirmation naming it, says the new
