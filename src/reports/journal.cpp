@@ -639,10 +639,17 @@ class JournalReport final : public ReportSource {
         : title_(title), heading_(journalHeading()), rows_(std::move(rows)) {
         widest_ = int(std::max({title_.size(), heading_.size(), qsizetype(kLineWidth)}));
         // A line is as wide as its columns, but for a supplier's number over 10 characters or a
-        // figure over 10 (both kept whole).
+        // figure over 10 (both kept whole). What a text of the pool adds is worked out once for
+        // each text and kept by its id in a table of bytes: a million rows' texts are not each
+        // looked at again, which on a large book would cost a miss of the cache a cell.
         const auto over = [](qsizetype size) { return size > 10 ? int(size - 10) : 0; };
-        // What a figure text adds, worked out once for each text of the pool.
-        std::vector<int> figureOver;
+        constexpr qint8 kUnknown = -1;
+        std::vector<qint8> sizeOver, figureOver, issueOf;
+        const auto known = [&](std::vector<qint8>& table, ReportRows::TextId id) -> qint8& {
+            if (id >= table.size()) table.resize(size_t(id) + 1 + id / 2, kUnknown);
+            return table[id];
+        };
+        const auto clamp = [](int n) { return qint8(std::min(n, 127)); };
         const auto figure = [&](int r, int c) {
             const ReportRows::TextId id = rows_.id(r, c);
             // An amount kept as a number is "0.00" of it: within 10 characters below 100 000
@@ -650,20 +657,37 @@ class JournalReport final : public ReportSource {
             double amount = 0;
             if (rows_.figureOf(id, &amount))
                 return std::fabs(amount) < 1e5 ? 0 : over(rows_.text(r, c).size());
-            if (id >= figureOver.size()) figureOver.resize(size_t(id) + 1 + id / 2, -1);
-            int& known = figureOver[id];
-            if (known < 0) {
-                const QString& t = rows_.text(r, c);
+            qint8& k = known(figureOver, id);
+            if (k == kUnknown) {
+                const QString& t = rows_.textOf(id);
                 QString made;
                 if (!t.isEmpty()) Figures().append(made, t);
-                known = over(made.size());
+                k = clamp(over(made.size()));
             }
-            return known;
+            return k < 127 ? int(k) : over([&] {
+                QString made;
+                Figures().append(made, rows_.textOf(id));
+                return made.size();
+            }());
+        };
+        // (A figure's id is far beyond the texts': its cell is looked at itself.)
+        double figureValue = 0;
+        const auto sizeOf = [&](ReportRows::TextId id) {
+            if (rows_.figureOf(id, &figureValue)) return over(rows_.textOf(id).size());
+            qint8& k = known(sizeOver, id);
+            if (k == kUnknown) k = clamp(over(rows_.textOf(id).size()));
+            return k < 127 ? int(k) : over(rows_.textOf(id).size());
+        };
+        const auto isIssue = [&](ReportRows::TextId id) {
+            if (rows_.figureOf(id, &figureValue)) return rows_.textOf(id) != u"P";
+            qint8& k = known(issueOf, id);
+            if (k == kUnknown) k = rows_.textOf(id) != u"P" ? 1 : 0;
+            return k == 1;
         };
         constexpr int kFixed = 10 + 1 + 23 + 1 + 1 + 1 + 15 + 1 + 10 + 1 + 10 + 4 * 11;
         for (int r = 0; r < rows_.count(); ++r) {
-            const bool issue = rows_.text(r, JVrsta) != u"P";
-            int width = kFixed + (issue ? 11 : 0) + over(rows_.text(r, JBrojDok).size());
+            const bool issue = isIssue(rows_.id(r, JVrsta));
+            int width = kFixed + (issue ? 11 : 0) + sizeOf(rows_.id(r, JBrojDok));
             for (int c : {JKolUlaz, JKolIzlaz, JCijena, JDuguje})
                 width += figure(r, c);
             if (issue) width += figure(r, JPotrazuje);

@@ -73,7 +73,11 @@ void ReportListModel::setText(int row, int column, const QString& text) {
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
-std::vector<int> sortedOrder(const std::vector<const QString*>& texts, Qt::SortOrder order) {
+namespace {
+
+// The rank of each of `texts` in collation order, texts the collation finds equal sharing one;
+// `ranks` is set to the number of ranks. Each distinct text is compared once.
+std::vector<int> collationRanks(const std::vector<const QString*>& texts, int* ranks) {
     const size_t n = texts.size();
     // Each distinct text once, in order of first appearance.
     QHash<QString, int> seen;
@@ -94,19 +98,27 @@ std::vector<int> sortedOrder(const std::vector<const QString*>& texts, Qt::SortO
         return compareText(*distinct[size_t(a)], *distinct[size_t(b)]) < 0;
     });
     std::vector<int> rankOf(distinct.size());
-    int ranks = 0;
+    int k = 0;
     for (size_t i = 0; i < byText.size(); ++i) {
         if (i > 0 &&
             compareText(*distinct[size_t(byText[i - 1])], *distinct[size_t(byText[i])]) < 0)
-            ++ranks;
-        rankOf[size_t(byText[i])] = ranks;
+            ++k;
+        rankOf[size_t(byText[i])] = k;
     }
-    ++ranks;
-    // A counting sort by rank keeps equal rows in their order, as a stable sort does.
+    *ranks = distinct.empty() ? 0 : k + 1;
+    std::vector<int> rank(n);
+    for (size_t r = 0; r < n; ++r)
+        rank[r] = rankOf[size_t(textOf[r])];
+    return rank;
+}
+
+// The positions of rows by their ranks: a counting sort, which keeps rows of one rank in their
+// order, as a stable sort does.
+std::vector<int> orderByRank(const std::vector<int>& rank, int ranks, Qt::SortOrder order) {
+    const size_t n = rank.size();
     std::vector<int> start(size_t(ranks) + 1, 0);
     const auto key = [&](size_t r) {
-        const int k = rankOf[size_t(textOf[r])];
-        return size_t(order == Qt::AscendingOrder ? k : ranks - 1 - k);
+        return size_t(order == Qt::AscendingOrder ? rank[r] : ranks - 1 - rank[r]);
     };
     for (size_t r = 0; r < n; ++r)
         ++start[key(r) + 1];
@@ -117,12 +129,41 @@ std::vector<int> sortedOrder(const std::vector<const QString*>& texts, Qt::SortO
     return sequence;
 }
 
+}  // namespace
+
+std::vector<int> sortedOrder(const std::vector<const QString*>& texts, Qt::SortOrder order) {
+    int ranks = 0;
+    const std::vector<int> rank = collationRanks(texts, &ranks);
+    return orderByRank(rank, ranks, order);
+}
+
 void ReportListModel::sortRows(int column, Qt::SortOrder order) {
     const int n = count();
-    std::vector<const QString*> texts(static_cast<size_t>(n));
-    for (int r = 0; r < n; ++r)
-        texts[size_t(r)] = &text(r, column);
-    const std::vector<int> sequence = sortedOrder(texts, order);
+    // Rows that share a text of the pool share its entry: each entry's text is looked at once,
+    // not once a row (a million rows' names are some hundred thousand entries).
+    std::vector<int> entryOfRow(static_cast<size_t>(n));
+    std::vector<const QString*> entries;
+    std::vector<int> byText, byFigure;
+    const auto slot = [](std::vector<int>& table, size_t at) -> int& {
+        if (at >= table.size()) table.resize(at + 1 + at / 2, -1);
+        return table[at];
+    };
+    for (int r = 0; r < n; ++r) {
+        const ReportRows::TextId id = rows_.id(r, column);
+        int& entry = ReportRows::isFigure(id) ? slot(byFigure, ReportRows::figureIndex(id))
+                                              : slot(byText, id);
+        if (entry < 0) {
+            entry = int(entries.size());
+            entries.push_back(&rows_.textOf(id));
+        }
+        entryOfRow[size_t(r)] = entry;
+    }
+    int ranks = 0;
+    const std::vector<int> entryRank = collationRanks(entries, &ranks);
+    std::vector<int> rank(static_cast<size_t>(n));
+    for (size_t r = 0; r < size_t(n); ++r)
+        rank[r] = entryRank[size_t(entryOfRow[r])];
+    const std::vector<int> sequence = orderByRank(rank, ranks, order);
     ++revision_;
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

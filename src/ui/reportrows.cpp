@@ -18,6 +18,14 @@ void ReportRows::ownPool() {
     if (pool_.use_count() > 1) pool_ = std::make_shared<Pool>(*pool_);
 }
 
+std::vector<ReportRows::TextId>& ReportRows::ownCells() {
+    if (!cells_)
+        cells_ = std::make_shared<std::vector<TextId>>();
+    else if (cells_.use_count() > 1)
+        cells_ = std::make_shared<std::vector<TextId>>(*cells_);
+    return *cells_;
+}
+
 ReportRows::TextId ReportRows::addText(const QString& text) {
     if (text.isEmpty()) return kEmpty;
     ownPool();
@@ -62,10 +70,11 @@ void ReportRows::widen(int width) {
     if (width <= stride_) return;
     const int n = count();
     std::vector<TextId> cells(size_t(n) * size_t(width), kAbsent);
+    const std::vector<TextId>& old = this->cells();
     for (int r = 0; r < n; ++r)
-        std::copy_n(cells_.begin() + ptrdiff_t(r) * stride_, stride_,
+        std::copy_n(old.begin() + ptrdiff_t(r) * stride_, stride_,
                     cells.begin() + ptrdiff_t(r) * width);
-    cells_.swap(cells);
+    cells_ = std::make_shared<std::vector<TextId>>(std::move(cells));
     stride_ = width;
     rows_ = 0;
 }
@@ -91,8 +100,9 @@ void adviseLargePages(const std::vector<T>& v) {
 
 void ReportRows::reserve(size_t rows, int width, Own own) {
     widen(width);
-    cells_.reserve(rows * size_t(std::max(stride_, 1)));
-    adviseLargePages(cells_);
+    std::vector<TextId>& cells = ownCells();
+    cells.reserve(rows * size_t(std::max(stride_, 1)));
+    adviseLargePages(cells);
     ownPool();
     // About a text or a figure of its own a row (the rows' amounts, say) beside the shared texts.
     if (own == Own::Figure) {
@@ -110,9 +120,10 @@ void ReportRows::appendRow(const QStringList& texts) {
         ++rows_;
         return;
     }
+    std::vector<TextId>& cells = ownCells();
     for (const QString& t : texts)
-        cells_.push_back(addText(t));
-    cells_.insert(cells_.end(), size_t(stride_ - texts.size()), kAbsent);
+        cells.push_back(addText(t));
+    cells.insert(cells.end(), size_t(stride_ - texts.size()), kAbsent);
 }
 
 void ReportRows::appendRow(std::initializer_list<TextId> ids) {
@@ -121,27 +132,29 @@ void ReportRows::appendRow(std::initializer_list<TextId> ids) {
         ++rows_;
         return;
     }
-    cells_.insert(cells_.end(), ids);
-    cells_.insert(cells_.end(), size_t(stride_) - ids.size(), kAbsent);
+    std::vector<TextId>& cells = ownCells();
+    cells.insert(cells.end(), ids);
+    cells.insert(cells.end(), size_t(stride_) - ids.size(), kAbsent);
 }
 
 const QString& ReportRows::text(int row, int column) const {
     static const QString empty;
     if (row < 0 || row >= count() || column < 0 || column >= stride_) return empty;
-    const TextId id = cells_[size_t(row) * size_t(stride_) + size_t(column)];
+    const TextId id = cells()[size_t(row) * size_t(stride_) + size_t(column)];
     return id == kAbsent ? empty : textOf(id);
 }
 
 ReportRows::TextId ReportRows::id(int row, int column) const {
     if (row < 0 || row >= count() || column < 0 || column >= stride_) return kEmpty;
-    const TextId id = cells_[size_t(row) * size_t(stride_) + size_t(column)];
+    const TextId id = cells()[size_t(row) * size_t(stride_) + size_t(column)];
     return id == kAbsent ? kEmpty : id;
 }
 
 int ReportRows::rowLength(int row) const {
     if (row < 0 || row >= count()) return 0;
     int n = stride_;
-    while (n > 0 && cells_[size_t(row) * size_t(stride_) + size_t(n - 1)] == kAbsent)
+    const std::vector<TextId>& cells = this->cells();
+    while (n > 0 && cells[size_t(row) * size_t(stride_) + size_t(n - 1)] == kAbsent)
         --n;
     return n;
 }
@@ -158,7 +171,7 @@ QStringList ReportRows::rowTexts(int row) const {
 void ReportRows::setText(int row, int column, const QString& text) {
     if (row < 0 || row >= count() || column < 0) return;
     widen(column + 1);
-    TextId* cells = &cells_[size_t(row) * size_t(stride_)];
+    TextId* cells = &ownCells()[size_t(row) * size_t(stride_)];
     // The cells before it become part of the row, as empty texts.
     for (int c = 0; c < column; ++c)
         if (cells[c] == kAbsent) cells[c] = kEmpty;
@@ -171,8 +184,9 @@ void ReportRows::removeRow(int row) {
         --rows_;
         return;
     }
-    const auto at = cells_.begin() + ptrdiff_t(row) * stride_;
-    cells_.erase(at, at + stride_);
+    std::vector<TextId>& cells = ownCells();
+    const auto at = cells.begin() + ptrdiff_t(row) * stride_;
+    cells.erase(at, at + stride_);
 }
 
 ReportRows ReportRows::subset(const std::vector<int>& positions) const {
@@ -183,10 +197,11 @@ ReportRows ReportRows::subset(const std::vector<int>& positions) const {
         out.rows_ = int(positions.size());
         return out;
     }
-    out.cells_.reserve(positions.size() * size_t(stride_));
+    std::vector<TextId>& to = out.ownCells();
+    to.reserve(positions.size() * size_t(stride_));
     for (int p : positions) {
-        const auto from = cells_.begin() + ptrdiff_t(p) * stride_;
-        out.cells_.insert(out.cells_.end(), from, from + stride_);
+        const auto from = cells().begin() + ptrdiff_t(p) * stride_;
+        to.insert(to.end(), from, from + stride_);
     }
     return out;
 }
@@ -194,12 +209,12 @@ ReportRows ReportRows::subset(const std::vector<int>& positions) const {
 void ReportRows::reorder(const std::vector<int>& sequence) {
     if (stride_ == 0) return;
     std::vector<TextId> cells;
-    cells.reserve(cells_.size());
+    cells.reserve(this->cells().size());
     for (int p : sequence) {
-        const auto from = cells_.begin() + ptrdiff_t(p) * stride_;
+        const auto from = this->cells().begin() + ptrdiff_t(p) * stride_;
         cells.insert(cells.end(), from, from + stride_);
     }
-    cells_.swap(cells);
+    cells_ = std::make_shared<std::vector<TextId>>(std::move(cells));
 }
 
 // ---- ReportSource ---------------------------------------------------------------------------

@@ -37,6 +37,7 @@ class ReportRows {
     TextId addFigure(double value);
     // The number of a figure entry; false for a text.
     bool figureOf(TextId id, double* value) const;
+    static bool isFigure(TextId id) { return (id & kFigure) && id != kAbsent; }
     // The place of a figure entry among the figures, from 0.
     static quint32 figureIndex(TextId id) { return id & ~kFigure; }
 
@@ -46,7 +47,7 @@ class ReportRows {
     enum class Own { Text, Figure };
     void reserve(size_t rows, int width, Own own = Own::Text);
 
-    int count() const { return stride_ ? int(cells_.size() / size_t(stride_)) : rows_; }
+    int count() const { return stride_ ? int(cells().size() / size_t(stride_)) : rows_; }
     bool empty() const { return count() == 0; }
     // The text of a cell; empty beyond the row's length or out of range.
     const QString& text(int row, int column) const;
@@ -77,7 +78,14 @@ class ReportRows {
         FigureFormat format = nullptr;
     };
     std::shared_ptr<Pool> pool_;
-    std::vector<TextId> cells_;  // row after row, stride_ cells each
+    // Row after row, stride_ cells each; copies share them until one of them changes (a report
+    // made from a list's rows does not copy a million rows' cells).
+    std::shared_ptr<std::vector<TextId>> cells_;
+    const std::vector<TextId>& cells() const {
+        static const std::vector<TextId> none;
+        return cells_ ? *cells_ : none;
+    }
+    std::vector<TextId>& ownCells();
     int stride_ = 0;
     int rows_ = 0;  // rows while stride_ is 0 (rows with no cells)
 };

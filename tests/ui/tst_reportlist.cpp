@@ -160,6 +160,85 @@ class TstReportList : public QObject {
             });
             QCOMPARE(kl::sortedOrder(pointers, order), expected);
         }
+
+        // The same texts as a list sorts them: rows sharing one text of the pool, and equal
+        // texts added twice to it, as a report's builder fills its rows.
+        kl::ReportRows rows;
+        std::vector<kl::ReportRows::TextId> first, second;
+        for (const QString& w : words) {
+            first.push_back(rows.addText(w));
+            second.push_back(rows.addText(w));
+        }
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const int w = int(words.indexOf(texts[i]));
+            rows.appendRow({(i % 3 ? first : second)[size_t(w)], rows.addFigure(double(i % 7)),
+                            rows.addText(QString::number(i))});
+        }
+        rows.setFigureFormat([](double v) { return QString::number(v); });
+        ReportList list;
+        list.setColumns({{"Naziv", 100}, {"Iznos", 100}, {"Red", 100}});
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            for (const int column : {0, 1}) {
+                list.setRows(kl::ReportRows(rows));
+                std::vector<int> expected(size_t(rows.count()));
+                std::iota(expected.begin(), expected.end(), 0);
+                std::stable_sort(expected.begin(), expected.end(), [&](int x, int y) {
+                    const int c = kl::compareText(rows.text(x, column), rows.text(y, column));
+                    return order == Qt::AscendingOrder ? c < 0 : c > 0;
+                });
+                list.sortRows(column, order);
+                for (int r = 0; r < list.rowCount(); ++r)
+                    QCOMPARE(list.rowTexts(r), rows.rowTexts(expected[size_t(r)]));
+            }
+        }
+    }
+
+    // A copy of rows shares their cells until one of the two changes: a change of either leaves
+    // the other as it was.
+    void copiesKeepTheirRows_data() {
+        QTest::addColumn<int>("change");
+        QTest::newRow("text set") << 0;
+        QTest::newRow("row removed") << 1;
+        QTest::newRow("rows reordered") << 2;
+        QTest::newRow("row appended") << 3;
+        QTest::newRow("row wider") << 4;
+    }
+    void copiesKeepTheirRows() {
+        QFETCH(int, change);
+        kl::ReportRows original;
+        original.appendRow(QStringList{"a", "1"});
+        original.appendRow(QStringList{"b", "2"});
+        const auto textsOf = [](const kl::ReportRows& r) {
+            QStringList all;
+            for (int i = 0; i < r.count(); ++i)
+                all << r.rowTexts(i).join('|');
+            return all;
+        };
+        const QStringList before = textsOf(original);
+        for (const bool changeCopy : {true, false}) {
+            kl::ReportRows a = original, b = original;
+            kl::ReportRows& changed = changeCopy ? b : a;
+            switch (change) {
+                case 0:
+                    changed.setText(0, 1, "x");
+                    break;
+                case 1:
+                    changed.removeRow(0);
+                    break;
+                case 2:
+                    changed.reorder({1, 0});
+                    break;
+                case 3:
+                    changed.appendRow(QStringList{"c", "3"});
+                    break;
+                default:
+                    changed.appendRow(QStringList{"c", "3", "wide"});
+                    break;
+            }
+            QVERIFY(textsOf(changed) != before);
+            QCOMPARE(textsOf(changeCopy ? a : b), before);
+            QCOMPARE(textsOf(original), before);
+        }
     }
 
     // Rows selected at once, in runs and alone, add to the selection there is.
