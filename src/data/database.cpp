@@ -473,6 +473,54 @@ void bindValue(sqlite3_stmt* st, int index, const Bound& b) {
 
 }  // namespace
 
+ReadSnapshot::ReadSnapshot(Database& db) : db_(db.onServer() ? nullptr : db.handle()) {
+    if (db_ && sqlite3_exec(db_, "BEGIN DEFERRED", nullptr, nullptr, nullptr) != SQLITE_OK)
+        db_ = nullptr;
+}
+
+ReadSnapshot::~ReadSnapshot() {
+    if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+namespace {
+
+// An integer value (not a text that reads as one: its text would be another id's).
+bool integerValue(const RowView& row, int column, qint64* id) {
+    return row.textBytes(column).isEmpty() && !row.isNull(column) && row.integer(column, id);
+}
+
+}  // namespace
+
+IdOrder::IdOrder(Database& db, const QString& sql) {
+    std::vector<qint64> ids;
+    db.forEachRow(sql, {}, [&](const RowView& row) {
+        qint64 id = 0;
+        if (!valid_ || !integerValue(row, 0, &id)) {
+            valid_ = false;
+            return;
+        }
+        ids.push_back(id);
+    });
+    size_ = ids.size();
+    if (!valid_ || ids.empty()) return;
+    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+    const bool dense = *low >= 0 && *high < 4 * qint64(ids.size()) + 1024;
+    if (dense) dense_.assign(size_t(*high) + 1, -1);
+    for (size_t i = 0; i < ids.size() && valid_; ++i) {
+        int& place = dense ? dense_[size_t(ids[i])] : sparse_.try_emplace(ids[i], -1).first->second;
+        if (place >= 0) valid_ = false;  // given twice
+        place = int(i);
+    }
+}
+
+int IdOrder::placeOf(const RowView& row, int column) const {
+    qint64 id = 0;
+    if (!integerValue(row, column, &id)) return -1;
+    if (!dense_.empty()) return id >= 0 && id < qint64(dense_.size()) ? dense_[size_t(id)] : -1;
+    const auto it = sparse_.find(id);
+    return it == sparse_.end() ? -1 : it->second;
+}
+
 QString valueText(const QVariant& value, jet::ColType type) {
     if (!value.isValid() || value.isNull()) return QString();
     switch (type) {

@@ -33,6 +33,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -354,6 +355,43 @@ void runWrite(Database& db, const QStringList& books, Work&& work) {
         t.commit();
     });
 }
+
+// One read transaction (a deferred one: no write lock, so a read-only book can be read), so that
+// the several selects of one report read the same state of the book. On a server, or when the
+// engine refuses it, the selects go on each on its own.
+class ReadSnapshot {
+  public:
+    explicit ReadSnapshot(Database& db);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+  private:
+    sqlite3* db_;
+};
+
+// The places of a table's rows in the order of one of its indexes, read from the index alone
+// (`sql` selects their integer ids, "select id from artikli order by naziv asc"). The rows are
+// then read in stored order and each put in its place: going through the index for whole rows
+// looks every row up in no order, which on a large book costs many times the reading. An id that
+// is not an integer value, or one given twice, leaves the order not valid: the caller then reads
+// by the ordered select itself. Read both in one ReadSnapshot.
+class IdOrder {
+  public:
+    IdOrder(Database& db, const QString& sql);
+    bool valid() const { return valid_; }
+    size_t size() const { return size_; }
+    // The place of the row whose first column `row` holds, or -1 for a row the order does not
+    // hold or whose id is no integer value.
+    int placeOf(const RowView& row, int column = 0) const;
+
+  private:
+    bool valid_ = true;
+    size_t size_ = 0;
+    // By id for ids that count up from 1 (a book's), a hash for others.
+    std::vector<int> dense_;
+    std::unordered_map<qint64, int> sparse_;
+};
 
 // For the tests that make a statement fail on purpose with a trigger: while allowed, a book may
 // hold triggers and they run. The program itself never allows them (a book with a trigger is

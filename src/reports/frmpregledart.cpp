@@ -5,6 +5,7 @@
 #include "reports/reportwindows.h"
 #include "reports/stockaudit.h"
 #include "ui/controls.h"
+#include "warehouse/masterdata.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -119,12 +120,12 @@ void frmPregledart::fillNames() {
     // Each name carries its article's code.
     QStringList names, codes;
     try {
-        Database db = Database::openBook(context().currentBook());
-        Recordset rs =
-            db.openRecordset(QStringLiteral("select naziv,sifra from artikli order by naziv asc"));
-        for (; !rs.eof(); rs.moveNext()) {
-            names.append(rs.value(0).toString());
-            codes.append(rs.value(1).toString());
+        const std::vector<ArticleChoice> articles = loadArticleChoices(context().currentBook());
+        names.reserve(qsizetype(articles.size()));
+        codes.reserve(qsizetype(articles.size()));
+        for (const ArticleChoice& a : articles) {
+            names.append(a.naziv);
+            codes.append(a.sifra);
         }
     } catch (const DbError& e) {
         showReportError(e.description());

@@ -24,25 +24,6 @@ inline void prepareLongRead(Database& db) {
                  nullptr, nullptr);
 }
 
-// One read transaction (a deferred one: no write lock, so a read-only book can be read), so that
-// the several selects of one report read the same state of the book. On a server, or when the
-// engine refuses it, the selects go on each on its own.
-class ReadSnapshot {
-  public:
-    explicit ReadSnapshot(Database& db) : db_(db.onServer() ? nullptr : db.handle()) {
-        if (db_ && sqlite3_exec(db_, "BEGIN DEFERRED", nullptr, nullptr, nullptr) != SQLITE_OK)
-            db_ = nullptr;
-    }
-    ~ReadSnapshot() {
-        if (db_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-  private:
-    sqlite3* db_;
-};
-
 // A date column as value(column).toDate() reads it; the stored "yyyy-MM-dd" of the years from
 // 1000 on read without a QString, and the text of the row before (the headers of a day follow
 // each other) taken at once.

@@ -92,50 +92,30 @@ std::vector<StockArticle> readArticles(Database& db, const QString& sql,
 // every article's row in no order, which on a large book costs many times the reading.
 std::vector<StockArticle> articlesByName(Database& db) {
     const ReadSnapshot snapshot(db);
-    std::vector<qint64> byName;
-    db.forEachRow(QStringLiteral("select id from artikli order by naziv asc"), {},
-                  [&](const RowView& row) {
-                      qint64 id = 0;
-                      byName.push_back(row.integer(0, &id) ? id : row.value(0).toLongLong());
-                  });
-    // An article's place by its id: a table for the ids of a book, which count up from 1, a
-    // hash for others.
-    const auto [low, high] = std::minmax_element(byName.begin(), byName.end());
-    const qint64 maxId = byName.empty() ? 0 : *high;
-    const bool dense = byName.empty() || (*low >= 0 && maxId < 4 * qint64(byName.size()) + 1024);
-    std::vector<int> placeById(dense ? size_t(maxId) + 1 : 0, -1);
-    QHash<qint64, int> placeBySparseId;
-    for (size_t i = 0; i < byName.size(); ++i) {
-        if (dense)
-            placeById[size_t(byName[i])] = int(i);
-        else
-            placeBySparseId.insert(byName[i], int(i));
-    }
-    std::vector<StockArticle> articles(byName.size());
+    const IdOrder order(db, QStringLiteral("select id from artikli order by naziv asc"));
+    std::vector<StockArticle> articles(order.valid() ? order.size() : 0);
     size_t placed = 0;
-    db.forEachRow(QStringLiteral("select id,sifra,naziv,barkod,jedmjere,minkolicina,stanje,"
-                                 "vrijednost,proscijena from artikli"),
-                  {}, [&](const RowView& row) {
-                      qint64 id = 0;
-                      if (!row.integer(0, &id)) id = row.value(0).toLongLong();
-                      const int place = dense
-                                            ? (id >= 0 && id <= maxId ? placeById[size_t(id)] : -1)
-                                            : placeBySparseId.value(id, -1);
-                      if (place < 0 || qint64(int(id)) != id) return;
-                      StockArticle& a = articles[size_t(place)];
-                      a.id = int(id);
-                      a.sifra = row.value(1).toString();
-                      a.naziv = row.value(2).toString();
-                      a.barkod = row.value(3).toString();
-                      a.jedmjere = row.value(4).toString();
-                      a.minkolicina = float(row.number(5));
-                      a.stanje = float(row.number(6));
-                      a.vrijednost = Currency::fromDouble(row.number(7));
-                      a.proscijena = Currency::fromDouble(row.number(8));
-                      ++placed;
-                  });
-    // An id the articles cannot hold (beyond an int): as the select gives them.
-    if (placed != articles.size())
+    if (order.valid())
+        db.forEachRow(QStringLiteral("select id,sifra,naziv,barkod,jedmjere,minkolicina,stanje,"
+                                     "vrijednost,proscijena from artikli"),
+                      {}, [&](const RowView& row) {
+                          const int place = order.placeOf(row);
+                          qint64 id = 0;
+                          if (place < 0 || !row.integer(0, &id) || qint64(int(id)) != id) return;
+                          StockArticle& a = articles[size_t(place)];
+                          a.id = int(id);
+                          a.sifra = row.value(1).toString();
+                          a.naziv = row.value(2).toString();
+                          a.barkod = row.value(3).toString();
+                          a.jedmjere = row.value(4).toString();
+                          a.minkolicina = float(row.number(5));
+                          a.stanje = float(row.number(6));
+                          a.vrijednost = Currency::fromDouble(row.number(7));
+                          a.proscijena = Currency::fromDouble(row.number(8));
+                          ++placed;
+                      });
+    // An id the articles cannot hold (not an integer, beyond an int): as the select gives them.
+    if (!order.valid() || placed != articles.size())
         return readArticles(db, QStringLiteral("select * from artikli order by naziv asc"));
     return articles;
 }

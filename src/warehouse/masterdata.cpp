@@ -33,6 +33,26 @@ std::vector<ArticleRow> loadArticles(const BookLocation& book) {
 
 std::vector<ArticleChoice> loadArticleChoices(const BookLocation& book) {
     Database db = Database::openBook(book);
+    {
+        // In the names' order read from their index, the articles in stored order.
+        const ReadSnapshot snapshot(db);
+        const IdOrder order(db, QStringLiteral("select id from artikli order by naziv asc"));
+        std::vector<ArticleChoice> rows(order.valid() ? order.size() : 0);
+        size_t placed = 0;
+        if (order.valid())
+            db.forEachRow(QStringLiteral("select id,sifra,naziv from artikli"), {},
+                          [&](const RowView& row) {
+                              const int place = order.placeOf(row);
+                              if (place < 0) return;
+                              // The texts Recordset::text gives.
+                              const auto text = [&row](int c) {
+                                  return valueText(row.value(c), jet::ColType::Text);
+                              };
+                              rows[size_t(place)] = {text(0), text(1), text(2)};
+                              ++placed;
+                          });
+        if (order.valid() && placed == rows.size()) return rows;
+    }
     Recordset rs =
         db.openRecordset(QStringLiteral("select id,sifra,naziv from artikli order by naziv asc"));
     std::vector<ArticleChoice> rows;
