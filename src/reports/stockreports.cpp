@@ -13,6 +13,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -214,7 +215,7 @@ struct Running {
 
 // The stock, value and average after each of `lines`, replayed from the first.
 template <class Visit>
-void replayCard(const std::vector<CardLine>& lines, Visit&& visit) {
+void replayCard(const CardLines& lines, Visit&& visit) {
     Running r;
     for (const CardLine& l : lines) {
         const bool receipt = l.kind == QLatin1String("P");
@@ -266,7 +267,7 @@ void appendCardLine(QString& out, int number, const CardLine& l, bool receipt, c
     appendFormat00(out, r.average, 10);
 }
 
-void appendCardLines(QString& out, const std::vector<CardLine>& lines) {
+void appendCardLines(QString& out, const CardLines& lines) {
     int number = 0;
     replayCard(lines, [&](const CardLine& l, bool receipt, const Running& r) {
         appendCardLine(out, ++number, l, receipt, r);
@@ -462,7 +463,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     // The lines of each card's article gather in a slot of their own; the slot of an article id
     // is found in a table by id (the ids of a book count up from 1), or in a hash for ids far
     // beyond the number of cards.
-    std::vector<std::vector<CardLine>> lineSlots;
+    int slotCount = 0;
     std::vector<int> slotById;
     QHash<int, int> slotBySparseId;
     cards.reserve(members.size());
@@ -487,21 +488,20 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         if (!dense && !slotBySparseId.contains(card.article.id))
             slotBySparseId.insert(card.article.id, -1);
         int* slot = slotOf(card.article.id);
-        if (slot && *slot < 0) {
-            *slot = int(lineSlots.size());
-            lineSlots.emplace_back();
-        }
+        if (slot && *slot < 0) *slot = slotCount++;
     }
 
     // Every line of the book once, in posting order, kept with its card's slot; read forward,
-    // since the lines go straight to their cards. The lines are then moved to their slots, each
-    // slot's room made once. A failure leaves the cards without their lines.
+    // since the lines go straight to their cards. The lines are then moved into one store, slot
+    // after slot (each slot's lines in posting order), and each card given its slot's run of it.
+    // A failure leaves the cards without their lines.
     LineReader reader;
     std::vector<std::pair<int, CardLine>> read;
     {
         const Recordset count =
             db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
         if (!count.eof()) read.reserve(size_t(std::max(0.0, count.value(0).toDouble())));
+        adviseLargePages(read);
     }
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
@@ -510,24 +510,25 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         if (!slot || *slot < 0) return;
         read.emplace_back(*slot, reader(row));
     });
+    std::vector<size_t> start(size_t(slotCount) + 1, 0);
+    for (const auto& [slot, line] : read)
+        ++start[size_t(slot) + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    auto store = std::make_shared<std::vector<CardLine>>();
+    store->reserve(read.size());
+    adviseLargePages(*store);
+    store->resize(read.size());
     {
-        std::vector<size_t> counts(lineSlots.size(), 0);
-        for (const auto& [slot, line] : read)
-            ++counts[size_t(slot)];
-        for (size_t i = 0; i < lineSlots.size(); ++i)
-            lineSlots[i].reserve(counts[i]);
+        std::vector<size_t> next(start.begin(), start.end() - 1);
         for (auto& [slot, line] : read)
-            lineSlots[size_t(slot)].push_back(std::move(line));
+            (*store)[next[size_t(slot)]++] = std::move(line);
         std::vector<std::pair<int, CardLine>>().swap(read);
     }
-    // Two entries of a group may name the same article: each gets the lines, the last one takes
-    // them over.
-    std::vector<int> uses(lineSlots.size(), 0);
-    for (const StockCard& card : cards)
-        ++uses[size_t(*slotOf(card.article.id))];
+    // Two entries of a group may name the same article: both have its run.
+    const std::shared_ptr<const std::vector<CardLine>> lines = std::move(store);
     for (StockCard& card : cards) {
         const size_t slot = size_t(*slotOf(card.article.id));
-        card.lines = --uses[slot] == 0 ? std::move(lineSlots[slot]) : lineSlots[slot];
+        card.lines = CardLines(lines, start[slot], start[slot + 1]);
     }
 }
 

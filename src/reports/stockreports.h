@@ -63,9 +63,32 @@ struct CardLine {
     Currency cijena;
 };
 
+// The lines of one card: a run of a store of lines that the cards of one reading share (the
+// cards of every article are read into one store, not a hundred thousand of their own), or
+// lines of its own.
+class CardLines {
+  public:
+    CardLines() = default;
+    CardLines(std::vector<CardLine> lines)  // NOLINT: lines of its own, taken as they are
+        : end_(lines.size()),
+          store_(std::make_shared<const std::vector<CardLine>>(std::move(lines))) {}
+    CardLines(std::shared_ptr<const std::vector<CardLine>> store, size_t begin, size_t end)
+        : begin_(begin), end_(end), store_(std::move(store)) {}
+
+    size_t size() const { return end_ - begin_; }
+    bool empty() const { return end_ == begin_; }
+    const CardLine& operator[](size_t i) const { return (*store_)[begin_ + i]; }
+    const CardLine* begin() const { return store_ ? store_->data() + begin_ : nullptr; }
+    const CardLine* end() const { return store_ ? store_->data() + end_ : nullptr; }
+
+  private:
+    size_t begin_ = 0, end_ = 0;
+    std::shared_ptr<const std::vector<CardLine>> store_;
+};
+
 struct StockCard {
     StockArticle article;
-    std::vector<CardLine> lines;
+    CardLines lines;
 };
 
 // ---- Reading -------------------------------------------------------------------------------

@@ -79,24 +79,18 @@ void ReportRows::widen(int width) {
     rows_ = 0;
 }
 
-namespace {
-
-// Room of many megabytes is handed out by the kernel page by page as it is first written; asked
-// for in large pages, the same room costs a few hundred times fewer of those faults.
-template <class T>
-void adviseLargePages(const std::vector<T>& v) {
+void adviseLargePages(const void* data, size_t bytes) {
 #ifdef __linux__
     constexpr std::uintptr_t kLarge = 2 << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(v.data());
-    const std::uintptr_t end = begin + v.capacity() * sizeof(T);
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t end = begin + bytes;
     const std::uintptr_t first = (begin + kLarge - 1) & ~(kLarge - 1), last = end & ~(kLarge - 1);
     if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #else
-    Q_UNUSED(v);
+    Q_UNUSED(data);
+    Q_UNUSED(bytes);
 #endif
 }
-
-}  // namespace
 
 void ReportRows::reserve(size_t rows, int width, Own own) {
     widen(width);
