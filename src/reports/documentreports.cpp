@@ -153,15 +153,39 @@ std::vector<DocumentSummary> readSummaries(const BookLocation& book, DocumentKin
     std::vector<DocumentSummary> documents;
     QVariantList lineParams = params;
     lineParams.prepend(kindLetter(kind));
+    // Room for every header of the book at once, in large pages: a summary over all years holds
+    // a large part of them, and its room grown step by step would be handed out page by page
+    // again at each step.
+    Recordset all = db.openRecordset(QStringLiteral("select count(*) as n from pi"));
+    const double headers = all.eof() ? 0 : std::max(0.0, all.value(0).toDouble());
+    documents.reserve(size_t(headers));
+    adviseLargePages(documents);
     db.forEachRow(headersSql(condition), lineParams,
                   [&, read = SummaryReader()](const RowView& row) mutable {
                       documents.push_back(read(row));
                   });
     if (documents.empty()) return documents;
 
+    // A document's place by its header's id: in a table for the ids of a book, which count up
+    // from 1, in a hash for others.
+    const auto [low, high] = std::minmax_element(
+        documents.begin(), documents.end(),
+        [](const DocumentSummary& a, const DocumentSummary& b) { return a.id < b.id; });
+    const bool dense =
+        low->id >= 0 && high->id < 4 * qint64(documents.size()) + 4 * qint64(headers) + 1024;
+    std::vector<int> placeById(dense ? size_t(high->id) + 1 : 0, -1);
     QHash<qint64, size_t> positionOf;
-    for (size_t i = 0; i < documents.size(); ++i)
-        positionOf.insert(documents[i].id, i);
+    for (size_t i = 0; i < documents.size(); ++i) {
+        if (dense)
+            placeById[size_t(documents[i].id)] = int(i);
+        else
+            positionOf.insert(documents[i].id, i);
+    }
+    const auto placeOf = [&](qint64 id) -> qint64 {
+        if (dense) return id >= 0 && id < qint64(placeById.size()) ? placeById[size_t(id)] : -1;
+        const auto it = positionOf.constFind(id);
+        return it == positionOf.cend() ? -1 : qint64(*it);
+    };
     std::vector<RunningTotal> totals(documents.size());
     CurrencyOf currency;
     qint64 lastId = 0;
@@ -169,8 +193,7 @@ std::vector<DocumentSummary> readSummaries(const BookLocation& book, DocumentKin
     // The lines of the documents found: when they are a large part of the book, every line is
     // read in stored order and those of other documents passed over, which costs less than
     // finding the header of every line; otherwise only theirs are read, through their headers.
-    Recordset all = db.openRecordset(QStringLiteral("select count(*) as n from pi"));
-    const bool everyLine = !all.eof() && double(documents.size()) * 4 >= all.value(0).toDouble();
+    const bool everyLine = double(documents.size()) * 4 >= headers;
     const QString sql =
         everyLine ? QStringLiteral("select idpi,kolicina,cijena from ulazizlaz order by id")
                   : QStringLiteral(
@@ -189,8 +212,8 @@ std::vector<DocumentSummary> readSummaries(const BookLocation& book, DocumentKin
         }
         // The lines of one document mostly follow each other.
         if (!current || id != lastId) {
-            const auto it = positionOf.constFind(id);
-            current = it == positionOf.cend() ? nullptr : &totals[*it];
+            const qint64 place = placeOf(id);
+            current = place < 0 ? nullptr : &totals[size_t(place)];
             lastId = id;
         }
         if (current) current->add(currency(row.number(2)) * currency(row.number(1)));
