@@ -153,7 +153,7 @@ class ById {
     template <class Make>
     const T& get(qlonglong id, Make&& make) {
         if (id >= 0 && id < kDenseLimit) {
-            if (size_t(id) >= dense_.size()) dense_.resize(size_t(id) + 1 + dense_.size() / 2);
+            if (size_t(id) >= dense_.size()) grow(size_t(id) + 1 + dense_.size() / 2);
             std::optional<T>& slot = dense_[size_t(id)];
             if (!slot) slot = make();
             return *slot;
@@ -174,6 +174,19 @@ class ById {
     }
 
   private:
+    // The table's new room asked for in large pages before it is first written.
+    void grow(size_t size) {
+        if (size > dense_.capacity()) {
+            std::vector<std::optional<T>> wider;
+            wider.reserve(size);
+            adviseLargePages(wider);
+            wider.resize(size);
+            std::move(dense_.begin(), dense_.end(), wider.begin());
+            dense_.swap(wider);
+            return;
+        }
+        dense_.resize(size);
+    }
     static constexpr qlonglong kDenseLimit = 1 << 22;
     std::vector<std::optional<T>> dense_;
     QHash<qlonglong, T> sparse_;

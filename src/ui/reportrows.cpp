@@ -26,9 +26,23 @@ std::vector<ReportRows::TextId>& ReportRows::ownCells() {
     return *cells_;
 }
 
+namespace {
+
+// Before a push_back that would grow a large vector: the new room made now, twice the old, and
+// asked for in large pages, so that it is not handed out page by page as it is first written.
+template <class T>
+void growInLargePages(std::vector<T>& v) {
+    if (v.size() < v.capacity()) return;
+    v.reserve(std::max<size_t>(64, 2 * v.capacity()));
+    if (v.capacity() * sizeof(T) >= (size_t(4) << 20)) adviseLargePages(v);
+}
+
+}  // namespace
+
 ReportRows::TextId ReportRows::addText(const QString& text) {
     if (text.isEmpty()) return kEmpty;
     ownPool();
+    growInLargePages(pool_->texts);
     pool_->texts.push_back(text);
     return TextId(pool_->texts.size() - 1);
 }
@@ -56,6 +70,7 @@ void ReportRows::setFigureFormat(FigureFormat format) {
 
 ReportRows::TextId ReportRows::addFigure(double value) {
     ownPool();
+    growInLargePages(pool_->figures);
     pool_->figures.push_back(value);
     return TextId(pool_->figures.size() - 1) | kFigure;
 }
