@@ -3,6 +3,7 @@
 #include "ui/fields.h"
 
 #include <QAbstractItemView>
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -76,6 +77,74 @@ class TypeToChoose : public QObject {
     QComboBox* box_;
     QString typed_;
     QElapsedTimer sinceLast_;
+};
+
+// The entries of a filled choice list: their texts and item data in two lists, filled in one
+// insertion. A QStandardItemModel makes an item object for every entry, which for a list of
+// 100 000 articles costs more than reading them. Entries added one by one (addItem) and removed
+// go through the model's rows as with any model; the display and edit roles are the text, the
+// user role the item data.
+class ChoiceModel final : public QAbstractListModel {
+  public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // Into an empty model: the rows are inserted, so the box chooses the first as it does for
+    // entries added.
+    void append(const QStringList& texts, const QStringList& data) {
+        if (texts.isEmpty()) return;
+        const int at = int(texts_.size());
+        beginInsertRows({}, at, at + int(texts.size()) - 1);
+        texts_ += texts;
+        data_.reserve(texts_.size());
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            data_.append(i < data.size() ? QVariant(data[i]) : QVariant());
+        endInsertRows();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(texts_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= texts_.size()) return {};
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return texts_[index.row()];
+        if (role == Qt::UserRole) return data_[index.row()];
+        return {};
+    }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (!index.isValid() || index.row() >= texts_.size()) return false;
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            texts_[index.row()] = value.toString();
+        else if (role == Qt::UserRole)
+            data_[index.row()] = value;
+        else
+            return false;
+        emit dataChanged(index, index, {role});
+        return true;
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                               : Qt::NoItemFlags;
+    }
+    bool insertRows(int row, int count, const QModelIndex& parent = {}) override {
+        if (parent.isValid() || row < 0 || row > texts_.size() || count < 1) return false;
+        beginInsertRows(parent, row, row + count - 1);
+        texts_.insert(row, count, QString());
+        data_.insert(row, count, QVariant());
+        endInsertRows();
+        return true;
+    }
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override {
+        if (parent.isValid() || row < 0 || count < 1 || row + count > texts_.size()) return false;
+        beginRemoveRows(parent, row, row + count - 1);
+        texts_.remove(row, count);
+        data_.remove(row, count);
+        endRemoveRows();
+        return true;
+    }
+
+  private:
+    QStringList texts_;
+    QList<QVariant> data_;
 };
 
 }  // namespace
@@ -165,20 +234,19 @@ void fillChoices(QComboBox* box, const QStringList& texts, const QStringList& da
         if (box->minimumContentsLength() == 0) box->setMinimumContentsLength(kChoiceCharacters);
         box->setIconSize(QSize(0, 0));  // the entries have no icons: no room kept for one
     }
-    auto* model = qobject_cast<QStandardItemModel*>(box->model());
+    // The box's own model (empty now) gives way to a model of choices the first time.
+    auto* model = dynamic_cast<ChoiceModel*>(box->model());
+    if (!model && qobject_cast<QStandardItemModel*>(box->model()) &&
+        box->model()->QObject::parent() == box) {
+        model = new ChoiceModel(box);
+        box->setModel(model);
+    }
     if (!model) {  // a box with a model of its own: entry by entry
         for (qsizetype i = 0; i < texts.size(); ++i)
             box->addItem(texts[i], i < data.size() ? QVariant(data[i]) : QVariant());
         return;
     }
-    QList<QStandardItem*> items;
-    items.reserve(texts.size());
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        auto* item = new QStandardItem(texts[i]);
-        if (i < data.size()) item->setData(data[i], Qt::UserRole);
-        items.append(item);
-    }
-    model->invisibleRootItem()->appendRows(items);
+    model->append(texts, data);
 }
 
 }  // namespace kl
