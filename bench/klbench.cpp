@@ -598,7 +598,7 @@ void run(const Company& c, const Scale& scale) {
     click(overview.get(), "optsveart");
     Figure& status = measure(
         QStringLiteral("stock status of all %1 articles").arg(c.mainArticles), runs,
-        [&] { click(overview.get(), "cmdprikazart"); }, [&] { bareArticles(bare); });
+        [&] { click(overview.get(), "cmdprikazart"); }, [&] { bareArticles(longBare); });
     status.limit = 300;
     // The same at a date: every article replayed from the lines up to that day; within twice
     // today's stock status.
@@ -608,7 +608,7 @@ void run(const Company& c, const Scale& scale) {
         const double today = status.program;
         Figure& atDay = measure(
             QStringLiteral("stock status of all %1 articles at a date").arg(c.mainArticles), runs,
-            [&] { click(overview.get(), "cmdprikazart"); }, [&] { bareArticles(bare); });
+            [&] { click(overview.get(), "cmdprikazart"); }, [&] { bareArticles(longBare); });
         atDay.limit = 2 * today;
         overview->findChild<QCheckBox*>(QStringLiteral("chknadan"))->setChecked(false);
     }

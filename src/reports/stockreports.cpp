@@ -92,6 +92,7 @@ std::vector<StockArticle> readArticles(Database& db, const QString& sql,
 // put in its place, both in one read transaction. Going through the index for whole rows looks up
 // every article's row in no order, which on a large book costs many times the reading.
 std::vector<StockArticle> articlesByName(Database& db) {
+    prepareLongRead(db);  // every article, twice
     const ReadSnapshot snapshot(db);
     const IdOrder order(db, QStringLiteral("select id from artikli order by naziv asc"));
     std::vector<StockArticle> articles(order.valid() ? order.size() : 0);
