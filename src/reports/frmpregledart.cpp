@@ -221,8 +221,8 @@ void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Dat
     } catch (const DbError& e) {
         error = e.description();
     }
-    setReportText(stockStatusText(articles));
-    shownStatus_ = std::move(articles);
+    shownStatus_ = std::make_shared<const std::vector<StockArticle>>(std::move(articles));
+    setReportSource(stockStatusReport(shownStatus_));
     shownCards_ = nullptr;
     if (!error.isEmpty()) showReportError(error);
 }

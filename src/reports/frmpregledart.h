@@ -80,7 +80,7 @@ class frmPregledart : public ReportWindow {
     // The date of the report: invalid for today's figures as the book holds them.
     QDate reportDay() const;
     // The stock status shown, for the export; empty while a card or nothing is shown.
-    std::optional<std::vector<StockArticle>> shownStatus_;
+    StockArticles shownStatus_;
     // The cards shown, as a sheet for the export: the one card as shown; the cards of a group
     // (not kept beside their long text) read again from the book; empty while none is shown.
     std::function<std::optional<sheet::Sheet>()> shownCards_;

@@ -535,26 +535,76 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
 
 // ---- Text -----------------------------------------------------------------------------------
 
+namespace {
+
+const QString& statusHeading() {
+    static const QString heading = QStringLiteral(
+        "Šifra        Naziv                 J.mj. Min.kol. Stanje     "
+        "Vrijednost   Pr.cijena");
+    return heading;
+}
+
+// An article's line of the stock status, without its line end.
+void appendStatusLine(QString& out, const StockArticle& a) {
+    QString name = a.naziv.trimmed();
+    if (name.size() >= 22) name.truncate(21);
+    out += left(a.sifra.trimmed(), 13);
+    out += left(name, 22);
+    out += left(a.jedmjere.trimmed(), 6);
+    out += figure(a.minkolicina, Precision::Single, 8);
+    out += figure(a.stanje, Precision::Single, 11);
+    out += figure(a.vrijednost.toDouble(), Precision::Currency, 13);
+    out += figure(a.proscijena.toDouble(), Precision::Currency, 9);
+}
+
+// The stock status made line by line as it is shown: the status of every article of a large
+// book is a hundred thousand lines.
+class StockStatusReport final : public ReportSource {
+  public:
+    explicit StockStatusReport(StockArticles articles) : articles_(std::move(articles)) {
+        widest_ = int(std::max(statusHeading().size(), qsizetype(report::kWidth)));
+        // The text columns are cut to their width; a figure too long for its column pushes the
+        // line.
+        for (const StockArticle& a : *articles_)
+            widest_ = std::max(widest_,
+                               13 + 22 + 6 + figureWidth(a.minkolicina, Precision::Single, 8) +
+                                   figureWidth(a.stanje, Precision::Single, 11) +
+                                   figureWidth(a.vrijednost.toDouble(), Precision::Currency, 13) +
+                                   figureWidth(a.proscijena.toDouble(), Precision::Currency, 9));
+    }
+
+    int lineCount() const override { return int(articles_->size()) + 2; }
+    QString line(int i) const override {
+        if (i == 0) return statusHeading();
+        if (i == 1) return report::underscores();
+        QString out;
+        out.reserve(report::kWidth);
+        appendStatusLine(out, (*articles_)[size_t(i - 2)]);
+        return out;
+    }
+    int widestLine() const override { return widest_; }
+    QString text() const override { return stockStatusText(*articles_); }
+
+  private:
+    StockArticles articles_;
+    int widest_ = 0;
+};
+
+}  // namespace
+
 QString stockStatusText(const std::vector<StockArticle>& articles) {
     QString out;
     out.reserve(int(articles.size() + 2) * 85);
-    out += QStringLiteral(
-               "Šifra        Naziv                 J.mj. Min.kol. Stanje     "
-               "Vrijednost   Pr.cijena") +
-           kCrLf + report::underscores() + kCrLf;
+    out += statusHeading() + kCrLf + report::underscores() + kCrLf;
     for (const StockArticle& a : articles) {
-        QString name = a.naziv.trimmed();
-        if (name.size() >= 22) name.truncate(21);
-        out += left(a.sifra.trimmed(), 13);
-        out += left(name, 22);
-        out += left(a.jedmjere.trimmed(), 6);
-        out += figure(a.minkolicina, Precision::Single, 8);
-        out += figure(a.stanje, Precision::Single, 11);
-        out += figure(a.vrijednost.toDouble(), Precision::Currency, 13);
-        out += figure(a.proscijena.toDouble(), Precision::Currency, 9);
+        appendStatusLine(out, a);
         out += kCrLf;
     }
     return out;
+}
+
+std::shared_ptr<const ReportSource> stockStatusReport(StockArticles articles) {
+    return std::make_shared<StockStatusReport>(std::move(articles));
 }
 
 sheet::Sheet stockStatusSheet(const std::vector<StockArticle>& articles, const QDate& today) {

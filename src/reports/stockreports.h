@@ -116,6 +116,9 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
 
 // The stock status list: heading, rule and one line per article. No total line.
 QString stockStatusText(const std::vector<StockArticle>& articles);
+// The same made line by line as it is shown (the articles shared with the window's export).
+using StockArticles = std::shared_ptr<const std::vector<StockArticle>>;
+std::shared_ptr<const ReportSource> stockStatusReport(StockArticles articles);
 
 // The same list as a spreadsheet: one row per article with the figures the text shows (two
 // decimals), the total of the values after them.

@@ -234,6 +234,43 @@ class Tst_stockreports : public ReportTest {
         QVERIFY(checkShownLineByLine(cards) > 88);
     }
 
+    // The stock status shown line by line is its whole text's lines, its widest line the widest
+    // of them: a figure too long for its column pushes the line, a long code or name does not.
+    void statusShownLineByLine_data() {
+        QTest::addColumn<double>("stock");
+        QTest::addColumn<double>("value");
+        dataRow("fits", 12.5, 100.0);
+        dataRow("stock too long", 123456789.0, 100.0);
+        dataRow("value too long", 1.0, 98765432109.5);
+        dataRow("negative", -99999.0, -12345678.25);
+    }
+    void statusShownLineByLine() {
+        QFETCH(double, stock);
+        QFETCH(double, value);
+        StockArticle odd;
+        odd.sifra = "ŠIFRA-DUGA-0000123";
+        odd.naziv = "Podložna pločica okrugla pocinčana M12";
+        odd.jedmjere = "kom";
+        odd.stanje = float(stock);
+        odd.vrijednost = Currency::fromDouble(value);
+        odd.proscijena = Currency::fromDouble(value / 3);
+        StockArticle plain;
+        plain.sifra = "A1";
+        const auto articles =
+            std::make_shared<const std::vector<StockArticle>>(std::vector{plain, odd, plain});
+        const auto source = stockStatusReport(articles);
+        const QString text = stockStatusText(*articles);
+        QCOMPARE(source->text(), text);
+        const QStringList lines = reportLines(text);
+        QCOMPARE(source->lineCount(), lines.size());
+        int widest = 0;
+        for (int i = 0; i < lines.size(); ++i) {
+            QCOMPARE(source->line(i), lines[i]);
+            widest = std::max(widest, int(lines[i].size()));
+        }
+        QCOMPARE(source->widestLine(), widest);
+    }
+
     void cardsOfGroup() {
         fillBook();
         Database db = Database::openBook(book_);
