@@ -501,8 +501,16 @@ IdOrder::IdOrder(Database& db, const QString& sql) {
         }
         ids.push_back(id);
     });
+    if (valid_) place(ids);
     size_ = ids.size();
-    if (!valid_ || ids.empty()) return;
+}
+
+IdOrder::IdOrder(const std::vector<qint64>& ids) : size_(ids.size()) {
+    place(ids);
+}
+
+void IdOrder::place(const std::vector<qint64>& ids) {
+    if (ids.empty()) return;
     const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
     const bool dense = *low >= 0 && *high < 4 * qint64(ids.size()) + 1024;
     if (dense) dense_.assign(size_t(*high) + 1, -1);
@@ -515,7 +523,10 @@ IdOrder::IdOrder(Database& db, const QString& sql) {
 
 int IdOrder::placeOf(const RowView& row, int column) const {
     qint64 id = 0;
-    if (!integerValue(row, column, &id)) return -1;
+    return integerValue(row, column, &id) ? placeOf(id) : -1;
+}
+
+int IdOrder::placeOf(qint64 id) const {
     if (!dense_.empty()) return id >= 0 && id < qint64(dense_.size()) ? dense_[size_t(id)] : -1;
     const auto it = sparse_.find(id);
     return it == sparse_.end() ? -1 : it->second;

@@ -379,13 +379,19 @@ class ReadSnapshot {
 class IdOrder {
   public:
     IdOrder(Database& db, const QString& sql);
+    // The order of ids already read (valid unless one is given twice).
+    explicit IdOrder(const std::vector<qint64>& ids);
     bool valid() const { return valid_; }
     size_t size() const { return size_; }
     // The place of the row whose first column `row` holds, or -1 for a row the order does not
     // hold or whose id is no integer value.
     int placeOf(const RowView& row, int column = 0) const;
+    // The place of `id`, or -1.
+    int placeOf(qint64 id) const;
 
   private:
+    void place(const std::vector<qint64>& ids);
+
     bool valid_ = true;
     size_t size_ = 0;
     // By id for ids that count up from 1 (a book's), a hash for others.

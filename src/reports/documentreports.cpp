@@ -166,25 +166,21 @@ std::vector<DocumentSummary> readSummaries(const BookLocation& book, DocumentKin
                   });
     if (documents.empty()) return documents;
 
-    // A document's place by its header's id: in a table for the ids of a book, which count up
-    // from 1, in a hash for others.
-    const auto [low, high] = std::minmax_element(
-        documents.begin(), documents.end(),
-        [](const DocumentSummary& a, const DocumentSummary& b) { return a.id < b.id; });
-    const bool dense =
-        low->id >= 0 && high->id < 4 * qint64(documents.size()) + 4 * qint64(headers) + 1024;
-    std::vector<int> placeById(dense ? size_t(high->id) + 1 : 0, -1);
-    QHash<qint64, size_t> positionOf;
-    for (size_t i = 0; i < documents.size(); ++i) {
-        if (dense)
-            placeById[size_t(documents[i].id)] = int(i);
-        else
-            positionOf.insert(documents[i].id, i);
-    }
+    // A document's place by its header's id (the key of `pi`: each id given once; ids that
+    // repeat, which the program never writes, are found in a hash at their last place).
+    std::vector<qint64> ids;
+    ids.reserve(documents.size());
+    for (const DocumentSummary& d : documents)
+        ids.push_back(d.id);
+    const IdOrder places(ids);
+    QHash<qint64, size_t> repeated;
+    if (!places.valid())
+        for (size_t i = 0; i < documents.size(); ++i)
+            repeated.insert(documents[i].id, i);
     const auto placeOf = [&](qint64 id) -> qint64 {
-        if (dense) return id >= 0 && id < qint64(placeById.size()) ? placeById[size_t(id)] : -1;
-        const auto it = positionOf.constFind(id);
-        return it == positionOf.cend() ? -1 : qint64(*it);
+        if (places.valid()) return places.placeOf(id);
+        const auto it = repeated.constFind(id);
+        return it == repeated.cend() ? -1 : qint64(*it);
     };
     std::vector<RunningTotal> totals(documents.size());
     CurrencyOf currency;

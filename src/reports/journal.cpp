@@ -670,18 +670,15 @@ class JournalReport final : public ReportSource {
             double amount = 0;
             if (rows_.figureOf(id, &amount))
                 return std::fabs(amount) < 1e5 ? 0 : over(rows_.text(r, c).size());
-            qint8& k = known(figureOver, id);
-            if (k == kUnknown) {
+            const auto made = [&] {
                 const QString& t = rows_.textOf(id);
-                QString made;
-                if (!t.isEmpty()) Figures().append(made, t);
-                k = clamp(over(made.size()));
-            }
-            return k < 127 ? int(k) : over([&] {
-                QString made;
-                Figures().append(made, rows_.textOf(id));
-                return made.size();
-            }());
+                QString text;
+                if (!t.isEmpty()) Figures().append(text, t);
+                return over(text.size());
+            };
+            qint8& k = known(figureOver, id);
+            if (k == kUnknown) k = clamp(made());
+            return k < 127 ? int(k) : made();
         };
         // (A figure's id is far beyond the texts': its cell is looked at itself.)
         double figureValue = 0;

@@ -108,6 +108,20 @@ inline QStringList reportLines(const QString& text) {
     return lines;
 }
 
+// A report made line by line as it is shown is `text`: the same text whole, the same lines one
+// by one, and the widest of them as its widest line.
+inline void compareShownLineByLine(const ReportSource& source, const QString& text) {
+    QCOMPARE(source.text(), text);
+    const QStringList lines = reportLines(text);
+    QCOMPARE(source.lineCount(), lines.size());
+    int widest = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        QCOMPARE(source.line(i), lines[i]);
+        widest = std::max(widest, int(lines[i].size()));
+    }
+    QCOMPARE(source.widestLine(), widest);
+}
+
 // Clicks the button or option `name` of `w` as the mouse does (near its left edge, on an
 // option's label); a disabled one takes no click.
 inline void clickOn(QWidget* w, const char* name) {

@@ -204,17 +204,8 @@ class Tst_documentreports : public ReportTest {
         plain.total = 1;
         const auto documents =
             std::make_shared<const std::vector<DocumentSummary>>(std::vector{plain, odd, plain});
-        const auto source = summaryReport(DocumentKind(kind), documents);
-        const QString text = summaryText(DocumentKind(kind), *documents, true);
-        QCOMPARE(source->text(), text);
-        const QStringList lines = reportLines(text);
-        QCOMPARE(source->lineCount(), lines.size());
-        int widest = 0;
-        for (int i = 0; i < lines.size(); ++i) {
-            QCOMPARE(source->line(i), lines[i]);
-            widest = std::max(widest, int(lines[i].size()));
-        }
-        QCOMPARE(source->widestLine(), widest);
+        compareShownLineByLine(*summaryReport(DocumentKind(kind), documents),
+                               summaryText(DocumentKind(kind), *documents, true));
     }
 
     // A partner's documents and no one else's, in stored order. The partners a receipt may name

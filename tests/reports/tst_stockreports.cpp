@@ -258,17 +258,7 @@ class Tst_stockreports : public ReportTest {
         plain.sifra = "A1";
         const auto articles =
             std::make_shared<const std::vector<StockArticle>>(std::vector{plain, odd, plain});
-        const auto source = stockStatusReport(articles);
-        const QString text = stockStatusText(*articles);
-        QCOMPARE(source->text(), text);
-        const QStringList lines = reportLines(text);
-        QCOMPARE(source->lineCount(), lines.size());
-        int widest = 0;
-        for (int i = 0; i < lines.size(); ++i) {
-            QCOMPARE(source->line(i), lines[i]);
-            widest = std::max(widest, int(lines[i].size()));
-        }
-        QCOMPARE(source->widestLine(), widest);
+        compareShownLineByLine(*stockStatusReport(articles), stockStatusText(*articles));
     }
 
     void cardsOfGroup() {
