@@ -779,13 +779,7 @@ std::vector<CardLine> readCardLinesAt(Database& db, int articleId, const QDate& 
                        "order by u.id"),
         {QString::number(articleId)}, [&](const RowView& row) {
             if (dayNumber(row, 5) > lastDay) return;
-            CardLine l;
-            l.kolicina = float(row.value(1).toDouble());
-            l.cijena = Currency::fromDouble(row.value(2).toDouble());
-            l.kind = row.value(3).toString();
-            const QVariant broj = row.value(4);
-            if (!broj.isNull()) l.broj = QString::number(broj.toLongLong());
-            lines.push_back(std::move(l));
+            lines.push_back(readCardLine(row));
         });
     return lines;
 }
@@ -823,13 +817,7 @@ void readGroupCardsAt(Database& db, ArticleGroup group, const QDate& day,
             if (!row.integer(0, &id)) return;
             const auto it = linesOf.find(id);
             if (it == linesOf.end() || dayNumber(row, 5) > lastDay) return;
-            CardLine l;
-            l.kolicina = float(row.value(1).toDouble());
-            l.cijena = Currency::fromDouble(row.value(2).toDouble());
-            l.kind = row.value(3).toString();
-            const QVariant broj = row.value(4);
-            if (!broj.isNull()) l.broj = QString::number(broj.toLongLong());
-            it->push_back(std::move(l));
+            it->push_back(readCardLine(row));
         });
     for (StockCard& card : cards)
         card.lines = linesOf.value(card.article.id);

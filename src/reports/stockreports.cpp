@@ -7,7 +7,6 @@
 #include "reports/reportlayout.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -126,53 +125,11 @@ std::vector<StockArticle> articlesByName(Database& db) {
 // A card line of a row of kLinesSql (a Recordset's current row or a row read forward).
 template <class Row>
 CardLine readLine(const Row& rs) {
-    CardLine l;
-    l.kolicina = float(rs.value(1).toDouble());
-    l.cijena = Currency::fromDouble(rs.value(2).toDouble());
-    l.kind = rs.value(3).toString();
     const QVariant broj = rs.value(4);
-    if (!broj.isNull()) l.broj = QString::number(broj.toLongLong());
-    return l;
+    return CardLine(rs.value(3).toString(),
+                    broj.isNull() ? std::nullopt : std::optional<qint64>(broj.toLongLong()),
+                    float(rs.value(1).toDouble()), Currency::fromDouble(rs.value(2).toDouble()));
 }
-
-// The card lines of rows read forward. The texts of many card lines are made once and shared:
-// the kind letters and document numbers repeat over the lines of a book.
-class LineReader {
-  public:
-    CardLine operator()(const RowView& row) {
-        CardLine l;
-        l.kolicina = float(row.number(1));
-        l.cijena = Currency::fromDouble(row.number(2));
-        const QByteArrayView kind = row.textBytes(3);
-        if (kind.size() == 1 && uchar(kind[0]) < 128) {
-            QString& letter = letters_[uchar(kind[0])];
-            if (letter.isEmpty()) letter = QString(QLatin1Char(kind[0]));
-            l.kind = letter;
-        } else {
-            l.kind = *texts_.insert(row.value(3).toString());
-        }
-        qint64 broj = 0;
-        if (!row.isNull(4)) {
-            if (!row.integer(4, &broj)) broj = row.value(4).toLongLong();
-            // The lines of one document mostly follow each other.
-            if (lastBroj_.isNull() || broj != lastNumber_) {
-                auto it = numbers_.constFind(broj);
-                if (it == numbers_.cend()) it = numbers_.insert(broj, QString::number(broj));
-                lastBroj_ = *it;
-                lastNumber_ = broj;
-            }
-            l.broj = lastBroj_;
-        }
-        return l;
-    }
-
-  private:
-    QString letters_[128];
-    QSet<QString> texts_;
-    QHash<qint64, QString> numbers_;
-    QString lastBroj_;
-    qint64 lastNumber_ = 0;
-};
 
 const QString kLinesSql = QStringLiteral(
     "select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi from ulazizlaz as u "
@@ -199,12 +156,21 @@ void appendArticleBlock(QString& out, const StockArticle& a) {
     out += report::underscores() + kCrLf;
 }
 
-// Blanks up to `width` for a value of `size` characters, then the value: right-aligned, kept
-// whole.
-void appendRight(QString& out, QStringView text, int width) {
-    for (qsizetype i = text.size(); i < width; ++i)
+// The document's number of `l` right-aligned in six columns (kept whole), blanks without one.
+void appendNumber(QString& out, const CardLine& l) {
+    char digits[24];
+    const char* end =
+        l.numbered ? std::to_chars(digits, digits + sizeof digits, l.brojpi).ptr : digits;
+    for (qsizetype i = end - digits; i < 6; ++i)
         out += u' ';
-    out += text;
+    out += QLatin1String(digits, end - digits);
+}
+
+// The columns the document's number of `l` takes: six, or its digits and sign when more.
+int numberColumns(const CardLine& l) {
+    if (!l.numbered || (l.brojpi > -100000 && l.brojpi < 1000000)) return 6;
+    char digits[24];
+    return int(std::to_chars(digits, digits + sizeof digits, l.brojpi).ptr - digits);
 }
 
 // The running figures of a card after one of its lines.
@@ -219,7 +185,7 @@ template <class Visit>
 void replayCard(const CardLines& lines, Visit&& visit) {
     Running r;
     for (const CardLine& l : lines) {
-        const bool receipt = l.kind == QLatin1String("P");
+        const bool receipt = l.receipt;
         const Currency amount = l.cijena * Currency::fromDouble(l.kolicina);
         if (receipt) {
             r.stock = r.stock + l.kolicina;
@@ -250,8 +216,8 @@ void appendCardLine(QString& out, int number, const CardLine& l, bool receipt, c
         out += u' ';
     out += QLatin1String(digits, written.ptr - digits);
     out += QLatin1String(". ");
-    out += l.kind.isEmpty() ? QStringView(u" ") : QStringView(l.kind).first(1);
-    appendRight(out, l.broj, 6);
+    out += l.kindLetter();
+    appendNumber(out, l);
     if (receipt) {
         appendFormat00(out, l.kolicina, Precision::Single, 9);
         appendFormat00(out, l.cijena, 9);
@@ -318,7 +284,7 @@ class StockCardsReport final : public ReportSource {
                 char text[16];
                 const int digits =
                     int(std::to_chars(text, text + sizeof text, ++number).ptr - text);
-                const int width = std::max(4, digits) + 3 + std::max(6, int(l.broj.size())) +
+                const int width = std::max(4, digits) + 3 + numberColumns(l) +
                                   figureWidth(l.kolicina, Precision::Single, 9) +
                                   figureWidth(l.cijena, 9) + 18 +
                                   figureWidth(r.stock, Precision::Single, 11) +
@@ -364,8 +330,7 @@ class StockCardsReport final : public ReportSource {
             const CardLine& l = card.lines[size_t(at - 5)];
             QString out;
             out.reserve(report::kWidth);
-            appendCardLine(out, at - 4, l, l.kind == QLatin1String("P"),
-                           running_[firstRunning_[c] + size_t(at - 5)]);
+            appendCardLine(out, at - 4, l, l.receipt, running_[firstRunning_[c] + size_t(at - 5)]);
             return out;
         }
         if (at == 5 + n) return report::dashes();
@@ -439,6 +404,23 @@ std::vector<CardLine> readCardLines(Database& db, int articleId) {
     return lines;
 }
 
+CardLine readCardLine(const RowView& row) {
+    std::optional<qint64> number;
+    if (!row.isNull(4)) {
+        qint64 broj = 0;
+        if (!row.integer(4, &broj)) broj = row.value(4).toLongLong();
+        number = broj;
+    }
+    const float quantity = float(row.number(1));
+    const Currency price = Currency::fromDouble(row.number(2));
+    const QByteArrayView kind = row.textBytes(3);
+    if (kind.size() == 1 && uchar(kind[0]) < 128) {
+        const char16_t letter = char16_t(uchar(kind[0]));
+        return CardLine(QStringView(&letter, 1), number, quantity, price);
+    }
+    return CardLine(row.value(3).toString(), number, quantity, price);
+}
+
 void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& cards) {
     cards.clear();
     prepareLongRead(db);
@@ -496,7 +478,6 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     // since the lines go straight to their cards. The lines are then moved into one store, slot
     // after slot (each slot's lines in posting order), and each card given its slot's run of it.
     // A failure leaves the cards without their lines.
-    LineReader reader;
     std::vector<std::pair<int, CardLine>> read;
     {
         const Recordset count =
@@ -509,7 +490,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         if (!row.integer(0, &id)) return;
         const int* slot = slotOf(int(id));
         if (!slot || *slot < 0) return;
-        read.emplace_back(*slot, reader(row));
+        read.emplace_back(*slot, readCardLine(row));
     });
     std::vector<size_t> start(size_t(slotCount) + 1, 0);
     for (const auto& [slot, line] : read)

@@ -30,6 +30,7 @@
 namespace kl {
 
 class Database;
+class RowView;
 
 // One article as the book holds it.
 struct StockArticle {
@@ -54,13 +55,31 @@ enum class ArticleGroup {
 // How the article of a stock card is named.
 enum class ArticleKey { Name, Code };
 
-// One line of a stock card: the document's kind letter ("P" receipt, anything else an issue) and
-// number, and the line's quantity and price as stored.
+// One line of a stock card: the document's kind ("P" receipt, anything else an issue) and
+// number, and the line's quantity and price as stored. Held as plain figures (a card of every
+// article runs to hundreds of thousands of lines): of the kind its first letter and whether it
+// is a receipt, of the number the number.
 struct CardLine {
-    QString kind;
-    QString broj;
-    float kolicina = 0;
+    CardLine() = default;
+    CardLine(QStringView kind, std::optional<qint64> number, float quantity, Currency price)
+        : cijena(price),
+          brojpi(number.value_or(0)),
+          kolicina(quantity),
+          letter(kind.isEmpty() ? u'\0' : kind.front().unicode()),
+          receipt(kind == u"P"),
+          numbered(number.has_value()) {}
+
+    // The kind's first letter, a blank without a kind.
+    QChar kindLetter() const { return letter ? QChar(letter) : QChar(u' '); }
+    // The document's number as text, empty without one.
+    QString broj() const { return numbered ? QString::number(brojpi) : QString(); }
+
     Currency cijena;
+    qint64 brojpi = 0;
+    float kolicina = 0;
+    char16_t letter = 0;  // 0 without a kind
+    bool receipt = false;
+    bool numbered = false;
 };
 
 // The lines of one card: a run of a store of lines that the cards of one reading share (the
@@ -105,6 +124,9 @@ StockArticle readCardArticle(Database& db, ArticleKey key, const QString& text);
 
 // The stock card lines of article `articleId`, in the order they were posted.
 std::vector<CardLine> readCardLines(Database& db, int articleId);
+// The card line of a row read forward whose columns begin idartikla, kolicina, cijena, pi,
+// brojpi (its kind read from the row's bytes when it is one ASCII letter, as nearly every kind is).
+CardLine readCardLine(const RowView& row);
 
 // The cards of the articles of `group`, in the group's order, read with one query for the
 // articles and one for the lines. Each entry of the group names its article by code: its card is

@@ -33,7 +33,7 @@ sheet::Sheet stockCardsSheet(const std::vector<StockCard>& cards, const QDate& t
         Currency value, average;
         int number = 0;
         for (const CardLine& l : card.lines) {
-            const bool receipt = l.kind == QLatin1String("P");
+            const bool receipt = l.receipt;
             const Currency amount = l.cijena * Currency::fromDouble(l.kolicina);
             stock = receipt ? stock + l.kolicina : stock - l.kolicina;
             value = receipt ? value + amount : value - amount;
@@ -43,10 +43,11 @@ sheet::Sheet stockCardsSheet(const std::vector<StockCard>& cards, const QDate& t
                     average = Currency::fromDouble(quotient);
             }
             const Cell q = quantity(l.kolicina), p = money(l.cijena);
-            s.rows.push_back({code, name, Cell::ofNumber(++number, 0), Cell::ofText(l.kind.left(1)),
-                              Cell::ofText(l.broj.trimmed()), receipt ? q : zero,
-                              receipt ? p : zero, receipt ? zero : q, receipt ? zero : p,
-                              quantity(stock), money(value), money(average)});
+            s.rows.push_back({code, name, Cell::ofNumber(++number, 0),
+                              Cell::ofText(l.letter ? QString(l.kindLetter()) : QString()),
+                              Cell::ofText(l.broj()), receipt ? q : zero, receipt ? p : zero,
+                              receipt ? zero : q, receipt ? zero : p, quantity(stock), money(value),
+                              money(average)});
         }
     }
     return s;

@@ -139,7 +139,7 @@ class TstSheet : public QObject {
         QTest::newRow("stock cards, the average kept at zero stock")
             << stockCardsSheet(
                    {card("0012", "Čavli",
-                         {{"P", "1", 10, c(2)}, {"I", "5", 4, c(2.5)}, {"I", "6", 6, c(1)}}),
+                         {{u"P", 1, 10, c(2)}, {u"I", 5, 4, c(2.5)}, {u"I", 6, 6, c(1)}}),
                     card("A2", "Vijci", {})},
                    kToday)
             << QStringList{"Kartice artikala na dan: 07.12.2026",

@@ -261,6 +261,34 @@ class Tst_stockreports : public ReportTest {
         compareShownLineByLine(*stockStatusReport(articles), stockStatusText(*articles));
     }
 
+    // Lines whose header is odd: a kind other than "P" or "I" (an issue), a number of more than
+    // six digits (kept whole), a header that is gone (no kind, no number). The card of one article
+    // and the cards of all read them alike.
+    void cardsOfOddHeaders() {
+        addPartners();
+        const int a = addArticle(book_, "O1", "Odd", 0, 0, 0, "kom");
+        receipt(book_, QDate(2026, 5, 4), supplier_, {{a, "5", "2"}}, type_);
+        const QString article = QString::number(a);
+        QVERIFY(executeRaw(book_, "update pi set brojpi=12345678"));
+        QVERIFY(executeRaw(book_, "insert into pi (pi,brojpi) values ('Č',-7)"));
+        QVERIFY(
+            executeRaw(book_, "insert into ulazizlaz (idartikla,idpi,kolicina,cijena) values (" +
+                                  article + ",(select max(id) from pi),1,2)"));
+        QVERIFY(
+            executeRaw(book_, "insert into ulazizlaz (idartikla,idpi,kolicina,cijena) values (" +
+                                  article + ",999,1,2)"));
+        const QStringList lines{
+            "   1. P12345678     5,00     2,00     0,00     0,00       5,00        10,00      2,00",
+            "   2. Č    -7     0,00     0,00     1,00     2,00       4,00         8,00      2,00",
+            "   3.             0,00     0,00     1,00     2,00       3,00         6,00      2,00"};
+        QCOMPARE(reportLines(cardText(ArticleKey::Code, "O1")).mid(6, 3), lines);
+        Database db = Database::openBook(book_);
+        std::vector<StockCard> cards;
+        readGroupCards(db, ArticleGroup::All, cards);
+        QCOMPARE(reportLines(stockCardsText(cards)).mid(8, 3), lines);
+        checkShownLineByLine(cards);
+    }
+
     void cardsOfGroup() {
         fillBook();
         Database db = Database::openBook(book_);
