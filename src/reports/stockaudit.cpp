@@ -4,6 +4,7 @@
 #include "data/convert.h"
 #include "data/database.h"
 #include "data/jetsql.h"
+#include "reports/handoff.h"
 #include "reports/longread.h"
 #include "reports/reportlayout.h"
 #include "warehouse/documents.h"
@@ -103,25 +104,48 @@ void replayWorkOrderLine(Conversions& c, Figures& f, double kolicina, double cij
     f.vrijednost = c.storedCurrency(now.vrijednost);
 }
 
-// Replays one movement line on `f` by its kind ('P' a receipt, otherwise an issue): the
-// quantity and price in columns `quantity` and `quantity` + 1 of `row`, the partner in column
-// `customer`; an issue to `workOrderCustomer` by the work order's rule. True for such an issue.
-bool replayLine(Conversions& c, Figures& f, char kind, const RowView& row, int quantity,
-                int customerColumn, qint64 workOrderCustomer) {
-    const double kolicina = row.number(quantity), cijena = row.number(quantity + 1);
-    if (kind == 'P') {
-        replayDocumentLine(c, f, DocumentKind::Receipt, kolicina, cijena);
+// A movement line as the replay needs it: its kind ('P' a receipt, otherwise an issue), quantity
+// and price, and whether it is an issue of a work order.
+struct Movement {
+    double kolicina = 0, cijena = 0;
+    char kind = 0;
+    bool workOrder = false;
+};
+
+// The movement of `row` of kind `kind`: the quantity and price in columns `quantity` and
+// `quantity` + 1, the partner in column `customer`; an issue to `workOrderCustomer` is one of a
+// work order.
+Movement movementOf(const RowView& row, char kind, int quantity, int customerColumn,
+                    qint64 workOrderCustomer) {
+    Movement m{row.number(quantity), row.number(quantity + 1), kind, false};
+    if (kind != 'P' && workOrderCustomer >= 0 && !row.isNull(customerColumn)) {
+        qint64 customer = -1;
+        if (!row.integer(customerColumn, &customer))
+            customer = row.value(customerColumn).toLongLong();
+        m.workOrder = customer == workOrderCustomer;
+    }
+    return m;
+}
+
+// Replays one movement on `f`, an issue of a work order by the work order's rule. True for such
+// an issue.
+bool replayMovement(Conversions& c, Figures& f, const Movement& m) {
+    if (m.kind == 'P') {
+        replayDocumentLine(c, f, DocumentKind::Receipt, m.kolicina, m.cijena);
         return false;
     }
-    qint64 customer = -1;
-    if (!row.isNull(customerColumn) && !row.integer(customerColumn, &customer))
-        customer = row.value(customerColumn).toLongLong();
-    if (workOrderCustomer >= 0 && !row.isNull(customerColumn) && customer == workOrderCustomer) {
-        replayWorkOrderLine(c, f, kolicina, cijena);
+    if (m.workOrder) {
+        replayWorkOrderLine(c, f, m.kolicina, m.cijena);
         return true;
     }
-    replayDocumentLine(c, f, DocumentKind::Issue, kolicina, cijena);
+    replayDocumentLine(c, f, DocumentKind::Issue, m.kolicina, m.cijena);
     return false;
+}
+
+// Replays the movement line of `row` on `f` (see movementOf). True for an issue of a work order.
+bool replayLine(Conversions& c, Figures& f, char kind, const RowView& row, int quantity,
+                int customerColumn, qint64 workOrderCustomer) {
+    return replayMovement(c, f, movementOf(row, kind, quantity, customerColumn, workOrderCustomer));
 }
 
 // A pair of figures for the report: "0.00", unless the two differ only beyond the second
@@ -182,6 +206,13 @@ int dayNumber(const RowView& row, int column) {
 
 }  // namespace
 
+namespace {
+
+// The replay of replayStock on `articles`, the book's articles in id order with only their ids.
+void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QDate& upTo);
+
+}  // namespace
+
 std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
     std::vector<ReplayedStock> articles;
     db.forEachRow(QStringLiteral("select id from artikli order by id"), {},
@@ -190,6 +221,13 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
                       a.id = row.value(0).toLongLong();
                       articles.push_back(a);
                   });
+    replayArticles(db, articles, upTo);
+    return articles;
+}
+
+namespace {
+
+void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QDate& upTo) {
     // An article's place by its id: the ids of a book count up from 1, so a table finds them at
     // once; ids far beyond the number of articles are found in a hash.
     const qint64 maxId = articles.empty() ? 0 : articles.back().id;
@@ -216,8 +254,19 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
     }
     const int lastDay = upTo.isValid() ? upTo.year() * 10000 + upTo.month() * 100 + upTo.day() : 0;
 
+    // The lines are replayed beside the reading: this thread reads and sorts out the lines that
+    // move nothing, the handoff's worker replays the others in posting order.
+    struct Placed {
+        Movement m;
+        int place = 0;
+    };
     Conversions conversions;
     std::vector<Figures> figures(articles.size());
+    std::vector<char> workOrder(articles.size(), 0);
+    Handoff<Placed> replay([&](const Placed& p) {
+        if (replayMovement(conversions, figures[size_t(p.place)], p.m))
+            workOrder[size_t(p.place)] = 1;
+    });
     // Every line once, in posting order (the lines' ids ascend as documents are posted). A line
     // of an article or a header that is not in the book moves nothing.
     // The header's date only when the replay stops at a day.
@@ -233,8 +282,6 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
                 return;
             const int place = placeOf(id);
             if (place < 0) return;
-            // The article's figures are wanted below: fetched while the row is read.
-            __builtin_prefetch(&figures[size_t(place)]);
             const char kind = kindOf(row, 3);
             if (kind == 0) return;
             // A line without a readable date counts at any date.
@@ -242,16 +289,18 @@ std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
                 const int day = dayNumber(row, 5);
                 if (day > lastDay) return;
             }
-            if (replayLine(conversions, figures[size_t(place)], kind, row, 1, 4, workOrderCustomer))
-                articles[size_t(place)].workOrderIssues = true;
+            replay.push({movementOf(row, kind, 1, 4, workOrderCustomer), place});
         });
+    replay.finish();
     for (size_t i = 0; i < articles.size(); ++i) {
         articles[i].stanje = figures[i].stanje;
         articles[i].vrijednost = figures[i].vrijednost;
         articles[i].proscijena = figures[i].proscijena;
+        articles[i].workOrderIssues = workOrder[i] != 0;
     }
-    return articles;
 }
+
+}  // namespace
 
 std::vector<StockDifference> auditStock(const BookLocation& book) {
     Database db = Database::openBook(book);
@@ -264,28 +313,29 @@ std::vector<StockDifference> auditStock(const BookLocation& book) {
         Figures f;
     };
     std::vector<Stored> stored;
+    std::vector<ReplayedStock> replay;
     db.forEachRow(QStringLiteral("select id,stanje,vrijednost,proscijena from artikli order by id"),
                   {}, [&](const RowView& row) {
                       Stored a;
                       if (!row.integer(0, &a.id)) a.id = row.value(0).toLongLong();
                       a.f = {row.number(1), row.number(2), row.number(3)};
                       stored.push_back(a);
+                      ReplayedStock r;
+                      r.id = a.id;
+                      replay.push_back(r);
                   });
-    const std::vector<ReplayedStock> replay = replayStock(db);
+    replayArticles(db, replay, QDate());
 
     // Both lists are in id order, read in one snapshot: the same articles, side by side.
     std::vector<StockDifference> differences;
-    for (size_t i = 0; i < stored.size() && i < replay.size(); ++i) {
+    std::vector<size_t> differing;  // the places of the articles in differences
+    for (size_t i = 0; i < stored.size(); ++i) {
         const Figures& f = stored[i].f;
         const ReplayedStock& r = replay[i];
         if (f.stanje == r.stanje && f.vrijednost == r.vrijednost && f.proscijena == r.proscijena)
             continue;
         StockDifference d;
         d.articleId = QString::number(stored[i].id);
-        Recordset a = db.openRecordset(QStringLiteral("select sifra,naziv from artikli where id=?"),
-                                       {stored[i].id});
-        d.sifra = a.value(0).toString();
-        d.naziv = a.value(1).toString();
         d.storedStanje = f.stanje;
         d.storedVrijednost = f.vrijednost;
         d.storedProscijena = f.proscijena;
@@ -294,6 +344,20 @@ std::vector<StockDifference> auditStock(const BookLocation& book) {
         d.replayProscijena = r.proscijena;
         d.workOrderIssues = r.workOrderIssues;
         differences.push_back(std::move(d));
+        differing.push_back(i);
+    }
+    // The codes and names of those that differ, from the articles in the same order once more.
+    if (!differences.empty()) {
+        size_t place = 0, next = 0;
+        db.forEachRow(QStringLiteral("select sifra,naziv from artikli order by id"), {},
+                      [&](const RowView& row) {
+                          if (next < differing.size() && differing[next] == place) {
+                              differences[next].sifra = row.value(0).toString();
+                              differences[next].naziv = row.value(1).toString();
+                              ++next;
+                          }
+                          ++place;
+                      });
     }
     return differences;
 }
