@@ -805,41 +805,56 @@ bool RowView::integer(int column, qint64* result) const {
     }
     if (column >= 0 && column < fieldCount()) {
         const int c = column + skip_;
-        if (sqlite3_column_type(st_, c) == SQLITE_INTEGER) {
-            // Its text has at most 18 digits exactly when isIntegerText would read it.
-            constexpr qint64 kLimit = 999'999'999'999'999'999;
-            const qint64 v = sqlite3_column_int64(st_, c);
-            if (v < -kLimit || v > kLimit) return false;
-            *result = v;
-            return true;
-        }
-        if (sqlite3_column_type(st_, c) == SQLITE_TEXT) {
-            // Plain ASCII digits are read here; anything else as isIntegerText reads it.
-            const auto* text = sqlite3_column_text(st_, c);
-            const int n = sqlite3_column_bytes(st_, c);
-            const int first = n > 0 && text[0] == '-' ? 1 : 0;
-            if (n - first < 1 || n - first > 18 || (text[first] == '0' && n - first > 1))
-                return false;
-            qint64 v = 0;
-            for (int i = first; i < n; ++i) {
-                if (text[i] < '0' || text[i] > '9') return false;
-                v = v * 10 + (text[i] - '0');
-            }
-            if (first && v == 0) return false;  // "-0"
-            *result = first ? -v : v;
-            return true;
-        }
+        return integerOfType(c, sqlite3_column_type(st_, c), result);
     }
     return jet::isIntegerText(value(column).toString(), result);
 }
 
+bool RowView::integerOfType(int c, int type, qint64* result) const {
+    if (type == SQLITE_INTEGER) {
+        // Its text has at most 18 digits exactly when isIntegerText would read it.
+        constexpr qint64 kLimit = 999'999'999'999'999'999;
+        const qint64 v = sqlite3_column_int64(st_, c);
+        if (v < -kLimit || v > kLimit) return false;
+        *result = v;
+        return true;
+    }
+    if (type == SQLITE_TEXT) {
+        // Plain ASCII digits are read here; anything else as isIntegerText reads it.
+        const auto* text = sqlite3_column_text(st_, c);
+        const int n = sqlite3_column_bytes(st_, c);
+        const int first = n > 0 && text[0] == '-' ? 1 : 0;
+        if (n - first < 1 || n - first > 18 || (text[first] == '0' && n - first > 1)) return false;
+        qint64 v = 0;
+        for (int i = first; i < n; ++i) {
+            if (text[i] < '0' || text[i] > '9') return false;
+            v = v * 10 + (text[i] - '0');
+        }
+        if (first && v == 0) return false;  // "-0"
+        *result = first ? -v : v;
+        return true;
+    }
+    return jet::isIntegerText(value(c - skip_).toString(), result);
+}
+
 bool RowView::integerKey(int column, qint64* value) const {
-    if (column < 0 || column >= fieldCount() || isNull(column)) return false;
-    if (server_) return integer(column, value);
+    return key(column, value) == Key::Integer;
+}
+
+RowView::Key RowView::key(int column, qint64* value) const {
+    if (column < 0 || column >= fieldCount()) return Key::Other;
+    if (server_) {
+        if (isNull(column)) return Key::Null;
+        return integer(column, value) ? Key::Integer : Key::Other;
+    }
     // A real or a blob never equals an integer key here: a column of integer affinity stores an
     // integral real as an integer.
-    const int type = sqlite3_column_type(st_, column + skip_);
-    return (type == SQLITE_INTEGER || type == SQLITE_TEXT) && integer(column, value);
+    const int c = column + skip_;
+    const int type = sqlite3_column_type(st_, c);
+    if (type == SQLITE_NULL) return Key::Null;
+    return (type == SQLITE_INTEGER || type == SQLITE_TEXT) && integerOfType(c, type, value)
+               ? Key::Integer
+               : Key::Other;
 }
 
 QByteArrayView RowView::textBytes(int column) const {

@@ -138,11 +138,16 @@ class RowView {
     // value, or a text that integer() reads (plain digits); false for NULL and for anything
     // else, which only the engine's own comparison can tell.
     bool integerKey(int column, qint64* value) const;
+    // The same with NULL told apart from a value only the engine can match.
+    enum class Key { Null, Integer, Other };
+    Key key(int column, qint64* value) const;
     // The UTF-8 bytes of a text value (empty for any other), valid until the next row.
     QByteArrayView textBytes(int column) const;
 
   private:
     friend class Database;
+    // integer() of a value of the engine's type `type` in the statement's column `c`.
+    bool integerOfType(int c, int type, qint64* result) const;
     RowView(sqlite3_stmt* st, const std::vector<jet::ColType>* types, int skip)
         : st_(st), types_(types), skip_(skip) {}
     RowView(const PgResult* result, const std::vector<jet::ColType>* types, int skip)

@@ -1,6 +1,7 @@
 #include "reports/journal.h"
 
 #include "data/database.h"
+#include "reports/handoff.h"
 #include "reports/longread.h"
 #include "reports/reportlayout.h"
 
@@ -161,6 +162,12 @@ class ById {
         auto it = sparse_.constFind(id);
         if (it == sparse_.cend()) it = sparse_.insert(id, make());
         return *it;
+    }
+
+    // Room for the ids up to `maxId` at once (as far as they are kept in the table).
+    void reserve(qlonglong maxId) {
+        if (maxId >= 0 && size_t(maxId) >= dense_.size())
+            grow(size_t(std::min(maxId + 1, kDenseLimit)));
     }
 
     // The entry of `id`, or nullptr when there is none.
@@ -340,9 +347,13 @@ class RowMaker {
         bool receipt = false;
     };
 
-    // A header read beforehand (readScanned): its texts made texts of the pool now.
-    void addHeader(qint64 id, const HeaderTexts& t) {
-        headers_.get(id, [&] { return headerIds(t); });
+    // Room for the headers read beforehand with ids up to `maxId`.
+    void reserveHeaders(qlonglong maxId) { headerTexts_.reserve(maxId); }
+
+    // A header read beforehand (readScanned): its texts made texts of the pool when a line first
+    // names it.
+    void addHeader(qint64 id, HeaderTexts&& t) {
+        headerTexts_.get(id, [&] { return std::move(t); });
     }
 
     // A line whose article's name (a text of the pool) and header were found beforehand
@@ -353,7 +364,11 @@ class RowMaker {
     }
 
     // The header read beforehand under `id`, or nullptr.
-    const HeaderIds* header(qint64 id) { return headers_.find(id); }
+    const HeaderIds* header(qint64 id) {
+        if (const HeaderIds* h = headers_.find(id)) return h;
+        const HeaderTexts* t = headerTexts_.find(id);
+        return t ? &headers_.get(id, [&] { return headerIds(*t); }) : nullptr;
+    }
 
     // A text the lines share (an article's name, a header's texts), one text of the pool for
     // each distinct text.
@@ -433,6 +448,7 @@ class RowMaker {
     QHash<QString, TextId> shared_;  // by the text
     ById<TextId> names_;             // by article id
     ById<HeaderIds> headers_;        // by header id
+    ById<HeaderTexts> headerTexts_;  // the headers read beforehand, by id
 };
 
 std::vector<QStringList> listsOf(const ReportRows& rows) {
@@ -458,8 +474,26 @@ bool readScanned(Database& db, RowMaker& make) {
         qint64 id = 0;
         if (row.integerKey(0, &id)) documentTypes.get(id, [&] { return textOf(row.value(1)); });
     });
+    {
+        // Room for the headers at once when their ids count up from 1 as a book's do.
+        const Recordset ids =
+            db.openRecordset(QStringLiteral("select count(*) as n, max(id) as m from pi"));
+        const double count = ids.eof() ? 0 : ids.value(0).toDouble(),
+                     last = ids.eof() ? -1 : ids.value(1).toDouble();
+        if (last >= 0 && last <= 4 * count + 1024) make.reserveHeaders(qlonglong(last));
+    }
     bool joinable = true;
     DateReader datumpi, datumdok;
+    // A header's kind as its text; the one-letter kinds made once.
+    QString letters[128];
+    const auto kind = [&letters](const RowView& row, int column) {
+        const QByteArrayView b = row.textBytes(column);
+        if (b.size() != 1 || uchar(b[0]) >= 128 || row.isNull(column))
+            return textOf(row.value(column));
+        QString& letter = letters[uchar(b[0])];
+        if (letter.isEmpty()) letter = QString(QLatin1Char(b[0]));
+        return letter;
+    };
     db.forEachRow(QStringLiteral("select id,pi,datumpi,brojdok,datumdok,dokument from pi"), {},
                   [&](const RowView& row) {
                       qint64 id = 0, type = 0;
@@ -472,7 +506,7 @@ bool readScanned(Database& db, RowMaker& make) {
                           }
                           dokument = documentTypes.find(type);
                       }
-                      make.addHeader(id, HeaderTexts{datumpi(row, 2), textOf(row.value(1)),
+                      make.addHeader(id, HeaderTexts{datumpi(row, 2), kind(row, 1),
                                                      dokument ? *dokument : QString(),
                                                      textOf(row.value(3)), datumdok(row, 4)});
                   });
@@ -487,25 +521,39 @@ bool readScanned(Database& db, RowMaker& make) {
         qint64 id = 0;
         if (row.integerKey(0, &id)) names.get(id, [&] { return Name{textOf(row.value(1)), {}}; });
     });
+    // The lines' rows are made beside the reading: this thread reads the lines and their keys,
+    // the handoff's worker finds each line's name and header and makes its row, in order.
+    struct Line {
+        double cijena = 0;
+        qint64 article = 0, header = 0;
+        float kolicina = 0;
+        bool hasArticle = false, hasHeader = false;
+    };
+    Handoff<Line> rows([&](const Line& l) {
+        ReportRows::TextId name = ReportRows::kEmpty;
+        if (Name* n = l.hasArticle ? names.find(l.article) : nullptr) {
+            if (!n->id) n->id = make.shared(n->text);
+            name = *n->id;
+        }
+        make(l.kolicina, l.cijena, name, l.hasHeader ? make.header(l.header) : nullptr);
+    });
     db.forEachRow(
         QStringLiteral("select kolicina,cijena,idartikla,idpi from ulazizlaz order by id"), {},
         [&](const RowView& row) {
             if (!joinable) return;
-            qint64 article = 0, header = 0;
-            const bool hasArticle = !row.isNull(2), hasHeader = !row.isNull(3);
-            if ((hasArticle && !row.integerKey(2, &article)) ||
-                (hasHeader && !row.integerKey(3, &header))) {
+            Line l;
+            const RowView::Key article = row.key(2, &l.article), header = row.key(3, &l.header);
+            if (article == RowView::Key::Other || header == RowView::Key::Other) {
                 joinable = false;
                 return;
             }
-            ReportRows::TextId name = ReportRows::kEmpty;
-            if (Name* n = hasArticle ? names.find(article) : nullptr) {
-                if (!n->id) n->id = make.shared(n->text);
-                name = *n->id;
-            }
-            make(float(row.number(0)), row.number(1), name,
-                 hasHeader ? make.header(header) : nullptr);
+            l.hasArticle = article == RowView::Key::Integer;
+            l.hasHeader = header == RowView::Key::Integer;
+            l.kolicina = float(row.number(0));
+            l.cijena = row.number(1);
+            rows.push(l);
         });
+    rows.finish();
     return joinable;
 }
 
