@@ -118,11 +118,11 @@ struct Movement {
 Movement movementOf(const RowView& row, char kind, int quantity, int customerColumn,
                     qint64 workOrderCustomer) {
     Movement m{row.number(quantity), row.number(quantity + 1), kind, false};
-    if (kind != 'P' && workOrderCustomer >= 0 && !row.isNull(customerColumn)) {
+    if (kind != 'P' && workOrderCustomer >= 0) {
         qint64 customer = -1;
-        if (!row.integer(customerColumn, &customer))
-            customer = row.value(customerColumn).toLongLong();
-        m.workOrder = customer == workOrderCustomer;
+        const RowView::Key key = row.key(customerColumn, &customer);
+        if (key == RowView::Key::Other) customer = row.value(customerColumn).toLongLong();
+        m.workOrder = key != RowView::Key::Null && customer == workOrderCustomer;
     }
     return m;
 }
