@@ -1,7 +1,6 @@
 #include "reports/journal.h"
 
 #include "data/database.h"
-#include "reports/handoff.h"
 #include "reports/longread.h"
 #include "reports/reportlayout.h"
 
@@ -521,39 +520,24 @@ bool readScanned(Database& db, RowMaker& make) {
         qint64 id = 0;
         if (row.integerKey(0, &id)) names.get(id, [&] { return Name{textOf(row.value(1)), {}}; });
     });
-    // The lines' rows are made beside the reading: this thread reads the lines and their keys,
-    // the handoff's worker finds each line's name and header and makes its row, in order.
-    struct Line {
-        double cijena = 0;
-        qint64 article = 0, header = 0;
-        float kolicina = 0;
-        bool hasArticle = false, hasHeader = false;
-    };
-    Handoff<Line> rows([&](const Line& l) {
-        ReportRows::TextId name = ReportRows::kEmpty;
-        if (Name* n = l.hasArticle ? names.find(l.article) : nullptr) {
-            if (!n->id) n->id = make.shared(n->text);
-            name = *n->id;
-        }
-        make(l.kolicina, l.cijena, name, l.hasHeader ? make.header(l.header) : nullptr);
-    });
     db.forEachRow(
         QStringLiteral("select kolicina,cijena,idartikla,idpi from ulazizlaz order by id"), {},
         [&](const RowView& row) {
             if (!joinable) return;
-            Line l;
-            const RowView::Key article = row.key(2, &l.article), header = row.key(3, &l.header);
-            if (article == RowView::Key::Other || header == RowView::Key::Other) {
+            qint64 article = 0, header = 0;
+            const RowView::Key articleKey = row.key(2, &article), headerKey = row.key(3, &header);
+            if (articleKey == RowView::Key::Other || headerKey == RowView::Key::Other) {
                 joinable = false;
                 return;
             }
-            l.hasArticle = article == RowView::Key::Integer;
-            l.hasHeader = header == RowView::Key::Integer;
-            l.kolicina = float(row.number(0));
-            l.cijena = row.number(1);
-            rows.push(l);
+            ReportRows::TextId name = ReportRows::kEmpty;
+            if (Name* n = articleKey == RowView::Key::Integer ? names.find(article) : nullptr) {
+                if (!n->id) n->id = make.shared(n->text);
+                name = *n->id;
+            }
+            make(float(row.number(0)), row.number(1), name,
+                 headerKey == RowView::Key::Integer ? make.header(header) : nullptr);
         });
-    rows.finish();
     return joinable;
 }
 

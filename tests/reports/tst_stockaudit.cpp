@@ -7,13 +7,11 @@
 #include "production/workorders.h"
 #include "reportfixture.h"
 #include "reports/frmprovjerazaliha.h"
-#include "reports/handoff.h"
 #include "reports/stockaudit.h"
 #include "warehouse/reversal.h"
 
 #include <QScopeGuard>
 
-#include <numeric>
 #include <random>
 #include <tuple>
 
@@ -223,59 +221,6 @@ class Tst_stockaudit : public ReportTest {
             found << d.articleId + ' ' + d.sifra + ' ' + d.naziv;
         QCOMPARE(found, (QStringList{QString::number(b_) + " B2 Matica",
                                      QString::number(d_) + QStringLiteral(" D4 Čavao")}));
-    }
-
-    // The handoff the replay runs beside its reading: every item worked on once, in order; what
-    // the work throws comes back from finish(), the items after it are not worked on; dropped
-    // without finish() (the reading failed) it ends at once.
-    void handoff_data() {
-        QTest::addColumn<bool>("beside");
-        QTest::addColumn<int>("items");
-        QTest::addColumn<int>("throwAt");
-        for (const bool beside : {true, false}) {
-            const char* how = beside ? "beside: " : "at once: ";
-            dataRow((QByteArray(how) + "none").constData(), beside, 0, -1);
-            dataRow((QByteArray(how) + "one").constData(), beside, 1, -1);
-            dataRow((QByteArray(how) + "batches and a rest").constData(), beside, 3 * 4096 + 17,
-                    -1);
-            dataRow((QByteArray(how) + "throws in the first batch").constData(), beside, 10000, 5);
-            dataRow((QByteArray(how) + "throws in a later batch").constData(), beside, 100000,
-                    50000);
-        }
-    }
-    void handoff() {
-        QFETCH(bool, beside);
-        QFETCH(int, items);
-        QFETCH(int, throwAt);
-        std::vector<int> seen;
-        {
-            Handoff<int> h(
-                [&](const int& i) {
-                    if (i == throwAt) throw std::runtime_error("work");
-                    seen.push_back(i);
-                },
-                beside);
-            for (int i = 0; i < items; ++i)
-                h.push(i);
-            bool threw = false;
-            try {
-                h.finish();
-            } catch (const std::runtime_error&) {
-                threw = true;
-            }
-            QCOMPARE(threw, throwAt >= 0);
-        }
-        std::vector<int> expected(size_t(throwAt >= 0 ? throwAt : items));
-        std::iota(expected.begin(), expected.end(), 0);
-        QCOMPARE(seen, expected);
-
-        int worked = 0;
-        {
-            Handoff<int> dropped([&](const int&) { ++worked; }, beside);
-            for (int i = 0; i < items; ++i)
-                dropped.push(i);
-        }
-        QVERIFY(worked <= items);
     }
 
     void correctionIsAllOrNothing() {
