@@ -347,12 +347,11 @@ class RowMaker {
     };
 
     // Room for the headers read beforehand with ids up to `maxId`.
-    void reserveHeaders(qlonglong maxId) { headerTexts_.reserve(maxId); }
+    void reserveHeaders(qlonglong maxId) { headers_.reserve(maxId); }
 
-    // A header read beforehand (readScanned): its texts made texts of the pool when a line first
-    // names it.
-    void addHeader(qint64 id, HeaderTexts&& t) {
-        headerTexts_.get(id, [&] { return std::move(t); });
+    // A header read beforehand (readScanned): its texts made texts of the pool now.
+    void addHeader(qint64 id, const HeaderTexts& t) {
+        headers_.get(id, [&] { return headerIds(t); });
     }
 
     // A line whose article's name (a text of the pool) and header were found beforehand
@@ -363,11 +362,7 @@ class RowMaker {
     }
 
     // The header read beforehand under `id`, or nullptr.
-    const HeaderIds* header(qint64 id) {
-        if (const HeaderIds* h = headers_.find(id)) return h;
-        const HeaderTexts* t = headerTexts_.find(id);
-        return t ? &headers_.get(id, [&] { return headerIds(*t); }) : nullptr;
-    }
+    const HeaderIds* header(qint64 id) { return headers_.find(id); }
 
     // A text the lines share (an article's name, a header's texts), one text of the pool for
     // each distinct text.
@@ -447,7 +442,6 @@ class RowMaker {
     QHash<QString, TextId> shared_;  // by the text
     ById<TextId> names_;             // by article id
     ById<HeaderIds> headers_;        // by header id
-    ById<HeaderTexts> headerTexts_;  // the headers read beforehand, by id
 };
 
 std::vector<QStringList> listsOf(const ReportRows& rows) {
