@@ -307,6 +307,15 @@ class FlatHash {
         return slot->value;
     }
 
+    // Room for `n` values at once, before the first.
+    void reserve(size_t n) {
+        if (used_ != 0) return;
+        size_t size = 64;
+        while (size < 2 * n)
+            size *= 2;
+        if (size > slots_.size()) slots_.assign(size, Slot());
+    }
+
   private:
     struct Slot {
         quint64 key = 0;
@@ -348,6 +357,10 @@ class RowMaker {
 
     // Room for the headers read beforehand with ids up to `maxId`.
     void reserveHeaders(qlonglong maxId) { headers_.reserve(maxId); }
+    // Room for the prices of `articles` articles (a book's prices are nearly one an article).
+    void reservePrices(size_t articles) { prices_.reserve(articles); }
+    // Room in the pool for `texts` texts more (a header's document number, an article's name).
+    void reserveTexts(size_t texts) { rows_.reserveTexts(texts); }
 
     // A header read beforehand (readScanned): its texts made texts of the pool now.
     void addHeader(qint64 id, const HeaderTexts& t) {
@@ -462,19 +475,30 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
 // join can tell, and false is returned: the caller then reads the journal by the join.
 bool readScanned(Database& db, RowMaker& make) {
     const ReadSnapshot snapshot(db);
+    // Room for the headers, the articles' names and their prices at once (the ids of a book's
+    // rows count up from 1), and in the pool for a document number and a name and a price each.
+    struct Ids {
+        double count = 0, last = -1;
+        bool dense() const { return last >= 0 && last <= 4 * count + 1024; }
+    };
+    const auto idsOf = [&db](const QString& table) {
+        const Recordset rs =
+            db.openRecordset(QStringLiteral("select count(*) as n, max(id) as m from ") + table);
+        Ids ids;
+        if (!rs.eof())
+            ids = {std::clamp(rs.value(0).toDouble(), 0.0, 1e7),
+                   rs.value(1).isNull() ? -1 : rs.value(1).toDouble()};
+        return ids;
+    };
+    const Ids headers = idsOf(QStringLiteral("pi")), articles = idsOf(QStringLiteral("artikli"));
+    if (headers.dense()) make.reserveHeaders(qlonglong(headers.last));
+    make.reservePrices(size_t(articles.count));
+    make.reserveTexts(size_t(headers.count) + 2 * size_t(articles.count));
     ById<QString> documentTypes;
     db.forEachRow(QStringLiteral("select id,dokument from dokumenti"), {}, [&](const RowView& row) {
         qint64 id = 0;
         if (row.integerKey(0, &id)) documentTypes.get(id, [&] { return textOf(row.value(1)); });
     });
-    {
-        // Room for the headers at once when their ids count up from 1 as a book's do.
-        const Recordset ids =
-            db.openRecordset(QStringLiteral("select count(*) as n, max(id) as m from pi"));
-        const double count = ids.eof() ? 0 : ids.value(0).toDouble(),
-                     last = ids.eof() ? -1 : ids.value(1).toDouble();
-        if (last >= 0 && last <= 4 * count + 1024) make.reserveHeaders(qlonglong(last));
-    }
     bool joinable = true;
     DateReader datumpi, datumdok;
     // A header's kind as its text; the one-letter kinds made once.
@@ -510,6 +534,7 @@ bool readScanned(Database& db, RowMaker& make) {
         std::optional<ReportRows::TextId> id;
     };
     ById<Name> names;
+    if (articles.dense()) names.reserve(articles.last);
     db.forEachRow(QStringLiteral("select id,naziv from artikli"), {}, [&](const RowView& row) {
         qint64 id = 0;
         if (row.integerKey(0, &id)) names.get(id, [&] { return Name{textOf(row.value(1)), {}}; });

@@ -107,17 +107,36 @@ void adviseLargePages(const void* data, size_t bytes) {
 #endif
 }
 
+void prepareWrittenRoom(const void* data, size_t bytes) {
+    adviseLargePages(data, bytes);
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    // Only whole pages of the room; a kernel without it leaves the faults.
+    constexpr std::uintptr_t kPage = 4096;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1),
+                         last = (begin + bytes) & ~(kPage - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#endif
+}
+
+void ReportRows::reserveTexts(size_t texts) {
+    ownPool();
+    pool_->texts.reserve(pool_->texts.size() + texts);
+    adviseLargePages(pool_->texts);
+}
+
 void ReportRows::reserve(size_t rows, int width, Own own) {
     widen(width);
     std::vector<TextId>& cells = ownCells();
     cells.reserve(rows * size_t(std::max(stride_, 1)));
-    adviseLargePages(cells);
+    prepareWrittenRoom(cells);
     ownPool();
     // About a text or a figure of its own a row (the rows' amounts, say) beside the shared texts.
     if (own == Own::Figure) {
         pool_->texts.reserve(pool_->texts.size() + rows / 8);
         pool_->figures.reserve(pool_->figures.size() + rows);
-        adviseLargePages(pool_->figures);
+        prepareWrittenRoom(pool_->figures);
     } else {
         pool_->texts.reserve(pool_->texts.size() + rows + rows / 8);
     }

@@ -19,6 +19,13 @@ template <class T>
 void adviseLargePages(const std::vector<T>& v) {
     adviseLargePages(v.data(), v.capacity() * sizeof(T));
 }
+// The same for room that will all be written (made for an exact count): its pages are also
+// handed out at once, in one call, instead of a fault for each as it is first written.
+void prepareWrittenRoom(const void* data, size_t bytes);
+template <class T>
+void prepareWrittenRoom(const std::vector<T>& v) {
+    prepareWrittenRoom(v.data(), v.capacity() * sizeof(T));
+}
 
 // The rows of a list, held compactly: every text of the rows once in a pool, each row a run of
 // indices into it, so that texts the rows share (a name, a date, a figure repeated over
@@ -55,6 +62,8 @@ class ReportRows {
     // Room for `rows` rows of `width` cells, each with a text (or a figure) of its own.
     enum class Own { Text, Figure };
     void reserve(size_t rows, int width, Own own = Own::Text);
+    // Room in the pool for `texts` texts more.
+    void reserveTexts(size_t texts);
 
     int count() const { return stride_ ? int(cells().size() / size_t(stride_)) : rows_; }
     bool empty() const { return count() == 0; }
