@@ -483,7 +483,11 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         const Recordset count =
             db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
         if (!count.eof()) read.reserve(size_t(std::max(0.0, count.value(0).toDouble())));
-        adviseLargePages(read);
+        // Every line is kept for the cards of all articles; a group keeps some of them.
+        if (everyArticle)
+            prepareWrittenRoom(read);
+        else
+            adviseLargePages(read);
     }
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
@@ -498,7 +502,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     std::partial_sum(start.begin(), start.end(), start.begin());
     auto store = std::make_shared<std::vector<CardLine>>();
     store->reserve(read.size());
-    adviseLargePages(*store);
+    prepareWrittenRoom(*store);
     store->resize(read.size());
     {
         std::vector<size_t> next(start.begin(), start.end() - 1);
