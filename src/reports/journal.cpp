@@ -505,8 +505,7 @@ bool readScanned(Database& db, RowMaker& make) {
     QString letters[128];
     const auto kind = [&letters](const RowView& row, int column) {
         const QByteArrayView b = row.textBytes(column);
-        if (b.size() != 1 || uchar(b[0]) >= 128 || row.isNull(column))
-            return textOf(row.value(column));
+        if (b.size() != 1 || uchar(b[0]) >= 128) return textOf(row.value(column));
         QString& letter = letters[uchar(b[0])];
         if (letter.isEmpty()) letter = QString(QLatin1Char(b[0]));
         return letter;

@@ -103,48 +103,27 @@ void replayWorkOrderLine(Conversions& c, Figures& f, double kolicina, double cij
     f.vrijednost = c.storedCurrency(now.vrijednost);
 }
 
-// A movement line as the replay needs it: its kind ('P' a receipt, otherwise an issue), quantity
-// and price, and whether it is an issue of a work order.
-struct Movement {
-    double kolicina = 0, cijena = 0;
-    char kind = 0;
-    bool workOrder = false;
-};
-
-// The movement of `row` of kind `kind`: the quantity and price in columns `quantity` and
-// `quantity` + 1, the partner in column `customer`; an issue to `workOrderCustomer` is one of a
-// work order.
-Movement movementOf(const RowView& row, char kind, int quantity, int customerColumn,
-                    qint64 workOrderCustomer) {
-    Movement m{row.number(quantity), row.number(quantity + 1), kind, false};
-    if (kind != 'P' && workOrderCustomer >= 0) {
+// Replays one movement line on `f` by its kind ('P' a receipt, otherwise an issue): the
+// quantity and price in columns `quantity` and `quantity` + 1 of `row`, the partner in column
+// `customer`; an issue to `workOrderCustomer` by the work order's rule. True for such an issue.
+bool replayLine(Conversions& c, Figures& f, char kind, const RowView& row, int quantity,
+                int customerColumn, qint64 workOrderCustomer) {
+    const double kolicina = row.number(quantity), cijena = row.number(quantity + 1);
+    if (kind == 'P') {
+        replayDocumentLine(c, f, DocumentKind::Receipt, kolicina, cijena);
+        return false;
+    }
+    if (workOrderCustomer >= 0) {
         qint64 customer = -1;
         const RowView::Key key = row.key(customerColumn, &customer);
         if (key == RowView::Key::Other) customer = row.value(customerColumn).toLongLong();
-        m.workOrder = key != RowView::Key::Null && customer == workOrderCustomer;
+        if (key != RowView::Key::Null && customer == workOrderCustomer) {
+            replayWorkOrderLine(c, f, kolicina, cijena);
+            return true;
+        }
     }
-    return m;
-}
-
-// Replays one movement on `f`, an issue of a work order by the work order's rule. True for such
-// an issue.
-bool replayMovement(Conversions& c, Figures& f, const Movement& m) {
-    if (m.kind == 'P') {
-        replayDocumentLine(c, f, DocumentKind::Receipt, m.kolicina, m.cijena);
-        return false;
-    }
-    if (m.workOrder) {
-        replayWorkOrderLine(c, f, m.kolicina, m.cijena);
-        return true;
-    }
-    replayDocumentLine(c, f, DocumentKind::Issue, m.kolicina, m.cijena);
+    replayDocumentLine(c, f, DocumentKind::Issue, kolicina, cijena);
     return false;
-}
-
-// Replays the movement line of `row` on `f` (see movementOf). True for an issue of a work order.
-bool replayLine(Conversions& c, Figures& f, char kind, const RowView& row, int quantity,
-                int customerColumn, qint64 workOrderCustomer) {
-    return replayMovement(c, f, movementOf(row, kind, quantity, customerColumn, workOrderCustomer));
 }
 
 // A pair of figures for the report: "0.00", unless the two differ only beyond the second
@@ -203,29 +182,7 @@ int dayNumber(const RowView& row, int column) {
     return date ? date->year() * 10000 + date->month() * 100 + date->day() : 0;
 }
 
-}  // namespace
-
-namespace {
-
 // The replay of replayStock on `articles`, the book's articles in id order with only their ids.
-void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QDate& upTo);
-
-}  // namespace
-
-std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
-    std::vector<ReplayedStock> articles;
-    db.forEachRow(QStringLiteral("select id from artikli order by id"), {},
-                  [&](const RowView& row) {
-                      ReplayedStock a;
-                      a.id = row.value(0).toLongLong();
-                      articles.push_back(a);
-                  });
-    replayArticles(db, articles, upTo);
-    return articles;
-}
-
-namespace {
-
 void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QDate& upTo) {
     // An article's place by its id: the ids of a book count up from 1, so a table finds them at
     // once; ids far beyond the number of articles are found in a hash.
@@ -255,7 +212,6 @@ void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QD
 
     Conversions conversions;
     std::vector<Figures> figures(articles.size());
-    std::vector<char> workOrder(articles.size(), 0);
     // Every line once, in posting order (the lines' ids ascend as documents are posted). A line
     // of an article or a header that is not in the book moves nothing.
     // The header's date only when the replay stops at a day.
@@ -280,19 +236,29 @@ void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QD
                 const int day = dayNumber(row, 5);
                 if (day > lastDay) return;
             }
-            if (replayMovement(conversions, figures[size_t(place)],
-                               movementOf(row, kind, 1, 4, workOrderCustomer)))
-                workOrder[size_t(place)] = 1;
+            if (replayLine(conversions, figures[size_t(place)], kind, row, 1, 4, workOrderCustomer))
+                articles[size_t(place)].workOrderIssues = true;
         });
     for (size_t i = 0; i < articles.size(); ++i) {
         articles[i].stanje = figures[i].stanje;
         articles[i].vrijednost = figures[i].vrijednost;
         articles[i].proscijena = figures[i].proscijena;
-        articles[i].workOrderIssues = workOrder[i] != 0;
     }
 }
 
 }  // namespace
+
+std::vector<ReplayedStock> replayStock(Database& db, const QDate& upTo) {
+    std::vector<ReplayedStock> articles;
+    db.forEachRow(QStringLiteral("select id from artikli order by id"), {},
+                  [&](const RowView& row) {
+                      ReplayedStock a;
+                      a.id = row.value(0).toLongLong();
+                      articles.push_back(a);
+                  });
+    replayArticles(db, articles, upTo);
+    return articles;
+}
 
 std::vector<StockDifference> auditStock(const BookLocation& book) {
     Database db = Database::openBook(book);

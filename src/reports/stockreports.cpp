@@ -122,15 +122,6 @@ std::vector<StockArticle> articlesByName(Database& db) {
 }
 
 // The lines of a card query: idartikla, kolicina, cijena, pi, brojpi in this order.
-// A card line of a row of kLinesSql (a Recordset's current row or a row read forward).
-template <class Row>
-CardLine readLine(const Row& rs) {
-    const QVariant broj = rs.value(4);
-    return CardLine(rs.value(3).toString(),
-                    broj.isNull() ? std::nullopt : std::optional<qint64>(broj.toLongLong()),
-                    float(rs.value(1).toDouble()), Currency::fromDouble(rs.value(2).toDouble()));
-}
-
 const QString kLinesSql = QStringLiteral(
     "select u.idartikla,u.kolicina,u.cijena,p.pi,p.brojpi from ulazizlaz as u "
     "left join pi as p on p.id=u.idpi");
@@ -394,13 +385,10 @@ StockArticle readCardArticle(Database& db, ArticleKey key, const QString& text) 
 }
 
 std::vector<CardLine> readCardLines(Database& db, int articleId) {
-    Recordset rs =
-        db.openRecordset(kLinesSql + QStringLiteral(" where u.idartikla=? order by u.id"),
-                         {QString::number(articleId)});
     std::vector<CardLine> lines;
-    lines.reserve(size_t(rs.recordCount()));
-    for (; !rs.eof(); rs.moveNext())
-        lines.push_back(readLine(rs));
+    db.forEachRow(kLinesSql + QStringLiteral(" where u.idartikla=? order by u.id"),
+                  {QString::number(articleId)},
+                  [&lines](const RowView& row) { lines.push_back(readCardLine(row)); });
     return lines;
 }
 
