@@ -164,6 +164,15 @@ void choose(QWidget* window, const char* combo, const QString& text) {
 
 // ---- The bare statements ----------------------------------------------------------------------
 
+// A long report's floor on a connection of its own with the long reports' settings, as the
+// program opens one for each such report: the opening and the mapping of the file are part of
+// the work on both sides.
+void onOwnConnection(const QString& path, const std::function<void(Bare&)>& read) {
+    Bare bare(path);
+    bare.readAsLongReports();
+    read(bare);
+}
+
 // The journal's rows as the program reads them: each table once in stored order (the program
 // finds each line's article and header in memory), on a connection with its settings.
 void bareJournal(Bare& bare) {
@@ -323,14 +332,18 @@ int reportParts(const QString& bookPath, const QString& only) {
     Bare bare(bookPath);
     bare.readAsLongReports();
     part("stock audit: bare selects", [&] {
-        bare.fetch(kBareAuditArticles);
-        bare.fetch(kBareAuditLines);
+        onOwnConnection(bookPath, [](Bare& own) {
+            own.fetch(kBareAuditArticles);
+            own.fetch(kBareAuditLines);
+        });
     });
     part("stock cards: bare selects", [&] {
-        bareArticles(bare);
-        bare.fetch(kBareAllCardLines);
+        onOwnConnection(bookPath, [](Bare& own) {
+            bareArticles(own);
+            own.fetch(kBareAllCardLines);
+        });
     });
-    part("journal rows: bare selects", [&] { bareJournal(bare); });
+    part("journal rows: bare selects", [&] { onOwnConnection(bookPath, bareJournal); });
     for (const auto kind : {kl::DocumentKind::Receipt, kl::DocumentKind::Issue}) {
         std::vector<kl::DocumentSummary> documents;
         part(kind == kl::DocumentKind::Receipt ? "receipt summaries read, all years"
@@ -507,7 +520,7 @@ void run(const Company& c, const Scale& scale) {
             journal->show();
             settle();
         },
-        [&] { bareJournal(longBare); }, [&] { journal.reset(); });
+        [&] { onOwnConnection(c.mainBookPath, bareJournal); }, [&] { journal.reset(); });
     jl.limit = 1000;
     jl.ratioLimit = 3;
     auto* list = child<kl::ReportList>(journal.get(), "lsvdnevnik");
@@ -617,8 +630,10 @@ void run(const Company& c, const Scale& scale) {
         QStringLiteral("stock cards of all articles (%1 lines)").arg(lines), runs,
         [&] { click(overview.get(), "cmdprikazart"); },
         [&] {
-            bareArticles(longBare);
-            longBare.fetch(kBareAllCardLines);
+            onOwnConnection(c.mainBookPath, [](Bare& bare) {
+                bareArticles(bare);
+                bare.fetch(kBareAllCardLines);
+            });
         })
         .ratioLimit = 2.5;
     overview.reset();
@@ -635,8 +650,10 @@ void run(const Company& c, const Scale& scale) {
                 settle();
             },
             [&] {
-                longBare.fetch(kBareAuditArticles);
-                longBare.fetch(kBareAuditLines);
+                onOwnConnection(c.mainBookPath, [](Bare& bare) {
+                    bare.fetch(kBareAuditArticles);
+                    bare.fetch(kBareAuditLines);
+                });
             })
             .ratioLimit = 1.5;
     }

@@ -290,41 +290,32 @@ void readLines(Database& db, bool keepTexts, const std::function<void(const Line
         });
 }
 
-// Values by 64-bit keys in one array probed in order: a lookup that misses every cache (the
-// prices of a large book, nearly one an article) touches one place of memory, not a QHash's
-// span and then its entry.
-template <class Value>
+// Values by keys in one array probed in order: a lookup (a line's price among a large book's
+// tens of thousands) touches one place of memory, not a QHash's span and then its entry. Filled
+// to three quarters at most.
+template <class Value, class Key = quint64>
 class FlatHash {
   public:
     template <class Make>
-    Value get(quint64 key, Make&& make) {
-        if (2 * (used_ + 1) > slots_.size()) grow();
+    Value get(Key key, Make&& make) {
+        if (4 * (used_ + 1) > 3 * slots_.size()) grow();
         Slot* slot = find(key);
         if (!slot->used) {
-            *slot = {key, true, make()};
+            *slot = {key, make(), true};
             ++used_;
         }
         return slot->value;
     }
 
-    // Room for `n` values at once, before the first.
-    void reserve(size_t n) {
-        if (used_ != 0) return;
-        size_t size = 64;
-        while (size < 2 * n)
-            size *= 2;
-        if (size > slots_.size()) slots_.assign(size, Slot());
-    }
-
   private:
     struct Slot {
-        quint64 key = 0;
-        bool used = false;
+        Key key{};
         Value value{};
+        bool used = false;
     };
-    Slot* find(quint64 key) {
+    Slot* find(Key key) {
         const size_t mask = slots_.size() - 1;
-        size_t i = size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+        size_t i = size_t((quint64(key) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
         while (slots_[i].used && slots_[i].key != key)
             i = (i + 1) & mask;
         return &slots_[i];
@@ -337,6 +328,44 @@ class FlatHash {
     }
     std::vector<Slot> slots_;
     size_t used_ = 0;
+};
+
+// The pool texts of the articles' names by the articles' ids: a table of four bytes an id when
+// the ids are dense (as the program writes them), small enough for the lines' lookups in no
+// order to stay within the cache; a hash for the others.
+class ArticleNames {
+  public:
+    using TextId = ReportRows::TextId;
+    // Dense for the ids from 0 to `lastId` (none when it is negative).
+    explicit ArticleNames(qlonglong lastId) {
+        if (lastId >= 0 && lastId < kDenseLimit) {
+            dense_.reserve(size_t(lastId) + 1);
+            prepareWrittenRoom(dense_);
+            dense_.assign(size_t(lastId) + 1, kNone);
+        }
+    }
+    // The first article of an id is the one a join finds first as well.
+    template <class Make>
+    void add(qint64 id, Make&& make) {
+        if (id >= 0 && size_t(id) < dense_.size()) {
+            if (dense_[size_t(id)] == kNone) dense_[size_t(id)] = make();
+        } else if (!far_.contains(id)) {
+            far_.insert(id, make());
+        }
+    }
+    // The name's text, or nullptr when no article has the id.
+    const TextId* find(qint64 id) const {
+        if (id >= 0 && size_t(id) < dense_.size())
+            return dense_[size_t(id)] == kNone ? nullptr : &dense_[size_t(id)];
+        auto it = far_.constFind(id);
+        return it == far_.cend() ? nullptr : &*it;
+    }
+
+  private:
+    static constexpr TextId kNone = ~TextId(0);
+    static constexpr qlonglong kDenseLimit = 1 << 22;
+    std::vector<TextId> dense_;
+    QHash<qint64, TextId> far_;
 };
 
 // Makes the rows of journal lines into `rows`: each date, name, header text, quantity and price
@@ -357,21 +386,23 @@ class RowMaker {
 
     // Room for the headers read beforehand with ids up to `maxId`.
     void reserveHeaders(qlonglong maxId) { headers_.reserve(maxId); }
-    // Room for the prices of `articles` articles (a book's prices are nearly one an article).
-    void reservePrices(size_t articles) { prices_.reserve(articles); }
     // Room in the pool for `texts` texts more (a header's document number, an article's name).
     void reserveTexts(size_t texts) { rows_.reserveTexts(texts); }
 
-    // A header read beforehand (readScanned): its texts made texts of the pool now.
-    void addHeader(qint64 id, const HeaderTexts& t) {
-        headers_.get(id, [&] { return headerIds(t); });
+    // A header read beforehand (readScanned), its texts already texts of the pool.
+    void addHeader(qint64 id, const HeaderIds& ids) {
+        headers_.get(id, [&] { return ids; });
     }
+    // A text of the pool of its own (a name or a document number read once for all its lines).
+    TextId text(const QString& t) { return t.isEmpty() ? ReportRows::kEmpty : rows_.addText(t); }
+    // A day's text in the pool, once for each day.
+    TextId date(const QDate& d) { return dateOf(d); }
 
     // A line whose article's name (a text of the pool) and header were found beforehand
     // (nullptr: none matched).
     void operator()(float kolicina, double cijena, TextId name, const HeaderIds* header) {
         static const HeaderIds noHeader;
-        append(kolicina, cijena, name, header ? *header : noHeader);
+        append(kolicina, priceOf(cijena), name, header ? *header : noHeader);
     }
 
     // The header read beforehand under `id`, or nullptr.
@@ -396,11 +427,11 @@ class RowMaker {
         const HeaderIds& h = !read.hasHeader ? noHeader : headers_.get(read.headerId, [&] {
             return headerIds(read.headerTexts());
         });
-        append(read.kolicina, read.cijena, name, h);
+        append(read.kolicina, priceOf(read.cijena), name, h);
     }
 
     void operator()(const JournalLine& line) {
-        append(line.kolicina, line.cijena, shared(line.naziv),
+        append(line.kolicina, priceOf(line.cijena), shared(line.naziv),
                {dateOf(line.datumpi), shared(line.pi), shared(line.dokument), shared(line.brojdok),
                 dateOf(line.datumdok), line.isReceipt()});
     }
@@ -412,49 +443,66 @@ class RowMaker {
                 rows_.addText(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
     }
 
-    void append(float kolicina, double cijena, TextId name, const HeaderIds& h) {
-        // Each quantity and price one text of the pool: the recent ones found in the small
-        // cache, the others in the hash of all.
-        const quint32 quantityBits = std::bit_cast<quint32>(kolicina);
-        const auto& q = recentQuantities_.get(quantityBits, [&] {
-            return quantities_.get(quantityBits, [&] {
-                const QString text = singleText(kolicina);
-                return std::pair{rows_.addText(text), parseNumber(text).value_or(0)};
-            });
-        });
-        const quint64 priceBits = std::bit_cast<quint64>(cijena);
-        const auto& p = recentPrices_.get(priceBits, [&] {
-            return prices_.get(priceBits, [&] {
-                const double price = Currency::fromDouble(cijena).toDouble();
-                return std::pair{rows_.addText(currencyText(price)), price};
-            });
+    // A price as a text of the pool, each distinct price once, and its value rounded as money.
+    // A price the program stored is the double nearest to a sum in ten-thousandths: the rounding
+    // to money gives it back unchanged (with at most 14 digits, its 15 significant digits are that
+    // sum's), and below 429 496,7296 its count of ten-thousandths finds its text in a table of
+    // four-byte keys, small enough to stay within the cache. Any other price is rounded and found
+    // by the double's bits.
+    struct Price {
+        TextId text;
+        double value;
+    };
+    Price priceOf(double cijena) {
+        const auto make = [&] {
+            return rows_.addText(currencyText(Currency::fromDouble(cijena).toDouble()));
+        };
+        const double units = std::nearbyint(cijena * 10000);
+        if (cijena != 0 && std::fabs(cijena) < 1e10 && units / 10000 == cijena) {
+            if (units > 0 && units < 4294967296.0)
+                return {storedPrices_.get(quint32(units), make), cijena};
+            return {prices_.get(std::bit_cast<quint64>(cijena), make), cijena};
+        }
+        return {prices_.get(std::bit_cast<quint64>(cijena), make),
+                cijena == 0 ? 0.0 : Currency::fromDouble(cijena).toDouble()};
+    }
+
+    void append(float kolicina, Price p, TextId name, const HeaderIds& h) {
+        // Each quantity one text of the pool, found as the prices are.
+        const auto q = quantities_.get(std::bit_cast<quint32>(kolicina), [&] {
+            const QString text = singleText(kolicina);
+            return std::pair{rows_.addText(text), parseNumber(text).value_or(0)};
         });
         // Amounts are nearly all different: kept as numbers, made texts when they are read.
-        const TextId a = rows_.addFigure(q.second * p.second);
+        const TextId a = rows_.addFigure(q.second * p.value);
         const bool receipt = h.receipt;
         constexpr TextId none = ReportRows::kEmpty;
         rows_.appendRow({h.datumpi, name, h.pi, receipt ? h.dokument : none,
                          receipt ? h.brojdok : none, receipt ? h.datumdok : none,
-                         receipt ? q.first : none, receipt ? none : q.first, p.first,
+                         receipt ? q.first : none, receipt ? none : q.first, p.text,
                          receipt ? a : none, receipt ? none : a});
     }
 
     TextId dateOf(const QDate& d) {
         if (!d.isValid()) return ReportRows::kEmpty;
-        auto it = dates_.constFind(d.toJulianDay());
-        if (it == dates_.cend()) it = dates_.insert(d.toJulianDay(), rows_.addText(dateText(d)));
-        return *it;
+        const qint64 day = d.toJulianDay();
+        return recentDates_.get(quint64(day), [&] {
+            auto it = dates_.constFind(day);
+            if (it == dates_.cend()) it = dates_.insert(day, rows_.addText(dateText(d)));
+            return *it;
+        });
     }
 
     ReportRows& rows_;
     // Texts already in the pool, by the value they stand for.
-    QHash<qint64, TextId> dates_;                     // by Julian day
+    QHash<qint64, TextId> dates_;  // by Julian day
+    RecentValues<TextId> recentDates_;
     FlatHash<std::pair<TextId, double>> quantities_;  // by the float's bits
-    FlatHash<std::pair<TextId, double>> prices_;      // by the double's bits
-    RecentValues<std::pair<TextId, double>> recentQuantities_, recentPrices_;
-    QHash<QString, TextId> shared_;  // by the text
-    ById<TextId> names_;             // by article id
-    ById<HeaderIds> headers_;        // by header id
+    FlatHash<TextId, quint32> storedPrices_;          // by the count of ten-thousandths
+    FlatHash<TextId> prices_;                         // by the double's bits
+    QHash<QString, TextId> shared_;                   // by the text
+    ById<TextId> names_;                              // by article id
+    ById<HeaderIds> headers_;                         // by header id
 };
 
 std::vector<QStringList> listsOf(const ReportRows& rows) {
@@ -475,68 +523,63 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
 // join can tell, and false is returned: the caller then reads the journal by the join.
 bool readScanned(Database& db, RowMaker& make) {
     const ReadSnapshot snapshot(db);
-    // Room for the headers, the articles' names and their prices at once (the ids of a book's
-    // rows count up from 1), and in the pool for a document number and a name and a price each.
-    struct Ids {
-        double count = 0, last = -1;
-        bool dense() const { return last >= 0 && last <= 4 * count + 1024; }
-    };
-    const auto idsOf = [&db](const QString& table) {
-        const Recordset rs =
-            db.openRecordset(QStringLiteral("select count(*) as n, max(id) as m from ") + table);
-        Ids ids;
-        if (!rs.eof())
-            ids = {std::clamp(rs.value(0).toDouble(), 0.0, 1e7),
-                   rs.value(1).isNull() ? -1 : rs.value(1).toDouble()};
-        return ids;
-    };
-    const Ids headers = idsOf(QStringLiteral("pi")), articles = idsOf(QStringLiteral("artikli"));
-    if (headers.dense()) make.reserveHeaders(qlonglong(headers.last));
-    make.reservePrices(size_t(articles.count));
-    make.reserveTexts(size_t(headers.count) + 2 * size_t(articles.count));
-    ById<QString> documentTypes;
+    // Room for the headers at once (the ids of a book's rows count up from 1), and in the pool
+    // for a document number and a name each: as much as the ends of the ids tell, within bounds
+    // (a few far ids need not make room).
+    const IdSpan headers = idSpan(db, QStringLiteral("pi")),
+                 articles = idSpan(db, QStringLiteral("artikli"));
+    const size_t lines = idSpan(db, QStringLiteral("ulazizlaz")).span();
+    if (headers.last >= 0 && size_t(headers.last) <= 4 * lines + 1024)
+        make.reserveHeaders(headers.last);
+    make.reserveTexts(std::min(headers.span() + articles.span(), size_t(1) << 22));
+    // The document types' names and the one-letter kinds, each a text of the pool once.
+    using TextId = ReportRows::TextId;
+    ById<TextId> documentTypes;
     db.forEachRow(QStringLiteral("select id,dokument from dokumenti"), {}, [&](const RowView& row) {
         qint64 id = 0;
-        if (row.integerKey(0, &id)) documentTypes.get(id, [&] { return textOf(row.value(1)); });
+        if (row.integerKey(0, &id))
+            documentTypes.get(id, [&] { return make.shared(textOf(row.value(1))); });
     });
     bool joinable = true;
     DateReader datumpi, datumdok;
-    // A header's kind as its text; the one-letter kinds made once.
-    QString letters[128];
-    const auto kind = [&letters](const RowView& row, int column) {
+    std::optional<TextId> letters[128];
+    const auto kind = [&](const RowView& row, int column, bool* receipt) {
         const QByteArrayView b = row.textBytes(column);
-        if (b.size() != 1 || uchar(b[0]) >= 128) return textOf(row.value(column));
-        QString& letter = letters[uchar(b[0])];
-        if (letter.isEmpty()) letter = QString(QLatin1Char(b[0]));
-        return letter;
+        if (b.size() != 1 || uchar(b[0]) >= 128) {
+            const QString text = textOf(row.value(column));
+            *receipt = text == u"P";
+            return make.shared(text);
+        }
+        *receipt = b[0] == 'P';
+        std::optional<TextId>& letter = letters[uchar(b[0])];
+        if (!letter) letter = make.shared(QString(QLatin1Char(b[0])));
+        return *letter;
     };
     db.forEachRow(QStringLiteral("select id,pi,datumpi,brojdok,datumdok,dokument from pi"), {},
                   [&](const RowView& row) {
                       qint64 id = 0, type = 0;
                       if (!joinable || !row.integerKey(0, &id)) return;
-                      const QString* dokument = nullptr;
+                      RowMaker::HeaderIds h;
                       if (!row.isNull(5)) {
                           if (!row.integerKey(5, &type)) {
                               joinable = false;
                               return;
                           }
-                          dokument = documentTypes.find(type);
+                          if (const TextId* d = documentTypes.find(type)) h.dokument = *d;
                       }
-                      make.addHeader(id, HeaderTexts{datumpi(row, 2), kind(row, 1),
-                                                     dokument ? *dokument : QString(),
-                                                     textOf(row.value(3)), datumdok(row, 4)});
+                      h.pi = kind(row, 1, &h.receipt);
+                      h.datumpi = make.date(datumpi(row, 2));
+                      // A supplier's document number is nearly always a header's own.
+                      h.brojdok = make.text(textOf(row.value(3)));
+                      h.datumdok = make.date(datumdok(row, 4));
+                      make.addHeader(id, h);
                   });
     if (!joinable) return false;
-    // Each name made a text of the pool when a line first names its article.
-    struct Name {
-        QString text;
-        std::optional<ReportRows::TextId> id;
-    };
-    ById<Name> names;
-    if (articles.dense()) names.reserve(articles.last);
+    // Every article's name a text of the pool, found by the article's id.
+    ArticleNames names(articles.last);
     db.forEachRow(QStringLiteral("select id,naziv from artikli"), {}, [&](const RowView& row) {
         qint64 id = 0;
-        if (row.integerKey(0, &id)) names.get(id, [&] { return Name{textOf(row.value(1)), {}}; });
+        if (row.integerKey(0, &id)) names.add(id, [&] { return make.text(textOf(row.value(1))); });
     });
     db.forEachRow(
         QStringLiteral("select kolicina,cijena,idartikla,idpi from ulazizlaz order by id"), {},
@@ -548,12 +591,9 @@ bool readScanned(Database& db, RowMaker& make) {
                 joinable = false;
                 return;
             }
-            ReportRows::TextId name = ReportRows::kEmpty;
-            if (Name* n = articleKey == RowView::Key::Integer ? names.find(article) : nullptr) {
-                if (!n->id) n->id = make.shared(n->text);
-                name = *n->id;
-            }
-            make(float(row.number(0)), row.number(1), name,
+            const TextId* name =
+                articleKey == RowView::Key::Integer ? names.find(article) : nullptr;
+            make(float(row.number(0)), row.number(1), name ? *name : ReportRows::kEmpty,
                  headerKey == RowView::Key::Integer ? make.header(header) : nullptr);
         });
     return joinable;
@@ -571,18 +611,18 @@ std::vector<JournalLine> readJournal(const BookLocation& book) {
 ReportRows readJournalRows(const BookLocation& book) {
     Database db = Database::openBook(book);
     prepareLongRead(db);
-    // Room for every line at once: no growing and copying of the rows while they are read.
-    const Recordset count = db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
-    const size_t lines = count.eof() ? 0 : size_t(std::max(0.0, count.value(0).toDouble()));
+    // Room for every line at once: no growing and copying of the rows while they are read. The
+    // ends of the ids tell how many lines there are at most; a count would read them all once more.
+    const size_t lines = std::min(idSpan(db, QStringLiteral("ulazizlaz")).span(), size_t(1) << 24);
     ReportRows rows;
-    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure);
+    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure, ReportRows::Room::AtMost);
     {
         RowMaker make(rows);
         if (!db.onServer() && readScanned(db, make)) return rows;
     }
     // On a server, which joins by itself, and for keys only the join can match: by the join.
     rows = ReportRows();
-    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure);
+    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure, ReportRows::Room::AtMost);
     RowMaker make(rows);
     readLines(db, false, [&](const LineRead& line) { make(line); });
     return rows;

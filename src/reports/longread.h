@@ -10,6 +10,7 @@
 #include <QDate>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include <sqlite3.h>
@@ -22,6 +23,24 @@ inline void prepareLongRead(Database& db) {
     // leaves the defaults.
     sqlite3_exec(db.handle(), "PRAGMA cache_size=-65536; PRAGMA mmap_size=268435456", nullptr,
                  nullptr, nullptr);
+}
+
+// The ids of a table's rows as the ends of its key tell them, without the pass over the whole
+// table a count makes: `span()` rows at most, from `first` to `last`; none in an empty table.
+struct IdSpan {
+    qint64 first = 0, last = -1;
+    size_t span() const { return last >= first ? size_t(last - first) + 1 : 0; }
+};
+inline IdSpan idSpan(Database& db, const QString& table) {
+    const auto end = [&](const char* which) -> std::optional<qint64> {
+        const Recordset rs = db.openRecordset(
+            QStringLiteral("select %1(id) as n from %2").arg(QLatin1String(which), table));
+        if (rs.eof() || rs.value(0).isNull()) return std::nullopt;
+        return rs.value(0).toLongLong();
+    };
+    const std::optional<qint64> first = end("min"), last = end("max");
+    if (!first || !last) return {};
+    return {*first, *last};
 }
 
 // A date column as value(column).toDate() reads it; the stored "yyyy-MM-dd" of the years from

@@ -467,16 +467,10 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     // after slot (each slot's lines in posting order), and each card given its slot's run of it.
     // A failure leaves the cards without their lines.
     std::vector<std::pair<int, CardLine>> read;
-    {
-        const Recordset count =
-            db.openRecordset(QStringLiteral("select count(*) as n from ulazizlaz"));
-        if (!count.eof()) read.reserve(size_t(std::max(0.0, count.value(0).toDouble())));
-        // Every line is kept for the cards of all articles; a group keeps some of them.
-        if (everyArticle)
-            prepareWrittenRoom(read);
-        else
-            adviseLargePages(read);
-    }
+    // Room for the lines at most: the ends of their ids tell it (a count would read them all
+    // once more), and the room is handed out as it is written.
+    read.reserve(std::min(idSpan(db, QStringLiteral("ulazizlaz")).span(), size_t(1) << 24));
+    adviseLargePages(read);
     db.forEachRow(kLinesSql + QStringLiteral(" order by u.id"), {}, [&](const RowView& row) {
         qint64 id = 0;
         if (!row.integer(0, &id)) return;

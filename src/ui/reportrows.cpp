@@ -115,8 +115,7 @@ void prepareWrittenRoom(const void* data, size_t bytes) {
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1),
                          last = (begin + bytes) & ~(kPage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 #endif
 }
 
@@ -126,17 +125,23 @@ void ReportRows::reserveTexts(size_t texts) {
     adviseLargePages(pool_->texts);
 }
 
-void ReportRows::reserve(size_t rows, int width, Own own) {
+void ReportRows::reserve(size_t rows, int width, Own own, Room room) {
+    const auto prepare = [room](const auto& v) {
+        if (room == Room::Exact)
+            prepareWrittenRoom(v);
+        else
+            adviseLargePages(v);
+    };
     widen(width);
     std::vector<TextId>& cells = ownCells();
     cells.reserve(rows * size_t(std::max(stride_, 1)));
-    prepareWrittenRoom(cells);
+    prepare(cells);
     ownPool();
     // About a text or a figure of its own a row (the rows' amounts, say) beside the shared texts.
     if (own == Own::Figure) {
         pool_->texts.reserve(pool_->texts.size() + rows / 8);
         pool_->figures.reserve(pool_->figures.size() + rows);
-        prepareWrittenRoom(pool_->figures);
+        prepare(pool_->figures);
     } else {
         pool_->texts.reserve(pool_->texts.size() + rows + rows / 8);
     }

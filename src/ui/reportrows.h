@@ -59,9 +59,11 @@ class ReportRows {
 
     void appendRow(const QStringList& texts);
     void appendRow(std::initializer_list<TextId> ids);
-    // Room for `rows` rows of `width` cells, each with a text (or a figure) of its own.
+    // Room for `rows` rows of `width` cells, each with a text (or a figure) of its own: handed
+    // out at once for an exact count, as it is first written for a count that may be too high.
     enum class Own { Text, Figure };
-    void reserve(size_t rows, int width, Own own = Own::Text);
+    enum class Room { Exact, AtMost };
+    void reserve(size_t rows, int width, Own own = Own::Text, Room room = Room::Exact);
     // Room in the pool for `texts` texts more.
     void reserveTexts(size_t texts);
 

@@ -1,6 +1,7 @@
 // The journal without its window: the rows read from a book filled by posting real documents,
 // the report text compared line by line, the page estimate and the printed pages.
 
+#include "data/database.h"
 #include "reportfixture.h"
 #include "reports/journal.h"
 
@@ -152,6 +153,13 @@ class Tst_journal : public ReportTest {
         dataRow("date year 0999", QStringLiteral("update pi set datumpi='0999-12-31'"));
         dataRow("date other text", QStringLiteral("update pi set datumpi='3.2.2026',datumdok=''"));
         dataRow("date as number", QStringLiteral("update pi set datumpi=20260203"));
+        dataRow("line id far", QStringLiteral("update ulazizlaz set id=1000000000000 where id=3"));
+        dataRow("article id far",
+                QStringLiteral("update ulazizlaz set idartikla='5000000002' where idartikla="
+                               "(select cast(id as varchar(30)) from artikli where sifra='B');"
+                               "update artikli set id=5000000002 where sifra='B'"));
+        dataRow("header ids far", QStringLiteral("update ulazizlaz set idpi=idpi+3000000000;"
+                                                 "update pi set id=id+3000000000"));
     }
     void keysAndDatesAsTheJoinReadsThem() {
         QFETCH(QString, change);
@@ -172,6 +180,35 @@ class Tst_journal : public ReportTest {
         const std::vector<QStringList> joined = journalRows(readJournal(book_));
         QCOMPARE(joined.size(), size_t(4));
         QCOMPARE(listsOf(readJournalRows(book_)), joined);
+    }
+
+    // A line's price and amount are those of its stored price rounded to money, whether it is
+    // stored as the program stores it or as any other number.
+    void pricesAsMoney_data() {
+        QTest::addColumn<double>("price");
+        for (const double price :
+             {2.5, 0.1 + 0.2, 12.34565, 3.33335, 1e-5, 0.00005, 0.00015, -3.3333, 9999999999.9999,
+              1e10 + 0.5, 123456789012.3456, 5e-324, -0.0})
+            dataRow(QByteArray::number(price, 'g', 17).constData(), price);
+    }
+    void pricesAsMoney() {
+        QFETCH(double, price);
+        const int a = addArticle(book_, "A", "Artikl A");
+        addPartner(book_, "d", "Dobavljač");
+        addDocumentType(book_, "Ulazni račun");
+        receipt(book_, QDate(2026, 2, 3), "Dobavljač", {{a, "1000", "1"}}, "Ulazni račun");
+        QVERIFY(executeRaw(
+            book_,
+            QStringLiteral("update ulazizlaz set cijena=%1").arg(QString::number(price, 'g', 17))));
+        // (A server's money column keeps the price rounded as it stores it.)
+        const double stored = Database::openBook(book_)
+                                  .openRecordset(QStringLiteral("select cijena from ulazizlaz"))
+                                  .value(0)
+                                  .toDouble();
+        const double money = Currency::fromDouble(stored).toDouble();
+        const QStringList row = listsOf(readJournalRows(book_)).at(0);
+        QCOMPARE(row.at(JCijena), currencyText(money));
+        QCOMPARE(row.at(JDuguje), format00(1000 * money, Precision::Double));
     }
 
     // 50 rows a page; a full page ends with its footer and the next page starts with its heading
