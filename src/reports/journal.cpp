@@ -495,8 +495,8 @@ class RowMaker {
 
     ReportRows& rows_;
     // Texts already in the pool, by the value they stand for.
-    QHash<qint64, TextId> dates_;  // by Julian day
-    RecentValues<TextId> recentDates_;
+    QHash<qint64, TextId> dates_;                     // by Julian day
+    RecentValues<TextId> recentDates_;                // the days last looked up
     FlatHash<std::pair<TextId, double>> quantities_;  // by the float's bits
     FlatHash<TextId, quint32> storedPrices_;          // by the count of ten-thousandths
     FlatHash<TextId> prices_;                         // by the double's bits
