@@ -79,20 +79,64 @@ class Conversions {
     Cache singles_, currencies_, typed_;
 };
 
+// Nearly every figure of a line is a single of at most two decimals, a count of hundredths (from
+// 0,01 to 99 999,99 either way). Such a single is its own round2Single, its stored single is
+// itself and its stored currency the double nearest its hundredths (the tests check all of them).
+// The sum of two of them below 8 192 is the single of the sum of their hundredths: each single
+// lies within 2^-12 of its hundredths, the sum's single within 2^-12 more, and its seven digits
+// within 0,0005 more, far inside the 0,005 that would round it to other hundredths. The replay
+// takes those at once and leaves every other figure to the stock rules' own roundings.
+struct Rounded {
+    float value = 0;
+    std::optional<qint32> hundredths;  // when value is such a single
+};
+
+std::optional<qint32> hundredthsOf(float g) {
+    const double m = std::nearbyint(double(g) * 100);
+    if (m == 0 || !(std::fabs(m) < 1e7) || float(m / 100) != g) return std::nullopt;
+    return qint32(m);
+}
+
+// round2Single(x), which rounds the single of x.
+Rounded rounded(double x) {
+    const float f = toSingle(x);
+    if (const auto h = hundredthsOf(f)) return {f, h};
+    const float r = round2Single(x);
+    return {r, hundredthsOf(r)};
+}
+
+// round2Single(double(a) + double(b)), or of a - b.
+Rounded roundedSum(const Rounded& a, const Rounded& b, bool minus) {
+    constexpr qint32 kQuick = 819200;  // 8 192 in hundredths
+    if (a.hundredths && b.hundredths) {
+        const qint32 x = *a.hundredths, y = minus ? -*b.hundredths : *b.hundredths, r = x + y;
+        if (std::abs(x) < kQuick && std::abs(y) < kQuick && std::abs(r) >= 100 &&
+            std::abs(r) < kQuick)
+            return {float(double(r) / 100), r};
+    }
+    return rounded(minus ? double(a.value) - double(b.value) : double(a.value) + double(b.value));
+}
+
 // A line posted by postDocument. Its amount was the window's quantity x price as typed, shown
-// with two decimals; the quantity typed is the default text of the stored single.
+// with two decimals; the quantity typed is the default text of the stored single. The figures
+// are those of applyMovement and averagePrice, stored as posting stores them.
 void replayDocumentLine(Conversions& c, Figures& f, DocumentKind kind, double storedKolicina,
                         double cijena) {
     const double kolicina = c.typed(float(storedKolicina));
     // The amount shown with two decimals and read back: the same as rounding its decimal digits.
     const double product = kolicina * cijena;
     const double amount = std::isfinite(product) ? roundHalfAway(product, 2) : 0.0;
-    const StockFigures now =
-        applyMovement(kind, {float(f.stanje), float(f.vrijednost)}, kolicina, amount);
-    f.stanje = c.storedSingle(now.stanje);
-    f.vrijednost = c.storedCurrency(now.vrijednost);
-    if (const auto average = averagePrice(f.stanje, f.vrijednost))
-        f.proscijena = c.storedCurrency(*average);
+    const bool issue = kind != DocumentKind::Receipt;
+    const Rounded stanje = roundedSum(rounded(float(f.stanje)), rounded(kolicina), issue);
+    const Rounded vrijednost = roundedSum(rounded(float(f.vrijednost)), rounded(amount), issue);
+    f.stanje = stanje.hundredths ? double(stanje.value) : c.storedSingle(stanje.value);
+    f.vrijednost = vrijednost.hundredths ? double(*vrijednost.hundredths) / 100
+                                         : c.storedCurrency(vrijednost.value);
+    // The average of the stored figures, each rounded again (at once when it is such a single).
+    const Rounded s = stanje.hundredths ? stanje : rounded(f.stanje);
+    if (s.value == 0.0f) return;
+    const Rounded v = vrijednost.hundredths ? vrijednost : rounded(f.vrijednost);
+    f.proscijena = c.storedCurrency(round2Single(double(v.value) / double(s.value)));
 }
 
 // A line issued by a work order, by the work order's own rule; the stored quantity stands for
