@@ -221,6 +221,16 @@ const char* const kBareAuditArticles =
 const char* const kBareAuditLines =
     "select u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd from ulazizlaz u "
     "left join pi p on p.id=u.idpi order by u.id";
+// The stock audit's selects: every article's figures, every line with its header.
+void bareAudit(Bare& bare) {
+    bare.fetch(kBareAuditArticles);
+    bare.fetch(kBareAuditLines);
+}
+// The stock cards of all articles: the articles by name, every line with its header.
+void bareAllCards(Bare& bare) {
+    bareArticles(bare);
+    bare.fetch(kBareAllCardLines);
+}
 
 // A posting written with bare statements: the header, and per line the article's figures read,
 // the three figures written in one statement and the line stored, all in one transaction.
@@ -331,18 +341,8 @@ int reportParts(const QString& bookPath, const QString& only) {
     });
     Bare bare(bookPath);
     bare.readAsLongReports();
-    part("stock audit: bare selects", [&] {
-        onOwnConnection(bookPath, [](Bare& own) {
-            own.fetch(kBareAuditArticles);
-            own.fetch(kBareAuditLines);
-        });
-    });
-    part("stock cards: bare selects", [&] {
-        onOwnConnection(bookPath, [](Bare& own) {
-            bareArticles(own);
-            own.fetch(kBareAllCardLines);
-        });
-    });
+    part("stock audit: bare selects", [&] { onOwnConnection(bookPath, bareAudit); });
+    part("stock cards: bare selects", [&] { onOwnConnection(bookPath, bareAllCards); });
     part("journal rows: bare selects", [&] { onOwnConnection(bookPath, bareJournal); });
     for (const auto kind : {kl::DocumentKind::Receipt, kl::DocumentKind::Issue}) {
         std::vector<kl::DocumentSummary> documents;
@@ -629,12 +629,7 @@ void run(const Company& c, const Scale& scale) {
     measure(
         QStringLiteral("stock cards of all articles (%1 lines)").arg(lines), runs,
         [&] { click(overview.get(), "cmdprikazart"); },
-        [&] {
-            onOwnConnection(c.mainBookPath, [](Bare& bare) {
-                bareArticles(bare);
-                bare.fetch(kBareAllCardLines);
-            });
-        })
+        [&] { onOwnConnection(c.mainBookPath, bareAllCards); })
         .ratioLimit = 2.5;
     overview.reset();
 
@@ -649,12 +644,7 @@ void run(const Company& c, const Scale& scale) {
                 audit.setBook(c.mainBookPath, QStringLiteral("Skladiste"));
                 settle();
             },
-            [&] {
-                onOwnConnection(c.mainBookPath, [](Bare& bare) {
-                    bare.fetch(kBareAuditArticles);
-                    bare.fetch(kBareAuditLines);
-                });
-            })
+            [&] { onOwnConnection(c.mainBookPath, bareAudit); })
             .ratioLimit = 1.5;
     }
 

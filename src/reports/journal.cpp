@@ -396,7 +396,15 @@ class RowMaker {
     // A text of the pool of its own (a name or a document number read once for all its lines).
     TextId text(const QString& t) { return t.isEmpty() ? ReportRows::kEmpty : rows_.addText(t); }
     // A day's text in the pool, once for each day.
-    TextId date(const QDate& d) { return dateOf(d); }
+    TextId date(const QDate& d) {
+        if (!d.isValid()) return ReportRows::kEmpty;
+        const qint64 day = d.toJulianDay();
+        return recentDates_.get(quint64(day), [&] {
+            auto it = dates_.constFind(day);
+            if (it == dates_.cend()) it = dates_.insert(day, rows_.addText(dateText(d)));
+            return *it;
+        });
+    }
 
     // A line whose article's name (a text of the pool) and header were found beforehand
     // (nullptr: none matched).
@@ -432,15 +440,15 @@ class RowMaker {
 
     void operator()(const JournalLine& line) {
         append(line.kolicina, priceOf(line.cijena), shared(line.naziv),
-               {dateOf(line.datumpi), shared(line.pi), shared(line.dokument), shared(line.brojdok),
-                dateOf(line.datumdok), line.isReceipt()});
+               {date(line.datumpi), shared(line.pi), shared(line.dokument), shared(line.brojdok),
+                date(line.datumdok), line.isReceipt()});
     }
 
   private:
     HeaderIds headerIds(const HeaderTexts& t) {
         // A supplier's document number is nearly always a header's own: not looked up.
-        return {dateOf(t.datumpi),        shared(t.pi),       shared(t.dokument),
-                rows_.addText(t.brojdok), dateOf(t.datumdok), t.pi == u"P"};
+        return {date(t.datumpi),          shared(t.pi),     shared(t.dokument),
+                rows_.addText(t.brojdok), date(t.datumdok), t.pi == u"P"};
     }
 
     // A price as a text of the pool, each distinct price once, and its value rounded as money.
@@ -483,16 +491,6 @@ class RowMaker {
                          receipt ? a : none, receipt ? none : a});
     }
 
-    TextId dateOf(const QDate& d) {
-        if (!d.isValid()) return ReportRows::kEmpty;
-        const qint64 day = d.toJulianDay();
-        return recentDates_.get(quint64(day), [&] {
-            auto it = dates_.constFind(day);
-            if (it == dates_.cend()) it = dates_.insert(day, rows_.addText(dateText(d)));
-            return *it;
-        });
-    }
-
     ReportRows& rows_;
     // Texts already in the pool, by the value they stand for.
     QHash<qint64, TextId> dates_;                     // by Julian day
@@ -520,15 +518,15 @@ std::vector<QStringList> listsOf(const ReportRows& rows) {
 // itself (the articles are looked up in no order). A line's article, a line's header and a
 // header's document type are matched by their keys as the join matches them when a key is an
 // integer or a text of plain digits (what the program writes); for any other key only the
-// join can tell, and false is returned: the caller then reads the journal by the join.
-bool readScanned(Database& db, RowMaker& make) {
+// join can tell, and false is returned: the caller then reads the journal by the join. `lines`
+// is the most lines the book can hold, as the ends of their ids tell.
+bool readScanned(Database& db, RowMaker& make, size_t lines) {
     const ReadSnapshot snapshot(db);
     // Room for the headers at once (the ids of a book's rows count up from 1), and in the pool
     // for a document number and a name each: as much as the ends of the ids tell, within bounds
     // (a few far ids need not make room).
     const IdSpan headers = idSpan(db, QStringLiteral("pi")),
                  articles = idSpan(db, QStringLiteral("artikli"));
-    const size_t lines = idSpan(db, QStringLiteral("ulazizlaz")).span();
     if (headers.last >= 0 && size_t(headers.last) <= 4 * lines + 1024)
         make.reserveHeaders(headers.last);
     make.reserveTexts(std::min(headers.span() + articles.span(), size_t(1) << 22));
@@ -614,15 +612,18 @@ ReportRows readJournalRows(const BookLocation& book) {
     // Room for every line at once: no growing and copying of the rows while they are read. The
     // ends of the ids tell how many lines there are at most; a count would read them all once more.
     const size_t lines = std::min(idSpan(db, QStringLiteral("ulazizlaz")).span(), size_t(1) << 24);
-    ReportRows rows;
-    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure, ReportRows::Room::AtMost);
+    const auto room = [lines] {
+        ReportRows rows;
+        rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure, ReportRows::Room::AtMost);
+        return rows;
+    };
+    ReportRows rows = room();
     {
         RowMaker make(rows);
-        if (!db.onServer() && readScanned(db, make)) return rows;
+        if (!db.onServer() && readScanned(db, make, lines)) return rows;
     }
     // On a server, which joins by itself, and for keys only the join can match: by the join.
-    rows = ReportRows();
-    rows.reserve(lines, JournalColumnCount, ReportRows::Own::Figure, ReportRows::Room::AtMost);
+    rows = room();
     RowMaker make(rows);
     readLines(db, false, [&](const LineRead& line) { make(line); });
     return rows;
