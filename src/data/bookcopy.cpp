@@ -1,6 +1,7 @@
 #include "data/bookcopy.h"
 
 #include "data/database.h"
+#include "data/schema.h"
 
 #include <QSet>
 
@@ -88,7 +89,10 @@ void copyRows(Database& from, Database& to, const BookIdMap& ids) {
         existing.insert(name.toLower());
     for (const QString& table : from.tableNames()) {
         const std::vector<jet::Column> columns = from.columns(table);
-        if (!existing.contains(table.toLower())) to.execute(createStatement(table, columns));
+        // A table the book made on demand is made as the program makes it, with its index.
+        const schema::OnDemandTable* onDemand = schema::onDemandTable(table);
+        if (!existing.contains(table.toLower()))
+            to.execute(onDemand ? onDemand->create : createStatement(table, columns));
         to.execute(QStringLiteral("delete from %1").arg(table));
         const QString names = columnList(columns);
         QStringList marks;
@@ -105,6 +109,7 @@ void copyRows(Database& from, Database& to, const BookIdMap& ids) {
                 values << (idColumns[size_t(c)] ? mappedId(rs.value(c), ids) : rs.value(c));
             to.execute(insert, values);
         }
+        if (onDemand && !to.hasIndex(table, onDemand->indexName)) to.execute(onDemand->createIndex);
         to.setIdCounter(table, from.idCounter(table));
     }
     t.commit();

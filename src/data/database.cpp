@@ -1579,6 +1579,31 @@ bool Database::hasTable(const QString& table, const QString& schema) const {
     return d_ && d_->tableColumns(schema, table) != nullptr;
 }
 
+bool Database::hasIndex(const QString& table, const QString& index, const QString& schema) const {
+    if (!d_) return false;
+    if (d_->pg())
+        return d_->server
+                   ->exec(QStringLiteral("SELECT 1 FROM pg_indexes WHERE schemaname = $1 AND "
+                                         "tablename = $2 AND indexname = $3"),
+                          {d_->schemaOnServer(schema), table.toLower(), index.toLower()})
+                   .rows() > 0;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(
+        d_->db, "SELECT 1 FROM pragma_index_list(?1, ?2) WHERE name = ?3 COLLATE NOCASE", -1, &st,
+        nullptr);
+    const QByteArray t = table.toUtf8(), i = index.toUtf8();
+    const QByteArray s = (schema.isEmpty() ? QStringLiteral("main") : schema).toUtf8();
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 3, i.constData(), int(i.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) d_->fail(rc);
+    return rc == SQLITE_ROW;
+}
+
 QStringList Database::tableNames() const {
     QStringList names;
     if (d_->pg()) {

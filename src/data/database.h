@@ -236,6 +236,8 @@ class Database {
     int userVersion() const;
     void setUserVersion(int version);
     bool hasTable(const QString& table, const QString& schema = {}) const;
+    // Whether `table` has the index named `index` (names in any case).
+    bool hasIndex(const QString& table, const QString& index, const QString& schema = {}) const;
     // The tables of the database (the engine's own bookkeeping left out), in name order, and the
     // columns of one as the statements see them (empty when there is no such table).
     QStringList tableNames() const;

@@ -188,6 +188,17 @@ QStringList productionIndexes() {
     };
 }
 
+const OnDemandTable* onDemandTable(const QString& table) {
+    // The transfers between a company's warehouse books, each side recorded in its own book.
+    static const OnDemandTable transfers{
+        QStringLiteral("kl_medjuskladisnice"),
+        QStringLiteral("create table kl_medjuskladisnice (idpi long, idknjige long, idpidrugi "
+                       "long, brojpidrugi long, napomena string(80))"),
+        QStringLiteral("kl_ix_medjuskladisnice"),
+        QStringLiteral("create unique index kl_ix_medjuskladisnice on kl_medjuskladisnice (idpi)")};
+    return table.compare(transfers.name, Qt::CaseInsensitive) == 0 ? &transfers : nullptr;
+}
+
 namespace {
 
 // Runs the creation statements in one transaction that also stamps the schema version.

@@ -44,6 +44,14 @@ QStringList masterIndexes(int version = kVersion);
 QStringList warehouseIndexes(int version = kVersion);
 QStringList productionIndexes();
 
+// A table of the program that a book gets only with the first action that needs it (made inside
+// that action's transaction), and its index. A copy of a book that has it makes it the same way.
+struct OnDemandTable {
+    QString name, create, indexName, createIndex;
+};
+// The one for `table` (any case), or nullptr.
+const OnDemandTable* onDemandTable(const QString& table);
+
 // Creates the master database at `path` when it does not exist yet. Returns true when it was
 // created now, false when it existed already. Throws DbError (a file that is not ours, a
 // folder that cannot be written, ...).

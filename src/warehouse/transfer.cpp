@@ -3,6 +3,7 @@
 #include "data/appcontext.h"
 #include "data/convert.h"
 #include "data/database.h"
+#include "data/schema.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -45,14 +46,12 @@ void ensureDocumentType(Database& db, const QString& schema) {
 }
 
 // The program's own table of transfers, made in the book `schema` when first needed (inside the
-// transfer's transaction, so a book keeps it only with its first transfer).
+// transfer's transaction, so a book keeps it only with its first transfer); its index made too
+// where a copy of the book left it out.
 void ensureTransferTable(Database& db, const QString& schema) {
-    if (db.hasTable(kTransferTable, schema)) return;
-    db.executeIn(schema, QStringLiteral("create table kl_medjuskladisnice (idpi long, idknjige "
-                                        "long, idpidrugi long, brojpidrugi long, napomena "
-                                        "string(80))"));
-    db.executeIn(schema, QStringLiteral("create unique index kl_ix_medjuskladisnice on "
-                                        "kl_medjuskladisnice (idpi)"));
+    const auto& table = *kl::schema::onDemandTable(kTransferTable);
+    if (!db.hasTable(table.name, schema)) db.executeIn(schema, table.create);
+    if (!db.hasIndex(table.name, table.indexName, schema)) db.executeIn(schema, table.createIndex);
 }
 
 void recordSide(Database& db, const QString& schema, qint64 headerId, const QString& otherBook,

@@ -8,6 +8,7 @@
 #include "data/appcontext.h"
 #include "data/bookcopy.h"
 #include "data/database.h"
+#include "data/schema.h"
 #include "data/serverbooks.h"
 #include "pgtestserver.h"
 #include "scriptedmsgbox.h"
@@ -19,6 +20,7 @@
 #include "shell/frmupisnove.h"
 #include "testenv.h"
 #include "warehouse/documents.h"
+#include "warehouse/transfer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -129,6 +131,8 @@ class TestCompanyReturn : public QObject {
                 QDir(local_.path()).filePath(kind + QString::number(id) + QStringLiteral(".mdb")));
             Database schema = Database::openBook(onServer(kind, id));
             QCOMPARE(compareRows(file, schema), QString());
+            QCOMPARE(kind == kWarehouseKind,
+                     schema.hasIndex(kTransferTable, QStringLiteral("kl_ix_medjuskladisnice")));
         }
     }
     // In the folder, every book equal to its schema under its new id.
@@ -139,6 +143,8 @@ class TestCompanyReturn : public QObject {
             Database schema = Database::openBook(onServer(kind, id));
             Database file = Database::open(test::bookPath(kind, newId));
             QCOMPARE(compareRows(schema, file, renumbering_), QString());
+            QCOMPARE(kind == kWarehouseKind,
+                     file.hasIndex(kTransferTable, QStringLiteral("kl_ix_medjuskladisnice")));
             QVERIFY(bookFileWasMade(kind + QString::number(newId) + QStringLiteral(".mdb")));
         }
         // The ids inside the books followed theirs.
@@ -193,9 +199,9 @@ class TestCompanyReturn : public QObject {
         }
         for (const auto& [w, other] : {std::pair{w1, w2}, std::pair{w2, w1}}) {
             Database db = Database::open(test::bookPath(kWarehouseKind, w));
-            db.execute(
-                QStringLiteral("create table kl_medjuskladisnice (idpi long, idknjige long, "
-                               "idpidrugi long, brojpidrugi long, napomena string(80))"));
+            const schema::OnDemandTable& table = *schema::onDemandTable(kTransferTable);
+            db.execute(table.create);
+            db.execute(table.createIndex);
             db.execute(QStringLiteral("insert into kl_medjuskladisnice(idpi,idknjige,idpidrugi,"
                                       "brojpidrugi,napomena)values(1,?,1,1,'x')"),
                        {other});
