@@ -608,6 +608,22 @@ double roundHalfAway(double value, int decimals) {
     return textual::roundHalfAway(value, decimals);
 }
 
+double roundedAmount(double kolicina, double cijena) {
+    const double q = std::nearbyint(kolicina * 100), p = std::nearbyint(cijena * 10000);
+    // Each the double nearest its count: their product lies within three of its last bits of
+    // the product of the counts, far nearer to it than to any other text of 15 digits when that
+    // product has at most 15; which is then rounded as roundHalfAway rounds that text.
+    if (std::fabs(q) < 1e7 && std::fabs(p) < 1e11 && q / 100 == kolicina && p / 10000 == cijena) {
+        const std::int64_t n = std::int64_t(q) * std::int64_t(p);  // in millionths
+        const std::uint64_t m = n < 0 ? 0 - std::uint64_t(n) : std::uint64_t(n);
+        if (m < kPow10[15]) {
+            const double h = double((m + 5000) / 10000) / 100;
+            return n < 0 && h != 0 ? -h : h;
+        }
+    }
+    return roundHalfAway(kolicina * cijena, 2);
+}
+
 namespace textual {
 
 float round2Single(double value, Precision precision) {

@@ -99,6 +99,10 @@ float round2Single(double value, Precision precision = Precision::Single);
 // value (15 significant digits) so that 2.675 -> 2.68 and 1.005 -> 1.01.
 double roundHalfAway(double value, int decimals);
 
+// A line's amount: roundHalfAway(kolicina * cijena, 2) for a finite product. From integers when
+// the quantity is a count of hundredths and the price of ten-thousandths, as nearly all are.
+double roundedAmount(double kolicina, double cijena);
+
 // The integer part of a typed number has more than five digits ("Možete upisati samo do
 // 99 999!"): "123456" and "123456,5" are too large, "99999,99" is not. Leading zeros and the sign
 // do not count; unreadable text is not too large.

@@ -124,8 +124,7 @@ void replayDocumentLine(Conversions& c, Figures& f, DocumentKind kind, double st
                         double cijena) {
     const double kolicina = c.typed(float(storedKolicina));
     // The amount shown with two decimals and read back: the same as rounding its decimal digits.
-    const double product = kolicina * cijena;
-    const double amount = std::isfinite(product) ? roundHalfAway(product, 2) : 0.0;
+    const double amount = std::isfinite(kolicina * cijena) ? roundedAmount(kolicina, cijena) : 0.0;
     const bool issue = kind != DocumentKind::Receipt;
     const Rounded stanje = roundedSum(rounded(float(f.stanje)), rounded(kolicina), issue);
     const Rounded vrijednost = roundedSum(rounded(float(f.vrijednost)), rounded(amount), issue);

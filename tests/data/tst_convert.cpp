@@ -266,6 +266,44 @@ class TestConvert : public QObject {
         }
     }
 
+    // A line's amount from the counts of its quantity's hundredths and its price's
+    // ten-thousandths is the rounding of their product: at ties, at the ends of the counts'
+    // reach and of 15 digits, and for figures that are no such counts.
+    void amountsFromCounts() {
+        std::vector<std::pair<double, double>> pairs = {
+            {0.0, 2.5},
+            {-0.0, 2.5},
+            {1.0, -0.0},
+            {0.01, 0.0001},
+            {-0.01, 0.5},
+            {0.5, 0.0001},
+            {1.05, 0.5},
+            {-1.05, 0.5},
+            {99999.99, 9999999.9999},
+            {-99999.99, 9999999.9999},
+            {100000.0, 1.0},
+            {12.345, 1.0},
+            {1.0, 0.00005},
+            {3.0, 1.0 / 3},
+            {1e300, 1e10},
+            {std::numeric_limits<double>::quiet_NaN(), 1.0}};
+        std::mt19937_64 random(20261208);
+        for (int i = 0; i < 300000; ++i) {
+            const double q = double(std::int64_t(random() % 20000000) - 10000000) / 100;
+            const auto reach = std::uint64_t(std::pow(10.0, double(random() % 12)));
+            const double p =
+                double(std::int64_t(random() % (2 * reach + 1)) - std::int64_t(reach)) / 10000;
+            pairs.push_back({q, p});
+            // A tie of the third decimal: 0,5 x an odd count of hundredths.
+            pairs.push_back({double(2 * (random() % 5000000) + 1) / 100, 0.5});
+        }
+        for (const auto& [q, p] : pairs) {
+            if (!std::isfinite(q * p)) continue;
+            QVERIFY2(exact(roundedAmount(q, p)) == exact(roundHalfAway(q * p, 2)),
+                     qPrintable(QStringLiteral("%1 x %2").arg(q, 0, 'g', 17).arg(p, 0, 'g', 17)));
+        }
+    }
+
     void currency() {
         const auto c = [](double v) { return Currency::fromDouble(v); };
         QCOMPARE(c(2.00025).units, 20002);  // half to even
