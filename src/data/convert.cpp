@@ -588,6 +588,12 @@ float round2Single(double value, Precision precision) {
     if (precision == Precision::Single) {
         // The stock figures are nearly all within the quick way's reach.
         const float f = toSingle(value);
+        // Below 100 000 its seven digits lie within 0,05 of a hundredth of the single (0,5 from
+        // 10 000, where they are its nearest hundredths): at least 0,45 of a hundredth from a
+        // half, they round to the single's own nearest hundredths.
+        const double hundredths = double(f) * 100, nearest = std::nearbyint(hundredths);
+        if (std::fabs(hundredths) < 1e7 && std::fabs(hundredths - nearest) < 0.45)
+            return nearest == 0 ? 0.0f : float(nearest / 100);  // no -0
         if (inQuickReach(std::fabs(double(f)))) {
             const double m =
                 double(quickCount(quickSingleDigits(std::fabs(double(f))), 2, false)) / 100.0;

@@ -232,6 +232,17 @@ class TestConvert : public QObject {
             }
         for (const double tie : {1234567.5, 1234568.5, 8388607.5, 0.12345675, 9999999.5})
             values.push_back(double(float(tie)));
+        // Singles around halves of a hundredth, and 0,45 of a hundredth from one.
+        for (int i = 0; i < 2000; ++i) {
+            const double half = (double(random() % 20000000) + 0.5) / 100 * (i % 2 ? 1 : -1);
+            for (const double at : {half, half - 0.0045, half + 0.0045}) {
+                float f = float(at);
+                for (int k = 0; k < 3; ++k)
+                    f = std::nextafter(f, 0.0f);
+                for (int k = 0; k < 5; ++k, f = std::nextafter(f, float(2 * at)))
+                    values.push_back(f);
+            }
+        }
         for (const double v : values) {
             const auto text = [&] { return QByteArray::number(v, 'g', 17); };
             QVERIFY2(round2Single(v) == textual::round2Single(v, S) &&
