@@ -591,7 +591,7 @@ float round2Single(double value, Precision precision) {
         // Below 100 000 its seven digits lie within 0,05 of a hundredth of the single (0,5 from
         // 10 000, where they are its nearest hundredths): at least 0,45 of a hundredth from a
         // half, they round to the single's own nearest hundredths.
-        const double hundredths = double(f) * 100, nearest = std::nearbyint(hundredths);
+        const double hundredths = double(f) * 100, nearest = nearestInteger(hundredths);
         if (std::fabs(hundredths) < 1e7 && std::fabs(hundredths - nearest) < 0.45)
             return nearest == 0 ? 0.0f : float(nearest / 100);  // no -0
         if (inQuickReach(std::fabs(double(f)))) {
@@ -615,7 +615,7 @@ double roundHalfAway(double value, int decimals) {
 }
 
 double roundedAmount(double kolicina, double cijena) {
-    const double q = std::nearbyint(kolicina * 100), p = std::nearbyint(cijena * 10000);
+    const double q = nearestInteger(kolicina * 100), p = nearestInteger(cijena * 10000);
     // Each the double nearest its count: their product lies within three of its last bits of
     // the product of the counts, far nearer to it than to any other text of 15 digits when that
     // product has at most 15; which is then rounded as roundHalfAway rounds that text.

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QString>
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -88,6 +89,15 @@ double singleTextValue(float value);
 
 // Nearest single-precision value; magnitudes beyond the largest single give an infinity.
 float toSingle(double value);
+
+// The nearest integer, ties to even, as std::nearbyint in the default rounding mode but without
+// a call into the library below 2^51 (a zero may lose its sign): added to 1,5 x 2^52 the value
+// keeps no fraction.
+inline double nearestInteger(double value) {
+    constexpr double shift = 6755399441055744.0;
+    return std::fabs(value) < 2251799813685248.0 ? (value + shift) - shift
+                                                 : std::nearbyint(value);
+}
 
 // The two-decimal rounding of the stock rules: the value formatted with exactly two decimals
 // (half away from zero, as format00 with the same precision) and read back as a single-precision

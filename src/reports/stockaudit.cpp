@@ -88,19 +88,20 @@ class Conversions {
 // takes those at once and leaves every other figure to the stock rules' own roundings.
 struct Rounded {
     float value = 0;
-    std::optional<qint32> hundredths;  // when value is such a single
+    qint32 hundredths = 0;  // when value is such a single, else 0 (both in one register)
 };
 
-std::optional<qint32> hundredthsOf(float g) {
-    const double m = std::nearbyint(double(g) * 100);
-    if (m == 0 || !(std::fabs(m) < 1e7) || float(m / 100) != g) return std::nullopt;
+// The hundredths of such a single, or 0.
+qint32 hundredthsOf(float g) {
+    const double m = nearestInteger(double(g) * 100);
+    if (m == 0 || !(std::fabs(m) < 1e7) || float(m / 100) != g) return 0;
     return qint32(m);
 }
 
 // round2Single(x), which rounds the single of x.
 Rounded rounded(double x) {
     const float f = toSingle(x);
-    if (const auto h = hundredthsOf(f)) return {f, h};
+    if (const qint32 h = hundredthsOf(f)) return {f, h};
     const float r = round2Single(x);
     return {r, hundredthsOf(r)};
 }
@@ -109,7 +110,7 @@ Rounded rounded(double x) {
 Rounded roundedSum(const Rounded& a, const Rounded& b, bool minus) {
     constexpr qint32 kQuick = 819200;  // 8 192 in hundredths
     if (a.hundredths && b.hundredths) {
-        const qint32 x = *a.hundredths, y = minus ? -*b.hundredths : *b.hundredths, r = x + y;
+        const qint32 x = a.hundredths, y = minus ? -b.hundredths : b.hundredths, r = x + y;
         if (std::abs(x) < kQuick && std::abs(y) < kQuick && std::abs(r) >= 100 &&
             std::abs(r) < kQuick)
             return {float(double(r) / 100), r};
@@ -129,7 +130,7 @@ void replayDocumentLine(Conversions& c, Figures& f, DocumentKind kind, double st
     const Rounded stanje = roundedSum(rounded(float(f.stanje)), rounded(kolicina), issue);
     const Rounded vrijednost = roundedSum(rounded(float(f.vrijednost)), rounded(amount), issue);
     f.stanje = stanje.hundredths ? double(stanje.value) : c.storedSingle(stanje.value);
-    f.vrijednost = vrijednost.hundredths ? double(*vrijednost.hundredths) / 100
+    f.vrijednost = vrijednost.hundredths ? double(vrijednost.hundredths) / 100
                                          : c.storedCurrency(vrijednost.value);
     // The average of the stored figures, each rounded again (at once when it is such a single).
     const Rounded s = stanje.hundredths ? stanje : rounded(f.stanje);
