@@ -589,10 +589,11 @@ float round2Single(double value, Precision precision) {
         // The stock figures are nearly all within the quick way's reach.
         const float f = toSingle(value);
         // Below 100 000 its seven digits lie within 0,05 of a hundredth of the single (0,5 from
-        // 10 000, where they are its nearest hundredths): at least 0,45 of a hundredth from a
-        // half, they round to the single's own nearest hundredths.
+        // 10 000, where they are its nearest hundredths; 0,005 below 1 000): at least 0,45 of a
+        // hundredth from a half (0,49 below 1 000), they round to the single's nearest hundredths.
         const double hundredths = double(f) * 100, nearest = nearestInteger(hundredths);
-        if (std::fabs(hundredths) < 1e7 && std::fabs(hundredths - nearest) < 0.45)
+        const double size = std::fabs(hundredths), off = std::fabs(hundredths - nearest);
+        if (size < 1e7 && (off < 0.45 || (size < 1e5 && off < 0.49)))
             return nearest == 0 ? 0.0f : float(nearest / 100);  // no -0
         if (inQuickReach(std::fabs(double(f)))) {
             const double m =

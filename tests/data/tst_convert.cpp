@@ -232,10 +232,12 @@ class TestConvert : public QObject {
             }
         for (const double tie : {1234567.5, 1234568.5, 8388607.5, 0.12345675, 9999999.5})
             values.push_back(double(float(tie)));
-        // Singles around halves of a hundredth, and 0,45 of a hundredth from one.
+        // Singles around halves of a hundredth, and 0,05 and 0,01 of a hundredth from them.
         for (int i = 0; i < 2000; ++i) {
-            const double half = (double(random() % 20000000) + 0.5) / 100 * (i % 2 ? 1 : -1);
-            for (const double at : {half, half - 0.0045, half + 0.0045}) {
+            const auto reach = std::uint64_t(i % 4 < 2 ? 100000 : 20000000);
+            const double half = (double(random() % reach) + 0.5) / 100 * (i % 2 ? 1 : -1);
+            for (const double at :
+                 {half, half - 0.0005, half + 0.0005, half - 0.0001, half + 0.0001}) {
                 float f = float(at);
                 for (int k = 0; k < 3; ++k)
                     f = std::nextafter(f, 0.0f);
