@@ -319,9 +319,7 @@ SingleDigits quickSingleDigits(double a) {
     static constexpr double kScale[7] = {1e6, 1e5, 1e4, 1e3, 1e2, 1e1, 1e0};
     const int e2 = int(std::bit_cast<std::uint64_t>(a) >> 52) - 1023;
     const int k = kDecade[e2] + (a >= kNext[e2] ? 1 : 0);
-    constexpr double kToInteger = 4503599627370496.0;  // 2^52: adding it rounds to an integer
-    const double product = a * kScale[k];
-    return {std::uint32_t((product + kToInteger) - kToInteger), 6 - k};
+    return {std::uint32_t(nearestInteger(a * kScale[k])), 6 - k};
 }
 
 // t / 10^j rounded half away from zero (or, with `even`, half to even) to `decimals` places, as
