@@ -96,14 +96,94 @@ QString cellText(const Cell& c) {
     return {};
 }
 
-QString csvField(const QString& t) {
-    const bool quote = t.contains(QLatin1Char(';')) || t.contains(QLatin1Char('"')) ||
-                       t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r')) ||
-                       (!t.isEmpty() && (t.front().isSpace() || t.back().isSpace()));
-    if (!quote) return t;
-    QString q = t;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
+bool needsQuotes(QStringView t) {
+    for (const QChar c : t)
+        if (c == u';' || c == u'"' || c == u'\n' || c == u'\r') return true;
+    return !t.isEmpty() && (t.front().isSpace() || t.back().isSpace());
+}
+
+// A field's UTF-8 onto `out`, quoted (its quotes doubled) when it must be.
+void appendField(QByteArray& out, QStringView text, const QByteArray& utf8) {
+    if (!needsQuotes(text)) {
+        out += utf8;
+        return;
+    }
+    out += '"';
+    for (const char c : utf8) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendDigits(QByteArray& out, int value, int digits) {
+    char d[4];
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+        d[i] = char('0' + value % 10);
+    out.append(d, digits);
+}
+
+void appendCell(QByteArray& out, const Cell& c) {
+    switch (c.type) {
+        case CellType::Text:
+            appendField(out, c.text, c.utf8.isEmpty() ? c.text.toUtf8() : c.utf8);
+            return;
+        case CellType::Number: {
+            char buf[400];
+            out.append(buf, formatNumber(c.number, c.decimals, buf));
+            return;
+        }
+        case CellType::Date:
+            if (c.date.isValid() && c.date.year() >= 1000 && c.date.year() <= 9999) {
+                appendDigits(out, c.date.day(), 2);
+                out += '.';
+                appendDigits(out, c.date.month(), 2);
+                out += '.';
+                appendDigits(out, c.date.year(), 4);
+            } else {
+                const QString t = cellText(c);
+                appendField(out, t, t.toUtf8());
+            }
+            return;
+        case CellType::Empty:
+            return;
+    }
+}
+
+// The CSV text of a sheet in pieces of about a megabyte, each handed to `put` as it is made: a
+// report of a million lines is never held whole. False when `put` is.
+bool writeCsvPieces(const Sheet& sheet, const std::function<bool(const QByteArray&)>& put) {
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    QByteArray out;
+    out.reserve(kPiece + 4096);
+    out += "\xEF\xBB\xBF";
+    bool ok = true;
+    const auto endLine = [&] {
+        out += "\r\n";
+        if (out.size() >= kPiece) {
+            ok = ok && put(out);
+            out.clear();
+        }
+    };
+    const auto textLine = [&](const QStringList& fields) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0) out += ';';
+            appendField(out, fields[i], fields[i].toUtf8());
+        }
+        endLine();
+    };
+    for (const QString& t : sheet.titleLines)
+        textLine({t});
+    if (!sheet.titleLines.isEmpty()) endLine();
+    textLine(sheet.heading);
+    forEachRow(sheet, [&](const Row& r, bool) {
+        for (size_t i = 0; i < r.size(); ++i) {
+            if (i > 0) out += ';';
+            appendCell(out, r[i]);
+        }
+        endLine();
+    });
+    return ok && (out.isEmpty() || put(out));
 }
 
 // The temporary file beside `path` the writers fill; ours by its name (our process id).
@@ -186,36 +266,29 @@ Sheet listSheet(const QString& name, const QString& title, const QStringList& he
 }
 
 QByteArray csvBytes(const Sheet& sheet) {
-    QString out;
-    const auto line = [&out](const QStringList& fields) {
-        QStringList quoted;
-        for (const QString& f : fields)
-            quoted << csvField(f);
-        out += quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n");
-    };
-    for (const QString& t : sheet.titleLines)
-        line({t});
-    if (!sheet.titleLines.isEmpty()) line({});
-    line(sheet.heading);
-    forEachRow(sheet, [&line](const Row& r, bool) {
-        QStringList fields;
-        for (const Cell& c : r)
-            fields << cellText(c);
-        line(fields);
+    QByteArray all;
+    writeCsvPieces(sheet, [&all](const QByteArray& piece) {
+        all += piece;
+        return true;
     });
-    return QByteArrayLiteral("\xEF\xBB\xBF") + out.toUtf8();
+    return all;
 }
 
 QString writeCsv(const QString& path, const Sheet& sheet) {
     const QString temporary = temporaryFor(path);
     removeDurably(temporary);
     QFile f(temporary);
-    const QByteArray bytes = csvBytes(sheet);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) || f.write(bytes) != bytes.size()) {
+    const bool written =
+        f.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+        writeCsvPieces(sheet,
+                       [&f](const QByteArray& piece) { return f.write(piece) == piece.size(); }) &&
+        f.flush();
+    if (!written) {
+        const QString why = f.errorString();
         f.close();
         removeDurably(temporary);
         return QStringLiteral("Datoteku %1 nije moguće zapisati (%2).")
-            .arg(QFileInfo(path).fileName(), f.errorString());
+            .arg(QFileInfo(path).fileName(), why);
     }
     f.close();
     return putInPlace(temporary, path);

@@ -76,8 +76,9 @@ Sheet listSheet(const QString& name, const QString& title, const QStringList& he
 // a field holding ";", a quote, a line end or blanks at either end is quoted.
 QByteArray csvBytes(const Sheet& sheet);
 
-// Writes the file at `path` (replacing one that is there), as said above. Empty on success,
-// otherwise why not, in Croatian.
+// Writes the file at `path` (replacing one that is there), as said above; the CSV goes out in
+// pieces of about a megabyte as it is made, never held whole. Empty on success, otherwise why
+// not, in Croatian.
 QString writeCsv(const QString& path, const Sheet& sheet);
 QString writeXlsx(const QString& path, const Sheet& sheet);
 

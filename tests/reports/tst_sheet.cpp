@@ -122,6 +122,31 @@ class TstSheet : public QObject {
         QCOMPARE(writeCsv(dir.filePath("nema/a.csv"), sample()).left(9), "Datoteku ");
     }
 
+    // A report of many lines goes out in pieces: the file holds every line, in order, across
+    // the pieces' seams.
+    void csvLong() {
+        Sheet s;
+        s.heading = {"Naziv", "Iznos", "Datum"};
+        s.generatedCount = 60000;
+        s.generate = [](size_t i, Row& r) {
+            r = {Cell::ofText(QStringLiteral("Čavli; %1").arg(i)), Cell::ofNumber(double(i) / 4),
+                 Cell::ofDate(QDate(2026, 1, 1).addDays(qint64(i % 365)))};
+        };
+        QByteArray expected = "\xEF\xBB\xBFNaziv;Iznos;Datum\r\n";
+        for (size_t i = 0; i < s.generatedCount; ++i)
+            expected += QStringLiteral("\"Čavli; %1\";%2;%3\r\n")
+                            .arg(i)
+                            .arg(QString::number(double(i) / 4, 'f', 2).replace('.', ','))
+                            .arg(QDate(2026, 1, 1).addDays(qint64(i % 365)).toString("dd.MM.yyyy"))
+                            .toUtf8();
+        QVERIFY(expected.size() > 2 << 20);
+        QTemporaryDir dir;
+        QCOMPARE(writeCsv(dir.filePath("d.csv"), s), QString());
+        QFile f(dir.filePath("d.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll() == expected);
+    }
+
     // Each report's sheet as CSV, against the figures worked out by hand.
     void reportSheets_data() {
         QTest::addColumn<Sheet>("sheet");
