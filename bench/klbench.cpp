@@ -294,6 +294,13 @@ int reportParts(const QString& bookPath, const QString& only) {
         window.show();
         settle();
         part("journal window: \"Prikaz\" clicked", [&] { click(&window, "cmdprikazart"); });
+        auto* list = child<kl::ReportList>(&window, "lsvdnevnik");
+        for (const auto& [column, name] : {std::pair{1, "journal window: sorted by name"},
+                                           std::pair{9, "journal window: sorted by debit"}})
+            part(name, [&, column = column] {
+                emit list->header()->sectionClicked(column);
+                settle();
+            });
     }
     if (only.isEmpty() || QStringLiteral("article search").contains(only)) {
         const QFileInfo book(bookPath);

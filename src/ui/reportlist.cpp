@@ -2,7 +2,6 @@
 
 #include "data/collation.h"
 
-#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -75,40 +74,67 @@ void ReportListModel::setText(int row, int column, const QString& text) {
 
 namespace {
 
-// The rank of each of `texts` in collation order, texts the collation finds equal sharing one;
-// `ranks` is set to the number of ranks. Each distinct text is compared once.
-std::vector<int> collationRanks(const std::vector<const QString*>& texts, int* ranks) {
-    const size_t n = texts.size();
-    // Each distinct text once, in order of first appearance.
-    QHash<QString, int> seen;
-    std::vector<const QString*> distinct;
-    std::vector<int> textOf(n);
-    for (size_t r = 0; r < n; ++r) {
-        auto it = seen.constFind(*texts[r]);
-        if (it == seen.cend()) {
-            it = seen.insert(*texts[r], int(distinct.size()));
-            distinct.push_back(texts[r]);
+// The first twelve collation weights of a text, each one more than its weight so that a text's
+// end (0) sorts before any character, packed into three words that compare as the weights do. A
+// weight too large for sixteen bits (and a surrogate, read as a pair) ends the key with all ones
+// at its place, above every other weight; the order of keys equal so far is left to compareText.
+// `exact` says the key holds the whole text, so equal exact keys are equal texts.
+struct SortKey {
+    quint64 word[3] = {0, 0, 0};
+    quint32 entry = 0;
+    bool exact = true;
+};
+
+SortKey sortKey(QStringView text, quint32 entry) {
+    constexpr int kUnits = 12;
+    SortKey k;
+    k.entry = entry;
+    const qsizetype n = text.size();
+    for (int u = 0; u < kUnits; ++u) {
+        quint64 unit = 0;
+        if (u < n) {
+            const char16_t c = text[u].unicode();
+            const char32_t weight = QChar::isSurrogate(c) ? 0xFFFF : collationWeight(c);
+            if (weight >= 0xFFFE) {
+                k.word[u / 4] |= quint64(0xFFFF) << (16 * (3 - u % 4));
+                k.exact = false;
+                return k;
+            }
+            unit = weight + 1;
         }
-        textOf[r] = *it;
+        k.word[u / 4] |= unit << (16 * (3 - u % 4));
     }
-    // The distinct texts in collation order; texts the collation finds equal share a rank.
-    std::vector<int> byText(distinct.size());
-    std::iota(byText.begin(), byText.end(), 0);
-    std::sort(byText.begin(), byText.end(), [&](int a, int b) {
-        return compareText(*distinct[size_t(a)], *distinct[size_t(b)]) < 0;
+    if (n > kUnits) k.exact = false;
+    return k;
+}
+
+bool sameKey(const SortKey& a, const SortKey& b) {
+    return a.word[0] == b.word[0] && a.word[1] == b.word[1] && a.word[2] == b.word[2];
+}
+
+// The rank of each entry in collation order, entries the collation finds equal sharing one;
+// `ranks` is set to the number of ranks. `keys` holds one key for each entry (0 to n-1), in any
+// order; they are sorted side by side in memory, and only entries whose keys are equal and not
+// whole have their texts (`textOf(entry)`) compared.
+template <class TextOf>
+std::vector<int> collationRanks(std::vector<SortKey>& keys, const TextOf& textOf, int* ranks) {
+    const size_t n = keys.size();
+    const auto textsDiffer = [&](const SortKey& a, const SortKey& b) {
+        return !(a.exact && b.exact) && compareText(textOf(a.entry), textOf(b.entry)) != 0;
+    };
+    std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+        for (int w = 0; w < 3; ++w)
+            if (a.word[w] != b.word[w]) return a.word[w] < b.word[w];
+        if (a.exact && b.exact) return false;
+        return compareText(textOf(a.entry), textOf(b.entry)) < 0;
     });
-    std::vector<int> rankOf(distinct.size());
-    int k = 0;
-    for (size_t i = 0; i < byText.size(); ++i) {
-        if (i > 0 &&
-            compareText(*distinct[size_t(byText[i - 1])], *distinct[size_t(byText[i])]) < 0)
-            ++k;
-        rankOf[size_t(byText[i])] = k;
-    }
-    *ranks = distinct.empty() ? 0 : k + 1;
     std::vector<int> rank(n);
-    for (size_t r = 0; r < n; ++r)
-        rank[r] = rankOf[size_t(textOf[r])];
+    int k = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (i > 0 && (!sameKey(keys[i - 1], keys[i]) || textsDiffer(keys[i - 1], keys[i]))) ++k;
+        rank[keys[i].entry] = k;
+    }
+    *ranks = n == 0 ? 0 : k + 1;
     return rank;
 }
 
@@ -132,8 +158,13 @@ std::vector<int> orderByRank(const std::vector<int>& rank, int ranks, Qt::SortOr
 }  // namespace
 
 std::vector<int> sortedOrder(const std::vector<const QString*>& texts, Qt::SortOrder order) {
+    std::vector<SortKey> keys;
+    keys.reserve(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i)
+        keys.push_back(sortKey(*texts[i], quint32(i)));
     int ranks = 0;
-    const std::vector<int> rank = collationRanks(texts, &ranks);
+    const std::vector<int> rank = collationRanks(
+        keys, [&](quint32 e) -> const QString& { return *texts[e]; }, &ranks);
     return orderByRank(rank, ranks, order);
 }
 
@@ -142,7 +173,7 @@ void ReportListModel::sortRows(int column, Qt::SortOrder order) {
     // Rows that share a text of the pool share its entry: each entry's text is looked at once,
     // not once a row (a million rows' names are some hundred thousand entries).
     std::vector<int> entryOfRow(static_cast<size_t>(n));
-    std::vector<const QString*> entries;
+    std::vector<ReportRows::TextId> entries;
     std::vector<int> byText, byFigure;
     const auto slot = [](std::vector<int>& table, size_t at) -> int& {
         if (at >= table.size()) table.resize(at + 1 + at / 2, -1);
@@ -154,12 +185,24 @@ void ReportListModel::sortRows(int column, Qt::SortOrder order) {
                                               : slot(byText, id);
         if (entry < 0) {
             entry = int(entries.size());
-            entries.push_back(&rows_.textOf(id));
+            entries.push_back(id);
         }
         entryOfRow[size_t(r)] = entry;
     }
+    // The keys are made in the pool's order, which is the order its texts were made in memory;
+    // a figure's text is made for its key and not kept (the list keeps only the texts shown).
+    std::vector<SortKey> keys;
+    keys.reserve(entries.size());
+    for (size_t id = 0; id < byText.size(); ++id)
+        if (byText[id] >= 0)
+            keys.push_back(sortKey(rows_.textOf(ReportRows::TextId(id)), quint32(byText[id])));
+    for (size_t f = 0; f < byFigure.size(); ++f)
+        if (byFigure[f] >= 0)
+            keys.push_back(
+                sortKey(rows_.figureText(ReportRows::figureId(quint32(f))), quint32(byFigure[f])));
     int ranks = 0;
-    const std::vector<int> entryRank = collationRanks(entries, &ranks);
+    const std::vector<int> entryRank = collationRanks(
+        keys, [&](quint32 e) -> const QString& { return rows_.textOf(entries[e]); }, &ranks);
     std::vector<int> rank(static_cast<size_t>(n));
     for (size_t r = 0; r < size_t(n); ++r)
         rank[r] = entryRank[size_t(entryOfRow[r])];

@@ -54,8 +54,11 @@ class ReportRows {
     // The number of a figure entry; false for a text.
     bool figureOf(TextId id, double* value) const;
     static bool isFigure(TextId id) { return (id & kFigure) && id != kAbsent; }
-    // The place of a figure entry among the figures, from 0.
+    // The place of a figure entry among the figures, from 0, and the entry at a place.
     static quint32 figureIndex(TextId id) { return id & ~kFigure; }
+    static TextId figureId(quint32 index) { return index | kFigure; }
+    // A figure's text as textOf gives it, made and not kept.
+    QString figureText(TextId id) const;
 
     void appendRow(const QStringList& texts);
     void appendRow(std::initializer_list<TextId> ids);

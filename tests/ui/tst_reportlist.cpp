@@ -138,12 +138,18 @@ class TstReportList : public QObject {
 
     // The order by ranks is the order a stable sort by the collation gives, both ways: texts
     // equal but for letter case tie and keep their order; č, ć, dž, đ, lj, nj, š, ž in their
-    // Croatian places; empty texts and missing cells first.
+    // Croatian places; empty texts and missing cells first; long texts and letters of any plane
+    // in their places.
     void sortedOrderIsTheStableSort() {
-        const QStringList words{"Čavao", "čavao", "Cavao", "ćup", "Dž", "dz", "Džep",
-                                "Đak",   "d",     "Lj",    "L",   "lz", "Nj", "nz",
-                                "Šaraf", "sz",    "ž",     "Z",   "",   " a", "A",
-                                "a1",    "a10",   "a2",    "Ž"};
+        const QStringList words{"Čavao", "čavao", "Cavao", "ćup", "Dž", "dz", "Džep", "Đak", "d",
+                                "Lj", "L", "lz", "Nj", "nz", "Šaraf", "sz", "ž", "Z", "", " a", "A",
+                                "a1", "a10", "a2", "Ž",
+                                // beyond the first twelve letters, and letters past U+E000 and
+                                // outside the BMP at every place
+                                "Vijak M8x40 pocinčani", "vijak m8x40 POCINČANI",
+                                "Vijak M8x40 pocincani", "Vijak M8x40 pocinčan", "Vijak M8x40 ",
+                                "Vijak M8x40", "ab\uE000c", "ab\uE001", "ab\uE000", "Ab😀", "ab😀a",
+                                "a\uFFFF", "\uFB01", "😀", "Vijak M8x40 \uE000", "Vijak M8x40 z"};
         QRandomGenerator random(3);
         std::vector<QString> texts;
         for (int i = 0; i < 400; ++i)
@@ -174,7 +180,8 @@ class TstReportList : public QObject {
             rows.appendRow({(i % 3 ? first : second)[size_t(w)], rows.addFigure(double(i % 7)),
                             rows.addText(QString::number(i))});
         }
-        rows.setFigureFormat([](double v) { return QString::number(v); });
+        // Figures read past the keys' twelve letters: their order is the texts'.
+        rows.setFigureFormat([](double v) { return "Ukupni iznos: " + QString::number(v); });
         ReportList list;
         list.setColumns({{"Naziv", 100}, {"Iznos", 100}, {"Red", 100}});
         for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
