@@ -13,6 +13,7 @@
 
 #include "bare.h"
 #include "generate.h"
+#include "pgtestserver.h"
 
 #include "data/appcontext.h"
 #include "data/database.h"
@@ -986,19 +987,8 @@ std::vector<ServerFigure> serverFigures;
 
 kl::ServerAddress serverFromEnvironment() {
     kl::ServerAddress a;
-    QFile f(qEnvironmentVariable("KL_PG_ENV"));
-    if (!f.open(QIODevice::ReadOnly))
+    if (!kl::test::readTestServer(&a))
         throw std::runtime_error("--server: KL_PG_ENV names no server (scripts/pgcluster.sh)");
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq < 0) continue;
-        const QByteArray key = line.left(eq), value = line.mid(eq + 1);
-        if (key == "KL_PG_HOST") a.host = QString::fromUtf8(value);
-        if (key == "KL_PG_PORT") a.port = value.toInt();
-        if (key == "KL_PG_USER") a.user = QString::fromUtf8(value);
-        if (key == "KL_PG_DATABASE") a.database = QString::fromUtf8(value);
-        if (key == "PGPASSFILE") qputenv("PGPASSFILE", value);
-    }
     return a;
 }
 

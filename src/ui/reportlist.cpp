@@ -17,6 +17,7 @@ void ReportListModel::setColumns(const QList<ReportColumn>& columns) {
     ++revision_;
     columns_ = columns;
     rows_ = ReportRows();
+    order_.clear();
     endResetModel();
 }
 
@@ -35,6 +36,7 @@ void ReportListModel::clear() {
     ++revision_;
     beginRemoveRows({}, 0, count() - 1);
     rows_ = ReportRows();
+    order_.clear();
     endRemoveRows();
 }
 
@@ -43,6 +45,7 @@ int ReportListModel::addRow(const QStringList& row) {
     const int at = count();
     beginInsertRows({}, at, at);
     rows_.appendRow(row);
+    if (!order_.empty()) order_.push_back(at);
     endInsertRows();
     return at;
 }
@@ -60,6 +63,7 @@ void ReportListModel::removeRowAt(int row) {
     if (row < 0 || row >= count()) return;
     ++revision_;
     beginRemoveRows({}, row, row);
+    rows();  // the rows in the order shown, so that the row goes from its place
     rows_.removeRow(row);
     endRemoveRows();
 }
@@ -67,7 +71,7 @@ void ReportListModel::removeRowAt(int row) {
 void ReportListModel::setText(int row, int column, const QString& text) {
     if (row < 0 || row >= count() || column < 0) return;
     ++revision_;
-    rows_.setText(row, column, text);
+    rows_.setText(stored(row), column, text);
     const QModelIndex cell = index(row, column);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
@@ -172,6 +176,7 @@ void ReportListModel::sortRows(int column, Qt::SortOrder order) {
     const int n = count();
     // Rows that share a text of the pool share its entry: each entry's text is looked at once,
     // not once a row (a million rows' names are some hundred thousand entries).
+    // The rows are gone through as they are stored; the order shown is order_ over them.
     std::vector<int> entryOfRow(static_cast<size_t>(n));
     std::vector<ReportRows::TextId> entries;
     std::vector<int> byText, byFigure;
@@ -203,9 +208,10 @@ void ReportListModel::sortRows(int column, Qt::SortOrder order) {
     int ranks = 0;
     const std::vector<int> entryRank = collationRanks(
         keys, [&](quint32 e) -> const QString& { return rows_.textOf(entries[e]); }, &ranks);
+    // The ranks of the rows as shown, for the sort to keep the order of equal rows shown.
     std::vector<int> rank(static_cast<size_t>(n));
-    for (size_t r = 0; r < size_t(n); ++r)
-        rank[r] = entryRank[size_t(entryOfRow[r])];
+    for (int r = 0; r < n; ++r)
+        rank[size_t(r)] = entryRank[size_t(entryOfRow[size_t(stored(r))])];
     const std::vector<int> sequence = orderByRank(rank, ranks, order);
     ++revision_;
 
@@ -213,7 +219,12 @@ void ReportListModel::sortRows(int column, Qt::SortOrder order) {
     std::vector<int> newPosition(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
         newPosition[size_t(sequence[size_t(i)])] = i;
-    rows_.reorder(sequence);
+    // The rows stay where they are stored: only the order shown changes (a million rows' cells
+    // are not moved for a click; they are when the rows are asked for whole, see rows()).
+    std::vector<int> shown(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        shown[size_t(i)] = stored(sequence[size_t(i)]);
+    order_ = std::move(shown);
     // The current row and the selection follow their rows.
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
@@ -222,6 +233,14 @@ void ReportListModel::sortRows(int column, Qt::SortOrder order) {
         to.append(index(newPosition[size_t(i.row())], i.column()));
     changePersistentIndexList(from, to);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+const ReportRows& ReportListModel::rows() const {
+    if (!order_.empty()) {
+        rows_.reorder(order_);
+        order_.clear();
+    }
+    return rows_;
 }
 
 int ReportListModel::rowCount(const QModelIndex& parent) const {

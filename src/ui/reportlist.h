@@ -50,10 +50,11 @@ class ReportListModel : public QAbstractTableModel {
     int addRow(const QStringList& row);
     void setRows(ReportRows&& rows);
     void removeRowAt(int row);
-    const QString& text(int row, int column) const { return rows_.text(row, column); }
+    const QString& text(int row, int column) const { return rows_.text(stored(row), column); }
     void setText(int row, int column, const QString& text);
-    QStringList rowTexts(int row) const { return rows_.rowTexts(row); }
-    const ReportRows& rows() const { return rows_; }
+    QStringList rowTexts(int row) const { return rows_.rowTexts(stored(row)); }
+    // The rows in the order shown (after a sort, put into that order now).
+    const ReportRows& rows() const;
     int count() const { return rows_.count(); }
     // Counts every change of the rows (filled, sorted, a text set): what was worked out from the
     // rows as they stood still holds while it stays the same.
@@ -70,8 +71,16 @@ class ReportListModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
+    // Where the row shown at `row` is stored.
+    int stored(int row) const {
+        return order_.empty() || row < 0 || row >= int(order_.size()) ? row : order_[size_t(row)];
+    }
+
     QList<ReportColumn> columns_;
-    ReportRows rows_;
+    // The rows as filled; a sort sets order_, the stored row of each row shown (empty: as
+    // stored), and rows() moves them into that order when they are asked for whole.
+    mutable ReportRows rows_;
+    mutable std::vector<int> order_;
     quint64 revision_ = 0;
 };
 

@@ -200,6 +200,58 @@ class TstReportList : public QObject {
         }
     }
 
+    // After a sort every change reaches the row shown where it was asked for, and the rows
+    // asked for whole come in the order shown; a second sort keeps the order of the first among
+    // rows it finds equal.
+    void changesAfterASort_data() {
+        QTest::addColumn<int>("change");
+        QTest::newRow("rows whole") << 0;
+        QTest::newRow("text set") << 1;
+        QTest::newRow("row removed") << 2;
+        QTest::newRow("row added") << 3;
+    }
+    void changesAfterASort() {
+        QFETCH(int, change);
+        ReportList list;
+        list.setColumns({{"Naziv", 100}, {"Iznos", 100}, {"Red", 100}});
+        std::vector<QStringList> given;
+        for (int i = 0; i < 12; ++i)
+            given.push_back(
+                {QStringList{"b", "a", "c"}[i % 3], QString::number(i % 4), QString::number(i)});
+        std::vector<QStringList> rows = given;
+        list.setRows(std::move(rows));
+        list.sortRows(1, Qt::DescendingOrder);
+        list.sortRows(0, Qt::AscendingOrder);
+        // By name, and among equal names by amount downwards, then as given.
+        std::vector<QStringList> expected = given;
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const QStringList& x, const QStringList& y) { return x[1] > y[1]; });
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const QStringList& x, const QStringList& y) { return x[0] < y[0]; });
+        switch (change) {
+            case 1:
+                list.setText(5, 2, "novo");
+                expected[5][2] = "novo";
+                break;
+            case 2:
+                list.removeRow(5);
+                expected.erase(expected.begin() + 5);
+                break;
+            case 3:
+                list.addRow({"a", "9", "kraj"});
+                expected.push_back({"a", "9", "kraj"});
+                break;
+        }
+        QCOMPARE(list.rowCount(), int(expected.size()));
+        for (int r = 0; r < list.rowCount(); ++r)
+            QCOMPARE(list.rowTexts(r), expected[size_t(r)]);
+        const kl::ReportRows& whole = list.rows();
+        for (int r = 0; r < whole.count(); ++r)
+            QCOMPARE(whole.rowTexts(r), expected[size_t(r)]);
+        for (int r = 0; r < list.rowCount(); ++r)  // and the list shows them as before
+            QCOMPARE(list.rowTexts(r), expected[size_t(r)]);
+    }
+
     // A copy of rows shares their cells until one of the two changes: a change of either leaves
     // the other as it was.
     void copiesKeepTheirRows_data() {
