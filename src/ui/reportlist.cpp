@@ -78,37 +78,41 @@ void ReportListModel::setText(int row, int column, const QString& text) {
 
 namespace {
 
-// The first twelve collation weights of a text, each one more than its weight so that a text's
-// end (0) sorts before any character, packed into three words that compare as the weights do. A
-// weight too large for sixteen bits (and a surrogate, read as a pair) ends the key with all ones
-// at its place, above every other weight; the order of keys equal so far is left to compareText.
-// `exact` says the key holds the whole text, so equal exact keys are equal texts.
+// Twelve collation weights of a text from `offset` on, each one more than its weight so that a
+// text's end (0) sorts before any character, packed into three words that compare as the
+// weights do. A weight too large for sixteen bits (and a surrogate, read as a pair) ends the key
+// with all ones at its place, above every other weight (`clamped`: the order of keys equal so
+// far is left to compareText). `exact` says the key holds the rest of the text, so equal exact
+// keys are equal texts.
 struct SortKey {
     quint64 word[3] = {0, 0, 0};
     quint32 entry = 0;
     bool exact = true;
+    bool clamped = false;
 };
 
-SortKey sortKey(QStringView text, quint32 entry) {
-    constexpr int kUnits = 12;
+constexpr int kKeyUnits = 12;
+
+SortKey sortKey(QStringView text, quint32 entry, qsizetype offset = 0) {
     SortKey k;
     k.entry = entry;
     const qsizetype n = text.size();
-    for (int u = 0; u < kUnits; ++u) {
+    for (int u = 0; u < kKeyUnits; ++u) {
         quint64 unit = 0;
-        if (u < n) {
-            const char16_t c = text[u].unicode();
+        if (offset + u < n) {
+            const char16_t c = text[offset + u].unicode();
             const char32_t weight = QChar::isSurrogate(c) ? 0xFFFF : collationWeight(c);
             if (weight >= 0xFFFE) {
                 k.word[u / 4] |= quint64(0xFFFF) << (16 * (3 - u % 4));
                 k.exact = false;
+                k.clamped = true;
                 return k;
             }
             unit = weight + 1;
         }
         k.word[u / 4] |= unit << (16 * (3 - u % 4));
     }
-    if (n > kUnits) k.exact = false;
+    if (n > offset + kKeyUnits) k.exact = false;
     return k;
 }
 
@@ -116,26 +120,54 @@ bool sameKey(const SortKey& a, const SortKey& b) {
     return a.word[0] == b.word[0] && a.word[1] == b.word[1] && a.word[2] == b.word[2];
 }
 
+// Sorts [begin, end) by the texts' weights from `offset` on and marks in `starts` (by place from
+// `first`) each place after `begin` where a text differs from the one before. Keys that tie and
+// go on are keyed again twelve weights further, side by side as before; only clamped keys that
+// tie have their texts compared.
+template <class TextOf>
+void sortByKeys(SortKey* begin, SortKey* end, qsizetype offset, const SortKey* first,
+                std::vector<char>& starts, const TextOf& textOf) {
+    std::sort(begin, end, [](const SortKey& a, const SortKey& b) {
+        for (int w = 0; w < 3; ++w)
+            if (a.word[w] != b.word[w]) return a.word[w] < b.word[w];
+        return false;
+    });
+    for (SortKey* group = begin; group != end;) {
+        SortKey* past = group + 1;
+        bool whole = group->exact;
+        for (; past != end && sameKey(*group, *past); ++past)
+            whole = whole && past->exact;
+        if (group != begin) starts[size_t(group - first)] = 1;
+        if (past - group > 1 && !whole) {
+            if (group->clamped) {
+                const auto textual = [&](const SortKey& a, const SortKey& b) {
+                    return compareText(textOf(a.entry), textOf(b.entry)) < 0;
+                };
+                std::sort(group, past, textual);
+                for (SortKey* k = group + 1; k != past; ++k)
+                    if (textual(k[-1], *k)) starts[size_t(k - first)] = 1;
+            } else {
+                for (SortKey* k = group; k != past; ++k)
+                    *k = sortKey(textOf(k->entry), k->entry, offset + kKeyUnits);
+                sortByKeys(group, past, offset + kKeyUnits, first, starts, textOf);
+            }
+        }
+        group = past;
+    }
+}
+
 // The rank of each entry in collation order, entries the collation finds equal sharing one;
-// `ranks` is set to the number of ranks. `keys` holds one key for each entry (0 to n-1), in any
-// order; they are sorted side by side in memory, and only entries whose keys are equal and not
-// whole have their texts (`textOf(entry)`) compared.
+// `ranks` is set to the number of ranks. `keys` holds the first key of each entry (0 to n-1), in
+// any order (they are sorted in place).
 template <class TextOf>
 std::vector<int> collationRanks(std::vector<SortKey>& keys, const TextOf& textOf, int* ranks) {
     const size_t n = keys.size();
-    const auto textsDiffer = [&](const SortKey& a, const SortKey& b) {
-        return !(a.exact && b.exact) && compareText(textOf(a.entry), textOf(b.entry)) != 0;
-    };
-    std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-        for (int w = 0; w < 3; ++w)
-            if (a.word[w] != b.word[w]) return a.word[w] < b.word[w];
-        if (a.exact && b.exact) return false;
-        return compareText(textOf(a.entry), textOf(b.entry)) < 0;
-    });
+    std::vector<char> starts(n, 0);
+    sortByKeys(keys.data(), keys.data() + n, 0, keys.data(), starts, textOf);
     std::vector<int> rank(n);
     int k = 0;
     for (size_t i = 0; i < n; ++i) {
-        if (i > 0 && (!sameKey(keys[i - 1], keys[i]) || textsDiffer(keys[i - 1], keys[i]))) ++k;
+        k += starts[i];
         rank[keys[i].entry] = k;
     }
     *ranks = n == 0 ? 0 : k + 1;

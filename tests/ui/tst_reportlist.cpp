@@ -141,15 +141,16 @@ class TstReportList : public QObject {
     // Croatian places; empty texts and missing cells first; long texts and letters of any plane
     // in their places.
     void sortedOrderIsTheStableSort() {
-        const QStringList words{"Čavao", "čavao", "Cavao", "ćup", "Dž", "dz", "Džep", "Đak", "d",
-                                "Lj", "L", "lz", "Nj", "nz", "Šaraf", "sz", "ž", "Z", "", " a", "A",
-                                "a1", "a10", "a2", "Ž",
-                                // beyond the first twelve letters, and letters past U+E000 and
-                                // outside the BMP at every place
-                                "Vijak M8x40 pocinčani", "vijak m8x40 POCINČANI",
-                                "Vijak M8x40 pocincani", "Vijak M8x40 pocinčan", "Vijak M8x40 ",
-                                "Vijak M8x40", "ab\uE000c", "ab\uE001", "ab\uE000", "Ab😀", "ab😀a",
-                                "a\uFFFF", "\uFB01", "😀", "Vijak M8x40 \uE000", "Vijak M8x40 z"};
+        const QStringList words{
+            "Čavao", "čavao", "Cavao", "ćup", "Dž", "dz", "Džep", "Đak", "d", "Lj", "L", "lz", "Nj",
+            "nz", "Šaraf", "sz", "ž", "Z", "", " a", "A", "a1", "a10", "a2", "Ž",
+            // beyond the first twelve letters, and letters past U+E000 and
+            // outside the BMP at every place
+            "Vijak M8x40 pocinčani", "vijak m8x40 POCINČANI", "Vijak M8x40 pocincani",
+            "Vijak M8x40 pocinčan", "Vijak M8x40 ", "Vijak M8x40", "ab\uE000c", "ab\uE001",
+            "ab\uE000", "Ab😀", "ab😀a", "a\uFFFF", "\uFB01", "😀", "Vijak M8x40 \uE000",
+            "Vijak M8x40 z", "Vijak M8x40 pocinčani, kutija 100",
+            "vijak M8x40 pocinčani, kutija 50", "Vijak M8x40 pocinčani, kutija"};
         QRandomGenerator random(3);
         std::vector<QString> texts;
         for (int i = 0; i < 400; ++i)
