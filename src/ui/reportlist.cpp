@@ -80,10 +80,10 @@ namespace {
 
 // Twelve collation weights of a text from `offset` on, each one more than its weight so that a
 // text's end (0) sorts before any character, packed into three words that compare as the
-// weights do. A weight too large for sixteen bits (and a surrogate, read as a pair) ends the key
-// with all ones at its place, above every other weight (`clamped`: the order of keys equal so
-// far is left to compareText). `exact` says the key holds the rest of the text, so equal exact
-// keys are equal texts.
+// weights do. A weight too large for sixteen bits (and a surrogate, half of a letter outside the
+// BMP) ends the key with all ones at its place, above every other weight (`clamped`: the order of
+// keys equal so far is left to compareText). `exact` says the key holds the rest of the text, so
+// equal exact keys are equal texts.
 struct SortKey {
     quint64 word[3] = {0, 0, 0};
     quint32 entry = 0;
