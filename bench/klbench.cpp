@@ -328,6 +328,13 @@ int reportParts(const QString& bookPath, const QString& only) {
         kl::readGroupCards(db, kl::ArticleGroup::All, cards);
     });
     part("stock cards report made (source)", [&] { report = kl::stockCardsReport(cards); });
+    // What the overview does: the cards read, then handed to the report.
+    part("stock cards read and their report made", [&] {
+        kl::Database db = kl::Database::open(bookPath);
+        std::vector<kl::StockCard> read;
+        kl::readGroupCards(db, kl::ArticleGroup::All, read);
+        report = kl::stockCardsReport(std::move(read));
+    });
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
     std::vector<kl::StockArticle> status;

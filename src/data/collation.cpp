@@ -96,6 +96,19 @@ std::u32string collationKey(QStringView text) {
     return key;
 }
 
+std::uint64_t collationHash(QStringView text) {
+    std::uint64_t h = 0xcbf29ce484222325u;  // FNV-1a over the weights, then mixed
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size())
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]), ++i;
+        h = (h ^ collationWeight(c)) * 0x100000001b3u;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdu;
+    return h ^ (h >> 33);
+}
+
 int compareTextUtf8(const char* a, int lenA, const char* b, int lenB) {
     auto pa = reinterpret_cast<const unsigned char*>(a), ea = pa + lenA;
     auto pb = reinterpret_cast<const unsigned char*>(b), eb = pb + lenB;

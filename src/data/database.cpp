@@ -769,6 +769,10 @@ QVariant RowView::value(int column) const {
     return textValue(text, sqlite3_column_bytes(st_, c), type);
 }
 
+QString RowView::text(int column) const {
+    return valueText(value(column), (*types_)[size_t(column)]);
+}
+
 bool RowView::isNull(int column) const {
     if (server_)
         return column >= 0 && column < fieldCount() && server_->isNull(row_, column + skip_);

@@ -128,6 +128,8 @@ class RowView {
     int fieldCount() const { return int(types_->size()); }
     // The value of a column with the conversions of Recordset::value.
     QVariant value(int column) const;
+    // Its text form, as Recordset::text gives it.
+    QString text(int column) const;
     // For the long reads that take every line of a book, without a QVariant per value:
     // value(column).isNull(), value(column).toDouble(), and the value of an integer column or an
     // integer text that jet::isIntegerText reads (false for anything else).

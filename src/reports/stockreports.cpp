@@ -15,7 +15,6 @@
 #include <numeric>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace kl {
 
@@ -90,34 +89,71 @@ std::vector<StockArticle> readArticles(Database& db, const QString& sql,
 // on the names alone (the ids it holds beside the names), then the articles in stored order, each
 // put in its place, both in one read transaction. Going through the index for whole rows looks up
 // every article's row in no order, which on a large book costs many times the reading.
+//
+// The rows' texts are first kept as their bytes, and the articles made from them in name order
+// after the read: their texts then lie in memory in the order the reports go through them, not
+// scattered in stored order over a large heap.
 std::vector<StockArticle> articlesByName(Database& db) {
     prepareLongRead(db);  // every article, twice
     const ReadSnapshot snapshot(db);
     const IdOrder order(db, QStringLiteral("select id from artikli order by naziv asc"));
-    std::vector<StockArticle> articles(order.valid() ? order.size() : 0);
-    size_t placed = 0;
-    if (order.valid())
-        db.forEachRow(QStringLiteral("select id,sifra,naziv,barkod,jedmjere,minkolicina,stanje,"
-                                     "vrijednost,proscijena from artikli"),
-                      {}, [&](const RowView& row) {
-                          const int place = order.placeOf(row);
-                          qint64 id = 0;
-                          if (place < 0 || !row.integer(0, &id) || qint64(int(id)) != id) return;
-                          StockArticle& a = articles[size_t(place)];
-                          a.id = int(id);
-                          a.sifra = row.value(1).toString();
-                          a.naziv = row.value(2).toString();
-                          a.barkod = row.value(3).toString();
-                          a.jedmjere = row.value(4).toString();
-                          a.minkolicina = float(row.number(5));
-                          a.stanje = float(row.number(6));
-                          a.vrijednost = Currency::fromDouble(row.number(7));
-                          a.proscijena = Currency::fromDouble(row.number(8));
-                          ++placed;
-                      });
-    // An id the articles cannot hold (not an integer, beyond an int): as the select gives them.
-    if (!order.valid() || placed != articles.size())
+    if (!order.valid())
         return readArticles(db, QStringLiteral("select * from artikli order by naziv asc"));
+    struct Staged {
+        int id = 0;
+        bool read = false;
+        float minkolicina = 0, stanje = 0;
+        double vrijednost = 0, proscijena = 0;
+        size_t texts = 0;                    // where its four texts start in `bytes`
+        std::array<qsizetype, 4> lengths{};  // sifra, naziv, barkod, jedmjere
+    };
+    std::vector<Staged> staged(order.size());
+    QByteArray bytes;
+    size_t placed = 0;
+    db.forEachRow(QStringLiteral("select id,sifra,naziv,barkod,jedmjere,minkolicina,stanje,"
+                                 "vrijednost,proscijena from artikli"),
+                  {}, [&](const RowView& row) {
+                      const int place = order.placeOf(row);
+                      qint64 id = 0;
+                      if (place < 0 || !row.integer(0, &id) || qint64(int(id)) != id) return;
+                      Staged& s = staged[size_t(place)];
+                      if (s.read) return;
+                      s.read = true;
+                      s.id = int(id);
+                      s.texts = size_t(bytes.size());
+                      for (int f = 0; f < 4; ++f) {
+                          const QByteArrayView text = row.textBytes(f + 1);
+                          // Anything but a text value (NULL, a number): as the value reads.
+                          const QByteArray other =
+                              text.isEmpty() ? row.value(f + 1).toString().toUtf8() : QByteArray();
+                          bytes += text.isEmpty() ? QByteArrayView(other) : text;
+                          s.lengths[size_t(f)] = text.isEmpty() ? other.size() : text.size();
+                      }
+                      s.minkolicina = float(row.number(5));
+                      s.stanje = float(row.number(6));
+                      s.vrijednost = row.number(7);
+                      s.proscijena = row.number(8);
+                      ++placed;
+                  });
+    // An id the articles cannot hold (not an integer, beyond an int): as the select gives them.
+    if (placed != staged.size())
+        return readArticles(db, QStringLiteral("select * from artikli order by naziv asc"));
+    std::vector<StockArticle> articles(staged.size());
+    for (size_t i = 0; i < staged.size(); ++i) {
+        const Staged& s = staged[i];
+        StockArticle& a = articles[i];
+        const char* text = bytes.constData() + s.texts;
+        QString* fields[] = {&a.sifra, &a.naziv, &a.barkod, &a.jedmjere};
+        for (size_t f = 0; f < 4; ++f) {
+            *fields[f] = QString::fromUtf8(text, s.lengths[f]);
+            text += s.lengths[f];
+        }
+        a.id = s.id;
+        a.minkolicina = s.minkolicina;
+        a.stanje = s.stanje;
+        a.vrijednost = Currency::fromDouble(s.vrijednost);
+        a.proscijena = Currency::fromDouble(s.proscijena);
+    }
     return articles;
 }
 
@@ -421,16 +457,36 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         everyArticle ? std::vector<StockArticle>()
                      : readArticles(db, QStringLiteral("select * from artikli"));
     const std::vector<StockArticle>& all = everyArticle ? members : others;
-    // Codes equal to the books' order (letter case aside) are one code: found by their
-    // collation keys in a hash (each key made once; the keys stay where they are made).
-    std::vector<std::u32string> keys(all.size());
-    std::unordered_map<std::u32string_view, const StockArticle*> firstByCode;
-    firstByCode.reserve(all.size());
-    for (size_t i = 0; i < all.size(); ++i) {
-        keys[i] = collationKey(all[i].sifra);
-        auto [it, inserted] = firstByCode.emplace(keys[i], &all[i]);
-        if (!inserted && all[i].id < it->second->id) it->second = &all[i];
+    // Codes equal to the books' order (letter case aside) are one code: the articles sorted by a
+    // hash of their codes (then by id), and the codes of one hash told apart by compareText.
+    struct Coded {
+        std::uint64_t hash;
+        const StockArticle* article;
+    };
+    std::vector<Coded> byCode(all.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        byCode[i] = {collationHash(all[i].sifra), &all[i]};
+    std::vector<std::uint64_t> memberHashes;
+    if (everyArticle) {
+        memberHashes.reserve(all.size());
+        for (const Coded& c : byCode)
+            memberHashes.push_back(c.hash);
     }
+    std::sort(byCode.begin(), byCode.end(), [](const Coded& a, const Coded& b) {
+        if (a.hash != b.hash) return a.hash < b.hash;
+        if (a.article->id != b.article->id) return a.article->id < b.article->id;
+        return a.article < b.article;
+    });
+    // The first article (the least id) with the code of member `i`; the member itself if none.
+    const auto firstWithCode = [&](size_t i) -> const StockArticle& {
+        const StockArticle& m = members[i];
+        const std::uint64_t hash = everyArticle ? memberHashes[i] : collationHash(m.sifra);
+        auto it = std::lower_bound(byCode.begin(), byCode.end(), hash,
+                                   [](const Coded& c, std::uint64_t h) { return c.hash < h; });
+        for (; it != byCode.end() && it->hash == hash; ++it)
+            if (compareText(it->article->sifra, m.sifra) == 0) return *it->article;
+        return m;
+    };
     // The lines of each card's article gather in a slot of their own; the slot of an article id
     // is found in a table by id (the ids of a book count up from 1), or in a hash for ids far
     // beyond the number of cards.
@@ -440,10 +496,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     cards.reserve(members.size());
     int minId = 0, maxId = 0;
     for (size_t i = 0; i < members.size(); ++i) {
-        const StockArticle& m = members[i];
-        const auto it = firstByCode.find(everyArticle ? std::u32string_view(keys[i])
-                                                      : std::u32string_view(collationKey(m.sifra)));
-        const StockArticle& article = it != firstByCode.end() ? *it->second : m;
+        const StockArticle& article = firstWithCode(i);
         cards.push_back({article, {}});
         minId = std::min(minId, article.id);
         maxId = std::max(maxId, article.id);

@@ -58,21 +58,40 @@ std::vector<ArticleMatch> matchLines(const BookLocation& book, const QString& pa
         for (; !r.eof(); r.moveNext())
             remembered.insert(r.text(QStringLiteral("kljuc")), r.text(QStringLiteral("idartikla")));
     }
-    // The first article of each bar code, code and name, in the book's order.
+    // The bar codes, codes and names the lines look for, each given the first article that has
+    // it in the book's order (a null id until one is found); of the remembered articles, those
+    // still in the book. Only these are kept: the book may have far more articles than the
+    // document has lines.
+    const auto wanted = [&doc](const Line& l) {
+        return l.kind == LineKind::Goods || doc.creditNote;
+    };
     QHash<QString, QString> byBarcode, byCode, byName;
-    QSet<QString> articles;
-    Recordset a =
-        db.openRecordset(QStringLiteral("select id,sifra,barkod,naziv from artikli order by id"));
-    for (; !a.eof(); a.moveNext()) {
-        const QString id = a.text(QStringLiteral("id"));
-        articles.insert(id);
-        const QString barcode = a.text(QStringLiteral("barkod")).trimmed();
-        if (!barcode.isEmpty() && !byBarcode.contains(barcode)) byBarcode.insert(barcode, id);
-        const QString code = a.text(QStringLiteral("sifra")).trimmed();
-        if (!byCode.contains(code)) byCode.insert(code, id);
-        const QString name = a.text(QStringLiteral("naziv")).trimmed();
-        if (!byName.contains(name)) byName.insert(name, id);
+    for (const Line& l : doc.lines) {
+        if (!wanted(l)) continue;
+        if (!l.gtin.isEmpty()) byBarcode.insert(l.gtin, QString());
+        if (!l.sellersId.isEmpty()) byCode.insert(l.sellersId, QString());
+        byName.insert(l.name, QString());
     }
+    QSet<QString> rememberedIds, articles;
+    for (const QString& id : std::as_const(remembered))
+        rememberedIds.insert(id);
+    db.forEachRow(QStringLiteral("select id,sifra,barkod,naziv from artikli order by id"), {},
+                  [&](const RowView& row) {
+                      QString id;
+                      const auto first = [&](QHash<QString, QString>& found, int column) {
+                          const auto it = found.find(row.text(column).trimmed());
+                          if (it == found.end() || !it->isNull()) return;
+                          if (id.isNull()) id = row.text(0);
+                          *it = id;
+                      };
+                      first(byCode, 1);
+                      first(byBarcode, 2);
+                      first(byName, 3);
+                      if (!rememberedIds.isEmpty()) {
+                          if (id.isNull()) id = row.text(0);
+                          if (rememberedIds.contains(id)) articles.insert(id);
+                      }
+                  });
     std::vector<ArticleMatch> matches;
     matches.reserve(doc.lines.size());
     for (const Line& l : doc.lines) {
@@ -80,12 +99,12 @@ std::vector<ArticleMatch> matchLines(const BookLocation& book, const QString& pa
         if (l.kind == LineKind::Goods || doc.creditNote) {
             if (const QString id = remembered.value(itemKey(l)); articles.contains(id))
                 m = {id, Match::Remembered};
-            else if (!l.gtin.isEmpty() && byBarcode.contains(l.gtin))
-                m = {byBarcode.value(l.gtin), Match::ByBarcode};
-            else if (!l.sellersId.isEmpty() && byCode.contains(l.sellersId))
-                m = {byCode.value(l.sellersId), Match::ByCode};
-            else if (byName.contains(l.name))
-                m = {byName.value(l.name), Match::ByName};
+            else if (const QString id = byBarcode.value(l.gtin); !id.isNull())
+                m = {id, Match::ByBarcode};
+            else if (const QString id = byCode.value(l.sellersId); !id.isNull())
+                m = {id, Match::ByCode};
+            else if (const QString id = byName.value(l.name); !id.isNull())
+                m = {id, Match::ByName};
         }
         matches.push_back(m);
     }

@@ -242,6 +242,70 @@ class TstEinvoice : public QObject {
         QCOMPARE(postedReceipt(book, s.partnerId, "R-77"), 1);
     }
 
+    // Each line's article among several of one code or name: the first in the book's order, the
+    // book's texts taken trimmed, a code in another letter case another code; the bar code before
+    // the code before the name; a line that is no goods left unmatched.
+    void matchedArticles_data() {
+        QTest::addColumn<QString>("gtin");
+        QTest::addColumn<QString>("sellersId");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("article");  // -1: none
+        QTest::addColumn<int>("how");
+        const int goods = int(LineKind::Goods), byBarcode = int(Match::ByBarcode),
+                  byCode = int(Match::ByCode), byName = int(Match::ByName), none = int(Match::None);
+        QTest::newRow("bar code before code") << "3850123456789"
+                                              << "0012"
+                                              << "Čavli" << goods << 0 << byBarcode;
+        QTest::newRow("first of one code, trimmed") << ""
+                                                    << "0012"
+                                                    << "" << goods << 1 << byCode;
+        QTest::newRow("unknown bar code, then code") << "999"
+                                                     << "ab"
+                                                     << "" << goods << 3 << byCode;
+        QTest::newRow("code in another case") << ""
+                                              << "Ab"
+                                              << "Nepoznato" << goods << -1 << none;
+        QTest::newRow("first of one name, trimmed") << ""
+                                                    << "X-1"
+                                                    << "Matica" << goods << 3 << byName;
+        QTest::newRow("name in another case") << ""
+                                              << ""
+                                              << "matica" << goods << -1 << none;
+        QTest::newRow("a service") << ""
+                                   << "0012"
+                                   << "Čavli" << int(LineKind::Service) << -1 << none;
+    }
+    void matchedArticles() {
+        QFETCH(QString, gtin);
+        QFETCH(QString, sellersId);
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QFETCH(int, article);
+        QFETCH(int, how);
+        test::TempProgramFolder folder;
+        const QString book = test::newWarehouseBook().filePath();
+        const std::vector<int> ids = {
+            test::addArticle(book, "V1", "Vijak", 0, 0, 0, "kom", 0, "3850123456789"),
+            test::addArticle(book, "0012", "Čavli"), test::addArticle(book, "0012", "Čavli 2"),
+            test::addArticle(book, "ab", "Matica"), test::addArticle(book, "AB", "Matica")};
+        QVERIFY(test::executeRaw(
+            book, QStringLiteral("update artikli set sifra=' 0012 ' where id=%1").arg(ids[1])));
+        QVERIFY(test::executeRaw(
+            book, QStringLiteral("update artikli set naziv='  Matica ' where id=%1").arg(ids[3])));
+        Document d;
+        Line l;
+        l.gtin = gtin;
+        l.sellersId = sellersId;
+        l.name = name;
+        l.kind = LineKind(kind);
+        d.lines = {l};
+        const std::vector<ArticleMatch> m = matchLines(book, QString(), d);
+        QCOMPARE(m.size(), size_t(1));
+        QCOMPARE(m[0].articleId, article < 0 ? QString() : QString::number(ids[size_t(article)]));
+        QCOMPARE(int(m[0].how), how);
+    }
+
     void totalsThatDoNotAddUp() {
         QByteArray b = fixture("racun-popusti.xml");
         b.replace("<cbc:TaxExclusiveAmount currencyID=\"EUR\">170.00",
