@@ -83,23 +83,11 @@ int compareText(QStringView a, QStringView b) {
     return 0;
 }
 
-std::u32string collationKey(QStringView text) {
-    std::u32string key;
-    key.reserve(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        // A surrogate pair as compareText reads it: one code point.
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size())
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]), ++i;
-        key.push_back(collationWeight(c));
-    }
-    return key;
-}
-
 std::uint64_t collationHash(QStringView text) {
     std::uint64_t h = 0xcbf29ce484222325u;  // FNV-1a over the weights, then mixed
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
+        // A surrogate pair as compareText reads it: one code point.
         if (QChar::isHighSurrogate(c) && i + 1 < text.size())
             c = QChar::surrogateToUcs4(text[i], text[i + 1]), ++i;
         h = (h ^ collationWeight(c)) * 0x100000001b3u;

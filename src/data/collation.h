@@ -7,7 +7,6 @@
 #include <QStringView>
 
 #include <cstdint>
-#include <string>
 
 namespace kl {
 
@@ -17,15 +16,11 @@ char32_t collationWeight(char32_t c);
 // <0, 0 or >0. Letters that differ only in case compare equal ("abc" == "ABC").
 int compareText(QStringView a, QStringView b);
 
-// The weights of the text's code points in order: compareText(a, b) == 0 exactly when the keys
-// of a and b are equal (for finding texts equal to the books' order in a hash).
-std::u32string collationKey(QStringView text);
-
-// A hash of the same weights, made without a key: texts that compareText finds equal have the
-// same hash.
-std::uint64_t collationHash(QStringView text);
-
 // The same on UTF-8 bytes (the database's own form), without building QStrings.
 int compareTextUtf8(const char* a, int lenA, const char* b, int lenB);
+
+// A hash of the text's weights, code point by code point: texts that compareText finds equal
+// have the same hash (for finding texts equal to the books' order among many).
+std::uint64_t collationHash(QStringView text);
 
 }  // namespace kl

@@ -122,12 +122,12 @@ std::vector<StockArticle> articlesByName(Database& db) {
                       s.id = int(id);
                       s.texts = size_t(bytes.size());
                       for (int f = 0; f < 4; ++f) {
-                          const QByteArrayView text = row.textBytes(f + 1);
+                          QByteArrayView text = row.textBytes(f + 1);
                           // Anything but a text value (NULL, a number): as the value reads.
-                          const QByteArray other =
-                              text.isEmpty() ? row.value(f + 1).toString().toUtf8() : QByteArray();
-                          bytes += text.isEmpty() ? QByteArrayView(other) : text;
-                          s.lengths[size_t(f)] = text.isEmpty() ? other.size() : text.size();
+                          QByteArray other;
+                          if (text.isEmpty()) text = other = row.value(f + 1).toString().toUtf8();
+                          bytes += text;
+                          s.lengths[size_t(f)] = text.size();
                       }
                       s.minkolicina = float(row.number(5));
                       s.stanje = float(row.number(6));
@@ -463,14 +463,11 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
         std::uint64_t hash;
         const StockArticle* article;
     };
+    std::vector<std::uint64_t> hashes(all.size());
     std::vector<Coded> byCode(all.size());
-    for (size_t i = 0; i < all.size(); ++i)
-        byCode[i] = {collationHash(all[i].sifra), &all[i]};
-    std::vector<std::uint64_t> memberHashes;
-    if (everyArticle) {
-        memberHashes.reserve(all.size());
-        for (const Coded& c : byCode)
-            memberHashes.push_back(c.hash);
+    for (size_t i = 0; i < all.size(); ++i) {
+        hashes[i] = collationHash(all[i].sifra);
+        byCode[i] = {hashes[i], &all[i]};
     }
     std::sort(byCode.begin(), byCode.end(), [](const Coded& a, const Coded& b) {
         if (a.hash != b.hash) return a.hash < b.hash;
@@ -480,7 +477,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     // The first article (the least id) with the code of member `i`; the member itself if none.
     const auto firstWithCode = [&](size_t i) -> const StockArticle& {
         const StockArticle& m = members[i];
-        const std::uint64_t hash = everyArticle ? memberHashes[i] : collationHash(m.sifra);
+        const std::uint64_t hash = everyArticle ? hashes[i] : collationHash(m.sifra);
         auto it = std::lower_bound(byCode.begin(), byCode.end(), hash,
                                    [](const Coded& c, std::uint64_t h) { return c.hash < h; });
         for (; it != byCode.end() && it->hash == hash; ++it)

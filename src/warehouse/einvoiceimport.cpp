@@ -96,7 +96,7 @@ std::vector<ArticleMatch> matchLines(const BookLocation& book, const QString& pa
     matches.reserve(doc.lines.size());
     for (const Line& l : doc.lines) {
         ArticleMatch m;
-        if (l.kind == LineKind::Goods || doc.creditNote) {
+        if (wanted(l)) {
             if (const QString id = remembered.value(itemKey(l)); articles.contains(id))
                 m = {id, Match::Remembered};
             else if (const QString id = byBarcode.value(l.gtin); !id.isNull())
