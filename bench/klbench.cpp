@@ -335,6 +335,18 @@ int reportParts(const QString& bookPath, const QString& only) {
         kl::readGroupCards(db, kl::ArticleGroup::All, read);
         report = kl::stockCardsReport(std::move(read));
     });
+    if (only.isEmpty() || QStringLiteral("stock cards window").contains(only)) {
+        const QFileInfo book(bookPath);
+        kl::context().programFolder = book.absolutePath();
+        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
+        kl::context().currentBookType = kl::kWarehouseKind;
+        kl::frmPregledart overview;
+        overview.show();
+        settle();
+        for (const char* option : {"optkarticeart", "optviseart", "optsveart"})
+            click(&overview, option);
+        part("stock cards window: \"Prikaz\" clicked", [&] { click(&overview, "cmdprikazart"); });
+    }
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
     std::vector<kl::StockArticle> status;
@@ -1172,6 +1184,7 @@ void printTable(const Company& c, const Scale& scale) {
 }  // namespace bench
 
 int main(int argc, char** argv) {
+    kl::keepRoomOfLongReads();  // as the program's process does
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -14,6 +14,7 @@
 #include "shell/settle.h"
 #include "shell/shellwindows.h"
 #include "ui/msgboxhr.h"
+#include "ui/reportrows.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     // Books, journals, back-ups and prints are the company's business: everything the program
     // creates is readable by its owner only.
     ::umask(077);
+    kl::keepRoomOfLongReads();
     // Without a display Qt would stop with a platform plugin error; say it plainly instead.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

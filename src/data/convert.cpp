@@ -711,6 +711,13 @@ Currency Currency::ofSingleText(float value) {
 }
 
 Currency Currency::fromDouble(double value) {
+    // Most figures are ten-thousandths already. When the nearest count r divided back gives the
+    // value, the value is the double nearest r / 10^4, a decimal of at most 15 digits
+    // (|r| < 10^15): its 15 digits are r's, and the rounding to four places keeps r.
+    if (std::fabs(value) < 1e11) {
+        const double r = nearestInteger(value * 10000);
+        if (r / 10000 == value && r != 0) return {std::int64_t(r)};
+    }
     if (!std::isfinite(value) || value == 0) return {0};
     std::uint64_t digits = 0, count = 0;
     int exponent = 0;

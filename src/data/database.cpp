@@ -755,18 +755,19 @@ QVariant RowView::value(int column) const {
     const jet::ColType type = (*types_)[size_t(column)];
     const int c = column + skip_;
     if (server_) return serverValue(*server_, row_, c, type);
-    switch (sqlite3_column_type(st_, c)) {
+    sqlite3_value* v = sqlite3_column_value(st_, c);
+    switch (sqlite3_value_type(v)) {
         case SQLITE_NULL:
             return QVariant();
         case SQLITE_INTEGER:
-            return integerValue(sqlite3_column_int64(st_, c), type);
+            return integerValue(sqlite3_value_int64(v), type);
         case SQLITE_FLOAT:
-            return sqlite3_column_double(st_, c);
+            return sqlite3_value_double(v);
         default:
             break;
     }
-    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
-    return textValue(text, sqlite3_column_bytes(st_, c), type);
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return textValue(text, sqlite3_value_bytes(v), type);
 }
 
 QString RowView::text(int column) const {
@@ -777,20 +778,20 @@ bool RowView::isNull(int column) const {
     if (server_)
         return column >= 0 && column < fieldCount() && server_->isNull(row_, column + skip_);
     return column >= 0 && column < fieldCount() &&
-           sqlite3_column_type(st_, column + skip_) == SQLITE_NULL;
+           sqlite3_value_type(sqlite3_column_value(st_, column + skip_)) == SQLITE_NULL;
 }
 
 double RowView::number(int column) const {
     if (server_) return value(column).toDouble();
     if (column >= 0 && column < fieldCount()) {
-        const int c = column + skip_;
-        switch (sqlite3_column_type(st_, c)) {
+        sqlite3_value* v = sqlite3_column_value(st_, column + skip_);
+        switch (sqlite3_value_type(v)) {
             case SQLITE_NULL:
                 return 0;
             case SQLITE_INTEGER:
-                return double(sqlite3_column_int64(st_, c));
+                return double(sqlite3_value_int64(v));
             case SQLITE_FLOAT:
-                return sqlite3_column_double(st_, c);
+                return sqlite3_value_double(v);
             default:
                 break;
         }
@@ -808,37 +809,37 @@ bool RowView::integer(int column, qint64* result) const {
         return jet::isIntegerText(v.toString(), result);
     }
     if (column >= 0 && column < fieldCount()) {
-        const int c = column + skip_;
-        return integerOfType(c, sqlite3_column_type(st_, c), result);
+        sqlite3_value* v = sqlite3_column_value(st_, column + skip_);
+        return integerOfType(column, v, sqlite3_value_type(v), result);
     }
     return jet::isIntegerText(value(column).toString(), result);
 }
 
-bool RowView::integerOfType(int c, int type, qint64* result) const {
+bool RowView::integerOfType(int column, sqlite3_value* v, int type, qint64* result) const {
     if (type == SQLITE_INTEGER) {
         // Its text has at most 18 digits exactly when isIntegerText would read it.
         constexpr qint64 kLimit = 999'999'999'999'999'999;
-        const qint64 v = sqlite3_column_int64(st_, c);
-        if (v < -kLimit || v > kLimit) return false;
-        *result = v;
+        const qint64 i = sqlite3_value_int64(v);
+        if (i < -kLimit || i > kLimit) return false;
+        *result = i;
         return true;
     }
     if (type == SQLITE_TEXT) {
         // Plain ASCII digits are read here; anything else as isIntegerText reads it.
-        const auto* text = sqlite3_column_text(st_, c);
-        const int n = sqlite3_column_bytes(st_, c);
+        const auto* text = sqlite3_value_text(v);
+        const int n = sqlite3_value_bytes(v);
         const int first = n > 0 && text[0] == '-' ? 1 : 0;
         if (n - first < 1 || n - first > 18 || (text[first] == '0' && n - first > 1)) return false;
-        qint64 v = 0;
+        qint64 digits = 0;
         for (int i = first; i < n; ++i) {
             if (text[i] < '0' || text[i] > '9') return false;
-            v = v * 10 + (text[i] - '0');
+            digits = digits * 10 + (text[i] - '0');
         }
-        if (first && v == 0) return false;  // "-0"
-        *result = first ? -v : v;
+        if (first && digits == 0) return false;  // "-0"
+        *result = first ? -digits : digits;
         return true;
     }
-    return jet::isIntegerText(value(c - skip_).toString(), result);
+    return jet::isIntegerText(value(column).toString(), result);
 }
 
 bool RowView::integerKey(int column, qint64* value) const {
@@ -853,10 +854,10 @@ RowView::Key RowView::key(int column, qint64* value) const {
     }
     // A real or a blob never equals an integer key here: a column of integer affinity stores an
     // integral real as an integer.
-    const int c = column + skip_;
-    const int type = sqlite3_column_type(st_, c);
+    sqlite3_value* v = sqlite3_column_value(st_, column + skip_);
+    const int type = sqlite3_value_type(v);
     if (type == SQLITE_NULL) return Key::Null;
-    return (type == SQLITE_INTEGER || type == SQLITE_TEXT) && integerOfType(c, type, value)
+    return (type == SQLITE_INTEGER || type == SQLITE_TEXT) && integerOfType(column, v, type, value)
                ? Key::Integer
                : Key::Other;
 }
@@ -870,9 +871,10 @@ QByteArrayView RowView::textBytes(int column) const {
             return {};
         return server_->view(row_, c);
     }
-    if (sqlite3_column_type(st_, c) != SQLITE_TEXT) return {};
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
-    return QByteArrayView(text, sqlite3_column_bytes(st_, c));
+    sqlite3_value* v = sqlite3_column_value(st_, c);
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return {};
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return QByteArrayView(text, sqlite3_value_bytes(v));
 }
 
 void Recordset::close() {
@@ -1421,21 +1423,21 @@ void Database::run(const QString& schema, const QString& sql, const QVariantList
             if (skip) r.rowids_.push_back(sqlite3_column_int64(st, 0));
             for (int c = skip; c < n; ++c) {
                 Recordset::Cell cell;
-                switch (sqlite3_column_type(st, c)) {
+                sqlite3_value* v = sqlite3_column_value(st, c);
+                switch (sqlite3_value_type(v)) {
                     case SQLITE_NULL:
                         break;
                     case SQLITE_INTEGER:
                         cell.kind = Recordset::Cell::Integer;
-                        cell.integer = sqlite3_column_int64(st, c);
+                        cell.integer = sqlite3_value_int64(v);
                         break;
                     case SQLITE_FLOAT:
                         cell.kind = Recordset::Cell::Real;
-                        cell.real = sqlite3_column_double(st, c);
+                        cell.real = sqlite3_value_double(v);
                         break;
                     default: {
-                        const char* text =
-                            reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                        const int length = sqlite3_column_bytes(st, c);
+                        const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+                        const int length = sqlite3_value_bytes(v);
                         cell.kind = Recordset::Cell::Text;
                         cell.text.offset = quint32(r.textData_.size());
                         cell.text.length = quint32(length);

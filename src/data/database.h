@@ -39,6 +39,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 namespace kl {
 
@@ -148,8 +149,10 @@ class RowView {
 
   private:
     friend class Database;
-    // integer() of a value of the engine's type `type` in the statement's column `c`.
-    bool integerOfType(int c, int type, qint64* result) const;
+    // integer() of column `column`, whose value `v` is of the engine's type `type`. (Each
+    // column's value is taken from the statement once and read as a value: one call into the
+    // engine per column rather than one for its type and more for its contents.)
+    bool integerOfType(int column, sqlite3_value* v, int type, qint64* result) const;
     RowView(sqlite3_stmt* st, const std::vector<jet::ColType>* types, int skip)
         : st_(st), types_(types), skip_(skip) {}
     RowView(const PgResult* result, const std::vector<jet::ColType>* types, int skip)

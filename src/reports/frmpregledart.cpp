@@ -212,7 +212,14 @@ void frmPregledart::showGroupStatus(ArticleGroup group) {
     });
 }
 
+void frmPregledart::dropShownReport() {
+    shownStatus_.reset();
+    shownCards_ = nullptr;
+    setReportSource(nullptr);
+}
+
 void frmPregledart::showStatus(const std::function<std::vector<StockArticle>(Database&)>& read) {
+    dropShownReport();
     std::vector<StockArticle> articles;
     QString error;
     try {
@@ -267,6 +274,7 @@ void frmPregledart::ispissvih() {
     QString error;
     {
         BusyCursor busy;
+        dropShownReport();
         std::vector<StockCard> cards;
         const QDate day = reportDay();
         // The cards as the book holds them, or those at the end of the day chosen.
@@ -282,8 +290,6 @@ void frmPregledart::ispissvih() {
         } catch (const DbError& e) {
             error = e.description();
         }
-        shownStatus_.reset();
-        shownCards_ = nullptr;
         if (error.isEmpty())
             shownCards_ = [read, day]() -> std::optional<sheet::Sheet> {
                 std::vector<StockCard> again;

@@ -62,6 +62,9 @@ class frmPregledart : public ReportWindow {
     // The stock status of the articles `read` gives; a failure is shown after the text.
     void showStatus(const std::function<std::vector<StockArticle>(Database&)>& read);
     ArticleGroup chosenGroup() const;
+    // The report shown let go before a long one is read: the two are never held at once, and
+    // the memory of the one goes to the other.
+    void dropShownReport();
 
     QRadioButton* optstanjeart_;
     QRadioButton* optkarticeart_;

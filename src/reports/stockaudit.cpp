@@ -147,28 +147,67 @@ void replayWorkOrderLine(Conversions& c, Figures& f, double kolicina, double cij
     f.vrijednost = c.storedCurrency(now.vrijednost);
 }
 
-// Replays one movement line on `f` by its kind ('P' a receipt, otherwise an issue): the
-// quantity and price in columns `quantity` and `quantity` + 1 of `row`, the partner in column
-// `customer`; an issue to `workOrderCustomer` by the work order's rule. True for such an issue.
-bool replayLine(Conversions& c, Figures& f, char kind, const RowView& row, int quantity,
-                int customerColumn, qint64 workOrderCustomer) {
-    const double kolicina = row.number(quantity), cijena = row.number(quantity + 1);
-    if (kind == 'P') {
-        replayDocumentLine(c, f, DocumentKind::Receipt, kolicina, cijena);
-        return false;
-    }
-    if (workOrderCustomer >= 0) {
+// A movement line as the replay needs it: the place of its article, its kind ('P' a receipt,
+// otherwise an issue), its quantity and price, and whether it is an issue by the work order's rule.
+struct ReadLine {
+    size_t place = 0;
+    char kind = 0;
+    bool workOrder = false;
+    double kolicina = 0, cijena = 0;
+};
+
+// The line of `row` for the article at `place`: the quantity and price in columns `quantity` and
+// `quantity` + 1, the partner in column `customerColumn`; an issue to `workOrderCustomer` is one
+// by the work order's rule.
+ReadLine readLine(const RowView& row, size_t place, char kind, int quantity, int customerColumn,
+                  qint64 workOrderCustomer) {
+    ReadLine line{place, kind, false, row.number(quantity), row.number(quantity + 1)};
+    if (kind != 'P' && workOrderCustomer >= 0) {
         qint64 customer = -1;
         const RowView::Key key = row.key(customerColumn, &customer);
         if (key == RowView::Key::Other) customer = row.value(customerColumn).toLongLong();
-        if (key != RowView::Key::Null && customer == workOrderCustomer) {
-            replayWorkOrderLine(c, f, kolicina, cijena);
-            return true;
+        line.workOrder = key != RowView::Key::Null && customer == workOrderCustomer;
+    }
+    return line;
+}
+
+// The lines of a replay on `figures`, each applied one row after it was read: the figures of its
+// article, far apart in a large book, come from memory meanwhile, while the next row is read. An
+// article with an issue by the work order's rule is marked in `workOrder`.
+class LaggedReplay {
+  public:
+    LaggedReplay(std::vector<Figures>& figures, std::vector<char>& workOrder)
+        : figures_(figures), workOrder_(workOrder) {}
+    void add(const ReadLine& line) {
+        __builtin_prefetch(&figures_[line.place], 1);
+        flush();
+        waiting_ = line;
+        hasWaiting_ = true;
+    }
+    // The line waiting applied: before the figures are looked at.
+    void flush() {
+        if (!hasWaiting_) return;
+        hasWaiting_ = false;
+        Figures& f = figures_[waiting_.place];
+        if (waiting_.kind == 'P') {
+            replayDocumentLine(conversions_, f, DocumentKind::Receipt, waiting_.kolicina,
+                               waiting_.cijena);
+        } else if (waiting_.workOrder) {
+            replayWorkOrderLine(conversions_, f, waiting_.kolicina, waiting_.cijena);
+            workOrder_[waiting_.place] = 1;
+        } else {
+            replayDocumentLine(conversions_, f, DocumentKind::Issue, waiting_.kolicina,
+                               waiting_.cijena);
         }
     }
-    replayDocumentLine(c, f, DocumentKind::Issue, kolicina, cijena);
-    return false;
-}
+
+  private:
+    std::vector<Figures>& figures_;
+    std::vector<char>& workOrder_;
+    Conversions conversions_;
+    ReadLine waiting_;
+    bool hasWaiting_ = false;
+};
 
 // A pair of figures for the report: "0.00", unless the two differ only beyond the second
 // decimal, when both are shown in their default text so the difference can be seen.
@@ -254,8 +293,9 @@ void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QD
     }
     const int lastDay = upTo.isValid() ? upTo.year() * 10000 + upTo.month() * 100 + upTo.day() : 0;
 
-    Conversions conversions;
     std::vector<Figures> figures(articles.size());
+    std::vector<char> workOrder(articles.size(), 0);
+    LaggedReplay replay(figures, workOrder);
     // Every line once, in posting order (the lines' ids ascend as documents are posted). A line
     // of an article or a header that is not in the book moves nothing.
     // The header's date only when the replay stops at a day.
@@ -271,8 +311,6 @@ void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QD
                 return;
             const int place = placeOf(id);
             if (place < 0) return;
-            // The article's figures are wanted below: fetched while the row is read.
-            __builtin_prefetch(&figures[size_t(place)]);
             const char kind = kindOf(row, 3);
             if (kind == 0) return;
             // A line without a readable date counts at any date.
@@ -280,10 +318,11 @@ void replayArticles(Database& db, std::vector<ReplayedStock>& articles, const QD
                 const int day = dayNumber(row, 5);
                 if (day > lastDay) return;
             }
-            if (replayLine(conversions, figures[size_t(place)], kind, row, 1, 4, workOrderCustomer))
-                articles[size_t(place)].workOrderIssues = true;
+            replay.add(readLine(row, size_t(place), kind, 1, 4, workOrderCustomer));
         });
+    replay.flush();
     for (size_t i = 0; i < articles.size(); ++i) {
+        articles[i].workOrderIssues = workOrder[i] != 0;
         articles[i].stanje = figures[i].stanje;
         articles[i].vrijednost = figures[i].vrijednost;
         articles[i].proscijena = figures[i].proscijena;
@@ -633,14 +672,16 @@ TailReplay replayTail(Database& db, const BookState& book, const StockPoint* bas
         made->push_back(std::move(p));
     };
 
-    Conversions conversions;
+    LaggedReplay replay(figures, workOrder);
     const auto replayRow = [&](const RowView& row) {
         const qint64 lineId = integerOf(row, 0);
         const int lineDay = dayNumber(row, 6);
         // The first line dated in a later year than every line before it, all of them counted.
         if (made && lineDay != 0 && maxDay != 0 && maxDay <= lastDay &&
-            lineDay / 10000 > maxDay / 10000)
+            lineDay / 10000 > maxDay / 10000) {
+            replay.flush();
             makePoint(lineId);
+        }
         ++seen;
         lastLine = lineId;
         maxDay = std::max(maxDay, lineDay);
@@ -659,8 +700,7 @@ TailReplay replayTail(Database& db, const BookState& book, const StockPoint* bas
         if (kind == 0) return;
         // A line without a readable date counts at any date.
         if (lineDay > lastDay) return;
-        if (replayLine(conversions, figures[*it], kind, row, 2, 5, book.workOrderCustomer))
-            workOrder[*it] = 1;
+        replay.add(readLine(row, *it, kind, 2, 5, book.workOrderCustomer));
     };
     const QString lines = QStringLiteral(
         "select u.id,u.idartikla,u.kolicina,u.cijena,p.pi,p.idkd,p.datumpi from ulazizlaz as u "
@@ -670,6 +710,7 @@ TailReplay replayTail(Database& db, const BookState& book, const StockPoint* bas
                       replayRow);
     else
         db.forEachRow(lines + QStringLiteral(" order by u.id"), {}, replayRow);
+    replay.flush();
     if (made && seen > 0 && maxDay <= lastDay) makePoint(lastLine + 1);
 
     TailReplay out;

@@ -1,5 +1,9 @@
 #include "ui/reportrows.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
@@ -97,6 +101,14 @@ void ReportRows::widen(int width) {
     cells_ = std::make_shared<std::vector<TextId>>(std::move(cells));
     stride_ = width;
     rows_ = 0;
+}
+
+void keepRoomOfLongReads() {
+#ifdef __GLIBC__
+    // Every block from the heap (none mapped on its own); up to 128 MB freed at its top kept.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
 }
 
 void adviseLargePages(const void* data, size_t bytes) {

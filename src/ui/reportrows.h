@@ -27,6 +27,11 @@ void prepareWrittenRoom(const std::vector<T>& v) {
     prepareWrittenRoom(v.data(), v.capacity() * sizeof(T));
 }
 
+// Called once at the start of the process: the room of the long reads (tens of megabytes at a
+// time) is taken from the process's own heap and, once freed, kept there for the next report,
+// instead of being handed back to the kernel and faulted in again page by page.
+void keepRoomOfLongReads();
+
 // The rows of a list, held compactly: every text of the rows once in a pool, each row a run of
 // indices into it, so that texts the rows share (a name, a date, a figure repeated over
 // thousands of rows) cost four bytes a cell. A builder that knows which texts repeat adds each

@@ -220,6 +220,14 @@ class TestConvert : public QObject {
             values.push_back(i % 2 ? typed : made);
             values.push_back(std::bit_cast<double>(random()));
         }
+        // Ten-thousandths up to the reach of the money's quick way and past it, and their
+        // neighbours, which are none.
+        for (const double count : {1.0, 5.0, 12345.0, 999999999999999.0, 1e15, 4503599627370497.0})
+            for (const double sign : {1.0, -1.0}) {
+                const double at = sign * count / 10000;
+                values.insert(values.end(),
+                              {at, std::nextafter(at, 0.0), std::nextafter(at, 2 * at)});
+            }
         // Singles at the ends of the reach of their seven digits' own way and around each power
         // of ten, and ties of their eighth digit.
         for (int k = -8; k <= 8; ++k)
