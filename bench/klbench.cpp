@@ -275,6 +275,13 @@ int reportParts(const QString& bookPath, const QString& only) {
             t.push_back(timed(work));
         std::printf("%-44s %8.1f ms\n", name, median(t));
     };
+    // The book as the windows find it: the current book of the program folder it lies in.
+    const auto useBook = [&bookPath] {
+        const QFileInfo book(bookPath);
+        kl::context().programFolder = book.absolutePath();
+        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
+        kl::context().currentBookType = kl::kWarehouseKind;
+    };
     kl::ReportRows rows;
     part("journal rows read", [&] { rows = kl::readJournalRows(bookPath); });
     std::shared_ptr<const kl::ReportSource> report;
@@ -282,10 +289,7 @@ int reportParts(const QString& bookPath, const QString& only) {
     QString text;
     part("journal report text made whole", [&] { text = report->text(); });
     if (only.isEmpty() || QStringLiteral("journal window").contains(only)) {
-        const QFileInfo book(bookPath);
-        kl::context().programFolder = book.absolutePath();
-        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
-        kl::context().currentBookType = kl::kWarehouseKind;
+        useBook();
         part("journal window: opened and shown", [&] {
             kl::frmpregleddnevnika opened;
             opened.show();
@@ -304,10 +308,7 @@ int reportParts(const QString& bookPath, const QString& only) {
             });
     }
     if (only.isEmpty() || QStringLiteral("article search").contains(only)) {
-        const QFileInfo book(bookPath);
-        kl::context().programFolder = book.absolutePath();
-        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
-        kl::context().currentBookType = kl::kWarehouseKind;
+        useBook();
         kl::context().documentMode = QStringLiteral("Primka");
         kl::frmartikliizbor search;
         search.show();
@@ -336,10 +337,7 @@ int reportParts(const QString& bookPath, const QString& only) {
         report = kl::stockCardsReport(std::move(read));
     });
     if (only.isEmpty() || QStringLiteral("stock cards window").contains(only)) {
-        const QFileInfo book(bookPath);
-        kl::context().programFolder = book.absolutePath();
-        kl::context().currentBookFile = QLatin1Char('\\') + book.fileName();
-        kl::context().currentBookType = kl::kWarehouseKind;
+        useBook();
         kl::frmPregledart overview;
         overview.show();
         settle();
