@@ -76,6 +76,16 @@ class Figures {
                               report::figure(parseNumber(text).value_or(0), Precision::Double, 10));
         out.append(*it);
     }
+    // A cell of rows in memory: an amount kept as its number is written from the number. Its
+    // text would be format00 of it, which read back and formatted again gives the same text (15
+    // significant digits come back from a double unchanged).
+    void append(QString& out, const ReportRows& rows, ReportRows::TextId id) {
+        double value = 0;
+        if (rows.figureOf(id, &value))
+            appendFormat00(out, value, Precision::Double, 10);
+        else
+            append(out, rows.textOf(id));
+    }
 
   private:
     static void pad(QString& out, qsizetype size) {
@@ -114,6 +124,25 @@ struct RowOf {
 
 const QString& cell(const RowOf& r, int column) {
     return r.rows.text(r.row, column);
+}
+
+void appendFigure(QString& out, const QStringList& row, int column, Figures& figures) {
+    figures.append(out, cell(row, column));
+}
+void appendFigure(QString& out, const RowOf& r, int column, Figures& figures) {
+    figures.append(out, r.rows, r.rows.id(r.row, column));
+}
+
+// The texts of rows in memory asked for ahead: a book's names, quantities and prices lie all
+// over the pool.
+void prefetchAhead(const std::vector<QStringList>&, size_t) {}
+void prefetchAhead(const ReportRows& rows, size_t row) {
+    constexpr size_t kEntry = 16, kCharacters = 8;
+    const size_t n = size_t(rows.count());
+    for (int c : {JNaziv, JKolUlaz, JKolIzlaz, JCijena}) {
+        if (row + kEntry < n) rows.prefetchEntry(int(row + kEntry), c);
+        if (row + kCharacters < n) rows.prefetchCharacters(int(row + kCharacters), c);
+    }
 }
 
 // The rows of a report, both kinds alike.
@@ -701,11 +730,11 @@ void appendReportLine(QString& line, const Row& row, Figures& figures) {
     appendLeft(line, cell(row, JDatumDok), 10);
     for (int c : {JKolUlaz, JKolIzlaz, JCijena, JDuguje}) {
         line += u' ';
-        figures.append(line, cell(row, c));
+        appendFigure(line, row, c, figures);
     }
     if (cell(row, JVrsta) != u"P") {
         line += u' ';
-        figures.append(line, cell(row, JPotrazuje));
+        appendFigure(line, row, JPotrazuje, figures);
     }
 }
 
@@ -725,11 +754,14 @@ template <class Rows>
 QString reportTextOf(const QString& title, const Rows& rows) {
     QString text;
     text.reserve(qsizetype(rowCount(rows) + 5) * (kLineWidth + 2));
+    // A million lines are some 200 MB of text: its room in large pages, taken at once.
+    prepareWrittenRoom(text.constData(), size_t(text.capacity()) * sizeof(QChar));
     text += title + kCrLf + kCrLf;
     text += journalHeading() + kCrLf;
     text += report::underscores(kLineWidth) + kCrLf;
     Figures figures;
     for (size_t r = 0; r < rowCount(rows); ++r) {
+        prefetchAhead(rows, r);
         appendReportLine(text, rowAt(rows, r), figures);
         text += kCrLf;
     }

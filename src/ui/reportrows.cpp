@@ -194,6 +194,16 @@ const QString& ReportRows::text(int row, int column) const {
     return id == kAbsent ? empty : textOf(id);
 }
 
+void ReportRows::prefetchEntry(int row, int column) const {
+    const TextId id = this->id(row, column);
+    if (!(id & kFigure)) __builtin_prefetch(&pool_->texts[id]);
+}
+
+void ReportRows::prefetchCharacters(int row, int column) const {
+    const TextId id = this->id(row, column);
+    if (!(id & kFigure)) __builtin_prefetch(pool_->texts[id].constData());
+}
+
 ReportRows::TextId ReportRows::id(int row, int column) const {
     if (row < 0 || row >= count() || column < 0 || column >= stride_) return kEmpty;
     const TextId id = cells()[size_t(row) * size_t(stride_) + size_t(column)];
@@ -278,6 +288,8 @@ QString ReportSource::text() const {
     QString out;
     const int n = lineCount();
     out.reserve(qsizetype(n) * (widestLine() + 2));
+    // Most lines are narrower than the widest: the room is faulted in large pages as it is written.
+    adviseLargePages(out.constData(), size_t(out.capacity()) * sizeof(QChar));
     for (int i = 0; i < n; ++i) {
         out += line(i);
         out += u"\r\n";

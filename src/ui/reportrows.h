@@ -81,6 +81,10 @@ class ReportRows {
     const QString& text(int row, int column) const;
     // The pool entry of a cell (kEmpty beyond the row's length or out of range).
     TextId id(int row, int column) const;
+    // Asks the memory for a cell's text ahead of its use: its entry in the pool, or, once that is
+    // near, the characters themselves. Rows read in order whose texts lie all over the pool.
+    void prefetchEntry(int row, int column) const;
+    void prefetchCharacters(int row, int column) const;
     int rowLength(int row) const;
     QStringList rowTexts(int row) const;
     void setText(int row, int column, const QString& text);

@@ -186,20 +186,23 @@ class Tst_journal : public ReportTest {
     // stored as the program stores it or as any other number.
     void pricesAsMoney_data() {
         QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("quantity");
         for (const double price :
              {2.5, 0.1 + 0.2, 12.34565, 3.33335, 1e-5, 0.00005, 0.00015, -3.3333, 9999999999.9999,
               1e10 + 0.5, 123456789012.3456, 5e-324, -0.0})
-            dataRow(QByteArray::number(price, 'g', 17).constData(), price);
+            dataRow(QByteArray::number(price, 'g', 17).constData(), price, QString("1000"));
+        // An amount that rounds to a negative zero.
+        dataRow("-0.0001 of -1", -1.0, QString("0.0001"));
     }
     void pricesAsMoney() {
         QFETCH(double, price);
+        QFETCH(QString, quantity);
         const int a = addArticle(book_, "A", "Artikl A");
         addPartner(book_, "d", "Dobavljač");
         addDocumentType(book_, "Ulazni račun");
         receipt(book_, QDate(2026, 2, 3), "Dobavljač", {{a, "1000", "1"}}, "Ulazni račun");
-        QVERIFY(executeRaw(
-            book_,
-            QStringLiteral("update ulazizlaz set cijena=%1").arg(QString::number(price, 'g', 17))));
+        QVERIFY(executeRaw(book_, QStringLiteral("update ulazizlaz set cijena=%1, kolicina=%2")
+                                      .arg(QString::number(price, 'g', 17), quantity)));
         // (A server's money column keeps the price rounded as it stores it.)
         const double stored = Database::openBook(book_)
                                   .openRecordset(QStringLiteral("select cijena from ulazizlaz"))
@@ -208,7 +211,10 @@ class Tst_journal : public ReportTest {
         const double money = Currency::fromDouble(stored).toDouble();
         const QStringList row = listsOf(readJournalRows(book_)).at(0);
         QCOMPARE(row.at(JCijena), currencyText(money));
-        QCOMPARE(row.at(JDuguje), format00(1000 * money, Precision::Double));
+        QCOMPARE(row.at(JDuguje), format00(quantity.toFloat() * money, Precision::Double));
+        // The text made from the amount kept as a number is the one made from its text.
+        QCOMPARE(journalReport(QString(), readJournalRows(book_))->text(),
+                 journalText(QString(), {row}));
     }
 
     // 50 rows a page; a full page ends with its footer and the next page starts with its heading
