@@ -381,7 +381,19 @@ int reportParts(const QString& bookPath, const QString& only) {
                  documents =
                      kl::documentsInRange(bookPath, kind, QDate(1900, 1, 1), QDate(2100, 1, 1));
              });
-        part("  their text", [&] { text = kl::summaryText(kind, documents, true); });
+        part("  the summaries' text", [&] { text = kl::summaryText(kind, documents, true); });
+        if (only.isEmpty() || QStringLiteral("summary window").contains(only)) {
+            useBook();
+            kl::frmpregledprimki window(kind);
+            window.show();
+            settle();
+            for (const char* option : {"optzakljucak", "optvise", "optdatumu"})
+                click(&window, option);
+            child<QDateEdit>(&window, "dtpod")->setDate(QDate(1900, 1, 1));
+            child<QDateEdit>(&window, "dtpdo")->setDate(QDate(2100, 1, 1));
+            part("summary window: \"Prikaz\" clicked, all years",
+                 [&] { click(&window, "cmdprikazart"); });
+        }
     }
     return 0;
 }
@@ -736,7 +748,7 @@ void run(const Company& c, const Scale& scale) {
                 bare.fetch(kBareSummary, {letter, first, last});
                 bare.fetch(kBareSummaryLines, {letter, first, last});
             })
-            .limit = 100;
+            .limit = 100 * scale.factor;  // the full book's limit, grown with the book
         if (!receipt) continue;
         click(&window, "optprikaz");
         click(&window, "Optjedne");
@@ -978,9 +990,10 @@ void run(const Company& c, const Scale& scale) {
             csv.push_back(v.value(1).toDouble());
             peak = std::max(peak, v.value(2).trimmed().toDouble());
         }
+        // The full book's limits, grown with the book.
         record(QStringLiteral("journal exported to .xlsx (%1 lines)").arg(lines), median(xlsx))
-            .limit = 2000;
-        record(QStringLiteral("journal exported to CSV"), median(csv)).limit = 2000;
+            .limit = 2000 * scale.factor;
+        record(QStringLiteral("journal exported to CSV"), median(csv)).limit = 2000 * scale.factor;
         Figure& f = record(QStringLiteral("peak memory, journal window and both exports"), peak);
         f.unit = QStringLiteral("MB");
         f.limit = 300;
