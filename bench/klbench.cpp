@@ -348,6 +348,9 @@ int reportParts(const QString& bookPath, const QString& only) {
         for (const char* option : {"optkarticeart", "optviseart", "optsveart"})
             click(&overview, option);
         part("stock cards window: \"Prikaz\" clicked", [&] { click(&overview, "cmdprikazart"); });
+        click(&overview, "optstanjeart");
+        part("stock cards window: status of all, \"Prikaz\" clicked",
+             [&] { click(&overview, "cmdprikazart"); });
     }
     part("stock cards text made", [&] { text = kl::stockCardsText(cards); });
     part("stock cards text set into a report box", [&] { view.setText(text); });
