@@ -156,6 +156,14 @@ void click(QWidget* window, const char* name) {
     settle();
 }
 
+// A receipt or issue overview set to the summaries of the documents from `from` to `to`.
+void chooseSummaries(QWidget* window, const QDate& from, const QDate& to) {
+    for (const char* option : {"optzakljucak", "optvise", "optdatumu"})
+        click(window, option);
+    child<QDateEdit>(window, "dtpod")->setDate(from);
+    child<QDateEdit>(window, "dtpdo")->setDate(to);
+}
+
 void choose(QWidget* window, const char* combo, const QString& text) {
     auto* box = child<QComboBox>(window, combo);
     const int index = box->findText(text);
@@ -390,10 +398,7 @@ int reportParts(const QString& bookPath, const QString& only) {
             kl::frmpregledprimki window(kind);
             window.show();
             settle();
-            for (const char* option : {"optzakljucak", "optvise", "optdatumu"})
-                click(&window, option);
-            child<QDateEdit>(&window, "dtpod")->setDate(QDate(1900, 1, 1));
-            child<QDateEdit>(&window, "dtpdo")->setDate(QDate(2100, 1, 1));
+            chooseSummaries(&window, QDate(1900, 1, 1), QDate(2100, 1, 1));
             part("summary window: \"Prikaz\" clicked, all years",
                  [&] { click(&window, "cmdprikazart"); });
         }
@@ -724,11 +729,7 @@ void run(const Company& c, const Scale& scale) {
         kl::frmpregledprimki window(kind);
         window.show();
         settle();
-        click(&window, "optzakljucak");
-        click(&window, "optvise");
-        click(&window, "optdatumu");
-        child<QDateEdit>(&window, "dtpod")->setDate(c.lastYearFrom);
-        child<QDateEdit>(&window, "dtpdo")->setDate(c.lastYearTo);
+        chooseSummaries(&window, c.lastYearFrom, c.lastYearTo);
         const QString letter = receipt ? QStringLiteral("P") : QStringLiteral("I");
         measure(
             receipt ? QStringLiteral("receipt summary over one year")

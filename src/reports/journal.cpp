@@ -754,7 +754,7 @@ template <class Rows>
 QString reportTextOf(const QString& title, const Rows& rows) {
     QString text;
     text.reserve(qsizetype(rowCount(rows) + 5) * (kLineWidth + 2));
-    // A million lines are some 200 MB of text: its room in large pages, taken at once.
+    // A million lines are some 250 MB of text: its room in large pages, taken at once.
     prepareWrittenRoom(text.constData(), size_t(text.capacity()) * sizeof(QChar));
     text += title + kCrLf + kCrLf;
     text += journalHeading() + kCrLf;
