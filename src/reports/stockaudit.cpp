@@ -900,17 +900,17 @@ void readGroupCardsAt(Database& db, ArticleGroup group, const QDate& day,
     // Each member's card is that of the first article with its code, as on today's cards.
     const std::vector<StockArticle> all = readArticleGroup(db, ArticleGroup::All);
     struct TextLess {
-        bool operator()(const QString& a, const QString& b) const { return compareText(a, b) < 0; }
+        bool operator()(QStringView a, QStringView b) const { return compareText(a, b) < 0; }
     };
-    std::map<QString, const StockArticle*, TextLess> firstByCode;
+    std::map<QStringView, const StockArticle*, TextLess> firstByCode;
     for (const StockArticle& a : all) {
-        auto [it, inserted] = firstByCode.emplace(a.sifra, &a);
+        auto [it, inserted] = firstByCode.emplace(a.sifra(), &a);
         if (!inserted && a.id < it->second->id) it->second = &a;
     }
     QHash<qint64, std::vector<CardLine>> linesOf;
     cards.reserve(members.size());
     for (const StockArticle& m : members) {
-        const auto it = firstByCode.find(m.sifra);
+        const auto it = firstByCode.find(m.sifra());
         cards.push_back({it != firstByCode.end() ? *it->second : m, {}});
         linesOf.insert(cards.back().article.id, {});
     }

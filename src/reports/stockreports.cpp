@@ -7,6 +7,7 @@
 #include "reports/reportlayout.h"
 
 #include <QHash>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -17,6 +18,74 @@
 #include <string_view>
 
 namespace kl {
+
+void StockArticle::setTexts(QStringView sifra, QStringView naziv, QStringView barkod,
+                            QStringView jedmjere) {
+    ArticleTexts().give(*this, sifra, naziv, barkod, jedmjere);
+}
+
+ArticleTexts::ArticleTexts() : block_(std::make_shared<QString>()), shared_(block_) {}
+
+void ArticleTexts::reserve(qsizetype characters) {
+    block_->reserve(block_->size() + characters);
+}
+
+void ArticleTexts::place(StockArticle& a, size_t field, QStringView text) {
+    a.start_[field] = block_->size();
+    a.length_[field] = quint32(text.size());
+    block_->append(text);
+}
+
+void ArticleTexts::placeUtf8(StockArticle& a, size_t field, QByteArrayView text) {
+    const qsizetype start = block_->size();
+    // Never more UTF-16 units than bytes. Each text decoded by itself: a sequence cut short at
+    // its end reads as it does in a string of its own.
+    block_->resize(start + text.size());
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QChar* end = decode.appendToBuffer(block_->data() + start, text);
+    block_->truncate(end - block_->constData());
+    a.start_[field] = start;
+    a.length_[field] = quint32(block_->size() - start);
+}
+
+bool ArticleTexts::shareUnit(StockArticle& a, QStringView unit) {
+    if (lastUnitStart_ < 0 || QStringView(*block_).mid(lastUnitStart_, lastUnitLength_) != unit)
+        return false;
+    a.start_[3] = lastUnitStart_;
+    a.length_[3] = lastUnitLength_;
+    return true;
+}
+
+void ArticleTexts::give(StockArticle& a, QStringView sifra, QStringView naziv, QStringView barkod,
+                        QStringView jedmjere) {
+    a.texts_ = shared_;
+    place(a, 0, sifra);
+    place(a, 1, naziv);
+    place(a, 2, barkod);
+    if (!shareUnit(a, jedmjere)) {
+        place(a, 3, jedmjere);
+        lastUnitStart_ = a.start_[3];
+        lastUnitLength_ = a.length_[3];
+    }
+}
+
+void ArticleTexts::giveUtf8(StockArticle& a, const std::array<QByteArrayView, 4>& texts) {
+    a.texts_ = shared_;
+    for (size_t f = 0; f < 4; ++f) {
+        placeUtf8(a, f, texts[f]);
+        if (f < 3) continue;
+        // The unit just placed taken back when the one before is the same.
+        const qsizetype start = a.start_[3];
+        const quint32 length = a.length_[3];
+        if (shareUnit(a, QStringView(*block_).mid(start, length))) {
+            block_->truncate(start);
+        } else {
+            lastUnitStart_ = start;
+            lastUnitLength_ = length;
+        }
+    }
+}
+
 
 namespace {
 
@@ -57,13 +126,11 @@ struct ArticleFields {
           vrijednost(fieldIndex(rs, "vrijednost")),
           proscijena(fieldIndex(rs, "proscijena")) {}
 
-    StockArticle read(const Recordset& rs) const {
+    StockArticle read(const Recordset& rs, ArticleTexts& texts) const {
         StockArticle a;
         a.id = int(rs.value(id).toLongLong());
-        a.sifra = textOf(rs, sifra);
-        a.naziv = textOf(rs, naziv);
-        a.barkod = textOf(rs, barkod);
-        a.jedmjere = textOf(rs, jedmjere);
+        texts.give(a, textOf(rs, sifra), textOf(rs, naziv), textOf(rs, barkod),
+                   textOf(rs, jedmjere));
         a.minkolicina = float(numberOf(rs, minkolicina));
         a.stanje = float(numberOf(rs, stanje));
         a.vrijednost = Currency::fromDouble(numberOf(rs, vrijednost));
@@ -80,8 +147,9 @@ std::vector<StockArticle> readArticles(Database& db, const QString& sql,
     const ArticleFields fields(rs);
     std::vector<StockArticle> articles;
     articles.reserve(size_t(rs.recordCount()));
+    ArticleTexts texts;
     for (; !rs.eof(); rs.moveNext())
-        articles.push_back(fields.read(rs));
+        articles.push_back(fields.read(rs, texts));
     return articles;
 }
 
@@ -91,8 +159,7 @@ std::vector<StockArticle> readArticles(Database& db, const QString& sql,
 // every article's row in no order, which on a large book costs many times the reading.
 //
 // The rows' texts are first kept as their bytes, and the articles made from them in name order
-// after the read: their texts then lie in memory in the order the reports go through them, not
-// scattered in stored order over a large heap.
+// after the read: their texts then lie in one block in the order the reports go through them.
 std::vector<StockArticle> articlesByName(Database& db) {
     prepareLongRead(db);  // every article, twice
     const ReadSnapshot snapshot(db);
@@ -143,12 +210,11 @@ std::vector<StockArticle> articlesByName(Database& db) {
     if (placed != staged.size())
         return readArticles(db, QStringLiteral("select * from artikli order by naziv asc"));
     std::vector<StockArticle> articles(staged.size());
-    // The texts were staged in stored order and are taken in the order of the names: each asked
-    // for from memory a few articles ahead.
+    // The texts were staged in stored order and are taken in the order of the names, into one
+    // block: each asked for from memory a few articles ahead.
     constexpr size_t kAhead = 8;
-    // Units repeat from article to article ("kom"): the string of the last one is shared.
-    QByteArrayView lastUnit;
-    QString lastUnitText;
+    ArticleTexts texts;
+    texts.reserve(bytes.size());
     for (size_t i = 0; i < staged.size(); ++i) {
         if (i + kAhead < staged.size()) {
             const char* ahead = bytes.constData() + staged[i + kAhead].texts;
@@ -158,17 +224,12 @@ std::vector<StockArticle> articlesByName(Database& db) {
         const Staged& s = staged[i];
         StockArticle& a = articles[i];
         const char* text = bytes.constData() + s.texts;
-        QString* fields[] = {&a.sifra, &a.naziv, &a.barkod};
-        for (size_t f = 0; f < 3; ++f) {
-            *fields[f] = QString::fromUtf8(text, s.lengths[f]);
+        std::array<QByteArrayView, 4> fields;
+        for (size_t f = 0; f < 4; ++f) {
+            fields[f] = QByteArrayView(text, s.lengths[f]);
             text += s.lengths[f];
         }
-        const QByteArrayView unit(text, s.lengths[3]);
-        if (unit != lastUnit) {
-            lastUnit = unit;
-            lastUnitText = QString::fromUtf8(unit);
-        }
-        a.jedmjere = lastUnitText;
+        texts.giveUtf8(a, fields);
         a.id = s.id;
         a.minkolicina = s.minkolicina;
         a.stanje = s.stanje;
@@ -191,9 +252,26 @@ QString cardLabelLine() {
            QStringLiteral("J.m.:") + report::blanks(1) + QStringLiteral("Min.kol.") + kCrLf;
 }
 
+// `text` left-aligned in `width` (cut to it), appended to `out`.
+void appendLeft(QString& out, QStringView text, int width) {
+    const QStringView shown = text.left(width);
+    out += shown;
+    for (qsizetype i = shown.size(); i < width; ++i)
+        out += u' ';
+}
+
+// The article's line of a card: code, name, bar code, unit and minimum quantity.
+void appendArticleLine(QString& out, const StockArticle& a) {
+    appendLeft(out, a.sifra(), 14);
+    appendLeft(out, a.naziv(), 40);
+    appendLeft(out, a.barkod(), 14);
+    appendLeft(out, a.jedmjere(), 6);
+    out += figure(a.minkolicina, Precision::Single, 9);
+}
+
 void appendArticleBlock(QString& out, const StockArticle& a) {
-    out += left(a.sifra, 14) + left(a.naziv, 40) + left(a.barkod, 14) + left(a.jedmjere, 6) +
-           figure(a.minkolicina, Precision::Single, 9) + kCrLf;
+    appendArticleLine(out, a);
+    out += kCrLf;
     out += report::underscores() + kCrLf;
     out += QStringLiteral(
                "R.br. V B.P/I Ulaz              Izlaz             Stanje     "
@@ -299,8 +377,9 @@ int figureWidth(Currency value, int width) {
 }
 
 QString articleLine(const StockArticle& a) {
-    return left(a.sifra, 14) + left(a.naziv, 40) + left(a.barkod, 14) + left(a.jedmjere, 6) +
-           figure(a.minkolicina, Precision::Single, 9);
+    QString out;
+    appendArticleLine(out, a);
+    return out;
 }
 
 // The stock cards of several articles made line by line as they are shown: the cards' lines with
@@ -438,7 +517,8 @@ StockArticle readCardArticle(Database& db, ArticleKey key, const QString& text) 
                             ? QStringLiteral("select * from artikli where naziv=?")
                             : QStringLiteral("select * from artikli where sifra=?");
     Recordset rs = db.openRecordset(sql, {text});
-    return ArticleFields(rs).read(rs);  // reading an empty result throws "no current record"
+    ArticleTexts texts;
+    return ArticleFields(rs).read(rs, texts);  // reading an empty result throws "no current record"
 }
 
 std::vector<CardLine> readCardLines(Database& db, int articleId) {
@@ -487,7 +567,7 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     std::vector<std::uint64_t> hashes(all.size());
     std::vector<Coded> byCode(all.size());
     for (size_t i = 0; i < all.size(); ++i) {
-        hashes[i] = collationHash(all[i].sifra);
+        hashes[i] = collationHash(all[i].sifra());
         byCode[i] = {hashes[i], &all[i]};
     }
     std::sort(byCode.begin(), byCode.end(), [](const Coded& a, const Coded& b) {
@@ -498,11 +578,11 @@ void readGroupCards(Database& db, ArticleGroup group, std::vector<StockCard>& ca
     // The first article (the least id) with the code of member `i`; the member itself if none.
     const auto firstWithCode = [&](size_t i) -> const StockArticle& {
         const StockArticle& m = members[i];
-        const std::uint64_t hash = everyArticle ? hashes[i] : collationHash(m.sifra);
+        const std::uint64_t hash = everyArticle ? hashes[i] : collationHash(m.sifra());
         auto it = std::lower_bound(byCode.begin(), byCode.end(), hash,
                                    [](const Coded& c, std::uint64_t h) { return c.hash < h; });
         for (; it != byCode.end() && it->hash == hash; ++it)
-            if (compareText(it->article->sifra, m.sifra) == 0) return *it->article;
+            if (compareText(it->article->sifra(), m.sifra()) == 0) return *it->article;
         return m;
     };
     // The lines of each card's article gather in a slot of their own; the slot of an article id
@@ -584,11 +664,10 @@ const QString& statusHeading() {
 
 // An article's line of the stock status, without its line end.
 void appendStatusLine(QString& out, const StockArticle& a) {
-    QString name = a.naziv.trimmed();
-    if (name.size() >= 22) name.truncate(21);
-    out += left(a.sifra.trimmed(), 13);
-    out += left(name, 22);
-    out += left(a.jedmjere.trimmed(), 6);
+    appendLeft(out, a.sifra().trimmed(), 13);
+    // The name cut to 21 characters: the column keeps a blank.
+    appendLeft(out, a.naziv().trimmed().left(21), 22);
+    appendLeft(out, a.jedmjere().trimmed(), 6);
     out += figure(a.minkolicina, Precision::Single, 8);
     out += figure(a.stanje, Precision::Single, 11);
     out += figure(a.vrijednost.toDouble(), Precision::Currency, 13);
@@ -662,8 +741,9 @@ sheet::Sheet stockStatusSheet(const std::vector<StockArticle>& articles, const Q
     for (const StockArticle& a : articles) {
         const Cell value = shown(a.vrijednost.toDouble(), Precision::Currency);
         total += value.number;
-        s.rows.push_back({Cell::ofText(a.sifra.trimmed()), Cell::ofText(a.naziv.trimmed()),
-                          Cell::ofText(a.jedmjere.trimmed()),
+        s.rows.push_back({Cell::ofText(a.sifra().trimmed().toString()),
+                          Cell::ofText(a.naziv().trimmed().toString()),
+                          Cell::ofText(a.jedmjere().trimmed().toString()),
                           shown(a.minkolicina, Precision::Single),
                           shown(a.stanje, Precision::Single), value,
                           shown(a.proscijena.toDouble(), Precision::Currency)});

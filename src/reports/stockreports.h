@@ -19,6 +19,7 @@
 
 #include <QString>
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -32,17 +33,62 @@ namespace kl {
 class Database;
 class RowView;
 
-// One article as the book holds it.
+// One article as the book holds it. Its four texts lie in one block of text it shares with the
+// articles read with it (ArticleTexts): the articles of a large book are a hundred thousand, and
+// a string of their own for each text would be three or four hundred thousand small blocks of
+// memory to take and give back with every report. A view of a text is valid while the article,
+// or a copy of it, is.
 struct StockArticle {
     int id = 0;
-    QString sifra;
-    QString naziv;
-    QString barkod;
-    QString jedmjere;
     float minkolicina = 0;
     float stanje = 0;
     Currency vrijednost;
     Currency proscijena;
+
+    QStringView sifra() const { return text(0); }
+    QStringView naziv() const { return text(1); }
+    QStringView barkod() const { return text(2); }
+    QStringView jedmjere() const { return text(3); }
+    // Texts of its own (an article made by hand); the block is shared with its copies only.
+    void setTexts(QStringView sifra, QStringView naziv, QStringView barkod = {},
+                  QStringView jedmjere = {});
+
+  private:
+    friend class ArticleTexts;
+    QStringView text(size_t field) const {
+        return texts_ ? QStringView(texts_->constData() + start_[field], length_[field])
+                      : QStringView();
+    }
+
+    std::shared_ptr<const QString> texts_;
+    std::array<qsizetype, 4> start_{};  // sifra, naziv, barkod, jedmjere
+    std::array<quint32, 4> length_{};   // a value is at most 64 MB
+};
+
+// The block of text of articles read together: each text appended once, a unit equal to the one
+// appended before it shared. Articles made with it keep the block; appending to it while they are
+// in use is safe (they keep places, not addresses), and it is never changed once they are given
+// out.
+class ArticleTexts {
+  public:
+    ArticleTexts();
+    // Room for about `characters` more.
+    void reserve(qsizetype characters);
+    void give(StockArticle& a, QStringView sifra, QStringView naziv, QStringView barkod,
+              QStringView jedmjere);
+    // The same from UTF-8 bytes, read as QString::fromUtf8 reads them.
+    void giveUtf8(StockArticle& a, const std::array<QByteArrayView, 4>& texts);
+
+  private:
+    void place(StockArticle& a, size_t field, QStringView text);
+    void placeUtf8(StockArticle& a, size_t field, QByteArrayView text);
+    // The unit of `a`: the last one placed when equal to it.
+    bool shareUnit(StockArticle& a, QStringView unit);
+
+    std::shared_ptr<QString> block_;
+    std::shared_ptr<const QString> shared_;  // the same block, as the articles keep it
+    qsizetype lastUnitStart_ = -1;
+    quint32 lastUnitLength_ = 0;
 };
 
 // The articles of a report over several articles.

@@ -24,8 +24,8 @@ sheet::Sheet stockCardsSheet(const std::vector<StockCard>& cards, const QDate& t
     const Cell zero = Cell::ofNumber(0);
     constexpr double currencyLimit = 922337203685477.0;
     for (const StockCard& card : cards) {
-        const Cell code = Cell::ofText(card.article.sifra.trimmed());
-        const Cell name = Cell::ofText(card.article.naziv.trimmed());
+        const Cell code = Cell::ofText(card.article.sifra().trimmed().toString());
+        const Cell name = Cell::ofText(card.article.naziv().trimmed().toString());
         if (card.lines.empty()) s.rows.push_back({code, name});
         // The running balance of the card's text: stock, value and the average price, which
         // stays as it was while the stock is zero.

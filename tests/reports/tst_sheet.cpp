@@ -64,8 +64,7 @@ ReportRows journalRows() {
 
 StockCard card(const QString& code, const QString& name, std::vector<CardLine> lines) {
     StockCard c;
-    c.article.sifra = code;
-    c.article.naziv = name;
+    c.article.setTexts(code, name);
     c.lines = std::move(lines);
     return c;
 }

@@ -33,7 +33,7 @@ QStringList cardBlock(const QString& article, const QStringList& lines) {
 QStringList codesAndLines(const std::vector<StockCard>& cards) {
     QStringList out;
     for (const StockCard& c : cards)
-        out << c.article.sifra + QString::number(c.lines.size());
+        out << c.article.sifra().toString() + QString::number(c.lines.size());
     return out;
 }
 
@@ -171,6 +171,10 @@ class Tst_stockreports : public ReportTest {
             QVERIFY(executeRaw(book_, QStringLiteral("insert into artikli(sifra,naziv,barkod,"
                                                      "jedmjere) values(12,x'C5BD61',2.5,"
                                                      "cast(x'ff41' as text))")));
+        // A sequence cut short at the end of a text, before a unit like the one of the last.
+        if (!booksOnServer())
+            QVERIFY(executeRaw(book_, QStringLiteral("insert into artikli(sifra,naziv,jedmjere) "
+                                                     "values(cast(x'41c5' as text),'Žb','kom')")));
         QVERIFY(executeRaw(book_, QStringLiteral("delete from artikli where sifra='M2'")));
         Database db = Database::openBook(book_);
         QStringList selected, read;
@@ -185,10 +189,10 @@ class Tst_stockreports : public ReportTest {
         }
         for (const StockArticle& a : readArticleGroup(db, ArticleGroup::All))
             read << QStringList{QString::number(a.id),
-                                a.sifra,
-                                a.naziv,
-                                a.barkod,
-                                a.jedmjere,
+                                a.sifra().toString(),
+                                a.naziv().toString(),
+                                a.barkod().toString(),
+                                a.jedmjere().toString(),
                                 QString::number(a.minkolicina),
                                 QString::number(a.stanje),
                                 QString::number(float(a.vrijednost.toDouble())),
@@ -268,14 +272,12 @@ class Tst_stockreports : public ReportTest {
         QFETCH(double, stock);
         QFETCH(double, value);
         StockArticle odd;
-        odd.sifra = "ŠIFRA-DUGA-0000123";
-        odd.naziv = "Podložna pločica okrugla pocinčana M12";
-        odd.jedmjere = "kom";
+        odd.setTexts(u"ŠIFRA-DUGA-0000123", u"Podložna pločica okrugla pocinčana M12", {}, u"kom");
         odd.stanje = float(stock);
         odd.vrijednost = Currency::fromDouble(value);
         odd.proscijena = Currency::fromDouble(value / 3);
         StockArticle plain;
-        plain.sifra = "A1";
+        plain.setTexts(u"A1", {});
         const auto articles =
             std::make_shared<const std::vector<StockArticle>>(std::vector{plain, odd, plain});
         compareShownLineByLine(*stockStatusReport(articles), stockStatusText(*articles));
