@@ -86,7 +86,6 @@ void ArticleTexts::giveUtf8(StockArticle& a, const std::array<QByteArrayView, 4>
     }
 }
 
-
 namespace {
 
 using report::figure;

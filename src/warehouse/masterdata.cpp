@@ -34,24 +34,48 @@ std::vector<ArticleRow> loadArticles(const BookLocation& book) {
 std::vector<ArticleChoice> loadArticleChoices(const BookLocation& book) {
     Database db = Database::openBook(book);
     {
-        // In the names' order read from their index, the articles in stored order.
+        // In the names' order read from their index, the articles in stored order. Their texts
+        // are kept as bytes until all are read and made into strings in the names' order: the
+        // lists then go through them in the order they lie in memory.
         const ReadSnapshot snapshot(db);
         const IdOrder order(db, QStringLiteral("select id from artikli order by naziv asc"));
-        std::vector<ArticleChoice> rows(order.valid() ? order.size() : 0);
+        struct Staged {
+            qint64 id = 0;
+            size_t texts = 0;  // where its code and name start in `bytes`
+            qsizetype sifra = 0, naziv = 0;
+        };
+        std::vector<Staged> staged(order.valid() ? order.size() : 0);
+        QByteArray bytes;
         size_t placed = 0;
         if (order.valid())
-            db.forEachRow(QStringLiteral("select id,sifra,naziv from artikli"), {},
-                          [&](const RowView& row) {
-                              const int place = order.placeOf(row);
-                              if (place < 0) return;
-                              // The texts Recordset::text gives.
-                              const auto text = [&row](int c) {
-                                  return valueText(row.value(c), jet::ColType::Text);
-                              };
-                              rows[size_t(place)] = {text(0), text(1), text(2)};
-                              ++placed;
-                          });
-        if (order.valid() && placed == rows.size()) return rows;
+            db.forEachRow(
+                QStringLiteral("select id,sifra,naziv from artikli"), {}, [&](const RowView& row) {
+                    const int place = order.placeOf(row);
+                    if (place < 0 || !row.integer(0, &staged[size_t(place)].id)) return;
+                    Staged& s = staged[size_t(place)];
+                    s.texts = size_t(bytes.size());
+                    for (int c : {1, 2}) {
+                        // The texts Recordset::text gives; anything but a text value
+                        // (NULL, a number) as its text form.
+                        QByteArrayView text = row.textBytes(c);
+                        QByteArray other;
+                        if (text.isEmpty())
+                            text = other = valueText(row.value(c), jet::ColType::Text).toUtf8();
+                        bytes += text;
+                        (c == 1 ? s.sifra : s.naziv) = text.size();
+                    }
+                    ++placed;
+                });
+        if (order.valid() && placed == staged.size()) {
+            std::vector<ArticleChoice> rows;
+            rows.reserve(staged.size());
+            for (const Staged& s : staged) {
+                const char* text = bytes.constData() + s.texts;
+                rows.push_back({QString::number(s.id), QString::fromUtf8(text, s.sifra),
+                                QString::fromUtf8(text + s.sifra, s.naziv)});
+            }
+            return rows;
+        }
     }
     Recordset rs =
         db.openRecordset(QStringLiteral("select id,sifra,naziv from artikli order by naziv asc"));

@@ -111,6 +111,29 @@ class TstMasterData : public QObject {
         QCOMPARE(findArticleClash(article(code, barcode), list, book_), clash);
     }
 
+    // The choices of the document windows: id, code and name as the select by name gives them,
+    // in its order; in a file also a NULL, a number and bytes that are no UTF-8.
+    void articleChoicesByName() {
+        for (const char* name : {"vijak m6", "VIJAK M6", "Ćup", "Cup", ""})
+            addArticle(book_, "X", QString::fromUtf8(name));
+        QVERIFY(
+            executeRaw(book_, QStringLiteral("insert into artikli(sifra,naziv) values(null,'b')")));
+        if (!booksOnServer())
+            QVERIFY(executeRaw(book_, QStringLiteral("insert into artikli(sifra,naziv) "
+                                                     "values(12.5,cast(x'41ff' as text))")));
+        Database db = Database::openBook(book_);
+        QStringList selected, chosen;
+        Recordset rs = db.openRecordset(
+            QStringLiteral("select id,sifra,naziv from artikli order by naziv asc"));
+        for (; !rs.eof(); rs.moveNext())
+            selected << rs.text(QStringLiteral("id")) + '|' + rs.text(QStringLiteral("sifra")) +
+                            '|' + rs.text(QStringLiteral("naziv"));
+        for (const ArticleChoice& a : loadArticleChoices(book_))
+            chosen << a.id + '|' + a.sifra + '|' + a.naziv;
+        QCOMPARE(chosen, selected);
+        if (!booksOnServer()) QVERIFY(chosen.contains(QStringLiteral("7|12.5|A\uFFFD")));
+    }
+
     // A list is stored whole with stock, value and average 0, or not at all; a change is made
     // whole or not at all.
     void storingArticles() {
