@@ -41,10 +41,10 @@ bool isDocumentMode(const QString& mode) {
            mode == QLatin1String("eRacun") || mode == QLatin1String("Medjuskladisnica");
 }
 
-// `text` against the search text, both trimmed, letter case ignored (Croatian letters too).
-bool matches(const QString& text, const QString& wanted, Match how) {
-    const QString t = text.trimmed();
-    const QString w = wanted.trimmed();
+// `text` trimmed against the search text `w` (trimmed), letter case ignored (Croatian letters
+// too).
+bool matches(QStringView text, QStringView w, Match how) {
+    const QStringView t = text.trimmed();
     switch (how) {
         case Match::Whole:
             return t.compare(w, Qt::CaseInsensitive) == 0;
@@ -188,9 +188,10 @@ void frmartikliizbor::search() {
     const Match how = optcijelinaziv_->isChecked()  ? Match::Whole
                       : optimaunazivu_->isChecked() ? Match::Anywhere
                                                     : Match::StartsWith;
+    const QString w = wanted.trimmed();
     std::vector<int> hits;
-    for (int r = 0; r < lsvsviartikli_->rowCount(); ++r)
-        if (matches(lsvsviartikli_->text(r, column), wanted, how)) hits.push_back(r);
+    for (int r = 0, rows = lsvsviartikli_->rowCount(); r < rows; ++r)
+        if (matches(lsvsviartikli_->text(r, column), w, how)) hits.push_back(r);
     if (hits.empty()) {
         MsgBoxHr(QStringLiteral("Nema traženog upisa"), MsgStyle::OkOnly | MsgStyle::Question,
                  QStringLiteral("Nema traženog upisa"));

@@ -57,7 +57,7 @@ class TstArticleSearch : public WarehouseWindowTest {
         addArticle(book_, "A1", "Abeceda", 0, 0, 0, "kom", 2.675, "385001");
         addArticle(book_, "ab-2", "ABC");
         addArticle(book_, "K3", "Kabel");
-        addArticle(book_, "Č4", "Čokolada");
+        addArticle(book_, "Č4", "Čokolada  ");
     }
 
   private slots:
@@ -96,6 +96,8 @@ class TstArticleSearch : public WarehouseWindowTest {
         dataRow("name anywhere", "ab", "Optponazivu optimaunazivu", "A1 ab-2 K3");
         dataRow("whole name, trimmed", " abc ", "Optponazivu optcijelinaziv", "ab-2");
         dataRow("whole name, none", "ab", "Optponazivu optcijelinaziv", "");
+        dataRow("whole name, the article's trimmed", "čokolada", "Optponazivu optcijelinaziv",
+                "Č4");
         dataRow("Croatian capitals", "čOK", "Optponazivu optpocinjesa", "Č4");
         dataRow("code begins", "AB", "optposifri optpocinjesa", "ab-2");
         dataRow("code anywhere", "4", "optposifri optimaunazivu", "Č4");
