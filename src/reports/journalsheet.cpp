@@ -19,6 +19,7 @@ class JournalCells {
     explicit JournalCells(const ReportRows& rows) : rows_(rows) {}
 
     void row(int r, sheet::Row& out) {
+        prefetchAhead(r);
         out.resize(JournalColumnCount);
         out[0] = date(r, JDatum);
         out[1] = text(r, JNaziv);
@@ -55,6 +56,46 @@ class JournalCells {
         QString text;
         QByteArray utf8;
     };
+
+    // The rows are made in order and their texts lie all over the caches on a large book: the
+    // caches' entries of the row 16 on are asked for from memory now, the texts those name of the
+    // row 8 on, and those texts' characters of the row 4 on.
+    void prefetchAhead(int r) {
+        const int count = rows_.count();
+        const auto idAt = [this](int row, int column) -> quint32 { return rows_.id(row, column); };
+        if (r + 16 < count) {
+            for (int c : {JNaziv, JVrsta, JDokument, JBrojDok})
+                if (const quint32 id = idAt(r + 16, c); id < textAt_.size())
+                    __builtin_prefetch(&textAt_[id]);
+            for (int c : {JDatum, JDatumDok})
+                if (const quint32 id = idAt(r + 16, c); id < days_.size())
+                    __builtin_prefetch(&days_[id]);
+            for (int c : {JKolUlaz, JKolIzlaz, JCijena, JDuguje, JPotrazuje}) {
+                const ReportRows::TextId id = idAt(r + 16, c);
+                if (id == ReportRows::kEmpty) continue;
+                const quint32 f = ReportRows::figureIndex(id);
+                if (ReportRows::isFigure(id)) {
+                    if (f < amounts_.size()) __builtin_prefetch(&amounts_[f]);
+                } else if (id < figures_.size()) {
+                    __builtin_prefetch(&figures_[id]);
+                }
+            }
+        }
+        for (const auto& [ahead, characters] : {std::pair{8, false}, std::pair{4, true}}) {
+            if (r + ahead >= count) continue;
+            for (int c : {JNaziv, JVrsta, JDokument, JBrojDok}) {
+                const quint32 id = idAt(r + ahead, c);
+                if (id >= textAt_.size() || textAt_[id] < 0) continue;
+                const Text& t = texts_[size_t(textAt_[id])];
+                if (!characters) {
+                    __builtin_prefetch(&t);
+                } else {
+                    __builtin_prefetch(t.text.constData());
+                    __builtin_prefetch(t.utf8.constData());
+                }
+            }
+        }
+    }
     static constexpr double kUnread = std::numeric_limits<double>::quiet_NaN();
     static constexpr qint64 kUnreadDay = std::numeric_limits<qint64>::min();
     static constexpr qint64 kNoDay = std::numeric_limits<qint64>::max();
