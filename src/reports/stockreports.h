@@ -66,9 +66,9 @@ struct StockArticle {
 };
 
 // The block of text of articles read together: each text appended once, a unit equal to the one
-// appended before it shared. Articles made with it keep the block; appending to it while they are
-// in use is safe (they keep places, not addresses), and it is never changed once they are given
-// out.
+// appended before it shared. Articles made with it keep the block. Appending while they are being
+// made is safe (they keep places, not addresses); once they are given out it is never changed,
+// so a view of their texts stays valid.
 class ArticleTexts {
   public:
     ArticleTexts();
