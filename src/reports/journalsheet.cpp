@@ -62,16 +62,15 @@ class JournalCells {
     // row 8 on, and those texts' characters of the row 4 on.
     void prefetchAhead(int r) {
         const int count = rows_.count();
-        const auto idAt = [this](int row, int column) -> quint32 { return rows_.id(row, column); };
         if (r + 16 < count) {
             for (int c : {JNaziv, JVrsta, JDokument, JBrojDok})
-                if (const quint32 id = idAt(r + 16, c); id < textAt_.size())
+                if (const quint32 id = rows_.id(r + 16, c); id < textAt_.size())
                     __builtin_prefetch(&textAt_[id]);
             for (int c : {JDatum, JDatumDok})
-                if (const quint32 id = idAt(r + 16, c); id < days_.size())
+                if (const quint32 id = rows_.id(r + 16, c); id < days_.size())
                     __builtin_prefetch(&days_[id]);
             for (int c : {JKolUlaz, JKolIzlaz, JCijena, JDuguje, JPotrazuje}) {
-                const ReportRows::TextId id = idAt(r + 16, c);
+                const ReportRows::TextId id = rows_.id(r + 16, c);
                 if (id == ReportRows::kEmpty) continue;
                 const quint32 f = ReportRows::figureIndex(id);
                 if (ReportRows::isFigure(id)) {
@@ -84,7 +83,7 @@ class JournalCells {
         for (const auto& [ahead, characters] : {std::pair{8, false}, std::pair{4, true}}) {
             if (r + ahead >= count) continue;
             for (int c : {JNaziv, JVrsta, JDokument, JBrojDok}) {
-                const quint32 id = idAt(r + ahead, c);
+                const quint32 id = rows_.id(r + ahead, c);
                 if (id >= textAt_.size() || textAt_[id] < 0) continue;
                 const Text& t = texts_[size_t(textAt_[id])];
                 if (!characters) {

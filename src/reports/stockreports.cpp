@@ -48,42 +48,35 @@ void ArticleTexts::placeUtf8(StockArticle& a, size_t field, QByteArrayView text)
     a.length_[field] = quint32(block_->size() - start);
 }
 
-bool ArticleTexts::shareUnit(StockArticle& a, QStringView unit) {
-    if (lastUnitStart_ < 0 || QStringView(*block_).mid(lastUnitStart_, lastUnitLength_) != unit)
-        return false;
-    a.start_[3] = lastUnitStart_;
-    a.length_[3] = lastUnitLength_;
-    return true;
+void ArticleTexts::shareUnit(StockArticle& a) {
+    const qsizetype start = a.start_[3];
+    const quint32 length = a.length_[3];
+    const QStringView unit = QStringView(*block_).mid(start, length);
+    if (lastUnitStart_ >= 0 && QStringView(*block_).mid(lastUnitStart_, lastUnitLength_) == unit) {
+        // The unit just placed is the last block's end: taken back.
+        block_->truncate(start);
+        a.start_[3] = lastUnitStart_;
+        a.length_[3] = lastUnitLength_;
+        return;
+    }
+    lastUnitStart_ = start;
+    lastUnitLength_ = length;
 }
 
 void ArticleTexts::give(StockArticle& a, QStringView sifra, QStringView naziv, QStringView barkod,
                         QStringView jedmjere) {
     a.texts_ = shared_;
-    place(a, 0, sifra);
-    place(a, 1, naziv);
-    place(a, 2, barkod);
-    if (!shareUnit(a, jedmjere)) {
-        place(a, 3, jedmjere);
-        lastUnitStart_ = a.start_[3];
-        lastUnitLength_ = a.length_[3];
-    }
+    const std::array<QStringView, 4> texts{sifra, naziv, barkod, jedmjere};
+    for (size_t f = 0; f < 4; ++f)
+        place(a, f, texts[f]);
+    shareUnit(a);
 }
 
 void ArticleTexts::giveUtf8(StockArticle& a, const std::array<QByteArrayView, 4>& texts) {
     a.texts_ = shared_;
-    for (size_t f = 0; f < 4; ++f) {
+    for (size_t f = 0; f < 4; ++f)
         placeUtf8(a, f, texts[f]);
-        if (f < 3) continue;
-        // The unit just placed taken back when the one before is the same.
-        const qsizetype start = a.start_[3];
-        const quint32 length = a.length_[3];
-        if (shareUnit(a, QStringView(*block_).mid(start, length))) {
-            block_->truncate(start);
-        } else {
-            lastUnitStart_ = start;
-            lastUnitLength_ = length;
-        }
-    }
+    shareUnit(a);
 }
 
 namespace {

@@ -82,8 +82,8 @@ class ArticleTexts {
   private:
     void place(StockArticle& a, size_t field, QStringView text);
     void placeUtf8(StockArticle& a, size_t field, QByteArrayView text);
-    // The unit of `a`: the last one placed when equal to it.
-    bool shareUnit(StockArticle& a, QStringView unit);
+    // The unit just placed for `a` given the place of the last one instead, when it is the same.
+    void shareUnit(StockArticle& a);
 
     std::shared_ptr<QString> block_;
     std::shared_ptr<const QString> shared_;  // the same block, as the articles keep it
